@@ -1,0 +1,19 @@
+// The screen surface: 480 x 234 pixels of 0x00RRGGBB that the display shows.
+// Drawing through a screen device context reaches the display when the
+// drawing call returns.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "platform/WinDef.h"
+
+namespace dv::gdi {
+
+// A device context that draws on the screen (GetDC, BeginPaint).
+HDC CreateScreenDC();
+void DeleteScreenDC(HDC hdc);
+// The screen's pixels, row by row, for screenshots and tests.
+std::span<const uint32_t> ScreenPixels();
+
+}  // namespace dv::gdi
