@@ -23,6 +23,8 @@ bool IsOpen();
 void Disable();
 
 void SetTitle(std::wstring_view title);
+// Sets the window's icon from an icon of the program's resources (WM_SETICON).
+void SetIcon(HICON icon);
 void Raise();
 // Shows the screen pixels of the rectangle (clipped to the screen) now.
 void Present(const RECT& rect);

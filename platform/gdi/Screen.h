@@ -15,5 +15,7 @@ HDC CreateScreenDC();
 void DeleteScreenDC(HDC hdc);
 // The screen's pixels, row by row, for screenshots and tests.
 std::span<const uint32_t> ScreenPixels();
+// Writes the screen as a 480 x 234 PNG (dialvane-ctl shot). False on failure.
+bool SaveScreenPng(const char* path);
 
 }  // namespace dv::gdi

@@ -12,3 +12,11 @@ enum class PenAction { Down, Move, Up };
 void DeliverPenInput(PenAction action, int x, int y);
 
 }  // namespace dv
+
+namespace dv {
+
+// The Escape key, or the host window's close box: the dialog's cancel,
+// which closes it through the normal destruction.
+void DeliverCancel();
+
+}  // namespace dv

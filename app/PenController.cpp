@@ -1,0 +1,318 @@
+// The pen controller: pen down, move and up, and the FM repeat timer, for
+// every page. Each case runs its steps in a fixed order: click, pressed
+// look, working copy, hardware, commit, page change.
+#include <algorithm>
+
+#include "app/SettingsDlg.h"
+#include "sound/WavePlayer.h"
+
+namespace {
+
+constexpr LPCWSTR kClickSound = L"\\windows\\question.wav";
+
+constexpr int BTN_ICON_SOUND = 0;
+constexpr int BTN_ICON_TOUCH = 3;
+constexpr int BTN_CLOSE = 4;
+constexpr int BTN_OK = 5;
+constexpr int BTN_DEFAULT = 7;
+constexpr int MAIN_ICON_COUNT = 4;
+
+// A zone whose bounds both count as inside, unlike a rectangle's.
+struct Zone {
+    int left;
+    int top;
+    int right;
+    int bottom;
+    bool Holds(POINT pt) const {
+        return pt.x >= left && pt.x <= right && pt.y >= top && pt.y <= bottom;
+    }
+};
+
+constexpr Zone kPreviewZone = {216, 111, 405, 234};
+constexpr Zone kSliderZones[VOLUME_SLIDER_COUNT] = {
+    {106, 80, 126, 160}, {213, 80, 233, 160}, {320, 80, 340, 160}};
+constexpr int kSliderYMin = 80;
+constexpr int kSliderYMax = 160;
+constexpr int kBarXMin = 156;
+constexpr int kBarXMax = 426;
+constexpr int kBrightRowTop = 129;
+constexpr int kBrightRowBottom = 148;
+constexpr int kContrastRowTop = 156;
+constexpr int kContrastRowBottom = 174;
+
+// Basic page options: m_rcHit 0..4; advanced page: 5..8 (9 and 10, the FM
+// transmitter's, are never accepted).
+constexpr int kBasicFirstOption = 0;
+constexpr int kBasicLastOption = 4;
+constexpr int kAutoStartLastOption = 2;
+constexpr int kAdvanFirstOption = 5;
+constexpr int kAdvanLastRect = 10;
+constexpr int kAdvanLastAccepted = 8;
+
+// What each accepted advanced option sets: PiKoMute for the first two,
+// nRearCamera for the others.
+struct AdvanOption {
+    SHORT ADVAN_PAGE_DATA::*field;
+    SHORT value;
+};
+constexpr AdvanOption kAdvanOptions[] = {
+    {&ADVAN_PAGE_DATA::PiKoMute, PIKOMUTE_ON},
+    {&ADVAN_PAGE_DATA::PiKoMute, PIKOMUTE_OFF},
+    {&ADVAN_PAGE_DATA::nRearCamera, REARCAM_OFF},
+    {&ADVAN_PAGE_DATA::nRearCamera, REARCAM_ON},
+};
+
+// The buttons a pen down can hold, by page id (PAGE_SOUND .. PAGE_MAIN).
+constexpr bool kButtonAccepted[5][IMAGE_BUTTON_COUNT] = {
+    {false, false, false, false, true, true, false, false},  // sound
+    {false, false, false, false, true, true, false, false},  // basic
+    {false, false, false, false, true, true, false, true},   // advanced
+    {false, false, false, false, false, false, false, false},  // touch
+    {true, true, true, true, true, false, false, false},     // main menu
+};
+
+bool PageAccepts(SHORT nPage, int nButton) {
+    return nPage >= PAGE_SOUND && nPage <= PAGE_MAIN && kButtonAccepted[nPage][nButton];
+}
+
+}  // namespace
+
+void CSettingsDlg::Click() { PlayWaveFile(kClickSound); }
+
+void CSettingsDlg::PressButton(int nButton) {
+    Click();
+    m_nPressedBtn = nButton;
+    m_btn[nButton].Draw(m_pScreenDC, true, 0);
+}
+
+bool CSettingsDlg::ButtonHolds(int nButton, POINT point) const {
+    return PtInRect(&m_btn[nButton].m_rect, point) != FALSE;
+}
+
+void CSettingsDlg::PressAcceptedButton(POINT point) {
+    for (int i = 0; i < IMAGE_BUTTON_COUNT; ++i) {
+        if (PageAccepts(m_nCurPage, i) && ButtonHolds(i, point)) {
+            PressButton(i);
+        }
+    }
+}
+
+void CSettingsDlg::DrawMainIcons(int nPressedIcon) {
+    for (int i = 0; i < MAIN_ICON_COUNT; ++i) {
+        m_btn[i].Draw(m_pScreenDC, i == nPressedIcon, 0);
+    }
+}
+
+void CSettingsDlg::OpenTouchPage() {
+    m_launcher.NotifyTouchCal(1);
+    TouchCalibrate();
+}
+
+void CSettingsDlg::OnLButtonDown(UINT /*nFlags*/, POINT point) {
+    switch (m_nCurPage) {
+        case PAGE_MAIN:
+            PenDownMain(point);
+            break;
+        case PAGE_SOUND:
+            PenDownSound(point);
+            break;
+        case PAGE_BASIC:
+            PenDownBasic(point);
+            break;
+        case PAGE_ADVAN:
+            PenDownAdvan(point);
+            break;
+        default:
+            break;
+    }
+    Default();
+}
+
+void CSettingsDlg::PenDownMain(POINT point) {
+    PressAcceptedButton(point);
+    if (!kPreviewZone.Holds(point)) {
+        return;
+    }
+    Click();
+    if (m_nSelIcon >= PAGE_SOUND && m_nSelIcon <= PAGE_ADVAN) {
+        m_nCurPage = m_nSelIcon;
+    } else if (m_nSelIcon == PAGE_TOUCH) {
+        m_nCurPage = PAGE_TOUCH;
+        OpenTouchPage();
+    }
+    if (m_nCurPage != PAGE_TOUCH) {
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    }
+    SavePageData();
+}
+
+void CSettingsDlg::PenDownSound(POINT point) {
+    PressAcceptedButton(point);
+    for (int nSlider = 0; nSlider < VOLUME_SLIDER_COUNT; ++nSlider) {
+        if (!kSliderZones[nSlider].Holds(point)) {
+            continue;
+        }
+        // The navigation slider clicks when it is released, after the new
+        // volume is in force; the other two click now.
+        if (nSlider != 0) {
+            Click();
+        }
+        m_nDragSlider = nSlider;
+        DrawVolumeSlider(m_pScreenDC, point.y, nSlider);
+        break;
+    }
+}
+
+void CSettingsDlg::PenDownBasic(POINT point) {
+    PressAcceptedButton(point);
+    int nOption = -1;
+    for (int i = kBasicFirstOption; i <= kBasicLastOption; ++i) {
+        if (PtInRect(&m_rcHit[i], point)) {
+            Click();
+            nOption = i;
+            break;
+        }
+    }
+    if (nOption >= kBasicFirstOption && nOption <= kAutoStartLastOption) {
+        BasicPageData.nAutoStart = static_cast<SHORT>(nOption);
+    } else if (nOption > kAutoStartLastOption) {
+        BasicPageData.nAutoPowerOn = static_cast<SHORT>(nOption);
+    }
+    // Every pen down on this page redraws the marks and commits the page.
+    DrawBasicOptions(m_pScreenDC);
+    SavePageData();
+    if (point.x < kBarXMin || point.x > kBarXMax) {
+        return;
+    }
+    if (point.y >= kBrightRowTop && point.y <= kBrightRowBottom) {
+        Click();
+        m_nDragBar = BAR_BRIGHT;
+        DrawBar(m_pScreenDC, point.x, BAR_BRIGHT);
+        m_bBarChanged = 1;
+    }
+    if (point.y >= kContrastRowTop && point.y <= kContrastRowBottom) {
+        Click();
+        m_nDragBar = BAR_CONTRAST;
+        DrawBar(m_pScreenDC, point.x, BAR_CONTRAST);
+        m_bBarChanged = 1;
+    }
+}
+
+void CSettingsDlg::PenDownAdvan(POINT point) {
+    NKDbgPrintfW(L"point.x = %d, point.y = %d\r\n", static_cast<int>(point.x),
+                 static_cast<int>(point.y));
+    PressAcceptedButton(point);
+    for (int i = kAdvanFirstOption; i <= kAdvanLastRect; ++i) {
+        if (i > kAdvanLastAccepted || !PtInRect(&m_rcHit[i], point)) {
+            continue;
+        }
+        int j = i - kAdvanFirstOption;
+        Click();
+        NKDbgPrintfW(L"Advan Check Select i : %d\r\n", j);
+        AdvanPageDAta.*kAdvanOptions[j].field = kAdvanOptions[j].value;
+        DrawAdvanOptions(m_pScreenDC);
+        SavePageData();
+        return;
+    }
+}
+
+void CSettingsDlg::OnMouseMove(UINT /*nFlags*/, POINT point) {
+    if (m_nPressedBtn != BTN_NONE && !ButtonHolds(m_nPressedBtn, point)) {
+        // The selected main-menu icon keeps its pressed look: it is also its
+        // selected look.
+        if (m_nPressedBtn != m_nSelIcon) {
+            m_btn[m_nPressedBtn].Draw(m_pScreenDC, false, 0);
+        }
+        m_nPressedBtn = BTN_NONE;
+    }
+    if (m_nCurPage == PAGE_SOUND && m_nDragSlider != DRAG_NONE) {
+        if (point.y != m_nLastKnobY[m_nDragSlider]) {
+            int nY = std::clamp<int>(point.y, kSliderYMin, kSliderYMax);
+            DrawVolumeSlider(m_pScreenDC, nY, m_nDragSlider);
+        }
+    } else if (m_nCurPage == PAGE_BASIC && m_nDragBar != DRAG_NONE) {
+        DrawBar(m_pScreenDC, std::clamp<int>(point.x, kBarXMin, kBarXMax), m_nDragBar);
+    }
+    Default();
+}
+
+void CSettingsDlg::OnLButtonUp(UINT /*nFlags*/, POINT point) {
+    if (m_nPressedBtn != BTN_NONE) {
+        int nButton = m_nPressedBtn;
+        if (ButtonHolds(nButton, point)) {
+            if (nButton >= BTN_CLOSE) {
+                m_btn[nButton].Draw(m_pScreenDC, false, 0);
+            }
+            RunButtonAction(nButton);
+        }
+        m_nPressedBtn = BTN_NONE;
+    }
+    switch (m_nDragSlider) {
+        case 0:
+            SoundPageData.nNaviVolume = static_cast<SHORT>(m_device.VolumeStepFromY(point.y, 1));
+            Click();
+            SavePageData();
+            break;
+        case 1:
+            SoundPageData.nDmbVolume = static_cast<SHORT>(m_device.VolumeStepFromY(point.y, 0));
+            SavePageData();
+            break;
+        case 2:
+            SoundPageData.nAvInVolume = static_cast<SHORT>(m_device.VolumeStepFromY(point.y, 0));
+            SavePageData();
+            break;
+        default:
+            break;
+    }
+    if (m_bFmRepeat != 0) {
+        KillTimer(IDT_FM_REPEAT);
+        m_bFmRepeat = 0;
+    }
+    if (m_bBarChanged != 0) {
+        m_bBarChanged = 0;
+        SavePageData();
+    }
+    m_nDragSlider = DRAG_NONE;
+    m_nDragBar = DRAG_NONE;
+    Default();
+}
+
+void CSettingsDlg::RunButtonAction(int nButton) {
+    switch (nButton) {
+        case BTN_ICON_TOUCH:
+            DrawMainIcons(nButton);
+            m_nSelIcon = m_nCurPage = PAGE_TOUCH;
+            OpenTouchPage();
+            SavePageData();
+            break;
+        case BTN_CLOSE:
+            DestroyWindow();
+            break;
+        case BTN_OK:
+            OnBtOk();
+            break;
+        case BTN_DEFAULT:
+            OnBtDefault();
+            break;
+        default:
+            if (nButton >= BTN_ICON_SOUND && nButton < BTN_ICON_TOUCH) {
+                DrawMainIcons(nButton);
+                m_nSelIcon = m_nCurPage = static_cast<SHORT>(nButton);
+                ::InvalidateRect(m_hWnd, nullptr, FALSE);
+                SavePageData();
+            }
+            break;
+    }
+}
+
+void CSettingsDlg::OnLButtonDblClk(UINT /*nFlags*/, POINT /*point*/) {
+    // The second press of a double tap is not a pen down: a double tap acts once.
+    Default();
+}
+
+void CSettingsDlg::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent == IDT_FM_REPEAT) {
+        DrawFmPanel(m_pScreenDC, m_nFmDirection, 0);
+    }
+    Default();
+}

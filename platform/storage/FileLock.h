@@ -1,0 +1,33 @@
+// The lock that makes an open of a device-root file exclusive or shared,
+// across threads and processes. Each lock is a flock() on its own open of a
+// lock file under ROOT/.locks/, so two opens in one thread conflict just as
+// two opens in two processes do, and a process that dies lets go of its locks.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+
+#include "platform/WinDef.h"
+#include "platform/storage/UniqueFd.h"
+
+namespace dv {
+
+class FileLock {
+public:
+    enum class Mode { Shared, Exclusive };
+
+    // Takes the lock without waiting. On failure error is
+    // ERROR_SHARING_VIOLATION when another open holds it.
+    static std::optional<FileLock> Acquire(const std::filesystem::path& lockFile, Mode mode,
+                                           DWORD& error);
+    // The lock file guarding a file of the device root; suffix tells apart
+    // several locks of one file.
+    static std::filesystem::path LockFileFor(const std::filesystem::path& hostPath,
+                                             std::string_view suffix = {});
+
+private:
+    explicit FileLock(UniqueFd fd) : m_fd(std::move(fd)) {}
+    UniqueFd m_fd;
+};
+
+}  // namespace dv
