@@ -64,11 +64,11 @@ constexpr AdvanOption kAdvanOptions[] = {
 
 // The buttons a pen down can hold, by page id (PAGE_SOUND .. PAGE_MAIN).
 constexpr bool kButtonAccepted[5][IMAGE_BUTTON_COUNT] = {
-    {false, false, false, false, true, true, false, false},  // sound
-    {false, false, false, false, true, true, false, false},  // basic
-    {false, false, false, false, true, true, false, true},   // advanced
+    {false, false, false, false, true, true, false, false},    // sound
+    {false, false, false, false, true, true, false, false},    // basic
+    {false, false, false, false, true, true, false, true},     // advanced
     {false, false, false, false, false, false, false, false},  // touch
-    {true, true, true, true, true, false, false, false},     // main menu
+    {true, true, true, true, true, false, false, false},       // main menu
 };
 
 bool PageAccepts(SHORT nPage, int nButton) {
@@ -77,7 +77,9 @@ bool PageAccepts(SHORT nPage, int nButton) {
 
 }  // namespace
 
-void CSettingsDlg::Click() { PlayWaveFile(kClickSound); }
+void CSettingsDlg::Click() {
+    PlayWaveFile(kClickSound);
+}
 
 void CSettingsDlg::PressButton(int nButton) {
     Click();

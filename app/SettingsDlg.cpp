@@ -73,7 +73,9 @@ BOOL CSettingsDlg::PreTranslateMessage(MSG* pMsg) {
     return CDialog::PreTranslateMessage(pMsg);
 }
 
-BOOL CSettingsDlg::OnEraseBkgnd(CDC* /*pDC*/) { return FALSE; }
+BOOL CSettingsDlg::OnEraseBkgnd(CDC* /*pDC*/) {
+    return FALSE;
+}
 
 LRESULT CSettingsDlg::OnCloseSettings(WPARAM /*wParam*/, LPARAM /*lParam*/) {
     return DestroyWindow();

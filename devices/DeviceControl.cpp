@@ -48,7 +48,8 @@ void SendControl(HANDLE hDevice, DWORD dwCode, BYTE* pInput, DWORD nInputSize) {
 // A step from a damaged settings file is brought into the table's range
 // rather than read past its end.
 const VolumeStep& StepRow(int nStep) {
-    return VolumeTable[static_cast<std::size_t>(std::clamp(nStep, VOLUME_STEP_MIN, VOLUME_STEP_MAX))];
+    return VolumeTable[static_cast<std::size_t>(
+        std::clamp(nStep, VOLUME_STEP_MIN, VOLUME_STEP_MAX))];
 }
 
 int ScaledLevel(int nPosition, double dScale, int nBase) {
@@ -79,7 +80,9 @@ UINT CDeviceControl::SetVolumeStep(int nStep) {
     return waveOutSetVolume(nullptr, StepRow(nStep).dwVolume);
 }
 
-int CDeviceControl::GetVolumeStepY(int nStep) { return StepRow(nStep).nKnobY; }
+int CDeviceControl::GetVolumeStepY(int nStep) {
+    return StepRow(nStep).nKnobY;
+}
 
 void CDeviceControl::SetBacklight(int nPosition) {
     HANDLE hBacklight = OpenDriver(kBacklightDevice);

@@ -77,7 +77,8 @@ void CBootShare::WriteBootFlag(BYTE BootFlag) {
     }
     READ_NAND_MEM ReadNandMem;
     std::memcpy(&ReadNandMem, buffer, sizeof(ReadNandMem));
-    NKDbgPrintfW(L"\r\n\r\n=============== WRITE Shared Memory with BootLoader ===============\r\n");
+    NKDbgPrintfW(
+        L"\r\n\r\n=============== WRITE Shared Memory with BootLoader ===============\r\n");
     if (ReadNandMem.booting_flag == BootFlag) {
         NKDbgPrintfW(L"!!!!!!! ReadNandMem.booting_flag == BootFlag\r\n");
         return;

@@ -12,12 +12,22 @@ namespace {
 constexpr int kMaxBarPosition = BAR_KNOB_X_MAX - BAR_KNOB_X_MIN;
 
 // The record's fields 1-3, 4-7 and 8-12 are the pages' working copies.
-void* SoundSlice(INIINFO& info) { return &info.nNaviVolume; }
-void* BasicSlice(INIINFO& info) { return &info.nAutoStart; }
-void* AdvanSlice(INIINFO& info) { return &info.nRearCamera; }
-BYTE BootFlagFor(SHORT nAutoPowerOn) { return nAutoPowerOn == AUTOPOWER_ON ? 1 : 0; }
+void* SoundSlice(INIINFO& info) {
+    return &info.nNaviVolume;
+}
+void* BasicSlice(INIINFO& info) {
+    return &info.nAutoStart;
+}
+void* AdvanSlice(INIINFO& info) {
+    return &info.nRearCamera;
+}
+BYTE BootFlagFor(SHORT nAutoPowerOn) {
+    return nAutoPowerOn == AUTOPOWER_ON ? 1 : 0;
+}
 
-int BarPosition(SHORT nKnobX) { return std::min(nKnobX - BAR_KNOB_X_MIN, kMaxBarPosition); }
+int BarPosition(SHORT nKnobX) {
+    return std::min(nKnobX - BAR_KNOB_X_MIN, kMaxBarPosition);
+}
 
 }  // namespace
 
@@ -97,7 +107,8 @@ void CSettingsDlg::RestoreDevices() {
     if (m_IniInfo.nFmtOn != AdvanPageDAta.nFmtOn) {
         NKDbgPrintfW(L"Repare Fmt Repare\r\n");
         if (m_IniInfo.nFmtOn == FMT_ON) {
-            m_device.SetFmTransmitter(FMT_MODE_ON, AdvanPageDAta.nFmtMhz, AdvanPageDAta.nFmtDecimal);
+            m_device.SetFmTransmitter(FMT_MODE_ON, AdvanPageDAta.nFmtMhz,
+                                      AdvanPageDAta.nFmtDecimal);
         } else {
             m_device.SetFmTransmitter(FMT_MODE_OFF, 0, 0);
         }

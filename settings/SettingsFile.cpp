@@ -1,6 +1,7 @@
 // The settings file operations of the launcher link: the raw 26-byte record
 // read from and written to "\FlashMem\sysini\conf.ini".
 #include "devices/LauncherLink.h"
+#include "platform/WinBase.h"
 #include "platform/afx/CFile.h"
 
 namespace {
@@ -32,8 +33,8 @@ int CLauncherLink::IniReadString(INIINFO* pIniInfo, LPCWSTR lpszPath) {
     }
     UINT nRead = file.Read(pIniInfo, sizeof(INIINFO));
     if (nRead < sizeof(INIINFO)) {
-        NKDbgPrintfW(L"Read Size Error ReadByte : %d, INIINFO Size : %d\r\n", static_cast<int>(nRead),
-                     static_cast<int>(sizeof(INIINFO)));
+        NKDbgPrintfW(L"Read Size Error ReadByte : %d, INIINFO Size : %d\r\n",
+                     static_cast<int>(nRead), static_cast<int>(sizeof(INIINFO)));
         // The file is still open here, so the default record's write cannot
         // open it and the short file stays until the next save.
         IniSetDefault(pIniInfo);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "devices/LauncherLink.h"
+#include "platform/WinBase.h"
 #include "platform/WinReg.h"
 #include "platform/afx/CFile.h"
 

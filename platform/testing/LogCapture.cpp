@@ -35,7 +35,9 @@ std::vector<std::string> LogCapture::Writes() const {
     return m_writes;
 }
 
-bool LogCapture::Contains(const std::string& text) const { return Text().find(text) != std::string::npos; }
+bool LogCapture::Contains(const std::string& text) const {
+    return Text().find(text) != std::string::npos;
+}
 
 void LogCapture::Clear() {
     std::lock_guard guard(m_lock);

@@ -24,6 +24,7 @@ protected:
         setenv("DIALVANE_ROOT", m_root.c_str(), 1);
         setenv("DIALVANE_DISPLAY", "none", 1);
         ASSERT_TRUE(dv::ProvisionDeviceRoot());
+        m_log.Clear();
     }
 
     void TearDown() override {
@@ -44,9 +45,7 @@ protected:
         std::filesystem::remove(m_root / "dev" / (device + ".log"));
     }
 
-    void TouchFile(const std::string& relative) const {
-        std::ofstream(m_root / relative) << "";
-    }
+    void TouchFile(const std::string& relative) const { std::ofstream(m_root / relative) << ""; }
 
     std::vector<unsigned char> ReadBytes(const std::string& relative) const {
         std::ifstream in(m_root / relative, std::ios::binary);

@@ -11,9 +11,9 @@ using DeviceControlTest = DeviceTestRoot;
 
 TEST_F(DeviceControlTest, PenYMapsToTheFirstStepAtOrAboveIt) {
     CDeviceControl device;
-    const std::pair<int, int> cases[] = {{152, 0}, {151, 1}, {200, 0}, {144, 1}, {143, 2},
-                                         {115, 5}, {108, 6}, {87, 9},  {86, 10}, {80, 10},
-                                         {0, 10},  {-40, 10}};
+    const std::pair<int, int> cases[] = {{152, 0}, {151, 1}, {200, 0}, {144, 1},
+                                         {143, 2}, {115, 5}, {108, 6}, {87, 9},
+                                         {86, 10}, {80, 10}, {0, 10},  {-40, 10}};
     for (auto [y, step] : cases) {
         EXPECT_EQ(device.VolumeStepFromY(y, 0), step) << "y " << y;
     }
@@ -56,7 +56,7 @@ TEST_F(DeviceControlTest, BacklightSendsOnlyChangedLevels) {
 }
 
 TEST_F(DeviceControlTest, BacklightLevelsFollowTheFormula) {
-    const std::pair<int, int> cases[] = {{0, 33},  {1, 33},   {2, 34},  {6, 35},  {124, 66},
+    const std::pair<int, int> cases[] = {{0, 33},   {1, 33},    {2, 34},  {6, 35}, {124, 66},
                                          {248, 99}, {249, 100}, {-1, 33}, {-6, 32}};
     for (auto [position, level] : cases) {
         CDeviceControl device;
@@ -91,7 +91,8 @@ TEST_F(DeviceControlTest, ContrastLogsEveryCallAndWritesFourTransfersOnChange) {
 }
 
 TEST_F(DeviceControlTest, ContrastValuesFollowTheFormula) {
-    const std::pair<int, int> cases[] = {{139, 0x80}, {0, 0x30}, {249, 0xC0}, {-1, 0x30}, {-6, 0x2E}};
+    const std::pair<int, int> cases[] = {
+        {139, 0x80}, {0, 0x30}, {249, 0xC0}, {-1, 0x30}, {-6, 0x2E}};
     for (auto [position, value] : cases) {
         CDeviceControl device;
         device.SetContrast(position);
@@ -131,7 +132,9 @@ TEST_F(DeviceControlTest, MissingDriversAreLoggedAndLeaveTheCachesAlone) {
 TEST(FmStepping, WrapsAtBothEndsOfTheBand) {
     CDeviceControl device;
     ADVAN_PAGE_DATA data = {REARCAM_ON, FMT_ON, 107, 9, 0};
-    auto text = [&] { return std::to_string(data.nFmtMhz) + "." + std::to_string(data.nFmtDecimal); };
+    auto text = [&] {
+        return std::to_string(data.nFmtMhz) + "." + std::to_string(data.nFmtDecimal);
+    };
     device.StepFmFrequency(data, FM_STEP_UP);
     EXPECT_EQ(text(), "108.0");
     device.StepFmFrequency(data, FM_STEP_UP);

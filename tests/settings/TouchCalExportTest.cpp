@@ -63,7 +63,9 @@ TEST_F(TouchCalExportTest, FortyNineCharactersFitAndFiftyFailLeavingTheOldFile) 
 }
 
 TEST_F(TouchCalExportTest, MultiStringPiecesAreJoinedAndHighUnitsKeepTheirLowByte) {
-    SetValue(REG_MULTI_SZ, std::u16string(u"1,2\0" u"3,4\0\0", 9));
+    SetValue(REG_MULTI_SZ, std::u16string(u"1,2\0"
+                                          u"3,4\0\0",
+                                          9));
     CLauncherLink link;
     ASSERT_TRUE(Export(link));
     EXPECT_EQ(FileText(), "1,23,4");
