@@ -47,8 +47,7 @@ DWORD ErrorFromErrno(int error) {
 }  // namespace
 
 std::filesystem::path AtomicReplacement::TempPathFor(const std::filesystem::path& target) {
-    return target.parent_path() /
-           (kTempPrefix + target.filename().string() + kTempSuffix);
+    return target.parent_path() / (kTempPrefix + target.filename().string() + kTempSuffix);
 }
 
 AtomicReplacement::AtomicReplacement(std::filesystem::path target, std::filesystem::path temp,

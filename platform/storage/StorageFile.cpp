@@ -64,9 +64,9 @@ bool Exists(const std::filesystem::path& hostPath) {
 std::optional<std::vector<FileLock>> TakeLocks(const std::filesystem::path& hostPath,
                                                const FileOpenMode& mode, DWORD& error) {
     std::vector<FileLock> locks;
-    auto main = FileLock::Acquire(FileLock::LockFileFor(hostPath),
-                                  mode.shared ? FileLock::Mode::Shared : FileLock::Mode::Exclusive,
-                                  error);
+    auto main =
+        FileLock::Acquire(FileLock::LockFileFor(hostPath),
+                          mode.shared ? FileLock::Mode::Shared : FileLock::Mode::Exclusive, error);
     if (!main) {
         return std::nullopt;
     }
@@ -87,7 +87,9 @@ std::optional<std::vector<FileLock>> TakeLocks(const std::filesystem::path& host
 StorageFile::StorageFile(FileOpenMode mode, std::vector<FileLock> locks)
     : m_mode(mode), m_locks(std::move(locks)) {}
 
-StorageFile::~StorageFile() { Close(); }
+StorageFile::~StorageFile() {
+    Close();
+}
 
 std::shared_ptr<StorageFile> StorageFile::Open(const std::filesystem::path& hostPath,
                                                const FileOpenMode& mode, DWORD& error) {
@@ -109,8 +111,7 @@ std::shared_ptr<StorageFile> StorageFile::Open(const std::filesystem::path& host
             file->m_fd = UniqueFd(::open(hostPath.c_str(), flags | O_CREAT, kNewFileMode));
             break;
         case FileDisposition::CreateNew:
-            file->m_fd =
-                UniqueFd(::open(hostPath.c_str(), flags | O_CREAT | O_EXCL, kNewFileMode));
+            file->m_fd = UniqueFd(::open(hostPath.c_str(), flags | O_CREAT | O_EXCL, kNewFileMode));
             break;
         case FileDisposition::ReplaceExisting:
             if (!Exists(hostPath)) {
@@ -134,7 +135,9 @@ std::shared_ptr<StorageFile> StorageFile::Open(const std::filesystem::path& host
     return file;
 }
 
-int StorageFile::Fd() const { return m_replacement ? m_replacement->Fd() : m_fd.Get(); }
+int StorageFile::Fd() const {
+    return m_replacement ? m_replacement->Fd() : m_fd.Get();
+}
 
 DWORD StorageFile::Read(std::span<BYTE> buffer, DWORD& count) {
     std::lock_guard guard(m_lock);

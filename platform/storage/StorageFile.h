@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 #include "platform/storage/AtomicReplacement.h"
 #include "platform/storage/FileLock.h"

@@ -1,0 +1,33 @@
+// "FLS1:", NAND flash backed by ROOT/dev/FLS1.img (4096 bytes; made erased
+// when missing). Reads and writes go at the current byte position. A write
+// can only clear bits (new = old AND data), so a sector must be erased before
+// it is rewritten: code 0x2040 with the 4-byte little-endian block number 66
+// sets device bytes 2112..2623 to 0xFF. Switch files under ROOT/dev/ make the
+// erase, read or write fail, or the read come back short.
+#pragma once
+
+#include "platform/drivers/SimulatedDriver.h"
+#include "platform/storage/UniqueFd.h"
+
+namespace dv {
+
+class FlashDriver final : public SimulatedDriver {
+public:
+    FlashDriver() : SimulatedDriver("FLS1") {}
+
+private:
+    DWORD OnOpen() override;
+    DWORD OnControl(DWORD code, std::span<const BYTE> input) override;
+    DWORD OnSeek(int64_t distance, DWORD method, uint64_t& position) override;
+    DWORD OnRead(std::span<BYTE> buffer, DWORD& count) override;
+    DWORD OnWrite(std::span<const BYTE> data, DWORD& count) override;
+    void OnClose() override;
+
+    DWORD EraseBootBlock();
+    std::size_t ShortReadCount(std::size_t asked) const;
+
+    UniqueFd m_image;
+    uint64_t m_position = 0;
+};
+
+}  // namespace dv
