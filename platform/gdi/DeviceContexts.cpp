@@ -10,8 +10,7 @@
 namespace dv::gdi {
 namespace {
 
-HGDIOBJ SelectBitmap(GdiObjects& table, HDC hdc, DcObject& dc, HBITMAP hbm,
-                     BitmapObject& bitmap) {
+HGDIOBJ SelectBitmap(GdiObjects& table, HDC hdc, DcObject& dc, HBITMAP hbm, BitmapObject& bitmap) {
     if (dc.screen) {
         LogRefusal("SelectObject", "a screen surface cannot take a bitmap", hbm);
         return nullptr;

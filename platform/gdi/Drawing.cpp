@@ -64,8 +64,8 @@ BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, D
             SetLastError(ERROR_NOT_SUPPORTED);
             return FALSE;
         }
-        const dv::gdi::PixelRect written = dv::gdi::CopyPixels(
-            table.SurfaceOf(*dst), x, y, cx, cy, table.SurfaceOf(*src), x1, y1);
+        const dv::gdi::PixelRect written =
+            dv::gdi::CopyPixels(table.SurfaceOf(*dst), x, y, cx, cy, table.SurfaceOf(*src), x1, y1);
         changed = ScreenChange(*dst, written);
     }
     PresentIfScreen(changed);

@@ -172,7 +172,8 @@ private:
         glyph.advance = static_cast<int>((slot->advance.x + kFixedOne / 2) / kFixedOne);
         glyph.coverage.assign(static_cast<std::size_t>(glyph.width) * glyph.rows, 0);
         for (int y = 0; y < glyph.rows; ++y) {
-            const unsigned char* row = bitmap.buffer + static_cast<std::ptrdiff_t>(y) * bitmap.pitch;
+            const unsigned char* row =
+                bitmap.buffer + static_cast<std::ptrdiff_t>(y) * bitmap.pitch;
             uint8_t* out = glyph.coverage.data() + static_cast<std::size_t>(y) * glyph.width;
             for (int x = 0; x < glyph.width; ++x) {
                 if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO) {

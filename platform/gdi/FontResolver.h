@@ -17,7 +17,6 @@ struct FaceLocation {
 };
 
 std::optional<FaceLocation> ResolveFace(const std::string& family, bool bold);
-std::optional<FaceLocation> ResolveFaceForChar(const std::string& family, bool bold,
-                                               char32_t ch);
+std::optional<FaceLocation> ResolveFaceForChar(const std::string& family, bool bold, char32_t ch);
 
 }  // namespace dv::gdi

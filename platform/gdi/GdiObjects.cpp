@@ -75,9 +75,15 @@ HFONT GdiObjects::AddFont(FontObject font) {
     return reinterpret_cast<HFONT>(key);
 }
 
-DcObject* GdiObjects::FindDc(HDC hdc) { return FindIn(m_dcs, hdc); }
-BitmapObject* GdiObjects::FindBitmap(HBITMAP hbm) { return FindIn(m_bitmaps, hbm); }
-FontObject* GdiObjects::FindFont(HFONT hfont) { return FindIn(m_fonts, hfont); }
+DcObject* GdiObjects::FindDc(HDC hdc) {
+    return FindIn(m_dcs, hdc);
+}
+BitmapObject* GdiObjects::FindBitmap(HBITMAP hbm) {
+    return FindIn(m_bitmaps, hbm);
+}
+FontObject* GdiObjects::FindFont(HFONT hfont) {
+    return FindIn(m_fonts, hfont);
+}
 
 void GdiObjects::RemoveDc(HDC hdc) {
     if (m_dcs.erase(Key(hdc)) != 0) {
@@ -103,7 +109,9 @@ void GdiObjects::RemoveFont(HFONT hfont) {
     --m_counts.fonts;
 }
 
-Surface& GdiObjects::SurfaceOf(const DcObject& dc) { return FindBitmap(dc.bitmap)->surface; }
+Surface& GdiObjects::SurfaceOf(const DcObject& dc) {
+    return FindBitmap(dc.bitmap)->surface;
+}
 
 ObjectCounts LiveObjectCounts() {
     auto& table = GdiObjects::Instance();

@@ -63,8 +63,8 @@ HBITMAP LoadBitmapW(HINSTANCE /*hInstance*/, LPCWSTR lpBitmapName) {
         decoded = dv::gdi::DecodedBitmapResource(id);
     }
     if (!decoded) {
-        const std::string what = id != 0 ? std::to_string(id)
-                                         : "\"" + dv::WideToUtf8(lpBitmapName) + "\"";
+        const std::string what =
+            id != 0 ? std::to_string(id) : "\"" + dv::WideToUtf8(lpBitmapName) + "\"";
         LogRefusal("LoadBitmapW", "no bitmap resource " + what);
         SetLastError(kErrorResourceNotFound);
         return nullptr;

@@ -43,8 +43,7 @@ PixelRect CopyPixels(Surface& dst, int dx, int dy, int w, int h, const Surface& 
     const bool bottomUp = (&dst == &src) && dstY > srcY;
     for (int i = 0; i < rows; ++i) {
         const int r = bottomUp ? rows - 1 - i : i;
-        std::memmove(dst.Row(dstY + r) + dstX, src.Row(srcY + r) + srcX,
-                     cols * sizeof(uint32_t));
+        std::memmove(dst.Row(dstY + r) + dstX, src.Row(srcY + r) + srcX, cols * sizeof(uint32_t));
     }
     return {dstX, dstY, dstX + static_cast<int>(cols), dstY + rows};
 }

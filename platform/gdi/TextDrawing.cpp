@@ -44,7 +44,9 @@ std::vector<std::wstring_view> SplitLines(std::wstring_view text, bool singleLin
     return lines;
 }
 
-bool IsControl(wchar_t c) { return c < 0x20 || c == 0x7F; }
+bool IsControl(wchar_t c) {
+    return c < 0x20 || c == 0x7F;
+}
 
 int LineWidth(FontInstance& font, std::wstring_view line) {
     int width = 0;

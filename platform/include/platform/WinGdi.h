@@ -60,5 +60,7 @@ BOOL DeleteObject(HGDIOBJ ho);
 HFONT CreateFontIndirectW(const LOGFONTW* lplf);
 int SetBkMode(HDC hdc, int mode);
 COLORREF SetTextColor(HDC hdc, COLORREF color);
+// The colour an OPAQUE background fills the text box with (white at first).
+COLORREF SetBkColor(HDC hdc, COLORREF color);
 int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, RECT* lprc, UINT format);
 COLORREF GetPixel(HDC hdc, int x, int y);

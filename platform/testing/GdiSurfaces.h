@@ -1,0 +1,43 @@
+// Test access to the pixels behind drawing surfaces: snapshots to compare and
+// fills to prepare a known picture. Pixels are 0x00RRGGBB.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/WinGdi.h"
+
+namespace dv::testing {
+
+struct PixelSnapshot {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+
+    uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+    bool operator==(const PixelSnapshot&) const = default;
+};
+
+// The pixels of the bitmap selected into the surface (the screen for a
+// screen surface); empty for an unknown surface.
+PixelSnapshot SnapshotSurface(HDC hdc);
+PixelSnapshot SnapshotBitmap(HBITMAP hbm);
+// Sets every pixel of the surface's bitmap to f(x, y).
+void PaintSurface(HDC hdc, uint32_t (*f)(int x, int y));
+void FillSurface(HDC hdc, uint32_t rgb);
+
+// A memory surface of w x h with its own bitmap, deleted with the object.
+class GdiMemorySurface {
+public:
+    GdiMemorySurface(int w, int h);
+    ~GdiMemorySurface();
+    GdiMemorySurface(const GdiMemorySurface&) = delete;
+    GdiMemorySurface& operator=(const GdiMemorySurface&) = delete;
+
+    HDC dc() const { return m_dc; }
+
+private:
+    HDC m_dc;
+};
+
+}  // namespace dv::testing
