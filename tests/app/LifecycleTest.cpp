@@ -93,4 +93,36 @@ TEST_F(LifecycleTest, DestructionFreesEverySurfaceBitmapAndFont) {
     EXPECT_EQ(dv::gdi::LiveObjectCounts(), before);
 }
 
+TEST_F(LifecycleTest, DamagedRecordIsKeptAsReadAndNeverIndexesATableOutOfRange) {
+    INIINFO info;
+    const SHORT wild[] = {-5, 99, -1, 32767, 7, -300, 9999, 0, -2, 5, 300, -9, 2};
+    std::memcpy(&info, wild, sizeof info);
+    WriteSettings(info);
+    CSettingsDlg& dlg = Open();
+    EXPECT_EQ(dlg.m_nSelIcon, -5);
+    EXPECT_EQ(dlg.SoundPageData.nNaviVolume, 99);
+    // Every page painted from the wild values, then a commit and a restore.
+    for (int page : {PAGE_SOUND, PAGE_BASIC, PAGE_ADVAN}) {
+        dlg.m_nCurPage = static_cast<SHORT>(page);
+        ::InvalidateRect(dlg.m_hWnd, nullptr, FALSE);
+        Idle();
+    }
+    Tap(116, 120);
+    dlg.m_IniInfo.nNaviVolume = -40;
+    dlg.RestoreDevices();
+    dlg.OnBtOk();
+    Idle();
+    EXPECT_EQ(dlg.m_nCurPage, PAGE_MAIN);
+}
+
+TEST_F(LifecycleTest, LauncherThatGoesAwayDuringTheRunIsNotWaitedFor) {
+    CSettingsDlg& dlg = Open();
+    ASSERT_NE(dlg.m_launcher.hLauncherWnd, nullptr);
+    m_launcher.reset();
+    Tap(110, 145);
+    EXPECT_EQ(dlg.m_nCurPage, PAGE_BASIC);
+    EXPECT_EQ(StoredFile().nPage, PAGE_BASIC);
+    EXPECT_EQ(dlg.m_launcher.NotifyTouchCal(1), 0);
+}
+
 }  // namespace
