@@ -1,8 +1,12 @@
 // Pen input from the display or from dialvane-ctl, in screen pixels. The
 // window layer turns it into WM_LBUTTONDOWN / WM_MOUSEMOVE (while down) /
 // WM_LBUTTONUP, or WM_LBUTTONDBLCLK for a second down within 500 ms and 4
-// pixels of the last one when the window's class has CS_DBLCLKS.
+// pixels of the last one when the window's class has CS_DBLCLKS. The messages
+// are posted to the process's active top-level window (the last one created
+// or brought to the foreground) and handled by its loop.
 #pragma once
+
+#include <functional>
 
 namespace dv {
 
@@ -16,7 +20,52 @@ void DeliverPenInput(PenAction action, int x, int y);
 namespace dv {
 
 // The Escape key, or the host window's close box: the dialog's cancel,
-// which closes it through the normal destruction.
+// which closes it through the normal destruction. Posts WM_CLOSE to the
+// active window; safe from any thread.
 void DeliverCancel();
+
+using PenHandler = std::function<void(PenAction action, int x, int y)>;
+
+// A full-screen screen of the platform that takes the pen, such as the touch
+// calibration. Typical use, on the UI thread:
+//
+//     bool done = false;
+//     dv::PenCapture capture([&](dv::PenAction a, int x, int y) { ...; done = ...; });
+//     dv::RunNestedLoop([&] { return !done; });
+//
+// While a capture lives:
+//  - pen input goes, raw, to the newest capture's handler (called on the UI
+//    thread, from the loop) instead of becoming window messages;
+//  - windows get no WM_PAINT: the screen shows the capture's drawing;
+//  - a cancel (Escape, close box) goes to onCancel when one is given; without
+//    one it is held and delivered to the active window when the last
+//    capture ends.
+// When the last capture ends, every window of its thread is invalidated
+// without erasing, so the windows below repaint.
+class PenCapture {
+public:
+    explicit PenCapture(PenHandler onPen, std::function<void()> onCancel = {});
+    ~PenCapture();
+    PenCapture(const PenCapture&) = delete;
+    PenCapture& operator=(const PenCapture&) = delete;
+
+    void HandlePen(PenAction action, int x, int y) const;
+    bool HandleCancel() const;
+
+private:
+    PenHandler m_onPen;
+    std::function<void()> m_onCancel;
+};
+
+// Runs the calling thread's message loop until keepRunning() returns false.
+// Messages, timers, paints (none while a capture lives) and cross-process
+// messages are handled as in the dialog's loop, without its pre-translation;
+// while it waits the panel counts as idle (commands of dialvane-ctl reply).
+// Returns false when WM_QUIT ended it; the quit stays pending so the outer
+// loop ends as well.
+bool RunNestedLoop(const std::function<bool()>& keepRunning);
+
+// True while a PenCapture lives.
+bool PenCaptureActive();
 
 }  // namespace dv

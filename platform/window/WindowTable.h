@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/WinUser.h"
+#include "platform/window/ClassTable.h"
 #include "platform/window/ThreadQueue.h"
 
 class CDC;
@@ -54,13 +55,15 @@ struct WindowRecord {
     std::vector<Timer> timers;
     std::map<HDC, std::unique_ptr<CDC>> dcs;
     std::shared_ptr<ipc::Listener> listener;
+    // The window that opened the display: its title and icon are the display's.
+    bool ownsDisplay = false;
 
     // Windows of other processes: their socket, and the socket file's
     // identity when found, so that a window that went away and a new one of
     // the same title are told apart.
     bool remote = false;
     std::string socketPath;
-    uint64_t socketInode = 0;
+    uint64_t socketIdentity = 0;
 };
 
 class WindowTable {
@@ -72,7 +75,7 @@ public:
     std::shared_ptr<WindowRecord> Find(HWND hwnd);
     std::shared_ptr<WindowRecord> Remove(HWND hwnd);
     HWND FindLocalByTitle(const std::wstring& className, const std::wstring& title);
-    HWND RemoteHandle(const std::string& socketPath, uint64_t inode);
+    HWND RemoteHandle(const std::string& socketPath, uint64_t identity);
     std::vector<std::shared_ptr<WindowRecord>> LocalWindows();
     std::vector<std::shared_ptr<WindowRecord>> WindowsOf(const ThreadQueue* queue);
 
@@ -102,6 +105,8 @@ struct CreateParams {
 HWND CreateWindowFor(CWnd* object, const CreateParams& params);
 // The handler of a local window, called on the calling thread.
 LRESULT CallHandler(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Frees what a window holds: its device contexts, timers and socket.
+void ReleaseWindowResources(WindowRecord& record);
 // Takes a window out without messages (its object is being destroyed).
 void DetachWindow(CWnd* object);
 // Asks the active window to close (WM_CLOSE), from any thread; if no window

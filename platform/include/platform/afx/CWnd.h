@@ -5,6 +5,10 @@
 #include "platform/WinUser.h"
 #include "platform/afx/CDC.h"
 
+namespace dv::window {
+struct WndAccess;
+}
+
 class CWnd {
 public:
     CWnd() = default;
@@ -38,4 +42,8 @@ protected:
     UINT m_nCurMsg = 0;
     WPARAM m_curWParam = 0;
     LPARAM m_curLParam = 0;
+
+private:
+    // The window layer sets the fields of the message being handled.
+    friend struct dv::window::WndAccess;
 };

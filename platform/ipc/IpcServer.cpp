@@ -1,0 +1,416 @@
+// The serving side: one thread per process polls the listening sockets of
+// its titled windows and their connections, decodes frames and queues each
+// request on the window's UI thread. Replies are written by the UI thread.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/WinUser.h"
+#include "platform/core/DebugLog.h"
+#include "platform/gdi/Screen.h"
+#include "platform/ipc/Frame.h"
+#include "platform/ipc/RuntimeFolder.h"
+#include "platform/ipc/Sockets.h"
+#include "platform/ipc/WindowSockets.h"
+#include "platform/window/PenInput.h"
+
+namespace dv::ipc {
+
+class Listener {
+public:
+    UniqueFd fd;
+    std::string path;
+    uint64_t identity = 0;
+    HWND hwnd = nullptr;
+    std::weak_ptr<window::ThreadQueue> queue;
+};
+
+namespace {
+
+constexpr int kBacklog = 16;
+constexpr int kProbeTimeoutMs = 1000;
+constexpr int kReplyWriteTimeoutMs = 1000;
+constexpr std::size_t kReadChunk = 4096;
+
+struct Connection {
+    UniqueFd fd;
+    HWND hwnd = nullptr;
+    std::weak_ptr<window::ThreadQueue> queue;
+    FrameDecoder decoder;
+    pid_t pid = 0;
+    std::mutex writeLock;
+
+    void Reply(uint32_t seq, LRESULT result, ReplyStatus status) {
+        Frame frame;
+        frame.kind = FrameKind::Reply;
+        frame.seq = seq;
+        frame.result = result;
+        frame.status = status;
+        std::vector<uint8_t> bytes = EncodeFrame(frame);
+        std::lock_guard guard(writeLock);
+        // A sender that gave up or died just misses its reply.
+        WriteAll(fd.Get(), bytes, kReplyWriteTimeoutMs);
+    }
+};
+
+struct Server {
+    std::mutex lock;
+    std::vector<std::shared_ptr<Listener>> listeners;
+    std::vector<std::shared_ptr<Connection>> connections;
+    UniqueFd wake;
+    bool started = false;
+};
+
+Server& TheServer() {
+    static Server* server = new Server;  // lives to the process end, as its thread
+    return *server;
+}
+
+void Log(const std::string& text) {
+    dv::WriteDebugText("dialvane ipc: " + text + "\r\n");
+}
+
+void WakeServer(Server& server) {
+    uint64_t one = 1;
+    if (server.wake.Valid()) {
+        [[maybe_unused]] ssize_t n = ::write(server.wake.Get(), &one, sizeof(one));
+    }
+}
+
+// Holds the folder's lock for window sockets while a socket is replaced.
+class GuardLock {
+public:
+    explicit GuardLock(const std::filesystem::path& path)
+        : m_fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+        if (m_fd.Valid()) {
+            while (::flock(m_fd.Get(), LOCK_EX) != 0 && errno == EINTR) {
+            }
+        }
+    }
+
+private:
+    UniqueFd m_fd;
+};
+
+std::shared_ptr<window::ReplySlot> ReplyTo(const std::shared_ptr<Connection>& connection,
+                                           uint32_t seq) {
+    return std::make_shared<window::ReplySlot>([connection, seq](LRESULT result) {
+        connection->Reply(seq, result, ReplyStatus::Handled);
+    });
+}
+
+PenAction ToPenAction(PenCode code) {
+    switch (code) {
+        case PenCode::Down:
+            return PenAction::Down;
+        case PenCode::Move:
+            return PenAction::Move;
+        case PenCode::Up:
+            break;
+    }
+    return PenAction::Up;
+}
+
+void HandleFrame(const std::shared_ptr<Connection>& connection, const Frame& frame) {
+    const bool whenIdle = (frame.flags & kFlagReplyWhenIdle) != 0;
+    window::QueueItem item;
+    item.replyWhenIdle = whenIdle;
+    HWND hwnd = connection->hwnd;
+    switch (frame.kind) {
+        case FrameKind::Send:
+        case FrameKind::Post:
+            item.msg.hwnd = hwnd;
+            item.msg.message = frame.message;
+            item.msg.wParam = static_cast<WPARAM>(frame.wParam);
+            item.msg.lParam = static_cast<LPARAM>(frame.lParam);
+            item.sent = frame.kind == FrameKind::Send;
+            if (item.sent || whenIdle) {
+                item.reply = ReplyTo(connection, frame.seq);
+            }
+            break;
+        case FrameKind::Pen: {
+            PenAction action = ToPenAction(frame.pen);
+            int x = frame.x;
+            int y = frame.y;
+            item.task = [action, x, y] {
+                dv::DeliverPenInput(action, x, y);
+                return LRESULT{0};
+            };
+            if (whenIdle) {
+                item.reply = ReplyTo(connection, frame.seq);
+            }
+            break;
+        }
+        case FrameKind::Shot: {
+            std::string path = frame.path;
+            item.task = [path] {
+                return static_cast<LRESULT>(dv::gdi::SaveScreenPng(path.c_str()) ? 1 : 0);
+            };
+            item.reply = ReplyTo(connection, frame.seq);
+            break;
+        }
+        case FrameKind::Raise:
+            item.task = [hwnd] { return static_cast<LRESULT>(SetForegroundWindow(hwnd)); };
+            if (whenIdle) {
+                item.reply = ReplyTo(connection, frame.seq);
+            }
+            break;
+        case FrameKind::Reply:
+            Log("dropped a reply frame that no request of this process asked for (pid " +
+                std::to_string(connection->pid) + ")");
+            return;
+    }
+    auto queue = connection->queue.lock();
+    if (queue == nullptr) {
+        // The window's thread has ended; a waiting sender gets 0.
+        return;
+    }
+    queue->Push(std::move(item));
+}
+
+// Reads what is there; false when the connection is finished.
+bool ServeConnection(const std::shared_ptr<Connection>& connection) {
+    uint8_t buffer[kReadChunk];
+    for (;;) {
+        ssize_t n = ::recv(connection->fd.Get(), buffer, sizeof(buffer), MSG_DONTWAIT);
+        if (n == 0) {
+            return false;
+        }
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno == EAGAIN || errno == EWOULDBLOCK;
+        }
+        connection->decoder.Feed(std::span<const uint8_t>(buffer, static_cast<std::size_t>(n)));
+        for (;;) {
+            FrameDecoder::Result result = connection->decoder.Next();
+            if (result.status == FrameDecoder::Status::NeedMore) {
+                break;
+            }
+            if (result.status == FrameDecoder::Status::Frame) {
+                HandleFrame(connection, result.frame);
+                continue;
+            }
+            Log("dropped a frame from pid " + std::to_string(connection->pid) + ": " +
+                result.problem);
+            if (result.status == FrameDecoder::Status::Fatal) {
+                Log("closed the connection from pid " + std::to_string(connection->pid) +
+                    ": its stream cannot be read further");
+                return false;
+            }
+        }
+    }
+}
+
+void AcceptConnections(Server& server, const std::shared_ptr<Listener>& listener) {
+    for (;;) {
+        int fd = ::accept4(listener->fd.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return;
+        }
+        auto connection = std::make_shared<Connection>();
+        connection->fd.Reset(fd);
+        connection->hwnd = listener->hwnd;
+        connection->queue = listener->queue;
+        uid_t uid = 0;
+        if (!PeerCredentials(fd, uid, connection->pid) || uid != ::geteuid()) {
+            Log("refused a connection from uid " + std::to_string(uid) + " (pid " +
+                std::to_string(connection->pid) + "): not this user");
+            continue;
+        }
+        std::lock_guard guard(server.lock);
+        server.connections.push_back(std::move(connection));
+    }
+}
+
+void ServeForever(Server& server) {
+    for (;;) {
+        std::vector<std::shared_ptr<Listener>> listeners;
+        std::vector<std::shared_ptr<Connection>> connections;
+        {
+            std::lock_guard guard(server.lock);
+            listeners = server.listeners;
+            connections = server.connections;
+        }
+        std::vector<pollfd> fds;
+        fds.push_back(pollfd{server.wake.Get(), POLLIN, 0});
+        for (const auto& l : listeners) {
+            fds.push_back(pollfd{l->fd.Get(), POLLIN, 0});
+        }
+        for (const auto& c : connections) {
+            fds.push_back(pollfd{c->fd.Get(), POLLIN, 0});
+        }
+        if (::poll(fds.data(), fds.size(), -1) < 0) {
+            continue;
+        }
+        if (fds[0].revents != 0) {
+            uint64_t count = 0;
+            [[maybe_unused]] ssize_t n = ::read(server.wake.Get(), &count, sizeof(count));
+        }
+        for (std::size_t i = 0; i < listeners.size(); ++i) {
+            if (fds[1 + i].revents != 0) {
+                AcceptConnections(server, listeners[i]);
+            }
+        }
+        for (std::size_t i = 0; i < connections.size(); ++i) {
+            if (fds[1 + listeners.size() + i].revents == 0) {
+                continue;
+            }
+            if (!ServeConnection(connections[i])) {
+                std::lock_guard guard(server.lock);
+                std::erase(server.connections, connections[i]);
+            }
+        }
+    }
+}
+
+void StartServer(Server& server) {
+    // Called with server.lock held.
+    if (server.started) {
+        return;
+    }
+    server.wake.Reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    server.started = true;
+    std::thread([&server] { ServeForever(server); }).detach();
+}
+
+// Binds a listening socket at path. A socket left by a process that died
+// refuses connections: it is replaced. A live one is left alone.
+UniqueFd BindListener(const std::string& path, std::string& problem) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof(address.sun_path)) {
+        problem = "the socket path \"" + path + "\" is too long";
+        return UniqueFd();
+    }
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+        if (!fd.Valid()) {
+            problem = std::string("cannot create a socket: ") + std::strerror(errno);
+            return UniqueFd();
+        }
+        if (::bind(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0) {
+            if (::listen(fd.Get(), kBacklog) != 0) {
+                problem = std::string("cannot listen: ") + std::strerror(errno);
+                return UniqueFd();
+            }
+            return fd;
+        }
+        if (errno != EADDRINUSE || attempt > 0) {
+            problem = "cannot bind \"" + path + "\": " + std::strerror(errno);
+            return UniqueFd();
+        }
+        UniqueFd probe;
+        ConnectResult alive = ConnectTo(path, kProbeTimeoutMs, probe);
+        if (alive == ConnectResult::Connected) {
+            problem = "a window of another process already has this title";
+            return UniqueFd();
+        }
+        ::unlink(path.c_str());
+    }
+    return UniqueFd();
+}
+
+}  // namespace
+
+std::shared_ptr<Listener> Publish(HWND hwnd, const std::wstring& title,
+                                  std::shared_ptr<window::ThreadQueue> queue) {
+    if (!RuntimeDirUsable()) {
+        return nullptr;
+    }
+    auto listener = std::make_shared<Listener>();
+    listener->path = WindowSocketPath(title).string();
+    listener->hwnd = hwnd;
+    listener->queue = queue;
+    std::string problem;
+    {
+        GuardLock guard(GuardPath("windows"));
+        listener->fd = BindListener(listener->path, problem);
+        if (listener->fd.Valid()) {
+            listener->identity = SocketIdentity(listener->path).value_or(0);
+        }
+    }
+    if (!listener->fd.Valid()) {
+        Log("the window \"" + dv::WideToUtf8(title) +
+            "\" cannot be reached from other processes: " + problem);
+        return nullptr;
+    }
+    Server& server = TheServer();
+    {
+        std::lock_guard guard(server.lock);
+        StartServer(server);
+        server.listeners.push_back(listener);
+    }
+    WakeServer(server);
+    return listener;
+}
+
+void Unpublish(const std::shared_ptr<Listener>& listener) {
+    if (listener == nullptr) {
+        return;
+    }
+    {
+        GuardLock guard(GuardPath("windows"));
+        if (SocketIdentity(listener->path) == listener->identity) {
+            ::unlink(listener->path.c_str());
+        }
+    }
+    Server& server = TheServer();
+    {
+        std::lock_guard guard(server.lock);
+        std::erase(server.listeners, listener);
+    }
+    WakeServer(server);
+}
+
+std::optional<RemoteWindow> FindRemoteWindow(const std::wstring& title) {
+    if (!RuntimeDirUsable()) {
+        return std::nullopt;
+    }
+    RemoteWindow window{WindowSocketPath(title).string(), 0};
+    auto identity = SocketIdentity(window.socketPath);
+    if (!identity) {
+        return std::nullopt;
+    }
+    window.identity = *identity;
+    {
+        Server& server = TheServer();
+        std::lock_guard guard(server.lock);
+        for (const auto& listener : server.listeners) {
+            if (listener->path == window.socketPath && listener->identity == window.identity) {
+                return std::nullopt;
+            }
+        }
+    }
+    if (!IsRemoteWindowAlive(window)) {
+        return std::nullopt;
+    }
+    return window;
+}
+
+bool IsRemoteWindowAlive(const RemoteWindow& window) {
+    if (SocketIdentity(window.socketPath) != window.identity) {
+        return false;
+    }
+    UniqueFd probe;
+    return ConnectTo(window.socketPath, kProbeTimeoutMs, probe) == ConnectResult::Connected;
+}
+
+}  // namespace dv::ipc

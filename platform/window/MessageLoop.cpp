@@ -1,0 +1,170 @@
+#include "platform/window/MessageLoop.h"
+
+#include <algorithm>
+#include <climits>
+#include <optional>
+
+#include "platform/WinBase.h"
+#include "platform/afx/CWnd.h"
+#include "platform/window/PenInput.h"
+#include "platform/window/WindowTable.h"
+
+namespace dv::window {
+namespace {
+
+struct PendingPaint {
+    HWND hwnd = nullptr;
+    unsigned generation = 0;
+};
+
+std::optional<PendingPaint> NextPaint(const ThreadQueue* queue) {
+    // The screen belongs to a screen that holds the pen; windows repaint
+    // after it ends.
+    if (dv::PenCaptureActive()) {
+        return std::nullopt;
+    }
+    auto windows = Windows().WindowsOf(queue);
+    std::lock_guard guard(Windows().Mutex());
+    for (const auto& record : windows) {
+        if (record->invalid && !record->destroying) {
+            return PendingPaint{record->hwnd, record->paintGeneration};
+        }
+    }
+    return std::nullopt;
+}
+
+// A due timer's message, or the time until the next one is due.
+std::optional<MSG> NextTimer(const ThreadQueue* queue, int* timeoutMs) {
+    auto windows = Windows().WindowsOf(queue);
+    const Clock::time_point now = Clock::now();
+    std::lock_guard guard(Windows().Mutex());
+    Timer* earliest = nullptr;
+    HWND owner = nullptr;
+    for (const auto& record : windows) {
+        for (Timer& timer : record->timers) {
+            if (earliest == nullptr || timer.due < earliest->due) {
+                earliest = &timer;
+                owner = record->hwnd;
+            }
+        }
+    }
+    if (earliest == nullptr) {
+        *timeoutMs = -1;
+        return std::nullopt;
+    }
+    if (earliest->due > now) {
+        auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(earliest->due - now);
+        *timeoutMs = static_cast<int>(std::min<long long>(wait.count() + 1, INT_MAX));
+        return std::nullopt;
+    }
+    earliest->due = now + std::chrono::milliseconds(earliest->intervalMs);
+    MSG msg{};
+    msg.hwnd = owner;
+    msg.message = WM_TIMER;
+    msg.wParam = earliest->id;
+    msg.lParam = reinterpret_cast<LPARAM>(earliest->proc);
+    msg.time = GetTickCount();
+    return msg;
+}
+
+// Pre-translation, then the handler. Returns the handler's result.
+LRESULT Deliver(MSG msg, CWnd* preTranslator) {
+    if (preTranslator != nullptr && preTranslator->m_hWnd != nullptr &&
+        preTranslator->PreTranslateMessage(&msg)) {
+        return 0;
+    }
+    return DispatchToWindow(msg);
+}
+
+void HandleItem(ThreadQueue& queue, QueueItem& item, CWnd* preTranslator) {
+    LRESULT result = 0;
+    if (item.task) {
+        result = item.task();
+    } else if (item.sent) {
+        result = DispatchToWindow(item.msg);
+    } else {
+        result = Deliver(item.msg, preTranslator);
+    }
+    if (item.reply != nullptr) {
+        if (item.replyWhenIdle) {
+            queue.DeferReply(std::move(item.reply), result);
+        } else {
+            item.reply->Deliver(result);
+        }
+    }
+}
+
+void HandlePaint(const PendingPaint& paint, CWnd* preTranslator) {
+    MSG msg{};
+    msg.hwnd = paint.hwnd;
+    msg.message = WM_PAINT;
+    msg.time = GetTickCount();
+    Deliver(msg, preTranslator);
+    // A handler that neither painted nor invalidated again would be asked
+    // for the same paint for ever.
+    auto record = Windows().Find(paint.hwnd);
+    if (record != nullptr) {
+        std::lock_guard guard(Windows().Mutex());
+        if (record->invalid && record->paintGeneration == paint.generation) {
+            record->invalid = false;
+            record->erase = false;
+        }
+    }
+}
+
+}  // namespace
+
+LRESULT DispatchToWindow(const MSG& msg) {
+    if (msg.hwnd == nullptr) {
+        return 0;
+    }
+    if (msg.message == WM_TIMER && msg.lParam != 0) {
+        if (!IsWindow(msg.hwnd)) {
+            return 0;
+        }
+        auto proc = reinterpret_cast<TIMERPROC>(msg.lParam);
+        proc(msg.hwnd, WM_TIMER, msg.wParam, GetTickCount());
+        return 0;
+    }
+    // Messages to a window that has been destroyed are dropped.
+    return CallHandler(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+}
+
+LoopEnd RunMessageLoop(const LoopOptions& options) {
+    std::shared_ptr<ThreadQueue> queue = CurrentQueue();
+    auto keepRunning = [&options] { return !options.keepRunning || options.keepRunning(); };
+    for (;;) {
+        if (!keepRunning()) {
+            return LoopEnd::Stopped;
+        }
+        if (auto item = queue->TryPop()) {
+            HandleItem(*queue, *item, options.preTranslator);
+            continue;
+        }
+        if (queue->QuitPending()) {
+            return LoopEnd::Quit;
+        }
+        if (auto paint = NextPaint(queue.get())) {
+            HandlePaint(*paint, options.preTranslator);
+            continue;
+        }
+        int timeoutMs = -1;
+        if (auto timer = NextTimer(queue.get(), &timeoutMs)) {
+            Deliver(*timer, options.preTranslator);
+            continue;
+        }
+        queue->FlushIdleReplies();
+        if (!queue->Empty()) {
+            continue;
+        }
+        if (options.returnWhenIdle) {
+            return LoopEnd::Idle;
+        }
+        if (!keepRunning()) {
+            return LoopEnd::Stopped;
+        }
+        queue->Wait(timeoutMs);
+    }
+}
+
+}  // namespace dv::window

@@ -1,0 +1,188 @@
+#include <cstdlib>
+#include <mutex>
+#include <vector>
+
+#include "platform/window/MessageLoop.h"
+#include "platform/window/PenInput.h"
+#include "platform/window/WindowTable.h"
+
+namespace dv {
+namespace {
+
+constexpr auto kDoubleClickTime = std::chrono::milliseconds(500);
+constexpr int kDoubleClickDistance = 4;
+
+struct PenState {
+    std::mutex lock;
+    std::vector<const PenCapture*> captures;
+    std::shared_ptr<window::ThreadQueue> captureQueue;
+    bool cancelHeld = false;
+    bool down = false;
+    bool haveLastDown = false;
+    window::Clock::time_point lastDownTime;
+    int lastDownX = 0;
+    int lastDownY = 0;
+    HWND lastDownWindow = nullptr;
+};
+
+PenState& State() {
+    static PenState* state = new PenState;  // lives to the process end
+    return *state;
+}
+
+bool WantsDoubleClicks(HWND hwnd) {
+    auto record = window::Windows().Find(hwnd);
+    if (record == nullptr) {
+        return false;
+    }
+    std::lock_guard guard(window::Windows().Mutex());
+    return (record->classStyle & CS_DBLCLKS) != 0;
+}
+
+// The down becomes a double click when it repeats the previous down closely
+// enough; a double click does not pair with a third down.
+bool IsDoubleClick(PenState& s, HWND target, int x, int y, window::Clock::time_point now) {
+    const bool close = s.haveLastDown && s.lastDownWindow == target &&
+                       now - s.lastDownTime <= kDoubleClickTime &&
+                       std::abs(x - s.lastDownX) <= kDoubleClickDistance &&
+                       std::abs(y - s.lastDownY) <= kDoubleClickDistance;
+    if (close) {
+        s.haveLastDown = false;
+        return true;
+    }
+    s.haveLastDown = true;
+    s.lastDownTime = now;
+    s.lastDownX = x;
+    s.lastDownY = y;
+    s.lastDownWindow = target;
+    return false;
+}
+
+}  // namespace
+
+void DeliverPenInput(PenAction action, int x, int y) {
+    PenState& s = State();
+    const PenCapture* capture = nullptr;
+    HWND target = window::Windows().Foreground();
+    UINT message = 0;
+    WPARAM flags = 0;
+    bool dblclkTarget = target != nullptr && WantsDoubleClicks(target);
+    {
+        std::lock_guard guard(s.lock);
+        if (!s.captures.empty()) {
+            capture = s.captures.back();
+        } else if (target == nullptr) {
+            return;
+        } else {
+            switch (action) {
+                case PenAction::Down:
+                    message = WM_LBUTTONDOWN;
+                    flags = MK_LBUTTON;
+                    if (IsDoubleClick(s, target, x, y, window::Clock::now()) && dblclkTarget) {
+                        message = WM_LBUTTONDBLCLK;
+                    }
+                    s.down = true;
+                    break;
+                case PenAction::Move:
+                    if (!s.down) {
+                        return;
+                    }
+                    message = WM_MOUSEMOVE;
+                    flags = MK_LBUTTON;
+                    break;
+                case PenAction::Up:
+                    message = WM_LBUTTONUP;
+                    s.down = false;
+                    break;
+            }
+        }
+    }
+    if (capture != nullptr) {
+        capture->HandlePen(action, x, y);
+        return;
+    }
+    PostMessageW(target, message, flags, MAKELPARAM(x, y));
+}
+
+void DeliverCancel() {
+    PenState& s = State();
+    const PenCapture* capture = nullptr;
+    {
+        std::lock_guard guard(s.lock);
+        if (!s.captures.empty()) {
+            capture = s.captures.back();
+        }
+    }
+    if (capture != nullptr) {
+        if (!capture->HandleCancel()) {
+            std::lock_guard guard(s.lock);
+            s.cancelHeld = true;
+        }
+        return;
+    }
+    window::RequestCloseActiveWindow();
+}
+
+PenCapture::PenCapture(PenHandler onPen, std::function<void()> onCancel)
+    : m_onPen(std::move(onPen)), m_onCancel(std::move(onCancel)) {
+    PenState& s = State();
+    std::lock_guard guard(s.lock);
+    if (s.captures.empty()) {
+        s.captureQueue = window::CurrentQueue();
+    }
+    s.captures.push_back(this);
+    s.down = false;
+    s.haveLastDown = false;
+}
+
+PenCapture::~PenCapture() {
+    PenState& s = State();
+    std::shared_ptr<window::ThreadQueue> queue;
+    bool cancel = false;
+    {
+        std::lock_guard guard(s.lock);
+        std::erase(s.captures, this);
+        if (!s.captures.empty()) {
+            return;
+        }
+        queue = std::move(s.captureQueue);
+        cancel = s.cancelHeld;
+        s.cancelHeld = false;
+        s.down = false;
+        s.haveLastDown = false;
+    }
+    if (queue != nullptr) {
+        window::InvalidateWindowsOf(queue.get());
+    }
+    if (cancel) {
+        window::RequestCloseActiveWindow();
+    }
+}
+
+void PenCapture::HandlePen(PenAction action, int x, int y) const {
+    if (m_onPen) {
+        m_onPen(action, x, y);
+    }
+}
+
+bool PenCapture::HandleCancel() const {
+    if (!m_onCancel) {
+        return false;
+    }
+    m_onCancel();
+    return true;
+}
+
+bool RunNestedLoop(const std::function<bool()>& keepRunning) {
+    window::LoopOptions options;
+    options.keepRunning = keepRunning;
+    return window::RunMessageLoop(options) != window::LoopEnd::Quit;
+}
+
+bool PenCaptureActive() {
+    PenState& s = State();
+    std::lock_guard guard(s.lock);
+    return !s.captures.empty();
+}
+
+}  // namespace dv

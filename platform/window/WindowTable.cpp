@@ -1,0 +1,225 @@
+#include "platform/window/WindowTable.h"
+
+#include <algorithm>
+
+#include "platform/afx/CDC.h"
+#include "platform/afx/CWnd.h"
+#include "platform/gdi/Screen.h"
+#include "platform/ipc/WindowSockets.h"
+
+namespace dv::window {
+
+// Sets the fields Default() reads for the length of one handler call, and
+// puts back those of an outer message when handlers nest (SendMessage from
+// within a handler).
+struct WndAccess {
+    static LRESULT Call(CWnd* wnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        const UINT savedMsg = wnd->m_nCurMsg;
+        const WPARAM savedW = wnd->m_curWParam;
+        const LPARAM savedL = wnd->m_curLParam;
+        wnd->m_nCurMsg = message;
+        wnd->m_curWParam = wParam;
+        wnd->m_curLParam = lParam;
+        LRESULT result = wnd->WindowProc(message, wParam, lParam);
+        wnd->m_nCurMsg = savedMsg;
+        wnd->m_curWParam = savedW;
+        wnd->m_curLParam = savedL;
+        return result;
+    }
+};
+
+namespace {
+
+constexpr uintptr_t kHandleStride = 4;
+
+bool g_closeRequested = false;  // guarded by the table's lock
+
+}  // namespace
+
+WindowTable& Windows() {
+    static WindowTable* table = new WindowTable;  // lives to the process end
+    return *table;
+}
+
+HWND WindowTable::Insert(std::shared_ptr<WindowRecord> record) {
+    std::lock_guard guard(m_lock);
+    uintptr_t value = m_next;
+    m_next += kHandleStride;
+    record->hwnd = reinterpret_cast<HWND>(value);
+    m_windows.emplace(value, std::move(record));
+    return reinterpret_cast<HWND>(value);
+}
+
+std::shared_ptr<WindowRecord> WindowTable::Find(HWND hwnd) {
+    std::lock_guard guard(m_lock);
+    auto it = m_windows.find(reinterpret_cast<uintptr_t>(hwnd));
+    return it == m_windows.end() ? nullptr : it->second;
+}
+
+std::shared_ptr<WindowRecord> WindowTable::Remove(HWND hwnd) {
+    std::lock_guard guard(m_lock);
+    auto it = m_windows.find(reinterpret_cast<uintptr_t>(hwnd));
+    if (it == m_windows.end()) {
+        return nullptr;
+    }
+    auto record = std::move(it->second);
+    m_windows.erase(it);
+    std::erase(m_order, hwnd);
+    if (m_foreground == hwnd) {
+        m_foreground = m_order.empty() ? nullptr : m_order.back();
+    }
+    return record;
+}
+
+HWND WindowTable::FindLocalByTitle(const std::wstring& className, const std::wstring& title) {
+    std::lock_guard guard(m_lock);
+    for (const auto& [value, record] : m_windows) {
+        if (record->remote || record->destroying || record->title != title) {
+            continue;
+        }
+        if (!className.empty() && record->className != className) {
+            continue;
+        }
+        return record->hwnd;
+    }
+    return nullptr;
+}
+
+HWND WindowTable::RemoteHandle(const std::string& socketPath, uint64_t identity) {
+    {
+        std::lock_guard guard(m_lock);
+        for (const auto& [value, record] : m_windows) {
+            if (record->remote && record->socketPath == socketPath &&
+                record->socketIdentity == identity) {
+                return record->hwnd;
+            }
+        }
+    }
+    auto record = std::make_shared<WindowRecord>();
+    record->remote = true;
+    record->socketPath = socketPath;
+    record->socketIdentity = identity;
+    return Insert(std::move(record));
+}
+
+std::vector<std::shared_ptr<WindowRecord>> WindowTable::LocalWindows() {
+    std::lock_guard guard(m_lock);
+    std::vector<std::shared_ptr<WindowRecord>> result;
+    for (const auto& [value, record] : m_windows) {
+        if (!record->remote) {
+            result.push_back(record);
+        }
+    }
+    return result;
+}
+
+std::vector<std::shared_ptr<WindowRecord>> WindowTable::WindowsOf(const ThreadQueue* queue) {
+    std::lock_guard guard(m_lock);
+    std::vector<std::shared_ptr<WindowRecord>> result;
+    for (const auto& [value, record] : m_windows) {
+        if (!record->remote && record->queue.get() == queue) {
+            result.push_back(record);
+        }
+    }
+    return result;
+}
+
+HWND WindowTable::Foreground() {
+    std::lock_guard guard(m_lock);
+    return m_foreground;
+}
+
+void WindowTable::SetForeground(HWND hwnd) {
+    std::lock_guard guard(m_lock);
+    std::erase(m_order, hwnd);
+    m_order.push_back(hwnd);
+    m_foreground = hwnd;
+}
+
+RECT ClientRect(const WindowRecord& record) {
+    return RECT{0, 0, record.rect.right - record.rect.left, record.rect.bottom - record.rect.top};
+}
+
+HWND CreateWindowFor(CWnd* object, const CreateParams& params) {
+    auto record = std::make_shared<WindowRecord>();
+    record->object = object;
+    record->queue = CurrentQueue();
+    record->className = params.className;
+    record->classStyle = ClassStyle(params.className);
+    record->style = params.style;
+    record->rect = params.rect;
+    WindowTable& table = Windows();
+    HWND hwnd = table.Insert(record);
+    object->m_hWnd = hwnd;
+    if (params.activate) {
+        table.SetForeground(hwnd);
+        bool closeNow = false;
+        {
+            std::lock_guard guard(table.Mutex());
+            closeNow = g_closeRequested;
+            g_closeRequested = false;
+        }
+        if (closeNow) {
+            PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        }
+    }
+    return hwnd;
+}
+
+LRESULT CallHandler(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto record = Windows().Find(hwnd);
+    if (record == nullptr || record->remote) {
+        return 0;
+    }
+    if (record->object != nullptr) {
+        return WndAccess::Call(record->object, message, wParam, lParam);
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void ReleaseWindowResources(WindowRecord& record) {
+    std::map<HDC, std::unique_ptr<CDC>> dcs;
+    std::shared_ptr<ipc::Listener> listener;
+    {
+        std::lock_guard guard(Windows().Mutex());
+        dcs.swap(record.dcs);
+        listener = std::move(record.listener);
+        record.timers.clear();
+    }
+    for (auto& [hdc, dc] : dcs) {
+        dc->Detach();
+        dv::gdi::DeleteScreenDC(hdc);
+    }
+    if (listener != nullptr) {
+        ipc::Unpublish(listener);
+    }
+}
+
+void DetachWindow(CWnd* object) {
+    if (object->m_hWnd == nullptr) {
+        return;
+    }
+    auto record = Windows().Remove(object->m_hWnd);
+    object->m_hWnd = nullptr;
+    if (record != nullptr) {
+        ReleaseWindowResources(*record);
+    }
+}
+
+void RequestCloseActiveWindow() {
+    WindowTable& table = Windows();
+    HWND active = table.Foreground();
+    if (active != nullptr && PostMessageW(active, WM_CLOSE, 0, 0)) {
+        return;
+    }
+    std::lock_guard guard(table.Mutex());
+    g_closeRequested = true;
+}
+
+void InvalidateWindowsOf(const ThreadQueue* queue) {
+    for (const auto& record : Windows().WindowsOf(queue)) {
+        InvalidateRect(record->hwnd, nullptr, FALSE);
+    }
+}
+
+}  // namespace dv::window

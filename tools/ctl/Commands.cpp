@@ -1,0 +1,108 @@
+#include "Commands.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/Platform.h"
+#include "platform/ipc/IpcClient.h"
+#include "platform/ipc/WindowSockets.h"
+
+namespace ctl {
+namespace {
+
+constexpr char kPanelTitle[] = "Dialvane";
+// Long enough for anything a command can set off in the panel (click sounds,
+// launcher round trips); a panel that hangs still does not hang the script.
+constexpr int kPanelTimeoutMs = 30000;
+
+std::optional<dv::ipc::RemoteWindow> FindOrSay(const std::string& title) {
+    auto window = dv::ipc::FindRemoteWindow(dv::Utf8ToWide(title));
+    if (!window) {
+        std::fprintf(stderr, "dialvane-ctl: no window titled \"%s\" is running\n", title.c_str());
+    }
+    return window;
+}
+
+// Sends a request that is answered once the window's loop is idle again.
+std::optional<LRESULT> Request(const std::string& title, dv::ipc::Frame frame) {
+    auto window = FindOrSay(title);
+    if (!window) {
+        return std::nullopt;
+    }
+    frame.flags |= dv::ipc::kFlagReplyWhenIdle;
+    auto result = dv::ipc::Transact(*window, frame, true, kPanelTimeoutMs);
+    if (!result) {
+        std::fprintf(stderr, "dialvane-ctl: the window \"%s\" did not answer\n", title.c_str());
+    }
+    return result;
+}
+
+dv::ipc::Frame MessageFrame(dv::ipc::FrameKind kind, uint32_t message, uint64_t wParam,
+                            int64_t lParam) {
+    dv::ipc::Frame frame;
+    frame.kind = kind;
+    frame.message = message;
+    frame.wParam = wParam;
+    frame.lParam = lParam;
+    return frame;
+}
+
+}  // namespace
+
+int SendCommand(const std::string& title, uint32_t message, uint64_t wParam, int64_t lParam) {
+    auto result = Request(title, MessageFrame(dv::ipc::FrameKind::Send, message, wParam, lParam));
+    if (!result) {
+        return kExitFailed;
+    }
+    std::printf("%" PRIdPTR "\n", *result);
+    return kExitOk;
+}
+
+int PostCommand(const std::string& title, uint32_t message, uint64_t wParam, int64_t lParam) {
+    auto result = Request(title, MessageFrame(dv::ipc::FrameKind::Post, message, wParam, lParam));
+    return result ? kExitOk : kExitFailed;
+}
+
+int PenCommand(dv::ipc::PenCode action, int x, int y) {
+    dv::ipc::Frame frame;
+    frame.kind = dv::ipc::FrameKind::Pen;
+    frame.pen = action;
+    frame.x = x;
+    frame.y = y;
+    return Request(kPanelTitle, frame) ? kExitOk : kExitFailed;
+}
+
+int TapCommand(int x, int y) {
+    int status = PenCommand(dv::ipc::PenCode::Down, x, y);
+    if (status != kExitOk) {
+        return status;
+    }
+    return PenCommand(dv::ipc::PenCode::Up, x, y);
+}
+
+int ShotCommand(const std::string& file) {
+    // The panel runs elsewhere: it gets a path that does not depend on its
+    // working folder.
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::absolute(file, error);
+    if (error || path.string().size() > dv::ipc::kMaxPathBytes) {
+        std::fprintf(stderr, "dialvane-ctl: unusable file name \"%s\"\n", file.c_str());
+        return kExitUsage;
+    }
+    dv::ipc::Frame frame;
+    frame.kind = dv::ipc::FrameKind::Shot;
+    frame.path = path.string();
+    auto result = Request(kPanelTitle, frame);
+    if (!result) {
+        return kExitFailed;
+    }
+    if (*result == 0) {
+        std::fprintf(stderr, "dialvane-ctl: the panel could not write \"%s\"\n",
+                     path.string().c_str());
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+}  // namespace ctl
