@@ -19,7 +19,9 @@ uint8_t ScaleSample8(uint8_t sample, WORD level) {
     return static_cast<uint8_t>(centred * level / kFullLevel + kU8Centre);
 }
 
-uint8_t SilenceByte(const PcmFormat& format) { return format.bits == 8 ? kU8Centre : 0; }
+uint8_t SilenceByte(const PcmFormat& format) {
+    return format.bits == 8 ? kU8Centre : 0;
+}
 
 void CopyWithGain(const PcmFormat& format, DWORD volume, std::span<const uint8_t> src,
                   std::span<uint8_t> dst) {

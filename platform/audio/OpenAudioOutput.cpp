@@ -10,7 +10,7 @@
 namespace dv {
 
 std::unique_ptr<AudioOutput> OpenAudioOutput(WaveQueue& queue) {
-    std::string error;
+    std::string error = "no audio driver starts";
     if (StartSdlAudio()) {
         if (auto output = SdlAudioOutput::Open(queue, error)) {
             return output;

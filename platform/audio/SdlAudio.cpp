@@ -39,8 +39,7 @@ bool StartSdlAudio() {
         WriteDebugText(std::string("Audio: no output driver (") + SDL_GetError() +
                        "); using the dummy driver\r\n");
         if (!StartWithDummy()) {
-            WriteDebugText(std::string("Audio: dummy driver failed (") + SDL_GetError() +
-                           ")\r\n");
+            WriteDebugText(std::string("Audio: dummy driver failed (") + SDL_GetError() + ")\r\n");
             return false;
         }
     }

@@ -11,7 +11,9 @@ constexpr std::string_view kDeviceName = "WAV1";
 
 }  // namespace
 
-void JournalWave(std::string_view line) { AppendJournal(kDeviceName, line); }
+void JournalWave(std::string_view line) {
+    AppendJournal(kDeviceName, line);
+}
 
 void JournalWaveVolume(DWORD volume) {
     char line[32];

@@ -39,8 +39,8 @@ WaveOutBackend* InstallWaveOutBackend(WaveOutBackend* backend) {
 
 }  // namespace dv
 
-MMRESULT waveOutOpen(HWAVEOUT* phwo, UINT uDeviceID, const WAVEFORMATEX* pwfx,
-                     DWORD_PTR dwCallback, DWORD_PTR dwInstance, DWORD fdwOpen) {
+MMRESULT waveOutOpen(HWAVEOUT* phwo, UINT uDeviceID, const WAVEFORMATEX* pwfx, DWORD_PTR dwCallback,
+                     DWORD_PTR dwInstance, DWORD fdwOpen) {
     return dv::Guarded([&](dv::WaveOutBackend& b) {
         return b.Open(phwo, uDeviceID, pwfx, dwCallback, dwInstance, fdwOpen);
     });

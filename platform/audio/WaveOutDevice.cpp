@@ -118,7 +118,7 @@ MMRESULT WaveOutDevice::CheckVolumeTarget(HWAVEOUT hwo) {
         return MMSYSERR_NOERROR;
     }
     return reinterpret_cast<uintptr_t>(hwo) < kLowestHandle ? MMSYSERR_BADDEVICEID
-                                                             : MMSYSERR_INVALHANDLE;
+                                                            : MMSYSERR_INVALHANDLE;
 }
 
 MMRESULT WaveOutDevice::SetVolume(HWAVEOUT hwo, DWORD dwVolume) {

@@ -10,11 +10,17 @@ WaveOutSession::WaveOutSession(PcmFormat format, std::shared_ptr<Event> event,
     : m_event(std::move(event)),
       m_queue(format, volume, [this](bool played) { OnBufferDone(played); }) {}
 
-WaveOutSession::~WaveOutSession() { Stop(); }
+WaveOutSession::~WaveOutSession() {
+    Stop();
+}
 
-void WaveOutSession::Start() { m_output = OpenAudioOutput(m_queue); }
+void WaveOutSession::Start() {
+    m_output = OpenAudioOutput(m_queue);
+}
 
-void WaveOutSession::Stop() { m_output.reset(); }
+void WaveOutSession::Stop() {
+    m_output.reset();
+}
 
 void WaveOutSession::OnBufferDone(bool played) {
     // The journal line comes first, so whoever wakes on the event finds it.

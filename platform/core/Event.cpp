@@ -51,8 +51,8 @@ bool Event::Wait(std::optional<std::chrono::milliseconds> timeout) {
 HANDLE CreateEventW(void* /*lpEventAttributes*/, BOOL bManualReset, BOOL bInitialState,
                     LPCWSTR /*lpName*/) {
     try {
-        return dv::InsertHandle(std::make_shared<dv::Event>(bManualReset != FALSE,
-                                                            bInitialState != FALSE));
+        return dv::InsertHandle(
+            std::make_shared<dv::Event>(bManualReset != FALSE, bInitialState != FALSE));
     } catch (const std::bad_alloc&) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
