@@ -7,6 +7,7 @@ cd "$(dirname "$0")/.."
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 # Tests never need a sound card or a display of their own.
 export SDL_AUDIODRIVER=dummy
 

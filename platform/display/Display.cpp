@@ -112,7 +112,15 @@ bool CreateWindow(DisplayState& s) {
                        "\r\n");
         return false;
     }
-    s.renderer = SDL_CreateRenderer(s.window, -1, 0);
+    // Headless, nothing is shown: the software renderer spares starting a GL
+    // stack (and its JIT) for pictures nobody sees.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const bool offscreen = driver != nullptr && std::string(driver) == kOffscreenDriver;
+    if (offscreen) {
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+    }
+    s.renderer = SDL_CreateRenderer(s.window, -1, offscreen ? SDL_RENDERER_SOFTWARE : 0);
     if (s.renderer == nullptr) {
         s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE);
     }

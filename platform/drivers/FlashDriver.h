@@ -7,7 +7,7 @@
 #pragma once
 
 #include "platform/drivers/SimulatedDriver.h"
-#include "platform/storage/UniqueFd.h"
+#include "platform/core/UniqueFd.h"
 
 namespace dv {
 

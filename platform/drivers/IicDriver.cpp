@@ -5,7 +5,7 @@
 
 #include <system_error>
 
-#include "platform/storage/UniqueFd.h"
+#include "platform/core/UniqueFd.h"
 
 namespace dv {
 namespace {

@@ -17,7 +17,7 @@
 #include "platform/core/DebugLog.h"
 #include "platform/core/KernelObject.h"
 #include "platform/ipc/RuntimeFolder.h"
-#include "platform/ipc/UniqueFd.h"
+#include "platform/core/UniqueFd.h"
 
 namespace dv::ipc {
 namespace {
@@ -84,7 +84,7 @@ UniqueFd OpenNamed(std::wstring_view name, bool& alreadyExists) {
 }  // namespace dv::ipc
 
 HANDLE CreateMutexW(void* /*lpMutexAttributes*/, BOOL bInitialOwner, LPCWSTR lpName) {
-    dv::ipc::UniqueFd file;
+    dv::UniqueFd file;
     bool alreadyExists = false;
     if (lpName != nullptr && *lpName != L'\0') {
         if (!dv::ipc::RuntimeDirUsable()) {

@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "platform/ipc/UniqueFd.h"
+#include "platform/core/UniqueFd.h"
 
 namespace dv::ipc {
 

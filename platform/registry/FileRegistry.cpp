@@ -12,7 +12,7 @@
 #include "platform/registry/RegFileFormat.h"
 #include "platform/storage/AtomicReplacement.h"
 #include "platform/storage/FileLock.h"
-#include "platform/storage/UniqueFd.h"
+#include "platform/core/UniqueFd.h"
 
 namespace dv {
 namespace {

@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "platform/WinDef.h"
-#include "platform/storage/UniqueFd.h"
+#include "platform/core/UniqueFd.h"
 
 namespace dv {
 

@@ -18,7 +18,7 @@
 #include "platform/drivers/FlashLayout.h"
 #include "platform/registry/RegFileFormat.h"
 #include "platform/storage/FactoryBootRecord.h"
-#include "platform/storage/UniqueFd.h"
+#include "platform/core/UniqueFd.h"
 
 namespace dv {
 namespace {

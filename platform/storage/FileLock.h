@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "platform/WinDef.h"
-#include "platform/storage/UniqueFd.h"
+#include "platform/core/UniqueFd.h"
 
 namespace dv {
 

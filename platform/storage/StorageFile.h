@@ -15,7 +15,7 @@
 #include "platform/storage/AtomicReplacement.h"
 #include "platform/storage/FileLock.h"
 #include "platform/storage/StreamObject.h"
-#include "platform/storage/UniqueFd.h"
+#include "platform/core/UniqueFd.h"
 
 namespace dv {
 

@@ -20,7 +20,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() {
+  echo "FAIL: $*" >&2
+  if [ -s "$WORK/panel.stderr" ]; then
+    echo "--- the panel's stderr (last lines):" >&2
+    tail -n 80 "$WORK/panel.stderr" >&2
+  fi
+  exit 1
+}
 pass() { echo "ok: $*"; }
 
 # Starts the panel in the background; PANEL_PID names it.

@@ -16,6 +16,9 @@ PIDS+=($!)
 export DISPLAY="$DISP"
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 export DIALVANE_SCALE=$SCALE
+# Xvfb has no GPU: SDL's software renderer spares loading a GL driver whose
+# own allocations would cloud the sanitizer build's leak check.
+export SDL_RENDER_DRIVER=software SDL_FRAMEBUFFER_ACCELERATION=0
 
 "$CTL" launcher >>"$WORK/launcher.out" 2>/dev/null &
 PIDS+=($!)

@@ -84,13 +84,13 @@ constexpr uint32_t kBarLine = Rgb(84, 84, 84);
 constexpr int kPanelX = 11;
 constexpr int kPanelY = 32;
 
-struct Spec {
+struct BitmapRow {
     unsigned id;
     int width, height, bits;
     bool strip;
 };
 
-const Spec kTable[] = {
+const BitmapRow kTable[] = {
     {129, 480, 234, 24, false}, {130, 146, 97, 24, true},   {131, 116, 90, 24, true},
     {132, 120, 83, 24, true},   {133, 126, 96, 24, true},   {134, 189, 123, 24, false},
     {135, 189, 123, 24, false}, {136, 189, 123, 24, false}, {137, 189, 123, 24, false},
@@ -109,7 +109,7 @@ TEST(BitmapResources, EveryBitmapHasItsIdSizeAndDepth) {
         }
     }
     std::set<unsigned> expected;
-    for (const Spec& s : kTable) {
+    for (const BitmapRow& s : kTable) {
         expected.insert(s.id);
         const Bmp bmp = Load(s.id);
         EXPECT_EQ(bmp.width, s.width) << s.id;
@@ -122,7 +122,7 @@ TEST(BitmapResources, EveryBitmapHasItsIdSizeAndDepth) {
 }
 
 TEST(BitmapResources, StripsHaveADifferentPressedHalf) {
-    for (const Spec& s : kTable) {
+    for (const BitmapRow& s : kTable) {
         if (!s.strip) {
             continue;
         }
