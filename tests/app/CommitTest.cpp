@@ -23,11 +23,18 @@ TEST_F(CommitTest, SwitchingPowerOnOffWritesTheBootFlagOnce) {
     CSettingsDlg& dlg = Open();
     OpenPage(PAGE_BASIC);
     ASSERT_EQ(BootFlag(), 1);
+    auto imageBefore = ReadBytes("dev/FLS1.img");
     Tap(180, 110);  // automatic power-on: off
     EXPECT_EQ(dlg.BasicPageData.nAutoPowerOn, AUTOPOWER_OFF);
     EXPECT_EQ(StoredFile().nAutoPowerOn, AUTOPOWER_OFF);
     EXPECT_TRUE(m_log.Contains("### Save Shared Boot Nand Memory ###\r\n"));
     EXPECT_EQ(BootFlag(), 0);
+    EXPECT_EQ(Journal("FLS1"),
+              "open\nseek 2112\nread 512\nclose\n"
+              "open\nseek 2112\nioctl 0x00002040 in 42 00 00 00\nwrite 512\nclose\n");
+    auto imageAfter = ReadBytes("dev/FLS1.img");
+    imageBefore[kBootFlagOffset] = 0;
+    EXPECT_EQ(imageAfter, imageBefore) << "only the flag byte may change";
     EXPECT_EQ(LauncherMessages(), std::vector{SettingsPage(PAGE_BASIC)});
 
     ClearRecords();
