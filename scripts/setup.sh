@@ -10,7 +10,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-wine fonts-nanum fontconfig
-  xvfb xdotool x11-utils procps
+  xvfb xdotool procps python3
 )
 
 missing=()
