@@ -6,8 +6,8 @@
 // erase, read or write fail, or the read come back short.
 #pragma once
 
-#include "platform/drivers/SimulatedDriver.h"
 #include "platform/core/UniqueFd.h"
+#include "platform/drivers/SimulatedDriver.h"
 
 namespace dv {
 

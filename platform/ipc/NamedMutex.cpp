@@ -16,8 +16,8 @@
 #include "platform/WinBase.h"
 #include "platform/core/DebugLog.h"
 #include "platform/core/KernelObject.h"
-#include "platform/ipc/RuntimeFolder.h"
 #include "platform/core/UniqueFd.h"
+#include "platform/ipc/RuntimeFolder.h"
 
 namespace dv::ipc {
 namespace {

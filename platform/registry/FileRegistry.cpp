@@ -9,10 +9,10 @@
 #include "platform/Platform.h"
 #include "platform/WinBase.h"
 #include "platform/core/DebugLog.h"
+#include "platform/core/UniqueFd.h"
 #include "platform/registry/RegFileFormat.h"
 #include "platform/storage/AtomicReplacement.h"
 #include "platform/storage/FileLock.h"
-#include "platform/core/UniqueFd.h"
 
 namespace dv {
 namespace {

@@ -15,10 +15,10 @@
 #include "platform/Resources.h"
 #include "platform/WinReg.h"
 #include "platform/core/DebugLog.h"
+#include "platform/core/UniqueFd.h"
 #include "platform/drivers/FlashLayout.h"
 #include "platform/registry/RegFileFormat.h"
 #include "platform/storage/FactoryBootRecord.h"
-#include "platform/core/UniqueFd.h"
 
 namespace dv {
 namespace {

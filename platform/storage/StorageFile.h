@@ -12,10 +12,10 @@
 #include <optional>
 #include <vector>
 
+#include "platform/core/UniqueFd.h"
 #include "platform/storage/AtomicReplacement.h"
 #include "platform/storage/FileLock.h"
 #include "platform/storage/StreamObject.h"
-#include "platform/core/UniqueFd.h"
 
 namespace dv {
 

@@ -60,7 +60,9 @@ void TestWindow::SetAnswer(LRESULT answer) {
     m_answer = answer;
 }
 
-void ClearPendingQuit() { window::CurrentQueue()->ClearQuit(); }
+void ClearPendingQuit() {
+    window::CurrentQueue()->ClearQuit();
+}
 
 void PumpMessagesUntilIdle() {
     window::LoopOptions options;
