@@ -73,7 +73,7 @@ void CalibrationScreen::Show(POINT target, int index, int count) {
 void CalibrationScreen::Fill(uint32_t colour) {
     std::lock_guard guard(gdi::GdiObjects::Instance().Lock());
     if (gdi::Surface* s = SurfaceOf(m_hdc)) {
-        std::fill(s->pixels.begin(), s->pixels.end(), colour);
+        std::ranges::fill(s->Pixels(), colour);
     }
 }
 

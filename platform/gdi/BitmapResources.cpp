@@ -50,7 +50,7 @@ std::unique_ptr<Surface> DecodeBmp(const unsigned char* data, std::size_t size) 
     for (int y = 0; y < surface->height; ++y) {
         const auto* row = reinterpret_cast<const uint32_t*>(base + static_cast<std::ptrdiff_t>(y) *
                                                                        converted->pitch);
-        uint32_t* out = surface->Row(y);
+        uint32_t* out = surface->RowForFullOverwrite(y);
         for (int x = 0; x < surface->width; ++x) {
             out[x] = row[x] & kRgbMask;
         }

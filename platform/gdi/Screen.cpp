@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/core/DebugLog.h"
@@ -51,7 +52,7 @@ bool IsScreenDC(HDC hdc) {
 std::span<const uint32_t> ScreenPixels() {
     auto& table = GdiObjects::Instance();
     std::scoped_lock lock(table.Lock());
-    return table.ScreenSurface().pixels;
+    return std::as_const(table.ScreenSurface()).Pixels();
 }
 
 bool SaveScreenPng(const char* path) {
@@ -69,8 +70,8 @@ bool SaveScreenPng(const char* path) {
         const Surface& screen = table.ScreenSurface();
         width = screen.width;
         height = screen.height;
-        rgb.reserve(screen.pixels.size() * kChannels);
-        for (uint32_t p : screen.pixels) {
+        rgb.reserve(screen.Size() * kChannels);
+        for (uint32_t p : screen.Pixels()) {
             rgb.push_back(static_cast<png_byte>(p >> 16));
             rgb.push_back(static_cast<png_byte>(p >> 8));
             rgb.push_back(static_cast<png_byte>(p));

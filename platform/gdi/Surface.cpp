@@ -5,6 +5,68 @@
 
 namespace dv::gdi {
 
+Surface::Surface(int w, int h) : width(w), height(h) {
+    Allocate();
+    m_bClearPending = true;
+}
+
+Surface::Surface(const Surface& other) : width(other.width), height(other.height) {
+    ShareContents(other);
+}
+
+Surface& Surface::operator=(const Surface& other) {
+    if (this != &other) {
+        width = other.width;
+        height = other.height;
+        m_pixels.reset();
+        ShareContents(other);
+    }
+    return *this;
+}
+
+void Surface::Allocate() {
+    m_pixels = std::make_shared_for_overwrite<uint32_t[]>(Size());
+}
+
+void Surface::ShareContents(const Surface& other) {
+    if (other.m_bClearPending) {
+        // Nothing to share yet: this surface becomes black on its own.
+        if (!m_pixels || m_pixels.use_count() > 1) {
+            Allocate();
+        }
+        m_bClearPending = true;
+        return;
+    }
+    m_pixels = other.m_pixels;
+    m_bClearPending = false;
+}
+
+const uint32_t* Surface::ReadableData() const {
+    if (m_bClearPending) {
+        // A pending clear is only ever set on pixels this surface owns alone.
+        std::memset(m_pixels.get(), 0, Size() * sizeof(uint32_t));
+        m_bClearPending = false;
+    }
+    return m_pixels.get();
+}
+
+uint32_t* Surface::WritableData() {
+    if (m_pixels && m_pixels.use_count() > 1) {
+        std::shared_ptr<uint32_t[]> shared = std::move(m_pixels);
+        Allocate();
+        std::memcpy(m_pixels.get(), shared.get(), Size() * sizeof(uint32_t));
+    }
+    return const_cast<uint32_t*>(ReadableData());
+}
+
+uint32_t* Surface::RowForFullOverwrite(int y) {
+    if (m_pixels && m_pixels.use_count() > 1) {
+        Allocate();
+    }
+    m_bClearPending = false;
+    return m_pixels.get() + static_cast<std::size_t>(y) * width;
+}
+
 PixelRect ClipToSurface(const Surface& s, PixelRect r) {
     r.left = std::max(r.left, 0);
     r.top = std::max(r.top, 0);
@@ -41,9 +103,28 @@ PixelRect CopyPixels(Surface& dst, int dx, int dy, int w, int h, const Surface& 
     // Within one surface a downward copy must run bottom-up so that rows are
     // read before they are overwritten; memmove handles overlap inside a row.
     const bool bottomUp = (&dst == &src) && dstY > srcY;
-    for (int i = 0; i < rows; ++i) {
-        const int r = bottomUp ? rows - 1 - i : i;
-        std::memmove(dst.Row(dstY + r) + dstX, src.Row(srcY + r) + srcX, cols * sizeof(uint32_t));
+    const bool whole = &dst != &src && dstX == 0 && dstY == 0 && rows == dst.height &&
+                       static_cast<int>(cols) == dst.width;
+    if (whole && srcX == 0 && srcY == 0 && src.width == dst.width && src.height == dst.height) {
+        dst.ShareContents(src);
+    } else {
+        // Row pointers are taken once: a write access may first have to make
+        // shared pixels this surface's own.
+        const std::size_t bytes = cols * sizeof(uint32_t);
+        uint32_t* out = whole ? dst.RowForFullOverwrite(0) : dst.Row(0);
+        const uint32_t* in = src.Row(0);
+        const auto dstStride = static_cast<std::size_t>(dst.width);
+        const auto srcStride = static_cast<std::size_t>(src.width);
+        for (int i = 0; i < rows; ++i) {
+            const int r = bottomUp ? rows - 1 - i : i;
+            uint32_t* to = out + (dstY + r) * dstStride + dstX;
+            const uint32_t* from = in + (srcY + r) * srcStride + srcX;
+            if (&dst == &src) {
+                std::memmove(to, from, bytes);
+            } else {
+                std::memcpy(to, from, bytes);
+            }
+        }
     }
     return {dstX, dstY, dstX + static_cast<int>(cols), dstY + rows};
 }

@@ -8,7 +8,8 @@ namespace dv::testing {
 namespace {
 
 PixelSnapshot Copy(const gdi::Surface& s) {
-    return {s.width, s.height, s.pixels};
+    const auto pixels = s.Pixels();
+    return {s.width, s.height, {pixels.begin(), pixels.end()}};
 }
 
 }  // namespace
@@ -47,8 +48,7 @@ void FillSurface(HDC hdc, uint32_t rgb) {
     std::scoped_lock lock(table.Lock());
     const gdi::DcObject* dc = table.FindDc(hdc);
     if (dc != nullptr) {
-        auto& pixels = table.SurfaceOf(*dc).pixels;
-        std::fill(pixels.begin(), pixels.end(), rgb & 0x00FFFFFFu);
+        std::ranges::fill(table.SurfaceOf(*dc).Pixels(), rgb & 0x00FFFFFFu);
     }
 }
 

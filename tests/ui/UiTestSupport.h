@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/SettingsDlg.h"
@@ -46,7 +47,8 @@ inline Image Capture(CDC* pDC) {
         std::scoped_lock lock(table.Lock());
         image.width = s->width;
         image.height = s->height;
-        image.pixels = s->pixels;
+        const auto pixels = std::as_const(*s).Pixels();
+        image.pixels.assign(pixels.begin(), pixels.end());
     }
     return image;
 }
