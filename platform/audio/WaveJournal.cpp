@@ -1,6 +1,7 @@
 #include "platform/audio/WaveJournal.h"
 
 #include <cstdio>
+#include <string>
 
 #include "platform/core/Journal.h"
 
@@ -12,7 +13,9 @@ constexpr std::string_view kDeviceName = "WAV1";
 }  // namespace
 
 void JournalWave(std::string_view line) {
-    AppendJournal(kDeviceName, line);
+    std::string text(line);
+    text.push_back('\n');
+    AppendJournal(kDeviceName, text);
 }
 
 void JournalWaveVolume(DWORD volume) {

@@ -1,28 +1,11 @@
 #include "platform/core/Journal.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <system_error>
-
-#include "platform/Platform.h"
+#include <string>
 
 namespace dv {
 
-void AppendJournal(std::string_view deviceName, std::string_view line) {
-    std::filesystem::path dir = DeviceRoot() / "dev";
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    std::filesystem::path file = dir / (std::string(deviceName) + ".log");
-    int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return;
-    }
-    std::string text(line);
-    text.push_back('\n');
-    [[maybe_unused]] ssize_t n = ::write(fd, text.data(), text.size());
-    ::close(fd);
+void AppendJournal(std::string_view deviceName, std::string_view lines, Freshness freshness) {
+    AppendDeviceJournal(std::string(deviceName) + ".log", lines, freshness);
 }
 
 std::string HexBytes(std::span<const unsigned char> bytes) {

@@ -23,6 +23,8 @@ public:
     ~UniqueFd() { Reset(); }
 
     int Get() const { return m_fd; }
+    // Gives the descriptor up without closing it.
+    [[nodiscard]] int Release() { return std::exchange(m_fd, -1); }
     bool Valid() const { return m_fd >= 0; }
     void Reset(int fd = -1) {
         if (m_fd >= 0) {

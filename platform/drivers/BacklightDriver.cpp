@@ -15,7 +15,7 @@ DWORD BacklightDriver::OnControl(DWORD code, std::span<const BYTE> input) {
         return ERROR_INVALID_PARAMETER;
     }
     std::string text = std::to_string(input[0]) + "\n";
-    return WriteStateText(StatePath(".state"), text) ? ERROR_SUCCESS : ERROR_GEN_FAILURE;
+    return WriteState(".state", text) ? ERROR_SUCCESS : ERROR_GEN_FAILURE;
 }
 
 }  // namespace dv

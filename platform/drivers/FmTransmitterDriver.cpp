@@ -56,7 +56,7 @@ DWORD FmTransmitterDriver::UpdateState(std::string_view key, std::string_view va
     if (!replaced) {
         out += std::string(key) + " " + std::string(value) + "\n";
     }
-    return WriteStateText(StatePath(".state"), out) ? ERROR_SUCCESS : ERROR_GEN_FAILURE;
+    return WriteState(".state", out) ? ERROR_SUCCESS : ERROR_GEN_FAILURE;
 }
 
 }  // namespace dv

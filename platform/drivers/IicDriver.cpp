@@ -1,11 +1,6 @@
 #include "platform/drivers/IicDriver.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <system_error>
-
-#include "platform/core/UniqueFd.h"
+#include "platform/core/DeviceFolder.h"
 
 namespace dv {
 namespace {
@@ -14,6 +9,7 @@ constexpr DWORD kWrite = 0;
 constexpr std::size_t kTransferSize = 3;
 constexpr BYTE kChipAddress = 0x8A;
 constexpr off_t kRegisterCount = 256;
+constexpr std::string_view kRegisterFile = "IIC1.regs";
 
 }  // namespace
 
@@ -24,15 +20,9 @@ DWORD IicDriver::OnControl(DWORD code, std::span<const BYTE> input) {
     if (input[0] != kChipAddress) {
         return ERROR_GEN_FAILURE;  // nobody acknowledges that address
     }
-    std::filesystem::path regs = StatePath(".regs");
-    std::error_code ec;
-    std::filesystem::create_directories(regs.parent_path(), ec);
-    UniqueFd fd(::open(regs.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
-    if (!fd.Valid() || ::ftruncate(fd.Get(), kRegisterCount) != 0) {
-        return ERROR_GEN_FAILURE;
-    }
-    BYTE value = input[2];
-    if (::pwrite(fd.Get(), &value, 1, static_cast<off_t>(input[1])) != 1) {
+    const BYTE value = input[2];
+    if (!WriteDeviceStateAt(kRegisterFile, kRegisterCount, static_cast<off_t>(input[1]),
+                            {&value, 1}, Freshness::SameSession)) {
         return ERROR_GEN_FAILURE;
     }
     return ERROR_SUCCESS;

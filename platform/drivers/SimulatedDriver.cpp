@@ -7,6 +7,7 @@
 
 #include "platform/Platform.h"
 #include "platform/core/DebugLog.h"
+#include "platform/core/DeviceFolder.h"
 #include "platform/core/Journal.h"
 
 namespace dv {
@@ -45,12 +46,29 @@ std::filesystem::path SimulatedDriver::StatePath(std::string_view suffix) const 
 }
 
 bool SimulatedDriver::SwitchIsOn(std::string_view name) const {
-    std::error_code ec;
-    return std::filesystem::exists(StatePath("." + std::string(name)), ec);
+    return DeviceSwitchIsOn(m_name + "." + std::string(name));
 }
 
-void SimulatedDriver::Journal(std::string_view line) const {
-    AppendJournal(m_name, line);
+bool SimulatedDriver::WriteState(std::string_view suffix, std::string_view text) const {
+    if (!WriteDeviceState(m_name + std::string(suffix), text, Freshness::SameSession)) {
+        WriteDebugText("Driver: cannot write " + StatePath(suffix).string() + "\r\n");
+        return false;
+    }
+    return true;
+}
+
+// The lines of one open-to-close session reach the journal in one write when
+// the device is closed: a drag opens, drives and closes a device per move.
+void SimulatedDriver::Journal(std::string_view line) {
+    m_journal.append(line);
+    m_journal.push_back('\n');
+}
+
+void SimulatedDriver::FlushJournal() {
+    if (!m_journal.empty()) {
+        AppendJournal(m_name, m_journal, Freshness::SameSession);
+        m_journal.clear();
+    }
 }
 
 DWORD SimulatedDriver::Open() {
@@ -91,6 +109,7 @@ DWORD SimulatedDriver::Write(std::span<const BYTE> data, DWORD& count) {
 void SimulatedDriver::Close() {
     OnClose();
     Journal("close");
+    FlushJournal();
 }
 
 std::string ReadStateText(const std::filesystem::path& path) {
@@ -98,19 +117,6 @@ std::string ReadStateText(const std::filesystem::path& path) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
-}
-
-bool WriteStateText(const std::filesystem::path& path, std::string_view text) {
-    std::error_code ec;
-    std::filesystem::create_directories(path.parent_path(), ec);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) {
-        WriteDebugText("Driver: cannot write " + path.string() + "\r\n");
-        return false;
-    }
-    return true;
 }
 
 }  // namespace dv

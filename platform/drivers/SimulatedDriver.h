@@ -30,6 +30,8 @@ protected:
     std::filesystem::path StatePath(std::string_view suffix) const;
     // True while the switch file ROOT/dev/NAME.<name> exists.
     bool SwitchIsOn(std::string_view name) const;
+    // Makes ROOT/dev/NAME<suffix> hold exactly `text`; logs a failure.
+    bool WriteState(std::string_view suffix, std::string_view text) const;
 
     virtual DWORD OnOpen() { return ERROR_SUCCESS; }
     virtual DWORD OnControl(DWORD code, std::span<const BYTE> input) = 0;
@@ -39,13 +41,14 @@ protected:
     virtual void OnClose() {}
 
 private:
-    void Journal(std::string_view line) const;
+    void Journal(std::string_view line);
+    void FlushJournal();
 
     std::string m_name;
+    std::string m_journal;  // this session's lines, written at close
 };
 
 // Small text state files ("66\n") of the simulated devices.
 std::string ReadStateText(const std::filesystem::path& path);
-bool WriteStateText(const std::filesystem::path& path, std::string_view text);
 
 }  // namespace dv
