@@ -4,6 +4,11 @@
 #include <cstring>
 
 namespace dv::gdi {
+namespace {
+
+constexpr std::size_t kInlineCopyPixels = 32;
+
+}  // namespace
 
 Surface::Surface(int w, int h) : width(w), height(h) {
     Allocate();
@@ -121,6 +126,12 @@ PixelRect CopyPixels(Surface& dst, int dx, int dy, int w, int h, const Surface& 
             const uint32_t* from = in + (srcY + r) * srcStride + srcX;
             if (&dst == &src) {
                 std::memmove(to, from, bytes);
+            } else if (cols <= kInlineCopyPixels) {
+                // Panel pieces are a few pixels wide: a loop the compiler
+                // unrolls beats a library call per row.
+                for (std::size_t x = 0; x < cols; ++x) {
+                    to[x] = from[x];
+                }
             } else {
                 std::memcpy(to, from, bytes);
             }
