@@ -8,6 +8,7 @@
 
 #include "platform/Platform.h"
 #include "platform/core/DebugLog.h"
+#include "platform/core/FrameLog.h"
 #include "platform/display/DisplayState.h"
 #include "platform/gdi/Icons.h"
 #include "platform/gdi/Screen.h"
@@ -66,7 +67,7 @@ bool InitVideo() {
     return false;
 }
 
-int ChooseScale() {
+int ChooseScale(bool offscreen) {
     if (const char* env = std::getenv("DIALVANE_SCALE"); env != nullptr && *env != '\0') {
         char* end = nullptr;
         const long scale = std::strtol(env, &end, 10);
@@ -76,8 +77,9 @@ int ChooseScale() {
         WriteDebugText("Display: DIALVANE_SCALE must be 1.." + std::to_string(kMaxScale) +
                        "; choosing a scale that fits\r\n");
     }
+    // Headless, a larger picture only costs memory and copying.
     SDL_Rect usable{};
-    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) {
+    if (offscreen || SDL_GetDisplayUsableBounds(0, &usable) != 0) {
         return 1;
     }
     for (int scale = kMaxDefaultScale; scale > 1; --scale) {
@@ -104,7 +106,9 @@ void DestroyWindow(DisplayState& s) {
 }
 
 bool CreateWindow(DisplayState& s) {
-    s.scale = ChooseScale();
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const bool offscreen = driver != nullptr && std::string(driver) == kOffscreenDriver;
+    s.scale = ChooseScale(offscreen);
     s.window = SDL_CreateWindow(s.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                 kScreenWidth * s.scale, kScreenHeight * s.scale, SDL_WINDOW_SHOWN);
     if (s.window == nullptr) {
@@ -114,8 +118,6 @@ bool CreateWindow(DisplayState& s) {
     }
     // Headless, nothing is shown: the software renderer spares starting a GL
     // stack (and its JIT) for pictures nobody sees.
-    const char* driver = SDL_GetCurrentVideoDriver();
-    const bool offscreen = driver != nullptr && std::string(driver) == kOffscreenDriver;
     if (offscreen) {
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
@@ -260,6 +262,10 @@ void Present(const RECT& rect) {
         return;
     }
     Render(s, SDL_Rect{left, top, right - left, bottom - top});
+    if (FrameLogOn()) {
+        NoteFrameEvent("present " + std::to_string(left) + " " + std::to_string(top) + " " +
+                       std::to_string(right) + " " + std::to_string(bottom));
+    }
 }
 
 void PresentAll() {

@@ -1,6 +1,8 @@
 #include "platform/gdi/BitmapResources.h"
 
 #include <SDL.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <climits>
 #include <map>
@@ -58,16 +60,49 @@ std::unique_ptr<Surface> DecodeBmp(const unsigned char* data, std::size_t size) 
     return surface;
 }
 
+namespace {
+
+// Pieces drawn again and again (knobs, marks, previews) stay decoded for the
+// whole run. Screen-sized pictures are drawn once into the page backgrounds:
+// they stay only while something still shows them.
+constexpr std::size_t kKeepDecodedPixels = 64 * 1024;
+
+struct DecodedEntry {
+    std::shared_ptr<const Surface> kept;
+    std::weak_ptr<const Surface> shared;
+    bool missing = false;
+};
+
+// The encoded bytes are not needed once decoded: their pages go back to the
+// kernel, which reads them again from the program file should they be needed.
+void ReleaseEncodedPages(const unsigned char* data, std::size_t size) {
+    const auto page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto begin = (reinterpret_cast<uintptr_t>(data) + page - 1) & ~(page - 1);
+    const auto end = (reinterpret_cast<uintptr_t>(data) + size) & ~(page - 1);
+    if (end > begin) {
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
+    }
+}
+
+}  // namespace
+
 std::shared_ptr<const Surface> DecodedBitmapResource(unsigned id) {
     static std::mutex lock;
-    static auto* cache = new std::map<unsigned, std::shared_ptr<const Surface>>;
+    static auto* cache = new std::map<unsigned, DecodedEntry>;
     std::scoped_lock guard(lock);
-    auto it = cache->find(id);
-    if (it != cache->end()) {
-        return it->second;
+    DecodedEntry& entry = (*cache)[id];
+    if (entry.kept) {
+        return entry.kept;
     }
-    std::shared_ptr<const Surface> decoded;
+    if (auto alive = entry.shared.lock()) {
+        return alive;
+    }
+    // Missing ids are remembered too, so that a bad id costs one look-up.
+    if (entry.missing) {
+        return nullptr;
+    }
     const EmbeddedResource* resource = FindEmbeddedResource(ResourceKind::Bitmap, id);
+    std::shared_ptr<const Surface> decoded;
     if (resource != nullptr) {
         decoded = DecodeBmp(resource->data, resource->size);
         if (!decoded) {
@@ -75,8 +110,16 @@ std::shared_ptr<const Surface> DecodedBitmapResource(unsigned id) {
                            " is not a readable BMP\r\n");
         }
     }
-    // Missing ids are remembered too, so that a bad id costs one look-up.
-    cache->emplace(id, decoded);
+    if (!decoded) {
+        entry.missing = true;
+        return nullptr;
+    }
+    if (decoded->Size() <= kKeepDecodedPixels) {
+        entry.kept = decoded;
+    } else {
+        entry.shared = decoded;
+        ReleaseEncodedPages(resource->data, resource->size);
+    }
     return decoded;
 }
 

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "platform/WinBase.h"
+#include "platform/core/FrameLog.h"
 #include "platform/gdi/Screen.h"
 #include "platform/window/WindowTable.h"
 
@@ -91,6 +92,7 @@ BOOL EndPaint(HWND /*hWnd*/, const PAINTSTRUCT* lpPaint) {
         return FALSE;
     }
     dv::gdi::DeleteScreenDC(lpPaint->hdc);
+    dv::NoteFrameEvent("paint");
     return TRUE;
 }
 

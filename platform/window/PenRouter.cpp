@@ -1,13 +1,17 @@
 #include <cstdlib>
 #include <mutex>
+#include <string>
 #include <vector>
 
+#include "platform/core/FrameLog.h"
 #include "platform/window/MessageLoop.h"
 #include "platform/window/PenInput.h"
 #include "platform/window/WindowTable.h"
 
 namespace dv {
 namespace {
+
+constexpr const char* kPenActionNames[] = {"pen down", "pen move", "pen up"};
 
 constexpr auto kDoubleClickTime = std::chrono::milliseconds(500);
 constexpr int kDoubleClickDistance = 4;
@@ -61,6 +65,10 @@ bool IsDoubleClick(PenState& s, HWND target, int x, int y, window::Clock::time_p
 }  // namespace
 
 void DeliverPenInput(PenAction action, int x, int y) {
+    if (FrameLogOn()) {
+        NoteFrameEvent(std::string(kPenActionNames[static_cast<int>(action)]) + " " +
+                       std::to_string(x) + " " + std::to_string(y));
+    }
     PenState& s = State();
     const PenCapture* capture = nullptr;
     HWND target = window::Windows().Foreground();
