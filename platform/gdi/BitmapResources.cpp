@@ -41,13 +41,27 @@ std::unique_ptr<Surface> DecodeBmp(const unsigned char* data, std::size_t size) 
         loaded->h > kMaxDimension) {
         return nullptr;
     }
+    auto surface = std::make_unique<Surface>(loaded->w, loaded->h);
+    const SDL_PixelFormat* format = loaded->format;
+    if (format->format == SDL_PIXELFORMAT_BGR24) {
+        // The common case (24-bit BMP): converted straight into the surface,
+        // without SDL's intermediate copy.
+        const auto* base = static_cast<const unsigned char*>(loaded->pixels);
+        for (int y = 0; y < surface->height; ++y) {
+            const unsigned char* in = base + static_cast<std::ptrdiff_t>(y) * loaded->pitch;
+            uint32_t* out = surface->RowForFullOverwrite(y);
+            for (int x = 0; x < surface->width; ++x, in += 3) {
+                out[x] = (uint32_t{in[2]} << 16) | (uint32_t{in[1]} << 8) | in[0];
+            }
+        }
+        return surface;
+    }
     // XRGB8888 keeps each pixel as 0x??RRGGBB in a 32-bit word; the alpha
     // byte of 32-bit resources is dropped below, as the unit ignores it.
     SdlSurfacePtr converted(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_XRGB8888, 0));
     if (!converted) {
         return nullptr;
     }
-    auto surface = std::make_unique<Surface>(converted->w, converted->h);
     const auto* base = static_cast<const unsigned char*>(converted->pixels);
     for (int y = 0; y < surface->height; ++y) {
         const auto* row = reinterpret_cast<const uint32_t*>(base + static_cast<std::ptrdiff_t>(y) *

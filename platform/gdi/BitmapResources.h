@@ -1,5 +1,6 @@
-// Bitmaps of the program's embedded resources, decoded once per id. Later
-// loads of the same id copy the decoded pixels.
+// Bitmaps of the program's embedded resources. Small ones are decoded once
+// for the whole run; screen-sized ones are kept only while something uses
+// them. Loads of the same id share the decoded pixels until written.
 #pragma once
 
 #include <memory>
