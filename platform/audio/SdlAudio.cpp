@@ -5,6 +5,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/audio/SdlAudioOutput.h"
 #include "platform/core/DebugLog.h"
 
 namespace dv {
@@ -48,6 +49,7 @@ bool StartSdlAudio() {
 }
 
 bool SwitchSdlAudioToDummy() {
+    CloseParkedSdlAudioDevice();
     SdlAudioState& s = State();
     std::lock_guard guard(s.lock);
     if (s.started) {
@@ -68,6 +70,7 @@ bool SdlAudioIsDummy() {
 }
 
 void StopSdlAudio() {
+    CloseParkedSdlAudioDevice();
     SdlAudioState& s = State();
     std::lock_guard guard(s.lock);
     if (s.started) {

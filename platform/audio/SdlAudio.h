@@ -13,8 +13,9 @@ bool StartSdlAudio();
 // to open on the configured one). Returns false when that fails too.
 bool SwitchSdlAudioToDummy();
 bool SdlAudioIsDummy();
-// Stops the subsystem and forgets the fallback, so the next start reads the
-// configuration again. Tests use it to change drivers; no device may be open.
+// Stops the subsystem (closing a parked device) and forgets the fallback, so
+// the next start reads the configuration again. Tests use it to change
+// drivers or their settings; no output may be open.
 void StopSdlAudio();
 
 }  // namespace dv

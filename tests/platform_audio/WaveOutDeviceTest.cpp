@@ -56,6 +56,8 @@ protected:
         m_base = pattern;
         setenv("DIALVANE_ROOT", (m_base / "unit").c_str(), 1);
         setenv("SDL_DISKAUDIOFILE", (m_base / "output.raw").c_str(), 1);
+        // A device parked by the last test would still write to its file.
+        dv::StopSdlAudio();
         m_event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     }
 
@@ -69,7 +71,10 @@ protected:
                            kEventCallback);
     }
 
+    // The disk driver's file is complete once its device is closed; a closed
+    // output only parks the device.
     std::vector<uint8_t> Output() const {
+        dv::StopSdlAudio();
         std::ifstream in(m_base / "output.raw", std::ios::binary);
         return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
     }
@@ -133,6 +138,28 @@ TEST_F(WaveOutDeviceTest, PlaysTheSamplesScaledByTheVolumeAndSignalsWhenPlayed) 
               "write 13230\n"
               "done\n"
               "close\n");
+}
+
+TEST_F(WaveOutDeviceTest, ASecondSoundOfTheSameFormatPlaysWholeOnTheParkedDevice) {
+    ASSERT_EQ(waveOutSetVolume(nullptr, 0xFFFFFFFFu), MMSYSERR_NOERROR);
+    auto samples = Tone16(2205);  // 100 ms
+    for (int play = 0; play < 2; ++play) {
+        ASSERT_EQ(Open(Pcm(1, 22050, 16)), MMSYSERR_NOERROR);
+        WAVEHDR header{};
+        header.lpData = reinterpret_cast<char*>(samples.data());
+        header.dwBufferLength = static_cast<DWORD>(samples.size() * 2);
+        ASSERT_EQ(waveOutPrepareHeader(m_wave, &header, sizeof header), MMSYSERR_NOERROR);
+        ASSERT_EQ(waveOutWrite(m_wave, &header, sizeof header), MMSYSERR_NOERROR);
+        ASSERT_EQ(WaitForSingleObject(m_event, 5000), WAIT_OBJECT_0) << "play " << play;
+        ASSERT_EQ(waveOutUnprepareHeader(m_wave, &header, sizeof header), MMSYSERR_NOERROR);
+        ASSERT_EQ(waveOutClose(m_wave), MMSYSERR_NOERROR);
+    }
+    // One device took both: the file holds the first sound, silence, the second.
+    auto played = Trim(Output(), 0);
+    const std::size_t bytes = samples.size() * 2;
+    ASSERT_GE(played.size(), 2 * bytes);
+    EXPECT_EQ(std::memcmp(played.data(), samples.data(), bytes), 0);
+    EXPECT_EQ(std::memcmp(played.data() + played.size() - bytes, samples.data(), bytes), 0);
 }
 
 TEST_F(WaveOutDeviceTest, StereoEightBitChannelsTakeTheirOwnLevels) {
