@@ -108,6 +108,7 @@ void DestroyWindow(DisplayState& s) {
 bool CreateWindow(DisplayState& s) {
     const char* driver = SDL_GetCurrentVideoDriver();
     const bool offscreen = driver != nullptr && std::string(driver) == kOffscreenDriver;
+    s.offscreen = offscreen;
     s.scale = ChooseScale(offscreen);
     s.window = SDL_CreateWindow(s.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                 kScreenWidth * s.scale, kScreenHeight * s.scale, SDL_WINDOW_SHOWN);

@@ -99,7 +99,9 @@ void WaitWithoutDisplay(DisplayState& s, int timeoutMs) {
 
 void WaitEvents(int timeoutMs) {
     DisplayState& s = State();
-    if (!s.open) {
+    if (!s.open || s.offscreen) {
+        // Headless there is nothing to read from SDL: sleep until woken
+        // instead of letting SDL poll every millisecond.
         WaitWithoutDisplay(s, timeoutMs);
         return;
     }

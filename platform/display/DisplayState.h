@@ -21,6 +21,9 @@ struct DisplayState {
     std::atomic<bool> open{false};
     bool ownsVideo = false;
     int scale = 1;
+    // SDL's offscreen driver: no input ever comes from SDL, and SDL can only
+    // wait for its events by polling.
+    bool offscreen = false;
     Uint32 wakeEventType = 0;
 
     SDL_Window* window = nullptr;
