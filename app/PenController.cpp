@@ -239,16 +239,10 @@ void CSettingsDlg::OnMouseMove(UINT /*nFlags*/, POINT point) {
 }
 
 void CSettingsDlg::OnLButtonUp(UINT /*nFlags*/, POINT point) {
-    if (m_nPressedBtn != BTN_NONE) {
-        int nButton = m_nPressedBtn;
-        if (ButtonHolds(nButton, point)) {
-            if (nButton >= BTN_CLOSE) {
-                m_btn[nButton].Draw(m_pScreenDC, false, 0);
-            }
-            RunButtonAction(nButton);
-        }
-        m_nPressedBtn = BTN_NONE;
-    }
+    // A held slider or bar is let go before a held button acts. One pen down
+    // holds only one of them, but a second down whose first never got its up
+    // can hold a button as well; OK or close acting first would leave the
+    // page, and the value just set would be committed without it.
     switch (m_nDragSlider) {
         case 0:
             SoundPageData.nNaviVolume = static_cast<SHORT>(m_device.VolumeStepFromY(point.y, 1));
@@ -276,6 +270,19 @@ void CSettingsDlg::OnLButtonUp(UINT /*nFlags*/, POINT point) {
     }
     m_nDragSlider = DRAG_NONE;
     m_nDragBar = DRAG_NONE;
+    if (m_nPressedBtn != BTN_NONE) {
+        int nButton = m_nPressedBtn;
+        // Let go before the action: the calibration screen's loop hands over
+        // pen messages queued meanwhile, and the up of a quick second tap
+        // must not find the touch icon still held and calibrate again.
+        m_nPressedBtn = BTN_NONE;
+        if (ButtonHolds(nButton, point)) {
+            if (nButton >= BTN_CLOSE) {
+                m_btn[nButton].Draw(m_pScreenDC, false, 0);
+            }
+            RunButtonAction(nButton);
+        }
+    }
     Default();
 }
 
