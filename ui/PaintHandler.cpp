@@ -90,9 +90,10 @@ void CSettingsDlg::OnPaint() {
             m_btn[kBtnOk].Draw(pPage, false, 0);
         }
         dc.BitBlt(0, 0, kScreenWidth, kScreenHeight, pPage, 0, 0, SRCCOPY);
-
-        if (m_nCurPage == PAGE_ADVAN && AdvanPageDAta.nFmtOn == FMT_ON) {
-            DrawFmPanel(m_pScreenDC, 0, 1);
-        }
+    }
+    // Drawn once the page surface is gone: the screen then owns its pixels
+    // alone and the strip is written straight into them.
+    if (m_nCurPage == PAGE_ADVAN && AdvanPageDAta.nFmtOn == FMT_ON) {
+        DrawFmPanel(m_pScreenDC, 0, 1);
     }
 }
