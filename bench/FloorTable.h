@@ -11,6 +11,7 @@
 
 class CFloorTableReporter : public benchmark::ConsoleReporter {
 public:
+    explicit CFloorTableReporter(OutputOptions options) : ConsoleReporter(options) {}
     void ReportRuns(const std::vector<Run>& runs) override;
     void Finalize() override;
 

@@ -126,12 +126,6 @@ PixelRect CopyPixels(Surface& dst, int dx, int dy, int w, int h, const Surface& 
             const uint32_t* from = in + (srcY + r) * srcStride + srcX;
             if (&dst == &src) {
                 std::memmove(to, from, bytes);
-            } else if (cols <= kInlineCopyPixels) {
-                // Panel pieces are a few pixels wide: a loop the compiler
-                // unrolls beats a library call per row.
-                for (std::size_t x = 0; x < cols; ++x) {
-                    to[x] = from[x];
-                }
             } else {
                 std::memcpy(to, from, bytes);
             }
