@@ -4,12 +4,6 @@
 #include <cstring>
 
 namespace dv::gdi {
-namespace {
-
-constexpr std::size_t kInlineCopyPixels = 32;
-
-}  // namespace
-
 Surface::Surface(int w, int h) : width(w), height(h) {
     Allocate();
     m_bClearPending = true;
