@@ -117,13 +117,19 @@ bool CreateWindow(DisplayState& s) {
                        "\r\n");
         return false;
     }
-    // Headless, nothing is shown: the software renderer spares starting a GL
-    // stack (and its JIT) for pictures nobody sees.
     if (offscreen) {
+        // Headless, nothing is shown: the window's plain surface, made in
+        // memory without a GL stack (and its JIT), takes the pictures.
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+        if (SDL_GetWindowSurface(s.window) == nullptr) {
+            WriteDebugText("Display: cannot make the window's surface: " +
+                           std::string(SDL_GetError()) + "\r\n");
+            DestroyWindow(s);
+            return false;
+        }
+        return true;
     }
-    s.renderer = SDL_CreateRenderer(s.window, -1, offscreen ? SDL_RENDERER_SOFTWARE : 0);
+    s.renderer = SDL_CreateRenderer(s.window, -1, 0);
     if (s.renderer == nullptr) {
         s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE);
     }
@@ -140,8 +146,28 @@ bool CreateWindow(DisplayState& s) {
     return true;
 }
 
+// Headless, the picture goes straight into the window's own surface: no
+// renderer, no texture, one buffer fewer for pictures nobody sees.
+void RenderOffscreen(DisplayState& s, const SDL_Rect& area, uint32_t* pixels) {
+    SDL_Surface* target = SDL_GetWindowSurface(s.window);
+    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
+        pixels, kScreenWidth, kScreenHeight, 32, kScreenWidth * static_cast<int>(sizeof(uint32_t)),
+        SDL_PIXELFORMAT_XRGB8888);
+    if (target != nullptr && source != nullptr) {
+        SDL_Rect from = area;
+        SDL_Rect to = area;
+        SDL_BlitSurface(source, &from, target, &to);
+        SDL_UpdateWindowSurfaceRects(s.window, &area, 1);
+    }
+    SDL_FreeSurface(source);
+}
+
 void Render(DisplayState& s, const SDL_Rect& area) {
     const auto pixels = gdi::ScreenPixels();
+    if (s.offscreen) {
+        RenderOffscreen(s, area, const_cast<uint32_t*>(pixels.data()));
+        return;
+    }
     const uint32_t* first =
         pixels.data() + static_cast<std::size_t>(area.y) * kScreenWidth + area.x;
     SDL_UpdateTexture(s.texture, &area, first, kScreenWidth * static_cast<int>(sizeof(uint32_t)));
