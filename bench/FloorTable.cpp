@@ -18,6 +18,8 @@ constexpr const char* kTwoScreens = "BM_FloorTwoScreens";
 constexpr FigureSpec kFigures[] = {
     {"BM_SliderMove", "pen-move, volume slider", "BM_FloorPanel/slider_column", 10, 5},
     {"BM_BarMove", "pen-move, brightness bar, new level each move", "BM_FloorPanel/bar_row", 10, 5},
+    {"BM_BarMoveMemoryDriver", "pen-move, brightness bar, driver in memory",
+     "BM_FloorPanel/bar_row", 10, 5},
     {"BM_BarDragByPixel", "pen-move, brightness bar, 1-pixel drag", "BM_FloorPanel/bar_row", 10, 5},
     {"BM_Repaint/main", "repaint, main menu", kTwoScreens, 1.5, 0},
     {"BM_Repaint/sound", "repaint, sound page", kTwoScreens, 1.5, 0},

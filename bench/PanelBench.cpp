@@ -2,8 +2,14 @@
 // (simulated drivers in a temporary device root, headless screen).
 #include <benchmark/benchmark.h>
 
+#include <memory>
+#include <span>
+#include <utility>
+
 #include "app/SettingsDlg.h"
 #include "bench/BenchRoot.h"
+#include "platform/drivers/DriverTable.h"
+#include "platform/drivers/StreamDriver.h"
 #include "sound/WaveFile.h"
 
 namespace {
@@ -35,6 +41,42 @@ void BM_BarMove(benchmark::State& state) {
     b.Dlg().m_bBarChanged = 0;
 }
 BENCHMARK(BM_BarMove);
+
+// A backlight that only keeps its level, as a register would: the panel's
+// own cost of a move, without the simulated hardware's journal and state files.
+class CRegisterBacklight : public dv::IStreamDriver {
+public:
+    DWORD Open() override { return ERROR_SUCCESS; }
+    DWORD IoControl(DWORD, std::span<const BYTE> input, std::span<BYTE>, DWORD& returned) override {
+        returned = 0;
+        m_level = input.empty() ? m_level : input[0];
+        return ERROR_SUCCESS;
+    }
+    DWORD Seek(int64_t, DWORD, uint64_t&) override { return ERROR_NOT_SUPPORTED; }
+    DWORD Read(std::span<BYTE>, DWORD&) override { return ERROR_NOT_SUPPORTED; }
+    DWORD Write(std::span<const BYTE>, DWORD&) override { return ERROR_NOT_SUPPORTED; }
+    void Close() override {}
+
+private:
+    BYTE m_level = 0;
+};
+
+void BM_BarMoveMemoryDriver(benchmark::State& state) {
+    dv::DriverFactory previous =
+        dv::ReplaceDriverFactory(L"BAK1:", [] { return std::make_unique<CRegisterBacklight>(); });
+    BenchRoot& b = BenchRoot::Get();
+    b.Show(PAGE_BASIC);
+    b.Pen(WM_LBUTTONDOWN, 300, 138);
+    int x = 200;
+    for (auto _ : state) {
+        x = x == 200 ? 380 : 200;
+        b.Pen(WM_MOUSEMOVE, x, 138);
+    }
+    b.Dlg().m_nDragBar = DRAG_NONE;
+    b.Dlg().m_bBarChanged = 0;
+    dv::ReplaceDriverFactory(L"BAK1:", std::move(previous));
+}
+BENCHMARK(BM_BarMoveMemoryDriver);
 
 // A drag of one pixel per move, as a finger makes it: the driver is opened
 // and closed on every move, but written only when the level changes.
