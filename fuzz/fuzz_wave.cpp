@@ -6,13 +6,20 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 
 #include "platform/core/DebugLog.h"
 #include "sound/WaveFile.h"
 
 namespace {
 
+std::filesystem::path g_base;
 std::filesystem::path g_file;
+
+void RemoveBase() {
+    std::error_code ec;
+    std::filesystem::remove_all(g_base, ec);
+}
 
 }  // namespace
 
@@ -21,7 +28,9 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
     if (mkdtemp(pattern) == nullptr) {
         std::abort();
     }
-    std::filesystem::path root = std::filesystem::path(pattern) / "unit";
+    g_base = pattern;
+    std::atexit(RemoveBase);
+    std::filesystem::path root = g_base / "unit";
     std::filesystem::create_directories(root / "windows");
     setenv("DIALVANE_ROOT", root.c_str(), 1);
     g_file = root / "windows" / "fuzz.wav";

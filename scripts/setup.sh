@@ -8,7 +8,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   libsdl2-dev libfreetype-dev libfontconfig1-dev libpng-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang clang-14 libclang-rt-14-dev
   fonts-wine fonts-nanum fontconfig
   xvfb xdotool procps python3
 )

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, then runs every test twice: in the normal build and in the
-# AddressSanitizer + UndefinedBehaviorSanitizer build (leak detection on).
+# AddressSanitizer + UndefinedBehaviorSanitizer build (leak detection on),
+# then every fuzz target for a short while (scripts/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh --asan
@@ -16,4 +17,6 @@ echo "== tests (build/)"
 ctest --test-dir build --output-on-failure -j 2 || status=1
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/)"
 ctest --test-dir build-asan --output-on-failure -j 2 || status=1
+echo "== fuzz targets, ${DV_FUZZ_SECONDS:-30} s each (build-fuzz/)"
+./scripts/fuzz.sh || status=1
 exit $status

@@ -1,0 +1,296 @@
+// Drives the dialog with arbitrary sequences of pen events, timer messages,
+// keys and close requests, mostly at the buttons, sliders, bars and options
+// but also anywhere on or off the screen. The first byte picks the settings
+// file the dialog starts from; each following event takes an opcode byte and
+// its operands. Between any two messages every drawing object the dialog
+// made must still be the only ones alive, the settings file must be 26 bytes
+// and no driver may be sent a level out of its range; after a pen-up that
+// ends an interaction (however many downs it had), the working copies must
+// equal the stored record. A dialog that closes is checked for freed objects and
+// opened again on the file it saved.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <system_error>
+
+#include "fuzz/DialogHarness.h"
+
+namespace {
+
+using dvfuzz::Expect;
+
+constexpr int kMaxEvents = 256;
+constexpr int kMaxOpens = 8;
+constexpr int kMaxDragSteps = 8;
+// Opcode bytes below this take a point from the table, with jitter.
+constexpr uint8_t kRawPointSelector = 0xF0;
+constexpr int kJitterCentre = 8;
+constexpr uint8_t kDoubleClickBit = 0x80;
+constexpr uint8_t kEnterBelow = 0x40;
+constexpr uint8_t kEscapeBelow = 0x60;
+constexpr WPARAM kEnterKey = 13;
+constexpr WPARAM kEscapeKey = 27;
+
+// Points the pen aims at: what each page reacts to, its edges, and places
+// beyond them.
+constexpr POINT kTargets[] = {
+    // Main menu: icons, preview and the corners of its zone, close button.
+    {44, 175},
+    {110, 145},
+    {169, 103},
+    {230, 63},
+    {300, 170},
+    {216, 111},
+    {405, 234},
+    {215, 150},
+    {406, 150},
+    {435, 19},
+    // OK, Cancel, Default.
+    {50, 212},
+    {130, 212},
+    {428, 212},
+    // Sliders: middle, zone corners, above and below.
+    {116, 120},
+    {223, 120},
+    {330, 120},
+    {106, 80},
+    {126, 160},
+    {213, 80},
+    {233, 160},
+    {320, 80},
+    {340, 160},
+    {116, 40},
+    {116, 200},
+    // Brightness and contrast rows: ends and beyond.
+    {156, 138},
+    {300, 138},
+    {405, 138},
+    {426, 138},
+    {100, 138},
+    {156, 165},
+    {300, 165},
+    {420, 165},
+    {470, 165},
+    // Basic options 0..4, advanced options 5..10, the FM panel.
+    {190, 82},
+    {286, 82},
+    {382, 82},
+    {190, 110},
+    {273, 110},
+    {198, 92},
+    {342, 92},
+    {188, 122},
+    {261, 122},
+    {188, 151},
+    {261, 151},
+    {385, 150},
+    // Screen corners and past them.
+    {0, 0},
+    {479, 233},
+    {480, 234},
+    {-1, -1}};
+
+// Settings files a dialog may start from, all in range: the factory record,
+// the other end of every field, and two in between.
+constexpr INIINFO kStartRecords[] = {
+    kFactoryIniInfo,
+    {PAGE_ADVAN, 0, 10, 3, 2, 156, 405, AUTOPOWER_OFF, REARCAM_OFF, FMT_ON, 108, 0, PIKOMUTE_ON},
+    {PAGE_TOUCH, 10, 0, 5, 1, 300, 156, AUTOPOWER_ON, REARCAM_ON, FMT_ON, 87, 5, PIKOMUTE_OFF},
+    {PAGE_BASIC, 3, 7, 10, 0, 405, 200, AUTOPOWER_OFF, REARCAM_ON, FMT_OFF, 99, 9, PIKOMUTE_ON},
+};
+
+enum class Op : uint8_t { Down, Move, Up, Tap, Drag, Timer, Close, Key, DoubleTap, Count };
+
+class Input {
+public:
+    Input(const uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
+    bool Empty() const { return m_pos >= m_size; }
+    uint8_t Byte() { return Empty() ? 0 : m_data[m_pos++]; }
+    SHORT Short() { return static_cast<SHORT>(Byte() | (Byte() << 8)); }
+
+    POINT Point() {
+        const uint8_t selector = Byte();
+        if (selector >= kRawPointSelector) {
+            const SHORT x = Short();
+            return {x, Short()};
+        }
+        const POINT& base = kTargets[selector % std::size(kTargets)];
+        const uint8_t jitter = Byte();
+        return {base.x + (jitter & 0x0F) - kJitterCentre, base.y + (jitter >> 4) - kJitterCentre};
+    }
+
+private:
+    const uint8_t* m_data;
+    std::size_t m_size;
+    std::size_t m_pos = 0;
+};
+
+class Session {
+public:
+    explicit Session(const INIINFO& start) {
+        m_unit.WriteSettings({reinterpret_cast<const uint8_t*>(&start), sizeof start});
+        m_run.SetDriverChecks(true);
+        Open();
+    }
+
+    bool Done() const { return !m_run.IsOpen(); }
+
+    void Down(POINT pt, bool doubleClick) {
+        if (Done()) {
+            return;
+        }
+        m_penDown = true;
+        m_run.Pen(doubleClick ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, pt);
+        After();
+    }
+
+    void Move(POINT pt) {
+        if (Done()) {
+            return;
+        }
+        m_run.Pen(WM_MOUSEMOVE, pt);
+        After();
+    }
+
+    void Up(POINT pt) {
+        if (Done()) {
+            return;
+        }
+        const bool endsInteraction = m_penDown;
+        m_penDown = false;
+        m_run.Pen(WM_LBUTTONUP, pt);
+        if (endsInteraction && m_run.IsOpen()) {
+            Expect(dvfuzz::WorkingMatchesStored(m_run.Dlg()),
+                   "working copies differ from the stored record after a pen-up");
+        }
+        After();
+    }
+
+    void Post(UINT message, WPARAM wParam) {
+        if (Done()) {
+            return;
+        }
+        m_run.Post(message, wParam, 0);
+        After();
+    }
+
+private:
+    void Open() {
+        CSettingsDlg& dlg = m_run.Open();
+        if (m_reopened) {
+            Expect(dvfuzz::SameRecord(dlg.m_IniInfo, m_saved),
+                   "reopened dialog did not load the record it saved");
+        }
+        Expect(dvfuzz::WorkingMatchesStored(dlg), "working copies differ after loading");
+        m_penDown = false;
+        ++m_opens;
+    }
+
+    // A closed dialog is checked and, while the input may still open
+    // dialogs, replaced by a new one on the file the old one saved.
+    void After() {
+        if (m_run.IsOpen()) {
+            std::error_code ec;
+            Expect(std::filesystem::file_size(m_unit.SettingsPath(), ec) == dvfuzz::kRecordSize,
+                   "settings file is not 26 bytes");
+            return;
+        }
+        m_saved = m_run.Dlg().m_IniInfo;
+        m_run.Close();
+        m_reopened = true;
+        if (m_opens < kMaxOpens) {
+            Open();
+        }
+    }
+
+    dvfuzz::Unit& m_unit = dvfuzz::Unit::Get();
+    dvfuzz::DialogRun m_run;
+    INIINFO m_saved{};
+    bool m_reopened = false;
+    bool m_penDown = false;
+    int m_opens = 0;
+};
+
+POINT Between(POINT from, POINT to, int step, int steps) {
+    return {from.x + (to.x - from.x) * step / steps, from.y + (to.y - from.y) * step / steps};
+}
+
+WPARAM KeyCode(uint8_t b) {
+    if (b < kEnterBelow) {
+        return kEnterKey;
+    }
+    return b < kEscapeBelow ? kEscapeKey : b;
+}
+
+void RunEvent(Session& s, Input& in) {
+    const uint8_t opcode = in.Byte();
+    switch (static_cast<Op>(opcode % static_cast<uint8_t>(Op::Count))) {
+        case Op::Down:
+            s.Down(in.Point(), (opcode & kDoubleClickBit) != 0);
+            break;
+        case Op::Move:
+            s.Move(in.Point());
+            break;
+        case Op::Up:
+            s.Up(in.Point());
+            break;
+        case Op::Tap: {
+            POINT pt = in.Point();
+            s.Down(pt, false);
+            s.Up(pt);
+            break;
+        }
+        case Op::Drag: {
+            POINT from = in.Point();
+            POINT to = in.Point();
+            int steps = 1 + in.Byte() % kMaxDragSteps;
+            s.Down(from, false);
+            for (int i = 1; i <= steps && !s.Done(); ++i) {
+                s.Move(Between(from, to, i, steps));
+            }
+            s.Up(to);
+            break;
+        }
+        case Op::Timer: {
+            uint8_t b = in.Byte();
+            s.Post(WM_TIMER, (b & 1) != 0 ? IDT_FM_REPEAT : b);
+            break;
+        }
+        case Op::Close:
+            s.Post(UM_CLOSE_SETTINGS, 0);
+            break;
+        case Op::Key: {
+            static constexpr UINT kKeyMessages[] = {WM_KEYDOWN, WM_KEYUP, WM_CHAR};
+            UINT message = kKeyMessages[in.Byte() % std::size(kKeyMessages)];
+            s.Post(message, KeyCode(in.Byte()));
+            break;
+        }
+        case Op::DoubleTap: {
+            POINT pt = in.Point();
+            s.Down(pt, false);
+            s.Up(pt);
+            s.Down(pt, true);
+            s.Up(pt);
+            break;
+        }
+        case Op::Count:
+            break;
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
+    dvfuzz::Unit::Get();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    Input in(data, size);
+    Session session(kStartRecords[in.Byte() % std::size(kStartRecords)]);
+    for (int i = 0; i < kMaxEvents && !in.Empty() && !session.Done(); ++i) {
+        RunEvent(session, in);
+    }
+    return 0;
+}

@@ -1,0 +1,123 @@
+// Feeds arbitrary settings files to the dialog: each input becomes
+// \FlashMem\sysini\conf.ini, the real dialog loads it as it starts, then
+// shows every page the way the pen opens them (the stored page through the
+// preview, each icon, the advanced page with the FM transmitter off and on,
+// the main menu with each icon selected), puts the hardware back from the
+// stored values and closes. Loading must take the file's first 26 bytes or
+// the factory record and leave the file alone; every drawing object must be
+// freed; the file must end as the 26 bytes the dialog holds.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <vector>
+
+#include "fuzz/DialogHarness.h"
+
+namespace {
+
+using dvfuzz::DialogRun;
+using dvfuzz::Expect;
+
+INIINFO ExpectedRecord(std::span<const uint8_t> file) {
+    if (file.size() < dvfuzz::kRecordSize) {
+        return kFactoryIniInfo;
+    }
+    INIINFO info;
+    std::memcpy(&info, file.data(), sizeof info);
+    return info;
+}
+
+void CheckLoaded(const CSettingsDlg& dlg, const INIINFO& expected) {
+    Expect(dvfuzz::SameRecord(dlg.m_IniInfo, expected), "loaded record differs from the file");
+    Expect(dvfuzz::WorkingMatchesStored(dlg), "working copies differ from the loaded record");
+    Expect(dlg.m_nSelIcon == expected.nPage, "selected icon is not the stored page");
+    Expect(dlg.m_nCurPage == PAGE_MAIN, "dialog did not start on the main menu");
+}
+
+// Back to the main menu from whatever page a tap opened; the touch page
+// returns by itself once it is painted.
+void BackToMain(DialogRun& run) {
+    SHORT page = run.Dlg().m_nCurPage;
+    if (page == PAGE_SOUND || page == PAGE_BASIC || page == PAGE_ADVAN) {
+        run.Tap(dvfuzz::kOkButton);
+    }
+    Expect(run.Dlg().m_nCurPage == PAGE_MAIN, "OK did not return to the main menu");
+}
+
+// The advanced page in the other FM state as well, then as it was.
+void PaintOtherFmState(DialogRun& run) {
+    CSettingsDlg& dlg = run.Dlg();
+    const SHORT loaded = dlg.AdvanPageDAta.nFmtOn;
+    dlg.AdvanPageDAta.nFmtOn = loaded == FMT_ON ? FMT_OFF : FMT_ON;
+    run.Repaint();
+    dlg.AdvanPageDAta.nFmtOn = loaded;
+}
+
+void TourPages(DialogRun& run) {
+    // The preview opens the page stored at the last save.
+    run.Tap(dvfuzz::kPreview);
+    BackToMain(run);
+    for (SHORT icon = PAGE_SOUND; icon <= PAGE_TOUCH; ++icon) {
+        run.Tap(dvfuzz::kIconCentres[icon]);
+        if (icon == PAGE_ADVAN) {
+            Expect(run.Dlg().m_nCurPage == PAGE_ADVAN, "advanced icon did not open its page");
+            PaintOtherFmState(run);
+        }
+        BackToMain(run);
+        Expect(run.Dlg().m_nSelIcon == icon, "opened page's icon is not selected");
+        Expect(run.Dlg().m_IniInfo.nPage == icon, "opened page not stored");
+    }
+}
+
+// Every restore branch, with the stored values as they came from the file:
+// working values unlike the stored ones, then as they were.
+void RestoreFromStored(CSettingsDlg& dlg) {
+    const SOUND_PAGE_DATA sound = dlg.SoundPageData;
+    const BASIC_PAGE_DATA basic = dlg.BasicPageData;
+    const ADVAN_PAGE_DATA advan = dlg.AdvanPageDAta;
+    const INIINFO& stored = dlg.m_IniInfo;
+    dlg.SoundPageData.nNaviVolume = static_cast<SHORT>(~stored.nNaviVolume);
+    dlg.BasicPageData.nBright = static_cast<SHORT>(~stored.nBright);
+    dlg.BasicPageData.nContrast = static_cast<SHORT>(~stored.nContrast);
+    dlg.AdvanPageDAta.nFmtOn = static_cast<SHORT>(~stored.nFmtOn);
+    dlg.RestoreDevices();
+    dlg.SoundPageData = sound;
+    dlg.BasicPageData = basic;
+    dlg.AdvanPageDAta = advan;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
+    dvfuzz::Unit::Get();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    dvfuzz::Unit& unit = dvfuzz::Unit::Get();
+    const std::span<const uint8_t> file(data, size);
+    unit.WriteSettings(file);
+    const INIINFO expected = ExpectedRecord(file);
+
+    DialogRun run;
+    run.SetDriverChecks(dvfuzz::DriverValuesInRange(expected));
+    CSettingsDlg& dlg = run.Open();
+    CheckLoaded(dlg, expected);
+    const std::vector<uint8_t> afterLoad = unit.ReadSettings();
+    Expect(
+        afterLoad.size() == size && (size == 0 || std::memcmp(afterLoad.data(), data, size) == 0),
+        "loading changed the settings file");
+
+    TourPages(run);
+    RestoreFromStored(dlg);
+    run.Pump();
+    const INIINFO held = dlg.m_IniInfo;
+    run.Close();
+
+    const std::vector<uint8_t> saved = unit.ReadSettings();
+    Expect(saved.size() == dvfuzz::kRecordSize, "settings file is not 26 bytes after a save");
+    Expect(std::memcmp(saved.data(), &held, sizeof held) == 0,
+           "settings file differs from the record the dialog held");
+    return 0;
+}
