@@ -304,7 +304,9 @@ void Wake() {
     std::scoped_lock lock(s.lock);
     s.wakePending = true;
     s.woken.notify_all();
-    if (s.open && s.wakeEventType != static_cast<Uint32>(-1)) {
+    // Headless, the wait never reads SDL's queue: an event pushed there would
+    // stay until the queue is full.
+    if (s.open && !s.offscreen && s.wakeEventType != static_cast<Uint32>(-1)) {
         SDL_Event event{};
         event.type = s.wakeEventType;
         SDL_PushEvent(&event);
