@@ -8,8 +8,10 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -43,6 +45,25 @@ constexpr int kBacklog = 16;
 constexpr int kProbeTimeoutMs = 1000;
 constexpr int kReplyWriteTimeoutMs = 1000;
 constexpr std::size_t kReadChunk = 4096;
+// The unit has a handful of programs. A peer that opens connections and
+// keeps them (a leak, or a flood) must not use up the descriptors the
+// process needs for its own files: past this many, new ones are closed.
+constexpr std::size_t kMaxConnections = 128;
+// Messages that only the window system sends a window, as it is made and
+// destroyed. Taken from another process they would run the dialog's set-up
+// or tear-down again (each WM_INITDIALOG builds every surface and font anew,
+// leaking the last ones), so they are dropped; a waiting sender gets 0.
+constexpr UINT kWmNcCreate = 0x0081;
+constexpr UINT kWmNcDestroy = 0x0082;
+constexpr UINT kSystemOnlyMessages[] = {WM_CREATE, WM_DESTROY, kWmNcCreate, kWmNcDestroy,
+                                        WM_INITDIALOG};
+// Out of descriptors, the listener stays readable; waiting a little keeps
+// the server thread from spinning until some are free again.
+constexpr auto kOutOfDescriptorsPause = std::chrono::milliseconds(100);
+
+void Log(const std::string& text) {
+    dv::WriteDebugText("dialvane ipc: " + text + "\r\n");
+}
 
 struct Connection {
     UniqueFd fd;
@@ -51,7 +72,14 @@ struct Connection {
     FrameDecoder decoder;
     pid_t pid = 0;
     std::mutex writeLock;
+    bool replyFailed = false;  // under writeLock
 
+    // Runs on the window's UI thread. A sender that gave up or died just
+    // misses its reply. One that sends requests but leaves the replies
+    // unread would make every further reply wait out the timeout, holding
+    // the UI thread for as long as its requests last: after the first reply
+    // that cannot be written the connection is closed and its later replies
+    // are skipped at once.
     void Reply(uint32_t seq, LRESULT result, ReplyStatus status) {
         Frame frame;
         frame.kind = FrameKind::Reply;
@@ -60,8 +88,16 @@ struct Connection {
         frame.status = status;
         std::vector<uint8_t> bytes = EncodeFrame(frame);
         std::lock_guard guard(writeLock);
-        // A sender that gave up or died just misses its reply.
-        WriteAll(fd.Get(), bytes, kReplyWriteTimeoutMs);
+        if (replyFailed) {
+            return;
+        }
+        if (!WriteAll(fd.Get(), bytes, kReplyWriteTimeoutMs)) {
+            replyFailed = true;
+            // The server thread sees the end of the stream and drops it.
+            ::shutdown(fd.Get(), SHUT_RDWR);
+            Log("closed the connection from pid " + std::to_string(pid) +
+                ": a reply could not be written (the sender is gone or does not read)");
+        }
     }
 };
 
@@ -76,10 +112,6 @@ struct Server {
 Server& TheServer() {
     static Server* server = new Server;  // lives to the process end, as its thread
     return *server;
-}
-
-void Log(const std::string& text) {
-    dv::WriteDebugText("dialvane ipc: " + text + "\r\n");
 }
 
 void WakeServer(Server& server) {
@@ -123,6 +155,18 @@ PenAction ToPenAction(PenCode code) {
     return PenAction::Up;
 }
 
+bool IsSystemOnly(UINT message) {
+    return std::find(std::begin(kSystemOnlyMessages), std::end(kSystemOnlyMessages), message) !=
+           std::end(kSystemOnlyMessages);
+}
+
+void LogSystemOnly(const Connection& connection, UINT message) {
+    char number[16];
+    std::snprintf(number, sizeof(number), "0x%x", message);
+    Log("dropped message " + std::string(number) + " from pid " + std::to_string(connection.pid) +
+        ": only the window system sends it");
+}
+
 void HandleFrame(const std::shared_ptr<Connection>& connection, const Frame& frame) {
     const bool whenIdle = (frame.flags & kFlagReplyWhenIdle) != 0;
     window::QueueItem item;
@@ -131,6 +175,14 @@ void HandleFrame(const std::shared_ptr<Connection>& connection, const Frame& fra
     switch (frame.kind) {
         case FrameKind::Send:
         case FrameKind::Post:
+            if (IsSystemOnly(frame.message)) {
+                LogSystemOnly(*connection, frame.message);
+                item.task = [] { return LRESULT{0}; };  // in order with the rest
+                if (frame.kind == FrameKind::Send || whenIdle) {
+                    item.reply = ReplyTo(connection, frame.seq);
+                }
+                break;
+            }
             item.msg.hwnd = hwnd;
             item.msg.message = frame.message;
             item.msg.wParam = static_cast<WPARAM>(frame.wParam);
@@ -222,6 +274,9 @@ void AcceptConnections(Server& server, const std::shared_ptr<Listener>& listener
             if (errno == EINTR) {
                 continue;
             }
+            if (errno == EMFILE || errno == ENFILE) {
+                std::this_thread::sleep_for(kOutOfDescriptorsPause);
+            }
             return;
         }
         auto connection = std::make_shared<Connection>();
@@ -235,6 +290,11 @@ void AcceptConnections(Server& server, const std::shared_ptr<Listener>& listener
             continue;
         }
         std::lock_guard guard(server.lock);
+        if (server.connections.size() >= kMaxConnections) {
+            Log("refused a connection from pid " + std::to_string(connection->pid) + ": " +
+                std::to_string(kMaxConnections) + " connections are open already");
+            continue;
+        }
         server.connections.push_back(std::move(connection));
     }
 }
@@ -263,11 +323,7 @@ void ServeForever(Server& server) {
             uint64_t count = 0;
             [[maybe_unused]] ssize_t n = ::read(server.wake.Get(), &count, sizeof(count));
         }
-        for (std::size_t i = 0; i < listeners.size(); ++i) {
-            if (fds[1 + i].revents != 0) {
-                AcceptConnections(server, listeners[i]);
-            }
-        }
+        // Connections that ended are let go before new ones are counted.
         for (std::size_t i = 0; i < connections.size(); ++i) {
             if (fds[1 + listeners.size() + i].revents == 0) {
                 continue;
@@ -275,6 +331,11 @@ void ServeForever(Server& server) {
             if (!ServeConnection(connections[i])) {
                 std::lock_guard guard(server.lock);
                 std::erase(server.connections, connections[i]);
+            }
+        }
+        for (std::size_t i = 0; i < listeners.size(); ++i) {
+            if (fds[1 + i].revents != 0) {
+                AcceptConnections(server, listeners[i]);
             }
         }
     }

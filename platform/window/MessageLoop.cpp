@@ -6,6 +6,7 @@
 
 #include "platform/WinBase.h"
 #include "platform/afx/CWnd.h"
+#include "platform/core/DebugLog.h"
 #include "platform/window/PenInput.h"
 #include "platform/window/WindowTable.h"
 
@@ -112,6 +113,20 @@ void HandlePaint(const PendingPaint& paint, CWnd* preTranslator) {
     }
 }
 
+// Anyone can post a WM_TIMER, from this process or another one; its lParam
+// is then only a number. It is called as a function only when it is the
+// callback a live timer of that window was set with.
+bool IsTimerCallbackOf(HWND hwnd, WPARAM id, LPARAM callback) {
+    auto record = Windows().Find(hwnd);
+    if (record == nullptr || record->remote) {
+        return false;
+    }
+    std::lock_guard guard(Windows().Mutex());
+    return std::any_of(record->timers.begin(), record->timers.end(), [&](const Timer& timer) {
+        return timer.id == id && reinterpret_cast<LPARAM>(timer.proc) == callback;
+    });
+}
+
 }  // namespace
 
 LRESULT DispatchToWindow(const MSG& msg) {
@@ -119,7 +134,10 @@ LRESULT DispatchToWindow(const MSG& msg) {
         return 0;
     }
     if (msg.message == WM_TIMER && msg.lParam != 0) {
-        if (!IsWindow(msg.hwnd)) {
+        if (!IsTimerCallbackOf(msg.hwnd, msg.wParam, msg.lParam)) {
+            dv::WriteDebugText(
+                "dialvane: dropped a WM_TIMER whose callback is not one of the "
+                "window's timers\r\n");
             return 0;
         }
         auto proc = reinterpret_cast<TIMERPROC>(msg.lParam);

@@ -62,3 +62,13 @@ hex() { od -An -v -tx1 "$1" | tr -s ' \n' ' ' | sed 's/^ //;s/ $//'; }
 
 # The log holds the line exactly, "\r\n" included.
 log_has() { grep -qF -- "$1"$'\r' "${2:-$DIALVANE_LOG}"; }
+
+# Runs a Python program of the reliability scripts with dvharness.py on its
+# path and this script's folders in its environment: harness - <<'PY' ... PY
+harness() {
+  WORK="$WORK" PYTHONPATH="$(dirname "${BASH_SOURCE[0]}")${PYTHONPATH:+:$PYTHONPATH}" \
+    python3 "$@"
+}
+
+# DIALVANE_LONG=1 asks the reliability scripts for their full counts.
+long_mode() { [ -n "${DIALVANE_LONG:-}" ] && [ "${DIALVANE_LONG}" != 0 ]; }
