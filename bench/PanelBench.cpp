@@ -14,6 +14,10 @@
 
 namespace {
 
+constexpr int kBrightBarY = 138;
+constexpr int kBarLeftX = 200;
+constexpr int kBarRightX = 380;
+
 void BM_SliderMove(benchmark::State& state) {
     BenchRoot& b = BenchRoot::Get();
     b.Show(PAGE_SOUND);
@@ -28,17 +32,28 @@ void BM_SliderMove(benchmark::State& state) {
 }
 BENCHMARK(BM_SliderMove);
 
-void BM_BarMove(benchmark::State& state) {
+// The brightness bar held on the basic page, dragged to each x in turn.
+template <typename NextX>
+void DragBrightnessBar(benchmark::State& state, NextX nextX) {
     BenchRoot& b = BenchRoot::Get();
     b.Show(PAGE_BASIC);
-    b.Pen(WM_LBUTTONDOWN, 300, 138);
-    int x = 200;
+    b.Pen(WM_LBUTTONDOWN, 300, kBrightBarY);
     for (auto _ : state) {
-        x = x == 200 ? 380 : 200;
-        b.Pen(WM_MOUSEMOVE, x, 138);
+        b.Pen(WM_MOUSEMOVE, nextX(), kBrightBarY);
     }
     b.Dlg().m_nDragBar = DRAG_NONE;
     b.Dlg().m_bBarChanged = 0;
+}
+
+// Far ends of the bar in turn: a new level on every move.
+int AlternateEnds() {
+    static int x = kBarLeftX;
+    x = x == kBarLeftX ? kBarRightX : kBarLeftX;
+    return x;
+}
+
+void BM_BarMove(benchmark::State& state) {
+    DragBrightnessBar(state, AlternateEnds);
 }
 BENCHMARK(BM_BarMove);
 
@@ -64,16 +79,7 @@ private:
 void BM_BarMoveMemoryDriver(benchmark::State& state) {
     dv::DriverFactory previous =
         dv::ReplaceDriverFactory(L"BAK1:", [] { return std::make_unique<CRegisterBacklight>(); });
-    BenchRoot& b = BenchRoot::Get();
-    b.Show(PAGE_BASIC);
-    b.Pen(WM_LBUTTONDOWN, 300, 138);
-    int x = 200;
-    for (auto _ : state) {
-        x = x == 200 ? 380 : 200;
-        b.Pen(WM_MOUSEMOVE, x, 138);
-    }
-    b.Dlg().m_nDragBar = DRAG_NONE;
-    b.Dlg().m_bBarChanged = 0;
+    DragBrightnessBar(state, AlternateEnds);
     dv::ReplaceDriverFactory(L"BAK1:", std::move(previous));
 }
 BENCHMARK(BM_BarMoveMemoryDriver);
@@ -81,20 +87,15 @@ BENCHMARK(BM_BarMoveMemoryDriver);
 // A drag of one pixel per move, as a finger makes it: the driver is opened
 // and closed on every move, but written only when the level changes.
 void BM_BarDragByPixel(benchmark::State& state) {
-    BenchRoot& b = BenchRoot::Get();
-    b.Show(PAGE_BASIC);
-    b.Pen(WM_LBUTTONDOWN, 300, 138);
-    int x = 200;
+    int x = kBarLeftX;
     int step = 1;
-    for (auto _ : state) {
-        if (x == 200 || x == 380) {
-            step = x == 200 ? 1 : -1;
+    DragBrightnessBar(state, [&] {
+        if (x == kBarLeftX || x == kBarRightX) {
+            step = x == kBarLeftX ? 1 : -1;
         }
         x += step;
-        b.Pen(WM_MOUSEMOVE, x, 138);
-    }
-    b.Dlg().m_nDragBar = DRAG_NONE;
-    b.Dlg().m_bBarChanged = 0;
+        return x;
+    });
 }
 BENCHMARK(BM_BarDragByPixel);
 
