@@ -71,6 +71,18 @@ protected:
                            kEventCallback);
     }
 
+    // Plays one buffer on the open device to its end, then closes the device.
+    void PlayToEndAndClose(void* data, DWORD bytes) {
+        WAVEHDR header{};
+        header.lpData = static_cast<char*>(data);
+        header.dwBufferLength = bytes;
+        ASSERT_EQ(waveOutPrepareHeader(m_wave, &header, sizeof header), MMSYSERR_NOERROR);
+        ASSERT_EQ(waveOutWrite(m_wave, &header, sizeof header), MMSYSERR_NOERROR);
+        ASSERT_EQ(WaitForSingleObject(m_event, 5000), WAIT_OBJECT_0);
+        EXPECT_EQ(waveOutUnprepareHeader(m_wave, &header, sizeof header), MMSYSERR_NOERROR);
+        EXPECT_EQ(waveOutClose(m_wave), MMSYSERR_NOERROR);
+    }
+
     // The disk driver's file is complete once its device is closed; a closed
     // output only parks the device.
     std::vector<uint8_t> Output() const {
@@ -144,15 +156,10 @@ TEST_F(WaveOutDeviceTest, ASecondSoundOfTheSameFormatPlaysWholeOnTheParkedDevice
     ASSERT_EQ(waveOutSetVolume(nullptr, 0xFFFFFFFFu), MMSYSERR_NOERROR);
     auto samples = Tone16(2205);  // 100 ms
     for (int play = 0; play < 2; ++play) {
+        SCOPED_TRACE(play);
         ASSERT_EQ(Open(Pcm(1, 22050, 16)), MMSYSERR_NOERROR);
-        WAVEHDR header{};
-        header.lpData = reinterpret_cast<char*>(samples.data());
-        header.dwBufferLength = static_cast<DWORD>(samples.size() * 2);
-        ASSERT_EQ(waveOutPrepareHeader(m_wave, &header, sizeof header), MMSYSERR_NOERROR);
-        ASSERT_EQ(waveOutWrite(m_wave, &header, sizeof header), MMSYSERR_NOERROR);
-        ASSERT_EQ(WaitForSingleObject(m_event, 5000), WAIT_OBJECT_0) << "play " << play;
-        ASSERT_EQ(waveOutUnprepareHeader(m_wave, &header, sizeof header), MMSYSERR_NOERROR);
-        ASSERT_EQ(waveOutClose(m_wave), MMSYSERR_NOERROR);
+        ASSERT_NO_FATAL_FAILURE(
+            PlayToEndAndClose(samples.data(), static_cast<DWORD>(samples.size() * 2)));
     }
     // One device took both: the file holds the first sound, silence, the second.
     auto played = Trim(Output(), 0);
@@ -289,14 +296,7 @@ TEST_F(WaveOutDeviceTest, FallsBackToTheDummyDriverWhenTheConfiguredOneFails) {
     ASSERT_EQ(opened, MMSYSERR_NOERROR);
     EXPECT_TRUE(log.Contains("using the dummy driver\r\n")) << log.Text();
 
-    WAVEHDR header{};
-    header.lpData = reinterpret_cast<char*>(data.data());
-    header.dwBufferLength = 800;
-    ASSERT_EQ(waveOutPrepareHeader(m_wave, &header, sizeof header), MMSYSERR_NOERROR);
-    ASSERT_EQ(waveOutWrite(m_wave, &header, sizeof header), MMSYSERR_NOERROR);
-    EXPECT_EQ(WaitForSingleObject(m_event, 5000), WAIT_OBJECT_0);
-    EXPECT_EQ(waveOutUnprepareHeader(m_wave, &header, sizeof header), MMSYSERR_NOERROR);
-    EXPECT_EQ(waveOutClose(m_wave), MMSYSERR_NOERROR);
+    PlayToEndAndClose(data.data(), 800);
     dv::StopSdlAudio();
 }
 
@@ -306,14 +306,7 @@ TEST_F(WaveOutDeviceTest, FallsBackToTheDummyDriverWhenTheOutputWillNotOpen) {
     std::vector<uint8_t> data(400, 0x90);  // 50 ms at 8 kHz
     ASSERT_EQ(Open(Pcm(1, 8000, 8)), MMSYSERR_NOERROR);
     EXPECT_TRUE(log.Contains("Audio: cannot open the output (")) << log.Text();
-    WAVEHDR header{};
-    header.lpData = reinterpret_cast<char*>(data.data());
-    header.dwBufferLength = 400;
-    ASSERT_EQ(waveOutPrepareHeader(m_wave, &header, sizeof header), MMSYSERR_NOERROR);
-    ASSERT_EQ(waveOutWrite(m_wave, &header, sizeof header), MMSYSERR_NOERROR);
-    EXPECT_EQ(WaitForSingleObject(m_event, 5000), WAIT_OBJECT_0);
-    EXPECT_EQ(waveOutUnprepareHeader(m_wave, &header, sizeof header), MMSYSERR_NOERROR);
-    EXPECT_EQ(waveOutClose(m_wave), MMSYSERR_NOERROR);
+    PlayToEndAndClose(data.data(), 400);
     // Back to the configured driver for the tests that follow.
     dv::StopSdlAudio();
 }
