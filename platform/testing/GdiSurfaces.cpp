@@ -1,8 +1,11 @@
 #include "platform/testing/GdiSurfaces.h"
 
+#include <png.h>
+
 #include <algorithm>
 
 #include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/Screen.h"
 
 namespace dv::testing {
 namespace {
@@ -13,6 +16,48 @@ PixelSnapshot Copy(const gdi::Surface& s) {
 }
 
 }  // namespace
+
+PixelSnapshot SnapshotScreen() {
+    const auto pixels = gdi::ScreenPixels();
+    return {480, 234, {pixels.begin(), pixels.end()}};
+}
+
+bool SavePng(const PixelSnapshot& picture, const std::filesystem::path& file) {
+    std::vector<png_byte> rgb;
+    rgb.reserve(picture.pixels.size() * 3);
+    for (uint32_t p : picture.pixels) {
+        rgb.insert(rgb.end(), {static_cast<png_byte>(p >> 16), static_cast<png_byte>(p >> 8),
+                               static_cast<png_byte>(p)});
+    }
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(picture.width);
+    image.height = static_cast<png_uint_32>(picture.height);
+    image.format = PNG_FORMAT_RGB;
+    const bool ok = png_image_write_to_file(&image, file.c_str(), 0, rgb.data(), picture.width * 3,
+                                            nullptr) != 0;
+    png_image_free(&image);
+    return ok;
+}
+
+std::optional<PixelSnapshot> LoadPng(const std::filesystem::path& file) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_file(&image, file.c_str()) == 0) {
+        return std::nullopt;
+    }
+    image.format = PNG_FORMAT_RGB;
+    std::vector<png_byte> rgb(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) == 0) {
+        png_image_free(&image);
+        return std::nullopt;
+    }
+    PixelSnapshot picture{static_cast<int>(image.width), static_cast<int>(image.height), {}};
+    for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) {
+        picture.pixels.push_back(uint32_t{rgb[i]} << 16 | uint32_t{rgb[i + 1]} << 8 | rgb[i + 2]);
+    }
+    return picture;
+}
 
 PixelSnapshot SnapshotSurface(HDC hdc) {
     auto& table = gdi::GdiObjects::Instance();

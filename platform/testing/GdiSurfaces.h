@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "platform/WinGdi.h"
@@ -17,6 +19,12 @@ struct PixelSnapshot {
     uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
     bool operator==(const PixelSnapshot&) const = default;
 };
+
+// The screen's pixels (480 x 234).
+PixelSnapshot SnapshotScreen();
+// RGB PNG files of snapshots, for pictures kept beside the tests.
+bool SavePng(const PixelSnapshot& picture, const std::filesystem::path& file);
+std::optional<PixelSnapshot> LoadPng(const std::filesystem::path& file);
 
 // The pixels of the bitmap selected into the surface (the screen for a
 // screen surface); empty for an unknown surface.
