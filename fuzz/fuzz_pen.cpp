@@ -34,62 +34,26 @@ constexpr WPARAM kEscapeKey = 27;
 
 // Points the pen aims at: what each page reacts to, its edges, and places
 // beyond them.
+// clang-format off
 constexpr POINT kTargets[] = {
     // Main menu: icons, preview and the corners of its zone, close button.
-    {44, 175},
-    {110, 145},
-    {169, 103},
-    {230, 63},
-    {300, 170},
-    {216, 111},
-    {405, 234},
-    {215, 150},
-    {406, 150},
-    {435, 19},
+    {44, 175}, {110, 145}, {169, 103}, {230, 63}, {300, 170}, {216, 111}, {405, 234}, {215, 150},
+    {406, 150}, {435, 19},
     // OK, Cancel, Default.
-    {50, 212},
-    {130, 212},
-    {428, 212},
+    {50, 212}, {130, 212}, {428, 212},
     // Sliders: middle, zone corners, above and below.
-    {116, 120},
-    {223, 120},
-    {330, 120},
-    {106, 80},
-    {126, 160},
-    {213, 80},
-    {233, 160},
-    {320, 80},
-    {340, 160},
-    {116, 40},
-    {116, 200},
+    {116, 120}, {223, 120}, {330, 120}, {106, 80}, {126, 160}, {213, 80}, {233, 160}, {320, 80},
+    {340, 160}, {116, 40}, {116, 200},
     // Brightness and contrast rows: ends and beyond.
-    {156, 138},
-    {300, 138},
-    {405, 138},
-    {426, 138},
-    {100, 138},
-    {156, 165},
-    {300, 165},
-    {420, 165},
+    {156, 138}, {300, 138}, {405, 138}, {426, 138}, {100, 138}, {156, 165}, {300, 165}, {420, 165},
     {470, 165},
     // Basic options 0..4, advanced options 5..10, the FM panel.
-    {190, 82},
-    {286, 82},
-    {382, 82},
-    {190, 110},
-    {273, 110},
-    {198, 92},
-    {342, 92},
-    {188, 122},
-    {261, 122},
-    {188, 151},
-    {261, 151},
-    {385, 150},
+    {190, 82}, {286, 82}, {382, 82}, {190, 110}, {273, 110}, {198, 92}, {342, 92}, {188, 122},
+    {261, 122}, {188, 151}, {261, 151}, {385, 150},
     // Screen corners and past them.
-    {0, 0},
-    {479, 233},
-    {480, 234},
-    {-1, -1}};
+    {0, 0}, {479, 233}, {480, 234}, {-1, -1},
+};
+// clang-format on
 
 // Settings files a dialog may start from, all in range: the factory record,
 // the other end of every field, and two in between.
@@ -171,7 +135,7 @@ public:
         if (Done()) {
             return;
         }
-        m_run.Post(message, wParam, 0);
+        m_run.Deliver(message, wParam);
         After();
     }
 
@@ -192,7 +156,8 @@ private:
     void After() {
         if (m_run.IsOpen()) {
             std::error_code ec;
-            Expect(std::filesystem::file_size(m_unit.SettingsPath(), ec) == dvfuzz::kRecordSize,
+            Expect(std::filesystem::file_size(m_unit.Path("FlashMem/sysini/conf.ini"), ec) ==
+                       dvfuzz::kRecordSize,
                    "settings file is not 26 bytes");
             return;
         }

@@ -15,6 +15,7 @@ namespace {
 
 constexpr const char* kDeviceFolder = "dev";
 constexpr const char* kAbsentSwitch = "absent";
+constexpr const char* kFailControlSwitch = "fail-ioctl";
 
 std::string ControlLine(DWORD code, std::span<const BYTE> input) {
     char head[32];
@@ -86,6 +87,9 @@ DWORD SimulatedDriver::IoControl(DWORD code, std::span<const BYTE> input, std::s
                                  DWORD& returned) {
     returned = 0;  // none of the simulated devices answers with data
     Journal(ControlLine(code, input));
+    if (SwitchIsOn(kFailControlSwitch)) {
+        return ERROR_GEN_FAILURE;
+    }
     return OnControl(code, input);
 }
 

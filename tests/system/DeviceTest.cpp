@@ -1,0 +1,147 @@
+// The device rules behind the pages, as tables: pen y to volume step, bar
+// position to backlight and contrast levels, the FM frequency's steps and
+// wrap-around, and what the restore sends.
+#include "tests/system/SystemFixture.h"
+
+namespace {
+
+class DeviceTest : public SystemTest {};
+
+TEST_F(DeviceTest, PenUpYChoosesTheVolumeStepAndItsVolume) {
+    struct Case {
+        int y;
+        int step;
+        const char* volume;
+    };
+    const Case kCases[] = {
+        {152, 0, "0x00000000"}, {200, 0, "0x00000000"}, {151, 1, "0x6fff6fff"},
+        {144, 1, "0x6fff6fff"}, {143, 2, "0x7fff7fff"}, {136, 2, "0x7fff7fff"},
+        {129, 3, "0x8fff8fff"}, {122, 4, "0x9fff9fff"}, {115, 5, "0xafffafff"},
+        {114, 6, "0xbfffbfff"}, {102, 7, "0xcfffcfff"}, {101, 8, "0xdfffdfff"},
+        {94, 8, "0xdfffdfff"},  {93, 9, "0xefffefff"},  {87, 9, "0xefffefff"},
+        {86, 10, "0xffffffff"}, {0, 10, "0xffffffff"},  {-7, 10, "0xffffffff"},
+    };
+    Start("page sound");
+    for (const Case& c : kCases) {
+        Mark();
+        Run("down 116 100; up 116 " + std::to_string(c.y));
+        EXPECT_EQ(StoredRecord()->nNaviVolume, c.step) << "y " << c.y;
+        EXPECT_EQ(Audio(), std::string("vol:") + c.volume + " click") << "y " << c.y;
+    }
+}
+
+TEST_F(DeviceTest, StoredStepsOutsideTheTableAreBroughtIntoRange) {
+    Start("nNaviVolume=99; nDmbVolume=-3; nAvInVolume=11");
+    EXPECT_EQ(Dlg().m_device.GetVolumeStepY(99), 80);
+    EXPECT_EQ(Dlg().m_device.GetVolumeStepY(-3), 152);
+    EXPECT_EQ(Dlg().m_device.GetVolumeStepY(5), 115);
+    Dlg().m_device.SetVolumeStep(-1);
+    Dlg().m_device.SetVolumeStep(42);
+    EXPECT_EQ(Audio(), "vol:0x00000000 vol:0xffffffff");
+}
+
+TEST_F(DeviceTest, BarPositionsBecomeBacklightLevelsAndContrastValues) {
+    struct Case {
+        int position;
+        const char* level;
+        const char* contrast;
+    };
+    const Case kCases[] = {{0, "21", "30"},   {1, "21", "31"},   {2, "22", "31"},
+                           {5, "22", "33"},   {6, "23", "33"},   {124, "42", "78"},
+                           {139, "46", "80"}, {248, "63", "bf"}, {249, "64", "c0"}};
+    Start();
+    for (const Case& c : kCases) {
+        Mark();
+        Dlg().m_device.nLastBacklight = Dlg().m_device.nLastContrast = -1;
+        Dlg().m_device.SetBacklight(c.position);
+        Dlg().m_device.SetContrast(c.position);
+        EXPECT_EQ(Journal("BAK1"), std::string("open|ioctl 0x00002000 in ") + c.level + "|close")
+            << c.position;
+        const std::string v = c.contrast;
+        EXPECT_EQ(Journal("IIC1"), "open|ioctl 0x00000000 in 8a 70 20|ioctl 0x00000000 in 8a 74 " +
+                                       v + "|ioctl 0x00000000 in 8a 75 " + v +
+                                       "|ioctl 0x00000000 in 8a 76 " + v + "|close")
+            << c.position;
+    }
+    Mark();
+    Dlg().m_device.SetBacklight(249);
+    Dlg().m_device.SetContrast(249);
+    EXPECT_EQ(Journal("BAK1"), "open|close");
+    EXPECT_EQ(Journal("IIC1"), "open|close");
+    EXPECT_NE(Log().find("ConTrast : 0Xc0 \r\n"), std::string::npos);
+}
+
+TEST_F(DeviceTest, FailedControlCallsStillUpdateTheCaches) {
+    Start("switch BAK1.fail-ioctl; switch IIC1.fail-ioctl");
+    Dlg().m_device.SetBacklight(10);
+    Dlg().m_device.SetContrast(10);
+    EXPECT_EQ(Journal("BAK1"), "open|ioctl 0x00002000 in 24|close");
+    EXPECT_FALSE(Exists("dev/BAK1.state"));
+    Mark();
+    Dlg().m_device.SetBacklight(10);
+    Dlg().m_device.SetContrast(10);
+    EXPECT_EQ(Journal("BAK1"), "open|close");
+    EXPECT_EQ(Journal("IIC1"), "open|close");
+}
+
+TEST_F(DeviceTest, FmRepeatTimerStepsTheFrequencyAndWraps) {
+    struct Case {
+        int mhz;
+        int tenths;
+        int direction;
+        const char* sent;  // MHz and tenths as sent to the transmitter
+    };
+    const Case kCases[] = {
+        {108, 0, FM_STEP_UP, "57 05"},
+        {100, 0, FM_STEP_UP, "64 01"},
+        {99, 9, FM_STEP_UP, "64 00"},
+        {107, 9, FM_STEP_UP, "6c 00"},
+        {87, 5, FM_STEP_DOWN, "6c 00"},
+        {100, 0, FM_STEP_DOWN, "63 09"},
+        {100, 3, FM_STEP_DOWN, "64 02"},
+        {88, 5, FM_STEP_DOWN, "58 04"},
+        {100, 3, 3, "64 03"},
+    };
+    for (const Case& c : kCases) {
+        Start("nFmtOn=5; nFmtMhz=" + std::to_string(c.mhz) +
+              "; nFmtDecimal=" + std::to_string(c.tenths));
+        Dlg().m_nFmDirection = c.direction;
+        Run("timer 32769");
+        EXPECT_EQ(Journal("FMT1"), std::string("open|ioctl 0x00000002 in 00|ioctl 0x00000001 in ") +
+                                       c.sent + "|close")
+            << c.mhz << "." << c.tenths << " direction " << c.direction;
+        // Stepping changes only the working copy.
+        EXPECT_EQ(StoredRecord()->nFmtMhz, c.mhz);
+        TearDown();
+        SetUp();
+    }
+}
+
+TEST_F(DeviceTest, RestoreSwitchesTheTransmitterOnAtTheWorkingFrequency) {
+    Start("nFmtOn=5");
+    Dlg().AdvanPageDAta.nFmtOn = FMT_OFF;
+    Dlg().AdvanPageDAta.nFmtMhz = 99;
+    Dlg().AdvanPageDAta.nFmtDecimal = 1;
+    Run("close");
+    EXPECT_EQ(Journal("FMT1"), "open|ioctl 0x00000002 in 00|ioctl 0x00000001 in 63 01|close");
+    EXPECT_NE(Log().find("Repare Fmt Repare\r\n"), std::string::npos);
+}
+
+TEST_F(DeviceTest, MissingTransmitterIsLogged) {
+    Start("nFmtOn=5; absent FMT1");
+    Run("timer 32769");
+    EXPECT_NE(Log().find("Cannot open Fmt \r\n"), std::string::npos);
+}
+
+TEST_F(DeviceTest, PenUpStopsTheFmRepeatTimer) {
+    Start("nFmtOn=5");
+    Dlg().SetTimer(IDT_FM_REPEAT, 1, nullptr);
+    Dlg().m_bFmRepeat = 1;
+    Run("up 10 10");
+    EXPECT_EQ(Dlg().m_bFmRepeat, 0);
+    Mark();
+    dv::testing::PumpMessagesUntil([] { return false; }, 60);
+    EXPECT_EQ(Journal("FMT1"), "");
+}
+
+}  // namespace

@@ -1,0 +1,444 @@
+// The panel's behaviour as tables: each row is a starting state, a pen and
+// message script, and everything the other parts of the unit see happen.
+// Whatever a row does not name must not happen: the settings file keeps the
+// starting record, no launcher message, no sound, no driver call, no change
+// of page, boot flag or calibration file.
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "tests/system/SystemFixture.h"
+
+namespace {
+
+constexpr int kUnchanged = -100;
+constexpr int kClosed = -1;
+
+// Driver journals, lines joined by '|'.
+#define BAK(level) "open|ioctl 0x00002000 in " level "|close"
+#define BAK_SAME "open|close"
+#define IIC(v)                                                       \
+    "open|ioctl 0x00000000 in 8a 70 20|ioctl 0x00000000 in 8a 74 " v \
+    "|ioctl 0x00000000 in 8a 75 " v "|ioctl 0x00000000 in 8a 76 " v "|close"
+#define IIC_SAME "open|close"
+#define FLS_READ "open|seek 2112|read 512|close"
+#define FLS_WRITE "open|seek 2112|ioctl 0x00002040 in 42 00 00 00|write 512|close"
+#define BOOT_BANNER "\r\n\r\n=============== WRITE Shared Memory with BootLoader ==============="
+#define FACTORY                                                                  \
+    "nPage=0 nNaviVolume=6 nDmbVolume=6 nAvInVolume=6 nAutoStart=0 nBright=405 " \
+    "nContrast=295 nAutoPowerOn=4 nRearCamera=3 nFmtOn=4 nFmtMhz=87 nFmtDecimal=5 PiKoMute=0"
+
+constexpr const char* kFactoryCalibration = "2030,2045 3605,3540 3598,560 490,552 502,3531";
+
+struct Expect {
+    int page = kUnchanged;  // m_nCurPage at the end, or kClosed
+    int selIcon = kUnchanged;
+    const char* file = "";  // the starting record with these fields changed; "none"; "size N"
+    const char* launcher = "";
+    const char* audio = "";
+    const char* bak1 = "";
+    const char* iic1 = "";
+    const char* fmt1 = "";
+    const char* fls1 = "";
+    int bootFlag = kUnchanged;
+    std::optional<std::string> touchcal{};  // unchanged when not given
+    int calibrations = 0;
+    std::vector<const char*> log{};  // in this order; "\r\n" added unless a line ends in '\n'
+    std::vector<const char*> nolog{};
+    std::vector<const char*> startLog{};
+    const char* screen = nullptr;  // the picture tests/system/golden/NAME.png
+};
+
+struct Row {
+    const char* name;
+    const char* setup;
+    const char* script;
+    Expect expect;
+};
+
+// clang-format off
+const Row kRows[] = {
+    // Start-up and the settings file.
+    {"FirstStartWritesTheFactoryRecord", "nofile", "",
+     {.selIcon = 0, .startLog = {"IniReadString Open Error!!"}, .screen = "main-sound"}},
+    {"ShortFileIsReplacedByTheFactoryRecordAtTheNextSave", "conf 01 00 02 00 03", "tap 110 145",
+     {.page = PAGE_BASIC, .file = "nPage=1", .launcher = "S1", .audio = "click", .bak1 = BAK("64"),
+     .iic1 = IIC("80"),
+     .startLog = {"Read Size Error ReadByte : 5, INIINFO Size : 26", "IniWriteString Open Error!!",
+     "IniRead Success"}}},
+    {"LongFileIsReadAndCutBackAtTheNextSave",
+     "conf 02 00 01 00 02 00 03 00 01 00 00 01 00 01 03 00 02 00 05 00 64 00 03 00 01 00 ff ff",
+     "tap 300 170", {.page = PAGE_ADVAN,
+     .file = "nPage=2 nNaviVolume=1 nDmbVolume=2 nAvInVolume=3 nAutoStart=1 nBright=256 "
+     "nContrast=256 nAutoPowerOn=3 nRearCamera=2 nFmtOn=5 nFmtMhz=100 nFmtDecimal=3 " "PiKoMute=1",
+     .launcher = "S2", .audio = "click", .log = {"PIKOMUTEON"}, .screen = "advanced-fm-100"}},
+    {"MissingSysiniFolderIsNeverMade", "nosysini", "tap 44 175", {.page = PAGE_SOUND, .selIcon = 0,
+     .file = "none", .launcher = "S0", .audio = "click", .log = {"IniWriteString Open Error!!"},
+     .startLog = {"IniReadString Open Error!!", "IniWriteString Open Error!!"}}},
+    {"StoredPageSelectsItsIconOnTheMainMenu", "nPage=3", "",
+     {.page = PAGE_MAIN, .selIcon = 3, .screen = "main-touch"}},
+    {"StoredPageOutsideTheMenuHighlightsNothingAndThePreviewCommitsTheMenu", "nPage=7",
+     "tap 300 170", {.page = PAGE_MAIN, .file = "nPage=4", .launcher = "S4", .audio = "click",
+     .screen = "main-none"}},
+
+    // Main menu.
+    {"SoundIconOpensItsPage", "nPage=2", "tap 44 175", {.page = PAGE_SOUND, .selIcon = 0,
+     .file = "nPage=0", .launcher = "S0", .audio = "click", .screen = "sound-factory"}},
+    {"BasicIconOpensItsPageAndThePaintDrivesBothBars", "", "tap 110 145", {.page = PAGE_BASIC,
+     .selIcon = 1, .file = "nPage=1", .launcher = "S1", .audio = "click", .bak1 = BAK("64"),
+     .iic1 = IIC("80"), .log = {"++++++++++++++++++++++Dialvane OnPaint", "ConTrast : 0X80 "},
+     .screen = "basic-factory"}},
+    {"BasicPagePaintedFromTheStoredValues",
+     "nAutoStart=1; nAutoPowerOn=3; nBright=226; nContrast=341", "tap 110 145", {.page = PAGE_BASIC,
+     .file = "nPage=1", .launcher = "S1", .audio = "click", .bak1 = BAK("34"), .iic1 = IIC("9b"),
+     .log = {"ConTrast : 0X9b "}, .screen = "basic-stored"}},
+    {"AdvancedIconOpensItsPage", "", "tap 169 103", {.page = PAGE_ADVAN, .selIcon = 2,
+     .file = "nPage=2", .launcher = "S2", .audio = "click",
+     .log = {"\r\n\r\nAdvanPageDAta.PiKoMute = 0", "AdvanPageDAta PiKoMute PIKOMUTEOFF"},
+     .screen = "advanced-factory"}},
+    {"SoundPagePaintedFromTheStoredSteps", "nNaviVolume=2; nDmbVolume=7; nAvInVolume=10",
+     "tap 44 175",
+     {.page = PAGE_SOUND, .launcher = "S0", .audio = "click", .screen = "sound-stored"}},
+    {"TouchIconCalibratesExportsAndReturnsToTheMenu", "cal 11,22 33,44 55,66 77,88 99,111",
+     "tap 230 63", {.page = PAGE_MAIN, .selIcon = 3, .file = "nPage=3", .launcher = "T1 S3 T0",
+     .audio = "click", .touchcal = "11,22 33,44 55,66 77,88 99,111", .calibrations = 1,
+     .log = {"touchcal.ini File Save OK!!!!", "Send Power Touch Out", "OnBtOk"},
+     .screen = "main-touch"}},
+    {"PreviewOpensTheSelectedPageAtItsTopLeftCorner", "nPage=1", "tap 216 111", {.page = PAGE_BASIC,
+     .launcher = "S1", .audio = "click", .bak1 = BAK("64"), .iic1 = IIC("80")}},
+    {"PreviewOpensTheSelectedPageAtItsBottomRightCorner", "nPage=2", "tap 405 234",
+     {.page = PAGE_ADVAN, .launcher = "S2", .audio = "click"}},
+    {"PreviewMissesJustOutsideItsZone", "nPage=1", "tap 215 150; tap 406 150; tap 300 110", {}},
+    {"PreviewWithTheTouchIconSelectedCalibrates", "nPage=3; cal 1,1 2,2 3,3 4,4 5,5", "tap 300 170",
+     {.page = PAGE_MAIN, .launcher = "T1 S3 T0", .audio = "click",
+     .touchcal = "1,1 2,2 3,3 4,4 5,5", .calibrations = 1}},
+    {"IconHeldShowsItsPressedLook", "", "down 110 145",
+     {.audio = "click", .screen = "main-basic-held"}},
+    {"IconSlidOffIsDrawnNormalAndDoesNothing", "", "down 110 145; move 300 60; up 300 60",
+     {.audio = "click", .screen = "main-sound"}},
+    {"SelectedIconSlidOffKeepsItsSelectedLook", "", "down 44 175; move 300 60; up 300 60",
+     {.audio = "click", .screen = "main-sound"}},
+    {"MovingBackOntoAnIconDoesNotHoldItAgain", "",
+     "down 110 145; move 300 60; move 110 145; up 110 145", {.audio = "click"}},
+    {"CloseButtonEndsTheProgram", "", "tap 435 19", {.page = kClosed, .audio = "click"}},
+    {"CancelRectangleIsDeadOnTheMenu", "", "tap 130 212; tap 98 197", {}},
+
+    // Sound page.
+    {"NavigationSliderSetsTheVolumeThenClicks", "page sound", "down 106 80; up 106 80",
+     {.file = "nNaviVolume=10", .launcher = "S0", .audio = "vol:0xffffffff click",
+     .screen = "sound-navi-top"}},
+    {"NavigationSliderDraggedAboveItsTrackStoresTheTopStep", "page sound",
+     "down 116 120; move 116 40; move 116 40; up 116 40", {.file = "nNaviVolume=10",
+     .launcher = "S0", .audio = "vol:0xffffffff click", .screen = "sound-navi-top"}},
+    {"DmbSliderClicksAtPressAndSetsNoVolume", "page sound", "down 233 160; up 233 160",
+     {.file = "nDmbVolume=0", .launcher = "S0", .audio = "click"}},
+    {"DmbSliderDraggedBelowItsTrack", "page sound", "down 223 100; move 223 300; up 223 300",
+     {.file = "nDmbVolume=0", .launcher = "S0", .audio = "click", .screen = "sound-dmb-bottom"}},
+    {"AvInSliderFollowsThePenUpY", "page sound", "down 320 80; move 330 95; up 340 100",
+     {.file = "nAvInVolume=8", .launcher = "S0", .audio = "click", .screen = "sound-avin-100"}},
+    {"SliderZonesEndJustOutside", "page sound",
+     "tap 105 100; tap 127 100; tap 116 161; tap 116 79; tap 212 100; tap 341 100", {}},
+    {"OkReturnsToTheMenuWithoutSaving", "page sound", "tap 50 212",
+     {.page = PAGE_MAIN, .audio = "click", .log = {"OnBtOk"}, .screen = "main-sound"}},
+    {"OkHeldShowsItsPressedLook", "page sound", "down 50 212",
+     {.audio = "click", .screen = "sound-ok-held"}},
+    {"OkSlidOffAndBackDoesNothing", "page sound",
+     "down 50 212; move 200 20; move 50 212; up 50 212",
+     {.audio = "click", .nolog = {"OnBtOk"}, .screen = "sound-factory"}},
+    {"CloseOnTheSoundPage", "page sound", "tap 435 19", {.page = kClosed, .audio = "click"}},
+    {"CancelRectangleIsDeadOnTheSoundPage", "page sound", "tap 130 212; tap 176 227", {}},
+    {"SecondPenDownOnOkLetsTheHeldSliderGoFirst", "page sound",
+     "down 116 150; move 116 90; down 50 212; up 50 212", {.page = PAGE_MAIN,
+     .file = "nNaviVolume=0", .launcher = "S0", .audio = "click vol:0x00000000 click"}},
+    {"CloseMessageWhileASliderIsHeldLeavesTheVolume", "page sound",
+     "down 116 150; move 116 90; close", {.page = kClosed}},
+
+    // Basic page.
+    {"AutoStartNone", "nAutoStart=2; page basic", "tap 160 80",
+     {.file = "nAutoStart=0", .launcher = "S1", .audio = "click", .screen = "basic-factory"}},
+    {"AutoStartNavigationAndDmb", "page basic", "tap 250 80; tap 360 85",
+     {.file = "nAutoStart=2", .launcher = "S1 S1", .audio = "click click", .screen = "basic-dmb"}},
+    {"OptionRectanglesExcludeTheirRightAndBottomEdges", "page basic",
+     "tap 225 80; tap 327 80; tap 160 90; tap 300 110; tap 415 80; tap 200 118",
+     {.launcher = "S1 S1 S1 S1 S1 S1"}},
+    {"EveryPenDownOnTheBasicPageCommits", "page basic",
+     "tap 300 185; down 50 212; move 200 20; up 200 20", {.launcher = "S1 S1", .audio = "click"}},
+    {"PowerOnOffWritesTheBootFlag", "page basic", "tap 160 110", {.file = "nAutoPowerOn=3",
+     .launcher = "S1", .audio = "click", .fls1 = FLS_READ "|" FLS_WRITE, .bootFlag = 0,
+     .log = {"### Save Shared Boot Nand Memory ###", "nCurrentFP : 2112", "Read Size : 512",
+     BOOT_BANNER, "nCurrentFP : 2112", "EraseBlock : 66, [8256]", "Write Size : 512"},
+     .screen = "basic-power-off"}},
+    {"PowerOnWhenTheFlashAlreadySaysOnOnlyReads", "nAutoPowerOn=3; page basic", "tap 250 110",
+     {.file = "nAutoPowerOn=4", .launcher = "S1", .audio = "click", .fls1 = FLS_READ,
+     .log = {"### Save Shared Boot Nand Memory ###", BOOT_BANNER,
+     "!!!!!!! ReadNandMem.booting_flag == BootFlag"}, .nolog = {"EraseBlock"}}},
+    {"PowerOnOnlyWhenTheFlashSaysOff", "nAutoPowerOn=3; bootflag 0; page basic", "tap 250 110",
+     {.file = "nAutoPowerOn=4", .launcher = "S1", .audio = "click", .fls1 = FLS_READ "|" FLS_WRITE,
+     .bootFlag = 1}},
+    {"TappingTheSelectedPowerOptionLeavesTheFlash", "page basic", "tap 250 110",
+     {.launcher = "S1", .audio = "click", .nolog = {"### Save Shared"}}},
+    {"MissingFlashIsLoggedAndTheFileStillSaved", "absent FLS1; page basic", "tap 160 110",
+     {.file = "nAutoPowerOn=3", .launcher = "S1", .audio = "click",
+     .log = {"### Save Shared Boot Nand Memory ###", "!!!!!!!!!!! Cannot open FLS1 "},
+     .nolog = {"nCurrentFP"}}},
+    {"RefusedEraseWritesNothing", "switch FLS1.fail-erase; page basic", "tap 160 110",
+     {.file = "nAutoPowerOn=3", .launcher = "S1", .audio = "click",
+     .fls1 = FLS_READ "|open|seek 2112|ioctl 0x00002040 in 42 00 00 00|close",
+     .log = {"!!!!!!!!!!! DeviceIoControl EraseBlock Fail"}, .nolog = {"Write Size"}}},
+    {"FailedReadWritesNothingBack", "switch FLS1.fail-read; page basic", "tap 160 110",
+     {.file = "nAutoPowerOn=3", .launcher = "S1", .audio = "click", .fls1 = FLS_READ,
+     .log = {"!!!!!!!!!!! Read Fail",
+     "!!!!!!!!!!! Boot sector not read whole (0 of 512 bytes), not written"},
+     .nolog = {"WRITE Shared"}}},
+    {"ShortReadWritesNothingBack", "switch FLS1.short-read; page basic", "tap 160 110",
+     {.file = "nAutoPowerOn=3", .launcher = "S1", .audio = "click", .fls1 = FLS_READ,
+     .log = {"Read Size : 256",
+     "!!!!!!!!!!! Boot sector not read whole (256 of 512 bytes), not written"}}},
+    {"OkOnTheBasicPageCommitsAtPenDown", "page basic", "tap 50 212",
+     {.page = PAGE_MAIN, .launcher = "S1", .audio = "click", .log = {"OnBtOk"}}},
+    {"CloseOnTheBasicPage", "page basic", "tap 435 19",
+     {.page = kClosed, .launcher = "S1", .audio = "click"}},
+    {"BrightnessDraggedToTheLeftEnd", "page basic", "down 420 140; move 100 140; up 100 140",
+     {.file = "nBright=156", .launcher = "S1 S1", .audio = "click", .bak1 = BAK_SAME "|" BAK("21"),
+     .screen = "basic-bright-left"}},
+    {"ContrastDraggedDrivesTheDisplayChip", "page basic", "down 300 165; move 190 165; up 190 165",
+     {.file = "nContrast=190", .launcher = "S1 S1", .audio = "click",
+     .iic1 = IIC("83") "|" IIC("44"), .log = {"ConTrast : 0X83 ", "ConTrast : 0X44 "},
+     .screen = "basic-contrast-190"}},
+    {"BarRowsHoldBothEnds", "page basic", "tap 200 129; tap 200 148; tap 156 156; tap 426 174",
+     {.file = "nBright=200 nContrast=405", .launcher = "S1 S1 S1 S1 S1 S1 S1 S1",
+     .audio = "click click click click", .bak1 = BAK("2d") "|" BAK_SAME,
+     .iic1 = IIC("30") "|" IIC("c0"), .log = {"ConTrast : 0X30 ", "ConTrast : 0Xc0 "}}},
+    {"BarRowsEndJustOutside", "page basic",
+     "tap 200 128; tap 200 149; tap 200 155; tap 200 175; tap 155 140; tap 427 165",
+     {.launcher = "S1 S1 S1 S1 S1 S1"}},
+    {"RepaintReappliesBothLevels", "page basic", "repaint",
+     {.bak1 = BAK_SAME, .iic1 = IIC_SAME, .log = {"ConTrast : 0X80 "}}},
+    {"MissingBacklightIsLoggedAndTheBarStillStored", "absent BAK1; page basic",
+     "down 300 140; up 300 140", {.file = "nBright=300", .launcher = "S1 S1", .audio = "click",
+     .log = {"Cannot open BackLight "}}},
+    {"MissingContrastChipIsLogged", "absent IIC1; page basic", "down 300 165; up 300 165",
+     {.file = "nContrast=300", .launcher = "S1 S1", .audio = "click", .log = {"Cannot open IIC1 "},
+     .nolog = {"ConTrast"}}},
+    {"CloseWhileTheBarIsHeldPutsTheBacklightBack", "page basic",
+     "down 200 138; move 250 138; close", {.page = kClosed, .launcher = "S1", .audio = "click",
+     .bak1 = BAK("2d") "|" BAK("3a") "|" BAK("64"), .log = {"Repare Bright Repare"}}},
+    {"SecondPenDownOnOkLetsTheHeldBarGoFirst", "page basic", "down 200 138; down 50 212; up 50 212",
+     {.page = PAGE_MAIN, .file = "nBright=200", .launcher = "S1 S1 S1", .audio = "click click",
+     .bak1 = BAK("2d")}},
+    {"DoubleTapOnAnOptionActsOnce", "page basic", "tap 250 80; dbl 250 80; up 250 80",
+     {.file = "nAutoStart=1", .launcher = "S1", .audio = "click"}},
+
+    // Advanced page.
+    {"VoiceGuidanceNavigationOnlyAndCameraOff", "page advanced", "tap 160 90; tap 160 120",
+     {.file = "nRearCamera=2 PiKoMute=1", .launcher = "S2 S2", .audio = "click click",
+     .log = {"point.x = 160, point.y = 90", "Advan Check Select i : 0",
+     "AdvanPageDAta.PiKoMute = 1", "AdvanPageDAta PiKoMute PIKOMUTEON",
+     "point.x = 160, point.y = 120", "Advan Check Select i : 2"},
+     .screen = "advanced-mute-camera-off"}},
+    {"VoiceGuidanceWithMusicAndCameraOn", "PiKoMute=1; nRearCamera=2; page advanced",
+     "tap 300 90; tap 240 120", {.file = "nRearCamera=3 PiKoMute=0", .launcher = "S2 S2",
+     .audio = "click click",
+     .log = {"Advan Check Select i : 1", "PIKOMUTEOFF", "Advan Check Select i : 3"},
+     .screen = "advanced-factory"}},
+    {"FmTransmitterRectanglesAreNeverAccepted", "page advanced", "tap 160 150; tap 240 150",
+     {.log = {"point.x = 160, point.y = 150", "point.x = 240, point.y = 150"},
+     .nolog = {"Advan Check", "PiKoMute ="}}},
+    {"AdvancedRectanglesIncludeOnlyTheirTopLeft", "page advanced",
+     "tap 242 90; tap 200 102; tap 435 90; tap 154 83", {.file = "PiKoMute=1", .launcher = "S2",
+     .audio = "click", .log = {"point.x = 242, point.y = 90", "point.x = 154, point.y = 83",
+     "Advan Check Select i : 0"}}},
+    {"DefaultPutsEveryPageBack",
+     "nNaviVolume=2; nBright=300; nContrast=200; nAutoPowerOn=3; bootflag 0; nFmtOn=5; "
+     "nFmtMhz=99; nFmtDecimal=1; nRearCamera=2; page advanced", "tap 428 212", {.file = FACTORY,
+     .launcher = "S0", .audio = "click vol:0xbfffbfff", .bak1 = BAK("64"), .iic1 = IIC("80"),
+     .fmt1 = "open|ioctl 0x00000002 in 01|close", .fls1 = FLS_READ "|" FLS_WRITE, .bootFlag = 1,
+     .log = {"OnBtDefault", "Repare Main Volume", "Repare Bright Repare", "Repare Contrast Repare",
+     "Repare Fmt Repare", "### OnBtDefault Save Shared Boot Nand Memory ###",
+     "EraseBlock : 66, [8256]"}, .screen = "advanced-factory"}},
+    {"DefaultWithFactoryValuesRestoresNothing", "page advanced", "tap 428 212", {.file = "nPage=0",
+     .launcher = "S0", .audio = "click", .log = {"OnBtDefault"},
+     .nolog = {"Repare", "OnBtDefault Save Shared"}}},
+    {"DefaultHeldShowsItsPressedLook", "page advanced", "down 428 212",
+     {.audio = "click", .screen = "advanced-default-held"}},
+    {"OkOnTheAdvancedPage", "page advanced", "tap 50 212",
+     {.page = PAGE_MAIN, .audio = "click", .log = {"OnBtOk"}}},
+    {"FmRepeatTimerSetsTheTransmitterToTheWorkingFrequency",
+     "nFmtOn=5; nFmtMhz=100; nFmtDecimal=3; page advanced", "timer 32769",
+     {.fmt1 = "open|ioctl 0x00000002 in 00|ioctl 0x00000001 in 64 03|close"}},
+    {"OtherTimersAreIgnored", "page advanced", "timer 32768; timer 1", {}},
+
+    // Touch calibration.
+    {"CalibrationWithoutALauncherSendsNothing", "nolauncher; cal 5,6 7,8 9,10 11,12 13,14",
+     "tap 230 63", {.page = PAGE_MAIN, .selIcon = 3, .file = "nPage=3", .audio = "click",
+     .touchcal = "5,6 7,8 9,10 11,12 13,14", .calibrations = 1}},
+    {"NoCalibrationKeyExportsNothing", "regkey none", "tap 230 63", {.page = PAGE_MAIN,
+     .file = "nPage=3", .launcher = "T1 S3 T0", .audio = "click", .calibrations = 1,
+     .nolog = {"touchcal.ini"}}},
+    {"CalibrationOf49CharactersIsExportedWhole",
+     "reg 1234567890123456789012345678901234567890123456789", "tap 230 63", {.page = PAGE_MAIN,
+     .file = "nPage=3", .launcher = "T1 S3 T0", .audio = "click",
+     .touchcal = "1234567890123456789012345678901234567890123456789", .calibrations = 1}},
+    {"CalibrationOf50CharactersLeavesTheOldFile",
+     "reg 12345678901234567890123456789012345678901234567890; file FlashMem/sysini/touchcal.ini "
+     "old", "tap 230 63", {.page = PAGE_MAIN, .file = "nPage=3", .launcher = "T1 S3 T0",
+     .audio = "click", .calibrations = 1, .nolog = {"touchcal.ini"}}},
+    {"MultiStringPiecesAreJoined", "regraw 7 31 00 2c 00 32 00 00 00 33 00 00 00 00 00",
+     "tap 230 63", {.page = PAGE_MAIN, .file = "nPage=3", .launcher = "T1 S3 T0", .audio = "click",
+     .touchcal = "1,23", .calibrations = 1}},
+    {"UnitsKeepTheirLowByteOnly", "regraw 3 41 01 00 01 42 00", "tap 230 63", {.page = PAGE_MAIN,
+     .file = "nPage=3", .launcher = "T1 S3 T0", .audio = "click",
+     .touchcal = std::string("A\0B", 3), .calibrations = 1}},
+    {"UnopenableCalibrationFileIsLogged", "dir FlashMem/sysini/touchcal.ini", "tap 230 63",
+     {.page = PAGE_MAIN, .file = "nPage=3", .launcher = "T1 S3 T0", .audio = "click",
+     .calibrations = 1, .log = {"touchcal.ini File Open Fail"}}},
+    {"QuickSecondTapDuringCalibrationActsOnce", "calpost 230 63", "tap 230 63", {.page = PAGE_MAIN,
+     .selIcon = 3, .file = "nPage=3", .launcher = "T1 S3 T0", .audio = "click", .touchcal = kFactoryCalibration,
+     .calibrations = 1}},
+
+    // A damaged record is kept as read, drawn within the panels and never
+    // indexes a table out of range.
+    {"DamagedRecordIsKeptAsReadAndNeverReadsPastATable",
+     "nPage=-5; nNaviVolume=99; nDmbVolume=-1; nAvInVolume=32767; nAutoStart=7; nBright=-300; "
+     "nContrast=9999; nAutoPowerOn=0; nRearCamera=-2; nFmtOn=5; nFmtMhz=300; nFmtDecimal=-9; PiKoMute=2",
+     "tap 44 175; tap 50 212; tap 110 145; tap 50 212; tap 169 103; tap 50 212; close",
+     {.page = kClosed, .file = "nPage=2 nBright=156 nContrast=405", .launcher = "S0 S1 S1 S2",
+      .audio = "click click click click click click", .bak1 = BAK("21"), .iic1 = IIC("c0"),
+      .log = {"DrawBar: knob x -300 left of the bar, drawn at 156", "ConTrast : 0Xc0 ",
+              "AdvanPageDAta.PiKoMute = 2"},
+      .nolog = {"PIKOMUTE", "Repare"}}},
+
+    // Keys and the close message.
+    {"CloseMessageOnTheMenu", "", "close", {.page = kClosed}},
+    {"EnterNeverReachesTheDialogAsEnter", "page sound", "key 13", {}},
+    {"EscapeCancelsTheDialog", "", "key 27", {.page = kClosed}},
+};
+// clang-format on
+
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class ScenarioTest : public SystemTest, public ::testing::WithParamInterface<Row> {};
+
+std::string WithLineEnd(const char* line) {
+    std::string text(line);
+    return text.ends_with('\n') ? text : text + "\r\n";
+}
+
+void ExpectLinesInOrder(const std::string& log, const std::vector<const char*>& lines) {
+    std::size_t at = 0;
+    for (const char* line : lines) {
+        const std::size_t found = log.find(WithLineEnd(line), at);
+        EXPECT_NE(found, std::string::npos) << "missing in order: " << line << "\nlog:\n" << log;
+        at = found == std::string::npos ? at : found + 1;
+    }
+}
+
+// The text on the screen depends on the fonts installed; it is measured on
+// its own (TextTest) and left out of the pictures.
+void MaskText(dv::testing::PixelSnapshot& picture, const CSettingsDlg& dlg) {
+    std::vector<RECT> masks;
+    if (dlg.m_nCurPage == PAGE_ADVAN) {
+        masks.push_back({158, 141, 361, 154});
+        if (dlg.AdvanPageDAta.nFmtOn == FMT_ON) {
+            masks.push_back({361, 142, 411, 158});
+        }
+    }
+    for (const RECT& r : masks) {
+        for (LONG y = r.top; y < r.bottom; ++y) {
+            for (LONG x = r.left; x < r.right; ++x) {
+                picture.pixels[static_cast<std::size_t>(y) * picture.width + x] = 0;
+            }
+        }
+    }
+}
+
+TEST_P(ScenarioTest, Runs) {
+    const Row& row = GetParam();
+    Start(row.setup);
+    const INIINFO start = StartRecord();
+    Run(row.script);
+    const Expect& e = row.expect;
+
+    if (e.page == kClosed) {
+        EXPECT_TRUE(Closed());
+    } else {
+        EXPECT_FALSE(Closed());
+        EXPECT_EQ(Dlg().m_nCurPage, e.page == kUnchanged ? StartPage() : e.page);
+    }
+    if (e.selIcon != kUnchanged) {
+        EXPECT_EQ(Dlg().m_nSelIcon, e.selIcon);
+    }
+    const std::string file = e.file;
+    if (file == "none") {
+        EXPECT_FALSE(Exists("FlashMem/sysini/conf.ini"));
+    } else {
+        auto stored = StoredRecord();
+        ASSERT_TRUE(stored.has_value()) << "conf.ini is not 26 bytes";
+        const INIINFO want = ParseRecord(start, file);
+        for (int i = 0; i < 13; ++i) {
+            SHORT got = 0, expected = 0;
+            std::memcpy(&got, reinterpret_cast<const char*>(&*stored) + 2 * i, 2);
+            std::memcpy(&expected, reinterpret_cast<const char*>(&want) + 2 * i, 2);
+            EXPECT_EQ(got, expected) << FieldName(i);
+        }
+    }
+    EXPECT_EQ(Launcher(), e.launcher);
+    EXPECT_EQ(Audio(), e.audio);
+    EXPECT_EQ(Journal("BAK1"), e.bak1);
+    EXPECT_EQ(Journal("IIC1"), e.iic1);
+    EXPECT_EQ(Journal("FMT1"), e.fmt1);
+    EXPECT_EQ(Journal("FLS1"), e.fls1);
+    EXPECT_EQ(BootFlag(), e.bootFlag == kUnchanged ? StartBootFlag() : e.bootFlag);
+    const auto& touchcal = e.touchcal ? e.touchcal : StartTouchCal();
+    EXPECT_EQ(Exists("FlashMem/sysini/touchcal.ini"), touchcal.has_value());
+    if (touchcal) {
+        EXPECT_EQ(ReadFile("FlashMem/sysini/touchcal.ini"), *touchcal);
+    }
+    EXPECT_EQ(Calibrations(), e.calibrations);
+    ExpectLinesInOrder(StartLog(), e.startLog);
+    ExpectLinesInOrder(Log(), e.log);
+    for (const char* text : e.nolog) {
+        EXPECT_EQ(Log().find(text), std::string::npos) << "logged: " << text;
+    }
+    if (e.screen == nullptr) {
+        return;
+    }
+    const std::filesystem::path golden = std::filesystem::path(DV_SOURCE_DIR) /
+                                         "tests/system/golden" / (std::string(e.screen) + ".png");
+    auto shot = Screen();
+    if (std::getenv("DV_UPDATE_GOLDEN") != nullptr) {
+        ASSERT_TRUE(dv::testing::SavePng(shot, golden));
+        return;
+    }
+    auto want = dv::testing::LoadPng(golden);
+    ASSERT_TRUE(want.has_value()) << golden << " is missing; DV_UPDATE_GOLDEN=1 makes it";
+    MaskText(shot, Dlg());
+    MaskText(*want, Dlg());
+    ASSERT_EQ(shot.pixels.size(), want->pixels.size());
+    int differ = 0;
+    RECT box{480, 234, -1, -1};
+    for (int y = 0; y < shot.height; ++y) {
+        for (int x = 0; x < shot.width; ++x) {
+            if (shot.At(x, y) != want->At(x, y)) {
+                ++differ;
+                box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y),
+                       std::max<LONG>(box.right, x), std::max<LONG>(box.bottom, y)};
+            }
+        }
+    }
+    if (differ != 0) {
+        const auto actual =
+            std::filesystem::temp_directory_path() / (std::string(e.screen) + ".actual.png");
+        dv::testing::SavePng(Screen(), actual);
+        ADD_FAILURE() << differ << " pixels differ from " << golden << " within (" << box.left
+                      << "," << box.top << ")-(" << box.right << "," << box.bottom
+                      << "); the screen is in " << actual;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Panel, ScenarioTest, ::testing::ValuesIn(kRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

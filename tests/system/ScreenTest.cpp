@@ -1,0 +1,169 @@
+// What the pictures of the scenarios leave out: the text (placed, coloured
+// and in the fonts the screens ask for), the image buttons' own rules, and
+// that no drawing object outlives its use.
+#include <string>
+
+#include "platform/testing/GdiCounts.h"
+#include "platform/testing/GdiState.h"
+#include "tests/system/SystemFixture.h"
+
+namespace {
+
+constexpr uint32_t kWhite = 0xFFFFFF;
+
+class ScreenTest : public SystemTest {
+protected:
+    // The bounds of the pixels in r where the screen differs from the surface.
+    static RECT Changed(const dv::testing::PixelSnapshot& screen,
+                        const dv::testing::PixelSnapshot& background, RECT r, int* whites) {
+        RECT box{r.right, r.bottom, r.left - 1, r.top - 1};
+        for (LONG y = r.top; y < r.bottom; ++y) {
+            for (LONG x = r.left; x < r.right; ++x) {
+                if (screen.At(x, y) != background.At(x, y)) {
+                    box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x),
+                           std::max(box.bottom, y)};
+                    *whites += screen.At(x, y) == kWhite ? 1 : 0;
+                }
+            }
+        }
+        return box;
+    }
+};
+
+TEST_F(ScreenTest, VersionLabelIsWhiteOverThePageAndStartsAtX158) {
+    Start("page advanced");
+    const auto background = dv::testing::SnapshotSurface(Dlg().m_dcAdvanBg.GetSafeHdc());
+    int whites = 0;
+    const RECT text = Changed(Screen(), background, {150, 135, 380, 160}, &whites);
+    EXPECT_GE(text.left, 158);
+    EXPECT_LE(text.left, 160);
+    EXPECT_GE(text.top, 141);
+    EXPECT_LE(text.bottom, 153);
+    EXPECT_GT(whites, 40);
+}
+
+TEST_F(ScreenTest, FmFrequencyIsCentredInItsBox) {
+    for (const char* frequency : {"nFmtMhz=108; nFmtDecimal=0", "nFmtMhz=87; nFmtDecimal=5"}) {
+        Start(std::string("nFmtOn=5; page advanced; ") + frequency);
+        RECT box{413, 159, 358, 140};
+        for (LONG y = 141; y < 159; ++y) {
+            for (LONG x = 359; x < 413; ++x) {
+                if (Screen().At(x, y) == kWhite) {
+                    box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x),
+                           std::max(box.bottom, y)};
+                }
+            }
+        }
+        EXPECT_NEAR((box.left + box.right) / 2.0, 386, 1.5) << frequency;
+        EXPECT_NEAR((box.top + box.bottom) / 2.0, 150, 1.5) << frequency;
+        EXPECT_GT(box.right - box.left, 15) << frequency;
+        TearDown();
+        SetUp();
+    }
+}
+
+TEST_F(ScreenTest, FontsAreMadeAsTheScreensAskForThem) {
+    Start();
+    const auto screenFont = dv::testing::LogFontOf(Dlg().m_fontScreen);
+    const auto versionFont = dv::testing::LogFontOf(Dlg().m_hVersionFont);
+    ASSERT_TRUE(screenFont && versionFont);
+    EXPECT_EQ(std::wstring(screenFont->lfFaceName), L"Tahoma");
+    EXPECT_EQ(std::wstring(versionFont->lfFaceName), L"Tahoma");
+    struct Want {
+        LONG height, weight;
+        BYTE charSet, quality;
+    };
+    for (auto [font, want] :
+         {std::pair{*screenFont, Want{12, FW_BOLD, ANSI_CHARSET, DEFAULT_QUALITY}},
+          {*versionFont, Want{16, FW_BOLD, DEFAULT_CHARSET, ANTIALIASED_QUALITY}}}) {
+        EXPECT_EQ(font.lfHeight, want.height);
+        EXPECT_EQ(font.lfWeight, want.weight);
+        EXPECT_EQ(font.lfCharSet, want.charSet);
+        EXPECT_EQ(font.lfQuality, want.quality);
+        EXPECT_EQ(font.lfWidth + font.lfItalic + font.lfUnderline + font.lfStrikeOut, 0);
+    }
+    const auto state = dv::testing::TextStateOf(Dlg().m_pScreenDC->GetSafeHdc());
+    ASSERT_TRUE(state);
+    EXPECT_EQ(state->font, static_cast<HFONT>(Dlg().m_fontScreen));
+    EXPECT_EQ(state->bkMode, TRANSPARENT);
+    EXPECT_EQ(state->textColor, RGB(255, 255, 255));
+
+    HFONT plain = Dlg().MakeFont(L"Tahoma", 0x10C, false, false);
+    EXPECT_EQ(dv::testing::LogFontOf(plain)->lfHeight, 12);
+    EXPECT_EQ(dv::testing::LogFontOf(plain)->lfWeight, FW_NORMAL);
+    EXPECT_EQ(dv::testing::LogFontOf(plain)->lfQuality, NONANTIALIASED_QUALITY);
+    ::DeleteObject(plain);
+    const std::wstring longest(31, L'a');
+    HFONT fits = Dlg().MakeFont(longest.c_str(), 16, true, true);
+    EXPECT_EQ(std::wstring(dv::testing::LogFontOf(fits)->lfFaceName), longest);
+    ::DeleteObject(fits);
+    const std::wstring tooLong(32, L'b');
+    for (LPCWSTR face : {tooLong.c_str(), static_cast<LPCWSTR>(nullptr)}) {
+        Mark();
+        HFONT font = Dlg().MakeFont(face, 16, true, true);
+        ASSERT_NE(font, nullptr);
+        EXPECT_EQ(dv::testing::LogFontOf(font)->lfFaceName[0], L'\0');
+        EXPECT_EQ(Log(), "MakeFont: face name missing or longer than 31 characters\r\n");
+        ::DeleteObject(font);
+    }
+}
+
+TEST_F(ScreenTest, EraseRequestAnswersZeroAndPaintsNothing) {
+    Start("page basic");
+    const auto before = Screen();
+    EXPECT_EQ(Dlg().SendMessage(WM_ERASEBKGND, 0, 0), 0);
+    EXPECT_EQ(Screen(), before);
+}
+
+TEST_F(ScreenTest, ButtonDrawsOnlyTheImagesItHas) {
+    Start("page advanced");
+    const auto before = Screen();
+    Dlg().m_btn[7].Draw(Dlg().m_pScreenDC, true, 1);
+    Dlg().m_btn[7].Draw(Dlg().m_pScreenDC, true, -1);
+    EXPECT_EQ(Screen(), before);
+    Dlg().m_btn[7].Draw(Dlg().m_pScreenDC, true, 0);
+    Dlg().m_btn[7].Draw(Dlg().m_pScreenDC, false, 0);
+    EXPECT_EQ(Screen(), before);
+}
+
+TEST_F(ScreenTest, ButtonsFreeExactlyTheSurfacesTheyMade) {
+    Start();
+    const dv::testing::GdiCounts start = dv::testing::LiveGdiObjects();
+    for (int extra : {0, 1, 2, 3, -1}) {
+        Mark();
+        {
+            CImageButton button;
+            button.Create(Dlg().m_pScreenDC, 140, {0, 0, 79, 31}, extra, 141, 149);
+            const int made = extra >= 0 && extra <= 2 ? extra + 1 : 1;
+            EXPECT_EQ(dv::testing::LiveGdiObjects().dcs - start.dcs, made) << extra;
+            EXPECT_EQ(dv::testing::LiveGdiObjects().bitmaps - start.bitmaps, made) << extra;
+        }
+        EXPECT_EQ(dv::testing::LiveGdiObjects(), start) << extra;
+        EXPECT_EQ(Log(), extra == 3 || extra == -1
+                             ? "CImageButton: extra image count " + std::to_string(extra) +
+                                   " out of range 0..2, using 0\r\n"
+                             : "")
+            << extra;
+    }
+}
+
+TEST_F(ScreenTest, NoDrawingObjectOutlivesItsUse) {
+    const dv::testing::GdiCounts before = dv::testing::LiveGdiObjects();
+    Start("nFmtOn=5");
+    const dv::testing::GdiCounts open = dv::testing::LiveGdiObjects();
+    for (int round = 0; round < 20; ++round) {
+        Run("tap 44 175; down 116 90; move 116 140; up 116 140; tap 50 212; tap 110 145;"
+            "down 200 140; move 380 140; up 380 140; tap 50 212; tap 169 103; timer 32769;"
+            "down 428 212; up 0 0; tap 50 212");
+        ASSERT_EQ(dv::testing::LiveGdiObjects(), open) << "round " << round;
+    }
+    Run("close");
+    // Only the buttons, which go with the dialog object, are left.
+    const dv::testing::GdiCounts closed = dv::testing::LiveGdiObjects();
+    EXPECT_EQ(closed.dcs - before.dcs, IMAGE_BUTTON_COUNT);
+    EXPECT_EQ(closed.bitmaps - before.bitmaps, IMAGE_BUTTON_COUNT);
+    EXPECT_EQ(closed.fonts, before.fonts);
+    EXPECT_EQ(Dlg().m_pScreenDC, nullptr);
+}
+
+}  // namespace

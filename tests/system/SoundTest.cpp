@@ -1,0 +1,306 @@
+// The click sound: wave files built byte by byte, every way a load fails
+// with its exact log lines, and every device failure of the player. Each
+// path closes the file and the event it opened.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+
+#include "platform/testing/FakeWaveOut.h"
+#include "platform/testing/HandleCount.h"
+#include "platform/testing/LogCapture.h"
+#include "platform/testing/ScopedDeviceRoot.h"
+#include "sound/WaveFile.h"
+#include "sound/WavePlayer.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using dv::testing::WaveCall;
+
+void Put32(Bytes& b, uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    }
+}
+
+Bytes Chunk(const char (&code)[5], const Bytes& body, int64_t claimed = -1) {
+    Bytes b(code, code + 4);
+    Put32(b, static_cast<uint32_t>(claimed < 0 ? static_cast<int64_t>(body.size()) : claimed));
+    b.insert(b.end(), body.begin(), body.end());
+    return b;
+}
+
+// A 16-byte PCM format record: 8-bit mono at rate, avg bytes a second as given.
+Bytes Fmt(uint32_t rate, int64_t avg = -1) {
+    Bytes b{1, 0, 1, 0};
+    Put32(b, rate);
+    Put32(b, static_cast<uint32_t>(avg < 0 ? rate : avg));
+    b.insert(b.end(), {1, 0, 8, 0});
+    return b;
+}
+
+Bytes Riff(const std::vector<Bytes>& chunks, int64_t size = -1) {
+    Bytes body{'W', 'A', 'V', 'E'};
+    for (const Bytes& c : chunks) {
+        body.insert(body.end(), c.begin(), c.end());
+    }
+    Bytes b{'R', 'I', 'F', 'F'};
+    Put32(b, static_cast<uint32_t>(size < 0 ? static_cast<int64_t>(body.size()) : size));
+    b.insert(b.end(), body.begin(), body.end());
+    return b;
+}
+
+Bytes Ramp(std::size_t n) {
+    Bytes b(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        b[i] = static_cast<uint8_t>(i * 7 + 1);
+    }
+    return b;
+}
+
+class SoundTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_root.MakeFolder("windows");
+        m_handles = dv::testing::OpenKernelHandles();
+    }
+    void TearDown() override { EXPECT_EQ(dv::testing::OpenKernelHandles(), m_handles); }
+
+    std::wstring Put(const std::string& name, const Bytes& bytes) {
+        m_root.WriteFile("windows/" + name,
+                         {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+        return L"\\windows\\" + std::wstring(name.begin(), name.end());
+    }
+    HANDLE OpenPastHeader(const std::wstring& path, DWORD* riffSize) {
+        HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               0, nullptr);
+        uint8_t header[12];
+        DWORD read = 0;
+        EXPECT_TRUE(ReadFile(h, header, 12, &read, nullptr));
+        std::memcpy(riffSize, header + 4, 4);
+        return h;
+    }
+
+    dv::testing::ScopedDeviceRoot m_root;
+    dv::testing::LogCapture m_log;
+    dv::testing::FakeWaveOut m_device;
+    std::size_t m_handles = 0;
+};
+
+TEST_F(SoundTest, LoadsFormatAndSamplesSkippingOtherChunksWithoutPadding) {
+    const Bytes samples = Ramp(101);
+    // Odd sizes: a pad byte skipped after them would misplace the next chunk.
+    const auto path = Put(
+        "ok.wav", Riff({Chunk("junk", Ramp(3)), Chunk("fmt ", Fmt(11025)), Chunk("LIST", Ramp(9)),
+                        Chunk("data", samples), Chunk("cue ", Ramp(4))}));
+    WAVEFORMATEX* format = nullptr;
+    DWORD size = 0;
+    BYTE* data = nullptr;
+    ASSERT_EQ(ReadWaveFile(path.c_str(), &format, &size, &data), 0);
+    EXPECT_EQ(Bytes(reinterpret_cast<BYTE*>(format), reinterpret_cast<BYTE*>(format) + 16),
+              Fmt(11025));
+    EXPECT_EQ(Bytes(data, data + size), samples);
+    delete[] data;
+    delete[] reinterpret_cast<BYTE*>(format);
+    EXPECT_EQ(m_log.Text(), "");
+}
+
+TEST_F(SoundTest, RemainingCountFallsByEveryByteReadOrSkipped) {
+    const auto path =
+        Put("count.wav",
+            Riff({Chunk("junk", Ramp(5)), Chunk("fmt ", Fmt(8000)), Chunk("data", Ramp(20))}));
+    DWORD remaining = 0;
+    HANDLE h = OpenPastHeader(path, &remaining);
+    ASSERT_EQ(remaining, 4u + 13 + 24 + 28);
+    BYTE* buffer = nullptr;
+    DWORD size = 0;
+    ASSERT_EQ(ReadChunk(h, FOURCC_FMT, &buffer, &size, &remaining), 1);
+    EXPECT_EQ(size, 16u);
+    EXPECT_EQ(remaining, 4u + 28);
+    delete[] buffer;
+    ASSERT_EQ(ReadChunk(h, FOURCC_DATA, &buffer, &size, &remaining), 1);
+    delete[] buffer;
+    // "WAVE" counts in the RIFF size but is read with the header.
+    EXPECT_EQ(remaining, 4u);
+    buffer = reinterpret_cast<BYTE*>(0x1);
+    EXPECT_EQ(ReadChunk(h, FOURCC_DATA, &buffer, &size, &remaining), 0);
+    EXPECT_EQ(buffer, reinterpret_cast<BYTE*>(0x1));
+    EXPECT_EQ(size, 20u);
+    // A count that runs out before the chunk ends the scan without a line.
+    DWORD exhausted = 0;
+    EXPECT_EQ(ReadChunk(h, FOURCC_DATA, &buffer, &size, &exhausted), 0);
+    DWORD none = 8;
+    EXPECT_EQ(ReadChunk(h, FOURCC_DATA, nullptr, &size, &none), 0);
+    EXPECT_EQ(ReadChunk(h, FOURCC_DATA, &buffer, nullptr, &none), 0);
+    EXPECT_EQ(ReadChunk(h, FOURCC_DATA, &buffer, &size, nullptr), 0);
+    EXPECT_EQ(none, 8u);
+    const std::string invalid = "Invalid parameter to ReadChunk()\r\n";
+    EXPECT_EQ(m_log.Text(), "Error reading chunk header\n" + invalid + invalid + invalid + invalid);
+    CloseHandle(h);
+}
+
+struct BadFile {
+    const char* name;
+    Bytes bytes;
+    std::string log;
+};
+
+std::vector<BadFile> BadFiles() {
+    const Bytes fmt = Fmt(22050);
+    const Bytes data = Chunk("data", Ramp(8));
+    Bytes cut = Riff({Chunk("fmt ", fmt)});
+    cut.resize(cut.size() - 6);
+    const std::string noFormat = "Unable to read format chunk\r\n";
+    return {
+        {"short.wav",
+         {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V'},
+         "Error reading file header\n"},
+        {"empty.wav", {}, "Error reading file header\n"},
+        {"rifx.wav",
+         {'R', 'I', 'F', 'X', 4, 0, 0, 0, 'W', 'A', 'V', 'E'},
+         "Invalid wave file header\n"},
+        {"wavx.wav",
+         {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V', 'X'},
+         "Invalid wave file header\n"},
+        {"nodata.wav", Riff({Chunk("fmt ", fmt), Chunk("LIST", Ramp(6))}),
+         "Error reading chunk header\n"},
+        {"nofmt.wav", Riff({data}), "Error reading chunk header\n" + noFormat},
+        {"datafirst.wav", Riff({data, Chunk("fmt ", fmt)}), "Error reading chunk header\n"},
+        {"riff0.wav", Riff({Chunk("fmt ", fmt), data}, 0),
+         "Invalid parameter to ReadChunk()\r\n" + noFormat},
+        {"fmt14.wav", Riff({Chunk("fmt ", Bytes(fmt.begin(), fmt.begin() + 14)), data}),
+         "Format record too small\r\n"},
+        {"fmtcut.wav", cut, "Unable to read chunk data\r\n" + noFormat},
+        // 2 GB claimed in a 60-byte file: refused before any allocation.
+        {"overclaim.wav", Riff({Chunk("fmt ", fmt), Chunk("data", Ramp(8), 0x7FFFFFF0)}),
+         "Unable to read chunk data\r\n"},
+        {"avg0.wav", Riff({Chunk("fmt ", Fmt(22050, 0)), data}),
+         "Invalid average bytes per second\r\n"},
+        // A skip of nearly 4 GB must not become a step back to the same header.
+        {"hugeskip.wav", Riff({Chunk("junk", {}, 0xFFFFFFF8), Chunk("fmt ", fmt), data}),
+         "Error setting file pointer while scanning for chunk\n" + noFormat},
+        {"bigskip.wav", Riff({Chunk("junk", {}, 0x90000000), Chunk("fmt ", fmt), data}),
+         "Error reading chunk header\n" + noFormat},
+    };
+}
+
+TEST_F(SoundTest, EveryFailedLoadIsLoggedLeavesTheOutputsAndPlaysNothing) {
+    for (const BadFile& bad : BadFiles()) {
+        const auto path = Put(bad.name, bad.bytes);
+        m_log.Clear();
+        auto* format = reinterpret_cast<WAVEFORMATEX*>(0x10);
+        DWORD size = 0x20;
+        auto* data = reinterpret_cast<BYTE*>(0x30);
+        EXPECT_EQ(ReadWaveFile(path.c_str(), &format, &size, &data), 1) << bad.name;
+        EXPECT_EQ(m_log.Text(), bad.log) << bad.name;
+        EXPECT_EQ(format, reinterpret_cast<WAVEFORMATEX*>(0x10));
+        EXPECT_EQ(size, 0x20u);
+        EXPECT_EQ(data, reinterpret_cast<BYTE*>(0x30));
+        m_log.Clear();
+        PlayWaveFile(path.c_str());
+        EXPECT_EQ(m_log.Text(), bad.log + "ReadWaveFile failed. mr=00000001\r\n") << bad.name;
+    }
+    m_log.Clear();
+    PlayWaveFile(L"\\windows\\missing.wav");
+    EXPECT_EQ(m_log.Text(),
+              "Error opening \\windows\\missing.wav. Error code = 0x00000002\n"
+              "ReadWaveFile failed. mr=00000001\r\n");
+    const std::wstring path =
+        Put("ok.wav", Riff({Chunk("fmt ", Fmt(8000)), Chunk("data", Ramp(4))}));
+    WAVEFORMATEX* format = nullptr;
+    DWORD size = 0;
+    BYTE* data = nullptr;
+    m_log.Clear();
+    EXPECT_EQ(ReadWaveFile(nullptr, &format, &size, &data), 1);
+    EXPECT_EQ(ReadWaveFile(path.c_str(), nullptr, &size, &data), 1);
+    EXPECT_EQ(ReadWaveFile(path.c_str(), &format, nullptr, &data), 1);
+    EXPECT_EQ(ReadWaveFile(path.c_str(), &format, &size, nullptr), 1);
+    const std::string invalid = "Invalid parameter to ReadWaveFile()\r\n";
+    EXPECT_EQ(m_log.Text(), invalid + invalid + invalid + invalid);
+    EXPECT_TRUE(m_device.Calls().empty());
+}
+
+TEST_F(SoundTest, PlaysTheSamplesOnDeviceZeroWithTheFilesFormat) {
+    const Bytes samples = Ramp(80);
+    const auto path = Put("click.wav", Riff({Chunk("fmt ", Fmt(8000)), Chunk("data", samples)}));
+    PlayWaveFile(path.c_str());
+    EXPECT_EQ(m_log.Text(), "");
+    EXPECT_EQ(m_device.Calls(),
+              (std::vector<std::string>{"open", "prepare", "write", "unprepare", "close"}));
+    const auto open = m_device.LastOpen();
+    ASSERT_TRUE(open.has_value());
+    EXPECT_EQ(open->deviceId, 0u);
+    EXPECT_EQ(open->flags, 0x50000u);
+    EXPECT_NE(open->callback, 0u);
+    EXPECT_EQ(open->instance, 0u);
+    EXPECT_EQ(open->samplesPerSec, 8000u);
+    EXPECT_EQ(open->bitsPerSample, 8);
+    EXPECT_EQ(m_device.Written(), samples);
+    EXPECT_EQ(m_device.HeaderSizes(), (std::vector<UINT>(3, sizeof(WAVEHDR))));
+    EXPECT_EQ(m_device.OpenHandles(), 0);
+}
+
+TEST_F(SoundTest, EachDeviceFailureIsLoggedAndTheRestStillReleased) {
+    struct Failure {
+        WaveCall call;
+        MMRESULT code;
+        std::string log;
+        std::vector<std::string> calls;
+    };
+    const Failure kFailures[] = {
+        {WaveCall::Open, MMSYSERR_ALLOCATED, "waveOutOpen failed. mr=00000004\r\n", {"open"}},
+        {WaveCall::Prepare,
+         MMSYSERR_NOMEM,
+         "waveOutPrepareHeader failed. mr=00000007\r\n",
+         {"open", "prepare", "close"}},
+        // A failed write leaves the header prepared: no unprepare follows.
+        {WaveCall::Write,
+         MMSYSERR_INVALPARAM,
+         "waveOutWrite failed. mr=0000000b\r\n",
+         {"open", "prepare", "write", "close"}},
+        {WaveCall::Unprepare,
+         WAVERR_STILLPLAYING,
+         "waveOutUnprepareHeader failed. mr=00000021\r\n",
+         {"open", "prepare", "write", "unprepare", "close"}},
+        {WaveCall::Close,
+         MMSYSERR_INVALHANDLE,
+         "waveOutClose failed. mr=00000005\r\n",
+         {"open", "prepare", "write", "unprepare", "close"}},
+    };
+    const auto path = Put("click.wav", Riff({Chunk("fmt ", Fmt(8000)), Chunk("data", Ramp(80))}));
+    for (const Failure& f : kFailures) {
+        dv::testing::FakeWaveOut device;
+        device.FailCall(f.call, f.code);
+        m_log.Clear();
+        PlayWaveFile(path.c_str());
+        EXPECT_EQ(m_log.Text(), f.log);
+        EXPECT_EQ(device.Calls(), f.calls) << f.log;
+        EXPECT_EQ(device.OpenHandles(), f.call == WaveCall::Close ? 1 : 0) << f.log;
+    }
+}
+
+TEST_F(SoundTest, DeviceThatNeverFinishesIsTakenBackAfterTheSoundPlusOneSecond) {
+    // 80 bytes at 8000 a second: 10 ms, so a wait of 1010 ms.
+    const auto path = Put("click.wav", Riff({Chunk("fmt ", Fmt(8000)), Chunk("data", Ramp(80))}));
+    m_device.NeverSignal();
+    m_device.FailCall(WaveCall::Reset, MMSYSERR_ERROR);
+    const auto start = std::chrono::steady_clock::now();
+    PlayWaveFile(path.c_str());
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1005));
+    EXPECT_EQ(m_log.Text(),
+              "Timeout waiting for playback to complete\r\nwaveOutReset failed. mr=00000001\r\n"
+              "waveOutUnprepareHeader failed. mr=00000021\r\nwaveOutClose failed. mr=00000021\r\n");
+    // The buffer is taken back before it is unprepared and freed.
+    EXPECT_EQ(m_device.Calls(), (std::vector<std::string>{"open", "prepare", "write", "reset",
+                                                          "unprepare", "close"}));
+}
+
+TEST(PlaybackWaitMs, IsTheLengthPlusOneSecondWithoutOverflow) {
+    EXPECT_EQ(PlaybackWaitMs(8000, 8000), 2000u);
+    EXPECT_EQ(PlaybackWaitMs(2646, 44100), 1060u);  // truncated, not rounded
+    EXPECT_EQ(PlaybackWaitMs(5000000, 5000000), 2000u);
+    EXPECT_EQ(PlaybackWaitMs(0xFFFFFFFFu, 1), 0xFFFFFFFEu);  // never INFINITE
+}
+
+}  // namespace

@@ -1,0 +1,365 @@
+#include "tests/system/SystemFixture.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <sstream>
+
+#include "platform/Platform.h"
+
+namespace {
+
+constexpr std::array<const char*, 13> kFieldNames = {
+    "nPage",   "nNaviVolume", "nDmbVolume",   "nAvInVolume", "nAutoStart",
+    "nBright", "nContrast",   "nAutoPowerOn", "nRearCamera", "nFmtOn",
+    "nFmtMhz", "nFmtDecimal", "PiKoMute"};
+constexpr const char* kDevices[] = {"BAK1", "IIC1", "FMT1", "FLS1"};
+constexpr const wchar_t* kTouchKey = L"HARDWARE\\DEVICEMAP\\TOUCH";
+constexpr const char* kEmptyRegistry = "Windows Registry Editor Version 5.00\r\n\r\n";
+constexpr long kBootFlagOffset = 2112 + 90;
+
+struct PageIcon {
+    const char* name;
+    POINT centre;
+};
+constexpr PageIcon kPageIcons[] = {
+    {"sound", {44, 175}}, {"basic", {110, 145}}, {"advanced", {169, 103}}, {"touch", {230, 63}}};
+
+std::vector<std::string> Split(std::string_view text, char separator) {
+    std::vector<std::string> parts;
+    std::string part;
+    std::istringstream in{std::string(text)};
+    while (std::getline(in, part, separator)) {
+        part.erase(0, part.find_first_not_of(' '));
+        part.erase(part.find_last_not_of(' ') + 1);
+        if (!part.empty()) {
+            parts.push_back(part);
+        }
+    }
+    return parts;
+}
+
+std::vector<BYTE> FromHex(std::string_view hex) {
+    std::vector<BYTE> bytes;
+    for (const std::string& byte : Split(hex, ' ')) {
+        bytes.push_back(static_cast<BYTE>(std::stoul(byte, nullptr, 16)));
+    }
+    return bytes;
+}
+
+std::string FileText(const std::filesystem::path& path) {
+    std::string text;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) {
+            text.append(buffer, n);
+        }
+        std::fclose(f);
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string SystemTest::FieldName(int index) {
+    return kFieldNames[static_cast<std::size_t>(index)];
+}
+
+INIINFO SystemTest::ParseRecord(INIINFO base, std::string_view assignments) {
+    std::array<SHORT, 13> fields;
+    std::memcpy(fields.data(), &base, sizeof base);
+    for (const std::string& item : Split(assignments, ' ')) {
+        const auto eq = item.find('=');
+        const auto name = std::find(kFieldNames.begin(), kFieldNames.end(), item.substr(0, eq));
+        if (eq == std::string::npos || name == kFieldNames.end()) {
+            ADD_FAILURE() << "not a field assignment: " << item;
+            continue;
+        }
+        fields[static_cast<std::size_t>(name - kFieldNames.begin())] =
+            static_cast<SHORT>(std::stoi(item.substr(eq + 1)));
+    }
+    std::memcpy(&base, fields.data(), sizeof base);
+    return base;
+}
+
+void SystemTest::SetUp() {
+    ::setenv("DIALVANE_DISPLAY", "none", 1);
+    m_root = std::make_unique<dv::testing::ScopedDeviceRoot>(
+        dv::testing::ScopedDeviceRoot::Shape::Provisioned);
+}
+
+void SystemTest::TearDown() {
+    if (m_dlg && m_dlg->m_hWnd != nullptr) {
+        m_dlg->DestroyWindow();
+    }
+    dv::testing::PumpMessagesUntilIdle();
+    dv::testing::ClearPendingQuit();
+    m_dlg.reset();
+    m_calibration.reset();
+    m_launcher.reset();
+    m_root.reset();
+}
+
+void SystemTest::Start(std::string_view setup) {
+    m_startRecord = kFactoryIniInfo;
+    bool writeRecord = true;
+    for (const std::string& item : Split(setup, ';')) {
+        if (item == "nofile" || item.starts_with("conf ") || item == "nosysini") {
+            writeRecord = false;
+        }
+        if (item.find('=') != std::string::npos && item.find(' ') == std::string::npos) {
+            m_startRecord = ParseRecord(m_startRecord, item);
+        } else {
+            ApplySetupItem(item);
+        }
+    }
+    if (writeRecord) {
+        m_root->WriteFile("FlashMem/sysini/conf.ini",
+                          {reinterpret_cast<const char*>(&m_startRecord), sizeof m_startRecord});
+    }
+    if (m_withLauncher) {
+        m_launcher = std::make_unique<dv::testing::TestWindow>(L"Launcher_Tulvo");
+    }
+    // Like the real screen, the stand-in leaves the dialog to repaint.
+    m_calibration = std::make_unique<dv::testing::ScopedCalibration>([this] {
+        ++m_calibrations;
+        if (m_calibrationStores) {
+            std::u16string text = *m_calibrationStores + u'\0';
+            std::vector<BYTE> bytes(text.size() * 2);
+            std::memcpy(bytes.data(), text.data(), bytes.size());
+            SetRegistryValue(REG_SZ, bytes);
+        }
+        if (m_calibrationPost) {
+            const LPARAM at = MAKELPARAM(m_calibrationPost->x, m_calibrationPost->y);
+            m_dlg->PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+            m_dlg->PostMessage(WM_LBUTTONUP, 0, at);
+        }
+        ::InvalidateRect(m_dlg->m_hWnd, nullptr, FALSE);
+        return TRUE;
+    });
+    m_dlg = std::make_unique<CSettingsDlg>();
+    ASSERT_TRUE(m_dlg->Create(IDD_SETTINGS_DIALOG));
+    dv::testing::PumpMessagesUntilIdle();
+    for (const PageIcon& icon : kPageIcons) {
+        if (m_openPage == icon.name) {
+            Run("tap " + std::to_string(icon.centre.x) + " " + std::to_string(icon.centre.y));
+            if (auto stored = StoredRecord()) {
+                m_startRecord = *stored;
+            }
+        }
+    }
+    m_startLog = m_log.Text();
+    m_startPage = m_dlg->m_nCurPage;
+    m_startBootFlag = BootFlag();
+    if (Exists("FlashMem/sysini/touchcal.ini")) {
+        m_startTouchCal = ReadFile("FlashMem/sysini/touchcal.ini");
+    }
+    Mark();
+}
+
+void SystemTest::ApplySetupItem(std::string_view item) {
+    const std::string text(item);
+    const auto space = text.find(' ');
+    const std::string verb = text.substr(0, space);
+    const std::string arg = space == std::string::npos ? "" : text.substr(space + 1);
+    if (verb == "nofile") {
+        return;
+    }
+    if (verb == "conf") {
+        const std::vector<BYTE> bytes = FromHex(arg);
+        m_root->WriteFile("FlashMem/sysini/conf.ini",
+                          {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+    } else if (verb == "nosysini") {
+        std::filesystem::remove_all(*m_root / "FlashMem/sysini");
+    } else if (verb == "absent" || verb == "switch") {
+        m_root->WriteFile("dev/" + arg + (verb == "absent" ? ".absent" : ""), "");
+    } else if (verb == "bootflag") {
+        std::string image = m_root->ReadFile("dev/FLS1.img");
+        image[kBootFlagOffset] = static_cast<char>(std::stoi(arg));
+        m_root->WriteFile("dev/FLS1.img", image);
+    } else if (verb == "reg") {
+        std::u16string value(arg.begin(), arg.end());
+        value += u'\0';
+        std::vector<BYTE> bytes(value.size() * 2);
+        std::memcpy(bytes.data(), value.data(), bytes.size());
+        SetRegistryValue(REG_SZ, bytes);
+    } else if (verb == "regraw") {
+        const auto typeEnd = arg.find(' ');
+        SetRegistryValue(static_cast<DWORD>(std::stoul(arg.substr(0, typeEnd))),
+                         FromHex(arg.substr(typeEnd + 1)));
+    } else if (verb == "regkey") {
+        m_root->WriteFile("registry.reg", kEmptyRegistry);
+    } else if (verb == "cal") {
+        m_calibrationStores = std::u16string(arg.begin(), arg.end());
+    } else if (verb == "calpost") {
+        const auto xy = Split(arg, ' ');
+        m_calibrationPost = POINT{std::stoi(xy.at(0)), std::stoi(xy.at(1))};
+    } else if (verb == "file") {
+        const auto pathEnd = arg.find(' ');
+        m_root->WriteFile(arg.substr(0, pathEnd), arg.substr(pathEnd + 1));
+    } else if (verb == "dir") {
+        m_root->MakeFolder(arg);
+    } else if (verb == "nolauncher") {
+        m_withLauncher = false;
+    } else if (verb == "page") {
+        m_openPage = arg;
+    } else {
+        ADD_FAILURE() << "unknown setup item: " << text;
+    }
+}
+
+void SystemTest::SetRegistryValue(DWORD type, const std::vector<BYTE>& bytes) const {
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTouchKey, 0, nullptr, 0, 0, nullptr, &key,
+                              &disposition),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExW(key, L"CalibrationData", 0, type, bytes.data(),
+                             static_cast<DWORD>(bytes.size())),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+void SystemTest::Run(std::string_view script) {
+    for (const std::string& step : Split(script, ';')) {
+        Step(step);
+        dv::testing::PumpMessagesUntilIdle();
+    }
+}
+
+void SystemTest::Step(std::string_view step) {
+    struct PenVerb {
+        const char* name;
+        UINT message;
+    };
+    static constexpr PenVerb kPen[] = {{"down", WM_LBUTTONDOWN},
+                                       {"move", WM_MOUSEMOVE},
+                                       {"up", WM_LBUTTONUP},
+                                       {"dbl", WM_LBUTTONDBLCLK}};
+    const std::vector<std::string> words = Split(step, ' ');
+    const std::string& verb = words[0];
+    auto number = [&](std::size_t i) { return std::stoi(words.at(i), nullptr, 0); };
+    auto pen = [&](UINT message) {
+        m_dlg->SendMessage(message, MK_LBUTTON, MAKELPARAM(number(1), number(2)));
+    };
+    for (const PenVerb& p : kPen) {
+        if (verb == p.name) {
+            return pen(p.message);
+        }
+    }
+    if (verb == "tap") {
+        pen(WM_LBUTTONDOWN);
+        dv::testing::PumpMessagesUntilIdle();
+        pen(WM_LBUTTONUP);
+    } else if (verb == "timer") {
+        m_dlg->SendMessage(WM_TIMER, static_cast<WPARAM>(number(1)), 0);
+    } else if (verb == "key") {
+        // As the modal loop hands it over: pre-translated, then dispatched.
+        MSG msg{m_dlg->m_hWnd, WM_KEYDOWN, static_cast<WPARAM>(number(1)), 0, 0, {0, 0}};
+        if (!m_dlg->PreTranslateMessage(&msg)) {
+            m_dlg->SendMessage(msg.message, msg.wParam, msg.lParam);
+        }
+    } else if (verb == "close") {
+        m_dlg->SendMessage(UM_CLOSE_SETTINGS, 0, 0);
+    } else if (verb == "repaint") {
+        ::InvalidateRect(m_dlg->m_hWnd, nullptr, FALSE);
+    } else if (verb == "mark") {
+        Mark();
+    } else {
+        ADD_FAILURE() << "unknown script step: " << step;
+    }
+}
+
+void SystemTest::Mark() {
+    m_log.Clear();
+    if (m_launcher) {
+        m_launcher->Clear();
+    }
+    m_audioMark = m_audio.Calls().size();
+    m_journalMarks.clear();
+    for (const char* device : kDevices) {
+        m_journalMarks.emplace_back(
+            device, FileText(*m_root / ("dev/" + std::string(device) + ".log")).size());
+    }
+}
+
+std::string SystemTest::Journal(const std::string& device) const {
+    std::size_t mark = 0;
+    for (const auto& [name, size] : m_journalMarks) {
+        if (name == device) {
+            mark = size;
+        }
+    }
+    std::string text = FileText(*m_root / ("dev/" + device + ".log"));
+    text = text.size() > mark ? text.substr(mark) : "";
+    std::string joined;
+    for (const std::string& line : Split(text, '\n')) {
+        joined += (joined.empty() ? "" : "|") + line;
+    }
+    return joined;
+}
+
+std::string SystemTest::Launcher() const {
+    std::string out;
+    for (const auto& m :
+         m_launcher ? m_launcher->Messages() : std::vector<dv::testing::RecordedMessage>{}) {
+        std::string item = m.message == UM_SETTINGS_PAGE ? "S"
+                           : m.message == UM_TOUCH_CAL   ? "T"
+                                                         : "#" + std::to_string(m.message) + ":";
+        item += std::to_string(static_cast<long long>(m.wParam));
+        if (m.lParam != 0) {
+            item += ":" + std::to_string(m.lParam);
+        }
+        out += (out.empty() ? "" : " ") + item;
+    }
+    return out;
+}
+
+std::string SystemTest::Audio() const {
+    static const std::vector<std::string> kClick = {"open", "prepare", "write", "unprepare",
+                                                    "close"};
+    const auto calls = m_audio.Calls();
+    const auto volumes = m_audio.VolumesSet();
+    std::size_t volume = 0;
+    for (std::size_t i = 0; i < m_audioMark; ++i) {
+        volume += calls[i] == "setvolume" ? 1 : 0;
+    }
+    std::string out;
+    for (std::size_t i = m_audioMark; i < calls.size(); ++i) {
+        std::string item = calls[i];
+        if (std::equal(
+                kClick.begin(), kClick.end(), calls.begin() + static_cast<long>(i),
+                calls.begin() + static_cast<long>(std::min(calls.size(), i + kClick.size())))) {
+            item = "click";
+            i += kClick.size() - 1;
+        } else if (item == "setvolume") {
+            char text[24];
+            std::snprintf(text, sizeof text, "vol:0x%08x", volumes.at(volume++));
+            item = text;
+        }
+        out += (out.empty() ? "" : " ") + item;
+    }
+    return out;
+}
+
+std::optional<INIINFO> SystemTest::StoredRecord() const {
+    const std::string bytes = m_root->ReadFile("FlashMem/sysini/conf.ini");
+    if (bytes.size() != sizeof(INIINFO)) {
+        return std::nullopt;
+    }
+    INIINFO info;
+    std::memcpy(&info, bytes.data(), sizeof info);
+    return info;
+}
+
+std::string SystemTest::ReadFile(const std::string& relative) const {
+    return m_root->ReadFile(relative);
+}
+
+int SystemTest::BootFlag() const {
+    const std::string image = m_root->ReadFile("dev/FLS1.img");
+    return image.size() > kBootFlagOffset ? static_cast<unsigned char>(image[kBootFlagOffset]) : -1;
+}

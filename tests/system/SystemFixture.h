@@ -1,0 +1,98 @@
+// The settings dialog on a fresh device root of its own, driven as the pen
+// and the other programs of the unit drive it, and observed through what
+// they see: the settings file, the drivers' journals, the launcher's
+// messages, the audio device, the debug log and the screen.
+//
+// Start() takes the starting state as ';'-separated items:
+//   nBright=100 nPage=2     fields of the stored record (the factory record
+//                           otherwise); conf HEX: the file's raw bytes;
+//                           nofile; nosysini
+//   absent BAK1             a driver taken away; switch FLS1.fail-erase
+//   bootflag 0              byte 90 of the boot sector
+//   reg TEXT                CalibrationData as a string; regkey none: no key;
+//   regraw TYPE HEX         the value with any type and raw bytes
+//   cal TEXT                what the calibration routine stores
+//   calpost X Y             a tap the calibration routine leaves queued
+//   file PATH TEXT          a file of the device root
+//   dir PATH                a folder where a file is expected
+//   nolauncher              no launcher window
+//   page sound|basic|advanced   opened with the pen before the records start
+// Run() takes a script: down X Y; move X Y; up X Y; tap X Y; dbl X Y;
+// timer ID; key CODE; close; repaint; mark (forget what was recorded).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/SettingsDlg.h"
+#include "platform/testing/FakeWaveOut.h"
+#include "platform/testing/GdiSurfaces.h"
+#include "platform/testing/LogCapture.h"
+#include "platform/testing/ScopedCalibration.h"
+#include "platform/testing/ScopedDeviceRoot.h"
+#include "platform/testing/TestWindow.h"
+
+class SystemTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    void Start(std::string_view setup = "");
+    void Run(std::string_view script);
+    // Forgets everything recorded so far.
+    void Mark();
+
+    CSettingsDlg& Dlg() { return *m_dlg; }
+    bool Closed() const { return m_dlg->m_hWnd == nullptr; }
+    INIINFO StartRecord() const { return m_startRecord; }
+    // What happened since the last mark.
+    std::string Journal(const std::string& device) const;  // lines joined by '|'
+    std::string Launcher() const;                          // "S1 T1 S3 T0"
+    // The audio device's calls: "click" for one sound played whole,
+    // "vol:0xffffffff" for a volume set, other calls by name.
+    std::string Audio() const;
+    std::string Log() const { return m_log.Text(); }
+    const std::string& StartLog() const { return m_startLog; }
+    int StartPage() const { return m_startPage; }
+    int StartBootFlag() const { return m_startBootFlag; }
+    const std::optional<std::string>& StartTouchCal() const { return m_startTouchCal; }
+    std::optional<INIINFO> StoredRecord() const;
+    std::string ReadFile(const std::string& relative) const;
+    bool Exists(const std::string& relative) const { return m_root->Exists(relative); }
+    int BootFlag() const;
+    int Calibrations() const { return m_calibrations; }
+    dv::testing::PixelSnapshot Screen() const { return dv::testing::SnapshotScreen(); }
+
+    static INIINFO ParseRecord(INIINFO base, std::string_view assignments);
+    static std::string FieldName(int index);
+
+    dv::testing::FakeWaveOut m_audio;
+
+private:
+    void ApplySetupItem(std::string_view item);
+    void Step(std::string_view step);
+    void SetRegistryValue(DWORD type, const std::vector<BYTE>& bytes) const;
+
+    std::unique_ptr<dv::testing::ScopedDeviceRoot> m_root;
+    std::unique_ptr<dv::testing::ScopedCalibration> m_calibration;
+    std::unique_ptr<dv::testing::TestWindow> m_launcher;
+    std::unique_ptr<CSettingsDlg> m_dlg;
+    dv::testing::LogCapture m_log;
+    INIINFO m_startRecord{};
+    std::optional<std::u16string> m_calibrationStores;
+    std::optional<POINT> m_calibrationPost;
+    std::string m_startLog;
+    int m_startPage = PAGE_MAIN;
+    int m_startBootFlag = -1;
+    std::optional<std::string> m_startTouchCal;
+    std::string m_openPage;
+    bool m_withLauncher = true;
+    int m_calibrations = 0;
+    std::size_t m_audioMark = 0;
+    std::vector<std::pair<std::string, std::size_t>> m_journalMarks;
+};
