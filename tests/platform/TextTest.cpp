@@ -137,7 +137,7 @@ struct QualityCase {
     {"16 semibold ClearType", {16, kSemibold, kClearTypeQuality}, true, 2.0, 3.2, 162},
     {"FM frequency", kFmFont, false, 2.0, 2.0, 133},
     {"12 bold sharp", {12, FW_BOLD, NONANTIALIASED_QUALITY}, false, 2.0, 2.0, 133},
-    {"16 bold sharp", {16, FW_BOLD, NONANTIALIASED_QUALITY}, false, 2.0, 3.0, 159},
+    {"16 bold sharp", {16, FW_BOLD, NONANTIALIASED_QUALITY}, false, 2.0, 2.0, 159},
     {"16 regular sharp", {16, FW_NORMAL, DEFAULT_QUALITY}, false, 1.0, 1.0, 144},
     {"12 regular", {12, FW_NORMAL, DEFAULT_QUALITY}, false, 1.0, 1.0, 107},
     {"12 medium draft", {12, kMedium, DRAFT_QUALITY}, false, 1.0, 1.0, 107},
@@ -160,7 +160,7 @@ TEST(Fonts, EachFontDrawsTheSmoothingWeightAndWidthItAsksFor) {
 }
 
 TEST(DrawText, PlacesTheLinesByTheFlags) {
-    constexpr RECT kRect{20, 10, 140, 50};
+    constexpr RECT kRect{20, 10, 140, 51};
     constexpr int kSpare = kRect.bottom - kRect.top - kFmCell;
     auto ink = [](UINT format, RECT r) {
         TextSurface t(170, 70, kFmFont);
@@ -172,15 +172,25 @@ TEST(DrawText, PlacesTheLinesByTheFlags) {
     EXPECT_LE(topLeft.left - kRect.left, 2);
     EXPECT_GE(topLeft.top - kRect.top, 1);  // digits start below the cell's top
     EXPECT_LE(topLeft.top - kRect.top, 5);
+    // An opaque box shows the cell: at the bottom right it ends on the corner.
+    auto boxed = [](UINT format) {
+        TextSurface t(170, 70, kFmFont);
+        SetBkMode(t.dc(), OPAQUE);
+        SetBkColor(t.dc(), RGB(0x20, 0x40, 0x60));
+        t.Draw(L"108.0", kRect, kLine | format);
+        return InkBox(t.Pixels());
+    };
+    const Box cell = boxed(DT_RIGHT | DT_BOTTOM);
+    EXPECT_EQ(cell, (Box{cell.left, kRect.bottom - kFmCell, kRect.right - 1, kRect.bottom - 1}));
+    const int slack = cell.left - kRect.left;  // rectangle width less text width
+    EXPECT_EQ(boxed(DT_LEFT), cell.Moved(-slack, -kSpare));
     const Box right = ink(kLine | DT_RIGHT, kRect);
-    EXPECT_GE(right.right, kRect.right - 3);
-    EXPECT_LE(right.right, kRect.right - 1);
-    const int slack = right.left - topLeft.left;  // rectangle width less text width
     EXPECT_EQ(right, topLeft.Moved(slack, 0));
+    EXPECT_LE(right.right, kRect.right - 1);
     EXPECT_EQ(ink(kLine | DT_CENTER, kRect), topLeft.Moved(slack / 2, 0));
     EXPECT_EQ(ink(kLine | DT_VCENTER, kRect), topLeft.Moved(0, kSpare / 2));
     EXPECT_EQ(ink(kLine | DT_BOTTOM, kRect), topLeft.Moved(0, kSpare));
-    EXPECT_EQ(ink(kLine | DT_CENTER | DT_VCENTER, {27, 13, 147, 53}),
+    EXPECT_EQ(ink(kLine | DT_CENTER | DT_VCENTER, {27, 13, 147, 54}),
               topLeft.Moved(7 + slack / 2, 3 + kSpare / 2));
     // Vertical placement applies to a single line only; lines stack by the cell.
     EXPECT_EQ(ink(DT_VCENTER, kRect), topLeft);
