@@ -165,6 +165,24 @@ TEST(BitmapResources, SoundPanelGroovesLieUnderTheSliderColumns) {
     }
 }
 
+// The pressed look of the main icons fades out inside the button: its two
+// outer columns, top rows and bottom row are those of the normal half.
+TEST(BitmapResources, PressedIconsKeepTheirGlowInside) {
+    for (unsigned id : {130u, 131u, 132u, 133u}) {
+        const Bmp bmp = Load(id);
+        const int w = bmp.width / 2;
+        auto same = [&](int x, int y) { return bmp.At(x, y) == bmp.At(x + w, y); };
+        for (int edge : {0, 1}) {
+            for (int y = 0; y < bmp.height; ++y) {
+                EXPECT_TRUE(same(edge, y) && same(w - 1 - edge, y)) << id << " row " << y;
+            }
+            for (int x = 0; x < w; ++x) {
+                EXPECT_TRUE(same(x, edge) && same(x, bmp.height - 1)) << id << " column " << x;
+            }
+        }
+    }
+}
+
 TEST(BitmapResources, BasicPanelBarLinesAndMarksFitTheDrawingPositions) {
     const Bmp panel = Load(144);
     for (auto [top, stripTop, stripBottom] : {std::tuple{137, 129, 147}, {164, 156, 174}}) {
