@@ -385,16 +385,18 @@ def sound_panel(bg):
         draw.rectangle([gx - 1, y - 1, gx - 1, y + L.SLIDER_HEIGHT], fill=(70, 72, 76))
         draw.rectangle([gx + 4, y - 1, gx + 4, y + L.SLIDER_HEIGHT], fill=(96, 98, 102))
         draw.rectangle([gx, y, gx + 3, y + L.SLIDER_HEIGHT - 1], fill=L.GROOVE)
-        # Scale: eleven steps beside the track, long marks at the ends and middle.
-        for i in range(11):
-            ty = round(y + 9 + i * 6.2)
-            long_tick = i in (0, 5, 10)
+        # Scale: a mark beside the track at each step's knob centre, long at
+        # the ends and the middle; steps 9 and 10 share the top one.
+        for step, knob_y in enumerate(L.VOLUME_KNOB_Y):
+            ty = local(0, L.knob_centre(knob_y))[1]
+            long_tick = step in (0, 5, 10)
             draw.line([(x + 20, ty), (x + (27 if long_tick else 24), ty)],
                       fill=(120, 124, 130) if long_tick else (78, 80, 84))
         cx = gx + 2
         sign = P.Layer(img.size)
         sx = x + 34
-        top_y, bottom_y = y + 9, y + 71
+        top_y = local(0, L.knob_centre(L.VOLUME_KNOB_Y[-1]))[1]
+        bottom_y = local(0, L.knob_centre(L.VOLUME_KNOB_Y[0]))[1]
         sign.rect(sx - 3, top_y - 0.5, sx + 3, top_y + 0.5, fill=ACCENT + (255,))
         sign.rect(sx - 0.5, top_y - 3, sx + 0.5, top_y + 3, fill=ACCENT + (255,))
         sign.rect(sx - 3, bottom_y - 0.5, sx + 3, bottom_y + 0.5, fill=TEXT_DIM + (255,))
