@@ -24,6 +24,8 @@ dv::gdi::FontRequest RequestFor(const LOGFONTW& lf) {
     request.family = face.empty() ? kDefaultFace : dv::WideToUtf8(face);
     request.height = lf.lfHeight;
     request.bold = lf.lfWeight >= kBoldWeight;
+    // Default, draft and proof quality follow the unit's font smoothing,
+    // which is off: they draw monochrome, as non-antialiased quality does.
     request.antialias = lf.lfQuality >= ANTIALIASED_QUALITY;
     return request;
 }

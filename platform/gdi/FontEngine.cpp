@@ -2,13 +2,16 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include FT_SYNTHESIS_H
+#include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/core/DebugLog.h"
 #include "platform/gdi/FontResolver.h"
@@ -19,6 +22,14 @@ namespace {
 constexpr int kDefaultCellHeight = 12;
 constexpr int kMaxCellHeight = 512;
 constexpr long kFixedOne = 64;  // 26.6 fixed point
+// Stem weight a bold design adds to its regular one, as a share of the em
+// (Tahoma's two cuts differ by about this much).
+constexpr double kBoldStemEm = 0.075;
+// The letter whose stem tells a face's weight, and the stem of two pixels or
+// more that hand-drawn bold bitmaps have at every size.
+constexpr char32_t kStemLetter = U'l';
+constexpr int kBoldStrikeStem = 2;
+constexpr int kHalfCoverage = 128;
 
 // Loaded faces are kept for the life of the process: the program uses two or
 // three, and reopening them would cost far more than their memory.
@@ -59,10 +70,59 @@ private:
     std::unordered_map<std::string, FT_Face> m_faces;
 };
 
+// How a bold request is drawn with a face that is not a bold design: stems
+// thickened, and advances widened as well when the face is a regular cut.
+enum class BoldSynthesis { kNone, kThicken, kThickenAndWiden };
+
 struct FaceRef {
     FT_Face face = nullptr;
-    bool embolden = false;
+    BoldSynthesis synthesis = BoldSynthesis::kNone;
+    // Embedded bitmaps may be used (monochrome text whose strike, if the
+    // face has one at this size, is of the weight asked for).
+    bool strikes = false;
 };
+
+// Width of the stem letter's outline in font units; 0 when the face lacks it.
+long StemWidth(FT_Face face) {
+    if (FT_Load_Char(face, kStemLetter, FT_LOAD_NO_SCALE) != 0 ||
+        face->glyph->format != FT_GLYPH_FORMAT_OUTLINE) {
+        return 0;
+    }
+    FT_BBox box;
+    FT_Outline_Get_CBox(&face->glyph->outline, &box);
+    return box.xMax - box.xMin;
+}
+
+// Some bold cuts carry the regular design's outlines under bold metrics
+// (Debian's Wine Tahoma Bold does): their stems are no heavier than those of
+// the regular cut, so the weight has to be made.
+BoldSynthesis SynthesisFor(const FaceLocation& bold, FT_Face face,
+                           const std::optional<FaceLocation>& regular) {
+    if (bold.embolden) {
+        return BoldSynthesis::kThickenAndWiden;
+    }
+    if (!regular || (regular->file == bold.file && regular->index == bold.index)) {
+        return BoldSynthesis::kNone;
+    }
+    FT_Face plain = FaceLibrary::Instance().Open(*regular);
+    if (plain == nullptr) {
+        return BoldSynthesis::kNone;
+    }
+    const long boldStem = StemWidth(face);
+    const long plainStem = StemWidth(plain);
+    const bool sameWeight = boldStem != 0 && plainStem != 0 && boldStem <= plainStem;
+    return sameWeight ? BoldSynthesis::kThicken : BoldSynthesis::kNone;
+}
+
+int WidestRun(const std::vector<uint8_t>& coverage, int width, int row) {
+    int widest = 0;
+    int run = 0;
+    for (int x = 0; x < width; ++x) {
+        run = coverage[static_cast<std::size_t>(row) * width + x] >= kHalfCoverage ? run + 1 : 0;
+        widest = std::max(widest, run);
+    }
+    return widest;
+}
 
 // Ascent and descent in font units, as the unit's font engine sizes cells:
 // the OS/2 Windows metrics where the face has them.
@@ -77,10 +137,12 @@ std::pair<long, long> CellMetrics(FT_Face face) {
 class FreeTypeFont final : public FontInstance {
 public:
     explicit FreeTypeFont(const FontRequest& request) : m_request(request) {
-        if (auto where = ResolveFace(request.family, request.bold)) {
-            m_primary = {FaceLibrary::Instance().Open(*where), where->embolden};
+        const auto where = ResolveFace(request.family, request.bold);
+        FT_Face face = where ? FaceLibrary::Instance().Open(*where) : nullptr;
+        ComputeSize(face);
+        if (face != nullptr) {
+            m_primary = MakeRef(*where, face, [&] { return ResolveFace(request.family, false); });
         }
-        ComputeSize();
     }
 
     int Ascent() const override { return m_ascent; }
@@ -95,16 +157,16 @@ public:
     }
 
 private:
-    void ComputeSize() {
+    void ComputeSize(FT_Face face) {
         int cell = m_request.height == 0 ? kDefaultCellHeight : m_request.height;
-        if (m_primary.face == nullptr || !FT_IS_SCALABLE(m_primary.face)) {
+        if (face == nullptr || !FT_IS_SCALABLE(face)) {
             m_cellHeight = std::min(std::abs(cell), kMaxCellHeight);
             m_ascent = m_cellHeight * 4 / 5;
             m_ppem = m_cellHeight * kFixedOne;
             return;
         }
-        const auto [ascent, descent] = CellMetrics(m_primary.face);
-        const double unitsPerEm = m_primary.face->units_per_EM;
+        const auto [ascent, descent] = CellMetrics(face);
+        const double unitsPerEm = face->units_per_EM;
         double ppem = 0;
         if (cell > 0) {
             cell = std::min(cell, kMaxCellHeight);
@@ -127,7 +189,8 @@ private:
             FaceRef ref = m_primary;
             if (auto where = ResolveFaceForChar(m_request.family, m_request.bold, ch)) {
                 if (FT_Face face = FaceLibrary::Instance().Open(*where)) {
-                    ref = {face, where->embolden};
+                    ref = MakeRef(*where, face,
+                                  [&] { return ResolveFaceForChar(m_request.family, false, ch); });
                 }
             }
             it = m_fallbacks.emplace(ch, ref).first;
@@ -135,6 +198,33 @@ private:
         return it->second;
     }
 
+    template <typename RegularCut>
+    FaceRef MakeRef(const FaceLocation& where, FT_Face face, RegularCut regularCut) {
+        FaceRef ref{face, BoldSynthesis::kNone, !m_request.antialias};
+        if (m_request.bold) {
+            ref.synthesis = SynthesisFor(where, face, regularCut());
+            ref.strikes = ref.strikes && StrikeIsBold(face);
+        }
+        return ref;
+    }
+
+    // A face without a strike at this size passes: its outlines are used.
+    bool StrikeIsBold(FT_Face face) const {
+        if (FT_Set_Char_Size(face, 0, m_ppem, 72, 72) != 0 ||
+            FT_Load_Char(face, kStemLetter, FT_LOAD_TARGET_MONO) != 0 ||
+            face->glyph->format != FT_GLYPH_FORMAT_BITMAP) {
+            return true;
+        }
+        Glyph stem;
+        CopyBitmap(face->glyph, stem);
+        return stem.rows > 0 &&
+               WidestRun(stem.coverage, stem.width, stem.rows / 2) >= kBoldStrikeStem;
+    }
+
+    // Antialiased text is drawn from outlines, never from embedded bitmaps:
+    // a strike is a monochrome design. Monochrome text uses a strike where
+    // the face has one of the weight asked for, as the unit's rasteriser
+    // does, and hinted outlines elsewhere.
     Glyph Render(char32_t ch) {
         Glyph glyph;
         const FaceRef ref = FaceFor(ch);
@@ -146,21 +236,64 @@ private:
         if (FT_Set_Char_Size(face, 0, m_ppem, 72, 72) != 0) {
             return glyph;
         }
-        const FT_Int32 target = m_request.antialias ? FT_LOAD_TARGET_NORMAL : FT_LOAD_TARGET_MONO;
-        if (FT_Load_Char(face, ch, FT_LOAD_DEFAULT | target) != 0) {
+        const bool smooth = m_request.antialias;
+        FT_Int32 flags = smooth ? FT_LOAD_TARGET_NORMAL : FT_LOAD_TARGET_MONO;
+        if (!ref.strikes) {
+            flags |= FT_LOAD_NO_BITMAP;
+        }
+        if (FT_Load_Char(face, ch, flags) != 0) {
             return glyph;
         }
         FT_GlyphSlot slot = face->glyph;
-        if (ref.embolden) {
-            FT_GlyphSlot_Embolden(slot);
+        const bool synthesise =
+            ref.synthesis != BoldSynthesis::kNone && slot->format == FT_GLYPH_FORMAT_OUTLINE;
+        const FT_Pos strength = synthesise ? BoldStrength() : 0;
+        if (synthesise && smooth) {
+            FT_Outline_EmboldenXY(&slot->outline, strength, 0);
         }
-        const FT_Render_Mode mode =
-            m_request.antialias ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO;
+        if (synthesise && ref.synthesis == BoldSynthesis::kThickenAndWiden) {
+            slot->advance.x += strength;
+        }
+        const FT_Render_Mode mode = smooth ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO;
         if (FT_Render_Glyph(slot, mode) != 0) {
             return glyph;
         }
         CopyBitmap(slot, glyph);
+        if (synthesise && !smooth) {
+            Overstrike(glyph, static_cast<int>(strength / kFixedOne));
+        }
         return glyph;
+    }
+
+    // Extra stem width of a made bold in 26.6 pixels; whole pixels for
+    // monochrome text, where a fraction would break the hinted pixel grid.
+    FT_Pos BoldStrength() const {
+        const long exact = std::lround(static_cast<double>(m_ppem) * kBoldStemEm);
+        if (m_request.antialias) {
+            return exact;
+        }
+        return std::max(kFixedOne, (exact + kFixedOne / 2) / kFixedOne * kFixedOne);
+    }
+
+    // The glyph drawn again `pixels` to the right over itself, as the unit
+    // makes a bold from a regular monochrome design.
+    static void Overstrike(Glyph& glyph, int pixels) {
+        if (glyph.width == 0 || pixels <= 0) {
+            return;
+        }
+        const int width = glyph.width + pixels;
+        std::vector<uint8_t> wider(static_cast<std::size_t>(width) * glyph.rows, 0);
+        for (int y = 0; y < glyph.rows; ++y) {
+            const uint8_t* in = glyph.coverage.data() + static_cast<std::size_t>(y) * glyph.width;
+            uint8_t* out = wider.data() + static_cast<std::size_t>(y) * width;
+            for (int x = 0; x < glyph.width; ++x) {
+                for (int k = 0; k <= pixels; ++k) {
+                    out[x + k] = std::max(out[x + k], in[x]);
+                }
+            }
+        }
+        glyph.width = width;
+        glyph.coverage = std::move(wider);
     }
 
     static void CopyBitmap(FT_GlyphSlot slot, Glyph& glyph) {

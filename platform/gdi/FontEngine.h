@@ -1,7 +1,10 @@
 // Glyphs of a logical font: faces loaded with FreeType, sized so that a
 // positive height is the cell height (ascent + descent), a negative one the
-// em height, as the unit's fonts are. Glyphs are rendered once per
-// (face, size, weight, antialiasing) and kept.
+// em height, as the unit's fonts are. Antialiased glyphs come from outlines,
+// monochrome ones from the face's bitmap strike where it has one of the
+// weight asked for; a bold request on a face without bold stems gets them
+// made. Glyphs are rendered once per (face, size, weight, antialiasing) and
+// kept.
 #pragma once
 
 #include <cstdint>

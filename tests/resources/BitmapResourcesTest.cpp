@@ -3,12 +3,14 @@
 // program draws its pieces, to the pixel.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <set>
 #include <vector>
 
+#include "devices/VolumeTable.h"
 #include "platform/Resources.h"
 
 namespace {
@@ -161,6 +163,44 @@ TEST(BitmapResources, SoundPanelGroovesLieUnderTheSliderColumns) {
             // Lighter edges beside the groove.
             EXPECT_GT(PanelAt(panel, column + 6, y) & 0xFF, 17u);
             EXPECT_GT(PanelAt(panel, column + 11, y) & 0xFF, 17u);
+        }
+    }
+}
+
+// Each mark of the volume scale lies at the row of a knob centre (the 18 x 19
+// knob's top at y - 90 inside the column, kept within 0..62), and every
+// step's knob centre has its mark.
+TEST(BitmapResources, SoundPanelScaleMarksLieAtTheKnobCentres) {
+    const Bmp panel = Load(139);
+    std::set<int> centres;
+    for (const VolumeStep& step : VolumeTable) {
+        centres.insert(80 + std::clamp(step.nKnobY - 90, 0, 62) + 19 / 2);
+    }
+    for (int column : {106, 213, 320}) {
+        std::set<int> marks;
+        for (int y = 80; y <= 159; ++y) {
+            if (PanelAt(panel, column + 21, y) != kPlain) {
+                marks.insert(y);
+            }
+        }
+        EXPECT_EQ(marks, centres) << column;
+    }
+}
+
+// The pressed look of the main icons fades out inside the button: its two
+// outer columns, top rows and bottom row are those of the normal half.
+TEST(BitmapResources, PressedIconsKeepTheirGlowInside) {
+    for (unsigned id : {130u, 131u, 132u, 133u}) {
+        const Bmp bmp = Load(id);
+        const int w = bmp.width / 2;
+        auto same = [&](int x, int y) { return bmp.At(x, y) == bmp.At(x + w, y); };
+        for (int edge : {0, 1}) {
+            for (int y = 0; y < bmp.height; ++y) {
+                EXPECT_TRUE(same(edge, y) && same(w - 1 - edge, y)) << id << " row " << y;
+            }
+            for (int x = 0; x < w; ++x) {
+                EXPECT_TRUE(same(x, edge) && same(x, bmp.height - 1)) << id << " column " << x;
+            }
         }
     }
 }

@@ -113,6 +113,11 @@ def crop(img, rect):
 
 # ---------------------------------------------------------------- main icons
 
+ICON_EDGE = 3  # columns and rows at the icon's edges that no lit effect reaches
+HALO_BLUR = 3
+CAPTION_GLOW = 1.5  # small enough to fade out in the five rows under the caption
+
+
 def icon_half(bg, rect, kind, caption, lit):
     w, h = rect[2] - rect[0], rect[3] - rect[1]
     img = crop(bg, rect)
@@ -120,13 +125,16 @@ def icon_half(bg, rect, kind, caption, lit):
     cx, cy = w / 2, 4 + s / 2 + 2
     colours = G.LIT if lit else G.NORMAL
     if lit:
+        # The glow lies inside the ring, and the ring inside the rectangle,
+        # so the pressed look ends within the button instead of at its edges.
+        r = min(s * 0.5, min(cx, w - cx, cy) - ICON_EDGE)
+        disc = P.shape_mask((w, h), lambda l: l.ellipse(cx - r - 1, cy - r - 1, cx + r + 1,
+                                                        cy + r + 1, fill=(255, 255, 255, 255)))
         halo = P.Layer((w, h))
-        halo.ellipse(cx - s * 0.55, cy - s * 0.55, cx + s * 0.55, cy + s * 0.55,
-                     fill=(40, 110, 50, 150))
-        P.over(img, halo.reduced().filter(ImageFilter.GaussianBlur(5)))
+        halo.ellipse(cx - r, cy - r, cx + r, cy + r, fill=(40, 110, 50, 150))
+        P.over(img, P.clipped(halo.reduced().filter(ImageFilter.GaussianBlur(HALO_BLUR)), disc))
         ring = P.Layer((w, h))
-        ring.ellipse(cx - s * 0.5, cy - s * 0.5, cx + s * 0.5, cy + s * 0.5,
-                     outline=ACCENT + (210,), width=1.2)
+        ring.ellipse(cx - r, cy - r, cx + r, cy + r, outline=ACCENT + (210,), width=1.2)
         P.over(img, ring)
     pic = P.Layer((w, h))
     G.PICTOGRAMS[kind](pic, cx, cy, s * 0.92, colours)
@@ -136,13 +144,13 @@ def icon_half(bg, rect, kind, caption, lit):
         lambda a: a * 3 // 4))
     P.over(img, shadow, (1, 2))
     if lit:
-        P.over(img, P.glow(reduced.split()[3], (140, 255, 120), 2.5, 0.7))
+        P.over(img, P.clipped(P.glow(reduced.split()[3], (140, 255, 120), 2.5, 0.7), disc))
     P.over(img, reduced)
     fnt = P.font("gothic-bold", 11)
     ty = h - 11
     if lit:
         P.draw_text(img, (w // 2, ty), caption, fnt, (170, 255, 140), anchor="mm",
-                    shadow=(0, 0, 0, 200), glow_colour=(60, 160, 60), glow_radius=2.5)
+                    shadow=(0, 0, 0, 200), glow_colour=(60, 160, 60), glow_radius=CAPTION_GLOW)
     else:
         P.draw_text(img, (w // 2, ty), caption, fnt, LABEL, anchor="mm", shadow=(0, 0, 0, 200))
     return img
@@ -377,16 +385,18 @@ def sound_panel(bg):
         draw.rectangle([gx - 1, y - 1, gx - 1, y + L.SLIDER_HEIGHT], fill=(70, 72, 76))
         draw.rectangle([gx + 4, y - 1, gx + 4, y + L.SLIDER_HEIGHT], fill=(96, 98, 102))
         draw.rectangle([gx, y, gx + 3, y + L.SLIDER_HEIGHT - 1], fill=L.GROOVE)
-        # Scale: eleven steps beside the track, long marks at the ends and middle.
-        for i in range(11):
-            ty = round(y + 9 + i * 6.2)
-            long_tick = i in (0, 5, 10)
+        # Scale: a mark beside the track at each step's knob centre, long at
+        # the ends and the middle; steps 9 and 10 share the top one.
+        for step, knob_y in enumerate(L.VOLUME_KNOB_Y):
+            ty = local(0, L.knob_centre(knob_y))[1]
+            long_tick = step in (0, 5, 10)
             draw.line([(x + 20, ty), (x + (27 if long_tick else 24), ty)],
                       fill=(120, 124, 130) if long_tick else (78, 80, 84))
         cx = gx + 2
         sign = P.Layer(img.size)
         sx = x + 34
-        top_y, bottom_y = y + 9, y + 71
+        top_y = local(0, L.knob_centre(L.VOLUME_KNOB_Y[-1]))[1]
+        bottom_y = local(0, L.knob_centre(L.VOLUME_KNOB_Y[0]))[1]
         sign.rect(sx - 3, top_y - 0.5, sx + 3, top_y + 0.5, fill=ACCENT + (255,))
         sign.rect(sx - 0.5, top_y - 3, sx + 0.5, top_y + 3, fill=ACCENT + (255,))
         sign.rect(sx - 3, bottom_y - 0.5, sx + 3, bottom_y + 0.5, fill=TEXT_DIM + (255,))

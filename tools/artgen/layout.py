@@ -27,6 +27,18 @@ SLIDER_COLUMNS = (106, 213, 320)
 SLIDER_TOP = 80
 SLIDER_HEIGHT = 80
 GROOVE_X = 7  # groove inside the column, 4 wide
+# Knob y of each volume step, 0 to 10, as the program's volume table has it.
+# The 18 x 19 knob's top lies at y - 90 inside the column, kept within 0..62,
+# so steps 9 and 10 both put it at the top.
+VOLUME_KNOB_Y = (152, 144, 136, 129, 122, 115, 108, 102, 94, 87, 80)
+KNOB_OFFSET = 90
+KNOB_TOP_MAX = 62
+KNOB_HEIGHT = 19
+
+
+def knob_centre(knob_y):
+    """Screen row of the slider knob's centre for a knob y."""
+    return SLIDER_TOP + min(max(knob_y - KNOB_OFFSET, 0), KNOB_TOP_MAX) + KNOB_HEIGHT // 2
 
 # Basic page.
 BASIC_MARKS = [(155, 75), (246, 75), (348, 75), (155, 103), (246, 103)]

@@ -3,7 +3,7 @@ text in the Nanum faces."""
 
 import math
 
-from PIL import Image, ImageDraw, ImageFilter, ImageFont
+from PIL import Image, ImageChops, ImageDraw, ImageFilter, ImageFont
 
 SS = 4  # supersampling factor for shapes
 
@@ -112,6 +112,13 @@ def shape_mask(size, draw_fn):
     layer = Layer(size)
     draw_fn(layer)
     return layer.reduced().split()[3]
+
+
+def clipped(rgba, mask_l):
+    """The RGBA image with its alpha limited to the mask."""
+    out = rgba.copy()
+    out.putalpha(ImageChops.multiply(rgba.split()[3], mask_l))
+    return out
 
 
 def glow(mask_l, colour, radius, strength=1.0):

@@ -1,0 +1,270 @@
+// Text through DrawTextW: the smoothing and weight each font asks for, measured
+// on what is drawn (grey levels, stem width, line width), and where the line
+// lands in its rectangle, exactly, from relations that hold for any face.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cwchar>
+#include <set>
+
+#include "platform/WinGdi.h"
+#include "platform/testing/GdiSurfaces.h"
+#include "platform/testing/LogCapture.h"
+
+namespace {
+
+using dv::testing::PixelSnapshot;
+
+constexpr uint32_t kBlack = 0x000000;
+constexpr uint32_t kPanel = 0x181818;
+constexpr uint32_t kBox = 0x204060;
+constexpr uint32_t kAmber = 0xFFA020;
+constexpr LONG kSemibold = 600;
+constexpr LONG kMedium = 500;
+constexpr BYTE kClearTypeQuality = 5;
+constexpr UINT kLine = DT_SINGLELINE;
+constexpr const wchar_t* kVersion = L"QX-9  V1.20  (2008.4.19)";
+
+struct FontSpec {
+    LONG height, weight;
+    BYTE quality;
+};
+constexpr FontSpec kVersionFont{16, FW_BOLD, ANTIALIASED_QUALITY};
+constexpr FontSpec kFmFont{12, FW_BOLD, DEFAULT_QUALITY};
+constexpr int kFmCell = 12;
+
+struct Box {  // inclusive bounds of the pixels that differ from the background
+    int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
+    bool Empty() const { return right < 0; }
+    Box Moved(int dx, int dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
+    bool operator==(const Box&) const = default;
+};
+
+Box InkBox(const PixelSnapshot& s, uint32_t background = kBlack) {
+    Box b;
+    for (int y = 0; y < s.height; ++y) {
+        for (int x = 0; x < s.width; ++x) {
+            if (s.At(x, y) != background) {
+                b = {std::min(b.left, x), std::min(b.top, y), std::max(b.right, x),
+                     std::max(b.bottom, y)};
+            }
+        }
+    }
+    return b;
+}
+
+// Each channel of p lies between those of a and b: a blend of the two.
+bool Between(uint32_t p, uint32_t a, uint32_t b) {
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const uint32_t c = (p >> shift) & 0xFF, lo = (a >> shift) & 0xFF, hi = (b >> shift) & 0xFF;
+        if (c < std::min(lo, hi) || c > std::max(lo, hi)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A memory surface with one Tahoma font selected and white transparent text.
+class TextSurface {
+public:
+    TextSurface(int w, int h, FontSpec spec, uint32_t background = kBlack) : m_surface(w, h) {
+        LOGFONTW lf{};
+        lf.lfHeight = spec.height;
+        lf.lfWeight = spec.weight;
+        lf.lfQuality = spec.quality;
+        std::wcscpy(lf.lfFaceName, L"Tahoma");
+        m_font = CreateFontIndirectW(&lf);
+        m_old = SelectObject(dc(), m_font);
+        SetBkMode(dc(), TRANSPARENT);
+        SetTextColor(dc(), RGB(255, 255, 255));
+        dv::testing::FillSurface(dc(), background);
+    }
+    ~TextSurface() {
+        SelectObject(dc(), m_old);
+        DeleteObject(m_font);
+    }
+    HDC dc() const { return m_surface.dc(); }
+    int Draw(const wchar_t* text, RECT r, UINT format) {
+        return DrawTextW(dc(), text, -1, &r, format);
+    }
+    PixelSnapshot Pixels() const { return dv::testing::SnapshotSurface(dc()); }
+
+private:
+    dv::testing::GdiMemorySurface m_surface;
+    HFONT m_font;
+    HGDIOBJ m_old;
+};
+
+// Colours of the version label between black and white, ink across the
+// middle of the letter l in pixels, and the label's ink width.
+struct Measures {
+    int greys = 0;
+    double stem = 0;
+    int labelWidth = 0;
+};
+
+Measures Measure(FontSpec spec) {
+    Measures m;
+    TextSurface stem(40, 40, spec), label(240, 30, spec);
+    stem.Draw(L"l", {10, 0, 40, 40}, kLine | DT_VCENTER);
+    const PixelSnapshot s = stem.Pixels();
+    const Box box = InkBox(s);
+    for (int x = 0; x < s.width && !box.Empty(); ++x) {
+        m.stem += (s.At(x, (box.top + box.bottom) / 2) >> 16) / 255.0;
+    }
+    label.Draw(kVersion, {4, 0, 240, 30}, kLine | DT_VCENTER);
+    const PixelSnapshot l = label.Pixels();
+    std::set<uint32_t> colours(l.pixels.begin(), l.pixels.end());
+    colours.erase(kBlack);
+    colours.erase(0xFFFFFF);
+    m.greys = static_cast<int>(colours.size());
+    m.labelWidth = InkBox(l).right - InkBox(l).left + 1;
+    return m;
+}
+
+// Antialiased and ClearType fonts are grey-smoothed; default, draft and
+// non-antialiased ones are monochrome, as on the unit with font smoothing off.
+// Widths are those of Tahoma's metrics, bold well apart from regular.
+struct QualityCase {
+    const char* text;
+    FontSpec spec;
+    bool smooth;
+    double minStem, maxStem;
+    int labelWidth;
+} const kQualities[] = {
+    {"version label", kVersionFont, true, 2.0, 3.2, 162},
+    {"16 regular smooth", {16, FW_NORMAL, ANTIALIASED_QUALITY}, true, 0.8, 1.5, 143},
+    {"calibration line", {14, FW_BOLD, ANTIALIASED_QUALITY}, true, 1.8, 3.0, 154},
+    {"16 semibold ClearType", {16, kSemibold, kClearTypeQuality}, true, 2.0, 3.2, 162},
+    {"FM frequency", kFmFont, false, 2.0, 2.0, 133},
+    {"12 bold sharp", {12, FW_BOLD, NONANTIALIASED_QUALITY}, false, 2.0, 2.0, 133},
+    {"16 bold sharp", {16, FW_BOLD, NONANTIALIASED_QUALITY}, false, 2.0, 2.0, 159},
+    {"16 regular sharp", {16, FW_NORMAL, DEFAULT_QUALITY}, false, 1.0, 1.0, 144},
+    {"12 regular", {12, FW_NORMAL, DEFAULT_QUALITY}, false, 1.0, 1.0, 107},
+    {"12 medium draft", {12, kMedium, DRAFT_QUALITY}, false, 1.0, 1.0, 107},
+};
+constexpr int kWidthTolerance = 8;
+
+TEST(Fonts, EachFontDrawsTheSmoothingWeightAndWidthItAsksFor) {
+    for (const QualityCase& c : kQualities) {
+        const Measures m = Measure(c.spec);
+        EXPECT_EQ(m.greys > 16, c.smooth) << c.text << ": " << m.greys;
+        EXPECT_EQ(m.greys == 0, !c.smooth) << c.text;
+        EXPECT_GE(m.stem, c.minStem) << c.text;
+        EXPECT_LE(m.stem, c.maxStem) << c.text;
+        EXPECT_NEAR(m.labelWidth, c.labelWidth, kWidthTolerance) << c.text;
+    }
+    // Hangul, which Tahoma lacks, comes from a fallback face.
+    TextSurface hangul(120, 30, kVersionFont);
+    hangul.Draw(L"음량 설정", {0, 0, 120, 30}, kLine | DT_VCENTER);
+    EXPECT_GT(InkBox(hangul.Pixels()).right, 40);
+}
+
+TEST(DrawText, PlacesTheLinesByTheFlags) {
+    constexpr RECT kRect{20, 10, 140, 51};
+    constexpr int kSpare = kRect.bottom - kRect.top - kFmCell;
+    auto ink = [](UINT format, RECT r) {
+        TextSurface t(170, 70, kFmFont);
+        EXPECT_EQ(t.Draw(L"108.0", r, format), kFmCell);
+        return InkBox(t.Pixels());
+    };
+    const Box topLeft = ink(kLine, kRect);
+    EXPECT_LE(topLeft.left - kRect.left, 2);
+    EXPECT_GE(topLeft.top - kRect.top, 1);  // digits start below the cell's top
+    EXPECT_LE(topLeft.top - kRect.top, 5);
+    // An opaque box shows the cell: at the bottom right it ends on the corner.
+    auto boxed = [](UINT format) {
+        TextSurface t(170, 70, kFmFont);
+        SetBkMode(t.dc(), OPAQUE);
+        SetBkColor(t.dc(), RGB(0x20, 0x40, 0x60));
+        t.Draw(L"108.0", kRect, kLine | format);
+        return InkBox(t.Pixels());
+    };
+    const Box cell = boxed(DT_RIGHT | DT_BOTTOM);
+    EXPECT_EQ(cell, (Box{cell.left, kRect.bottom - kFmCell, kRect.right - 1, kRect.bottom - 1}));
+    const int slack = cell.left - kRect.left;  // rectangle width less text width
+    EXPECT_EQ(boxed(DT_LEFT), cell.Moved(-slack, -kSpare));
+    const Box right = ink(kLine | DT_RIGHT, kRect);
+    EXPECT_EQ(right, topLeft.Moved(slack, 0));
+    EXPECT_LE(right.right, kRect.right - 1);
+    EXPECT_EQ(ink(kLine | DT_CENTER, kRect), topLeft.Moved(slack / 2, 0));
+    EXPECT_EQ(ink(kLine | DT_VCENTER, kRect), topLeft.Moved(0, kSpare / 2));
+    EXPECT_EQ(ink(kLine | DT_BOTTOM, kRect), topLeft.Moved(0, kSpare));
+    EXPECT_EQ(ink(kLine | DT_CENTER | DT_VCENTER, {27, 13, 147, 54}),
+              topLeft.Moved(7 + slack / 2, 3 + kSpare / 2));
+    // Vertical placement applies to a single line only; lines stack by the cell.
+    EXPECT_EQ(ink(DT_VCENTER, kRect), topLeft);
+    EXPECT_EQ(ink(DT_BOTTOM, kRect), topLeft);
+    TextSurface lines(100, 60, kFmFont);
+    EXPECT_EQ(lines.Draw(L"8\r\n8\n8", {0, 0, 100, 60}, DT_BOTTOM), 3 * kFmCell);
+    const Box three = InkBox(lines.Pixels());
+    EXPECT_EQ(three.bottom - three.top, 2 * kFmCell + (topLeft.bottom - topLeft.top));
+    // A positive height is the cell, a negative one the em, which is smaller.
+    TextSurface em(40, 40, {-kFmCell, FW_BOLD, DEFAULT_QUALITY});
+    EXPECT_GT(em.Draw(L"8", {0, 0, 40, 40}, kLine), kFmCell);
+}
+
+TEST(DrawText, ClipsToTheRectangleUnlessToldNotTo) {
+    // The version label: a 16-pixel font in a 12-pixel-high rectangle.
+    constexpr RECT kLabel{20, 10, 90, 22};
+    TextSurface clipped(300, 40, kVersionFont), unclipped(300, 40, kVersionFont),
+        filled(300, 40, kVersionFont);
+    clipped.Draw(kVersion, kLabel, kLine | DT_VCENTER);
+    const Box in = InkBox(clipped.Pixels());
+    EXPECT_EQ(in.right, 89);  // the line runs on past the right edge
+    EXPECT_GE(in.top, 10);
+    EXPECT_LE(in.bottom, 21);
+    unclipped.Draw(kVersion, kLabel, kLine | DT_VCENTER | DT_NOCLIP);
+    const Box out = InkBox(unclipped.Pixels());
+    EXPECT_GT(out.right, 150);
+    EXPECT_GT(out.bottom, 21);  // the parentheses reach below the rectangle
+    SetBkMode(filled.dc(), OPAQUE);
+    filled.Draw(kVersion, kLabel, kLine | DT_VCENTER);
+    EXPECT_EQ(InkBox(filled.Pixels()), (Box{20, 10, 89, 21}));  // the box is clipped too
+}
+
+TEST(DrawText, TransparentBlendsTheGlyphsAndOpaqueFillsTheCell) {
+    auto draw = [](int mode) {
+        TextSurface t(300, 40, kVersionFont, kPanel);
+        SetTextColor(t.dc(), RGB(0xFF, 0xA0, 0x20));
+        SetBkColor(t.dc(), RGB(0x20, 0x40, 0x60));
+        SetBkMode(t.dc(), mode);
+        t.Draw(kVersion, {10, 5, 290, 35}, kLine | DT_VCENTER);
+        return t.Pixels();
+    };
+    const PixelSnapshot clear = draw(TRANSPARENT), boxed = draw(OPAQUE);
+    const Box cell = InkBox(boxed, kPanel);
+    EXPECT_EQ(cell, (Box{10, 12, cell.right, 27}));  // one cell high from (5 + 35 - 16) / 2
+    bool fullColour = false;
+    for (int y = 0; y < clear.height; ++y) {
+        for (int x = 0; x < clear.width; ++x) {
+            const uint32_t c = clear.At(x, y), b = boxed.At(x, y);
+            const bool inCell =
+                x >= cell.left && x <= cell.right && y >= cell.top && y <= cell.bottom;
+            ASSERT_TRUE(Between(c, kPanel, kAmber)) << x << "," << y;
+            // The same glyphs over the box colour; nothing outside the cell.
+            ASSERT_TRUE(inCell ? Between(b, kBox, kAmber) && (c == kPanel) == (b == kBox)
+                               : b == kPanel)
+                << x << "," << y;
+            fullColour = fullColour || c == kAmber;
+        }
+    }
+    EXPECT_TRUE(fullColour);
+}
+
+TEST(DrawText, BadArgumentsDrawNothing) {
+    dv::testing::LogCapture log;
+    TextSurface t(40, 20, kFmFont);
+    RECT r{0, 0, 40, 20};
+    EXPECT_EQ(DrawTextW(t.dc(), nullptr, 3, &r, 0), 0);
+    EXPECT_EQ(DrawTextW(t.dc(), L"abc", 3, nullptr, 0), 0);
+    EXPECT_EQ(DrawTextW(t.dc(), L"abc", -7, &r, 0), 0);
+    EXPECT_EQ(DrawTextW(reinterpret_cast<HDC>(0x31), L"abc", 3, &r, 0), 0);
+    EXPECT_EQ(DrawTextW(t.dc(), L"abc", 0, &r, kLine), kFmCell);
+    EXPECT_TRUE(InkBox(t.Pixels()).Empty());
+    EXPECT_TRUE(log.Contains("GDI: DrawTextW: missing text or rectangle, or a bad length\r\n"));
+    EXPECT_TRUE(log.Contains("GDI: DrawTextW: unknown surface"));
+}
+
+}  // namespace
