@@ -15,7 +15,8 @@ class ScreenTest : public SystemTest {
 protected:
     // The bounds of the pixels in r where the screen differs from the surface.
     static RECT Changed(const dv::testing::PixelSnapshot& screen,
-                        const dv::testing::PixelSnapshot& background, RECT r, int* whites) {
+                        const dv::testing::PixelSnapshot& background, RECT r, int* whites,
+                        int* changed) {
         RECT box{r.right, r.bottom, r.left - 1, r.top - 1};
         for (LONG y = r.top; y < r.bottom; ++y) {
             for (LONG x = r.left; x < r.right; ++x) {
@@ -23,6 +24,7 @@ protected:
                     box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x),
                            std::max(box.bottom, y)};
                     *whites += screen.At(x, y) == kWhite ? 1 : 0;
+                    ++*changed;
                 }
             }
         }
@@ -34,12 +36,15 @@ TEST_F(ScreenTest, VersionLabelIsWhiteOverThePageAndStartsAtX158) {
     Start("page advanced");
     const auto background = dv::testing::SnapshotSurface(Dlg().m_dcAdvanBg.GetSafeHdc());
     int whites = 0;
-    const RECT text = Changed(Screen(), background, {150, 135, 380, 160}, &whites);
+    int changed = 0;
+    const RECT text = Changed(Screen(), background, {150, 135, 380, 160}, &whites, &changed);
     EXPECT_GE(text.left, 158);
     EXPECT_LE(text.left, 160);
     EXPECT_GE(text.top, 141);
     EXPECT_LE(text.bottom, 153);
     EXPECT_GT(whites, 40);
+    // Antialiased: the edges of the strokes are blends, not white.
+    EXPECT_GT(changed - whites, 100);
 }
 
 TEST_F(ScreenTest, FmFrequencyIsCentredInItsBox) {
