@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build needs on a Debian machine (only what is missing),
-# then configures and builds into build/ (and, with --asan, build-asan/).
+# then configures and builds into build/ (and, with --asan, build-asan/: clang
+# with AddressSanitizer, UndefinedBehaviorSanitizer and the fuzzing
+# instrumentation, the tests and the libFuzzer targets in one build).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,6 +31,7 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$JOBS"
 if [ "${1:-}" = "--asan" ]; then
-  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DDV_SANITIZE=ON >/dev/null
+  CC=clang-14 CXX=clang++-14 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DDV_SANITIZE=ON -DDV_FUZZ=ON >/dev/null
   cmake --build build-asan -j "$JOBS"
 fi

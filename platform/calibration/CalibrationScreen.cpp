@@ -55,12 +55,13 @@ CalibrationScreen::~CalibrationScreen() {
     DeleteDC(m_hdc);
 }
 
-void CalibrationScreen::Show(POINT target, int index, int count) {
+void CalibrationScreen::Show(POINT target, int index, int count, bool again) {
     Fill(kBackground);
     DrawRing(target, kRingRadius, kRingColour);
     DrawCross(target, kCrossColour);
-    std::wstring text = L"Touch the centre of the cross  (" + std::to_wstring(index + 1) + L"/" +
-                        std::to_wstring(count) + L")";
+    std::wstring text = std::wstring(again ? L"Missed the cross: start again  ("
+                                           : L"Touch the centre of the cross  (") +
+                        std::to_wstring(index + 1) + L"/" + std::to_wstring(count) + L")";
     // Keep the line clear of the target: below it when the target is high.
     RECT rc = target.y == kHeight / 2 ? kInstructionRectLow : kInstructionRect;
     DrawTextW(m_hdc, text.c_str(), static_cast<int>(text.size()), &rc,

@@ -16,8 +16,9 @@ public:
     CalibrationScreen(const CalibrationScreen&) = delete;
     CalibrationScreen& operator=(const CalibrationScreen&) = delete;
 
-    // Shows the target at `target`, the index-th of `count`.
-    void Show(POINT target, int index, int count);
+    // Shows the target at `target`, the index-th of `count`; after a mis-tap
+    // the instruction line says that the sequence starts again.
+    void Show(POINT target, int index, int count, bool again = false);
 
 private:
     void Fill(uint32_t colour);

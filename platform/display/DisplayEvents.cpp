@@ -70,14 +70,14 @@ void Handle(DisplayState& s, const SDL_Event& e) {
             }
             break;
         case SDL_QUIT:
-            DeliverCancel();
+            DeliverClose();
             break;
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
                 e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
                 PresentAll();
             } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
-                DeliverCancel();
+                DeliverClose();
             }
             break;
         default:

@@ -200,6 +200,7 @@ void HandleFrame(const std::shared_ptr<Connection>& connection, const Frame& fra
                 dv::DeliverPenInput(action, x, y);
                 return LRESULT{0};
             };
+            item.screenInput = true;
             if (whenIdle) {
                 item.reply = ReplyTo(connection, frame.seq);
             }
@@ -210,6 +211,7 @@ void HandleFrame(const std::shared_ptr<Connection>& connection, const Frame& fra
             item.task = [path] {
                 return static_cast<LRESULT>(dv::gdi::SaveScreenPng(path.c_str()) ? 1 : 0);
             };
+            item.screenInput = true;
             item.reply = ReplyTo(connection, frame.seq);
             break;
         }

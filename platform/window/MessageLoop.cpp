@@ -127,6 +127,48 @@ bool IsTimerCallbackOf(HWND hwnd, WPARAM id, LPARAM callback) {
     });
 }
 
+LoopEnd RunLoop(ThreadQueue* queue, const LoopOptions& options, bool screenInputOnly) {
+    auto keepRunning = [&options] { return !options.keepRunning || options.keepRunning(); };
+    for (;;) {
+        if (!keepRunning()) {
+            return LoopEnd::Stopped;
+        }
+        if (auto item = queue->TryPop()) {
+            if (screenInputOnly && !item->screenInput) {
+                queue->Hold(std::move(*item));
+            } else {
+                HandleItem(*queue, *item, options.preTranslator);
+            }
+            continue;
+        }
+        if (queue->QuitPending()) {
+            return LoopEnd::Quit;
+        }
+        if (auto paint = NextPaint(queue)) {
+            HandlePaint(*paint, options.preTranslator);
+            continue;
+        }
+        int timeoutMs = -1;
+        if (!screenInputOnly) {
+            if (auto timer = NextTimer(queue, &timeoutMs)) {
+                Deliver(*timer, options.preTranslator);
+                continue;
+            }
+        }
+        queue->FlushIdleReplies();
+        if (!queue->Empty()) {
+            continue;
+        }
+        if (options.returnWhenIdle) {
+            return LoopEnd::Idle;
+        }
+        if (!keepRunning()) {
+            return LoopEnd::Stopped;
+        }
+        queue->Wait(timeoutMs);
+    }
+}
+
 }  // namespace
 
 LRESULT DispatchToWindow(const MSG& msg) {
@@ -150,39 +192,15 @@ LRESULT DispatchToWindow(const MSG& msg) {
 
 LoopEnd RunMessageLoop(const LoopOptions& options) {
     std::shared_ptr<ThreadQueue> queue = CurrentQueue();
-    auto keepRunning = [&options] { return !options.keepRunning || options.keepRunning(); };
-    for (;;) {
-        if (!keepRunning()) {
-            return LoopEnd::Stopped;
-        }
-        if (auto item = queue->TryPop()) {
-            HandleItem(*queue, *item, options.preTranslator);
-            continue;
-        }
-        if (queue->QuitPending()) {
-            return LoopEnd::Quit;
-        }
-        if (auto paint = NextPaint(queue.get())) {
-            HandlePaint(*paint, options.preTranslator);
-            continue;
-        }
-        int timeoutMs = -1;
-        if (auto timer = NextTimer(queue.get(), &timeoutMs)) {
-            Deliver(*timer, options.preTranslator);
-            continue;
-        }
-        queue->FlushIdleReplies();
-        if (!queue->Empty()) {
-            continue;
-        }
-        if (options.returnWhenIdle) {
-            return LoopEnd::Idle;
-        }
-        if (!keepRunning()) {
-            return LoopEnd::Stopped;
-        }
-        queue->Wait(timeoutMs);
+    if (options.screenInputOnly) {
+        // What waited is handled next, whichever way the loop ends.
+        struct Unholder {
+            ThreadQueue& queue;
+            ~Unholder() { queue.Unhold(); }
+        } unhold{*queue};
+        return RunLoop(queue.get(), options, true);
     }
+    return RunLoop(queue.get(), options, false);
 }
 
 }  // namespace dv::window

@@ -26,6 +26,10 @@ struct LoopOptions {
     std::function<bool()> keepRunning;
     // Return instead of blocking when idle.
     bool returnWhenIdle = false;
+    // For a screen that holds the pen: only pen input and screenshots are
+    // handled; messages (posted, sent, from other processes) and timers wait
+    // until the loop ends, and are then handled in the order they came.
+    bool screenInputOnly = false;
 };
 
 // Runs the calling thread's loop. A WM_QUIT that ends it stays pending.

@@ -19,10 +19,14 @@ void DeliverPenInput(PenAction action, int x, int y);
 
 namespace dv {
 
-// The Escape key, or the host window's close box: the dialog's cancel,
-// which closes it through the normal destruction. Posts WM_CLOSE to the
-// active window; safe from any thread.
+// The Escape key: the dialog's cancel, which closes it through the normal
+// destruction (posts WM_CLOSE to the active window), or, while a screen
+// holds the pen, that screen's own cancel. Safe from any thread.
 void DeliverCancel();
+// The host window's close box: as the dialog's cancel, but while a screen
+// holds the pen the close waits until that screen has ended, as a close of
+// the whole panel waits on the unit.
+void DeliverClose();
 
 using PenHandler = std::function<void(PenAction action, int x, int y)>;
 

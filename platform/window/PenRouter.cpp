@@ -20,7 +20,7 @@ struct PenState {
     std::mutex lock;
     std::vector<const PenCapture*> captures;
     std::shared_ptr<window::ThreadQueue> captureQueue;
-    bool cancelHeld = false;
+    bool closeHeld = false;
     bool down = false;
     bool haveLastDown = false;
     window::Clock::time_point lastDownTime;
@@ -124,9 +124,21 @@ void DeliverCancel() {
     if (capture != nullptr) {
         if (!capture->HandleCancel()) {
             std::lock_guard guard(s.lock);
-            s.cancelHeld = true;
+            s.closeHeld = true;
         }
         return;
+    }
+    window::RequestCloseActiveWindow();
+}
+
+void DeliverClose() {
+    PenState& s = State();
+    {
+        std::lock_guard guard(s.lock);
+        if (!s.captures.empty()) {
+            s.closeHeld = true;
+            return;
+        }
     }
     window::RequestCloseActiveWindow();
 }
@@ -154,8 +166,8 @@ PenCapture::~PenCapture() {
             return;
         }
         queue = std::move(s.captureQueue);
-        cancel = s.cancelHeld;
-        s.cancelHeld = false;
+        cancel = s.closeHeld;
+        s.closeHeld = false;
         s.down = false;
         s.haveLastDown = false;
     }
@@ -184,6 +196,7 @@ bool PenCapture::HandleCancel() const {
 bool RunNestedLoop(const std::function<bool()>& keepRunning) {
     window::LoopOptions options;
     options.keepRunning = keepRunning;
+    options.screenInputOnly = true;
     return window::RunMessageLoop(options) != window::LoopEnd::Quit;
 }
 

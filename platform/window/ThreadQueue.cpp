@@ -101,6 +101,20 @@ void ThreadQueue::ClearQuit() {
     m_quitCode = 0;
 }
 
+void ThreadQueue::Hold(QueueItem item) {
+    if (item.reply != nullptr && item.replyWhenIdle && !item.sent && !item.task) {
+        DeferReply(std::move(item.reply), 0);
+    }
+    m_held.push_back(std::move(item));
+}
+
+void ThreadQueue::Unhold() {
+    std::lock_guard guard(m_lock);
+    m_items.insert(m_items.begin(), std::make_move_iterator(m_held.begin()),
+                   std::make_move_iterator(m_held.end()));
+    m_held.clear();
+}
+
 void ThreadQueue::DeferReply(std::shared_ptr<ReplySlot> reply, LRESULT result) {
     m_idleReplies.push_back([reply = std::move(reply), result] { reply->Deliver(result); });
 }

@@ -50,6 +50,9 @@ struct QueueItem {
     bool replyWhenIdle = false;
     // Sent messages skip the loop's pre-translation, as on the unit.
     bool sent = false;
+    // Pen input and screenshots: the work a screen that holds the pen takes
+    // while everything else waits for it to end.
+    bool screenInput = false;
 };
 
 class ThreadQueue {
@@ -71,6 +74,13 @@ public:
     int QuitCode();
     void ClearQuit();
 
+    // Owner thread only: sets an item aside until Unhold(), while a screen
+    // holds the pen. A posted message's wait for idleness is answered when
+    // the loop is idle, as for any message; the message itself waits.
+    void Hold(QueueItem item);
+    // Puts the items set aside back at the head of the queue, in order.
+    void Unhold();
+
     // Owner thread only: replies that wait for the loop to become idle.
     void DeferReply(std::shared_ptr<ReplySlot> reply, LRESULT result);
     void FlushIdleReplies();
@@ -84,6 +94,7 @@ private:
     std::mutex m_lock;
     std::condition_variable m_cv;
     std::deque<QueueItem> m_items;
+    std::deque<QueueItem> m_held;
     bool m_woken = false;
     bool m_quit = false;
     int m_quitCode = 0;

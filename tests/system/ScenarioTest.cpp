@@ -308,6 +308,11 @@ const Row kRows[] = {
               "AdvanPageDAta.PiKoMute = 2"},
       .nolog = {"PIKOMUTE", "Repare"}}},
 
+    {"BarLeftOfItsTrackIsDrawnAtTheLeftEnd", "nBright=100", "tap 110 145",
+     {.page = PAGE_BASIC, .file = "nPage=1", .launcher = "S1", .audio = "click",
+      .bak1 = BAK("21"), .iic1 = IIC("80"),
+      .log = {"DrawBar: knob x 100 left of the bar, drawn at 156"}, .screen = "basic-bright-left"}},
+
     // Keys and the close message.
     {"CloseMessageOnTheMenu", "", "close", {.page = kClosed}},
     {"EnterNeverReachesTheDialogAsEnter", "page sound", "key 13", {}},
