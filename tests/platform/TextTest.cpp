@@ -162,7 +162,7 @@ TEST(Fonts, EachFontDrawsTheSmoothingWeightAndWidthItAsksFor) {
 }
 
 TEST(DrawText, PlacesTheLinesByTheFlags) {
-    constexpr RECT kRect{20, 10, 140, 51};
+    static constexpr RECT kRect{20, 10, 140, 51};
     constexpr int kSpare = kRect.bottom - kRect.top - kFmCell;
     auto ink = [](UINT format, RECT r) {
         TextSurface t(170, 70, kFmFont);
