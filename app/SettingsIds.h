@@ -1,6 +1,7 @@
-// Page ids, sentinels, timer id and the messages exchanged with the launcher.
+// Page ids, sentinels and the timer id; the launcher's messages come with them.
 #pragma once
 
+#include "devices/LauncherProtocol.h"
 #include "platform/WinDef.h"
 
 constexpr SHORT PAGE_SOUND = 0;
@@ -15,11 +16,3 @@ constexpr int BAR_BRIGHT = 1111;
 constexpr int BAR_CONTRAST = 1112;
 
 constexpr UINT_PTR IDT_FM_REPEAT = 32769;
-
-constexpr UINT UM_CLOSE_SETTINGS = 0x0857;
-constexpr UINT UM_TOUCH_CAL = 0x085A;
-constexpr UINT UM_SETTINGS_PAGE = 0x11B0;
-
-// The window titles by which the programs of the unit find each other.
-inline constexpr const wchar_t* kSettingsTitle = L"Dialvane";
-inline constexpr const wchar_t* kLauncherTitle = L"Launcher_Tulvo";

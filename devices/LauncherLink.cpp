@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/SettingsIds.h"
+#include "devices/LauncherProtocol.h"
 
 CLauncherLink::CLauncherLink() : hLauncherWnd(nullptr), szCalibrationData{} {
     // Looked up once: a launcher started later is not noticed during this run.

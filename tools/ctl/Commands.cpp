@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "devices/LauncherProtocol.h"
 #include "platform/Platform.h"
 #include "platform/ipc/IpcClient.h"
 #include "platform/ipc/WindowSockets.h"
@@ -11,10 +12,13 @@
 namespace ctl {
 namespace {
 
-constexpr char kPanelTitle[] = "Dialvane";
 // Long enough for anything a command can set off in the panel (click sounds,
 // launcher round trips); a panel that hangs still does not hang the script.
 constexpr int kPanelTimeoutMs = 30000;
+
+std::string PanelTitle() {
+    return dv::WideToUtf8(kSettingsTitle);
+}
 
 std::optional<dv::ipc::RemoteWindow> FindOrSay(const std::string& title) {
     auto window = dv::ipc::FindRemoteWindow(dv::Utf8ToWide(title));
@@ -70,7 +74,7 @@ int PenCommand(dv::ipc::PenCode action, int x, int y) {
     frame.pen = action;
     frame.x = x;
     frame.y = y;
-    return Request(kPanelTitle, frame) ? kExitOk : kExitFailed;
+    return Request(PanelTitle(), frame) ? kExitOk : kExitFailed;
 }
 
 int TapCommand(int x, int y) {
@@ -93,7 +97,7 @@ int ShotCommand(const std::string& file) {
     dv::ipc::Frame frame;
     frame.kind = dv::ipc::FrameKind::Shot;
     frame.path = path.string();
-    auto result = Request(kPanelTitle, frame);
+    auto result = Request(PanelTitle(), frame);
     if (!result) {
         return kExitFailed;
     }

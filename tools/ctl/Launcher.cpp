@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "MessageNames.h"
+#include "devices/LauncherProtocol.h"
 #include "platform/afx/CWnd.h"
 #include "platform/ipc/WindowSockets.h"
 #include "platform/window/MessageLoop.h"
@@ -15,8 +16,6 @@
 
 namespace ctl {
 namespace {
-
-constexpr wchar_t kLauncherTitle[] = L"Launcher_Tulvo";
 
 class LauncherWindow : public CWnd {
 public:

@@ -7,6 +7,8 @@
 #include "Commands.h"
 #include "Launcher.h"
 #include "MessageNames.h"
+#include "devices/LauncherProtocol.h"
+#include "platform/Platform.h"
 #include "platform/ipc/RuntimeFolder.h"
 
 namespace {
@@ -20,8 +22,6 @@ constexpr char kUsage[] =
     "       dialvane-ctl tap X Y\n"
     "       dialvane-ctl shot FILE.png\n"
     "MSG: UM_CLOSE_SETTINGS, UM_SETTINGS_PAGE, UM_TOUCH_CAL, WM_NULL, WM_CLOSE or a number\n";
-
-constexpr uint32_t UM_CLOSE_SETTINGS = 0x857;
 
 int Usage() {
     std::fputs(kUsage, stderr);
@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
         return MessageCommand(args, false);
     }
     if (command == "close" && args.size() == 1) {
-        return ctl::PostCommand("Dialvane", UM_CLOSE_SETTINGS, 0, 0);
+        return ctl::PostCommand(dv::WideToUtf8(kSettingsTitle), UM_CLOSE_SETTINGS, 0, 0);
     }
     if (command == "pen") {
         return PenCommand(args);

@@ -3,6 +3,8 @@
 #include <array>
 #include <charconv>
 
+#include "devices/LauncherProtocol.h"
+
 namespace ctl {
 namespace {
 
@@ -12,9 +14,9 @@ struct NamedMessage {
 };
 
 constexpr std::array<NamedMessage, 5> kNames{{
-    {"UM_CLOSE_SETTINGS", 0x857},
-    {"UM_SETTINGS_PAGE", 0x11B0},
-    {"UM_TOUCH_CAL", 0x85A},
+    {"UM_CLOSE_SETTINGS", UM_CLOSE_SETTINGS},
+    {"UM_SETTINGS_PAGE", UM_SETTINGS_PAGE},
+    {"UM_TOUCH_CAL", UM_TOUCH_CAL},
     {"WM_NULL", 0x0},
     {"WM_CLOSE", 0x10},
 }};
