@@ -5,6 +5,7 @@
 
 #include "app/SettingsDlg.h"
 #include "sound/WavePlayer.h"
+#include "ui/ScreenLayout.h"
 
 namespace {
 
@@ -28,17 +29,22 @@ struct Zone {
     }
 };
 
-constexpr Zone kPreviewZone = {216, 111, 405, 234};
-constexpr Zone kSliderZones[VOLUME_SLIDER_COUNT] = {
-    {106, 80, 126, 160}, {213, 80, 233, 160}, {320, 80, 340, 160}};
-constexpr int kSliderYMin = 80;
-constexpr int kSliderYMax = 160;
-constexpr int kBarXMin = 156;
-constexpr int kBarXMax = 426;
-constexpr int kBrightRowTop = 129;
-constexpr int kBrightRowBottom = 148;
-constexpr int kContrastRowTop = 156;
-constexpr int kContrastRowBottom = 174;
+constexpr Zone kPreviewZone = {layout::kPreviewRect.left, layout::kPreviewRect.top,
+                               layout::kPreviewRect.right, layout::kPreviewRect.bottom};
+constexpr int kSliderYMin = layout::kSliderTop;
+constexpr int kSliderYMax = layout::kSliderTop + layout::kSliderHeight;
+
+constexpr Zone SliderZone(int nSlider) {
+    const int x = layout::kSliderColumnX[nSlider];
+    return {x, kSliderYMin, x + layout::kSliderTouchWidth, kSliderYMax};
+}
+constexpr Zone kSliderZones[VOLUME_SLIDER_COUNT] = {SliderZone(0), SliderZone(1), SliderZone(2)};
+constexpr int kBarXMin = layout::kBarX;
+constexpr int kBarXMax = layout::kBarTouchRight;
+using layout::kBrightRowBottom;
+using layout::kBrightRowTop;
+using layout::kContrastRowBottom;
+using layout::kContrastRowTop;
 
 // Basic page options: m_rcHit 0..4; advanced page: 5..8 (9 and 10, the FM
 // transmitter's, are never accepted).

@@ -1,20 +1,21 @@
 #include "app/SettingsDlg.h"
 
+#include <algorithm>
+#include <iterator>
+
+#include "ui/ScreenLayout.h"
+
 namespace {
 
-constexpr int kScreenWidth = 480;
-constexpr int kScreenHeight = 234;
+using layout::kScreenHeight;
+using layout::kScreenWidth;
 constexpr WPARAM kEnterKey = 13;
 // What the Enter key becomes, so that it never reaches the dialog manager
 // as Enter and never produces the dialog's OK command.
 constexpr WPARAM kEnterReplacement = 210;
 
-// Option hit rectangles: basic page 0..4, advanced page 5..10.
-constexpr RECT kOptionRects[OPTION_RECT_COUNT] = {
-    {156, 75, 225, 90},   {246, 75, 327, 90},   {349, 75, 415, 90},   {156, 103, 225, 118},
-    {246, 103, 300, 118}, {154, 83, 242, 102},  {250, 83, 435, 102},  {156, 113, 220, 131},
-    {232, 113, 290, 131}, {156, 144, 220, 159}, {232, 144, 290, 159},
-};
+using layout::kOptionRects;
+static_assert(std::size(kOptionRects) == OPTION_RECT_COUNT);
 
 }  // namespace
 

@@ -13,20 +13,26 @@
 #include <vector>
 
 #include "bench/BenchRoot.h"
+#include "ui/ScreenLayout.h"
 
 namespace {
 
-constexpr int kScreenWidth = 480;
-constexpr int kScreenHeight = 234;
+using layout::kScreenHeight;
+using layout::kScreenWidth;
 constexpr std::size_t kSettingsBytes = 26;
 
 struct PanelArea {
     int x, y, cx, cy;
 };
-constexpr PanelArea kSliderColumn = {106, 80, 30, 80};
-constexpr PanelArea kBrightBar = {156, 129, 268, 19};
-constexpr PanelArea kOkButton = {11, 197, 79, 31};
-constexpr PanelArea kPreview = {216, 111, 189, 123};
+constexpr PanelArea Area(const RECT& r) {
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+constexpr PanelArea kSliderColumn = {layout::kSliderColumnX[0], layout::kSliderTop,
+                                     layout::kSliderWidth, layout::kSliderHeight};
+constexpr PanelArea kBrightBar = {layout::kBarX, layout::kBrightRowTop, layout::kBarSize.cx,
+                                  layout::kBarSize.cy};
+constexpr PanelArea kOkButton = Area(layout::kButtonRects[5]);
+constexpr PanelArea kPreview = Area(layout::kPreviewRect);
 
 void BM_FloorTwoScreens(benchmark::State& state) {
     const std::size_t bytes = std::size_t{kScreenWidth} * kScreenHeight * 4;

@@ -2,27 +2,28 @@
 // backgrounds (main background with the page's panel on top), the two fonts,
 // the main-menu preview and the eight image buttons.
 #include <cwchar>
+#include <iterator>
 
 #include "app/SettingsDlg.h"
 #include "platform/afx/CWinApp.h"
 #include "ui/ResourceIds.h"
 #include "ui/ScratchSurface.h"
+#include "ui/ScreenLayout.h"
 
 namespace {
 
-constexpr int kScreenWidth = 480;
-constexpr int kScreenHeight = 234;
+using layout::kScreenHeight;
+using layout::kScreenWidth;
 
-// Every page panel lies at the same place over the main background.
-constexpr int kPanelX = 11;
-constexpr int kPanelY = 32;
-constexpr int kPanelWidth = 457;
-constexpr int kPanelHeight = 160;
+constexpr int kPanelX = layout::kPanelOrigin.x;
+constexpr int kPanelY = layout::kPanelOrigin.y;
+constexpr int kPanelWidth = layout::kPanelSize.cx;
+constexpr int kPanelHeight = layout::kPanelSize.cy;
 
-constexpr int kPreviewX = 216;
-constexpr int kPreviewY = 111;
-constexpr int kPreviewWidth = 189;
-constexpr int kPreviewHeight = 123;
+constexpr int kPreviewX = layout::kPreviewRect.left;
+constexpr int kPreviewY = layout::kPreviewRect.top;
+constexpr int kPreviewWidth = layout::kPreviewRect.right - layout::kPreviewRect.left;
+constexpr int kPreviewHeight = layout::kPreviewRect.bottom - layout::kPreviewRect.top;
 constexpr int kPreviewCount = 4;
 constexpr UINT kPreviewBitmaps[kPreviewCount] = {IDB_PREVIEW_SOUND, IDB_PREVIEW_BASIC,
                                                  IDB_PREVIEW_ADVAN, IDB_PREVIEW_TOUCH};
@@ -31,19 +32,13 @@ constexpr LONG kScreenFontHeight = 12;
 constexpr const wchar_t* kScreenFontFace = L"Tahoma";
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
-struct ButtonSpec {
-    UINT nBitmapId;
-    RECT rect;
+// The strips of buttons 0..7, in the order of their rectangles on the screen;
+// each strip is twice its rectangle's width.
+constexpr UINT kButtonBitmaps[IMAGE_BUTTON_COUNT] = {
+    IDB_ICON_SOUND, IDB_ICON_BASIC, IDB_ICON_ADVAN, IDB_ICON_TOUCH,
+    IDB_BTN_CLOSE,  IDB_BTN_OK,     IDB_BTN_CANCEL, IDB_BTN_DEFAULT,
 };
-
-// Buttons 0..7: the four main-menu icons (sound, basic, advanced, touch),
-// close, OK, Cancel and Default. Each strip is twice the rectangle's width.
-constexpr ButtonSpec kButtons[IMAGE_BUTTON_COUNT] = {
-    {IDB_ICON_SOUND, {8, 127, 81, 224}},   {IDB_ICON_BASIC, {81, 100, 139, 190}},
-    {IDB_ICON_ADVAN, {139, 62, 199, 145}}, {IDB_ICON_TOUCH, {199, 15, 262, 111}},
-    {IDB_BTN_CLOSE, {405, 8, 466, 30}},    {IDB_BTN_OK, {11, 197, 90, 228}},
-    {IDB_BTN_CANCEL, {98, 197, 177, 228}}, {IDB_BTN_DEFAULT, {389, 197, 468, 228}},
-};
+static_assert(std::size(layout::kButtonRects) == IMAGE_BUTTON_COUNT);
 
 HBITMAP LoadResourceBitmap(UINT nBitmapId) {
     return ::LoadBitmapW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nBitmapId));
@@ -147,6 +142,6 @@ void CSettingsDlg::DrawMainPreview(CDC* pTargetDC) {
 
 void CSettingsDlg::CreateButtons() {
     for (int i = 0; i < IMAGE_BUTTON_COUNT; ++i) {
-        m_btn[i].Create(m_pScreenDC, kButtons[i].nBitmapId, kButtons[i].rect, 0, 0, 0);
+        m_btn[i].Create(m_pScreenDC, kButtonBitmaps[i], layout::kButtonRects[i], 0, 0, 0);
     }
 }

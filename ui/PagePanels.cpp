@@ -8,60 +8,66 @@
 #include "app/SettingsDlg.h"
 #include "ui/ResourceIds.h"
 #include "ui/ScratchSurface.h"
+#include "ui/ScreenLayout.h"
 
 namespace {
 
-// Volume sliders: one 30 x 80 column per slider, from y 80 down.
-constexpr int kSliderColumnX[VOLUME_SLIDER_COUNT] = {106, 213, 320};
-constexpr int kSliderTop = 80;
-constexpr int kSliderWidth = 30;
-constexpr int kSliderHeight = 80;
-// Knob y is the knob's centre near the pen; its top sits this far above it.
-constexpr int kKnobCentreOffset = 90;
-constexpr int kKnobTopMax = 62;
-constexpr int kSliderKnobWidth = 18;
-constexpr int kSliderKnobHeight = 19;
-constexpr int kSliderFillX = 7;
+using layout::kKnobCentreOffset;
+using layout::kKnobTopMax;
+using layout::kSliderColumnX;
+using layout::kSliderHeight;
+using layout::kSliderTop;
+using layout::kSliderWidth;
+static_assert(std::size(kSliderColumnX) == VOLUME_SLIDER_COUNT);
+constexpr int kSliderKnobWidth = layout::kSliderKnobSize.cx;
+constexpr int kSliderKnobHeight = layout::kSliderKnobSize.cy;
+constexpr int kSliderFillX = layout::kSliderGrooveX;
 constexpr int kSliderFillGap = 2;
 constexpr int kSliderFillWidth = 4;
 
 // Option marks.
-constexpr int kOptionsX = 155;
-constexpr int kOptionsY = 75;
+constexpr int kOptionsX = layout::kOptionsOrigin.x;
+constexpr int kOptionsY = layout::kOptionsOrigin.y;
 constexpr int kBasicOptionsWidth = 275;
 constexpr int kBasicOptionsHeight = 45;
 constexpr int kAdvanOptionsWidth = 300;
 constexpr int kAdvanOptionsHeight = 60;
-constexpr int kMarkWidth = 15;
-constexpr int kMarkHeight = 14;
+constexpr int kMarkWidth = layout::kMarkSize.cx;
+constexpr int kMarkHeight = layout::kMarkSize.cy;
 
 struct MarkPlace {
     int nValue;
     POINT pt;
 };
 
-constexpr MarkPlace kAutoStartMarks[] = {{0, {0, 0}}, {1, {91, 0}}, {2, {193, 0}}};
-constexpr MarkPlace kAutoPowerMarks[] = {{AUTOPOWER_OFF, {0, 28}}, {AUTOPOWER_ON, {91, 28}}};
-constexpr POINT kPiKoMuteOnMark = {0, 11};
-constexpr POINT kPiKoMuteOffMark = {91, 11};
-constexpr MarkPlace kRearCameraMarks[] = {{REARCAM_OFF, {0, 39}}, {REARCAM_ON, {77, 39}}};
+using layout::kAdvanMarks;
+using layout::kBasicMarks;
+constexpr MarkPlace kAutoStartMarks[] = {
+    {0, kBasicMarks[0]}, {1, kBasicMarks[1]}, {2, kBasicMarks[2]}};
+constexpr MarkPlace kAutoPowerMarks[] = {{AUTOPOWER_OFF, kBasicMarks[3]},
+                                         {AUTOPOWER_ON, kBasicMarks[4]}};
+constexpr POINT kPiKoMuteOnMark = kAdvanMarks[0];
+constexpr POINT kPiKoMuteOffMark = kAdvanMarks[1];
+constexpr MarkPlace kRearCameraMarks[] = {{REARCAM_OFF, kAdvanMarks[2]},
+                                          {REARCAM_ON, kAdvanMarks[3]}};
 
 // Bars: the knob's left edge runs over x 156..405 on the screen.
-constexpr int kBarX = BAR_KNOB_X_MIN;
-constexpr int kBrightBarY = 129;
-constexpr int kContrastBarY = 156;
-constexpr int kBarWidth = 268;
-constexpr int kBarHeight = 19;
+constexpr int kBarX = layout::kBarX;
+static_assert(kBarX == BAR_KNOB_X_MIN);
+constexpr int kBrightBarY = layout::kBrightRowTop;
+constexpr int kContrastBarY = layout::kContrastRowTop;
+constexpr int kBarWidth = layout::kBarSize.cx;
+constexpr int kBarHeight = layout::kBarSize.cy;
 constexpr int kBarTravel = BAR_KNOB_X_MAX - BAR_KNOB_X_MIN;
-constexpr int kBarFillY = 8;
+constexpr int kBarFillY = layout::kBarLineY;
 constexpr int kBarFillHeight = 3;
 constexpr int kBarKnobSize = 19;
 
 // FM frequency panel.
-constexpr int kFmX = 323;
-constexpr int kFmY = 141;
-constexpr int kFmWidth = 125;
-constexpr int kFmHeight = 18;
+constexpr int kFmX = layout::kFmRect.left;
+constexpr int kFmY = layout::kFmRect.top;
+constexpr int kFmWidth = layout::kFmRect.right - layout::kFmRect.left;
+constexpr int kFmHeight = layout::kFmRect.bottom - layout::kFmRect.top;
 constexpr int kFmArrowWidth = 12;
 constexpr int kFmArrowHeight = 14;
 constexpr int kFmBoxWidth = 54;

@@ -6,11 +6,12 @@
 
 #include "app/SettingsDlg.h"
 #include "ui/ScratchSurface.h"
+#include "ui/ScreenLayout.h"
 
 namespace {
 
-constexpr int kScreenWidth = 480;
-constexpr int kScreenHeight = 234;
+using layout::kScreenHeight;
+using layout::kScreenWidth;
 
 constexpr int kBtnClose = 4;
 constexpr int kBtnOk = 5;
@@ -18,7 +19,7 @@ constexpr int kBtnDefault = 7;
 constexpr int kMainIconCount = 4;
 
 constexpr const wchar_t* kVersionText = L"QX-9  V1.20  (2008.4.19)";
-constexpr RECT kVersionRect = {158, 141, 361, 153};
+using layout::kVersionRect;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 }  // namespace
