@@ -1,0 +1,140 @@
+# What the panel lets in: a runtime folder others could use is refused before
+# anything is made in it; another user's process can neither drive the panel
+# nor stand in for its launcher; malformed, oversized and random frames, the
+# window system's own messages, every message number with pointer-like
+# parameters, and hundreds of hoarded connections each change nothing.
+import os
+import random
+import shutil
+import subprocess
+import time
+
+from dvtest import *
+
+unit = Unit()
+seed = int(os.environ.get("DIALVANE_SEED", str(int(time.time()))))
+rng = random.Random(seed)
+print("    seed %d (DIALVANE_SEED repeats a run)" % seed)
+
+folders = {}
+for mode in (0o777, 0o770, 0o707, 0o701):
+    folders["mode %o" % mode] = unit.path("open-%o" % mode)
+    os.mkdir(folders["mode %o" % mode])
+    os.chmod(folders["mode %o" % mode], mode)
+os.mkdir(unit.path("real"), 0o700)
+os.symlink(unit.path("real"), unit.path("link"))
+open(unit.path("plain"), "w").close()
+folders.update({"a symbolic link": unit.path("link"), "a plain file": unit.path("plain")})
+for what, folder in folders.items():
+    for program in (PANEL, CTL):
+        run = subprocess.run([program, "close"], capture_output=True, text=True, timeout=30,
+                             env=dict(unit.env, DIALVANE_RUNTIME=folder))
+        check(run.returncode == 2 and "refusing to use it" in run.stderr, "%s, %s: status %d, %s"
+              % (what, os.path.basename(program), run.returncode, run.stderr))
+        check(not os.path.isdir(folder) or not os.listdir(folder), "%s: made %s" % (what, folder))
+ok("runtime folders %s: the panel and dialvane-ctl refuse them with status 2, making nothing"
+   % ", ".join(folders))
+
+panel = unit.panel()
+unit.tap(ICON["basic"])  # every pen down here would save
+settled, registry = unit.conf(), unit.text(os.path.join(unit.root, "registry.reg"))
+
+
+def unchanged(what):
+    check(unit.conf() == settled and registry == unit.text(os.path.join(unit.root,
+                                                                         "registry.reg")),
+          "%s changed the settings file or the registry" % what)
+    check(panel.poll() is None and unit.answers(), "%s: the panel ended or does not answer" % what)
+
+
+NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+          "--inh-caps=+dac_override", "--ambient-caps=+dac_override"]
+if os.geteuid() != 0 or not shutil.which("setpriv"):
+    print("skip: another user's process needs root and setpriv")
+else:
+    # Nobody's own runtime folder, holding a hard link to the panel's socket.
+    theirs = unit.path("theirs")
+    os.mkdir(theirs, 0o700)
+    os.chown(theirs, 65534, 65534)
+    os.link(os.path.join(unit.runtime, "w-Dialvane.sock"), os.path.join(theirs, "w-Dialvane.sock"))
+    as_nobody = {"extra": {"DIALVANE_RUNTIME": theirs}, "prefix": NOBODY}
+    unit.ctl("send", "Dialvane", "WM_NULL", expect=2, prefix=NOBODY)  # the panel's folder
+    unit.ctl("pen", "down", 190, 110, expect=1, **as_nobody)
+    unit.ctl("close", expect=1, **as_nobody)
+    unchanged("another user's pen down and close")
+    check("refused a connection from uid 65534" in unit.log(panel), "no log line for uid 65534")
+    check(unit.close(panel) == 0, "the panel did not close with status 0")
+    # Nobody's launcher, its socket linked into the panel's folder.
+    fake = unit.spawn(NOBODY + [CTL, "launcher"], as_nobody["extra"], out=unit.path("fake.out"))
+    fake.out = unit.path("fake.out")
+    wait_for(lambda: os.path.exists(os.path.join(theirs, "w-Launcher_Tulvo.sock")), "nobody's launcher")
+    os.link(os.path.join(theirs, "w-Launcher_Tulvo.sock"),
+            os.path.join(unit.runtime, "w-Launcher_Tulvo.sock"))
+    panel = unit.panel()
+    unit.tap(ICON["basic"])
+    check(unit.heard(fake) == [] and "refused to talk to" in unit.log(panel),
+          "nobody's launcher heard %s" % unit.heard(fake))
+    os.unlink(os.path.join(unit.runtime, "w-Launcher_Tulvo.sock"))
+    ok("another user can neither drive the panel (refused, logged) nor stand in for its launcher")
+
+good = frame(1, message(0, flags=1))
+carry_on = {"unknown kind": frame(9, message(0)), "an unasked reply": frame(0x80, b"\0" * 12),
+            "a short send": frame(1, message(0)[:23]), "a long post": frame(2, message(0) + b"x"),
+            "pen action 3": frame(3, struct.pack("<IIii", 0, 3, 190, 110)),
+            "a shot path with NUL": frame(4, b"\0\0\0\0/tmp/a\0b.png")}
+fatal = {"bad magic": frame(1, message(0), magic=0x12345678), "version 2": frame(1, message(0),
+         version=2), "a length of 4 GiB": frame(1, message(0), length=0xFFFFFFFF),
+         "a send of 1029 bytes": frame(1, b"\0" * 1029)}
+for what, data in carry_on.items():
+    check(len(raw_peer(unit, data + good) or b"") >= 28, "after %s no reply came" % what)
+for what, data in fatal.items():
+    check(raw_peer(unit, data + good) == b"", "%s: the connection was not closed" % what)
+raw_peer(unit, frame(3, b"\0" * 4) + os.urandom(10 << 20), reply=False).close()
+stalled = raw_peer(unit, good[:30], reply=False)
+for _ in range(100):
+    kind = rng.choice([0, 1, 2, 3, 5, 6, 0x7F, 0x81, 0xFFFF])
+    raw_peer(unit, rng.choice([os.urandom(rng.randint(1, 300)), frame(kind, os.urandom(
+        rng.choice([n for n in range(40) if n not in (4, 16, 24)])))]), reply=False).close()
+unchanged("malformed frames")
+log = unit.log(panel)
+check(log.count("dropped a frame from pid") >= len(carry_on) - 1 and
+      log.count("closed the connection from pid") >= len(fatal), "too few log lines")
+ok("%d bad frames dropped with the connection going on, %d streams closed, 10 MB of noise, a "
+   "frame stalled mid-way and 100 random frames: logged, nothing changed"
+   % (len(carry_on), len(fatal)))
+
+rss = rss_kb(panel)
+for number in [1, 2, 0x81, 0x82, 0x110] * 3:  # WM_CREATE .. WM_INITDIALOG
+    check(unit.ctl("send", "Dialvane", number).stdout == "0\n", "0x%x was answered" % number)
+check(unit.log(panel).count("only the window system sends it") == 15, "not all 15 dropped")
+check(rss_kb(panel) - rss < 4096, "the panel grew by %d kB" % (rss_kb(panel) - rss))
+# Every message but the closing ones, with parameters that would be pointers.
+sweep = b"".join(frame(2, message(n, w, l)) for n in range(0x400) if n not in (0x10, 0x111, 0x857)
+                 for w, l in ((0x41414141, 0x41414141), (2**64 - 1, -1)))
+check(len(raw_peer(unit, sweep + good) or b"") >= 28, "the panel ended during the sweep")
+check(unit.log(panel).count("dropped a WM_TIMER") >= 2, "the WM_TIMER callbacks were not refused")
+unit.tap(OK_BUTTON)
+unit.tap(ICON["basic"])
+unchanged("the window system's messages and the sweep")
+ok("WM_CREATE .. WM_INITDIALOG from a peer dropped (logged, answered 0); every message "
+   "0..0x3ff posted with pointer-like parameters: no crash, WM_TIMER callbacks refused")
+
+stalled.close()
+check(unit.close(panel) == 0, "the panel did not close with status 0")
+panel = unit.panel(max_files=256)
+keeper = raw_peer(unit, b"", reply=False)  # opened before the hoard, which shuts out new ones
+hoard = [raw_peer(unit, b"", reply=False) for _ in range(300)]
+tap = frame(3, pen(0, *ICON["advan"])) + frame(3, pen(2, *ICON["advan"], flags=1))
+check(len(raw_peer(unit, tap, sock=keeper) or b"") >= 28, "with connections hoarded no reply")
+check(fields(unit.conf())[0] == 2, "with connections hoarded the panel could not save")
+with open("/proc/%d/stat" % panel.pid) as f:
+    ticks = sum(map(int, f.read().rsplit(")", 1)[1].split()[11:13]))
+time.sleep(0.5)
+with open("/proc/%d/stat" % panel.pid) as f:
+    idle = sum(map(int, f.read().rsplit(")", 1)[1].split()[11:13])) - ticks
+check(idle <= 10 * SLOW, "with connections hoarded the panel used %d ticks in 0.5 s" % idle)
+for s in hoard:
+    s.close()
+check(unit.answers() and unit.close(panel) == 0, "after the hoard the panel did not close")
+ok("300 connections hoarded against 256 descriptors: the panel saved, stayed idle (%d ticks "
+   "in 0.5 s) and closed with 0" % idle)
