@@ -38,14 +38,9 @@ class Failure(Exception):
     pass
 
 
-def _report(kind, value, trace):
-    if issubclass(kind, Failure):  # a finding, not a crash of the harness
-        print("FAIL: %s" % value, file=sys.stderr, flush=True)
-    else:
-        sys.__excepthook__(kind, value, trace)
-
-
-sys.excepthook = _report
+# A failed check is a finding, not a crash of the harness: one line.
+sys.excepthook = lambda kind, value, trace: print("FAIL: %s" % value, file=sys.stderr) if (
+    issubclass(kind, Failure)) else sys.__excepthook__(kind, value, trace)
 
 
 def ok(text):
@@ -69,8 +64,8 @@ def wait_for(condition, what, limit_s=10.0):
         time.sleep(0.005)
 
 
-def record(fields):
-    return struct.pack("<13h", *fields)
+def record(values):
+    return struct.pack("<13h", *values)
 
 
 def fields(data):
@@ -79,8 +74,7 @@ def fields(data):
 
 
 def rss_kb(proc):
-    with open("/proc/%d/status" % proc.pid) as f:
-        return int(next(line for line in f if line.startswith("VmRSS")).split()[1])
+    return int(Unit.text("/proc/%d/status" % proc.pid).split("VmRSS:")[1].split()[0])
 
 
 def pixels(path):
@@ -156,8 +150,8 @@ class Unit:
     def __init__(self):
         self.work = tempfile.mkdtemp(prefix="dialvane-e2e-")
         self.root, self.runtime = self.path("unit"), self.path("run")
-        env = {k: v for k, v in os.environ.items()
-               if not k.startswith(("XDG_", "DIALVANE_")) and k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+        env = {k: v for k, v in os.environ.items() if not k.startswith(("XDG_", "DIALVANE_"))
+               and k not in ("DISPLAY", "WAYLAND_DISPLAY")}
         for name in ("HOME", "XDG_CACHE_HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME",
                      "XDG_RUNTIME_DIR"):
             env[name] = self.path(name.lower())
@@ -168,8 +162,12 @@ class Unit:
         self.conf_path = self.path("unit", "FlashMem", "sysini", "conf.ini")
         atexit.register(self.end)
 
-    def path(self, *parts):
-        return os.path.join(self.work, *parts)
+    path = lambda self, *parts: os.path.join(self.work, *parts)
+    tap = lambda self, point: self.ctl("tap", *point)
+    pen = lambda self, action, point: self.ctl("pen", action, *point)
+    answers = lambda self, title="Dialvane": self.ctl("send", title, 0, expect=None).returncode == 0
+    log = lambda self, proc: self.text(proc.log)
+    journal = lambda self, name: self.text(self.path("unit/dev/%s.log" % name)).splitlines()
 
     def end(self):
         for proc in self.procs:
@@ -192,15 +190,6 @@ class Unit:
         check(expect is None or run.returncode == expect, "dialvane-ctl %s: status %d, %s"
               % (" ".join(map(str, args)), run.returncode, run.stderr.strip()))
         return run
-
-    def answers(self, title="Dialvane"):
-        return self.ctl("send", title, "WM_NULL", expect=None).returncode == 0
-
-    def tap(self, point):
-        self.ctl("tap", *point)
-
-    def pen(self, action, point):
-        self.ctl("pen", action, *point)
 
     def drag(self, start, *points):
         self.pen("down", start)
@@ -231,35 +220,28 @@ class Unit:
         wait_for(lambda: self.answers("Launcher_Tulvo"), "the launcher's window")
         return proc
 
-    def close(self, proc, how=("close",), limit_s=15):
-        """Closes the panel (dialvane-ctl close by default); its exit status."""
-        self.ctl(*how, expect=None)
+    def close(self, proc, limit_s=15):
+        """dialvane-ctl close, then the panel's exit status (None if it hangs)."""
+        self.ctl("close", expect=None)
         try:
             return proc.wait(timeout=limit_s * SLOW)
         except subprocess.TimeoutExpired:
             kill9(proc)
+
+    @staticmethod
+    def read(path):
+        try:
+            with open(path, "rb") as f:
+                return f.read()
+        except (FileNotFoundError, TypeError):
             return None
 
     def conf(self):
-        try:
-            with open(self.conf_path, "rb") as f:
-                return f.read()
-        except FileNotFoundError:
-            return None
+        return self.read(self.conf_path)
 
     @staticmethod
     def text(path):
-        try:
-            with open(path, "rb") as f:
-                return f.read().decode("utf-8", "replace")
-        except (FileNotFoundError, TypeError):
-            return ""
-
-    def log(self, proc):
-        return self.text(proc.log)
-
-    def journal(self, device):
-        return self.text(os.path.join(self.root, "dev", device + ".log")).splitlines()
+        return (Unit.read(path) or b"").decode("utf-8", "replace")
 
     @staticmethod
     def heard(launcher):
@@ -268,20 +250,19 @@ class Unit:
         return [line for line in lines if not line.startswith("0x0000 ")]
 
     def shot(self, name):
-        path = self.path(name)
-        self.ctl("shot", path)
-        return path
+        self.ctl("shot", self.path(name))
+        return self.path(name)
 
 
 def xvfb(unit, scale=2):
-    """A private X server for the unit's programs; the panel's X window id."""
-    display = next(":%d" % n for n in range(90, 190) if not os.path.exists("/tmp/.X%d-lock" % n)
-                   and not os.path.exists("/tmp/.X11-unix/X%d" % n))
-    unit.spawn(["Xvfb", display, "-screen", "0", "1280x800x24", "-nolisten", "tcp"])
+    """A private X server, on a display number it picks itself."""
+    server = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1280x800x24",
+                               "-nolisten", "tcp"], stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL)
+    unit.procs.append(server)
     # No GPU: the software renderer spares loading a GL driver.
-    unit.env.update(DISPLAY=display, DIALVANE_SCALE=str(scale), SDL_RENDER_DRIVER="software",
-                    SDL_FRAMEBUFFER_ACCELERATION="0")
-    wait_for(lambda: xdo("getdisplaygeometry", unit=unit, expect=None).returncode == 0, "Xvfb")
+    unit.env.update(DISPLAY=":" + server.stdout.readline().decode().strip(), SDL_RENDER_DRIVER=
+                    "software", SDL_FRAMEBUFFER_ACCELERATION="0", DIALVANE_SCALE=str(scale))
 
 
 def xdo(*args, unit, expect=0):

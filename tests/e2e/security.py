@@ -16,33 +16,30 @@ seed = int(os.environ.get("DIALVANE_SEED", str(int(time.time()))))
 rng = random.Random(seed)
 print("    seed %d (DIALVANE_SEED repeats a run)" % seed)
 
-folders = {}
-for mode in (0o777, 0o770, 0o707, 0o701):
-    folders["mode %o" % mode] = unit.path("open-%o" % mode)
-    os.mkdir(folders["mode %o" % mode])
-    os.chmod(folders["mode %o" % mode], mode)
-os.mkdir(unit.path("real"), 0o700)
+for name in ("777", "770", "707", "701", "real"):
+    os.mkdir(unit.path(name))
+    os.chmod(unit.path(name), int(name, 8) if name != "real" else 0o700)
 os.symlink(unit.path("real"), unit.path("link"))
 open(unit.path("plain"), "w").close()
-folders.update({"a symbolic link": unit.path("link"), "a plain file": unit.path("plain")})
-for what, folder in folders.items():
+folders = ["777", "770", "707", "701", "link", "plain"]
+for folder in folders:
     for program in (PANEL, CTL):
         run = subprocess.run([program, "close"], capture_output=True, text=True, timeout=30,
-                             env=dict(unit.env, DIALVANE_RUNTIME=folder))
+                             env=dict(unit.env, DIALVANE_RUNTIME=unit.path(folder)))
         check(run.returncode == 2 and "refusing to use it" in run.stderr, "%s, %s: status %d, %s"
-              % (what, os.path.basename(program), run.returncode, run.stderr))
-        check(not os.path.isdir(folder) or not os.listdir(folder), "%s: made %s" % (what, folder))
-ok("runtime folders %s: the panel and dialvane-ctl refuse them with status 2, making nothing"
-   % ", ".join(folders))
+              % (folder, os.path.basename(program), run.returncode, run.stderr))
+        check(not os.listdir(unit.path("real")) and (folder in ("link", "plain") or not
+              os.listdir(unit.path(folder))), "%s: something was made there" % folder)
+ok("runtime folders of modes 777, 770, 707 and 701, a symbolic link and a plain file: the "
+   "panel and dialvane-ctl refuse them with status 2 and make nothing")
 
 panel = unit.panel()
 unit.tap(ICON["basic"])  # every pen down here would save
-settled, registry = unit.conf(), unit.text(os.path.join(unit.root, "registry.reg"))
+settled, registry = unit.conf(), unit.text(unit.path("unit/registry.reg"))
 
 
 def unchanged(what):
-    check(unit.conf() == settled and registry == unit.text(os.path.join(unit.root,
-                                                                         "registry.reg")),
+    check(unit.conf() == settled and registry == unit.text(unit.path("unit/registry.reg")),
           "%s changed the settings file or the registry" % what)
     check(panel.poll() is None and unit.answers(), "%s: the panel ended or does not answer" % what)
 
@@ -52,11 +49,12 @@ NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
 if os.geteuid() != 0 or not shutil.which("setpriv"):
     print("skip: another user's process needs root and setpriv")
 else:
-    # Nobody's own runtime folder, holding a hard link to the panel's socket.
+    # Nobody's own runtime folder, holding hard links to the panel's socket and back.
     theirs = unit.path("theirs")
     os.mkdir(theirs, 0o700)
     os.chown(theirs, 65534, 65534)
-    os.link(os.path.join(unit.runtime, "w-Dialvane.sock"), os.path.join(theirs, "w-Dialvane.sock"))
+    link = lambda name, a, b: os.link(os.path.join(a, name), os.path.join(b, name))
+    link("w-Dialvane.sock", unit.runtime, theirs)
     as_nobody = {"extra": {"DIALVANE_RUNTIME": theirs}, "prefix": NOBODY}
     unit.ctl("send", "Dialvane", "WM_NULL", expect=2, prefix=NOBODY)  # the panel's folder
     unit.ctl("pen", "down", 190, 110, expect=1, **as_nobody)
@@ -64,12 +62,9 @@ else:
     unchanged("another user's pen down and close")
     check("refused a connection from uid 65534" in unit.log(panel), "no log line for uid 65534")
     check(unit.close(panel) == 0, "the panel did not close with status 0")
-    # Nobody's launcher, its socket linked into the panel's folder.
     fake = unit.spawn(NOBODY + [CTL, "launcher"], as_nobody["extra"], out=unit.path("fake.out"))
-    fake.out = unit.path("fake.out")
-    wait_for(lambda: os.path.exists(os.path.join(theirs, "w-Launcher_Tulvo.sock")), "nobody's launcher")
-    os.link(os.path.join(theirs, "w-Launcher_Tulvo.sock"),
-            os.path.join(unit.runtime, "w-Launcher_Tulvo.sock"))
+    wait_for(lambda: os.path.exists(theirs + "/w-Launcher_Tulvo.sock"), "nobody's launcher")
+    link("w-Launcher_Tulvo.sock", theirs, unit.runtime)
     panel = unit.panel()
     unit.tap(ICON["basic"])
     check(unit.heard(fake) == [] and "refused to talk to" in unit.log(panel),
