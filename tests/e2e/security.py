@@ -7,6 +7,7 @@ import os
 import random
 import shutil
 import subprocess
+import sys
 import time
 
 from dvtest import *
@@ -57,8 +58,15 @@ else:
     link("w-Dialvane.sock", unit.runtime, theirs)
     as_nobody = {"extra": {"DIALVANE_RUNTIME": theirs}, "prefix": NOBODY}
     unit.ctl("send", "Dialvane", "WM_NULL", expect=2, prefix=NOBODY)  # the panel's folder
-    unit.ctl("pen", "down", 190, 110, expect=1, **as_nobody)
-    unit.ctl("close", expect=1, **as_nobody)
+    unit.ctl("pen", "down", 190, 110, expect=1, **as_nobody)  # it refuses the panel's uid
+    # A raw peer has no such check of its own: the panel's check alone stands in its way.
+    client = ("import socket, sys\ns = socket.socket(socket.AF_UNIX)\ns.connect(sys.argv[1])\n"
+              "try:\n s.sendall(bytes.fromhex(sys.argv[2])); print(len(s.recv(64)))\n"
+              "except OSError:\n print(0)")
+    tap = frame(3, pen(0, 190, 110)) + frame(2, message(0x857)) + frame(1, message(0, flags=1))
+    run = subprocess.run(NOBODY + [sys.executable, "-c", client, theirs + "/w-Dialvane.sock",
+                                   tap.hex()], capture_output=True, text=True, timeout=30)
+    check(run.stdout == "0\n", "another user's raw peer: %s %s" % (run.stdout, run.stderr))
     unchanged("another user's pen down and close")
     check("refused a connection from uid 65534" in unit.log(panel), "no log line for uid 65534")
     check(unit.close(panel) == 0, "the panel did not close with status 0")
