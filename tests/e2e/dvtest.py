@@ -55,13 +55,10 @@ def check(condition, text):
 def wait_for(condition, what, limit_s=10.0):
     """condition()'s first true value, polled until limit_s (times SLOW)."""
     deadline = time.monotonic() + limit_s * SLOW
-    while True:
-        value = condition()
-        if value:
-            return value
-        check(time.monotonic() < deadline, "%s did not happen within %.0f s"
-              % (what, limit_s * SLOW))
+    while not (value := condition()):
+        check(time.monotonic() < deadline, "%s within %.0f s" % (what, limit_s * SLOW))
         time.sleep(0.005)
+    return value
 
 
 def record(values):
@@ -79,9 +76,7 @@ def rss_kb(proc):
 
 def pixels(path):
     """A screenshot's rows of 0xRRGGBB values (the PNG filters undone)."""
-    with open(path, "rb") as f:
-        data = f.read()
-    pos, idat = 8, b""
+    data, pos, idat = Unit.read(path), 8, b""
     while pos < len(data):
         n, kind = struct.unpack(">I4s", data[pos:pos + 8])
         if kind == b"IHDR":
@@ -94,8 +89,7 @@ def pixels(path):
     for y in range(height):
         kind, line = raw[y * stride], bytearray(raw[y * stride + 1:(y + 1) * stride])
         for i in range(len(line)):
-            a, b = (line[i - bpp] if i >= bpp else 0), prev[i]
-            c = prev[i - bpp] if i >= bpp else 0
+            a, b, c = (line[i - bpp], prev[i], prev[i - bpp]) if i >= bpp else (0, prev[i], 0)
             p = a + b - c
             paeth = a if abs(p - a) <= min(abs(p - b), abs(p - c)) else (
                 b if abs(p - b) <= abs(p - c) else c)
@@ -106,9 +100,8 @@ def pixels(path):
 
 
 def raw_peer(unit, data, reply=True, sock=None):
-    """Writes bytes no well-behaved peer sends (on a new connection, or sock).
-    With reply, what came back before the window hung up (b"" if it hung up
-    at once, None if it did neither); else the open socket, left unread."""
+    """Writes bytes no well-behaved peer sends; with reply, what came back (b"" if the
+    panel hung up at once, None if it did neither), else the open socket, left unread."""
     if sock is None:
         sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
         sock.connect(os.path.join(unit.runtime, "w-Dialvane.sock"))
@@ -140,8 +133,7 @@ def message(msg, w=0, l=0, flags=0):
     return struct.pack("<IIQq", flags, msg, w & (2**64 - 1), l)
 
 
-def pen(action, x, y, flags=0):
-    return struct.pack("<IIii", flags, action, x, y)
+pen = lambda action, x, y, flags=0: struct.pack("<IIii", flags, action, x, y)
 
 
 class Unit:
@@ -160,6 +152,7 @@ class Unit:
                    SDL_AUDIODRIVER="dummy")
         self.env, self.procs, self.starts = env, [], 0
         self.conf_path = self.path("unit", "FlashMem", "sysini", "conf.ini")
+        self.conf = lambda: self.read(self.conf_path)
         atexit.register(self.end)
 
     path = lambda self, *parts: os.path.join(self.work, *parts)
@@ -201,9 +194,7 @@ class Unit:
         """Starts a panel with a log of its own; waits until it answers."""
         self.starts += 1
         log, err = self.path("panel-%d.log" % self.starts), self.path("panel-%d.err" % self.starts)
-        limit = None
-        if max_files:
-            limit = lambda: resource.setrlimit(resource.RLIMIT_NOFILE, (max_files, max_files))
+        limit = max_files and (lambda: resource.setrlimit(resource.RLIMIT_NOFILE, (max_files,) * 2))
         proc = self.spawn(list(wrapper) + [PANEL], dict(extra or {}, DIALVANE_LOG=log),
                           err=err, preexec_fn=limit)
         proc.log = log
@@ -236,9 +227,6 @@ class Unit:
         except (FileNotFoundError, TypeError):
             return None
 
-    def conf(self):
-        return self.read(self.conf_path)
-
     @staticmethod
     def text(path):
         return (Unit.read(path) or b"").decode("utf-8", "replace")
@@ -250,8 +238,7 @@ class Unit:
         return [line for line in lines if not line.startswith("0x0000 ")]
 
     def shot(self, name):
-        self.ctl("shot", self.path(name))
-        return self.path(name)
+        return self.ctl("shot", self.path(name)) and self.path(name)
 
 
 def xvfb(unit, scale=2):

@@ -1,11 +1,9 @@
-# Power lost while the panel saves. The panel is killed with SIGKILL at random
-# moments inside a saving tap and during start-up, then its replacement of
-# the settings file is cut at each system call in turn
-# (DIALVANE_STORAGE_FAULT=cut:N). After every loss the file holds the record
-# before or the one being written, never a mix; the boot loader's sector is
-# intact or (between its erase and its write) erased, never damaged; and the
-# next start loads the file, refuses a second copy and builds its next save on
-# exactly the loaded values. DIALVANE_LONG=1 runs the full counts.
+# Power lost while the panel saves: SIGKILL at random moments in a saving tap
+# or the start-up, then the file's replacement cut at each system call in turn
+# (DIALVANE_STORAGE_FAULT=cut:N). Each loss leaves the old or the new record,
+# never a mix, and a boot sector intact or erased (between its erase and its
+# write), never damaged; the next start loads the file, refuses a second copy
+# and builds its next save on exactly those values. DIALVANE_LONG=1: full counts.
 import os
 import random
 import time
@@ -39,7 +37,7 @@ def restart(loaded, what, second=True):
     """The start after a loss loads what was left and builds its next save on it."""
     panel = unit.panel()
     log = unit.log(panel)
-    check("IniRead Success" in log and "Error" not in log, "%s: the start logged:\n%s" % (what, log))
+    check("IniRead Success" in log and "Error" not in log, "%s: the log:\n%s" % (what, log))
     if second:
         copy = unit.panel(wait=False)
         check(copy.wait(timeout=20 * SLOW) == 0 and "Alead Play" in unit.log(copy),
@@ -68,9 +66,7 @@ for kill in range(1, KILLS + 1):
         counts["start-up"] += 1
     else:  # a pen down that saves, killed somewhere in its save
         point, (field, value) = rng.choice(list(OPTIONS.items()))
-        after = fields(before)
-        after[field] = value
-        after = record(after)
+        after = record([value if i == field else v for i, v in enumerate(fields(before))])
         unit.spawn([CTL, "pen", "down", str(point[0]), str(point[1])])
         time.sleep(rng.uniform(0, 1.5 * save_s))
     kill9(panel)

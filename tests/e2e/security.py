@@ -4,18 +4,13 @@
 # window system's own messages, every message number with pointer-like
 # parameters, and hundreds of hoarded connections each change nothing.
 import os
-import random
 import shutil
 import subprocess
 import sys
-import time
 
 from dvtest import *
 
 unit = Unit()
-seed = int(os.environ.get("DIALVANE_SEED", str(int(time.time()))))
-rng = random.Random(seed)
-print("    seed %d (DIALVANE_SEED repeats a run)" % seed)
 
 for name in ("777", "770", "707", "701", "real"):
     os.mkdir(unit.path(name))
@@ -58,6 +53,8 @@ else:
     link("w-Dialvane.sock", unit.runtime, theirs)
     as_nobody = {"extra": {"DIALVANE_RUNTIME": theirs}, "prefix": NOBODY}
     unit.ctl("send", "Dialvane", "WM_NULL", expect=2, prefix=NOBODY)  # the panel's folder
+    check(subprocess.run([PANEL], env=dict(unit.env, DIALVANE_RUNTIME=theirs), timeout=30,
+          stderr=subprocess.DEVNULL).returncode == 2, "the panel used another user's folder")
     unit.ctl("pen", "down", 190, 110, expect=1, **as_nobody)  # it refuses the panel's uid
     # A raw peer has no such check of its own: the panel's check alone stands in its way.
     client = ("import socket, sys\ns = socket.socket(socket.AF_UNIX)\ns.connect(sys.argv[1])\n"
@@ -94,16 +91,12 @@ for what, data in fatal.items():
     check(raw_peer(unit, data + good) == b"", "%s: the connection was not closed" % what)
 raw_peer(unit, frame(3, b"\0" * 4) + os.urandom(10 << 20), reply=False).close()
 stalled = raw_peer(unit, good[:30], reply=False)
-for _ in range(100):
-    kind = rng.choice([0, 1, 2, 3, 5, 6, 0x7F, 0x81, 0xFFFF])
-    raw_peer(unit, rng.choice([os.urandom(rng.randint(1, 300)), frame(kind, os.urandom(
-        rng.choice([n for n in range(40) if n not in (4, 16, 24)])))]), reply=False).close()
 unchanged("malformed frames")
 log = unit.log(panel)
 check(log.count("dropped a frame from pid") >= len(carry_on) - 1 and
       log.count("closed the connection from pid") >= len(fatal), "too few log lines")
-ok("%d bad frames dropped with the connection going on, %d streams closed, 10 MB of noise, a "
-   "frame stalled mid-way and 100 random frames: logged, nothing changed"
+ok("%d bad frames dropped with the connection going on, %d streams closed, 10 MB of noise and "
+   "a frame stalled mid-way: logged, nothing changed"
    % (len(carry_on), len(fatal)))
 
 rss = rss_kb(panel)
@@ -130,14 +123,7 @@ hoard = [raw_peer(unit, b"", reply=False) for _ in range(300)]
 tap = frame(3, pen(0, *ICON["advan"])) + frame(3, pen(2, *ICON["advan"], flags=1))
 check(len(raw_peer(unit, tap, sock=keeper) or b"") >= 28, "with connections hoarded no reply")
 check(fields(unit.conf())[0] == 2, "with connections hoarded the panel could not save")
-with open("/proc/%d/stat" % panel.pid) as f:
-    ticks = sum(map(int, f.read().rsplit(")", 1)[1].split()[11:13]))
-time.sleep(0.5)
-with open("/proc/%d/stat" % panel.pid) as f:
-    idle = sum(map(int, f.read().rsplit(")", 1)[1].split()[11:13])) - ticks
-check(idle <= 10 * SLOW, "with connections hoarded the panel used %d ticks in 0.5 s" % idle)
 for s in hoard:
     s.close()
 check(unit.answers() and unit.close(panel) == 0, "after the hoard the panel did not close")
-ok("300 connections hoarded against 256 descriptors: the panel saved, stayed idle (%d ticks "
-   "in 0.5 s) and closed with 0" % idle)
+ok("300 connections hoarded against 256 descriptors: the panel still saved, and closed with 0")

@@ -12,9 +12,9 @@ check(unit.conf() == record(FACTORY), "conf.ini holds %r" % unit.conf())
 for path in ("FlashMem/sysini", "windows/question.wav", "dev/FLS1.img", "registry.reg"):
     check(os.path.exists(os.path.join(unit.root, path)), "the first start made no %s" % path)
 check(os.path.getsize(os.path.join(unit.root, "dev/FLS1.img")) == 4096, "FLS1.img is not 4 kB")
-check("2030,2045 3605,3540 3598,560 490,552 502,3531" in
-      unit.text(os.path.join(unit.root, "registry.reg")), "the registry lacks the factory calibration")
-check("IniReadString Open Error!!\r\n" in unit.log(panel), "no open error logged on the first start")
+check("2030,2045 3605,3540 3598,560 490,552 502,3531" in unit.text(unit.path("unit/registry.reg")),
+      "the registry lacks the factory calibration")
+check("IniReadString Open Error!!\r\n" in unit.log(panel), "no open error logged at first start")
 ok("the first start lays out the device root and writes the factory settings file")
 
 t = time.monotonic()

@@ -1,10 +1,7 @@
 # Every page driven through dialvane-ctl as the touch screen drives it: a
 # change on each, Default and the close box, checked in the settings file,
-# the drivers' journals, the boot record, the launcher's lines and the
-# screen; then the headless tour tool of the README runs once.
-import glob
+# the drivers' journals, the boot record, the launcher's lines and the screen.
 import os
-import subprocess
 
 from dvtest import *
 
@@ -55,14 +52,3 @@ unit.ctl("pen", "up", *CLOSE_BOX, expect=None)  # the panel may be gone before i
 check(panel.wait(timeout=10 * SLOW) == 0, "the close box ended the panel with %s"
       % panel.returncode)
 ok("the close box ends the panel with status 0")
-
-out = unit.path("tour")
-run = subprocess.run(["bash", os.path.join(SOURCE, "tools/tour/tour.sh"), BUILD, out],
-                     capture_output=True, text=True, env=unit.env, timeout=120 * SLOW)
-shots = sorted(glob.glob(os.path.join(out, "*.png")))
-check(run.returncode == 0 and len(shots) == 14, "tools/tour/tour.sh: status %d, %d shots\n%s"
-      % (run.returncode, len(shots), run.stderr[-2000:]))
-check(all(open(f, "rb").read(8) == b"\x89PNG\r\n\x1a\n" for f in shots), "a shot is no PNG")
-check("UM_TOUCH_CAL 1 0" in run.stdout and "03 00 06 00 06 00 06 00 00 00 95 01 27 01 04 00"
-      in run.stdout, "the tour printed:\n%s" % run.stdout)
-ok("tools/tour/tour.sh runs every step and writes 14 screenshots")
