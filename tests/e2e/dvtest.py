@@ -173,7 +173,7 @@ class Unit:
         env = dict(self.env, **(extra or {}))
         with open(out or os.devnull, "ab") as o, open(err or os.devnull, "ab") as e:
             proc = subprocess.Popen(args, env=env, stdout=o, stderr=e, **kwargs)
-        proc.out, proc.err, proc.started = out, err, time.monotonic()
+        proc.out, proc.err = out, err
         self.procs.append(proc)
         return proc
 

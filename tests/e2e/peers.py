@@ -3,7 +3,6 @@
 # never reads its replies. Through it all the panel goes on answering and
 # saving, no save waits longer than the 5 s reply limit, and it closes with 0.
 import signal
-import threading
 import time
 
 from dvtest import *
@@ -59,17 +58,18 @@ ok("launcher stopped: a save took %.1f s (the reply limit), after SIGCONT %.0f m
 panel = unit.panel()
 flood = b"".join(frame(2, message(0)) for _ in range(20000))
 flood += b"".join(frame(1, message(0, flags=1)) for _ in range(5000))
-flooder = threading.Thread(target=lambda: result.append(raw_peer(unit, flood, reply=False)))
-result = []
-flooder.start()
-probes = []
-while flooder.is_alive() or not probes:
+peer, probes = raw_peer(unit, flood, reply=False), []
+
+
+def probe():
     t = time.monotonic()
     check(unit.answers(), "the panel did not answer beside the flood")
     probes.append(time.monotonic() - t)
-flooder.join()
-wait_for(lambda: "a reply could not be written" in unit.log(panel), "cutting off the peer")
-result[0].close()
+    return "a reply could not be written" in unit.log(panel)
+
+
+wait_for(probe, "cutting off the peer that never reads")
+peer.close()
 unit.tap(ICON["advan"])
 check(fields(unit.conf())[0] == 2 and unit.close(panel) == 0, "after the flood the panel "
       "did not save or close")

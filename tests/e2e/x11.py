@@ -14,27 +14,17 @@ check("WIDTH=%d\nHEIGHT=%d" % (480 * SCALE, 234 * SCALE) in geometry, "window: %
 ok("the panel's X window is 480 x 234 at scale %d" % SCALE)
 
 
-def at(point):
-    xdo("mousemove", "--window", win, *(c * SCALE + SCALE // 2 for c in point), unit=unit)
-
-
-def click(point):
-    at(point)
-    xdo("mousedown", 1, unit=unit)
-    xdo("mouseup", 1, unit=unit)
-
-
 def drag(*points):
-    at(points[0])
-    xdo("mousedown", 1, unit=unit)
-    for point in points[1:]:
-        at(point)
-    xdo("mouseup", 1, unit=unit)
+    """The pointer pressed at the first point, moved through the others, let go."""
+    moves = [["mousemove", "--window", win] + [c * SCALE + SCALE // 2 for c in p] for p in points]
+    xdo(*moves[0], "mousedown", 1, *sum(moves[1:], []), "mouseup", 1, unit=unit)
+
+
+click = drag
 
 
 def field_becomes(n, value, what):
-    wait_for(lambda: fields(unit.conf())[n] == value, "%s (field %d is %d)"
-             % (what, n, fields(unit.conf())[n]))
+    wait_for(lambda: fields(unit.conf())[n] == value, "%s (field %d)" % (what, n))
 
 
 click(ICON["sound"])
