@@ -30,23 +30,21 @@ ok("a second copy finds the first, brings it forward and ends in %.0f ms" % (100
 check(unit.close(panel) == 0, "dialvane-ctl close did not end the panel with status 0")
 check(not os.path.exists(os.path.join(unit.runtime, "w-Dialvane.sock")), "the socket was left")
 
-copies = [unit.panel(wait=False) for _ in range(20)]
-wait_for(lambda: sum(p.poll() is None for p in copies) <= 1, "19 of 20 copies ending", 15)
-running = [p for p in copies if p.poll() is None]
-check(len(running) == 1 and {p.returncode for p in copies if p not in running} == {0},
-      "of 20 copies started at once %d run; the others ended with %s"
-      % (len(running), {p.returncode for p in copies}))
-check(unit.close(running[0]) == 0, "the copy left did not close with status 0")
+for _ in range(50 if LONG else 1):
+    copies = [unit.panel(wait=False) for _ in range(20)]
+    wait_for(lambda: sum(p.poll() is None for p in copies) <= 1, "19 of 20 copies ending", 15)
+    running = [p for p in copies if p.poll() is None]
+    check(len(running) == 1 and {p.returncode for p in copies if p not in running} == {0},
+          "of 20 copies started at once %d run; the others ended with %s"
+          % (len(running), {p.returncode for p in copies}))
+    check(unit.close(running[0]) == 0, "the copy left did not close with status 0")
 ok("20 copies started at once leave exactly one, the others end with status 0")
 
 # Without DIALVANE_ROOT and DIALVANE_RUNTIME the folders come from XDG_*.
-for name in ("DIALVANE_ROOT", "DIALVANE_RUNTIME"):
-    del unit.env[name]
+unit.env = {k: v for k, v in unit.env.items() if k not in ("DIALVANE_ROOT", "DIALVANE_RUNTIME")}
 panel = unit.panel()
-xdg = unit.env["XDG_DATA_HOME"], unit.env["XDG_RUNTIME_DIR"]
-check(os.path.exists(os.path.join(xdg[0], "dialvane/unit/FlashMem/sysini/conf.ini")),
-      "no settings file under XDG_DATA_HOME")
-check(os.path.exists(os.path.join(xdg[1], "dialvane/w-Dialvane.sock")),
-      "no socket under XDG_RUNTIME_DIR")
+check(os.path.exists(unit.path("xdg_data_home/dialvane/unit/FlashMem/sysini/conf.ini")) and
+      os.path.exists(unit.path("xdg_runtime_dir/dialvane/w-Dialvane.sock")),
+      "no settings file under XDG_DATA_HOME, or no socket under XDG_RUNTIME_DIR")
 check(unit.close(panel) == 0, "the panel on the default folders did not close with status 0")
 ok("without DIALVANE_ROOT / DIALVANE_RUNTIME the panel uses XDG_DATA_HOME and XDG_RUNTIME_DIR")
