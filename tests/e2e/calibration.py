@@ -1,0 +1,104 @@
+# The touch calibration screen as the launcher and the touch screen see it:
+# a close while it holds the pen waits for it to end; taps off their target
+# or repeated are refused and the sequence starts again; Escape cancels and
+# keeps the old calibration; five good taps are stored in the registry and
+# touchcal.ini.
+import os
+import signal
+
+from dvtest import *
+
+OLD = "2030,2045 3605,3540 3598,560 490,552 502,3531"
+CAL_LINES = ["UM_TOUCH_CAL 1 0", "UM_SETTINGS_PAGE 3 0", "UM_TOUCH_CAL 0 0"]
+INSTRUCTION_ROWS = range(150, 185)  # the line below the centre target
+
+
+def raw(pixel, size):
+    return (min(max(pixel, 0), size - 1) * 4095 + (size - 1) // 2) // (size - 1)
+
+
+SHIFTED = [(x + 5, y - 4) for x, y in TARGETS]
+SHIFTED_RAW = " ".join("%d,%d" % (raw(x, 480), raw(y, 234)) for x, y in SHIFTED)
+
+
+def stored(unit):
+    registry = unit.text(os.path.join(unit.root, "registry.reg"))
+    ini = unit.text(os.path.join(unit.root, "FlashMem/sysini/touchcal.ini"))
+    return [text for text in (OLD, TARGETS_RAW, SHIFTED_RAW) if text in registry], ini
+
+
+def open_calibration(unit):
+    launcher, panel = unit.launcher(), unit.panel()
+    unit.tap(ICON["touch"])
+    check(unit.heard(launcher) == CAL_LINES[:1], "opening: the launcher has %s"
+          % unit.heard(launcher))
+    return launcher, panel
+
+
+# (a) A close while the screen holds the pen waits for the screen to end.
+for name, close in (("WM_CLOSE", lambda u, p: u.ctl("post", "Dialvane", "WM_CLOSE")),
+                    ("SIGTERM", lambda u, p: p.send_signal(signal.SIGTERM))):
+    unit = Unit()
+    launcher, panel = open_calibration(unit)
+    close(unit, panel)
+    for target in TARGETS[:4]:
+        unit.tap(target)
+    check(panel.poll() is None and unit.heard(launcher) == CAL_LINES[:1],
+          "%s did not wait for the calibration: status %s, launcher %s"
+          % (name, panel.poll(), unit.heard(launcher)))
+    unit.pen("down", TARGETS[4])
+    unit.ctl("pen", "up", *TARGETS[4], expect=None)  # the panel may end before it is idle
+    check(panel.wait(timeout=10 * SLOW) == 0, "%s: exit status %s" % (name, panel.returncode))
+    # The close comes before the paint that would say the calibration is over.
+    check(unit.heard(launcher) == CAL_LINES[:2], "%s: the launcher has %s"
+          % (name, unit.heard(launcher)))
+    check(stored(unit) == ([TARGETS_RAW], TARGETS_RAW), "%s: stored %s" % (name, stored(unit)))
+    check(fields(unit.conf())[0] == 3, "%s: the touch page was not saved" % name)
+    ok("%s during calibration waits for its end; then the touch page is saved and the "
+       "launcher told, the calibration stored, exit 0" % name)
+
+# (b), (c) Refused taps start the sequence again, and the screen says so.
+unit = Unit()
+launcher, panel = open_calibration(unit)
+first = pixels(unit.shot("first.png"))
+refusals = [("wrong corner", (48, 32), "tap 2 at (48, 32) is off its target"),
+            ("repeat", (243, 119), "tap 2 at (243, 119) repeats the one before")]
+again = []
+for what, tap, line in refusals:
+    unit.tap(TARGETS[0])
+    unit.tap(tap)
+    check("TouchCalibrate: %s; starting again\r\n" % line in unit.log(panel), "%s: no line '%s'"
+          % (what, line))
+    again.append(pixels(unit.shot("again.png")))
+    changed = {y for y in range(234) if again[-1][y] != first[y]}
+    check(changed and changed <= set(INSTRUCTION_ROWS), "%s: the screen changed in rows %s, not "
+          "only the instruction line" % (what, sorted(changed)[:3] + sorted(changed)[-3:]))
+check(again[0] == again[1], "the two refusals show different screens")
+ok("a tap on the wrong corner and a repeated tap are refused: logged, the cross back at the "
+   "centre, the line 'Missed the cross: start again  (1/5)' in place of the first one")
+
+# (e) Five taps that agree are stored, each as the raw touch value of where it landed.
+for target in SHIFTED:
+    unit.tap(target)
+check(stored(unit) == ([SHIFTED_RAW], SHIFTED_RAW), "stored %s, not %s" % (stored(unit),
+                                                                        SHIFTED_RAW))
+check("TouchCalibrate: CalibrationData = %s\r\n" % SHIFTED_RAW in unit.log(panel), "no log line")
+check(unit.heard(launcher) == CAL_LINES, "the launcher has %s" % unit.heard(launcher))
+check(unit.close(panel) == 0, "the panel did not close with status 0")
+ok("five taps 6 px off their targets after two refusals: stored in the registry and "
+   "touchcal.ini, the launcher told in order")
+
+# (d) Escape on the X keyboard cancels and keeps the calibration there was.
+unit = Unit()
+xvfb(unit)
+launcher, panel = open_calibration(unit)
+unit.tap(TARGETS[0])
+xdo("windowfocus", "--sync", panel_window(unit), unit=unit)
+xdo("key", "Escape", unit=unit)
+wait_for(lambda: "TouchCalibrate: cancelled, calibration kept\r\n" in unit.log(panel),
+         "the cancel")
+check(unit.answers(), "the panel does not answer after the cancel")
+check(stored(unit) == ([OLD], OLD), "after Escape: stored %s" % (stored(unit),))
+check(unit.heard(launcher)[-1] == "UM_TOUCH_CAL 0 0", "after Escape: %s" % unit.heard(launcher))
+check(unit.close(panel) == 0, "the panel did not close with status 0 after Escape")
+ok("Escape under X cancels the calibration and keeps the old one")

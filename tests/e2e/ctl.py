@@ -1,0 +1,60 @@
+# dialvane-ctl as the unit's other programs use it: the stand-in launcher,
+# messages by name and number, commands that return only once the panel is
+# idle (so no script needs a sleep), screenshots, no window to talk to, usage
+# errors, and SIGTERM / SIGKILL of either side.
+import os
+import signal
+
+from dvtest import *
+
+unit = Unit()
+launcher = unit.launcher()
+check(unit.ctl("send", "Launcher_Tulvo", "UM_SETTINGS_PAGE", 1, 0).stdout == "0\n",
+      "send did not print the handler's result 0")
+unit.ctl("post", "Launcher_Tulvo", "UM_TOUCH_CAL", 1)
+unit.ctl("send", "Launcher_Tulvo", "0x1234", 7, -3)
+unit.ctl("post", "Launcher_Tulvo", 4660)
+check(unit.heard(launcher) == ["UM_SETTINGS_PAGE 1 0", "UM_TOUCH_CAL 1 0", "0x1234 7 -3",
+                               "0x1234 0 0"], "the launcher printed %s" % unit.heard(launcher))
+second = unit.ctl("launcher", expect=1)
+check("already running" in second.stderr, "a second launcher said: %s" % second.stderr)
+ok("the launcher prints one line per message in the order sent; a second one refuses to start")
+
+missing = unit.ctl("send", "Dialvane", "WM_NULL", expect=1)
+check('no window titled "Dialvane" is running' in missing.stderr, "no panel: %s" % missing.stderr)
+for args in (["close"], ["tap", 10, 10], ["pen", "down", 1, 1], ["shot", unit.path("x.png")]):
+    unit.ctl(*args, expect=1)
+for args in (["send", "Launcher_Tulvo", "NOT_A_MESSAGE"], ["pen", "sideways", 1, 1], ["tap", 1]):
+    unit.ctl(*args, expect=2)
+ok("commands aimed at a missing panel fail saying so; bad command lines are usage errors (2)")
+
+panel = unit.panel()
+main = unit.shot("main.png")
+check(len(pixels(main)) == 234 and len(pixels(main)[0]) == 480, "the shot is not 480 x 234")
+unit.tap((110, 150))
+check(unit.heard(launcher)[-1] == "UM_SETTINGS_PAGE 1 0", "after the tap the launcher has %s"
+      % unit.heard(launcher))
+check(open(unit.shot("basic.png"), "rb").read() != open(main, "rb").read(), "no repaint")
+ok("a tap returns once the panel has handled it: launcher notice and repaint are done")
+notices = len(unit.heard(launcher))
+unit.drag((300, 250), (310, 250), (310, 250))
+check(len(unit.heard(launcher)) == notices + 1, "a pen down on the basic page sent %d notices"
+      % (len(unit.heard(launcher)) - notices))
+ok("pen down / move / up reach the panel as its touch screen's input")
+
+panel.send_signal(signal.SIGTERM)
+check(panel.wait(timeout=10 * SLOW) == 0, "SIGTERM ended the panel with %s" % panel.returncode)
+check(not os.path.exists(os.path.join(unit.runtime, "w-Dialvane.sock")), "the socket was left")
+unit.ctl("tap", 1, 1, expect=1)
+launcher.send_signal(signal.SIGTERM)
+check(launcher.wait(timeout=10 * SLOW) == 0, "SIGTERM ended the launcher with %s"
+      % launcher.returncode)
+check(not os.path.exists(os.path.join(unit.runtime, "w-Launcher_Tulvo.sock")),
+      "the launcher left its socket")
+ok("SIGTERM ends the panel and the launcher with status 0, each removing its socket")
+
+killed = unit.launcher()
+kill9(killed)
+unit.ctl("send", "Launcher_Tulvo", "WM_NULL", expect=1)
+unit.launcher()
+ok("a killed launcher is not found, and a new one replaces its stale socket")

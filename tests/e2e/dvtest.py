@@ -1,0 +1,270 @@
+# The end-to-end harness: each script drives the real build/dialvane from
+# outside, through build/dialvane-ctl (its own frame encoder) and, under
+# Xvfb, the X11 pointer. Every Unit has its own device root, runtime folder,
+# HOME and XDG folders, so nothing of the machine's state leaks in; waits
+# poll a condition up to a deadline instead of sleeping.
+import atexit
+import os
+import resource
+import shutil
+import signal
+import socket
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import zlib
+
+SOURCE = os.environ.get("DIALVANE_SOURCE_DIR") or os.path.dirname(
+    os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+BUILD = os.environ.get("DIALVANE_BUILD_DIR") or os.path.join(SOURCE, "build")
+PANEL, CTL = os.path.join(BUILD, "dialvane"), os.path.join(BUILD, "dialvane-ctl")
+with open(os.path.join(BUILD, "CMakeCache.txt")) as _cache:
+    ASAN = "DV_SANITIZE:BOOL=ON" in _cache.read()
+# Limits are for a loaded two-core machine; the sanitizer build is slower.
+SLOW = 4.0 if ASAN else 1.0
+LONG = os.environ.get("DIALVANE_LONG", "") not in ("", "0")
+
+FACTORY = [0, 6, 6, 6, 0, 405, 295, 4, 3, 4, 87, 5, 0]
+ICON = {"sound": (44, 175), "basic": (110, 145), "advan": (169, 103), "touch": (230, 63)}
+OK_BUTTON, DEFAULT_BUTTON, CLOSE_BOX = (50, 212), (428, 212), (435, 19)
+TARGETS = [(240, 117), (432, 202), (432, 32), (48, 32), (48, 202)]
+TARGETS_RAW = "2052,2056 3693,3550 3693,562 410,562 410,3550"
+POWER_CUT_EXIT = 86
+
+
+class Failure(Exception):
+    pass
+
+
+# A failed check is a finding, not a crash of the harness: one line.
+sys.excepthook = lambda kind, value, trace: print("FAIL: %s" % value, file=sys.stderr) if (
+    issubclass(kind, Failure)) else sys.__excepthook__(kind, value, trace)
+
+
+def ok(text):
+    print("ok: " + text, flush=True)
+
+
+def check(condition, text):
+    if not condition:
+        raise Failure(text)
+
+
+def wait_for(condition, what, limit_s=10.0):
+    """condition()'s first true value, polled until limit_s (times SLOW)."""
+    deadline = time.monotonic() + limit_s * SLOW
+    while not (value := condition()):
+        check(time.monotonic() < deadline, "%s within %.0f s" % (what, limit_s * SLOW))
+        time.sleep(0.005)
+    return value
+
+
+def record(values):
+    return struct.pack("<13h", *values)
+
+
+def fields(data):
+    check(data is not None and len(data) == 26, "the settings file holds %r" % (data,))
+    return list(struct.unpack("<13h", data))
+
+
+def rss_kb(proc):
+    return int(Unit.text("/proc/%d/status" % proc.pid).split("VmRSS:")[1].split()[0])
+
+
+def pixels(path):
+    """A screenshot's rows of 0xRRGGBB values (the PNG filters undone)."""
+    data, pos, idat = Unit.read(path), 8, b""
+    while pos < len(data):
+        n, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        if kind == b"IHDR":
+            width, height, _, colour = struct.unpack(">IIBB", data[pos + 8:pos + 18])
+        elif kind == b"IDAT":
+            idat += data[pos + 8:pos + 8 + n]
+        pos += 12 + n
+    raw, bpp = zlib.decompress(idat), 3 if colour == 2 else 4
+    rows, prev, stride = [], bytearray(width * bpp), width * bpp + 1
+    for y in range(height):
+        kind, line = raw[y * stride], bytearray(raw[y * stride + 1:(y + 1) * stride])
+        for i in range(len(line)):
+            a, b, c = (line[i - bpp], prev[i], prev[i - bpp]) if i >= bpp else (0, prev[i], 0)
+            p = a + b - c
+            paeth = a if abs(p - a) <= min(abs(p - b), abs(p - c)) else (
+                b if abs(p - b) <= abs(p - c) else c)
+            line[i] = (line[i] + (0, a, b, (a + b) // 2, paeth)[kind]) & 255
+        rows.append([int.from_bytes(line[x * bpp:x * bpp + 3], "big") for x in range(width)])
+        prev = line
+    return rows
+
+
+def raw_peer(unit, data, reply=True, sock=None):
+    """Writes bytes no well-behaved peer sends; with reply, what came back (b"" if the
+    panel hung up at once, None if it did neither), else the open socket, left unread."""
+    if sock is None:
+        sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        sock.connect(os.path.join(unit.runtime, "w-Dialvane.sock"))
+    sock.settimeout(2.0 * SLOW)
+    got = b""
+    try:
+        sock.sendall(data)
+        while reply and len(got) < 28:  # one reply frame
+            chunk = sock.recv(65536)
+            if not chunk:
+                break
+            got += chunk
+    except socket.timeout:
+        got = got or None
+    except OSError:
+        pass
+    if not reply:
+        return sock
+    sock.close()
+    return got
+
+
+def frame(kind, payload, magic=0x314D5644, version=1, length=None):
+    n = len(payload) if length is None else length
+    return struct.pack("<IHHII", magic, version, kind, 0, n) + payload
+
+
+def message(msg, w=0, l=0, flags=0):
+    return struct.pack("<IIQq", flags, msg, w & (2**64 - 1), l)
+
+
+pen = lambda action, x, y, flags=0: struct.pack("<IIii", flags, action, x, y)
+
+
+class Unit:
+    """One test's unit: its folders, its processes, and what they leave."""
+
+    def __init__(self):
+        self.work = tempfile.mkdtemp(prefix="dialvane-e2e-")
+        self.root, self.runtime = self.path("unit"), self.path("run")
+        env = {k: v for k, v in os.environ.items() if not k.startswith(("XDG_", "DIALVANE_"))
+               and k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+        for name in ("HOME", "XDG_CACHE_HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME",
+                     "XDG_RUNTIME_DIR"):
+            env[name] = self.path(name.lower())
+            os.mkdir(env[name], 0o700)
+        env.update(DIALVANE_ROOT=self.root, DIALVANE_RUNTIME=self.runtime,
+                   SDL_AUDIODRIVER="dummy")
+        self.env, self.procs, self.starts = env, [], 0
+        self.conf_path = self.path("unit", "FlashMem", "sysini", "conf.ini")
+        self.conf = lambda: self.read(self.conf_path)
+        atexit.register(self.end)
+
+    path = lambda self, *parts: os.path.join(self.work, *parts)
+    tap = lambda self, point: self.ctl("tap", *point)
+    pen = lambda self, action, point: self.ctl("pen", action, *point)
+    answers = lambda self, title="Dialvane": self.ctl("send", title, 0, expect=None).returncode == 0
+    log = lambda self, proc: self.text(proc.log)
+    journal = lambda self, name: self.text(self.path("unit/dev/%s.log" % name)).splitlines()
+
+    def end(self):
+        for proc in self.procs:
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait()
+        shutil.rmtree(self.work, ignore_errors=True)
+
+    def spawn(self, args, extra=None, out=None, err=None, **kwargs):
+        env = dict(self.env, **(extra or {}))
+        with open(out or os.devnull, "ab") as o, open(err or os.devnull, "ab") as e:
+            proc = subprocess.Popen(args, env=env, stdout=o, stderr=e, **kwargs)
+        proc.out, proc.err = out, err
+        self.procs.append(proc)
+        return proc
+
+    def ctl(self, *args, expect=0, extra=None, prefix=()):
+        run = subprocess.run(list(prefix) + [CTL] + [str(a) for a in args], capture_output=True,
+                             text=True, env=dict(self.env, **(extra or {})), timeout=60 * SLOW)
+        check(expect is None or run.returncode == expect, "dialvane-ctl %s: status %d, %s"
+              % (" ".join(map(str, args)), run.returncode, run.stderr.strip()))
+        return run
+
+    def drag(self, start, *points):
+        self.pen("down", start)
+        for point in points[:-1]:
+            self.pen("move", point)
+        self.pen("up", points[-1])
+
+    def panel(self, extra=None, wait=True, wrapper=(), max_files=None):
+        """Starts a panel with a log of its own; waits until it answers."""
+        self.starts += 1
+        log, err = self.path("panel-%d.log" % self.starts), self.path("panel-%d.err" % self.starts)
+        limit = max_files and (lambda: resource.setrlimit(resource.RLIMIT_NOFILE, (max_files,) * 2))
+        proc = self.spawn(list(wrapper) + [PANEL], dict(extra or {}, DIALVANE_LOG=log),
+                          err=err, preexec_fn=limit)
+        proc.log = log
+        if wait:
+            wait_for(lambda: self.answers() or (proc.poll() is not None and check(
+                False, "the panel ended with %s before it answered:\n%s"
+                % (proc.returncode, self.text(err)[-3000:]))), "the panel's window",
+                     300 if wrapper else 20)
+        return proc
+
+    def launcher(self):
+        out = self.path("launcher-%d.out" % len(self.procs))
+        proc = self.spawn([CTL, "launcher"], out=out, err=out + ".err")
+        wait_for(lambda: self.answers("Launcher_Tulvo"), "the launcher's window")
+        return proc
+
+    def close(self, proc, limit_s=15):
+        """dialvane-ctl close, then the panel's exit status (None if it hangs)."""
+        self.ctl("close", expect=None)
+        try:
+            return proc.wait(timeout=limit_s * SLOW)
+        except subprocess.TimeoutExpired:
+            kill9(proc)
+
+    @staticmethod
+    def read(path):
+        try:
+            with open(path, "rb") as f:
+                return f.read()
+        except (FileNotFoundError, TypeError):
+            return None
+
+    @staticmethod
+    def text(path):
+        return (Unit.read(path) or b"").decode("utf-8", "replace")
+
+    @staticmethod
+    def heard(launcher):
+        """The launcher's lines but the WM_NULL probes of the harness."""
+        lines = Unit.text(launcher.out).replace("\r", "").splitlines()
+        return [line for line in lines if not line.startswith("0x0000 ")]
+
+    def shot(self, name):
+        return self.ctl("shot", self.path(name)) and self.path(name)
+
+
+def xvfb(unit, scale=2):
+    """A private X server, on a display number it picks itself."""
+    server = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1280x800x24",
+                               "-nolisten", "tcp"], stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL)
+    unit.procs.append(server)
+    # No GPU: the software renderer spares loading a GL driver.
+    unit.env.update(DISPLAY=":" + server.stdout.readline().decode().strip(), SDL_RENDER_DRIVER=
+                    "software", SDL_FRAMEBUFFER_ACCELERATION="0", DIALVANE_SCALE=str(scale))
+
+
+def xdo(*args, unit, expect=0):
+    run = subprocess.run(["xdotool"] + [str(a) for a in args], capture_output=True, text=True,
+                         env=unit.env, timeout=30)
+    check(expect is None or run.returncode == expect, "xdotool %s: %s" % (args, run.stderr))
+    return run
+
+
+def panel_window(unit):
+    return wait_for(lambda: xdo("search", "--name", "^Dialvane$", unit=unit,
+                                expect=None).stdout.split()[:1], "the panel's X window")[0]
+
+
+def kill9(proc):
+    if proc.poll() is None:
+        proc.send_signal(signal.SIGKILL)
+    proc.wait()

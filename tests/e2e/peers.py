@@ -1,0 +1,78 @@
+# The panel beside peers that misbehave: the launcher killed, replaced,
+# stopped (SIGSTOP) and continued, and a peer that floods the socket and
+# never reads its replies. Through it all the panel goes on answering and
+# saving, no save waits longer than the 5 s reply limit, and it closes with 0.
+import signal
+import time
+
+from dvtest import *
+
+QUICK_S, STOPPED_S = 2.0 * SLOW, 5.0 + 2.0 * SLOW
+unit = Unit()
+launcher = unit.launcher()
+panel = unit.panel()
+unit.tap(ICON["basic"])
+
+
+def save(limit_s, what):
+    """A tap on automatic power-on, switching it; how long the save took."""
+    value = 7 - fields(unit.conf())[7]
+    t = time.monotonic()
+    unit.tap({3: (190, 110), 4: (273, 110)}[value])
+    took = time.monotonic() - t
+    check(fields(unit.conf())[7] == value, "%s: the save did not reach the file" % what)
+    check(took <= limit_s, "%s: a save took %.1f s" % (what, took))
+    return took
+
+
+save(QUICK_S, "launcher running")
+check(unit.heard(launcher) == ["UM_SETTINGS_PAGE 1 0"] * 2, "launcher: %s" % unit.heard(launcher))
+kill9(launcher)
+dead = max(save(QUICK_S, "launcher killed") for _ in range(3))
+relaunched = unit.launcher()
+late = max(save(QUICK_S, "launcher replaced") for _ in range(3))
+# A new window of the same title is another window: the panel keeps to the one it found.
+check(unit.heard(relaunched) == [], "the new launcher heard %s" % unit.heard(relaunched))
+check(unit.close(panel) == 0, "the panel did not close with status 0")
+panel = unit.panel()
+unit.tap(ICON["basic"])
+check(unit.heard(relaunched) == ["UM_SETTINGS_PAGE 1 0"], "the next panel did not reach it")
+ok("launcher killed: saves took %.0f ms at most; replaced: %.0f ms, the new one unheard until "
+   "the next panel start" % (1000 * dead, 1000 * late))
+
+relaunched.send_signal(signal.SIGSTOP)
+stopped = save(STOPPED_S, "launcher stopped")
+relaunched.send_signal(signal.SIGCONT)
+resumed = save(QUICK_S, "launcher continued")
+wait_for(lambda: len(unit.heard(relaunched)) == 3, "the launcher catching up")
+relaunched.send_signal(signal.SIGSTOP)
+t = time.monotonic()
+check(unit.close(panel, limit_s=STOPPED_S) == 0, "beside a stopped launcher the close failed")
+closing = time.monotonic() - t
+relaunched.send_signal(signal.SIGCONT)
+ok("launcher stopped: a save took %.1f s (the reply limit), after SIGCONT %.0f ms and the "
+   "launcher caught up; closing beside a stopped one took %.1f s, exit 0"
+   % (stopped, 1000 * resumed, closing))
+
+# A peer that posts and sends thousands of frames and never reads a reply.
+panel = unit.panel()
+flood = b"".join(frame(2, message(0)) for _ in range(20000))
+flood += b"".join(frame(1, message(0, flags=1)) for _ in range(5000))
+peer, probes = raw_peer(unit, flood, reply=False), []
+
+
+def probe():
+    t = time.monotonic()
+    check(unit.answers(), "the panel did not answer beside the flood")
+    probes.append(time.monotonic() - t)
+    return "a reply could not be written" in unit.log(panel)
+
+
+wait_for(probe, "cutting off the peer that never reads")
+peer.close()
+unit.tap(ICON["advan"])
+check(fields(unit.conf())[0] == 2 and unit.close(panel) == 0, "after the flood the panel "
+      "did not save or close")
+ok("a flood of 20000 posts and 5000 sends never read: the peer is cut off with a log line, "
+   "the panel answered throughout (%d probes, slowest %.0f ms), saved and closed with 0"
+   % (len(probes), 1000 * max(probes)))

@@ -1,0 +1,129 @@
+# Power lost while the panel saves: SIGKILL at random moments in a saving tap
+# or the start-up, then the file's replacement cut at each system call in turn
+# (DIALVANE_STORAGE_FAULT=cut:N). Each loss leaves the old or the new record,
+# never a mix, and a boot sector intact or erased (between its erase and its
+# write), never damaged; the next start loads the file, refuses a second copy
+# and builds its next save on exactly those values. DIALVANE_LONG=1: full counts.
+import os
+import random
+import time
+import zlib
+
+from dvtest import *
+
+KILLS = 100 if LONG else 8
+seed = int(os.environ.get("DIALVANE_SEED", str(int(time.time()))))
+rng = random.Random(seed)
+print("    seed %d (DIALVANE_SEED repeats a run)" % seed)
+# The basic page's options: the field and value each stores on its pen down.
+OPTIONS = {(190, 82): (4, 0), (286, 82): (4, 1), (382, 82): (4, 2), (190, 110): (7, 3),
+           (273, 110): (7, 4)}
+unit = Unit()
+
+
+def boot_sector(data=None):
+    with open(os.path.join(unit.root, "dev", "FLS1.img"), "r+b") as f:
+        f.seek(2112)
+        return f.write(data) if data else f.read(512)
+
+
+def boot_state(sector):
+    whole = sector[:4] == b"DVBL" and zlib.crc32(sector[:86]) == int.from_bytes(
+        sector[86:90], "little") and sector[90] in (0, 1) and sector[91:] == b"\xff" * 421
+    return "erased" if sector == b"\xff" * 512 else "intact" if whole else "damaged"
+
+
+def restart(loaded, what, second=True):
+    """The start after a loss loads what was left and builds its next save on it."""
+    panel = unit.panel()
+    log = unit.log(panel)
+    check("IniRead Success" in log and "Error" not in log, "%s: the log:\n%s" % (what, log))
+    if second:
+        copy = unit.panel(wait=False)
+        check(copy.wait(timeout=20 * SLOW) == 0 and "Alead Play" in unit.log(copy),
+              "%s: a second copy was not refused (status %s)" % (what, copy.returncode))
+    t = time.monotonic()
+    unit.tap(ICON["basic"])
+    want = record([1] + fields(loaded)[1:])
+    check(unit.conf() == want, "%s: the first save after the restart holds %s, not %s"
+          % (what, unit.conf().hex(" "), want.hex(" ")))
+    check(not os.path.exists(unit.conf_path.replace("conf.ini", ".conf.ini.new")),
+          "%s: the temporary file is left" % what)
+    return panel, time.monotonic() - t
+
+
+panel = unit.panel()
+factory_sector = boot_sector()
+check(unit.close(panel) == 0, "the first start did not close with status 0")
+panel, save_s = restart(record(FACTORY), "the first start")
+counts = {"start-up": 0, "old": 0, "new": 0, "erased boot sector": 0}
+for kill in range(1, KILLS + 1):
+    before = after = unit.conf()
+    if rng.random() < 0.2:
+        kill9(panel)
+        panel = unit.panel(wait=False)
+        time.sleep(rng.uniform(0, 0.3 * SLOW))
+        counts["start-up"] += 1
+    else:  # a pen down that saves, killed somewhere in its save
+        point, (field, value) = rng.choice(list(OPTIONS.items()))
+        after = record([value if i == field else v for i, v in enumerate(fields(before))])
+        unit.spawn([CTL, "pen", "down", str(point[0]), str(point[1])])
+        time.sleep(rng.uniform(0, 1.5 * save_s))
+    kill9(panel)
+    left = unit.conf()
+    check(left in (before, after), "kill %d: the file holds %s, neither %s nor %s"
+          % (kill, left and left.hex(" "), before.hex(" "), after.hex(" ")))
+    if before != after:
+        counts["old" if left == before else "new"] += 1
+    state = boot_state(boot_sector())
+    check(state != "damaged", "kill %d: the boot sector is damaged" % kill)
+    if state == "erased":  # the kill came between its erase and its write: put it back
+        counts["erased boot sector"] += 1
+        boot_sector(factory_sector)
+    panel, _ = restart(left, "kill %d" % kill, second=kill % 2 == 1)
+check(unit.close(panel) == 0, "the last panel did not close with status 0")
+ok("%d SIGKILLs (%s): each left the old or the new record whole, and the next start loaded it"
+   % (KILLS, ", ".join("%s %d" % kv for kv in counts.items())))
+
+# A fixed round from a known record: the basic page (a save), power-on off (a
+# save), OK (every pen down there saves), the advanced page (a save), Default
+# (two writes of the factory record). Each save is 5 steps: open the
+# temporary file, write, fsync, rename, fsync the folder.
+START = [3, 6, 6, 6, 0, 300, 295, 4, 3, 4, 87, 5, 0]
+ROUND = [ICON["basic"], (190, 110), OK_BUTTON, ICON["advan"], DEFAULT_BUTTON]
+basic = [1] + START[1:7] + [3] + START[8:]
+records = [record(r) for r in (START, [1] + START[1:], basic, basic, [2] + basic[1:], FACTORY,
+                               FACTORY)]
+total = 5 * (len(records) - 1)
+points = range(1, total + 2) if LONG else [1, 2, 3, 4, 5, 20, total + 1]
+for n in points:
+    with open(unit.conf_path, "wb") as f:
+        f.write(records[0])
+    panel = unit.panel({"DIALVANE_STORAGE_FAULT": "cut:%d" % n})
+    for point in ROUND:
+        if unit.ctl("tap", *point, expect=None).returncode:
+            break
+    save, step = (n - 1) // 5 + 1, (n - 1) % 5 + 1
+    if n > total:
+        check(unit.close(panel) == 0, "cut:%d past the last step: the panel did not close" % n)
+        expected = records[-1]
+    else:
+        check(panel.wait(timeout=20 * SLOW) == POWER_CUT_EXIT, "cut:%d: the panel ended with %s"
+              % (n, panel.returncode))
+        # Until the rename the old record is there, after it the new one.
+        expected = records[save] if step == 5 else records[save - 1]
+    check(unit.conf() == expected, "cut:%d: the file holds %s, not %s"
+          % (n, unit.conf().hex(" "), expected.hex(" ")))
+    panel, _ = restart(expected, "cut:%d" % n, second=False)
+    check(unit.close(panel) == 0, "cut:%d: the restarted panel did not close with 0" % n)
+for n in ([1, 2, 3, 4, 5] if LONG else [2, 5]):  # the first start's factory record
+    os.unlink(unit.conf_path)
+    panel = unit.panel({"DIALVANE_STORAGE_FAULT": "cut:%d" % n}, wait=False)
+    check(panel.wait(timeout=30 * SLOW) == POWER_CUT_EXIT and unit.conf() in (
+        None, record(FACTORY)), "first start cut:%d: status %s, file %r" % (n, panel.returncode,
+                                                                           unit.conf()))
+    panel = unit.panel()
+    check(unit.conf() == record(FACTORY) and unit.close(panel) == 0, "after first start cut:%d" % n)
+ok("cut at steps %s of %d (and the first start at 2, 5): each ended the panel with %d and "
+   "left the old or the new record, which the next start loaded"
+   % (",".join(map(str, points)), total, POWER_CUT_EXIT))

@@ -1,0 +1,129 @@
+# What the panel lets in: a runtime folder others could use is refused before
+# anything is made in it; another user's process can neither drive the panel
+# nor stand in for its launcher; malformed, oversized and random frames, the
+# window system's own messages, every message number with pointer-like
+# parameters, and hundreds of hoarded connections each change nothing.
+import os
+import shutil
+import subprocess
+import sys
+
+from dvtest import *
+
+unit = Unit()
+
+for name in ("777", "770", "707", "701", "real"):
+    os.mkdir(unit.path(name))
+    os.chmod(unit.path(name), int(name, 8) if name != "real" else 0o700)
+os.symlink(unit.path("real"), unit.path("link"))
+open(unit.path("plain"), "w").close()
+folders = ["777", "770", "707", "701", "link", "plain"]
+for folder in folders:
+    for program in (PANEL, CTL):
+        run = subprocess.run([program, "close"], capture_output=True, text=True, timeout=30,
+                             env=dict(unit.env, DIALVANE_RUNTIME=unit.path(folder)))
+        check(run.returncode == 2 and "refusing to use it" in run.stderr, "%s, %s: status %d, %s"
+              % (folder, os.path.basename(program), run.returncode, run.stderr))
+        check(not os.listdir(unit.path("real")) and (folder in ("link", "plain") or not
+              os.listdir(unit.path(folder))), "%s: something was made there" % folder)
+ok("runtime folders of modes 777, 770, 707 and 701, a symbolic link and a plain file: the "
+   "panel and dialvane-ctl refuse them with status 2 and make nothing")
+
+panel = unit.panel()
+unit.tap(ICON["basic"])  # every pen down here would save
+settled, registry = unit.conf(), unit.text(unit.path("unit/registry.reg"))
+
+
+def unchanged(what):
+    check(unit.conf() == settled and registry == unit.text(unit.path("unit/registry.reg")),
+          "%s changed the settings file or the registry" % what)
+    check(panel.poll() is None and unit.answers(), "%s: the panel ended or does not answer" % what)
+
+
+NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+          "--inh-caps=+dac_override", "--ambient-caps=+dac_override"]
+if os.geteuid() != 0 or not shutil.which("setpriv"):
+    print("skip: another user's process needs root and setpriv")
+else:
+    # Nobody's own runtime folder, holding hard links to the panel's socket and back.
+    theirs = unit.path("theirs")
+    os.mkdir(theirs, 0o700)
+    os.chown(theirs, 65534, 65534)
+    link = lambda name, a, b: os.link(os.path.join(a, name), os.path.join(b, name))
+    link("w-Dialvane.sock", unit.runtime, theirs)
+    as_nobody = {"extra": {"DIALVANE_RUNTIME": theirs}, "prefix": NOBODY}
+    unit.ctl("send", "Dialvane", "WM_NULL", expect=2, prefix=NOBODY)  # the panel's folder
+    check(subprocess.run([PANEL], env=dict(unit.env, DIALVANE_RUNTIME=theirs), timeout=30,
+          stderr=subprocess.DEVNULL).returncode == 2, "the panel used another user's folder")
+    unit.ctl("pen", "down", 190, 110, expect=1, **as_nobody)  # it refuses the panel's uid
+    # A raw peer has no such check of its own: the panel's check alone stands in its way.
+    client = ("import socket, sys\ns = socket.socket(socket.AF_UNIX)\ns.connect(sys.argv[1])\n"
+              "try:\n s.sendall(bytes.fromhex(sys.argv[2])); print(len(s.recv(64)))\n"
+              "except OSError:\n print(0)")
+    tap = frame(3, pen(0, 190, 110)) + frame(2, message(0x857)) + frame(1, message(0, flags=1))
+    run = subprocess.run(NOBODY + [sys.executable, "-c", client, theirs + "/w-Dialvane.sock",
+                                   tap.hex()], capture_output=True, text=True, timeout=30)
+    check(run.stdout == "0\n", "another user's raw peer: %s %s" % (run.stdout, run.stderr))
+    unchanged("another user's pen down and close")
+    check("refused a connection from uid 65534" in unit.log(panel), "no log line for uid 65534")
+    check(unit.close(panel) == 0, "the panel did not close with status 0")
+    fake = unit.spawn(NOBODY + [CTL, "launcher"], as_nobody["extra"], out=unit.path("fake.out"))
+    wait_for(lambda: os.path.exists(theirs + "/w-Launcher_Tulvo.sock"), "nobody's launcher")
+    link("w-Launcher_Tulvo.sock", theirs, unit.runtime)
+    panel = unit.panel()
+    unit.tap(ICON["basic"])
+    check(unit.heard(fake) == [] and "refused to talk to" in unit.log(panel),
+          "nobody's launcher heard %s" % unit.heard(fake))
+    os.unlink(os.path.join(unit.runtime, "w-Launcher_Tulvo.sock"))
+    ok("another user can neither drive the panel (refused, logged) nor stand in for its launcher")
+
+good = frame(1, message(0, flags=1))
+carry_on = {"unknown kind": frame(9, message(0)), "an unasked reply": frame(0x80, b"\0" * 12),
+            "a short send": frame(1, message(0)[:23]), "a long post": frame(2, message(0) + b"x"),
+            "pen action 3": frame(3, struct.pack("<IIii", 0, 3, 190, 110)),
+            "a shot path with NUL": frame(4, b"\0\0\0\0/tmp/a\0b.png")}
+fatal = {"bad magic": frame(1, message(0), magic=0x12345678), "version 2": frame(1, message(0),
+         version=2), "a length of 4 GiB": frame(1, message(0), length=0xFFFFFFFF),
+         "a send of 1029 bytes": frame(1, b"\0" * 1029)}
+for what, data in carry_on.items():
+    check(len(raw_peer(unit, data + good) or b"") >= 28, "after %s no reply came" % what)
+for what, data in fatal.items():
+    check(raw_peer(unit, data + good) == b"", "%s: the connection was not closed" % what)
+raw_peer(unit, frame(3, b"\0" * 4) + os.urandom(10 << 20), reply=False).close()
+stalled = raw_peer(unit, good[:30], reply=False)
+unchanged("malformed frames")
+log = unit.log(panel)
+check(log.count("dropped a frame from pid") >= len(carry_on) - 1 and
+      log.count("closed the connection from pid") >= len(fatal), "too few log lines")
+ok("%d bad frames dropped with the connection going on, %d streams closed, 10 MB of noise and "
+   "a frame stalled mid-way: logged, nothing changed"
+   % (len(carry_on), len(fatal)))
+
+rss = rss_kb(panel)
+for number in [1, 2, 0x81, 0x82, 0x110] * 3:  # WM_CREATE .. WM_INITDIALOG
+    check(unit.ctl("send", "Dialvane", number).stdout == "0\n", "0x%x was answered" % number)
+check(unit.log(panel).count("only the window system sends it") == 15, "not all 15 dropped")
+check(rss_kb(panel) - rss < 4096, "the panel grew by %d kB" % (rss_kb(panel) - rss))
+# Every message but the closing ones, with parameters that would be pointers.
+sweep = b"".join(frame(2, message(n, w, l)) for n in range(0x400) if n not in (0x10, 0x111, 0x857)
+                 for w, l in ((0x41414141, 0x41414141), (2**64 - 1, -1)))
+check(len(raw_peer(unit, sweep + good) or b"") >= 28, "the panel ended during the sweep")
+check(unit.log(panel).count("dropped a WM_TIMER") >= 2, "the WM_TIMER callbacks were not refused")
+unit.tap(OK_BUTTON)
+unit.tap(ICON["basic"])
+unchanged("the window system's messages and the sweep")
+ok("WM_CREATE .. WM_INITDIALOG from a peer dropped (logged, answered 0); every message "
+   "0..0x3ff posted with pointer-like parameters: no crash, WM_TIMER callbacks refused")
+
+stalled.close()
+check(unit.close(panel) == 0, "the panel did not close with status 0")
+panel = unit.panel(max_files=256)
+keeper = raw_peer(unit, b"", reply=False)  # opened before the hoard, which shuts out new ones
+hoard = [raw_peer(unit, b"", reply=False) for _ in range(300)]
+tap = frame(3, pen(0, *ICON["advan"])) + frame(3, pen(2, *ICON["advan"], flags=1))
+check(len(raw_peer(unit, tap, sock=keeper) or b"") >= 28, "with connections hoarded no reply")
+check(fields(unit.conf())[0] == 2, "with connections hoarded the panel could not save")
+for s in hoard:
+    s.close()
+check(unit.answers() and unit.close(panel) == 0, "after the hoard the panel did not close")
+ok("300 connections hoarded against 256 descriptors: the panel still saved, and closed with 0")

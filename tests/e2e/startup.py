@@ -1,0 +1,50 @@
+# Start-up as the unit's other programs see it: the first start lays out the
+# device root, a second copy brings the first forward and ends, twenty copies
+# at once leave one, and the default folders come from HOME / XDG_*.
+import os
+import time
+
+from dvtest import *
+
+unit = Unit()
+panel = unit.panel()
+check(unit.conf() == record(FACTORY), "conf.ini holds %r" % unit.conf())
+for path in ("FlashMem/sysini", "windows/question.wav", "dev/FLS1.img", "registry.reg"):
+    check(os.path.exists(os.path.join(unit.root, path)), "the first start made no %s" % path)
+check(os.path.getsize(os.path.join(unit.root, "dev/FLS1.img")) == 4096, "FLS1.img is not 4 kB")
+check("2030,2045 3605,3540 3598,560 490,552 502,3531" in unit.text(unit.path("unit/registry.reg")),
+      "the registry lacks the factory calibration")
+check("IniReadString Open Error!!\r\n" in unit.log(panel), "no open error logged at first start")
+ok("the first start lays out the device root and writes the factory settings file")
+
+t = time.monotonic()
+second = unit.panel(wait=False)
+check(second.wait(timeout=10 * SLOW) == 0, "the second copy ended with %s" % second.returncode)
+took = time.monotonic() - t
+log = unit.log(second)
+check("===============> Alead Play\r\n" in log and "===============> Find Hwnd\r\n" in log,
+      "the second copy logged:\n%s" % log)
+check(panel.poll() is None and took < 2 * SLOW, "the first copy died, or the second took %.1f s"
+      % took)
+ok("a second copy finds the first, brings it forward and ends in %.0f ms" % (1000 * took))
+check(unit.close(panel) == 0, "dialvane-ctl close did not end the panel with status 0")
+check(not os.path.exists(os.path.join(unit.runtime, "w-Dialvane.sock")), "the socket was left")
+
+for _ in range(50 if LONG else 1):
+    copies = [unit.panel(wait=False) for _ in range(20)]
+    wait_for(lambda: sum(p.poll() is None for p in copies) <= 1, "19 of 20 copies ending", 15)
+    running = [p for p in copies if p.poll() is None]
+    check(len(running) == 1 and {p.returncode for p in copies if p not in running} == {0},
+          "of 20 copies started at once %d run; the others ended with %s"
+          % (len(running), {p.returncode for p in copies}))
+    check(unit.close(running[0]) == 0, "the copy left did not close with status 0")
+ok("20 copies started at once leave exactly one, the others end with status 0")
+
+# Without DIALVANE_ROOT and DIALVANE_RUNTIME the folders come from XDG_*.
+unit.env = {k: v for k, v in unit.env.items() if k not in ("DIALVANE_ROOT", "DIALVANE_RUNTIME")}
+panel = unit.panel()
+check(os.path.exists(unit.path("xdg_data_home/dialvane/unit/FlashMem/sysini/conf.ini")) and
+      os.path.exists(unit.path("xdg_runtime_dir/dialvane/w-Dialvane.sock")),
+      "no settings file under XDG_DATA_HOME, or no socket under XDG_RUNTIME_DIR")
+check(unit.close(panel) == 0, "the panel on the default folders did not close with status 0")
+ok("without DIALVANE_ROOT / DIALVANE_RUNTIME the panel uses XDG_DATA_HOME and XDG_RUNTIME_DIR")
