@@ -145,3 +145,51 @@ TEST_F(DeviceTest, PenUpStopsTheFmRepeatTimer) {
 }
 
 }  // namespace
+
+// Every option's touch area takes its top and left edges and stops one short
+// of its right and bottom ones; the FM transmitter's two never take a tap.
+TEST_F(DeviceTest, OptionTouchAreasEndOneShortOfTheirRightAndBottomEdges) {
+    struct Case {
+        RECT rect;
+        const char* page;
+        SHORT INIINFO::*field;
+        SHORT value;
+        SHORT other;
+    };
+    const Case kCases[] = {
+        {{156, 75, 225, 90}, "basic", &INIINFO::nAutoStart, 0, 1},
+        {{246, 75, 327, 90}, "basic", &INIINFO::nAutoStart, 1, 2},
+        {{349, 75, 415, 90}, "basic", &INIINFO::nAutoStart, 2, 0},
+        {{156, 103, 225, 118}, "basic", &INIINFO::nAutoPowerOn, AUTOPOWER_OFF, AUTOPOWER_ON},
+        {{246, 103, 300, 118}, "basic", &INIINFO::nAutoPowerOn, AUTOPOWER_ON, AUTOPOWER_OFF},
+        {{154, 83, 242, 102}, "advanced", &INIINFO::PiKoMute, PIKOMUTE_ON, PIKOMUTE_OFF},
+        {{250, 83, 435, 102}, "advanced", &INIINFO::PiKoMute, PIKOMUTE_OFF, PIKOMUTE_ON},
+        {{156, 113, 220, 131}, "advanced", &INIINFO::nRearCamera, REARCAM_OFF, REARCAM_ON},
+        {{232, 113, 290, 131}, "advanced", &INIINFO::nRearCamera, REARCAM_ON, REARCAM_OFF},
+    };
+    for (const Case& c : kCases) {
+        const RECT& r = c.rect;
+        const std::pair<POINT, bool> kTaps[] = {
+            {{r.left, r.top}, true},      {{r.right - 1, r.bottom - 1}, true},
+            {{r.left - 1, r.top}, false}, {{r.left, r.top - 1}, false},
+            {{r.right, r.top}, false},    {{r.left, r.bottom}, false},
+        };
+        for (auto [pt, takes] : kTaps) {
+            INIINFO start = kFactoryIniInfo;
+            start.*c.field = c.other;
+            Start(std::string("nAutoStart=") + std::to_string(start.nAutoStart) +
+                  "; nAutoPowerOn=" + std::to_string(start.nAutoPowerOn) +
+                  "; PiKoMute=" + std::to_string(start.PiKoMute) +
+                  "; nRearCamera=" + std::to_string(start.nRearCamera) + "; page " + c.page);
+            Run("tap " + std::to_string(pt.x) + " " + std::to_string(pt.y));
+            EXPECT_EQ((*StoredRecord()).*c.field, takes ? c.value : c.other)
+                << c.page << " " << pt.x << "," << pt.y;
+            TearDown();
+            SetUp();
+        }
+    }
+    Start("nFmtOn=5; page advanced");
+    Run("tap 156 144; tap 232 144; tap 289 158");
+    EXPECT_EQ(StoredRecord()->nFmtOn, FMT_ON);
+    EXPECT_EQ(Launcher(), "");
+}
