@@ -193,3 +193,16 @@ TEST_F(DeviceTest, OptionTouchAreasEndOneShortOfTheirRightAndBottomEdges) {
     EXPECT_EQ(StoredRecord()->nFmtOn, FMT_ON);
     EXPECT_EQ(Launcher(), "");
 }
+
+TEST_F(DeviceTest, SettingsWritesReportWhetherTheFileWasWritten) {
+    Start();
+    INIINFO record = kFactoryIniInfo;
+    record.nBright = 300;
+    EXPECT_EQ(Dlg().m_launcher.IniWriteString(&record, kSettingsFilePath), 1);
+    EXPECT_EQ(StoredRecord()->nBright, 300);
+    EXPECT_EQ(Dlg().m_launcher.IniSetDefault(&record), 1);
+    EXPECT_EQ(StoredRecord()->nBright, kFactoryIniInfo.nBright);
+    Mark();
+    EXPECT_EQ(Dlg().m_launcher.IniWriteString(&record, L"\\FlashMem\\sysini"), 0);
+    EXPECT_EQ(Log(), "IniWriteString Open Error!!\r\n");
+}
