@@ -120,8 +120,9 @@ const Row kRows[] = {
      {.audio = "click", .screen = "main-sound"}},
     {"MovingBackOntoAnIconDoesNotHoldItAgain", "",
      "down 110 145; move 300 60; move 110 145; up 110 145", {.audio = "click"}},
-    {"CloseButtonEndsTheProgram", "", "tap 435 19", {.page = kClosed, .audio = "click"}},
-    {"CancelRectangleIsDeadOnTheMenu", "", "tap 130 212; tap 98 197", {}},
+    {"CloseButtonEndsTheProgram", "", "tap 435 19",
+     {.page = kClosed, .audio = "click", .screen = "main-sound"}},
+    {"OkCancelAndDefaultAreDeadOnTheMenu", "", "tap 85 212; tap 130 212; tap 98 197; tap 428 212", {}},
 
     // Sound page.
     {"NavigationSliderSetsTheVolumeThenClicks", "page sound", "down 106 80; up 106 80",
@@ -145,7 +146,8 @@ const Row kRows[] = {
     {"OkSlidOffAndBackDoesNothing", "page sound",
      "down 50 212; move 200 20; move 50 212; up 50 212",
      {.audio = "click", .nolog = {"OnBtOk"}, .screen = "sound-factory"}},
-    {"CloseOnTheSoundPage", "page sound", "tap 435 19", {.page = kClosed, .audio = "click"}},
+    {"CloseOnTheSoundPage", "page sound", "tap 435 19",
+     {.page = kClosed, .audio = "click", .screen = "sound-factory"}},
     {"CancelRectangleIsDeadOnTheSoundPage", "page sound", "tap 130 212; tap 176 227", {}},
     {"SecondPenDownOnOkLetsTheHeldSliderGoFirst", "page sound",
      "down 116 150; move 116 90; down 50 212; up 50 212", {.page = PAGE_MAIN,

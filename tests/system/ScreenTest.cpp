@@ -41,7 +41,7 @@ TEST_F(ScreenTest, VersionLabelIsWhiteOverThePageAndStartsAtX158) {
     EXPECT_EQ(text.left, 158);
     // The 16-pixel bold face: the label is about 162 pixels long.
     EXPECT_NEAR(text.right - text.left, 161, 8);
-    EXPECT_GE(text.top, 141);
+    EXPECT_EQ(text.top, 142);
     EXPECT_LE(text.bottom, 153);
     EXPECT_GT(whites, 40);
     // Antialiased: the edges of the strokes are blends, not white.
