@@ -60,7 +60,8 @@ struct Row {
 const Row kRows[] = {
     // Start-up and the settings file.
     {"FirstStartWritesTheFactoryRecord", "nofile", "",
-     {.selIcon = 0, .startLog = {"IniReadString Open Error!!"}, .screen = "main-sound"}},
+     {.selIcon = 0, .startLog = {"Build Version - QX-9 V1.20 (2008.4.19)", "IniReadString Open Error!!"},
+      .screen = "main-sound"}},
     {"ShortFileIsReplacedByTheFactoryRecordAtTheNextSave", "conf 01 00 02 00 03", "tap 110 145",
      {.page = PAGE_BASIC, .file = "nPage=1", .launcher = "S1", .audio = "click", .bak1 = BAK("64"),
      .iic1 = IIC("80"),
