@@ -2,6 +2,7 @@
 // and in the fonts the screens ask for), the image buttons' own rules, and
 // that no drawing object outlives its use.
 #include <string>
+#include <utility>
 
 #include "platform/testing/GdiCounts.h"
 #include "platform/testing/GdiState.h"
@@ -35,6 +36,7 @@ protected:
 TEST_F(ScreenTest, VersionLabelIsWhiteOverThePageAndStartsAtX158) {
     Start("page advanced");
     const auto background = dv::testing::SnapshotSurface(Dlg().m_dcAdvanBg.GetSafeHdc());
+    ASSERT_EQ(std::pair(background.width, background.height), std::pair(480, 234));
     int whites = 0;
     int changed = 0;
     const RECT text = Changed(Screen(), background, {150, 135, 380, 160}, &whites, &changed);
