@@ -1,0 +1,29 @@
+// The screen's event wait without a display: it ends on a wake from any
+// thread or at its timeout, and a wake that came first is not lost.
+#include <chrono>
+#include <thread>
+
+#include "Support.h"
+#include "platform/testing/PlatformProbes.h"
+
+namespace dv::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+TEST(Display, WaitWithoutADisplayEndsOnWakeOrTimeout) {
+    dv::testing::DisableDisplay();
+    auto t0 = Clock::now();
+    dv::testing::WaitScreenEvents(30);
+    EXPECT_GE(Clock::now() - t0, std::chrono::milliseconds(25));
+    std::thread waker([] { dv::testing::WakeScreen(); });
+    dv::testing::WaitScreenEvents(-1);  // returns only because of the wake
+    waker.join();
+    dv::testing::WakeScreen();
+    t0 = Clock::now();
+    dv::testing::WaitScreenEvents(5000);
+    EXPECT_LT(Clock::now() - t0, std::chrono::seconds(4));
+}
+
+}  // namespace
+}  // namespace dv::test
