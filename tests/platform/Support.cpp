@@ -85,11 +85,9 @@ void PlatformTest::TearDown() {
 }
 
 Peer::Peer(const std::string& role) {
-    int in[2];
-    int out[2];
-    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) {
-        return;
-    }
+    int in[2] = {-1, -1};
+    int out[2] = {-1, -1};
+    EXPECT_TRUE(::pipe2(in, O_CLOEXEC) == 0 && ::pipe2(out, O_CLOEXEC) == 0);
     m_pid = ::fork();
     if (m_pid == 0) {
         ::dup2(in[0], STDIN_FILENO);
@@ -108,59 +106,42 @@ Peer::~Peer() {
     Signal(SIGKILL);
     Wait();
     CloseStdin();
-    if (m_stdout >= 0) {
-        ::close(m_stdout);
-    }
+    ::close(m_stdout);
 }
 
 std::string Peer::ReadLine(int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        const auto newline = m_buffered.find('\n');
-        if (newline != std::string::npos) {
-            std::string line = m_buffered.substr(0, newline);
-            m_buffered.erase(0, newline + 1);
-            return line;
-        }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              deadline - std::chrono::steady_clock::now())
-                              .count();
+    std::size_t newline;
+    while ((newline = m_buffered.find('\n')) == std::string::npos) {
         pollfd waiter{m_stdout, POLLIN, 0};
-        if (left <= 0 || m_stdout < 0 || ::poll(&waiter, 1, static_cast<int>(left)) < 0) {
-            return {};
-        }
         char buffer[256];
-        const ssize_t n = (waiter.revents != 0) ? ::read(m_stdout, buffer, sizeof buffer) : 1;
-        if (n <= 0) {
+        ssize_t n = 0;
+        if (std::chrono::steady_clock::now() >= deadline ||
+            (::poll(&waiter, 1, kPollSliceMs) > 0 && (n = ::read(m_stdout, buffer, 256)) <= 0)) {
             return {};
         }
-        if (waiter.revents != 0) {
-            m_buffered.append(buffer, static_cast<std::size_t>(n));
-        }
+        m_buffered.append(buffer, static_cast<std::size_t>(n));
     }
+    std::string line = m_buffered.substr(0, newline);
+    m_buffered.erase(0, newline + 1);
+    return line;
 }
 
 void Peer::CloseStdin() {
-    if (m_stdin >= 0) {
-        ::close(m_stdin);
-        m_stdin = -1;
-    }
+    ::close(std::exchange(m_stdin, -1));
 }
 
 void Peer::Signal(int signal) {
-    if (m_pid > 0) {
+    if (m_pid > 0) {  // never -1: that would signal every process
         ::kill(m_pid, signal);
     }
 }
 
 int Peer::Wait() {
-    if (m_pid <= 0) {
-        return -1;
-    }
     int status = 0;
-    ::waitpid(m_pid, &status, 0);
-    m_pid = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const pid_t pid = std::exchange(m_pid, -1);
+    const bool ended = pid > 0 && ::waitpid(pid, &status, 0) > 0 && WIFEXITED(status);
+    return ended ? WEXITSTATUS(status) : -1;
 }
 
 int InChild(const std::function<bool()>& body) {
