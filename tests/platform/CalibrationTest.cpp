@@ -5,6 +5,7 @@
 #include "Support.h"
 #include "platform/WinReg.h"
 #include "platform/WinUser.h"
+#include "platform/testing/GdiSurfaces.h"
 #include "platform/testing/PlatformProbes.h"
 #include "platform/testing/ScopedStorageFault.h"
 #include "platform/testing/WirePeer.h"
@@ -75,6 +76,10 @@ TEST_F(Calibration, FiveTapsOnTheTargetsAreStoredAsRawPanelValuesAtTheirDownPoin
     }
     EXPECT_TRUE(CalibrateWith(taps));
     EXPECT_EQ(Stored(), expected);
+    const auto screen = dv::testing::SnapshotScreen();  // the last target, not yet repainted
+    EXPECT_EQ(screen.At(48, 202), 0xFFFFFFu);           // its cross
+    EXPECT_EQ(screen.At(46, 195), 0x3FBF5Fu);           // its ring
+    EXPECT_EQ(screen.At(10, 10), 0x0E1318u);
     EXPECT_TRUE(log.Contains("TouchCalibrate: CalibrationData = "));
 }
 

@@ -127,9 +127,13 @@ TEST_F(Gdi, SurfacesOwnTheirSelectedBitmapAndRefuseToFreeWhatIsInUse) {
 
 TEST_F(Gdi, BadSizesUnknownObjectsAndMissingResourcesCreateNothing) {
     const HDC bogus = reinterpret_cast<HDC>(0x55);
-    for (auto [cx, cy] : {std::pair{0, 10}, {10, 0}, {-1, 10}, {10, -1}, {100000, 100000}}) {
+    for (auto [cx, cy] :
+         {std::pair{0, 10}, {10, 0}, {-1, 10}, {10, -1}, {8193, 1}, {1, 8193}, {100000, 100000}}) {
         EXPECT_EQ(CreateCompatibleBitmap(nullptr, cx, cy), nullptr) << cx << "x" << cy;
     }
+    HBITMAP widest = CreateCompatibleBitmap(nullptr, 8192, 1);
+    EXPECT_NE(widest, nullptr);
+    EXPECT_TRUE(DeleteObject(widest));
     EXPECT_EQ(CreateCompatibleBitmap(bogus, 4, 4), nullptr);
     EXPECT_EQ(CreateCompatibleDC(bogus), nullptr);
     EXPECT_EQ(CreateFontIndirectW(nullptr), nullptr);

@@ -190,7 +190,12 @@ TEST_F(Storage, BadArgumentsAndMissingFilesFailWithTheirErrorAndMakeNothing) {
     HANDLE h = Open(GENERIC_READ, 0);
     EXPECT_EQ(SetFilePointer(h, -5, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(SetFilePointer(h, 0x7FFFFFFF, nullptr, FILE_BEGIN), 0x7FFFFFFFu);
+    EXPECT_EQ(SetFilePointer(h, 0x7FFFFFFF, nullptr, FILE_CURRENT), 0xFFFFFFFEu);  // the last
+    EXPECT_EQ(SetFilePointer(h, 1, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
     LONG high = 0;
+    EXPECT_EQ(SetFilePointer(h, 1, &high, FILE_CURRENT), 0xFFFFFFFFu);
+    EXPECT_EQ(high, 0);
     EXPECT_EQ(SetFilePointer(h, 1, &high, FILE_BEGIN), 1u);
     CloseHandle(h);
     EXPECT_FALSE(CloseHandle(h));
