@@ -49,6 +49,10 @@ void StopAudioDevice() {
     StopSdlAudio();
 }
 
+bool ScreenShown() {
+    return display::IsOpen();
+}
+
 bool PenCaptured() {
     return PenCaptureActive();
 }

@@ -26,6 +26,8 @@ void WaitScreenEvents(int timeoutMs);
 void WakeScreen();
 // Shuts audio device 0 (a closed wave device only parks it).
 void StopAudioDevice();
+// True once the display (a window, or SDL's offscreen stand-in) is open.
+bool ScreenShown();
 // True while a platform screen (the calibration) holds the pen.
 bool PenCaptured();
 

@@ -11,8 +11,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-TEST(Display, WaitWithoutADisplayEndsOnWakeOrTimeout) {
-    dv::testing::DisableDisplay();
+class Display : public PlatformTest {};
+
+TEST_F(Display, WaitWithoutADisplayEndsOnWakeOrTimeout) {
     auto t0 = Clock::now();
     dv::testing::WaitScreenEvents(30);
     EXPECT_GE(Clock::now() - t0, std::chrono::milliseconds(25));
@@ -23,6 +24,12 @@ TEST(Display, WaitWithoutADisplayEndsOnWakeOrTimeout) {
     t0 = Clock::now();
     dv::testing::WaitScreenEvents(5000);
     EXPECT_LT(Clock::now() - t0, std::chrono::seconds(4));
+}
+
+TEST_F(Display, ADialogOpensTheScreen) {
+    Peer peer("display");
+    EXPECT_EQ(peer.ReadLine(), "display 1");
+    EXPECT_EQ(peer.Wait(), 0);
 }
 
 }  // namespace

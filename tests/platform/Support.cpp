@@ -15,6 +15,7 @@
 #include "platform/Platform.h"
 #include "platform/WinBase.h"
 #include "platform/WinUser.h"
+#include "platform/afx/CDialog.h"
 #include "platform/testing/PlatformProbes.h"
 
 namespace dv::test {
@@ -22,6 +23,7 @@ namespace {
 
 constexpr char kRoleVariable[] = "DV_PLATFORM_TEST_PEER";
 constexpr int kPollSliceMs = 5;
+constexpr UINT kDialogTemplate = 102;
 
 class PrintingWindow : public dv::testing::TestWindow {
 public:
@@ -41,6 +43,13 @@ int RunPeer(const std::string& role) {
     std::istringstream words(role);
     std::string kind, name, answer;
     words >> kind >> name >> answer;
+    if (kind == "display") {  // the dialog opens the screen
+        CDialog dialog(kDialogTemplate);
+        dialog.Create(kDialogTemplate);
+        std::printf("display %d\n", dv::testing::ScreenShown() ? 1 : 0);
+        std::fflush(stdout);
+        return 0;
+    }
     dv::testing::DisableDisplay();
     if (kind == "window") {
         PrintingWindow window(dv::Utf8ToWide(name).c_str(), std::atol(answer.c_str()), true);

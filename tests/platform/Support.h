@@ -32,7 +32,8 @@ protected:
 
 // A running copy of this program. Roles: "window TITLE ANSWER" (a titled
 // window that prints "MSG WPARAM LPARAM" for each message, "ready" first) and
-// "mutex NAME" (prints "handle|null ERROR" and holds the mutex until its
+// "display" (opens the screen with a dialog and prints "display 1" when it
+// shows), "mutex NAME" (prints "handle|null ERROR" and holds the mutex until its
 // stdin closes).
 class Peer {
 public:
