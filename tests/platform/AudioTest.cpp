@@ -125,15 +125,18 @@ TEST_F(Audio, StereoEightBitChannelsTakeTheirOwnLevelsAboutTheCentre) {
         frames.push_back(static_cast<uint8_t>(0xC0 + i % 32));
         frames.push_back(static_cast<uint8_t>(0x20 + i % 16));
     }
-    ASSERT_EQ(Open(Pcm(2, 16000, 8), WAVE_MAPPER), MMSYSERR_NOERROR);
-    WAVEHDR h = Header(frames.data(), frames.size());
-    ASSERT_EQ(waveOutPrepareHeader(wave, &h, sizeof h), MMSYSERR_NOERROR);
-    ASSERT_EQ(waveOutWrite(wave, &h, sizeof h), MMSYSERR_NOERROR);
-    ASSERT_EQ(WaitForSingleObject(event, 5000), WAIT_OBJECT_0);
-    ASSERT_EQ(waveOutUnprepareHeader(wave, &h, sizeof h), MMSYSERR_NOERROR);
-    ASSERT_EQ(waveOutClose(wave), MMSYSERR_NOERROR);
+    for (int play = 0; play < 2; ++play) {  // the second on the parked device
+        ASSERT_EQ(Open(Pcm(2, 16000, 8), WAVE_MAPPER), MMSYSERR_NOERROR);
+        WAVEHDR h = Header(frames.data(), frames.size());
+        ASSERT_EQ(waveOutPrepareHeader(wave, &h, sizeof h), MMSYSERR_NOERROR);
+        ASSERT_EQ(waveOutWrite(wave, &h, sizeof h), MMSYSERR_NOERROR);
+        ASSERT_EQ(WaitForSingleObject(event, 5000), WAIT_OBJECT_0);
+        ASSERT_EQ(waveOutUnprepareHeader(wave, &h, sizeof h), MMSYSERR_NOERROR);
+        ASSERT_EQ(waveOutClose(wave), MMSYSERR_NOERROR);
+    }
     const auto played = Output(0x80);
-    ASSERT_EQ(played.size(), frames.size());
+    ASSERT_GE(played.size(), 2 * frames.size());
+    EXPECT_TRUE(std::equal(played.begin(), played.begin() + 1600, played.end() - 1600));
     for (std::size_t i = 0; i < frames.size(); ++i) {
         const int64_t level = i % 2 ? 0x8000 : 0x4000;
         ASSERT_EQ(played[i], static_cast<uint8_t>((frames[i] - 0x80) * level / 0xFFFF + 0x80)) << i;

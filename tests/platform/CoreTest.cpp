@@ -151,6 +151,10 @@ TEST_F(Core, AMutexLivesWhileAnyProcessOrHandleHasItOpen) {
     HANDLE d = CreateMutexW(nullptr, FALSE, L"Dialvane");
     EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
     EXPECT_TRUE(CloseHandle(d));
+    HANDLE unnamed = CreateMutexW(nullptr, TRUE, nullptr);  // never shared: always new
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    EXPECT_TRUE(ReleaseMutex(unnamed));
+    EXPECT_TRUE(CloseHandle(unnamed));
 }
 
 TEST_F(Core, TheDebugOutputFormatsAsTheUnitsWidePrintfInUtf8) {

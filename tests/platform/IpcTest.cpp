@@ -199,6 +199,8 @@ public:
 TEST_F(Ipc, IdleRepliesPenAndScreenshotRequestsRunOnTheUiThreadInOrder) {
     ChainWindow window(L"Dialvane", 11, true);
     const std::string png = (runtime / "shot.png").string();
+    const std::string folder = (runtime / "folder.png").string();  // cannot be replaced
+    std::filesystem::create_directories(folder);
     std::vector<std::optional<LRESULT>> results;
     std::vector<std::size_t> seenBeforeReply;
     WhileServing([&] {
@@ -211,9 +213,11 @@ TEST_F(Ipc, IdleRepliesPenAndScreenshotRequestsRunOnTheUiThreadInOrder) {
         results.push_back(WirePeer::Transact(L"Dialvane", WirePeer::Shot(png), kWaitMs));
         results.push_back(
             WirePeer::Transact(L"Dialvane", WirePeer::Shot("/nonexistent/dir/x.png"), kWaitMs));
+        results.push_back(WirePeer::Transact(L"Dialvane", WirePeer::Shot(folder), kWaitMs));
     });
     EXPECT_EQ(seenBeforeReply, (std::vector<std::size_t>{1, 1}));
-    EXPECT_EQ(results, (std::vector<std::optional<LRESULT>>{11, 0, 0, 1, 0}));
+    EXPECT_EQ(results, (std::vector<std::optional<LRESULT>>{11, 0, 0, 1, 0, 0}));
+    EXPECT_FALSE(std::filesystem::exists(folder + ".part"));
     EXPECT_EQ(window.MessagesOf(WM_LBUTTONDOWN),
               (std::vector<RecordedMessage>{{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 40)}}));
     EXPECT_EQ(window.MessagesOf(WM_LBUTTONUP).size(), 1u);
