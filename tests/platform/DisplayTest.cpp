@@ -1,6 +1,7 @@
 // The screen's event wait without a display: it ends on a wake from any
 // thread or at its timeout, and a wake that came first is not lost.
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "Support.h"
@@ -27,9 +28,17 @@ TEST_F(Display, WaitWithoutADisplayEndsOnWakeOrTimeout) {
 }
 
 TEST_F(Display, ADialogOpensTheScreen) {
+    const std::string logFile = runtime.string() + "-display.log";
+    ::setenv("DIALVANE_LOG", logFile.c_str(), 1);
+    ::setenv("SDL_VIDEODRIVER", "offscreen", 1);  // whatever desktop the machine has
     Peer peer("display");
+    ::unsetenv("DIALVANE_LOG");
     EXPECT_EQ(peer.ReadLine(), "display 1");
     EXPECT_EQ(peer.Wait(), 0);
+    std::ifstream in(logFile);
+    const std::string text(std::istreambuf_iterator<char>(in), {});
+    EXPECT_NE(text.find("SDL video driver is offscreen"), std::string::npos) << text;
+    std::filesystem::remove(logFile);
 }
 
 }  // namespace
