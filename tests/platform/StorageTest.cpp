@@ -83,6 +83,11 @@ TEST_F(Storage, AFailedTemporaryFileFailsTheOpenWithWriteFaultAndLeavesNoLock) {
     EXPECT_FALSE(file.Open(kConf, kCreateWrite, &error));
     EXPECT_EQ(error.m_lOsError, ERROR_WRITE_FAULT);
     EXPECT_TRUE(file.Open(kConf, kCreateWrite));
+    faults.Fail(1);  // the write itself
+    EXPECT_FALSE(file.Write(kNew.data(), 26));
+    EXPECT_EQ(GetLastError(), ERROR_WRITE_FAULT);
+    EXPECT_FALSE(file.Close());
+    EXPECT_EQ(root.ReadFile(kConfHost), kOld);
 }
 
 TEST_F(Storage, EnvironmentCutEndsAFreshProcessWithTheOldOrTheNewBytes) {
