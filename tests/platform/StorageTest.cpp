@@ -237,7 +237,9 @@ TEST_F(Storage, SharingRulesHoldBetweenHandlesThreadsAndProcesses) {
     auto other = std::async(std::launch::async, [] {
         CFile file;
         CFileException error;
-        return file.Open(kConf, kCreateWrite, &error) ? 0 : error.m_lOsError;
+        SetLastError(0);
+        const bool opened = file.Open(kConf, kCreateWrite, &error);
+        return opened || GetLastError() != DWORD(error.m_lOsError) ? 0 : error.m_lOsError;
     });
     EXPECT_EQ(other.get(), static_cast<LONG>(ERROR_SHARING_VIOLATION));
     EXPECT_EQ(InChild([] { return Open(GENERIC_READ, FILE_SHARE_READ) == INVALID_HANDLE_VALUE; }),
