@@ -152,6 +152,12 @@ DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, LONG* lpDistanceToMoveH
     if (lpDistanceToMoveHigh != nullptr) {
         *lpDistanceToMoveHigh = static_cast<LONG>(position >> 32);
     } else if (position > 0xFFFFFFFEu) {
+        // A position the 32-bit answer cannot carry is refused; a relative
+        // move is taken back so that the refused call leaves the file where
+        // it was. (From the start the low half alone never gets this far.)
+        if (dwMoveMethod == FILE_CURRENT) {
+            stream->Seek(-distance, FILE_CURRENT, position);
+        }
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_SET_FILE_POINTER;
     }

@@ -1,0 +1,248 @@
+// Audio device 0 through the waveOut* calls on SDL's disk driver: what
+// reaches the output is read back from the driver's file, what the device
+// was told from its journal.
+#include <cstring>
+#include <fstream>
+#include <thread>
+
+#include "Support.h"
+#include "platform/MmSystem.h"
+#include "platform/WinBase.h"
+#include "platform/testing/PlatformProbes.h"
+
+namespace dv::test {
+namespace {
+
+constexpr DWORD kFull = 0xFFFFFFFFu;
+
+WAVEFORMATEX Pcm(WORD channels, DWORD rate, WORD bits) {
+    WAVEFORMATEX f{};
+    f.wFormatTag = WAVE_FORMAT_PCM;
+    f.nChannels = channels;
+    f.nSamplesPerSec = rate;
+    f.nBlockAlign = static_cast<WORD>(channels * bits / 8);
+    f.nAvgBytesPerSec = rate * f.nBlockAlign;
+    f.wBitsPerSample = bits;
+    return f;
+}
+
+// Never silence, so the played part stands out between the silences.
+std::vector<int16_t> Tone16(std::size_t count, int base = 1000) {
+    std::vector<int16_t> s(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        s[i] = static_cast<int16_t>((i % 2 ? -1 : 1) * (base + static_cast<int>(i * 37 % 20000)));
+    }
+    return s;
+}
+
+class Audio : public PlatformTest {
+protected:
+    static void SetUpTestSuite() { ::setenv("SDL_AUDIODRIVER", "disk", 1); }
+    static void TearDownTestSuite() {
+        dv::testing::StopAudioDevice();
+        ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    }
+    void SetUp() override {
+        PlatformTest::SetUp();
+        ::setenv("SDL_DISKAUDIOFILE", (runtime.string() + "-output.raw").c_str(), 1);
+        dv::testing::StopAudioDevice();  // a parked device still writes its old file
+        event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    }
+    void TearDown() override {
+        CloseHandle(event);
+        std::filesystem::remove(runtime.string() + "-output.raw");
+        PlatformTest::TearDown();
+    }
+    MMRESULT Open(const WAVEFORMATEX& format, UINT device = 0) {
+        return waveOutOpen(&wave, device, &format, reinterpret_cast<DWORD_PTR>(event), 0,
+                           CALLBACK_EVENT);
+    }
+    static WAVEHDR Header(void* data, std::size_t bytes) {
+        WAVEHDR h{};
+        h.lpData = static_cast<char*>(data);
+        h.dwBufferLength = static_cast<DWORD>(bytes);
+        return h;
+    }
+    // What the driver got, without the silence before and after.
+    std::vector<uint8_t> Output(uint8_t silence) const {
+        dv::testing::StopAudioDevice();
+        std::ifstream in(runtime.string() + "-output.raw", std::ios::binary);
+        std::vector<uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
+        auto first =
+            std::find_if(bytes.begin(), bytes.end(), [&](uint8_t b) { return b != silence; });
+        auto last =
+            std::find_if(bytes.rbegin(), bytes.rend(), [&](uint8_t b) { return b != silence; });
+        return first == bytes.end() ? std::vector<uint8_t>{}
+                                    : std::vector<uint8_t>(first, last.base());
+    }
+    std::string Journal() const { return root.ReadFile("dev/WAV1.log"); }
+
+    HANDLE event = nullptr;
+    HWAVEOUT wave = nullptr;
+};
+
+TEST_F(Audio, QueuedBuffersPlayInOrderScaledByTheLeftLevelAndEachIsSignalledWhenDone) {
+    ASSERT_EQ(waveOutSetVolume(nullptr, 0x1234BFFFu), MMSYSERR_NOERROR);
+    auto first = Tone16(1102);
+    auto second = Tone16(1103, 3000);
+    ASSERT_EQ(Open(Pcm(1, 22050, 16)), MMSYSERR_NOERROR);
+    WAVEHDR a = Header(first.data(), first.size() * 2);
+    WAVEHDR b = Header(second.data(), second.size() * 2 + 1);  // half a sample: dropped
+    for (WAVEHDR* h : {&a, &b}) {
+        ASSERT_EQ(waveOutPrepareHeader(wave, h, sizeof *h), MMSYSERR_NOERROR);
+        ASSERT_EQ(waveOutWrite(wave, h, sizeof *h), MMSYSERR_NOERROR);
+    }
+    EXPECT_EQ(waveOutWrite(wave, &a, sizeof a), WAVERR_STILLPLAYING);
+    EXPECT_EQ(waveOutPrepareHeader(wave, &a, sizeof a), WAVERR_STILLPLAYING);
+    EXPECT_EQ(waveOutUnprepareHeader(wave, &b, sizeof b), WAVERR_STILLPLAYING);
+    EXPECT_EQ(waveOutClose(wave), WAVERR_STILLPLAYING);
+    ASSERT_EQ(WaitForSingleObject(event, 5000), WAIT_OBJECT_0);
+    EXPECT_EQ(a.dwFlags & (WHDR_DONE | WHDR_INQUEUE), WHDR_DONE);
+    ASSERT_TRUE(WaitFor([&] { return (b.dwFlags & WHDR_DONE) != 0; }, 5000));
+    for (WAVEHDR* h : {&a, &b}) {
+        EXPECT_EQ(waveOutUnprepareHeader(wave, h, sizeof *h), MMSYSERR_NOERROR);
+    }
+    ASSERT_EQ(waveOutClose(wave), MMSYSERR_NOERROR);
+    EXPECT_EQ(waveOutClose(wave), MMSYSERR_INVALHANDLE);
+    std::vector<int16_t> expected;
+    for (const auto* part : {&first, &second}) {
+        for (int16_t s : *part) {
+            expected.push_back(static_cast<int16_t>(int64_t{s} * 0xBFFF / 0xFFFF));
+        }
+    }
+    const auto played = Output(0);
+    ASSERT_EQ(played.size(), expected.size() * 2);
+    EXPECT_EQ(std::memcmp(played.data(), expected.data(), played.size()), 0);
+    EXPECT_EQ(Journal(),
+              "volume 0x1234bfff\nopen pcm 1 22050 16\nwrite 2204\nwrite 2207\ndone\ndone\n"
+              "close\n");
+}
+
+TEST_F(Audio, StereoEightBitChannelsTakeTheirOwnLevelsAboutTheCentre) {
+    ASSERT_EQ(waveOutSetVolume(nullptr, 0x80004000u), MMSYSERR_NOERROR);
+    std::vector<uint8_t> frames;
+    for (int i = 0; i < 800; ++i) {
+        frames.push_back(static_cast<uint8_t>(0xC0 + i % 32));
+        frames.push_back(static_cast<uint8_t>(0x20 + i % 16));
+    }
+    for (int play = 0; play < 2; ++play) {  // the second on the parked device
+        ASSERT_EQ(Open(Pcm(2, 16000, 8), WAVE_MAPPER), MMSYSERR_NOERROR);
+        WAVEHDR h = Header(frames.data(), frames.size());
+        ASSERT_EQ(waveOutPrepareHeader(wave, &h, sizeof h), MMSYSERR_NOERROR);
+        ASSERT_EQ(waveOutWrite(wave, &h, sizeof h), MMSYSERR_NOERROR);
+        ASSERT_EQ(WaitForSingleObject(event, 5000), WAIT_OBJECT_0);
+        ASSERT_EQ(waveOutUnprepareHeader(wave, &h, sizeof h), MMSYSERR_NOERROR);
+        ASSERT_EQ(waveOutClose(wave), MMSYSERR_NOERROR);
+    }
+    const auto played = Output(0x80);
+    ASSERT_GE(played.size(), 2 * frames.size());
+    EXPECT_TRUE(std::equal(played.begin(), played.begin() + 1600, played.end() - 1600));
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        const int64_t level = i % 2 ? 0x8000 : 0x4000;
+        ASSERT_EQ(played[i], static_cast<uint8_t>((frames[i] - 0x80) * level / 0xFFFF + 0x80)) << i;
+    }
+}
+
+TEST_F(Audio, ResetGivesEveryBufferBackAtOnceAndNoneIsReadAgain) {
+    ASSERT_EQ(waveOutSetVolume(nullptr, kFull), MMSYSERR_NOERROR);
+    const auto tone = Tone16(22050);
+    auto buffer = std::make_unique<int16_t[]>(tone.size());
+    std::memcpy(buffer.get(), tone.data(), tone.size() * 2);
+    ASSERT_EQ(Open(Pcm(1, 22050, 16)), MMSYSERR_NOERROR);
+    WAVEHDR a = Header(buffer.get(), tone.size());
+    WAVEHDR b = Header(buffer.get() + tone.size() / 2, tone.size());
+    for (WAVEHDR* h : {&a, &b}) {
+        ASSERT_EQ(waveOutPrepareHeader(wave, h, sizeof *h), MMSYSERR_NOERROR);
+        ASSERT_EQ(waveOutWrite(wave, h, sizeof *h), MMSYSERR_NOERROR);
+    }
+    EXPECT_EQ(WaitForSingleObject(event, 100), WAIT_TIMEOUT);
+    ASSERT_EQ(waveOutReset(wave), MMSYSERR_NOERROR);
+    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);
+    for (WAVEHDR* h : {&a, &b}) {
+        EXPECT_EQ(h->dwFlags & (WHDR_DONE | WHDR_INQUEUE), WHDR_DONE);
+        ASSERT_EQ(waveOutUnprepareHeader(wave, h, sizeof *h), MMSYSERR_NOERROR);
+    }
+    buffer.reset();  // the sanitizer build sees any late read
+    ASSERT_EQ(waveOutClose(wave), MMSYSERR_NOERROR);
+    const auto played = Output(0);
+    EXPECT_GT(played.size(), 0u);
+    EXPECT_LT(played.size(), tone.size());
+    EXPECT_EQ(std::memcmp(played.data(), tone.data(), played.size() & ~std::size_t{1}), 0);
+    EXPECT_EQ(Journal(),
+              "volume 0xffffffff\nopen pcm 1 22050 16\nwrite 22050\nwrite 22050\n"
+              "reset\nclose\n");
+}
+
+TEST_F(Audio, BadFormatsHandlesHeadersAndArgumentsAreRefusedWithTheirCodes) {
+    const WAVEFORMATEX good = Pcm(1, 8000, 8);
+    const auto e = reinterpret_cast<DWORD_PTR>(event);
+    HWAVEOUT w = nullptr;
+    EXPECT_EQ(waveOutOpen(nullptr, 0, &good, e, 0, CALLBACK_EVENT), MMSYSERR_INVALPARAM);
+    EXPECT_EQ(waveOutOpen(&w, 0, nullptr, e, 0, CALLBACK_EVENT), MMSYSERR_INVALPARAM);
+    EXPECT_EQ(waveOutOpen(&w, 1, &good, e, 0, CALLBACK_EVENT), MMSYSERR_BADDEVICEID);
+    EXPECT_EQ(waveOutOpen(&w, 0, &good, e, 0, 0x00030000), MMSYSERR_INVALFLAG);
+    EXPECT_EQ(waveOutOpen(&w, 0, &good, 0x4321, 0, CALLBACK_EVENT), MMSYSERR_INVALPARAM);
+    WAVEFORMATEX adpcm = good, misaligned = good;
+    adpcm.wFormatTag = 2;
+    misaligned.nBlockAlign = 4;
+    for (const WAVEFORMATEX& bad :
+         {adpcm, misaligned, Pcm(1, 8000, 24), Pcm(6, 8000, 16), Pcm(0, 8000, 16), Pcm(1, 0, 16)}) {
+        EXPECT_EQ(waveOutOpen(&w, 0, &bad, e, 0, CALLBACK_EVENT), WAVERR_BADFORMAT)
+            << bad.nChannels << " " << bad.wBitsPerSample;
+    }
+    EXPECT_EQ(w, nullptr);
+    const auto stale = reinterpret_cast<HWAVEOUT>(0x7654320);
+    WAVEHDR h{};
+    EXPECT_EQ(waveOutPrepareHeader(stale, &h, sizeof h), MMSYSERR_INVALHANDLE);
+    EXPECT_EQ(waveOutWrite(stale, &h, sizeof h), MMSYSERR_INVALHANDLE);
+    EXPECT_EQ(waveOutUnprepareHeader(stale, &h, sizeof h), MMSYSERR_INVALHANDLE);
+    EXPECT_EQ(waveOutReset(stale), MMSYSERR_INVALHANDLE);
+    EXPECT_EQ(waveOutClose(stale), MMSYSERR_INVALHANDLE);
+    EXPECT_EQ(waveOutSetVolume(stale, 0), MMSYSERR_INVALHANDLE);
+    EXPECT_EQ(waveOutSetVolume(reinterpret_cast<HWAVEOUT>(1), 0), MMSYSERR_BADDEVICEID);
+    EXPECT_EQ(Journal(), "");
+    ASSERT_EQ(Open(good), MMSYSERR_NOERROR);
+    std::vector<uint8_t> data(80, 0x90);
+    h = Header(data.data(), data.size());
+    EXPECT_EQ(waveOutPrepareHeader(wave, nullptr, sizeof h), MMSYSERR_INVALPARAM);
+    EXPECT_EQ(waveOutPrepareHeader(wave, &h, 32), MMSYSERR_INVALPARAM);
+    WAVEHDR noData = Header(nullptr, 4);
+    EXPECT_EQ(waveOutPrepareHeader(wave, &noData, sizeof noData), MMSYSERR_INVALPARAM);
+    EXPECT_EQ(waveOutWrite(wave, &h, sizeof h), WAVERR_UNPREPARED);
+    ASSERT_EQ(waveOutSetVolume(wave, 0x6FFF6FFFu), MMSYSERR_NOERROR);
+    DWORD volume = 0;
+    ASSERT_EQ(waveOutGetVolume(nullptr, &volume), MMSYSERR_NOERROR);
+    EXPECT_EQ(volume, 0x6FFF6FFFu);
+    EXPECT_EQ(waveOutGetVolume(wave, nullptr), MMSYSERR_INVALPARAM);
+    ASSERT_EQ(waveOutClose(wave), MMSYSERR_NOERROR);
+    EXPECT_EQ(Journal(), "open pcm 1 8000 8\nvolume 0x6fff6fff\nclose\n");
+}
+
+TEST_F(Audio, AnOutputThatWillNotOpenFallsBackSoTheBufferStillFinishes) {
+    for (bool badDriver : {true, false}) {
+        if (badDriver) {
+            ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+        } else {
+            ::setenv("SDL_DISKAUDIOFILE", "/nonexistent-dir/output.raw", 1);
+        }
+        dv::testing::StopAudioDevice();
+        log.Clear();
+        std::vector<uint8_t> data(400, 0x90);
+        const MMRESULT opened = Open(Pcm(1, 8000, 8));
+        ::setenv("SDL_AUDIODRIVER", "disk", 1);
+        ASSERT_EQ(opened, MMSYSERR_NOERROR);
+        EXPECT_TRUE(log.Contains(badDriver ? "using the dummy driver\r\n"
+                                           : "Audio: cannot open the output ("))
+            << log.Text();
+        WAVEHDR h = Header(data.data(), data.size());
+        ASSERT_EQ(waveOutPrepareHeader(wave, &h, sizeof h), MMSYSERR_NOERROR);
+        ASSERT_EQ(waveOutWrite(wave, &h, sizeof h), MMSYSERR_NOERROR);
+        EXPECT_EQ(WaitForSingleObject(event, 5000), WAIT_OBJECT_0);
+        EXPECT_EQ(waveOutUnprepareHeader(wave, &h, sizeof h), MMSYSERR_NOERROR);
+        EXPECT_EQ(waveOutClose(wave), MMSYSERR_NOERROR);
+        dv::testing::StopAudioDevice();
+    }
+}
+
+}  // namespace
+}  // namespace dv::test

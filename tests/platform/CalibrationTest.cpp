@@ -1,0 +1,112 @@
+// The touch calibration screen driven by pen taps from another program, as
+// the unit's touch panel would give them.
+#include <thread>
+
+#include "Support.h"
+#include "platform/WinReg.h"
+#include "platform/WinUser.h"
+#include "platform/testing/GdiSurfaces.h"
+#include "platform/testing/PlatformProbes.h"
+#include "platform/testing/ScopedStorageFault.h"
+#include "platform/testing/WirePeer.h"
+
+namespace dv::test {
+namespace {
+
+using dv::testing::WirePeer;
+
+constexpr POINT kTargets[5] = {{240, 117}, {432, 202}, {432, 32}, {48, 32}, {48, 202}};
+constexpr int kPenDown = 0;
+constexpr int kPenUp = 2;
+constexpr int kWaitMs = 5000;
+
+// The panel's 12-bit value of a screen pixel, rounded.
+int Raw(int pixel, int size) {
+    return (pixel * 4095 + (size - 1) / 2) / (size - 1);
+}
+
+std::u16string Stored() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\TOUCH", 0, 0, &key) !=
+        ERROR_SUCCESS) {
+        return u"<none>";
+    }
+    char16_t text[64] = {};
+    DWORD size = sizeof text - 2;
+    RegQueryValueExW(key, L"CalibrationData", nullptr, nullptr, reinterpret_cast<BYTE*>(text),
+                     &size);
+    RegCloseKey(key);
+    return text;
+}
+
+class Calibration : public PlatformTest {
+protected:
+    // Runs TouchCalibrate on this thread while another taps the points.
+    BOOL CalibrateWith(const std::vector<POINT>& taps) {
+        dv::testing::TestWindow panel(L"Dialvane", 0, true);
+        WirePeer last(L"Dialvane");  // the tap that ends the screen: no idle reply
+        std::thread tapper([&] {
+            for (std::size_t i = 0; i < taps.size(); ++i) {
+                const POINT p = taps[i];
+                WirePeer::Transact(L"Dialvane", WirePeer::Pen(kPenDown, p.x, p.y), kWaitMs);
+                const auto up = WirePeer::Pen(kPenUp, p.x + 30, p.y);
+                if (i + 1 == taps.size()) {
+                    last.Write(up);
+                } else {
+                    WirePeer::Transact(L"Dialvane", up, kWaitMs);
+                }
+            }
+        });
+        const BOOL result = TouchCalibrate();
+        tapper.join();
+        EXPECT_FALSE(dv::testing::PenCaptured());
+        EXPECT_TRUE(panel.MessagesOf(WM_LBUTTONDOWN).empty());  // the screen took the pen
+        return result;
+    }
+};
+
+TEST_F(Calibration, FiveTapsOnTheTargetsAreStoredAsRawPanelValuesAtTheirDownPoint) {
+    std::vector<POINT> taps;
+    std::u16string expected;
+    for (POINT t : kTargets) {
+        taps.push_back(POINT{t.x + 3, t.y - 2});  // near enough
+        const std::string pair =
+            std::to_string(Raw(t.x + 3, 480)) + "," + std::to_string(Raw(t.y - 2, 234));
+        expected += (expected.empty() ? u"" : u" ") + std::u16string(pair.begin(), pair.end());
+    }
+    EXPECT_TRUE(CalibrateWith(taps));
+    EXPECT_EQ(Stored(), expected);
+    const auto screen = dv::testing::SnapshotScreen();  // the last target, not yet repainted
+    EXPECT_EQ(screen.At(48, 202), 0xFFFFFFu);           // its cross
+    EXPECT_EQ(screen.At(46, 195), 0x3FBF5Fu);           // its ring
+    EXPECT_EQ(screen.At(10, 10), 0x0E1318u);
+    EXPECT_TRUE(log.Contains("TouchCalibrate: CalibrationData = "));
+}
+
+TEST_F(Calibration, ATapOffItsTargetOrARepeatedTapStartsTheSequenceAgain) {
+    struct Case {
+        std::vector<POINT> before;
+        const char* why;
+    } const cases[] = {
+        {{{100, 100}}, "tap 1 at (100, 100) is off its target; starting again"},
+        {{kTargets[0], {kTargets[0].x + 21, kTargets[0].y}}, "tap 2 at (261, 117) is off its"},
+        {{kTargets[0], {kTargets[0].x + 5, kTargets[0].y}}, "tap 2 at (245, 117) repeats the one"},
+    };
+    for (const Case& c : cases) {
+        log.Clear();
+        std::vector<POINT> taps = c.before;
+        taps.insert(taps.end(), std::begin(kTargets), std::end(kTargets));
+        EXPECT_TRUE(CalibrateWith(taps)) << c.why;
+        EXPECT_TRUE(log.Contains(c.why)) << log.Text();
+    }
+}
+
+TEST_F(Calibration, AFailedStoreKeepsTheOldCalibrationAndReportsFailure) {
+    dv::testing::ScopedStorageFault faults;
+    faults.Fail(1);
+    EXPECT_FALSE(CalibrateWith({std::begin(kTargets), std::end(kTargets)}));
+    EXPECT_TRUE(log.Contains("TouchCalibrate: cannot store CalibrationData"));
+}
+
+}  // namespace
+}  // namespace dv::test

@@ -1,0 +1,194 @@
+// Kernel services: events, named mutexes across processes, the debug
+// output, ticks, text conversion and the runtime folder's privacy.
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <thread>
+
+#include "Support.h"
+#include "platform/MmSystem.h"
+#include "platform/Platform.h"
+#include "platform/WinBase.h"
+#include "platform/WinGdi.h"
+#include "platform/WinReg.h"
+#include "platform/WinUser.h"
+
+namespace dv::test {
+namespace {
+
+class Core : public PlatformTest {};
+
+// Programs built for the unit compare and log these numbers.
+TEST_F(Core, ErrorCodesAndMessageNumbersKeepTheUnitsValues) {
+    const std::pair<unsigned long, unsigned long> abi[] = {
+        {ERROR_FILE_NOT_FOUND, 2},
+        {ERROR_PATH_NOT_FOUND, 3},
+        {ERROR_ACCESS_DENIED, 5},
+        {ERROR_INVALID_HANDLE, 6},
+        {ERROR_WRITE_FAULT, 29},
+        {ERROR_READ_FAULT, 30},
+        {ERROR_GEN_FAILURE, 31},
+        {ERROR_SHARING_VIOLATION, 32},
+        {ERROR_NOT_SUPPORTED, 50},
+        {ERROR_DEV_NOT_EXIST, 55},
+        {ERROR_INVALID_PARAMETER, 87},
+        {ERROR_ALREADY_EXISTS, 183},
+        {ERROR_MORE_DATA, 234},
+        {WAIT_TIMEOUT, 258},
+        {MMSYSERR_ERROR, 1},
+        {MMSYSERR_BADDEVICEID, 2},
+        {MMSYSERR_NOTENABLED, 3},
+        {MMSYSERR_ALLOCATED, 4},
+        {MMSYSERR_INVALHANDLE, 5},
+        {MMSYSERR_NODRIVER, 6},
+        {MMSYSERR_NOMEM, 7},
+        {MMSYSERR_NOTSUPPORTED, 8},
+        {MMSYSERR_INVALFLAG, 10},
+        {MMSYSERR_INVALPARAM, 11},
+        {WAVERR_BADFORMAT, 32},
+        {WAVERR_STILLPLAYING, 33},
+        {WAVERR_UNPREPARED, 34},
+        {CALLBACK_EVENT, 0x50000},
+        {WHDR_DONE, 1},
+        {WHDR_PREPARED, 2},
+        {WHDR_INQUEUE, 0x10},
+        {WM_INITDIALOG, 0x110},
+        {WM_COMMAND, 0x111},
+        {WM_TIMER, 0x113},
+        {WM_LBUTTONDOWN, 0x201},
+        {WM_LBUTTONDBLCLK, 0x203},
+        {WM_USER, 0x400},
+        {REG_SZ, 1},
+        {REG_BINARY, 3},
+        {REG_DWORD, 4},
+        {REG_MULTI_SZ, 7},
+        {DT_VCENTER, 4},
+        {DT_SINGLELINE, 0x20},
+        {SRCCOPY, 0xCC0020},
+        {GENERIC_READ, 0x80000000},
+    };
+    for (std::size_t i = 0; i < std::size(abi); ++i) {
+        EXPECT_EQ(abi[i].first, abi[i].second) << "entry " << i;
+    }
+}
+
+TEST_F(Core, EventsSignalResetAndTimeOutAsTheirKindSays) {
+    HANDLE automatic = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    HANDLE manual = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_TIMEOUT);
+    EXPECT_TRUE(SetEvent(automatic));
+    EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_TIMEOUT);
+    EXPECT_TRUE(SetEvent(automatic));
+    EXPECT_TRUE(ResetEvent(automatic));
+    EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_TIMEOUT);
+    EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(manual, INFINITE), WAIT_OBJECT_0);
+    EXPECT_TRUE(ResetEvent(manual));
+    EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_TIMEOUT);
+    DWORD start = GetTickCount();
+    EXPECT_EQ(WaitForSingleObject(automatic, 40), WAIT_TIMEOUT);
+    EXPECT_GE(GetTickCount() - start, 39u);
+    std::thread setter([automatic] { SetEvent(automatic); });
+    EXPECT_EQ(WaitForSingleObject(automatic, 10000), WAIT_OBJECT_0);
+    setter.join();
+    start = GetTickCount();
+    Sleep(30);
+    EXPECT_GE(GetTickCount() - start, 29u);
+    EXPECT_TRUE(CloseHandle(automatic));
+    EXPECT_TRUE(CloseHandle(manual));
+    for (HANDLE bad :
+         {automatic, static_cast<HANDLE>(nullptr), reinterpret_cast<HANDLE>(0x12345)}) {
+        SetLastError(0);
+        EXPECT_EQ(WaitForSingleObject(bad, 0), WAIT_FAILED);
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+        EXPECT_FALSE(SetEvent(bad));
+        EXPECT_FALSE(ResetEvent(bad));
+        EXPECT_FALSE(CloseHandle(bad));
+        EXPECT_FALSE(ReleaseMutex(bad));
+    }
+}
+
+TEST_F(Core, OfSeveralProcessesCreatingAMutexAtOnceExactlyOneIsFirst) {
+    constexpr int kRacers = 4;
+    std::vector<std::unique_ptr<Peer>> racers;
+    for (int i = 0; i < kRacers; ++i) {
+        racers.push_back(std::make_unique<Peer>("mutex Race"));
+    }
+    std::multiset<std::string> lines;
+    for (auto& racer : racers) {
+        lines.insert(racer->ReadLine(10000));
+    }
+    EXPECT_EQ(lines.count("handle 0"), 1u);
+    EXPECT_EQ(lines.count("handle 183"), kRacers - 1u);
+    for (auto& racer : racers) {
+        racer->CloseStdin();
+        EXPECT_EQ(racer->Wait(), 0);
+    }
+}
+
+TEST_F(Core, AMutexLivesWhileAnyProcessOrHandleHasItOpen) {
+    Peer holder("mutex Dialvane");
+    ASSERT_EQ(holder.ReadLine(), "handle 0");
+    HANDLE second = CreateMutexW(nullptr, TRUE, L"Dialvane");
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_FALSE(ReleaseMutex(second));  // opened, not owned
+    EXPECT_TRUE(CloseHandle(second));
+    holder.Signal(SIGKILL);
+    holder.Wait();
+    HANDLE a = CreateMutexW(nullptr, TRUE, L"Dialvane");
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    EXPECT_TRUE(ReleaseMutex(a));
+    EXPECT_FALSE(ReleaseMutex(a));
+    HANDLE b = CreateMutexW(nullptr, FALSE, L"Dialvane");
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_TRUE(CloseHandle(a));
+    HANDLE c = CreateMutexW(nullptr, FALSE, L"Dialvane");
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);  // b is still open
+    EXPECT_TRUE(CloseHandle(b));
+    EXPECT_TRUE(CloseHandle(c));
+    HANDLE d = CreateMutexW(nullptr, FALSE, L"Dialvane");
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    EXPECT_TRUE(CloseHandle(d));
+    HANDLE unnamed = CreateMutexW(nullptr, TRUE, nullptr);  // never shared: always new
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    EXPECT_TRUE(ReleaseMutex(unnamed));
+    EXPECT_TRUE(CloseHandle(unnamed));
+}
+
+TEST_F(Core, TheDebugOutputFormatsAsTheUnitsWidePrintfInUtf8) {
+    NKDbgPrintfW(L"Read Size Error ReadByte : %d, INIINFO Size : %d\r\n", 0, 26);
+    NKDbgPrintfW(L"Error opening %s. Error code = 0x%08x\n", L"\\windows\\question.wav", 2u);
+    NKDbgPrintfW(L"ConTrast : 0X%02x \r\n", 0xC0);
+    NKDbgPrintfW(L"100%% %c %s\r\n", L'x', L"\uC124\uC815");
+    NKDbgPrintfW(nullptr);
+    EXPECT_EQ(log.Text(),
+              "Read Size Error ReadByte : 0, INIINFO Size : 26\r\n"
+              "Error opening \\windows\\question.wav. Error code = 0x00000002\n"
+              "ConTrast : 0Xc0 \r\n"
+              "100% x \xEC\x84\xA4\xEC\xA0\x95\r\n");
+    EXPECT_EQ(log.Writes().size(), 4u);
+    EXPECT_EQ(dv::WideToUtf8(dv::Utf8ToWide("\xEC\x84\xA4 \xF0\x9F\x98\x80")),
+              "\xEC\x84\xA4 \xF0\x9F\x98\x80");
+    EXPECT_EQ(dv::UnitPathToHost(L"\\FlashMem\\sysini\\conf.ini"),
+              root / "FlashMem/sysini/conf.ini");
+}
+
+TEST_F(Core, ARuntimeFolderOpenToOthersIsRefusedAndNothingUsesIt) {
+    HANDLE mine = CreateMutexW(nullptr, TRUE, L"Private");
+    ASSERT_NE(mine, nullptr);
+    struct stat info {};
+    ASSERT_EQ(::stat(runtime.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    CloseHandle(mine);
+    ASSERT_EQ(::chmod(runtime.c_str(), 0777), 0);
+    EXPECT_EQ(CreateMutexW(nullptr, TRUE, L"Dialvane"), nullptr);
+    EXPECT_EQ(FindWindowW(nullptr, L"Launcher_Tulvo"), nullptr);
+    EXPECT_TRUE(log.Contains("is open to group or others (mode 0777)"));
+    EXPECT_TRUE(log.Contains("refusing to use it"));
+    ::chmod(runtime.c_str(), 0700);
+}
+
+}  // namespace
+}  // namespace dv::test

@@ -1,0 +1,303 @@
+// The simulated hardware behind "BAK1:", "IIC1:", "FMT1:" and "FLS1:": its
+// journal lines, state files and switches, seen through the stream calls.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "Support.h"
+#include "platform/Platform.h"
+#include "platform/WinBase.h"
+
+namespace dv::test {
+namespace {
+
+constexpr DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
+constexpr DWORD kSetLevel = 0x2000;
+constexpr DWORD kEraseBlock = 0x2040;
+constexpr DWORD kSector = 2112;
+constexpr std::size_t kImageSize = 4096;
+
+HANDLE OpenDevice(const wchar_t* name) {
+    return CreateFileW(name, kReadWrite, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+BOOL Control(HANDLE h, DWORD code, std::vector<BYTE> input) {
+    return DeviceIoControl(h, code, input.empty() ? nullptr : input.data(),
+                           static_cast<DWORD>(input.size()), nullptr, 0, nullptr, nullptr);
+}
+
+BOOL SetLevel(BYTE level) {
+    HANDLE h = OpenDevice(L"BAK1:");
+    const BOOL ok = h != INVALID_HANDLE_VALUE && Control(h, kSetLevel, {level});
+    CloseHandle(h);
+    return ok;
+}
+
+class Drivers : public PlatformTest {
+protected:
+    std::string Journal(const std::string& device) const {
+        return root.ReadFile("dev/" + device + ".log");
+    }
+};
+
+// Every control call is journaled, refused ones too, with its error.
+TEST_F(Drivers, ControlDevicesJournalEveryCallKeepTheirStateAndRefuseBadInput) {
+    struct Call {
+        DWORD code;
+        std::vector<BYTE> input;
+        DWORD error;  // ERROR_SUCCESS: the call succeeds
+    };
+    struct Case {
+        const wchar_t* name;
+        const char* device;
+        std::vector<Call> calls;
+        const char* stateFile;
+        std::string state;
+        std::string journal;
+    } const cases[] = {
+        {L"bak1:",
+         "BAK1",
+         {{kSetLevel, {0x42}, 0},
+          {kSetLevel, {0x42, 0x00}, ERROR_INVALID_PARAMETER},
+          {0x2001, {0x21}, ERROR_INVALID_PARAMETER},
+          {kSetLevel, {}, ERROR_INVALID_PARAMETER}},
+         "BAK1.state",
+         "66\n",
+         "open\nioctl 0x00002000 in 42\nioctl 0x00002000 in 42 00\nioctl 0x00002001 in 21\n"
+         "ioctl 0x00002000\nclose\n"},
+        {L"IIC1:",
+         "IIC1",
+         {{0, {0x8A, 0x70, 0x20}, 0},
+          {0, {0x8A, 0x74, 0xC0}, 0},
+          {0, {0x8C, 0x74, 0x11}, ERROR_GEN_FAILURE},
+          {0, {0x8A, 0x74}, ERROR_INVALID_PARAMETER},
+          {1, {0x8A, 0x74, 0x01}, ERROR_INVALID_PARAMETER}},
+         nullptr,
+         "",
+         "open\nioctl 0x00000000 in 8a 70 20\nioctl 0x00000000 in 8a 74 c0\n"
+         "ioctl 0x00000000 in 8c 74 11\nioctl 0x00000000 in 8a 74\nioctl 0x00000001 in 8a 74 01\n"
+         "close\n"},
+        {L"FMT1:",
+         "FMT1",
+         {{2, {0x00}, 0},
+          {1, {0x64, 0x03}, 0},
+          {2, {0x01}, 0},
+          {2, {0x07}, ERROR_INVALID_PARAMETER},
+          {1, {0x64}, ERROR_INVALID_PARAMETER},
+          {3, {}, ERROR_INVALID_PARAMETER}},
+         "FMT1.state",
+         "standby 1\nfrequency 100.3\n",
+         "open\nioctl 0x00000002 in 00\nioctl 0x00000001 in 64 03\nioctl 0x00000002 in 01\n"
+         "ioctl 0x00000002 in 07\nioctl 0x00000001 in 64\nioctl 0x00000003\nclose\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.device);
+        HANDLE h = OpenDevice(c.name);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        for (const Call& call : c.calls) {
+            SetLastError(0);
+            EXPECT_EQ(Control(h, call.code, call.input), call.error == ERROR_SUCCESS);
+            EXPECT_EQ(GetLastError(), call.error) << call.code;
+        }
+        EXPECT_TRUE(CloseHandle(h));
+        if (c.stateFile != nullptr) {
+            EXPECT_EQ(root.ReadFile(std::string("dev/") + c.stateFile), c.state);
+        }
+        EXPECT_EQ(Journal(c.device), c.journal);
+    }
+    const std::string regs = root.ReadFile("dev/IIC1.regs");
+    ASSERT_EQ(regs.size(), 256u);
+    EXPECT_EQ(regs.substr(0x70, 6), std::string("\x20\0\0\0\xC0\0", 6));
+}
+
+TEST_F(Drivers, StreamCallsOnControlDevicesFilesAndClosedHandlesFail) {
+    HANDLE h = OpenDevice(L"BAK1:");
+    BYTE b = 0;
+    DWORD n = 9;
+    EXPECT_FALSE(ReadFile(h, &b, 1, &n, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
+    EXPECT_EQ(n, 0u);
+    EXPECT_FALSE(WriteFile(h, &b, 1, &n, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
+    EXPECT_EQ(SetFilePointer(h, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+    EXPECT_FALSE(DeviceIoControl(h, kSetLevel, nullptr, 1, nullptr, 0, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    CloseHandle(h);
+    EXPECT_EQ(Journal("BAK1"), "open\nread 1\nwrite 1\nseek 0\nclose\n");
+    EXPECT_FALSE(Control(h, kSetLevel, {1}));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    root.WriteFile("plain.txt", "x");
+    HANDLE f = CreateFileW(L"\\plain.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_FALSE(Control(f, kSetLevel, {1}));
+    EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
+    CloseHandle(f);
+}
+
+TEST_F(Drivers, AbsentDevicesFailToOpenAndSwitchesTakeEffectAtTheNextOpen) {
+    root.MakeFolder("dev");
+    for (const char* name : {"BAK1", "IIC1", "FMT1", "FLS1"}) {
+        root.WriteFile(std::string("dev/") + name + ".absent", "");
+        SetLastError(0);
+        EXPECT_EQ(OpenDevice(dv::Utf8ToWide(std::string(name) + ":").c_str()),
+                  INVALID_HANDLE_VALUE);
+        EXPECT_EQ(GetLastError(), ERROR_DEV_NOT_EXIST) << name;
+        EXPECT_FALSE(root.Exists(std::string("dev/") + name + ".log")) << name;
+    }
+    std::filesystem::remove(root / "dev/BAK1.absent");
+    EXPECT_TRUE(SetLevel(3));
+    std::filesystem::rename(root / "dev/IIC1.absent", root / "dev/BAK1.absent");
+    EXPECT_FALSE(SetLevel(4));
+    std::filesystem::rename(root / "dev/BAK1.absent", root / "dev/tmp");
+    EXPECT_TRUE(SetLevel(5));
+    EXPECT_EQ(root.ReadFile("dev/BAK1.state"), "5\n");
+}
+
+// Journals and state files stay open between calls; what another program
+// does to them meanwhile is seen at once.
+TEST_F(Drivers, JournalsAndStateFilesFollowWhatOtherProgramsDoToTheFolder) {
+    const auto line = [](int level) {
+        char text[64];
+        std::snprintf(text, sizeof text, "open\nioctl 0x00002000 in %02x\nclose\n", level);
+        return std::string(text);
+    };
+    ASSERT_TRUE(SetLevel(10));
+    std::filesystem::remove(root / "dev/BAK1.log");
+    ASSERT_TRUE(SetLevel(11));
+    EXPECT_EQ(Journal("BAK1"), line(11));
+    root.WriteFile("dev/BAK1.log", "");
+    ASSERT_TRUE(SetLevel(12));
+    EXPECT_EQ(Journal("BAK1"), line(12));
+    std::filesystem::rename(root / "dev/BAK1.log", root / "dev/old.log");
+    ASSERT_TRUE(SetLevel(13));
+    EXPECT_EQ(Journal("BAK1"), line(13));
+    EXPECT_EQ(root.ReadFile("dev/old.log"), line(12));
+    root.WriteFile("dev/BAK1.state", "garbage that is long\n");
+    ASSERT_TRUE(SetLevel(100));
+    ASSERT_TRUE(SetLevel(9));
+    EXPECT_EQ(root.ReadFile("dev/BAK1.state"), "9\n");
+    std::filesystem::remove_all(root / "dev");
+    ASSERT_TRUE(SetLevel(4));
+    EXPECT_EQ(Journal("BAK1"), line(4));
+    EXPECT_EQ(InChild([] { return SetLevel(2) == TRUE; }), 0);
+    EXPECT_EQ(Journal("BAK1"), line(4) + line(2));
+    {
+        dv::testing::ScopedDeviceRoot second;
+        ASSERT_TRUE(SetLevel(7));
+        EXPECT_EQ(second.ReadFile("dev/BAK1.state"), "7\n");
+    }
+    EXPECT_EQ(root.ReadFile("dev/BAK1.state"), "2\n");
+}
+
+class Flash : public Drivers {
+public:
+    void SetUp() override {
+        Drivers::SetUp();
+        h = OpenDevice(L"FLS1:");
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    }
+    void TearDown() override {
+        CloseHandle(h);
+        Drivers::TearDown();
+    }
+    std::string Image() const { return root.ReadFile("dev/FLS1.img"); }
+    BOOL Erase(uint32_t block) {
+        return Control(h, kEraseBlock,
+                       {BYTE(block), BYTE(block >> 8), BYTE(block >> 16), BYTE(block >> 24)});
+    }
+    DWORD WriteAt(DWORD offset, BYTE fill, DWORD count = 512) {
+        std::vector<BYTE> data(count, fill);
+        DWORD n = 99;
+        EXPECT_EQ(SetFilePointer(h, static_cast<LONG>(offset), nullptr, FILE_BEGIN), offset);
+        return WriteFile(h, data.data(), count, &n, nullptr) ? n : ~n;
+    }
+    DWORD ReadAt(DWORD offset, DWORD count = 512) {
+        std::vector<BYTE> data(count);
+        DWORD n = 99;
+        SetFilePointer(h, static_cast<LONG>(offset), nullptr, FILE_BEGIN);
+        return ReadFile(h, data.data(), count, &n, nullptr) ? n : ~n;
+    }
+    HANDLE h = INVALID_HANDLE_VALUE;
+};
+
+TEST_F(Flash, WritesOnlyClearBitsUntilTheBlockIsErasedAndEverythingIsJournaled) {
+    EXPECT_EQ(Image(), std::string(kImageSize, '\xFF'));
+    EXPECT_EQ(WriteAt(kSector, 0x0F), 512u);
+    EXPECT_EQ(WriteAt(kSector, 0xF0), 512u);
+    EXPECT_EQ(Image().substr(kSector, 512), std::string(512, '\0'));
+    ASSERT_TRUE(Erase(66));
+    EXPECT_EQ(Image(), std::string(kImageSize, '\xFF'));
+    EXPECT_EQ(WriteAt(kSector, 0xA5), 512u);
+    std::vector<BYTE> back(512);
+    DWORD n = 0;
+    ASSERT_EQ(SetFilePointer(h, -512, nullptr, FILE_CURRENT), kSector);
+    ASSERT_TRUE(ReadFile(h, back.data(), 512, &n, nullptr));
+    EXPECT_EQ(back, std::vector<BYTE>(512, 0xA5));
+    const std::string image = Image();
+    EXPECT_EQ(image.substr(0, kSector) + image.substr(kSector + 512),
+              std::string(kImageSize - 512, '\xFF'));
+    CloseHandle(h);
+    h = INVALID_HANDLE_VALUE;
+    EXPECT_EQ(Journal("FLS1"),
+              "open\nseek 2112\nwrite 512\nseek 2112\nwrite 512\n"
+              "ioctl 0x00002040 in 42 00 00 00\nseek 2112\nwrite 512\nseek -512 current\n"
+              "read 512\nclose\n");
+}
+
+TEST_F(Flash, OtherBlocksBadSizesAndTheEndOfTheChipAreRefused) {
+    for (const std::vector<BYTE>& input : std::vector<std::vector<BYTE>>{
+             {65, 0, 0, 0}, {67, 0, 0, 0}, {66, 0}, {}, {66, 0, 0, 0, 0}}) {
+        SetLastError(0);
+        EXPECT_FALSE(Control(h, kEraseBlock, input));
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER) << input.size();
+    }
+    EXPECT_EQ(SetFilePointer(h, kImageSize + 1, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(SetFilePointer(h, kImageSize, nullptr, FILE_BEGIN), kImageSize);
+    EXPECT_EQ(SetFilePointer(h, -10, nullptr, FILE_END), kImageSize - 10);
+    EXPECT_EQ(WriteAt(kImageSize - 10, 0, 20), ~0u);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(WriteAt(kImageSize - 10, 0, 10), 10u);
+    EXPECT_EQ(ReadAt(kImageSize - 10, 20), 10u);  // only what is left of the chip
+    EXPECT_EQ(ReadAt(kImageSize, 20), 0u);
+}
+
+TEST_F(Flash, SwitchFilesFailEraseReadAndWriteOrShortenReads) {
+    EXPECT_EQ(WriteAt(kSector, 0x00), 512u);
+    struct Case {
+        const char* file;
+        const char* content;
+        std::function<DWORD(Flash&)> call;
+        DWORD expected;
+        DWORD error;
+    } const cases[] = {
+        {"dev/FLS1.fail-erase", "", [](Flash& f) { return DWORD(f.Erase(66)); }, 0,
+         ERROR_GEN_FAILURE},
+        {"dev/FLS1.fail-read", "", [](Flash& f) { return f.ReadAt(kSector); }, ~0u,
+         ERROR_READ_FAULT},
+        {"dev/FLS1.fail-write", "", [](Flash& f) { return f.WriteAt(kSector, 0); }, ~0u,
+         ERROR_WRITE_FAULT},
+        {"dev/FLS1.short-read", "", [](Flash& f) { return f.ReadAt(kSector); }, 256, 0},
+        {"dev/FLS1.short-read", "100\n", [](Flash& f) { return f.ReadAt(kSector); }, 100, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        root.WriteFile(c.file, c.content);
+        SetLastError(0);
+        EXPECT_EQ(c.call(*this), c.expected);
+        EXPECT_EQ(GetLastError(), c.error);
+        std::filesystem::remove(root / c.file);
+    }
+    EXPECT_EQ(Image().substr(kSector, 512), std::string(512, '\0'));
+    EXPECT_EQ(ReadAt(kSector), 512u);
+    CloseHandle(h);
+    h = INVALID_HANDLE_VALUE;
+    EXPECT_TRUE(Journal("FLS1").ends_with(
+        "ioctl 0x00002040 in 42 00 00 00\nseek 2112\nread 512\nseek 2112\nwrite 512\n"
+        "seek 2112\nread 512\nseek 2112\nread 512\nseek 2112\nread 512\nclose\n"))
+        << Journal("FLS1");
+    root.WriteFile("dev/FLS1.img", std::string(100, '\0'));
+    h = OpenDevice(L"FLS1:");
+    EXPECT_EQ(Image(), std::string(100, '\0') + std::string(kImageSize - 100, '\xFF'));
+}
+
+}  // namespace
+}  // namespace dv::test

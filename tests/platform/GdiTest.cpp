@@ -1,0 +1,319 @@
+// Drawing objects, block copies, the screen and the image decoders.
+#include <cwchar>
+
+#include "Support.h"
+#include "platform/Resources.h"
+#include "platform/WinBase.h"
+#include "platform/WinGdi.h"
+#include "platform/WinUser.h"
+#include "platform/afx/CDC.h"
+#include "platform/afx/CFont.h"
+#include "platform/testing/GdiCounts.h"
+#include "platform/testing/GdiSurfaces.h"
+#include "platform/testing/PlatformProbes.h"
+
+namespace dv::test {
+namespace {
+
+using dv::testing::GdiCounts;
+using dv::testing::GdiMemorySurface;
+using dv::testing::LiveGdiObjects;
+using dv::testing::PixelSnapshot;
+using dv::testing::SnapshotSurface;
+
+constexpr UINT kScreenBitmap = 129;
+constexpr UINT kAppIcon = 128;
+
+uint32_t Coordinates(int x, int y) {
+    return static_cast<uint32_t>((x << 8) | y | 0x10000);
+}
+
+LOGFONTW Tahoma(LONG height) {
+    LOGFONTW lf{};
+    lf.lfHeight = height;
+    lf.lfWeight = FW_BOLD;
+    std::wcscpy(lf.lfFaceName, L"Tahoma");
+    return lf;
+}
+
+class Gdi : public PlatformTest {
+protected:
+    GdiCounts start = LiveGdiObjects();
+};
+
+// Every copy against a model that copies pixel by pixel what lies inside
+// both surfaces.
+TEST_F(Gdi, BlockCopiesAreClippedAtEveryEdgeOfBothSurfaces) {
+    struct Blit {
+        int x, y, cx, cy, sx, sy;
+    } const cases[] = {
+        {0, 0, 10, 8, 0, 0},          {-3, -2, 10, 8, 0, 0},
+        {15, 9, 10, 8, 0, 0},         {2, 2, 10, 8, -4, -3},
+        {2, 2, 10, 8, 6, 5},          {0, 0, 100, 100, 0, 0},
+        {-50, -50, 10, 10, 0, 0},     {0, 0, 10, 10, 40, 40},
+        {5, 5, 0, 4, 0, 0},           {5, 5, -4, 4, 0, 0},
+        {5, 5, 4, -1, 0, 0},          {2147483600, 0, 100, 5, 0, 0},
+        {0, 0, 5, 5, -2147483600, 0}, {1, 1, 2147483647, 2147483647, 0, 0},
+    };
+    GdiMemorySurface src(10, 8);
+    dv::testing::PaintSurface(src.dc(), Coordinates);
+    const PixelSnapshot from = SnapshotSurface(src.dc());
+    for (const Blit& b : cases) {
+        SCOPED_TRACE(::testing::Message() << b.x << "," << b.y << " " << b.cx << "x" << b.cy
+                                          << " from " << b.sx << "," << b.sy);
+        GdiMemorySurface dst(20, 12);
+        dv::testing::FillSurface(dst.dc(), 0x123456);
+        PixelSnapshot expected = SnapshotSurface(dst.dc());
+        for (int64_t j = 0; j < std::min<int64_t>(b.cy, 64); ++j) {
+            for (int64_t i = 0; i < std::min<int64_t>(b.cx, 64); ++i) {
+                const int64_t dx = int64_t{b.x} + i, dy = int64_t{b.y} + j;
+                const int64_t sx = int64_t{b.sx} + i, sy = int64_t{b.sy} + j;
+                if (dx >= 0 && dy >= 0 && dx < 20 && dy < 12 && sx >= 0 && sy >= 0 && sx < 10 &&
+                    sy < 8) {
+                    expected.pixels[dy * 20 + dx] = from.At(int(sx), int(sy));
+                }
+            }
+        }
+        EXPECT_TRUE(BitBlt(dst.dc(), b.x, b.y, b.cx, b.cy, src.dc(), b.sx, b.sy, SRCCOPY));
+        EXPECT_EQ(SnapshotSurface(dst.dc()), expected);
+    }
+    // Overlapping copies within one surface read the original pixels.
+    for (int shift : {-3, 3}) {
+        GdiMemorySurface one(10, 8);
+        dv::testing::PaintSurface(one.dc(), Coordinates);
+        BitBlt(one.dc(), shift, shift, 10, 8, one.dc(), 0, 0, SRCCOPY);
+        const PixelSnapshot after = SnapshotSurface(one.dc());
+        EXPECT_EQ(after.At(4, 4), Coordinates(4 - shift, 4 - shift));
+    }
+    EXPECT_FALSE(BitBlt(nullptr, 0, 0, 1, 1, src.dc(), 0, 0, SRCCOPY));
+    EXPECT_FALSE(BitBlt(src.dc(), 0, 0, 1, 1, reinterpret_cast<HDC>(0x77), 0, 0, SRCCOPY));
+    EXPECT_FALSE(BitBlt(src.dc(), 0, 0, 1, 1, src.dc(), 0, 0, 0x00EE0086));
+    EXPECT_EQ(SnapshotSurface(src.dc()), from);
+}
+
+TEST_F(Gdi, SurfacesOwnTheirSelectedBitmapAndRefuseToFreeWhatIsInUse) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    EXPECT_EQ(SnapshotSurface(dc).width, 1);  // the one-pixel stock bitmap
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, 30, 20);
+    const LOGFONTW lf = Tahoma(12);
+    HFONT font = CreateFontIndirectW(&lf);
+    EXPECT_EQ(LiveGdiObjects(), (GdiCounts{start.dcs + 1, start.bitmaps + 1, start.fonts + 1}));
+    HGDIOBJ stockBitmap = SelectObject(dc, bitmap);
+    HGDIOBJ stockFont = SelectObject(dc, font);
+    EXPECT_EQ(SelectObject(dc, bitmap), bitmap);
+    EXPECT_EQ(SnapshotSurface(dc).pixels, std::vector<uint32_t>(600, 0));  // a new bitmap is black
+    HDC other = CreateCompatibleDC(dc);
+    EXPECT_EQ(SelectObject(other, bitmap), nullptr);
+    EXPECT_EQ(SelectObject(other, reinterpret_cast<HGDIOBJ>(0x99)), nullptr);
+    EXPECT_EQ(SelectObject(reinterpret_cast<HDC>(0x99), bitmap), nullptr);
+    for (HGDIOBJ busy : {HGDIOBJ(bitmap), HGDIOBJ(font), stockBitmap, stockFont}) {
+        EXPECT_FALSE(DeleteObject(busy));
+    }
+    EXPECT_EQ(SelectObject(dc, stockFont), font);
+    EXPECT_TRUE(DeleteObject(font));
+    EXPECT_TRUE(DeleteDC(dc));  // and the bitmap with it
+    EXPECT_TRUE(DeleteDC(other));
+    EXPECT_EQ(LiveGdiObjects(), start);
+    EXPECT_FALSE(DeleteObject(bitmap));
+    EXPECT_FALSE(DeleteDC(dc));
+    for (const char* line :
+         {"GDI: SelectObject: bitmap is selected into another surface",
+          "GDI: DeleteObject: bitmap is selected into a surface",
+          "GDI: DeleteObject: font is selected into a surface",
+          "GDI: DeleteObject: stock objects cannot be deleted", "GDI: DeleteDC: unknown surface"}) {
+        EXPECT_TRUE(log.Contains(line)) << line;
+    }
+}
+
+TEST_F(Gdi, BadSizesUnknownObjectsAndMissingResourcesCreateNothing) {
+    const HDC bogus = reinterpret_cast<HDC>(0x55);
+    for (auto [cx, cy] :
+         {std::pair{0, 10}, {10, 0}, {-1, 10}, {10, -1}, {8193, 1}, {1, 8193}, {100000, 100000}}) {
+        EXPECT_EQ(CreateCompatibleBitmap(nullptr, cx, cy), nullptr) << cx << "x" << cy;
+    }
+    HBITMAP widest = CreateCompatibleBitmap(nullptr, 8192, 1);
+    EXPECT_NE(widest, nullptr);
+    EXPECT_TRUE(DeleteObject(widest));
+    EXPECT_EQ(CreateCompatibleBitmap(bogus, 4, 4), nullptr);
+    EXPECT_EQ(CreateCompatibleDC(bogus), nullptr);
+    EXPECT_EQ(CreateFontIndirectW(nullptr), nullptr);
+    EXPECT_FALSE(DeleteObject(bogus));
+    EXPECT_FALSE(DeleteObject(nullptr));
+    EXPECT_EQ(GetPixel(bogus, 0, 0), CLR_INVALID);
+    EXPECT_EQ(SetTextColor(bogus, 0), CLR_INVALID);
+    EXPECT_EQ(SetBkMode(bogus, OPAQUE), 0);
+    SetLastError(0);
+    EXPECT_EQ(LoadBitmapW(nullptr, MAKEINTRESOURCEW(999)), nullptr);
+    EXPECT_NE(GetLastError(), 0u);
+    EXPECT_EQ(LoadBitmapW(nullptr, nullptr), nullptr);
+    EXPECT_EQ(LoadBitmapW(nullptr, L"NOSUCHBITMAP"), nullptr);
+    EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(4242)), nullptr);
+    EXPECT_EQ(LoadIconW(nullptr, L"APP"), nullptr);
+    EXPECT_TRUE(dv::testing::IconPictures(reinterpret_cast<HICON>(0x1234)).empty());
+    EXPECT_EQ(LiveGdiObjects(), start);
+    EXPECT_TRUE(log.Contains("GDI: CreateCompatibleBitmap: size out of range: 0 x 10\r\n"));
+    EXPECT_TRUE(log.Contains("GDI: LoadBitmapW: no bitmap resource 999\r\n"));
+    EXPECT_TRUE(log.Contains("GDI: LoadIconW: no icon resource 4242\r\n"));
+}
+
+TEST_F(Gdi, LoadedBitmapsAreCountedCopiesAndWrappersFreeWhatTheyOwn) {
+    HBITMAP first = LoadBitmapW(nullptr, MAKEINTRESOURCEW(kScreenBitmap));
+    HBITMAP second = LoadBitmapW(nullptr, MAKEINTRESOURCEW(kScreenBitmap));
+    ASSERT_NE(first, nullptr);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(LiveGdiObjects().bitmaps, start.bitmaps + 2);
+    const PixelSnapshot a = dv::testing::SnapshotBitmap(first);
+    EXPECT_EQ(std::pair(a.width, a.height), std::pair(480, 234));
+    {
+        CDC memory;  // writing one copy leaves the other as it was
+        ASSERT_TRUE(memory.CreateCompatibleDC(nullptr));
+        HGDIOBJ old = memory.SelectObject(first);
+        dv::testing::FillSurface(memory.GetSafeHdc(), 0xABCDEF);
+        memory.SelectObject(old);
+        CFont font;
+        const LOGFONTW lf = Tahoma(12);
+        ASSERT_TRUE(font.CreateFontIndirect(&lf));
+        CFont* oldFont = memory.SelectObject(&font);
+        EXPECT_FALSE(font.DeleteObject());  // still selected: refused, handle kept
+        memory.SelectObject(oldFont);
+        EXPECT_TRUE(font.DeleteObject());
+    }
+    EXPECT_EQ(dv::testing::SnapshotBitmap(second), a);
+    EXPECT_EQ(dv::testing::SnapshotBitmap(first).At(7, 7), 0xABCDEFu);
+    EXPECT_TRUE(DeleteObject(first));
+    EXPECT_TRUE(DeleteObject(second));
+    EXPECT_EQ(LiveGdiObjects(), start);
+    // Decoded again after its last user let go.
+    HBITMAP again = LoadBitmapW(nullptr, MAKEINTRESOURCEW(kScreenBitmap));
+    EXPECT_EQ(dv::testing::SnapshotBitmap(again), a);
+    DeleteObject(again);
+}
+
+TEST_F(Gdi, ScreenSurfacesShareThePixelsAndWorkWithTheDisplayOff) {
+    HDC a = GetDC(nullptr);
+    HDC b = GetDC(nullptr);
+    GdiMemorySurface memory(480, 234);
+    dv::testing::PaintSurface(memory.dc(), Coordinates);
+    EXPECT_TRUE(BitBlt(a, 0, 0, 480, 234, memory.dc(), 0, 0, SRCCOPY));
+    EXPECT_EQ(GetPixel(b, 3, 4), RGB(0x01, 0x03, 0x04));
+    EXPECT_EQ(dv::testing::SnapshotScreen(), SnapshotSurface(memory.dc()));
+    EXPECT_EQ(GetPixel(a, 480, 0), CLR_INVALID);
+    EXPECT_EQ(GetPixel(a, -1, 0), CLR_INVALID);
+    dv::testing::FillSurface(memory.dc(), 0);
+    EXPECT_NE(dv::testing::SnapshotScreen(), SnapshotSurface(memory.dc()));
+    EXPECT_EQ(ReleaseDC(nullptr, a), 1);
+    EXPECT_EQ(ReleaseDC(nullptr, b), 1);
+}
+
+std::vector<uint8_t> AppIconBytes() {
+    const auto* r = dv::FindEmbeddedResource(dv::ResourceKind::Icon, kAppIcon);
+    return r == nullptr ? std::vector<uint8_t>{} : std::vector<uint8_t>(r->data, r->data + r->size);
+}
+
+void Put32(std::vector<uint8_t>& b, std::size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    }
+}
+
+TEST_F(Gdi, TheAppIconDecodesWithMaskedCornersAndDamagedCopiesYieldNoBadReads) {
+    const auto good = AppIconBytes();
+    const auto images = dv::testing::DecodeIcoImages(good);
+    ASSERT_EQ(images.size(), 2u);
+    EXPECT_EQ(std::pair(images[0].width, images[1].width), std::pair(32, 16));
+    for (const auto& image : images) {
+        EXPECT_EQ(image.pixels.front() >> 24, 0u);
+        EXPECT_EQ(image.At(image.width / 2, image.height / 2) >> 24, 0xFFu);
+    }
+    HICON icon = LoadIconW(nullptr, MAKEINTRESOURCEW(kAppIcon));
+    EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(kAppIcon)), icon);
+    EXPECT_EQ(dv::testing::IconPictures(icon), images);
+    for (std::size_t n = 0; n < good.size(); n += 7) {
+        std::vector<uint8_t> cut(good.begin(), good.begin() + static_cast<long>(n));
+        EXPECT_LE(dv::testing::DecodeIcoImages(cut).size(), 1u) << n;
+    }
+    const uint32_t first = good[18] | good[19] << 8 | good[20] << 16 | good[21] << 24;
+    struct Damage {
+        std::size_t at;
+        uint32_t value;
+        bool byte;
+        std::size_t images;
+    } const damages[] = {
+        {6 + 12, 0xFFFFFFF0u, false, 1},  // image offset past the end
+        {6 + 8, 0xFFFFFFFFu, false, 1},   // image size past the end
+        {first + 14, 7, true, 1},         // no such bit depth
+        {first + 4, 100000, false, 1},    // absurd width
+        {2, 2, true, 0},                  // a cursor file
+        {4, 0, true, 0},                  // no images
+    };
+    for (const Damage& d : damages) {
+        auto bad = good;
+        d.byte ? void(bad[d.at] = static_cast<uint8_t>(d.value)) : Put32(bad, d.at, d.value);
+        EXPECT_EQ(dv::testing::DecodeIcoImages(bad).size(), d.images) << d.at;
+    }
+}
+
+// A BMP of w x h at the given depth; 8 bits take a two-entry palette.
+std::vector<uint8_t> Bmp(int w, int h, int bits) {
+    const int paletteBytes = bits == 8 ? 8 : 0;
+    const int stride = (w * bits / 8 + 3) / 4 * 4;
+    const int offset = 54 + paletteBytes;
+    std::vector<uint8_t> b(static_cast<std::size_t>(offset + stride * h));
+    b[0] = 'B';
+    b[1] = 'M';
+    Put32(b, 2, static_cast<uint32_t>(b.size()));
+    Put32(b, 10, static_cast<uint32_t>(offset));
+    Put32(b, 14, 40);
+    Put32(b, 18, static_cast<uint32_t>(w));
+    Put32(b, 22, static_cast<uint32_t>(h));
+    b[26] = 1;
+    b[28] = static_cast<uint8_t>(bits);
+    if (bits == 8) {
+        Put32(b, 46, 2);
+        Put32(b, 54, 0x00102030);  // index 0
+        Put32(b, 58, 0x00405060);  // index 1
+    }
+    for (int y = 0; y < h; ++y) {  // bottom row first
+        uint8_t* row = &b[static_cast<std::size_t>(offset + (h - 1 - y) * stride)];
+        for (int x = 0; x < w; ++x) {
+            if (bits == 8) {
+                row[x] = static_cast<uint8_t>((x + y) % 2);
+            } else {
+                uint8_t* p = row + x * bits / 8;
+                p[0] = static_cast<uint8_t>(x);  // blue
+                p[1] = static_cast<uint8_t>(y);  // green
+                p[2] = 0x80;                     // red
+                if (bits == 32) {
+                    p[3] = 0x7F;
+                }
+            }
+        }
+    }
+    return b;
+}
+
+TEST_F(Gdi, BitmapsOfEachDepthDecodeTopRowFirstAndDamagedOnesAreRefused) {
+    for (int bits : {24, 32}) {
+        const auto picture = dv::testing::DecodeBmpPicture(Bmp(3, 2, bits));
+        ASSERT_TRUE(picture) << bits;
+        EXPECT_EQ(std::pair(picture->width, picture->height), std::pair(3, 2));
+        EXPECT_EQ(picture->At(2, 1), 0x800102u) << bits;
+        EXPECT_EQ(picture->At(0, 0), 0x800000u) << bits;
+    }
+    const auto indexed = dv::testing::DecodeBmpPicture(Bmp(3, 2, 8));
+    ASSERT_TRUE(indexed);
+    EXPECT_EQ(indexed->At(0, 0), 0x102030u);
+    EXPECT_EQ(indexed->At(1, 0), 0x405060u);
+    const auto good = Bmp(3, 2, 24);
+    EXPECT_FALSE(dv::testing::DecodeBmpPicture(std::span(good.data(), 0)));
+    EXPECT_FALSE(dv::testing::DecodeBmpPicture(std::span(good.data(), 30)));
+    auto huge = good;
+    Put32(huge, 18, 100000);
+    EXPECT_FALSE(dv::testing::DecodeBmpPicture(huge));
+    auto notBmp = good;
+    notBmp[0] = 'X';
+    EXPECT_FALSE(dv::testing::DecodeBmpPicture(notBmp));
+}
+
+}  // namespace
+}  // namespace dv::test

@@ -1,0 +1,262 @@
+// Windows of other processes: finding them, sending and posting, peers that
+// die, hang or speak garbage, and the requests of dialvane-ctl.
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "Support.h"
+#include "platform/WinUser.h"
+#include "platform/testing/WirePeer.h"
+
+namespace dv::test {
+namespace {
+
+using dv::testing::PumpMessagesUntil;
+using dv::testing::RecordedMessage;
+using dv::testing::TestWindow;
+using dv::testing::WireKind;
+using dv::testing::WirePeer;
+using Clock = std::chrono::steady_clock;
+
+constexpr UINT UM_SETTINGS_PAGE = 0x11B0;
+constexpr UINT WM_PROBE = WM_USER + 7;
+constexpr LRESULT kAnswer = 9;
+constexpr int kWaitMs = 5000;
+
+long long MillisecondsSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+// Runs requests on another thread while this one serves the window.
+template <typename Body>
+void WhileServing(Body body) {
+    std::atomic<bool> done = false;
+    std::thread peer([&] {
+        body();
+        done = true;
+    });
+    EXPECT_TRUE(PumpMessagesUntil([&] { return done.load(); }, 3 * kWaitMs));
+    peer.join();
+}
+
+class Ipc : public PlatformTest {};
+
+TEST_F(Ipc, SendWaitsForTheRemoteHandlerAndPostsKeepTheirOrder) {
+    Peer peer("window Launcher_Tulvo 42");
+    ASSERT_EQ(peer.ReadLine(), "ready");
+    const HWND launcher = FindWindowW(nullptr, L"Launcher_Tulvo");
+    ASSERT_NE(launcher, nullptr);
+    EXPECT_TRUE(IsWindow(launcher));
+    EXPECT_EQ(FindWindowW(nullptr, L"Launcher_Tulvo"), launcher);
+    EXPECT_EQ(FindWindowW(nullptr, L"Nobody"), nullptr);
+    EXPECT_TRUE(PostMessageW(launcher, 0x85A, 1, 0));
+    EXPECT_TRUE(PostMessageW(launcher, 0x1234, 5, -7));
+    EXPECT_EQ(SendMessageW(launcher, UM_SETTINGS_PAGE, 3, 0), 42);
+    EXPECT_EQ(peer.ReadLine(), "2138 1 0");
+    EXPECT_EQ(peer.ReadLine(), "4660 5 -7");
+    EXPECT_EQ(peer.ReadLine(), "4528 3 0");
+    EXPECT_TRUE(SetForegroundWindow(launcher));
+    EXPECT_EQ(SendMessageW(launcher, UM_SETTINGS_PAGE, 4, 0), 42);
+    EXPECT_EQ(peer.ReadLine(), "4528 4 0");  // the raise itself is no message
+}
+
+TEST_F(Ipc, ADeadPeerIsNotFoundAndItsMessagesFailAtOnce) {
+    Peer peer("window Gone 1");
+    ASSERT_EQ(peer.ReadLine(), "ready");
+    const HWND remote = FindWindowW(nullptr, L"Gone");
+    ASSERT_NE(remote, nullptr);
+    peer.Signal(SIGKILL);
+    peer.Wait();
+    EXPECT_EQ(FindWindowW(nullptr, L"Gone"), nullptr);
+    EXPECT_FALSE(IsWindow(remote));
+    const auto start = Clock::now();
+    EXPECT_EQ(SendMessageW(remote, UM_SETTINGS_PAGE, 1, 0), 0);
+    EXPECT_FALSE(PostMessageW(remote, UM_SETTINGS_PAGE, 1, 0));
+    EXPECT_LT(MillisecondsSince(start), 1000);
+    // A new window of that title takes the stale socket's place; the old
+    // handle does not reach it.
+    TestWindow successor(L"Gone", 5);
+    EXPECT_EQ(FindWindowW(nullptr, L"Gone"), successor.m_hWnd);
+    EXPECT_EQ(SendMessageW(remote, UM_SETTINGS_PAGE, 1, 0), 0);
+    dv::testing::PumpMessagesUntilIdle();
+    EXPECT_TRUE(successor.Messages().empty());
+}
+
+TEST_F(Ipc, AHungPeerDoesNotHangTheSenderAndItsLateReplyIsNotTakenForTheNext) {
+    Peer peer("window Stuck 9");
+    ASSERT_EQ(peer.ReadLine(), "ready");
+    const HWND remote = FindWindowW(nullptr, L"Stuck");
+    peer.Signal(SIGSTOP);
+    const auto start = Clock::now();
+    EXPECT_EQ(SendMessageW(remote, UM_SETTINGS_PAGE, 1, 0), 0);
+    EXPECT_LT(MillisecondsSince(start), 8000);
+    peer.Signal(SIGCONT);
+    EXPECT_EQ(peer.ReadLine(), "4528 1 0");
+    EXPECT_EQ(SendMessageW(remote, UM_SETTINGS_PAGE, 2, 0), 9);
+    EXPECT_EQ(peer.ReadLine(), "4528 2 0");
+}
+
+// Each bad frame is dropped with a log line and the connection goes on; a
+// bad header ends the connection, as nothing after it can be trusted.
+TEST_F(Ipc, MalformedFramesAreDroppedAndABadHeaderClosesTheConnection) {
+    TestWindow window(L"Target", kAnswer);
+    auto frame = [](auto change) {
+        auto bytes = WirePeer::Message(WireKind::Send, WM_PROBE, 1, 0);
+        change(bytes);
+        return bytes;
+    };
+    struct Case {
+        std::vector<uint8_t> bytes;
+        const char* problem;
+    } const dropped[] = {
+        {frame([](auto& b) { b[6] = 0x42; }), "unknown frame kind 0x42\r\n"},
+        {frame([](auto& b) { b[12] = 8, b.resize(16 + 8); }), "payload of the wrong size"},
+        {WirePeer::Message(WireKind::Reply, 0, 0, 0), "dropped a reply frame"},
+        {[] {
+             auto b = WirePeer::Pen(0, 1, 1);
+             b[16 + 4] = 9;
+             return b;
+         }(),
+         "dropped a frame"},
+        {WirePeer::Shot(std::string("a\0b", 3)), "dropped a frame"},
+    };
+    for (const Case& c : dropped) {
+        log.Clear();
+        WirePeer peer(L"Target");
+        ASSERT_TRUE(peer.Write(c.bytes));
+        ASSERT_TRUE(peer.Write(WirePeer::Message(WireKind::Send, WM_PROBE, 2, 0)));
+        EXPECT_EQ(peer.ReadReply(kWaitMs), kAnswer) << c.problem;
+        EXPECT_TRUE(log.Contains(c.problem)) << log.Text();
+    }
+    EXPECT_EQ(window.Messages(), std::vector<RecordedMessage>(5, RecordedMessage{WM_PROBE, 2, 0}));
+    const std::pair<std::vector<uint8_t>, const char*> fatal[] = {
+        {std::vector<uint8_t>(64, 0xAB), "bad magic 0xabababab\r\n"},
+        {frame([](auto& b) { b[4] = 2; }), "version"},
+        {frame([](auto& b) { b[12] = 0xFF, b[13] = 0xFF; }), "oversized payload"},
+        {frame([](auto& b) { b[15] = 0xFF; }), "oversized payload"},
+    };
+    for (const auto& [bytes, problem] : fatal) {
+        log.Clear();
+        WirePeer peer(L"Target");
+        ASSERT_TRUE(peer.Write(bytes));
+        peer.Write(WirePeer::Message(WireKind::Send, WM_PROBE, 3, 0));
+        EXPECT_EQ(peer.ReadReply(kWaitMs), std::nullopt) << problem;
+        EXPECT_TRUE(log.Contains(problem)) << log.Text();
+        EXPECT_TRUE(log.Contains("closed the connection from pid "));
+    }
+    EXPECT_EQ(window.Messages().size(), 5u);
+}
+
+// Creation, destruction and dialog set-up come only from the window system;
+// a WM_TIMER's callback only from the window's own timer.
+TEST_F(Ipc, MessagesOnlyTheWindowSystemSendsAndForeignTimerCallbacksAreRefused) {
+    TestWindow window(L"Target", kAnswer);
+    std::vector<std::optional<LRESULT>> results;
+    WhileServing([&] {
+        for (UINT message : {WM_INITDIALOG, WM_CREATE, WM_DESTROY, UINT{0x81}, UINT{0x82}}) {
+            WirePeer::Transact(L"Target", WirePeer::Message(WireKind::Post, message, 0, 0), 100);
+            results.push_back(WirePeer::Transact(
+                L"Target", WirePeer::Message(WireKind::Send, message, 0, 0), kWaitMs));
+        }
+        WirePeer::Transact(L"Target", WirePeer::Message(WireKind::Post, WM_TIMER, 7, 0x41414141),
+                           100);
+        results.push_back(WirePeer::Transact(
+            L"Target", WirePeer::Message(WireKind::Send, WM_PROBE, 0, 0), kWaitMs));
+    });
+    EXPECT_EQ(results, (std::vector<std::optional<LRESULT>>{0, 0, 0, 0, 0, kAnswer}));
+    EXPECT_EQ(window.Messages(), (std::vector<RecordedMessage>{{WM_PROBE, 0, 0}}));
+    EXPECT_TRUE(log.Contains("dropped message 0x110 from pid "));
+    EXPECT_TRUE(log.Contains(": only the window system sends it"));
+    EXPECT_TRUE(log.Contains("dropped a WM_TIMER whose callback is not one of the window's"));
+    static int runs = 0;
+    const TIMERPROC count = [](HWND, UINT, UINT_PTR, DWORD) { ++runs; };
+    PostMessageW(window.m_hWnd, WM_TIMER, 7, reinterpret_cast<LPARAM>(count));
+    dv::testing::PumpMessagesUntilIdle();
+    EXPECT_EQ(runs, 0);
+    ASSERT_EQ(SetTimer(window.m_hWnd, 7, 1, count), 7u);
+    EXPECT_TRUE(PumpMessagesUntil([] { return runs > 0; }, kWaitMs));
+    EXPECT_TRUE(KillTimer(window.m_hWnd, 7));
+}
+
+// Handling WM_PROBE posts a follow-up and invalidates; a request that asks
+// for idle is answered only after both.
+class ChainWindow : public TestWindow {
+public:
+    using TestWindow::TestWindow;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        const LRESULT result = TestWindow::WindowProc(message, wParam, lParam);
+        if (message == WM_PROBE) {
+            PostMessage(WM_PROBE + 1);
+            Invalidate(FALSE);
+        }
+        return result;
+    }
+};
+
+TEST_F(Ipc, IdleRepliesPenAndScreenshotRequestsRunOnTheUiThreadInOrder) {
+    ChainWindow window(L"Dialvane", 11, true);
+    const std::string png = (runtime / "shot.png").string();
+    const std::string folder = (runtime / "folder.png").string();  // cannot be replaced
+    std::filesystem::create_directories(folder);
+    std::vector<std::optional<LRESULT>> results;
+    std::vector<std::size_t> seenBeforeReply;
+    WhileServing([&] {
+        results.push_back(WirePeer::Transact(
+            L"Dialvane", WirePeer::Message(WireKind::Send, WM_PROBE, 0, 0, true), kWaitMs));
+        seenBeforeReply = {window.MessagesOf(WM_PROBE + 1).size(),
+                           window.MessagesOf(WM_PAINT).size()};
+        results.push_back(WirePeer::Transact(L"Dialvane", WirePeer::Pen(0, 30, 40), kWaitMs));
+        results.push_back(WirePeer::Transact(L"Dialvane", WirePeer::Pen(2, 31, 41), kWaitMs));
+        results.push_back(WirePeer::Transact(L"Dialvane", WirePeer::Shot(png), kWaitMs));
+        results.push_back(
+            WirePeer::Transact(L"Dialvane", WirePeer::Shot("/nonexistent/dir/x.png"), kWaitMs));
+        results.push_back(WirePeer::Transact(L"Dialvane", WirePeer::Shot(folder), kWaitMs));
+    });
+    EXPECT_EQ(seenBeforeReply, (std::vector<std::size_t>{1, 1}));
+    EXPECT_EQ(results, (std::vector<std::optional<LRESULT>>{11, 0, 0, 1, 0, 0}));
+    EXPECT_FALSE(std::filesystem::exists(folder + ".part"));
+    EXPECT_EQ(window.MessagesOf(WM_LBUTTONDOWN),
+              (std::vector<RecordedMessage>{{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 40)}}));
+    EXPECT_EQ(window.MessagesOf(WM_LBUTTONUP).size(), 1u);
+    struct stat info {};
+    ASSERT_EQ(::stat(png.c_str(), &info), 0);
+    EXPECT_GT(info.st_size, 100);
+}
+
+// Each connection costs the window's process a descriptor; a peer that
+// hoards hundreds gets only so many, and the window still answers after.
+TEST_F(Ipc, APeerThatHoardsConnectionsGetsOnlySoManyOfThem) {
+    constexpr int kHoarded = 200;
+    constexpr int kLimit = 128;
+    TestWindow window(L"Target", kAnswer);
+    std::vector<std::unique_ptr<WirePeer>> hoard;
+    for (int i = 0; i < kHoarded; ++i) {
+        hoard.push_back(std::make_unique<WirePeer>(L"Target"));
+        ASSERT_TRUE(hoard.back()->Connected());
+    }
+    int closed = 0;
+    PumpMessagesUntil(
+        [&] {
+            closed = static_cast<int>(std::count_if(
+                hoard.begin(), hoard.end(), [](auto& peer) { return peer->ClosedByWindow(0); }));
+            return closed >= kHoarded - kLimit;
+        },
+        kWaitMs);
+    EXPECT_GE(closed, kHoarded - kLimit);
+    EXPECT_LT(closed, kHoarded);
+    EXPECT_TRUE(log.Contains("connections are open already"));
+    hoard.clear();
+    std::optional<LRESULT> probe;
+    for (int attempt = 0; attempt < 20 && !probe; ++attempt) {
+        WirePeer peer(L"Target");
+        peer.Write(WirePeer::Message(WireKind::Send, WM_PROBE, 0, 0));
+        probe = peer.ReadReply(500);
+    }
+    EXPECT_EQ(probe, kAnswer);
+}
+
+}  // namespace
+}  // namespace dv::test

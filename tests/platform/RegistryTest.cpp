@@ -1,0 +1,282 @@
+// The registry functions on the device root's registry.reg: the text they
+// write and read, the size rule, bad input and failed writes.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "Support.h"
+#include "platform/WinReg.h"
+#include "platform/testing/ScopedStorageFault.h"
+
+namespace dv::test {
+namespace {
+
+constexpr const wchar_t* kTouch = L"HARDWARE\\DEVICEMAP\\TOUCH";
+constexpr const char* kHeader = "Windows Registry Editor Version 5.00\r\n";
+
+class Registry : public PlatformTest {
+protected:
+    static HKEY Create(const wchar_t* path, DWORD* disposition = nullptr) {
+        HKEY key = nullptr;
+        DWORD d = 0;
+        EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, 0, nullptr, &key, &d),
+                  ERROR_SUCCESS);
+        if (disposition != nullptr) {
+            *disposition = d;
+        }
+        return key;
+    }
+    static LONG Set(HKEY key, const wchar_t* name, DWORD type, const std::vector<BYTE>& bytes) {
+        return RegSetValueExW(key, name, 0, type, bytes.data(), static_cast<DWORD>(bytes.size()));
+    }
+    // The value's type and bytes as a fresh open of the key reads them.
+    static std::pair<DWORD, std::vector<BYTE>> Query(const wchar_t* path, const wchar_t* name) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, 0, &key) != ERROR_SUCCESS) {
+            return {REG_NONE, {}};
+        }
+        std::vector<BYTE> data(256);
+        DWORD size = 256;
+        DWORD type = REG_NONE;
+        const LONG result = RegQueryValueExW(key, name, nullptr, &type, data.data(), &size);
+        RegCloseKey(key);
+        data.resize(result == ERROR_SUCCESS ? size : 0);
+        return {result == ERROR_SUCCESS ? type : REG_NONE, data};
+    }
+};
+
+TEST_F(Registry, KeysAndValuesOfEveryKindAreWrittenAsRegeditTextAndReadBack) {
+    DWORD disposition = 0;
+    HKEY key = Create(kTouch, &disposition);
+    EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
+    EXPECT_EQ(Set(key, L"CalibrationData", REG_SZ, Utf16(u"1,2 \"q\" C:\\x")), ERROR_SUCCESS);
+    EXPECT_EQ(Set(key, L"Pieces", REG_MULTI_SZ, Utf16(std::u16string(u"ab\0cd\0", 6))),
+              ERROR_SUCCESS);
+    EXPECT_EQ(Set(key, L"Blob", REG_BINARY, {0x00, 0xFF, 0x10}), ERROR_SUCCESS);
+    EXPECT_EQ(Set(key, nullptr, REG_DWORD, {0x2A, 0, 0, 0}), ERROR_SUCCESS);
+    EXPECT_EQ(Set(key, L"NoEnd", REG_SZ, {'a', 0}), ERROR_SUCCESS);
+    EXPECT_EQ(Set(key, L"Short", REG_DWORD, {1, 2}), ERROR_SUCCESS);
+    EXPECT_EQ(Set(key, L"Empty", REG_BINARY, {}), ERROR_SUCCESS);
+    EXPECT_EQ(Set(key, L"Break", REG_SZ, Utf16(u"a\nb")), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(root.ReadFile("registry.reg"),
+              std::string(kHeader) +
+                  "\r\n[HKEY_LOCAL_MACHINE\\HARDWARE]\r\n"
+                  "\r\n[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP]\r\n"
+                  "\r\n[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\TOUCH]\r\n"
+                  "\"CalibrationData\"=\"1,2 \\\"q\\\" C:\\\\x\"\r\n"
+                  "\"Pieces\"=hex(7):61,00,62,00,00,00,63,00,64,00,00,00,00,00\r\n"
+                  "\"Blob\"=hex:00,ff,10\r\n"
+                  "@=dword:0000002a\r\n"
+                  "\"NoEnd\"=hex(1):61,00\r\n"
+                  "\"Short\"=hex(4):01,02\r\n"
+                  "\"Empty\"=hex:\r\n"
+                  "\"Break\"=hex(1):61,00,0a,00,62,00,00,00\r\n");
+    EXPECT_EQ(Query(kTouch, L"pieces"),
+              std::make_pair(REG_MULTI_SZ, Utf16(std::u16string(u"ab\0cd\0", 6))));
+    EXPECT_EQ(Query(kTouch, L""), std::make_pair(REG_DWORD, std::vector<BYTE>{0x2A, 0, 0, 0}));
+    EXPECT_EQ(Query(kTouch, L"NoEnd"), std::make_pair(REG_SZ, std::vector<BYTE>{'a', 0}));
+    EXPECT_EQ(Query(kTouch, L"Break"), std::make_pair(REG_SZ, Utf16(u"a\nb")));
+    EXPECT_EQ(Query(kTouch, L"Short"), std::make_pair(REG_DWORD, std::vector<BYTE>{1, 2}));
+    key = Create(L"hardware\\DeviceMap\\touch", &disposition);
+    EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
+    HKEY child = nullptr;
+    EXPECT_EQ(RegCreateKeyExW(key, L"Sub", 0, nullptr, 0, 0, nullptr, &child, &disposition),
+              ERROR_SUCCESS);
+    EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
+    RegCloseKey(child);
+    RegCloseKey(key);
+    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\TOUCH\\SUB", 0, 0, &child),
+              ERROR_SUCCESS);
+    RegCloseKey(child);
+}
+
+TEST_F(Registry, TheFormsRegeditWritesAreReadAlsoFromUtf16Files) {
+    root.WriteFile("registry.reg",
+                   "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
+                   "; a comment\r\n"
+                   "[HKEY_LOCAL_MACHINE\\A]\r\n"
+                   "@=\"default\"\r\n"
+                   "\"Wrapped\"=hex(7):61,00,\\\r\n"
+                   "  00,00,00,00\r\n"
+                   "\"Num\" = dword:1\r\n"
+                   "\"Expand\"=hex(2):25,00,00,00\r\n"
+                   "\"Gone\"=\"x\"\r\n"
+                   "\"Gone\"=-\r\n"
+                   "[HKEY_LOCAL_MACHINE\\A\\B]\r\n"
+                   "[-HKEY_LOCAL_MACHINE\\A\\B]\r\n");
+    EXPECT_EQ(Query(L"a", L""), std::make_pair(REG_SZ, Utf16(u"default")));
+    EXPECT_EQ(Query(L"A", L"wrapped"),
+              std::make_pair(REG_MULTI_SZ, std::vector<BYTE>{0x61, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Query(L"A", L"Num"), std::make_pair(REG_DWORD, std::vector<BYTE>{1, 0, 0, 0}));
+    EXPECT_EQ(Query(L"A", L"Expand").first, REG_EXPAND_SZ);
+    EXPECT_EQ(Query(L"A", L"Gone").first, REG_NONE);
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"A\\B", 0, 0, &key), ERROR_FILE_NOT_FOUND);
+    std::string wide = "\xFF\xFE";
+    for (char16_t u : std::u16string(u"Windows Registry Editor Version 5.00\r\n"
+                                     u"[HKEY_LOCAL_MACHINE\\K]\r\n\"V\"=\"\u00E9\u0100\"\r\n")) {
+        wide.push_back(static_cast<char>(u & 0xFF));
+        wide.push_back(static_cast<char>(u >> 8));
+    }
+    root.WriteFile("registry.reg", wide);
+    EXPECT_EQ(Query(L"K", L"V"), std::make_pair(REG_SZ, std::vector<BYTE>{0xE9, 0, 0, 1, 0, 0}));
+    EXPECT_EQ(log.Text(), "");
+}
+
+// Each damaged line is reported by number and skipped; the good lines around
+// it are still read, and the file is not touched.
+TEST_F(Registry, EachDamagedLineIsLoggedAndSkippedWithoutHarm) {
+    struct Case {
+        const char* line;
+        const char* problem;
+    } const cases[] = {
+        {"\"A\"=\"1,2", "string not closed by a quote"},
+        {"\"A\"=hex:zz", "hex data must be bytes like 0a,ff"},
+        {"garbage line", "value name must be quoted or @"},
+        {"\"A\"=dword:123456789", "dword needs 1 to 8 hex digits"},
+        {"\"A\"=hex(zz):00", "hex(N) needs a hex type number"},
+        {"\"A\"=hex;00", "hex data must follow a colon"},
+        {"\"A\"\"x\"", "= missing after the value name"},
+        {"\"A\"=something", "value is not a string, dword:, hex: or hex(N):"},
+        {"[HKEY_CURRENT_USER\\Software]", "only HKEY_LOCAL_MACHINE is kept"},
+        {"[HKEY_LOCAL_MACHINE\\Broken\\\\Path]", "key path has an empty part"},
+        {"[HKEY_LOCAL_MACHINE\\Unclosed", "section not closed by ]"},
+    };
+    const std::string path = (root / "registry.reg").string();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const std::string text = std::string(kHeader) + "[HKEY_LOCAL_MACHINE\\K]\r\n" + c.line +
+                                 "\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"Good\"=\"yes\"\r\n";
+        root.WriteFile("registry.reg", text);
+        log.Clear();
+        EXPECT_EQ(Query(L"K", L"Good"), std::make_pair(REG_SZ, Utf16(u"yes")));
+        EXPECT_EQ(Query(L"K", L"A").first, REG_NONE);
+        EXPECT_EQ(log.Text(), "Registry: " + path + " line 3: " + c.problem +
+                                  "; line skipped\r\n");  // once, not at every open
+        EXPECT_EQ(root.ReadFile("registry.reg"), text);
+    }
+    root.WriteFile("registry.reg", "not a header\r\n\"Orphan\"=\"x\"\r\n");
+    log.Clear();
+    EXPECT_EQ(Query(L"K", L"Good").first, REG_NONE);
+    EXPECT_TRUE(log.Contains("line 1: first line is not"));
+    EXPECT_TRUE(log.Contains("line 2: value outside a section"));
+}
+
+// The calibration export offers 100 bytes: 49 characters and the terminator
+// fit, 50 do not, and the caller learns the size it would need.
+TEST_F(Registry, QueryFollowsTheSizeRule) {
+    HKEY key = Create(kTouch);
+    ASSERT_EQ(Set(key, L"Fits", REG_SZ, Utf16(std::u16string(49, u'7'))), ERROR_SUCCESS);
+    ASSERT_EQ(Set(key, L"TooLong", REG_SZ, Utf16(std::u16string(50, u'7'))), ERROR_SUCCESS);
+    struct Case {
+        const wchar_t* name;
+        bool buffer;
+        DWORD offered;
+        LONG result;
+        DWORD size;
+    } const cases[] = {
+        {L"Fits", true, 100, ERROR_SUCCESS, 100},
+        {L"TooLong", true, 100, ERROR_MORE_DATA, 102},
+        {L"TooLong", false, 0, ERROR_SUCCESS, 102},
+        {L"TooLong", true, 101, ERROR_MORE_DATA, 102},
+        {L"Missing", true, 100, ERROR_FILE_NOT_FOUND, 100},
+    };
+    for (const Case& c : cases) {
+        BYTE buffer[128];
+        std::fill(std::begin(buffer), std::end(buffer), 0xEE);
+        DWORD size = c.offered;
+        DWORD type = REG_NONE;
+        EXPECT_EQ(RegQueryValueExW(key, c.name, nullptr, &type, c.buffer ? buffer : nullptr, &size),
+                  c.result)
+            << c.offered;
+        EXPECT_EQ(size, c.size);
+        EXPECT_EQ(buffer[0], c.result == ERROR_SUCCESS && c.buffer ? '7' : 0xEE);
+        EXPECT_EQ(type, c.result == ERROR_FILE_NOT_FOUND ? REG_NONE : REG_SZ);
+    }
+    EXPECT_EQ(
+        RegQueryValueExW(key, L"Fits", nullptr, nullptr, reinterpret_cast<BYTE*>(&key), nullptr),
+        ERROR_INVALID_PARAMETER);
+    RegCloseKey(key);
+}
+
+TEST_F(Registry, BadHandlesPathsAndArgumentsAreRefusedAndNothingIsWritten) {
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTouch, 0, 0, &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(key, nullptr);
+    for (const wchar_t* path : {L"\\Leading", L"A\\\\B", L"\\"}) {
+        EXPECT_EQ(
+            RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, 0, nullptr, &key, nullptr),
+            ERROR_INVALID_PARAMETER);
+    }
+    EXPECT_EQ(
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"A", 0, nullptr, 0, 0, nullptr, nullptr, nullptr),
+        ERROR_INVALID_PARAMETER);
+    EXPECT_FALSE(root.Exists("registry.reg"));
+    const HKEY bogus = reinterpret_cast<HKEY>(0x5555);
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExW(bogus, L"x", nullptr, nullptr, nullptr, &size),
+              ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegSetValueExW(bogus, L"x", 0, REG_SZ, nullptr, 0), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegOpenKeyExW(bogus, L"x", 0, 0, &key), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegCloseKey(bogus), ERROR_INVALID_HANDLE);
+    key = Create(L"A");
+    const std::string before = root.ReadFile("registry.reg");
+    EXPECT_EQ(RegSetValueExW(key, L"line\nbreak", 0, REG_SZ, nullptr, 0), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegSetValueExW(key, L"x", 0, REG_SZ, nullptr, 4), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(root.ReadFile("registry.reg"), before);
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(Registry, AFailedOrCutWriteKeepsTheOldFileAndIsReported) {
+    HKEY key = Create(kTouch);
+    ASSERT_EQ(Set(key, L"CalibrationData", REG_SZ, Utf16(u"1,1")), ERROR_SUCCESS);
+    const std::string before = root.ReadFile("registry.reg");
+    for (unsigned step = 1; step <= 4; ++step) {
+        dv::testing::ScopedStorageFault faults;
+        step % 2 ? faults.Fail(step) : faults.Cut(step);
+        EXPECT_EQ(Set(key, L"CalibrationData", REG_SZ, Utf16(u"2,2")), ERROR_WRITE_FAULT) << step;
+        EXPECT_EQ(root.ReadFile("registry.reg"), before);
+    }
+    EXPECT_EQ(Query(kTouch, L"CalibrationData").second, Utf16(u"1,1"));
+    EXPECT_TRUE(log.Contains("Registry: cannot write"));
+    RegCloseKey(key);
+    dv::testing::ScopedDeviceRoot missing(dv::testing::ScopedDeviceRoot::Shape::Missing);
+    EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTouch, 0, nullptr, 0, 0, nullptr, &key, nullptr),
+              ERROR_WRITE_FAULT);
+    EXPECT_FALSE(missing.Exists(""));
+}
+
+TEST_F(Registry, WritersInSeveralProcessesAtOnceAllKeepTheirValues) {
+    RegCloseKey(Create(kTouch));
+    constexpr int kWriters = 3;
+    constexpr int kValuesEach = 6;
+    std::vector<pid_t> children;
+    for (int w = 0; w < kWriters; ++w) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            HKEY k = nullptr;
+            bool ok = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTouch, 0, 0, &k) == ERROR_SUCCESS;
+            for (int i = 0; i < kValuesEach; ++i) {
+                const std::wstring name = L"w" + std::to_wstring(w * 10 + i);
+                ok = ok && Set(k, name.c_str(), REG_DWORD, {BYTE(i), 0, 0, 0}) == ERROR_SUCCESS;
+            }
+            ::_exit(ok ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+    for (int w = 0; w < kWriters; ++w) {
+        for (int i = 0; i < kValuesEach; ++i) {
+            const std::wstring name = L"w" + std::to_wstring(w * 10 + i);
+            EXPECT_EQ(Query(kTouch, name.c_str()).second, (std::vector<BYTE>{BYTE(i), 0, 0, 0}));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace dv::test

@@ -1,0 +1,316 @@
+// Files of the device root: what reads and writes see, replacement whole or
+// not at all, sharing between handles and processes, the factory layout.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <future>
+
+#include "Support.h"
+#include "platform/Platform.h"
+#include "platform/WinBase.h"
+#include "platform/WinReg.h"
+#include "platform/afx/CFile.h"
+#include "platform/testing/ScopedStorageFault.h"
+
+namespace dv::test {
+namespace {
+
+using dv::testing::ScopedDeviceRoot;
+using dv::testing::ScopedStorageFault;
+
+constexpr const wchar_t* kConf = L"\\FlashMem\\sysini\\conf.ini";
+constexpr const char* kConfHost = "FlashMem/sysini/conf.ini";
+constexpr const char* kTempHost = "FlashMem/sysini/.conf.ini.new";
+constexpr UINT kCreateWrite = 0x1002;
+constexpr unsigned kRenameStep = 5;
+constexpr DWORD kErrorFileExists = 80;
+const std::string kOld = "old record bytes, 26 long.";
+const std::string kNew = "NEW RECORD BYTES, 26 LONG!";
+
+class Storage : public PlatformTest {
+protected:
+    void SetUp() override {
+        PlatformTest::SetUp();
+        root.MakeFolder("FlashMem/sysini");
+        root.WriteFile(kConfHost, kOld);
+    }
+    // The settings writer's way: create, two writes, close.
+    static bool SaveNew() {
+        CFile file;
+        if (!file.Open(kConf, kCreateWrite)) {
+            return false;
+        }
+        bool written = file.Write(kNew.data(), 13);
+        written = file.Write(kNew.data() + 13, 13) && written;
+        return file.Close() && written;
+    }
+    static HANDLE Open(DWORD access, DWORD share, DWORD disposition = OPEN_EXISTING) {
+        return CreateFileW(kConf, access, share, nullptr, disposition, 0, nullptr);
+    }
+};
+
+TEST_F(Storage, AReplacementTakesItsStepsAndAFaultAtAnyStepIsReportedWithOldOrNewLeft) {
+    {
+        ScopedStorageFault faults;
+        ASSERT_TRUE(SaveNew());
+        EXPECT_EQ(faults.Steps(), (std::vector<std::string>{"open temporary file", "write", "write",
+                                                            "fsync", "rename", "fsync folder"}));
+    }
+    for (unsigned step = 1; step <= 6; ++step) {
+        for (bool cut : {false, true}) {
+            SCOPED_TRACE((cut ? "cut at step " : "fail at step ") + std::to_string(step));
+            root.WriteFile(kConfHost, kOld);
+            {
+                ScopedStorageFault faults;
+                cut ? faults.Cut(step) : faults.Fail(step);
+                EXPECT_FALSE(SaveNew());
+            }
+            EXPECT_EQ(root.ReadFile(kConfHost), step <= kRenameStep ? kOld : kNew);
+            EXPECT_EQ(root.Exists(kTempHost), cut && step <= kRenameStep && step > 1);
+            ASSERT_TRUE(SaveNew());  // and the next save cleans up
+            EXPECT_FALSE(root.Exists(kTempHost));
+        }
+    }
+    EXPECT_TRUE(log.Contains("fsync of the folder failed"));
+}
+
+TEST_F(Storage, AFailedTemporaryFileFailsTheOpenWithWriteFaultAndLeavesNoLock) {
+    ScopedStorageFault faults;
+    faults.Fail(1);
+    CFile file;
+    CFileException error;
+    EXPECT_FALSE(file.Open(kConf, kCreateWrite, &error));
+    EXPECT_EQ(error.m_lOsError, ERROR_WRITE_FAULT);
+    EXPECT_TRUE(file.Open(kConf, kCreateWrite));
+    faults.Fail(1);  // the write itself
+    EXPECT_FALSE(file.Write(kNew.data(), 26));
+    EXPECT_EQ(GetLastError(), ERROR_WRITE_FAULT);
+    EXPECT_FALSE(file.Close());
+    EXPECT_EQ(root.ReadFile(kConfHost), kOld);
+}
+
+TEST_F(Storage, EnvironmentCutEndsAFreshProcessWithTheOldOrTheNewBytes) {
+    for (unsigned step : {2u, 5u, 6u}) {
+        root.WriteFile(kConfHost, kOld);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::setenv("DIALVANE_STORAGE_FAULT", ("cut:" + std::to_string(step)).c_str(), 1);
+            ::setenv("DV_STORAGE_SAVE_CHILD", "1", 1);
+            ::execl("/proc/self/exe", "child", "--gtest_filter=StorageChild.SaveOnce",
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_EQ(WEXITSTATUS(status), 86) << step;
+        EXPECT_EQ(root.ReadFile(kConfHost), step <= kRenameStep ? kOld : kNew) << step;
+    }
+}
+
+TEST(StorageChild, SaveOnce) {
+    if (std::getenv("DV_STORAGE_SAVE_CHILD") == nullptr) {
+        GTEST_SKIP() << "runs only as the child of the power-cut test";
+    }
+    CFile file;
+    file.Open(kConf, kCreateWrite);
+    file.Write(kNew.data(), 13);
+    file.Write(kNew.data() + 13, 13);
+}
+
+TEST_F(Storage, ReadsWritesAndSeeksOfEachOpenModeSeeTheRightBytes) {
+    root.WriteFile(kConfHost, "0123456789");
+    char buffer[32] = {};
+    DWORD n = 0;
+    HANDLE h = Open(GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
+    ASSERT_TRUE(WriteFile(h, "abcdef", 6, &n, nullptr));
+    EXPECT_EQ(SetFilePointer(h, 2, nullptr, FILE_BEGIN), 2u);
+    ASSERT_TRUE(ReadFile(h, buffer, sizeof buffer, &n, nullptr));
+    EXPECT_EQ(std::string(buffer, n), "cdef");
+    EXPECT_EQ(root.ReadFile(kConfHost), "0123456789");  // replaced only at the close
+    EXPECT_TRUE(CloseHandle(h));
+    EXPECT_EQ(root.ReadFile(kConfHost), "abcdef");
+
+    h = Open(GENERIC_WRITE, 0);  // in place
+    EXPECT_EQ(SetFilePointer(h, -2, nullptr, FILE_END), 4u);
+    EXPECT_TRUE(WriteFile(h, "zz", 2, &n, nullptr));
+    EXPECT_FALSE(ReadFile(h, buffer, 1, &n, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(SetFilePointer(h, -1, nullptr, FILE_CURRENT), 5u);
+    CloseHandle(h);
+    EXPECT_EQ(root.ReadFile(kConfHost), "abcdzz");
+    {
+        CFile file;
+        ASSERT_TRUE(
+            file.Open(kConf, CFile::modeReadWrite | CFile::modeCreate | CFile::modeNoTruncate));
+        EXPECT_EQ(file.Read(buffer, 4), 4u);
+        EXPECT_TRUE(file.Write("AB", 2));
+    }  // the destructor commits
+    EXPECT_EQ(root.ReadFile(kConfHost), "abcdAB");
+    CFile file;
+    ASSERT_TRUE(file.Open(kConf, CFile::modeRead));
+    EXPECT_EQ(file.Read(buffer, 4), 4u);
+    EXPECT_EQ(file.Read(buffer, sizeof buffer), 2u);
+    EXPECT_EQ(file.Read(buffer, sizeof buffer), 0u);
+    EXPECT_FALSE(file.Write("x", 1));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(file.Open(kConf, CFile::modeRead));  // already open
+    EXPECT_TRUE(file.Close());
+    EXPECT_TRUE(file.Close());
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(root.ReadFile(kConfHost), "abcdAB");
+}
+
+TEST_F(Storage, BadArgumentsAndMissingFilesFailWithTheirErrorAndMakeNothing) {
+    struct Case {
+        const wchar_t* name;
+        DWORD disposition;
+        DWORD error;
+    } const cases[] = {
+        {nullptr, OPEN_EXISTING, ERROR_INVALID_PARAMETER},
+        {kConf, 99, ERROR_INVALID_PARAMETER},
+        {kConf, CREATE_NEW, kErrorFileExists},
+        {L"\\FlashMem\\sysini\\none.ini", OPEN_EXISTING, ERROR_FILE_NOT_FOUND},
+        {L"\\FlashMem\\sysini\\none.ini", TRUNCATE_EXISTING, ERROR_FILE_NOT_FOUND},
+        {L"\\FlashMem\\nowhere\\conf.ini", CREATE_ALWAYS, ERROR_PATH_NOT_FOUND},
+        {L"XYZ9:", OPEN_EXISTING, ERROR_DEV_NOT_EXIST},
+    };
+    for (const Case& c : cases) {
+        SetLastError(0);
+        EXPECT_EQ(CreateFileW(c.name, GENERIC_WRITE, 0, nullptr, c.disposition, 0, nullptr),
+                  INVALID_HANDLE_VALUE);
+        EXPECT_EQ(GetLastError(), c.error) << c.disposition;
+    }
+    EXPECT_FALSE(root.Exists("FlashMem/nowhere"));
+    EXPECT_FALSE(root.Exists("FlashMem/sysini/none.ini"));
+    const HANDLE bogus = reinterpret_cast<HANDLE>(0x4242);
+    DWORD n = 7;
+    EXPECT_FALSE(ReadFile(bogus, nullptr, 0, &n, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(n, 0u);
+    EXPECT_FALSE(WriteFile(bogus, "x", 1, &n, nullptr));
+    EXPECT_EQ(SetFilePointer(bogus, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+    EXPECT_FALSE(CloseHandle(bogus));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    HANDLE h = Open(GENERIC_READ, 0);
+    EXPECT_EQ(SetFilePointer(h, -5, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(SetFilePointer(h, 0x7FFFFFFF, nullptr, FILE_BEGIN), 0x7FFFFFFFu);
+    EXPECT_EQ(SetFilePointer(h, 0x7FFFFFFF, nullptr, FILE_CURRENT), 0xFFFFFFFEu);  // the last
+    EXPECT_EQ(SetFilePointer(h, 1, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
+    LONG high = 0;
+    EXPECT_EQ(SetFilePointer(h, 1, &high, FILE_CURRENT), 0xFFFFFFFFu);
+    EXPECT_EQ(high, 0);
+    EXPECT_EQ(SetFilePointer(h, 1, &high, FILE_BEGIN), 1u);
+    CloseHandle(h);
+    EXPECT_FALSE(CloseHandle(h));
+    CFile file;
+    EXPECT_FALSE(file.Open(kConf, 0x0003));
+    EXPECT_FALSE(file.Open(nullptr, 0));
+    h = CreateFileW(L"\\..\\..\\escape.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(h);
+    EXPECT_TRUE(root.Exists("escape.txt"));  // a path cannot climb out of the root
+    h = Open(GENERIC_WRITE, 0, OPEN_ALWAYS);
+    CloseHandle(h);
+    EXPECT_EQ(root.ReadFile(kConfHost), kOld);
+}
+
+TEST_F(Storage, SharingRulesHoldBetweenHandlesThreadsAndProcesses) {
+    HANDLE shared = Open(GENERIC_READ, FILE_SHARE_READ);
+    ASSERT_NE(shared, INVALID_HANDLE_VALUE);
+    CFile alsoShared;
+    EXPECT_TRUE(alsoShared.Open(kConf, CFile::modeRead | CFile::shareDenyWrite));
+    EXPECT_EQ(Open(GENERIC_READ, 0), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(InChild([] { return Open(GENERIC_READ, FILE_SHARE_READ) != INVALID_HANDLE_VALUE; }),
+              0);
+    EXPECT_EQ(InChild([] { return Open(GENERIC_READ, 0) == INVALID_HANDLE_VALUE; }), 0);
+    CloseHandle(shared);
+    alsoShared.Close();
+
+    CFile held;
+    ASSERT_TRUE(held.Open(kConf, CFile::modeRead));
+    for (DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
+        EXPECT_EQ(Open(GENERIC_READ, share), INVALID_HANDLE_VALUE);
+        EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    }
+    auto other = std::async(std::launch::async, [] {
+        CFile file;
+        CFileException error;
+        SetLastError(0);
+        const bool opened = file.Open(kConf, kCreateWrite, &error);
+        return opened || GetLastError() != DWORD(error.m_lOsError) ? 0 : error.m_lOsError;
+    });
+    EXPECT_EQ(other.get(), static_cast<LONG>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(InChild([] { return Open(GENERIC_READ, FILE_SHARE_READ) == INVALID_HANDLE_VALUE; }),
+              0);
+    held.Close();
+    EXPECT_EQ(root.ReadFile(kConfHost), kOld);
+    EXPECT_FALSE(root.Exists(kTempHost));
+
+    EXPECT_EQ(InChild([] {
+                  HANDLE h = Open(GENERIC_READ | GENERIC_WRITE, 0);
+                  ::kill(::getpid(), SIGKILL);
+                  return h != INVALID_HANDLE_VALUE;
+              }),
+              -1);
+    HANDLE again = Open(GENERIC_READ, 0);
+    EXPECT_NE(again, INVALID_HANDLE_VALUE);
+    CloseHandle(again);
+}
+
+TEST(Provisioning, ANewRootHasTheFactoryLayoutAndAnExistingOneIsLeftAlone) {
+    ScopedDeviceRoot root(ScopedDeviceRoot::Shape::Missing);
+    ASSERT_TRUE(dv::ProvisionDeviceRoot());
+    for (const char* made : {"FlashMem/sysini", "dev/FLS1.img", "registry.reg", "windows"}) {
+        EXPECT_TRUE(root.Exists(made)) << made;
+    }
+    const std::string image = root.ReadFile("dev/FLS1.img");
+    ASSERT_EQ(image.size(), 4096u);
+    EXPECT_EQ(image.substr(2112, 4), "DVBL");
+    EXPECT_EQ(image.substr(0, 2112), std::string(2112, '\xFF'));
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\TOUCH", 0, 0, &key),
+              ERROR_SUCCESS);
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExW(key, L"CalibrationData", nullptr, nullptr, nullptr, &size),
+              ERROR_SUCCESS);
+    EXPECT_GT(size, 20u);
+    EXPECT_LE(size, 100u);  // fits the calibration export's buffer
+    RegCloseKey(key);
+    std::filesystem::remove(root / "registry.reg");
+    EXPECT_TRUE(dv::ProvisionDeviceRoot());
+    EXPECT_FALSE(root.Exists("registry.reg"));
+
+    ScopedDeviceRoot file(ScopedDeviceRoot::Shape::Missing);
+    { std::ofstream(file.Path()) << "not a folder"; }
+    dv::testing::LogCapture log;
+    EXPECT_FALSE(dv::ProvisionDeviceRoot());
+    EXPECT_TRUE(std::filesystem::is_regular_file(file.Path()));
+    EXPECT_TRUE(log.Contains("exists but is not a folder"));
+}
+
+TEST(Provisioning, ConcurrentFirstStartsAllSeeOneWholeRoot) {
+    ScopedDeviceRoot root(ScopedDeviceRoot::Shape::Missing);
+    std::vector<pid_t> children;
+    for (int i = 0; i < 4; ++i) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const bool ok = dv::ProvisionDeviceRoot() &&
+                            std::filesystem::file_size(root / "dev/FLS1.img") == 4096;
+            ::_exit(ok ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(root.Path().parent_path())) {
+        EXPECT_EQ(entry.path(), root.Path()) << "left behind";
+    }
+}
+
+}  // namespace
+}  // namespace dv::test

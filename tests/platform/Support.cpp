@@ -1,0 +1,197 @@
+#include "Support.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <thread>
+
+#include "platform/Platform.h"
+#include "platform/WinBase.h"
+#include "platform/WinUser.h"
+#include "platform/afx/CDialog.h"
+#include "platform/testing/PlatformProbes.h"
+
+namespace dv::test {
+namespace {
+
+constexpr char kRoleVariable[] = "DV_PLATFORM_TEST_PEER";
+constexpr int kPollSliceMs = 5;
+constexpr UINT kDialogTemplate = 102;
+
+class PrintingWindow : public dv::testing::TestWindow {
+public:
+    using TestWindow::TestWindow;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        const LRESULT answer = TestWindow::WindowProc(message, wParam, lParam);
+        if (message != WM_DESTROY) {
+            std::printf("%u %lu %ld\n", message, static_cast<unsigned long>(wParam),
+                        static_cast<long>(lParam));
+            std::fflush(stdout);
+        }
+        return answer;
+    }
+};
+
+int RunPeer(const std::string& role) {
+    std::istringstream words(role);
+    std::string kind, name, answer;
+    words >> kind >> name >> answer;
+    if (kind == "display") {  // the dialog opens the screen
+        CDialog dialog(kDialogTemplate);
+        dialog.Create(kDialogTemplate);
+        std::printf("display %d\n", dv::testing::ScreenShown() ? 1 : 0);
+        std::fflush(stdout);
+        return 0;
+    }
+    dv::testing::DisableDisplay();
+    if (kind == "window") {
+        PrintingWindow window(dv::Utf8ToWide(name).c_str(), std::atol(answer.c_str()), true);
+        std::printf("ready\n");
+        std::fflush(stdout);
+        dv::testing::PumpMessagesUntil([] { return false; }, 60000);
+        return 0;
+    }
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, dv::Utf8ToWide(name).c_str());
+    std::printf("%s %lu\n", mutex != nullptr ? "handle" : "null",
+                static_cast<unsigned long>(GetLastError()));
+    std::fflush(stdout);
+    char byte = 0;
+    while (::read(STDIN_FILENO, &byte, 1) > 0) {
+    }
+    return 0;
+}
+
+[[maybe_unused]] const bool kRanAsPeer = [] {
+    if (const char* role = std::getenv(kRoleVariable)) {
+        std::_Exit(RunPeer(role));
+    }
+    return false;
+}();
+
+}  // namespace
+
+void PlatformTest::SetUp() {
+    static int counter = 0;
+    dv::testing::DisableDisplay();
+    runtime = std::filesystem::temp_directory_path() /
+              ("dv-ptest-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+    std::filesystem::remove_all(runtime);
+    ::setenv("DIALVANE_RUNTIME", runtime.c_str(), 1);
+}
+
+void PlatformTest::TearDown() {
+    dv::testing::PumpMessagesUntilIdle();
+    dv::testing::ClearPendingQuit();
+    std::error_code ignored;
+    std::filesystem::remove_all(runtime, ignored);
+}
+
+Peer::Peer(const std::string& role) {
+    int in[2] = {-1, -1};
+    int out[2] = {-1, -1};
+    EXPECT_TRUE(::pipe2(in, O_CLOEXEC) == 0 && ::pipe2(out, O_CLOEXEC) == 0);
+    m_pid = ::fork();
+    if (m_pid == 0) {
+        ::dup2(in[0], STDIN_FILENO);
+        ::dup2(out[1], STDOUT_FILENO);
+        ::setenv(kRoleVariable, role.c_str(), 1);
+        ::execl("/proc/self/exe", "peer", static_cast<char*>(nullptr));
+        std::_Exit(127);
+    }
+    ::close(in[0]);
+    ::close(out[1]);
+    m_stdin = in[1];
+    m_stdout = out[0];
+}
+
+Peer::~Peer() {
+    Signal(SIGKILL);
+    Wait();
+    CloseStdin();
+    ::close(m_stdout);
+}
+
+std::string Peer::ReadLine(int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::size_t newline;
+    while ((newline = m_buffered.find('\n')) == std::string::npos) {
+        pollfd waiter{m_stdout, POLLIN, 0};
+        char buffer[256];
+        ssize_t n = 0;
+        if (std::chrono::steady_clock::now() >= deadline ||
+            (::poll(&waiter, 1, kPollSliceMs) > 0 && (n = ::read(m_stdout, buffer, 256)) <= 0)) {
+            return {};
+        }
+        m_buffered.append(buffer, static_cast<std::size_t>(n));
+    }
+    std::string line = m_buffered.substr(0, newline);
+    m_buffered.erase(0, newline + 1);
+    return line;
+}
+
+void Peer::CloseStdin() {
+    ::close(std::exchange(m_stdin, -1));
+}
+
+void Peer::Signal(int signal) {
+    if (m_pid > 0) {  // never -1: that would signal every process
+        ::kill(m_pid, signal);
+    }
+}
+
+int Peer::Wait() {
+    int status = 0;
+    const pid_t pid = std::exchange(m_pid, -1);
+    const bool ended = pid > 0 && ::waitpid(pid, &status, 0) > 0 && WIFEXITED(status);
+    return ended ? WEXITSTATUS(status) : -1;
+}
+
+int InChild(const std::function<bool()>& body) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::_exit(body() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(kPollSliceMs));
+    }
+    return true;
+}
+
+std::vector<BYTE> Utf16(std::u16string_view text, bool terminator) {
+    std::vector<BYTE> bytes;
+    for (char16_t u : text) {
+        bytes.push_back(static_cast<BYTE>(u));
+        bytes.push_back(static_cast<BYTE>(u >> 8));
+    }
+    if (terminator) {
+        bytes.insert(bytes.end(), {0, 0});
+    }
+    return bytes;
+}
+
+std::vector<UINT> Ids(const dv::testing::TestWindow& window) {
+    std::vector<UINT> ids;
+    for (const auto& m : window.Messages()) {
+        ids.push_back(m.message);
+    }
+    return ids;
+}
+
+}  // namespace dv::test

@@ -1,0 +1,322 @@
+// Windows, the message loop, timers, the pen and the modal dialog.
+#include <thread>
+
+#include "Support.h"
+#include "platform/WinBase.h"
+#include "platform/WinUser.h"
+#include "platform/afx/CDialog.h"
+#include "platform/afx/CPaintDC.h"
+#include "platform/testing/PlatformProbes.h"
+
+namespace dv::test {
+namespace {
+
+using dv::testing::PumpMessagesUntil;
+using dv::testing::PumpMessagesUntilIdle;
+using dv::testing::RecordedMessage;
+using dv::testing::TestPen;
+using dv::testing::TestWindow;
+using ::testing::ElementsAre;
+
+constexpr UINT WM_TEST = WM_USER + 7;
+constexpr UINT WM_CLOSE_ME = WM_USER + 10;
+constexpr UINT kTemplate = 102;
+
+// Paints the way a dialog does, and can invalidate again from its paint.
+class PaintingWindow : public TestWindow {
+public:
+    using TestWindow::TestWindow;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        const LRESULT result = TestWindow::WindowProc(message, wParam, lParam);
+        if (message == WM_PAINT) {
+            CPaintDC dc(this);
+            if (std::exchange(invalidateWhilePainting, false)) {
+                Invalidate(FALSE);
+            }
+        }
+        if (message == WM_DESTROY) {
+            aliveInDestroy = IsWindow(m_hWnd) != FALSE;
+        }
+        return result;
+    }
+    bool invalidateWhilePainting = false;
+    bool aliveInDestroy = false;
+};
+
+class Window : public PlatformTest {};
+
+TEST_F(Window, PaintsComeAfterQueuedMessagesCoalescedAndEraseOnlyWhenAsked) {
+    struct Case {
+        std::vector<BOOL> invalidations;
+        bool again;
+        std::vector<UINT> expected;
+    } const cases[] = {
+        {{FALSE, FALSE, FALSE}, false, {WM_TEST, WM_PAINT}},
+        {{FALSE, TRUE, FALSE}, false, {WM_TEST, WM_PAINT, WM_ERASEBKGND}},
+        {{FALSE}, true, {WM_TEST, WM_PAINT, WM_PAINT}},
+        {{}, false, {WM_TEST}},
+    };
+    for (const Case& c : cases) {
+        PaintingWindow window(nullptr);
+        PumpMessagesUntilIdle();
+        window.Clear();
+        window.invalidateWhilePainting = c.again;
+        RECT part{10, 10, 20, 20};
+        for (BOOL erase : c.invalidations) {
+            window.InvalidateRect(&part, erase);
+        }
+        window.PostMessage(WM_TEST, 1, 2);
+        PumpMessagesUntilIdle();
+        EXPECT_EQ(Ids(window), c.expected);
+    }
+    TestWindow lazy(nullptr);  // never calls BeginPaint: asked once only
+    lazy.Invalidate(FALSE);
+    PumpMessagesUntilIdle();
+    EXPECT_EQ(lazy.MessagesOf(WM_PAINT).size(), 1u);
+    EXPECT_FALSE(InvalidateRect(reinterpret_cast<HWND>(0x77), nullptr, FALSE));
+}
+
+TEST_F(Window, TimersTickUntilKilledAndDestroyedWindowsGetNothingMore) {
+    PaintingWindow window(L"Doomed");
+    constexpr UINT_PTR kTimer = 32769;
+    ASSERT_EQ(window.SetTimer(kTimer, 10, nullptr), kTimer);
+    ASSERT_TRUE(PumpMessagesUntil([&] { return window.MessagesOf(WM_TIMER).size() >= 2; }, 5000));
+    EXPECT_EQ(window.MessagesOf(WM_TIMER)[0], (RecordedMessage{WM_TIMER, kTimer, 0}));
+    EXPECT_TRUE(window.KillTimer(kTimer));
+    EXPECT_FALSE(window.KillTimer(kTimer));
+    window.SetTimer(1, 1, nullptr);
+    window.PostMessage(WM_TEST);
+    window.Clear();
+    const HWND hwnd = window.m_hWnd;
+    ASSERT_TRUE(DestroyWindow(hwnd));
+    EXPECT_TRUE(window.aliveInDestroy);
+    EXPECT_EQ(window.m_hWnd, nullptr);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(FindWindowW(nullptr, L"Doomed"), nullptr);
+    EXPECT_FALSE(PostMessageW(hwnd, WM_TEST, 0, 0));
+    EXPECT_EQ(SendMessageW(hwnd, WM_TEST, 0, 0), 0);
+    EXPECT_EQ(SetTimer(hwnd, 2, 1, nullptr), 0u);
+    EXPECT_FALSE(KillTimer(hwnd, 1));
+    EXPECT_FALSE(DestroyWindow(hwnd));
+    PumpMessagesUntil([] { return false; }, 30);
+    EXPECT_EQ(Ids(window), std::vector<UINT>{WM_DESTROY});
+}
+
+TEST_F(Window, SendFromAnotherThreadRunsOnTheOwnerAndQuitEndsAModalLoopAfterEarlierPosts) {
+    TestWindow window(nullptr, 42);
+    const HWND hwnd = window.m_hWnd;
+    LRESULT result = 0;
+    std::thread sender([&] { result = SendMessageW(hwnd, WM_TEST, 5, 6); });
+    ASSERT_TRUE(PumpMessagesUntil([&] { return !window.MessagesOf(WM_TEST).empty(); }, 5000));
+    sender.join();
+    EXPECT_EQ(result, 42);
+    EXPECT_EQ(window.MessagesOf(WM_TEST)[0], (RecordedMessage{WM_TEST, 5, 6}));
+    EXPECT_EQ(SendMessageW(hwnd, WM_TEST, 7, 8), 42);  // same thread: at once
+}
+
+TEST_F(Window, PtInRectIncludesLeftAndTopOnly) {
+    const RECT r{10, 20, 30, 40};
+    const std::pair<POINT, BOOL> cases[] = {{{10, 20}, TRUE},  {{29, 39}, TRUE}, {{30, 39}, FALSE},
+                                            {{29, 40}, FALSE}, {{9, 20}, FALSE}, {{10, 19}, FALSE}};
+    for (auto [pt, inside] : cases) {
+        EXPECT_EQ(PtInRect(&r, pt), inside) << pt.x << "," << pt.y;
+    }
+    EXPECT_FALSE(PtInRect(nullptr, POINT{10, 20}));
+    const RECT empty{10, 10, 10, 10};
+    EXPECT_FALSE(PtInRect(&empty, POINT{10, 10}));
+}
+
+TEST_F(Window, ClassesRegisterOnceUnregisterOnceAndKeepTheirStyle) {
+    WNDCLASSW wc{};
+    ASSERT_TRUE(GetClassInfoW(nullptr, L"Dialog", &wc));
+    const UINT original = wc.style;
+    ASSERT_TRUE(UnregisterClassW(L"Dialog", nullptr));
+    EXPECT_FALSE(UnregisterClassW(L"Dialog", nullptr));
+    WNDCLASSW missing{};
+    EXPECT_FALSE(GetClassInfoW(nullptr, L"Dialog", &missing));
+    wc.style |= CS_DBLCLKS;
+    EXPECT_NE(RegisterClassW(&wc), 0u);
+    EXPECT_EQ(RegisterClassW(&wc), 0u);
+    WNDCLASSW again{};
+    ASSERT_TRUE(GetClassInfoW(nullptr, L"Dialog", &again));
+    EXPECT_EQ(again.style, original | CS_DBLCLKS);
+    EXPECT_EQ(RegisterClassW(nullptr), 0u);
+    EXPECT_FALSE(GetClassInfoW(nullptr, nullptr, &again));
+    EXPECT_FALSE(UnregisterClassW(nullptr, nullptr));
+    UnregisterClassW(L"Dialog", nullptr);
+    wc.style = original;
+    EXPECT_NE(RegisterClassW(&wc), 0u);
+}
+
+// Restores the dialog class's style when it ends.
+class DialogStyle {
+public:
+    explicit DialogStyle(bool doubleClicks) {
+        GetClassInfoW(nullptr, L"Dialog", &m_original);
+        WNDCLASSW changed = m_original;
+        changed.style = doubleClicks ? (changed.style | CS_DBLCLKS) : (changed.style & ~CS_DBLCLKS);
+        UnregisterClassW(L"Dialog", nullptr);
+        RegisterClassW(&changed);
+    }
+    ~DialogStyle() {
+        UnregisterClassW(L"Dialog", nullptr);
+        RegisterClassW(&m_original);
+    }
+
+private:
+    WNDCLASSW m_original{};
+};
+
+void Tap(int x, int y) {
+    dv::testing::InjectPen(TestPen::Down, x, y);
+    dv::testing::InjectPen(TestPen::Up, x, y);
+}
+
+TEST_F(Window, ThePenBecomesButtonMessagesOfTheActiveWindow) {
+    TestWindow behind(nullptr, 0, true);
+    TestWindow window(nullptr, 0, true);
+    dv::testing::InjectPen(TestPen::Move, 1, 1);  // pen not down: nothing
+    dv::testing::InjectPen(TestPen::Down, 10, 20);
+    dv::testing::InjectPen(TestPen::Move, 11, -21);
+    dv::testing::InjectPen(TestPen::Up, 12, 22);
+    dv::testing::InjectPen(TestPen::Move, 13, 23);
+    PumpMessagesUntilIdle();
+    EXPECT_THAT(window.Messages(),
+                ElementsAre(RecordedMessage{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20)},
+                            RecordedMessage{WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(11, -21)},
+                            RecordedMessage{WM_LBUTTONUP, 0, MAKELPARAM(12, 22)}));
+    EXPECT_EQ(GET_Y_LPARAM(window.Messages()[1].lParam), -21);
+    EXPECT_TRUE(behind.Messages().empty());
+    EXPECT_TRUE(SetForegroundWindow(behind.m_hWnd));
+    EXPECT_FALSE(SetForegroundWindow(reinterpret_cast<HWND>(0x77)));
+    Tap(300, 200);
+    PumpMessagesUntilIdle();
+    EXPECT_EQ(behind.Messages().size(), 2u);
+}
+
+TEST_F(Window, AQuickSecondDownNearbyIsADoubleClickOnlyWithTheClassStyle) {
+    struct Case {
+        bool style;
+        std::vector<POINT> taps;
+        std::vector<UINT> downs;
+    } const cases[] = {
+        {true,
+         {{100, 100}, {104, 96}, {104, 96}, {120, 96}, {120, 101}},
+         {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_LBUTTONDOWN, WM_LBUTTONDOWN}},
+        {false, {{50, 50}, {50, 50}}, {WM_LBUTTONDOWN, WM_LBUTTONDOWN}},
+    };
+    for (const Case& c : cases) {
+        DialogStyle style(c.style);
+        TestWindow window(nullptr, 0, true);
+        for (POINT p : c.taps) {
+            Tap(p.x, p.y);
+        }
+        PumpMessagesUntilIdle();
+        std::vector<UINT> downs;
+        for (const auto& m : window.Messages()) {
+            if (m.message != WM_LBUTTONUP) {
+                downs.push_back(m.message);
+            }
+        }
+        EXPECT_EQ(downs, c.downs);
+    }
+    DialogStyle style(true);
+    TestWindow window(nullptr, 0, true);
+    Tap(50, 50);
+    const DWORD start = GetTickCount();
+    ASSERT_TRUE(PumpMessagesUntil([&] { return GetTickCount() - start > 520; }, 5000));
+    Tap(50, 50);
+    PumpMessagesUntilIdle();
+    EXPECT_TRUE(window.MessagesOf(WM_LBUTTONDBLCLK).empty());
+}
+
+class RecordingDialog : public CDialog {
+public:
+    RecordingDialog() : CDialog(kTemplate) {}
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        for (UINT m : toPostAtInit) {
+            PostMessage(m);
+        }
+        return TRUE;
+    }
+    BOOL PreTranslateMessage(MSG* pMsg) override {
+        preTranslated.push_back(pMsg->message);
+        if (pMsg->wParam == 13) {
+            pMsg->wParam = 210;  // Enter rewritten before the base sees it
+        }
+        return CDialog::PreTranslateMessage(pMsg);
+    }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        handled.push_back(message);
+        lastWParam = message == WM_TEST ? wParam : lastWParam;
+        if (message == WM_CLOSE_ME) {
+            return DestroyWindow();
+        }
+        return CDialog::WindowProc(message, wParam, lParam);
+    }
+    std::vector<UINT> toPostAtInit;
+    std::vector<UINT> preTranslated;
+    std::vector<UINT> handled;
+    WPARAM lastWParam = 0;
+};
+
+TEST_F(Window, DoModalEndsWithTheResultOfEscapeEnterCloseBoxOrDestruction) {
+    struct Case {
+        const char* name;
+        std::function<void(RecordingDialog&)> act;
+        INT_PTR result;
+        UINT mustHandle;
+    } const cases[] = {
+        {"escape", [](RecordingDialog& d) { d.PostMessage(WM_KEYDOWN, VK_ESCAPE); }, IDCANCEL,
+         WM_DESTROY},
+        {"escape key", [](RecordingDialog&) { dv::testing::InjectEscape(); }, IDCANCEL, WM_CLOSE},
+        {"close box", [](RecordingDialog&) { dv::testing::InjectCloseBox(); }, IDCANCEL, WM_CLOSE},
+        {"rewritten enter",
+         [](RecordingDialog& d) {
+             d.PostMessage(WM_KEYDOWN, VK_RETURN);
+             d.PostMessage(WM_CLOSE_ME);
+         },
+         -1, WM_KEYDOWN},
+        {"ok command", [](RecordingDialog& d) { d.PostMessage(WM_COMMAND, IDOK); }, IDOK,
+         WM_DESTROY},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingDialog dialog;
+        ASSERT_TRUE(dialog.Create(kTemplate));
+        c.act(dialog);
+        EXPECT_EQ(dialog.DoModal(), c.result);
+        EXPECT_THAT(dialog.handled, ::testing::Contains(c.mustHandle));
+        EXPECT_EQ(dialog.m_hWnd, nullptr);
+        dv::testing::ClearPendingQuit();
+    }
+}
+
+TEST_F(Window, ADialogPreTranslatesPostedMessagesOnlyInsideDoModalAndPaintsFirst) {
+    RecordingDialog dialog;
+    dialog.Create(kTemplate);
+    EXPECT_EQ(FindWindowW(nullptr, L"Dialvane Test"), nullptr);
+    dialog.SetWindowText(L"Dialvane Test");
+    EXPECT_EQ(FindWindowW(L"Dialog", L"Dialvane Test"), dialog.m_hWnd);
+    EXPECT_EQ(FindWindowW(L"Other", L"Dialvane Test"), nullptr);
+    dialog.PostMessage(WM_TEST, 13);
+    PumpMessagesUntilIdle();
+    EXPECT_EQ(dialog.lastWParam, 13u);
+    EXPECT_THAT(dialog.handled, ::testing::IsSupersetOf({WM_PAINT, WM_ERASEBKGND}));
+    dialog.SendMessage(WM_TEST, 1);
+    dialog.PostMessage(WM_TEST, 13);
+    dialog.toPostAtInit = {WM_CLOSE_ME};
+    dialog.PostMessage(WM_CLOSE_ME);
+    dialog.DoModal();
+    EXPECT_EQ(dialog.lastWParam, 210u);
+    EXPECT_EQ(std::count(dialog.preTranslated.begin(), dialog.preTranslated.end(), WM_TEST), 1);
+    EXPECT_EQ(FindWindowW(nullptr, L"Dialvane Test"), nullptr);
+    RecordingDialog modal;  // DoModal without Create makes the window itself
+    modal.toPostAtInit = {WM_TEST, WM_CLOSE_ME};
+    modal.DoModal();
+    EXPECT_THAT(modal.preTranslated, ::testing::IsSupersetOf({WM_TEST, WM_CLOSE_ME}));
+}
+
+}  // namespace
+}  // namespace dv::test
