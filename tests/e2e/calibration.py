@@ -36,7 +36,8 @@ def open_calibration(unit):
 
 
 # (a) A close while the screen holds the pen waits for the screen to end.
-for name, close in (("WM_CLOSE", lambda u, p: u.ctl("post", "Dialvane", "WM_CLOSE")),
+for name, close in (("UM_CLOSE_SETTINGS", lambda u, p: u.ctl("post", "Dialvane", "UM_CLOSE_SETTINGS")),
+                    ("WM_CLOSE", lambda u, p: u.ctl("post", "Dialvane", "WM_CLOSE")),
                     ("SIGTERM", lambda u, p: p.send_signal(signal.SIGTERM))):
     unit = Unit()
     launcher, panel = open_calibration(unit)
