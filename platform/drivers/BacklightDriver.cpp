@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include "platform/drivers/DeviceBindings.h"
+#include "platform/drivers/SysfsBacklight.h"
+
 namespace dv {
 namespace {
 
@@ -15,6 +18,11 @@ DWORD BacklightDriver::OnControl(DWORD code, std::span<const BYTE> input) {
         return ERROR_INVALID_PARAMETER;
     }
     std::string text = std::to_string(input[0]) + "\n";
+    // The simulation's state and journal are kept whatever the binding:
+    // integrators read them.
+    if (const auto binding = FindDeviceBinding("BAK1")) {
+        WriteSysfsBacklight(binding->target, input[0]);
+    }
     return WriteState(".state", text) ? ERROR_SUCCESS : ERROR_GEN_FAILURE;
 }
 

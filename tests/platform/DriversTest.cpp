@@ -301,3 +301,117 @@ TEST_F(Flash, SwitchFilesFailEraseReadAndWriteOrShortenReads) {
 
 }  // namespace
 }  // namespace dv::test
+
+namespace dv::test {
+namespace {
+
+// "BAK1:" bound to a folder laid out as the kernel's backlight class.
+class BacklightBinding : public Drivers {
+protected:
+    std::filesystem::path LayOut(const std::string& name, int max, int actual) {
+        const std::string folder = "sys/" + name;
+        root.MakeFolder(folder);
+        root.WriteFile(folder + "/max_brightness", std::to_string(max) + "\n");
+        root.WriteFile(folder + "/actual_brightness", std::to_string(actual) + "\n");
+        root.WriteFile(folder + "/brightness", std::to_string(actual) + "\n");
+        return root.Path() / folder;
+    }
+    void Bind(const std::string& lines) {
+        root.MakeFolder("dev");
+        root.WriteFile("dev/bindings", lines);
+    }
+    std::string Brightness(const std::filesystem::path& folder) const {
+        return root.ReadFile(
+            std::filesystem::relative(folder / "brightness", root.Path()).string());
+    }
+};
+
+TEST_F(BacklightBinding, LevelsAreScaledToMaxBrightnessRoundedAndNeverZero) {
+    struct Case {
+        int max;
+        int expected[5];  // for the unit's levels 33, 34, 66, 99, 100
+    };
+    const Case kCases[] = {{1, {1, 1, 1, 1, 1}},
+                           {7, {2, 2, 5, 7, 7}},
+                           {255, {84, 87, 168, 252, 255}},
+                           {96000, {31680, 32640, 63360, 95040, 96000}}};
+    for (const Case& c : kCases) {
+        const auto folder = LayOut("max" + std::to_string(c.max), c.max, 0);
+        Bind("# the panel's backlight\nBAK1 = sysfs:" + folder.string() + "   # real\n");
+        const int levels[] = {33, 34, 66, 99, 100};
+        for (int i = 0; i < 5; ++i) {
+            ASSERT_TRUE(SetLevel(static_cast<BYTE>(levels[i])));
+            EXPECT_EQ(Brightness(folder), std::to_string(c.expected[i]) + "\n")
+                << "max " << c.max << " level " << levels[i];
+        }
+    }
+    // The simulation goes on beside the binding.
+    EXPECT_EQ(root.ReadFile("dev/BAK1.state"), "100\n");
+    EXPECT_THAT(Journal("BAK1"), ::testing::HasSubstr("ioctl 0x00002000 in 64"));
+}
+
+TEST_F(BacklightBinding, FirstUseLogsTheFolderAndALevelWrittenOutsideIsOverwritten) {
+    const auto folder = LayOut("panel", 255, 120);
+    Bind("BAK1 = sysfs:" + folder.string() + "\n");
+    ASSERT_TRUE(SetLevel(66));
+    root.WriteFile("sys/panel/brightness", "10\n");  // another program dims the screen
+    ASSERT_TRUE(SetLevel(67));
+    EXPECT_EQ(Brightness(folder), "171\n");
+    EXPECT_EQ(log.Text(), "BAK1: backlight bound to sysfs:" + folder.string() +
+                              " (max_brightness 255, actual_brightness 120)\r\n");
+}
+
+TEST_F(BacklightBinding, AnUnusableFolderLogsOnceAndTheSimulationGoesOn) {
+    struct Case {
+        const char* name;
+        std::function<std::filesystem::path()> make;
+        const char* why;
+    };
+    const Case kCases[] = {
+        {"missing", [this] { return root.Path() / "sys/none"; },
+         "max_brightness: No such file or directory"},
+        {"unwritable",
+         [this] {
+             const auto folder = LayOut("ro", 255, 1);
+             std::filesystem::remove(folder / "brightness");
+             std::filesystem::create_directory(folder / "brightness");
+             return folder;
+         },
+         "brightness: Is a directory"},
+        {"zero max", [this] { return LayOut("zero", 0, 0); }, "max_brightness: Invalid argument"},
+    };
+    for (const Case& c : kCases) {
+        const auto folder = c.make();
+        Bind("BAK1 = sysfs:" + folder.string() + "\n");
+        log.Clear();
+        ASSERT_TRUE(SetLevel(50)) << c.name;
+        ASSERT_TRUE(SetLevel(51)) << c.name;
+        const std::string line = "BAK1: cannot use sysfs:" + folder.string() + " (" + c.why +
+                                 "); the backlight stays simulated\r\n";
+        EXPECT_THAT(log.Text(), ::testing::EndsWith(line)) << c.name;
+        EXPECT_EQ(log.Text().find("cannot use"), log.Text().rfind("cannot use")) << c.name;
+        EXPECT_EQ(root.ReadFile("dev/BAK1.state"), "51\n") << c.name;
+    }
+}
+
+TEST_F(BacklightBinding, MalformedLinesAreLoggedByNumberAndTheRestIsUsed) {
+    const auto folder = LayOut("panel", 100, 0);
+    Bind(
+        "BAK1 sysfs:/x\nLCD1 = sysfs:/x\nIIC1 = sysfs:/dev/i2c-1\nBAK1 = sysfs:\n\n"
+        "BAK1 = sysfs:" +
+        folder.string() + "\n");
+    ASSERT_TRUE(SetLevel(42));
+    EXPECT_EQ(Brightness(folder), "42\n");
+    const std::string file = (root.Path() / "dev/bindings").string();
+    EXPECT_THAT(log.Text(), ::testing::StartsWith(
+                                file + ":1: expected DEVICE = KIND:TARGET; line ignored\r\n" +
+                                file + ":2: no device \"LCD1\"; line ignored\r\n" + file +
+                                ":3: IIC1 cannot be bound to \"sysfs\"; line ignored\r\n" + file +
+                                ":4: expected DEVICE = KIND:TARGET; line ignored\r\n"));
+    log.Clear();
+    ASSERT_TRUE(SetLevel(43));  // the file has not changed: nothing is said again
+    EXPECT_EQ(log.Text(), "");
+}
+
+}  // namespace
+}  // namespace dv::test

@@ -1,0 +1,151 @@
+#include "platform/drivers/DeviceBindings.h"
+
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <system_error>
+
+#include "platform/Platform.h"
+#include "platform/core/DebugLog.h"
+
+namespace dv {
+namespace {
+
+constexpr const char* kBindingsFile = "dev/bindings";
+
+// The devices a line may name, and the kinds each can be bound to.
+struct BindableDevice {
+    std::string_view device;
+    std::string_view kind;
+};
+constexpr BindableDevice kBindable[] = {{"BAK1", "sysfs"}};
+constexpr std::string_view kKnownDevices[] = {"BAK1", "IIC1", "FMT1", "FLS1", "WAV1"};
+
+std::string_view Trim(std::string_view s) {
+    const auto first = s.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
+}
+
+bool IsKnownDevice(std::string_view device) {
+    for (std::string_view known : kKnownDevices) {
+        if (known == device) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CanBind(std::string_view device, std::string_view kind) {
+    for (const BindableDevice& b : kBindable) {
+        if (b.device == device && b.kind == kind) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Why a "DEVICE = KIND:TARGET" line cannot be used; empty when it can.
+std::string Refusal(std::string_view device, std::string_view kind, std::string_view target) {
+    if (!IsKnownDevice(device)) {
+        return "no device \"" + std::string(device) + "\"";
+    }
+    if (kind.empty() || target.empty()) {
+        return "expected DEVICE = KIND:TARGET";
+    }
+    if (!CanBind(device, kind)) {
+        return std::string(device) + " cannot be bound to \"" + std::string(kind) + "\"";
+    }
+    return {};
+}
+
+struct BindingsCache {
+    std::mutex lock;
+    std::filesystem::path file;
+    std::filesystem::file_time_type stamp{};
+    std::uintmax_t size = 0;
+    bool present = false;
+    std::map<std::string, DeviceBinding> bindings;
+};
+
+BindingsCache& Cache() {
+    static BindingsCache* cache = new BindingsCache;  // lives to the process end
+    return *cache;
+}
+
+void Reload(BindingsCache& cache) {
+    std::ifstream in(cache.file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string name = cache.file.string();
+    cache.bindings = ParseDeviceBindings(text.str(), [&](int line, std::string_view why) {
+        WriteDebugText(name + ":" + std::to_string(line) + ": " + std::string(why) +
+                       "; line ignored\r\n");
+    });
+}
+
+}  // namespace
+
+std::map<std::string, DeviceBinding> ParseDeviceBindings(std::string_view text,
+                                                         const BindingComplaint& complain) {
+    std::map<std::string, DeviceBinding> bindings;
+    int number = 0;
+    while (!text.empty()) {
+        const auto end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+        ++number;
+        line = Trim(line.substr(0, line.find('#')));
+        if (line.empty()) {
+            continue;
+        }
+        const auto eq = line.find('=');
+        const std::string_view device = Trim(line.substr(0, eq));
+        const std::string_view value =
+            eq == std::string_view::npos ? "" : Trim(line.substr(eq + 1));
+        const auto colon = value.find(':');
+        const std::string_view kind = value.substr(0, colon);
+        const std::string_view target =
+            colon == std::string_view::npos ? std::string_view{} : Trim(value.substr(colon + 1));
+        const std::string why = eq == std::string_view::npos ? "expected DEVICE = KIND:TARGET"
+                                                             : Refusal(device, kind, target);
+        if (!why.empty()) {
+            complain(number, why);
+            continue;
+        }
+        bindings[std::string(device)] = {std::string(kind), std::string(target)};
+    }
+    return bindings;
+}
+
+std::optional<DeviceBinding> FindDeviceBinding(std::string_view device) {
+    BindingsCache& cache = Cache();
+    std::lock_guard guard(cache.lock);
+    const std::filesystem::path file = DeviceRoot() / kBindingsFile;
+    std::error_code ec;
+    const bool present = std::filesystem::is_regular_file(file, ec);
+    const auto stamp =
+        present ? std::filesystem::last_write_time(file, ec) : decltype(cache.stamp){};
+    const auto size = present ? std::filesystem::file_size(file, ec) : 0;
+    if (file != cache.file || present != cache.present || stamp != cache.stamp ||
+        size != cache.size) {
+        cache.file = file;
+        cache.present = present;
+        cache.stamp = stamp;
+        cache.size = size;
+        cache.bindings.clear();
+        if (present) {
+            Reload(cache);
+        }
+    }
+    const auto it = cache.bindings.find(std::string(device));
+    if (it == cache.bindings.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+}  // namespace dv

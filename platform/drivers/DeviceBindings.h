@@ -1,0 +1,30 @@
+// ROOT/dev/bindings: which devices of the unit drive a Linux interface
+// instead of their simulation, one "DEVICE = KIND:TARGET" line each
+// ("BAK1 = sysfs:/sys/class/backlight/intel_backlight"), '#' starting a
+// comment. Without the file every device is simulated. The file is read
+// again when it changes; each malformed line is logged once, by its number,
+// and the rest of the file is still used.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace dv {
+
+struct DeviceBinding {
+    std::string kind;    // "sysfs"
+    std::string target;  // "/sys/class/backlight/NAME"
+};
+
+using BindingComplaint = std::function<void(int lineNumber, std::string_view why)>;
+
+std::map<std::string, DeviceBinding> ParseDeviceBindings(std::string_view text,
+                                                         const BindingComplaint& complain);
+
+// The binding of `device` ("BAK1") in the current device root, if any.
+std::optional<DeviceBinding> FindDeviceBinding(std::string_view device);
+
+}  // namespace dv
