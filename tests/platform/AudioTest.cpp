@@ -76,6 +76,15 @@ protected:
                                     : std::vector<uint8_t>(first, last.base());
     }
     std::string Journal() const { return root.ReadFile("dev/WAV1.log"); }
+    // Plays one buffer on the open device to its end, then closes the device.
+    void PlayToEndAndClose(void* data, std::size_t bytes) {
+        WAVEHDR h = Header(data, bytes);
+        ASSERT_EQ(waveOutPrepareHeader(wave, &h, sizeof h), MMSYSERR_NOERROR);
+        ASSERT_EQ(waveOutWrite(wave, &h, sizeof h), MMSYSERR_NOERROR);
+        ASSERT_EQ(WaitForSingleObject(event, 5000), WAIT_OBJECT_0);
+        ASSERT_EQ(waveOutUnprepareHeader(wave, &h, sizeof h), MMSYSERR_NOERROR);
+        ASSERT_EQ(waveOutClose(wave), MMSYSERR_NOERROR);
+    }
 
     HANDLE event = nullptr;
     HWAVEOUT wave = nullptr;
@@ -127,12 +136,7 @@ TEST_F(Audio, StereoEightBitChannelsTakeTheirOwnLevelsAboutTheCentre) {
     }
     for (int play = 0; play < 2; ++play) {  // the second on the parked device
         ASSERT_EQ(Open(Pcm(2, 16000, 8), WAVE_MAPPER), MMSYSERR_NOERROR);
-        WAVEHDR h = Header(frames.data(), frames.size());
-        ASSERT_EQ(waveOutPrepareHeader(wave, &h, sizeof h), MMSYSERR_NOERROR);
-        ASSERT_EQ(waveOutWrite(wave, &h, sizeof h), MMSYSERR_NOERROR);
-        ASSERT_EQ(WaitForSingleObject(event, 5000), WAIT_OBJECT_0);
-        ASSERT_EQ(waveOutUnprepareHeader(wave, &h, sizeof h), MMSYSERR_NOERROR);
-        ASSERT_EQ(waveOutClose(wave), MMSYSERR_NOERROR);
+        PlayToEndAndClose(frames.data(), frames.size());
     }
     const auto played = Output(0x80);
     ASSERT_GE(played.size(), 2 * frames.size());
@@ -234,12 +238,7 @@ TEST_F(Audio, AnOutputThatWillNotOpenFallsBackSoTheBufferStillFinishes) {
         EXPECT_TRUE(log.Contains(badDriver ? "using the dummy driver\r\n"
                                            : "Audio: cannot open the output ("))
             << log.Text();
-        WAVEHDR h = Header(data.data(), data.size());
-        ASSERT_EQ(waveOutPrepareHeader(wave, &h, sizeof h), MMSYSERR_NOERROR);
-        ASSERT_EQ(waveOutWrite(wave, &h, sizeof h), MMSYSERR_NOERROR);
-        EXPECT_EQ(WaitForSingleObject(event, 5000), WAIT_OBJECT_0);
-        EXPECT_EQ(waveOutUnprepareHeader(wave, &h, sizeof h), MMSYSERR_NOERROR);
-        EXPECT_EQ(waveOutClose(wave), MMSYSERR_NOERROR);
+        PlayToEndAndClose(data.data(), data.size());
         dv::testing::StopAudioDevice();
     }
 }

@@ -1,6 +1,5 @@
 // The registry functions on the device root's registry.reg: the text they
 // write and read, the size rule, bad input and failed writes.
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "Support.h"
@@ -251,25 +250,16 @@ TEST_F(Registry, WritersInSeveralProcessesAtOnceAllKeepTheirValues) {
     RegCloseKey(Create(kTouch));
     constexpr int kWriters = 3;
     constexpr int kValuesEach = 6;
-    std::vector<pid_t> children;
-    for (int w = 0; w < kWriters; ++w) {
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            HKEY k = nullptr;
-            bool ok = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTouch, 0, 0, &k) == ERROR_SUCCESS;
-            for (int i = 0; i < kValuesEach; ++i) {
-                const std::wstring name = L"w" + std::to_wstring(w * 10 + i);
-                ok = ok && Set(k, name.c_str(), REG_DWORD, {BYTE(i), 0, 0, 0}) == ERROR_SUCCESS;
-            }
-            ::_exit(ok ? 0 : 1);
+    const std::vector<int> statuses = InChildrenAtOnce(kWriters, [&](int w) {
+        HKEY k = nullptr;
+        bool ok = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTouch, 0, 0, &k) == ERROR_SUCCESS;
+        for (int i = 0; i < kValuesEach; ++i) {
+            const std::wstring name = L"w" + std::to_wstring(w * 10 + i);
+            ok = ok && Set(k, name.c_str(), REG_DWORD, {BYTE(i), 0, 0, 0}) == ERROR_SUCCESS;
         }
-        children.push_back(pid);
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        EXPECT_EQ(WEXITSTATUS(status), 0);
-    }
+        return ok;
+    });
+    EXPECT_EQ(statuses, std::vector<int>(kWriters, 0));
     for (int w = 0; w < kWriters; ++w) {
         for (int i = 0; i < kValuesEach; ++i) {
             const std::wstring name = L"w" + std::to_wstring(w * 10 + i);

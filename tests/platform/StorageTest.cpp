@@ -292,21 +292,11 @@ TEST(Provisioning, ANewRootHasTheFactoryLayoutAndAnExistingOneIsLeftAlone) {
 
 TEST(Provisioning, ConcurrentFirstStartsAllSeeOneWholeRoot) {
     ScopedDeviceRoot root(ScopedDeviceRoot::Shape::Missing);
-    std::vector<pid_t> children;
-    for (int i = 0; i < 4; ++i) {
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            const bool ok = dv::ProvisionDeviceRoot() &&
-                            std::filesystem::file_size(root / "dev/FLS1.img") == 4096;
-            ::_exit(ok ? 0 : 1);
-        }
-        children.push_back(pid);
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        EXPECT_EQ(WEXITSTATUS(status), 0);
-    }
+    const std::vector<int> statuses = InChildrenAtOnce(4, [&](int) {
+        return dv::ProvisionDeviceRoot() &&
+               std::filesystem::file_size(root / "dev/FLS1.img") == 4096;
+    });
+    EXPECT_EQ(statuses, std::vector<int>(4, 0));
     for (const auto& entry : std::filesystem::directory_iterator(root.Path().parent_path())) {
         EXPECT_EQ(entry.path(), root.Path()) << "left behind";
     }

@@ -58,6 +58,9 @@ private:
 
 // Runs body in a forked child; its exit status (0 when body returned true).
 int InChild(const std::function<bool()>& body);
+// Runs body(0) .. body(count - 1) in as many processes at once; the exit
+// status of each, in order.
+std::vector<int> InChildrenAtOnce(int count, const std::function<bool(int)>& body);
 // Waits, without pumping messages, until done() or timeoutMs.
 bool WaitFor(const std::function<bool()>& done, int timeoutMs);
 

@@ -26,12 +26,12 @@ constexpr BYTE kClearTypeQuality = 5;
 constexpr UINT kLine = DT_SINGLELINE;
 constexpr const wchar_t* kVersion = L"QX-9  V1.20  (2008.4.19)";
 
-struct FontSpec {
+struct FontRequest {
     LONG height, weight;
     BYTE quality;
 };
-constexpr FontSpec kVersionFont{16, FW_BOLD, ANTIALIASED_QUALITY};
-constexpr FontSpec kFmFont{12, FW_BOLD, DEFAULT_QUALITY};
+constexpr FontRequest kVersionFont{16, FW_BOLD, ANTIALIASED_QUALITY};
+constexpr FontRequest kFmFont{12, FW_BOLD, DEFAULT_QUALITY};
 constexpr int kFmCell = 12;
 
 struct Box {  // inclusive bounds of the pixels that differ from the background
@@ -68,11 +68,11 @@ bool Between(uint32_t p, uint32_t a, uint32_t b) {
 // A memory surface with one Tahoma font selected and white transparent text.
 class TextSurface {
 public:
-    TextSurface(int w, int h, FontSpec spec, uint32_t background = kBlack) : m_surface(w, h) {
+    TextSurface(int w, int h, FontRequest request, uint32_t background = kBlack) : m_surface(w, h) {
         LOGFONTW lf{};
-        lf.lfHeight = spec.height;
-        lf.lfWeight = spec.weight;
-        lf.lfQuality = spec.quality;
+        lf.lfHeight = request.height;
+        lf.lfWeight = request.weight;
+        lf.lfQuality = request.quality;
         std::wcscpy(lf.lfFaceName, L"Tahoma");
         m_font = CreateFontIndirectW(&lf);
         m_old = SelectObject(dc(), m_font);
@@ -104,9 +104,9 @@ struct Measures {
     int labelWidth = 0;
 };
 
-Measures Measure(FontSpec spec) {
+Measures Measure(FontRequest request) {
     Measures m;
-    TextSurface stem(40, 40, spec), label(240, 30, spec);
+    TextSurface stem(40, 40, request), label(240, 30, request);
     stem.Draw(L"l", {10, 0, 40, 40}, kLine | DT_VCENTER);
     const PixelSnapshot s = stem.Pixels();
     const Box box = InkBox(s);
@@ -128,7 +128,7 @@ Measures Measure(FontSpec spec) {
 // Widths are those of Tahoma's metrics, bold well apart from regular.
 struct QualityCase {
     const char* text;
-    FontSpec spec;
+    FontRequest request;
     bool smooth;
     double minStem, maxStem;
     int labelWidth;
@@ -148,7 +148,7 @@ constexpr int kWidthTolerance = 8;
 
 TEST(Fonts, EachFontDrawsTheSmoothingWeightAndWidthItAsksFor) {
     for (const QualityCase& c : kQualities) {
-        const Measures m = Measure(c.spec);
+        const Measures m = Measure(c.request);
         EXPECT_EQ(m.greys > 16, c.smooth) << c.text << ": " << m.greys;
         EXPECT_EQ(m.greys == 0, !c.smooth) << c.text;
         EXPECT_GE(m.stem, c.minStem) << c.text;
