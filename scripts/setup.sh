@@ -13,6 +13,7 @@ PACKAGES=(
   clang clang-14 libclang-rt-14-dev
   fonts-wine fonts-nanum fontconfig
   xvfb xdotool procps python3
+  pulseaudio pulseaudio-utils libpulse-dev
 )
 
 missing=()
