@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/drivers/DeviceBindings.h"
+#include "platform/core/DeviceBindings.h"
 #include "platform/drivers/SysfsBacklight.h"
 
 namespace dv {

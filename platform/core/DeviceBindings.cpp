@@ -1,4 +1,4 @@
-#include "platform/drivers/DeviceBindings.h"
+#include "platform/core/DeviceBindings.h"
 
 #include <filesystem>
 #include <fstream>
