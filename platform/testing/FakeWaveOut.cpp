@@ -1,7 +1,6 @@
 #include "platform/testing/FakeWaveOut.h"
 
-#include <algorithm>
-#include <cstring>
+#include <cstdio>
 
 #include "platform/WinBase.h"
 
@@ -9,14 +8,11 @@ namespace dv::testing {
 namespace {
 
 constexpr uintptr_t kHandleStride = 0x10;
+constexpr std::size_t kPcmRecordSize = 16;
 
 // Indexed by WaveCall.
 constexpr const char* kCallNames[] = {"open",  "prepare", "write",     "unprepare",
                                       "reset", "close",   "setvolume", "getvolume"};
-
-const char* NameOf(WaveCall call) {
-    return kCallNames[static_cast<int>(call)];
-}
 
 }  // namespace
 
@@ -31,34 +27,19 @@ std::vector<std::string> FakeWaveOut::Calls() const {
     return m_calls;
 }
 
-std::optional<FakeWaveOut::OpenRecord> FakeWaveOut::LastOpen() const {
+std::string FakeWaveOut::LastOpen() const {
     std::lock_guard guard(m_lock);
     return m_lastOpen;
 }
 
-std::vector<UINT> FakeWaveOut::HeaderSizes() const {
+std::vector<uint8_t> FakeWaveOut::LastFormat() const {
     std::lock_guard guard(m_lock);
-    return m_headerSizes;
+    return m_lastFormat;
 }
 
 std::vector<uint8_t> FakeWaveOut::Written() const {
     std::lock_guard guard(m_lock);
     return m_written;
-}
-
-std::vector<DWORD> FakeWaveOut::VolumesSet() const {
-    std::lock_guard guard(m_lock);
-    return m_volumesSet;
-}
-
-std::vector<HWAVEOUT> FakeWaveOut::VolumeTargets() const {
-    std::lock_guard guard(m_lock);
-    return m_volumeTargets;
-}
-
-DWORD FakeWaveOut::Volume() const {
-    std::lock_guard guard(m_lock);
-    return m_volume;
 }
 
 int FakeWaveOut::OpenHandles() const {
@@ -76,15 +57,26 @@ void FakeWaveOut::NeverSignal(bool never) {
     m_neverSignal = never;
 }
 
-std::optional<MMRESULT> FakeWaveOut::Enter(WaveCall call) {
-    m_calls.emplace_back(NameOf(call));
+std::optional<MMRESULT> FakeWaveOut::Enter(WaveCall call, std::string detail) {
+    m_calls.push_back(kCallNames[static_cast<int>(call)] + detail);
     if (auto it = m_failures.find(call); it != m_failures.end()) {
         return it->second;
     }
     return std::nullopt;
 }
 
-void FakeWaveOut::Signal(const OpenDevice& device) {
+MMRESULT FakeWaveOut::CheckHeader(HWAVEOUT hwo, const WAVEHDR* pwh, UINT cbwh) const {
+    if (pwh == nullptr || cbwh != sizeof(WAVEHDR)) {
+        return MMSYSERR_INVALPARAM;
+    }
+    return m_open.contains(hwo) ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE;
+}
+
+void FakeWaveOut::FinishQueued(OpenDevice& device) {
+    for (WAVEHDR* header : device.queued) {
+        header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
+    }
+    device.queued.clear();
     if (device.event != nullptr) {
         SetEvent(device.event);
     }
@@ -99,20 +91,12 @@ MMRESULT FakeWaveOut::Open(HWAVEOUT* phwo, UINT uDeviceID, const WAVEFORMATEX* p
     if (phwo == nullptr || pwfx == nullptr) {
         return MMSYSERR_INVALPARAM;
     }
-    OpenRecord record;
-    record.deviceId = uDeviceID;
-    // Only the 16 bytes every PCM record has: the record may end there.
-    const auto* bytes = reinterpret_cast<const unsigned char*>(pwfx);
-    std::memcpy(&record.formatTag, bytes + 0, 2);
-    std::memcpy(&record.channels, bytes + 2, 2);
-    std::memcpy(&record.samplesPerSec, bytes + 4, 4);
-    std::memcpy(&record.avgBytesPerSec, bytes + 8, 4);
-    std::memcpy(&record.blockAlign, bytes + 12, 2);
-    std::memcpy(&record.bitsPerSample, bytes + 14, 2);
-    record.callback = dwCallback;
-    record.instance = dwInstance;
-    record.flags = fdwOpen;
-    m_lastOpen = record;
+    char text[96];
+    std::snprintf(text, sizeof text, "device %u flags 0x%x %s instance %lu", uDeviceID, fdwOpen,
+                  dwCallback != 0 ? "event" : "none", static_cast<unsigned long>(dwInstance));
+    m_lastOpen = text;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(pwfx);
+    m_lastFormat.assign(bytes, bytes + kPcmRecordSize);
     auto handle = reinterpret_cast<HWAVEOUT>(m_nextHandle);
     m_nextHandle += kHandleStride;
     OpenDevice device;
@@ -126,15 +110,11 @@ MMRESULT FakeWaveOut::Open(HWAVEOUT* phwo, UINT uDeviceID, const WAVEFORMATEX* p
 
 MMRESULT FakeWaveOut::PrepareHeader(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) {
     std::lock_guard guard(m_lock);
-    m_headerSizes.push_back(cbwh);
     if (auto failure = Enter(WaveCall::Prepare)) {
         return *failure;
     }
-    if (pwh == nullptr) {
-        return MMSYSERR_INVALPARAM;
-    }
-    if (!m_open.contains(hwo)) {
-        return MMSYSERR_INVALHANDLE;
+    if (const MMRESULT bad = CheckHeader(hwo, pwh, cbwh); bad != MMSYSERR_NOERROR) {
+        return bad;
     }
     pwh->dwFlags |= WHDR_PREPARED;
     return MMSYSERR_NOERROR;
@@ -142,42 +122,32 @@ MMRESULT FakeWaveOut::PrepareHeader(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) {
 
 MMRESULT FakeWaveOut::Write(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) {
     std::lock_guard guard(m_lock);
-    m_headerSizes.push_back(cbwh);
     if (auto failure = Enter(WaveCall::Write)) {
         return *failure;
     }
-    if (pwh == nullptr) {
-        return MMSYSERR_INVALPARAM;
-    }
-    auto it = m_open.find(hwo);
-    if (it == m_open.end()) {
-        return MMSYSERR_INVALHANDLE;
+    if (const MMRESULT bad = CheckHeader(hwo, pwh, cbwh); bad != MMSYSERR_NOERROR) {
+        return bad;
     }
     if ((pwh->dwFlags & WHDR_PREPARED) == 0) {
         return WAVERR_UNPREPARED;
     }
     m_written.insert(m_written.end(), pwh->lpData, pwh->lpData + pwh->dwBufferLength);
-    if (m_neverSignal) {
-        pwh->dwFlags = (pwh->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
-        it->second.queued.push_back(pwh);
-        return MMSYSERR_NOERROR;
+    OpenDevice& device = m_open.at(hwo);
+    pwh->dwFlags = (pwh->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
+    device.queued.push_back(pwh);
+    if (!m_neverSignal) {
+        FinishQueued(device);
     }
-    pwh->dwFlags |= WHDR_DONE;
-    Signal(it->second);
     return MMSYSERR_NOERROR;
 }
 
 MMRESULT FakeWaveOut::UnprepareHeader(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) {
     std::lock_guard guard(m_lock);
-    m_headerSizes.push_back(cbwh);
     if (auto failure = Enter(WaveCall::Unprepare)) {
         return *failure;
     }
-    if (pwh == nullptr) {
-        return MMSYSERR_INVALPARAM;
-    }
-    if (!m_open.contains(hwo)) {
-        return MMSYSERR_INVALHANDLE;
+    if (const MMRESULT bad = CheckHeader(hwo, pwh, cbwh); bad != MMSYSERR_NOERROR) {
+        return bad;
     }
     if ((pwh->dwFlags & WHDR_INQUEUE) != 0) {
         return WAVERR_STILLPLAYING;
@@ -195,12 +165,8 @@ MMRESULT FakeWaveOut::Reset(HWAVEOUT hwo) {
     if (it == m_open.end()) {
         return MMSYSERR_INVALHANDLE;
     }
-    for (WAVEHDR* header : it->second.queued) {
-        header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
-    }
     if (!it->second.queued.empty()) {
-        it->second.queued.clear();
-        Signal(it->second);
+        FinishQueued(it->second);
     }
     return MMSYSERR_NOERROR;
 }
@@ -221,13 +187,13 @@ MMRESULT FakeWaveOut::Close(HWAVEOUT hwo) {
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT FakeWaveOut::SetVolume(HWAVEOUT hwo, DWORD dwVolume) {
+MMRESULT FakeWaveOut::SetVolume(HWAVEOUT /*hwo*/, DWORD dwVolume) {
     std::lock_guard guard(m_lock);
-    if (auto failure = Enter(WaveCall::SetVolume)) {
+    char detail[16];
+    std::snprintf(detail, sizeof detail, " 0x%08x", dwVolume);
+    if (auto failure = Enter(WaveCall::SetVolume, detail)) {
         return *failure;
     }
-    m_volumesSet.push_back(dwVolume);
-    m_volumeTargets.push_back(hwo);
     m_volume = dwVolume;
     return MMSYSERR_NOERROR;
 }

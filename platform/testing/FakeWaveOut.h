@@ -1,7 +1,8 @@
 // A stand-in for audio device 0 while it lives: records every waveOut* call
-// and can be told to refuse the open, fail any call, or never report a buffer
-// done. By default a written buffer counts as played at once and the open's
-// event is signalled.
+// and can be told to fail any call or never report a buffer done. By default
+// a written buffer counts as played at once and the open's event is signalled.
+// Header calls with a header size other than sizeof(WAVEHDR) are refused, as
+// the real device refuses them.
 #pragma once
 
 #include <cstdint>
@@ -20,41 +21,23 @@ enum class WaveCall { Open, Prepare, Write, Unprepare, Reset, Close, SetVolume, 
 
 class FakeWaveOut : public WaveOutBackend {
 public:
-    struct OpenRecord {
-        UINT deviceId = 0;
-        // The PCM part of the format record (its first 16 bytes).
-        WORD formatTag = 0;
-        WORD channels = 0;
-        DWORD samplesPerSec = 0;
-        DWORD avgBytesPerSec = 0;
-        WORD blockAlign = 0;
-        WORD bitsPerSample = 0;
-        DWORD_PTR callback = 0;
-        DWORD_PTR instance = 0;
-        DWORD flags = 0;
-    };
-
     FakeWaveOut();
     ~FakeWaveOut() override;
     FakeWaveOut(const FakeWaveOut&) = delete;
     FakeWaveOut& operator=(const FakeWaveOut&) = delete;
 
-    // "open", "prepare", "write", "unprepare", "reset", "close", "setvolume",
-    // "getvolume", in the order they came, failed ones included.
+    // "open", "prepare", "write", "unprepare", "reset", "close",
+    // "setvolume 0x%08x", "getvolume", in the order they came, failed ones too.
     std::vector<std::string> Calls() const;
-    std::optional<OpenRecord> LastOpen() const;
-    // The header size passed to each prepare, write and unprepare.
-    std::vector<UINT> HeaderSizes() const;
+    // The last open: "device 0 flags 0x50000 event instance 0", and the first
+    // 16 bytes of its format record (all a PCM record is sure to have).
+    std::string LastOpen() const;
+    std::vector<uint8_t> LastFormat() const;
     // The bytes of every buffer written, copied when it was written.
     std::vector<uint8_t> Written() const;
-    // Every volume set, and the handle it was set through.
-    std::vector<DWORD> VolumesSet() const;
-    std::vector<HWAVEOUT> VolumeTargets() const;
-    DWORD Volume() const;
     // Opens not yet closed.
     int OpenHandles() const;
 
-    void RefuseOpen(MMRESULT code) { FailCall(WaveCall::Open, code); }
     void FailCall(WaveCall call, MMRESULT code);
     // Buffers stay queued until a reset; their event never comes.
     void NeverSignal(bool never = true);
@@ -76,19 +59,19 @@ private:
     };
 
     // Records the call; returns the failure code set for it, if any.
-    std::optional<MMRESULT> Enter(WaveCall call);
-    void Signal(const OpenDevice& device);
+    std::optional<MMRESULT> Enter(WaveCall call, std::string detail = {});
+    // The checks every header call makes, in the device's order.
+    MMRESULT CheckHeader(HWAVEOUT hwo, const WAVEHDR* pwh, UINT cbwh) const;
+    void FinishQueued(OpenDevice& device);
 
     WaveOutBackend* m_previous;
     mutable std::mutex m_lock;
     std::vector<std::string> m_calls;
     std::map<WaveCall, MMRESULT> m_failures;
     bool m_neverSignal = false;
-    std::optional<OpenRecord> m_lastOpen;
-    std::vector<UINT> m_headerSizes;
+    std::string m_lastOpen;
+    std::vector<uint8_t> m_lastFormat;
     std::vector<uint8_t> m_written;
-    std::vector<DWORD> m_volumesSet;
-    std::vector<HWAVEOUT> m_volumeTargets;
     DWORD m_volume = 0xFFFFFFFFu;
     std::map<HWAVEOUT, OpenDevice> m_open;
     uintptr_t m_nextHandle = 0x7A000;

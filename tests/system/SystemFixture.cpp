@@ -322,23 +322,16 @@ std::string SystemTest::Audio() const {
     static const std::vector<std::string> kClick = {"open", "prepare", "write", "unprepare",
                                                     "close"};
     const auto calls = m_audio.Calls();
-    const auto volumes = m_audio.VolumesSet();
-    std::size_t volume = 0;
-    for (std::size_t i = 0; i < m_audioMark; ++i) {
-        volume += calls[i] == "setvolume" ? 1 : 0;
-    }
     std::string out;
     for (std::size_t i = m_audioMark; i < calls.size(); ++i) {
         std::string item = calls[i];
-        if (std::equal(
-                kClick.begin(), kClick.end(), calls.begin() + static_cast<long>(i),
-                calls.begin() + static_cast<long>(std::min(calls.size(), i + kClick.size())))) {
+        const std::size_t end = std::min(calls.size(), i + kClick.size());
+        if (std::equal(kClick.begin(), kClick.end(), calls.begin() + static_cast<long>(i),
+                       calls.begin() + static_cast<long>(end))) {
             item = "click";
             i += kClick.size() - 1;
-        } else if (item == "setvolume") {
-            char text[24];
-            std::snprintf(text, sizeof text, "vol:0x%08x", volumes.at(volume++));
-            item = text;
+        } else if (item.starts_with("setvolume ")) {
+            item = "vol:" + item.substr(10);
         }
         out += (out.empty() ? "" : " ") + item;
     }
