@@ -18,60 +18,6 @@ namespace {
 
 class Core : public PlatformTest {};
 
-// Programs built for the unit compare and log these numbers.
-TEST_F(Core, ErrorCodesAndMessageNumbersKeepTheUnitsValues) {
-    const std::pair<unsigned long, unsigned long> abi[] = {
-        {ERROR_FILE_NOT_FOUND, 2},
-        {ERROR_PATH_NOT_FOUND, 3},
-        {ERROR_ACCESS_DENIED, 5},
-        {ERROR_INVALID_HANDLE, 6},
-        {ERROR_WRITE_FAULT, 29},
-        {ERROR_READ_FAULT, 30},
-        {ERROR_GEN_FAILURE, 31},
-        {ERROR_SHARING_VIOLATION, 32},
-        {ERROR_NOT_SUPPORTED, 50},
-        {ERROR_DEV_NOT_EXIST, 55},
-        {ERROR_INVALID_PARAMETER, 87},
-        {ERROR_ALREADY_EXISTS, 183},
-        {ERROR_MORE_DATA, 234},
-        {WAIT_TIMEOUT, 258},
-        {MMSYSERR_ERROR, 1},
-        {MMSYSERR_BADDEVICEID, 2},
-        {MMSYSERR_NOTENABLED, 3},
-        {MMSYSERR_ALLOCATED, 4},
-        {MMSYSERR_INVALHANDLE, 5},
-        {MMSYSERR_NODRIVER, 6},
-        {MMSYSERR_NOMEM, 7},
-        {MMSYSERR_NOTSUPPORTED, 8},
-        {MMSYSERR_INVALFLAG, 10},
-        {MMSYSERR_INVALPARAM, 11},
-        {WAVERR_BADFORMAT, 32},
-        {WAVERR_STILLPLAYING, 33},
-        {WAVERR_UNPREPARED, 34},
-        {CALLBACK_EVENT, 0x50000},
-        {WHDR_DONE, 1},
-        {WHDR_PREPARED, 2},
-        {WHDR_INQUEUE, 0x10},
-        {WM_INITDIALOG, 0x110},
-        {WM_COMMAND, 0x111},
-        {WM_TIMER, 0x113},
-        {WM_LBUTTONDOWN, 0x201},
-        {WM_LBUTTONDBLCLK, 0x203},
-        {WM_USER, 0x400},
-        {REG_SZ, 1},
-        {REG_BINARY, 3},
-        {REG_DWORD, 4},
-        {REG_MULTI_SZ, 7},
-        {DT_VCENTER, 4},
-        {DT_SINGLELINE, 0x20},
-        {SRCCOPY, 0xCC0020},
-        {GENERIC_READ, 0x80000000},
-    };
-    for (std::size_t i = 0; i < std::size(abi); ++i) {
-        EXPECT_EQ(abi[i].first, abi[i].second) << "entry " << i;
-    }
-}
-
 TEST_F(Core, EventsSignalResetAndTimeOutAsTheirKindSays) {
     HANDLE automatic = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     HANDLE manual = CreateEventW(nullptr, TRUE, TRUE, nullptr);

@@ -17,9 +17,6 @@ namespace {
 using dv::testing::PixelSnapshot;
 
 constexpr uint32_t kBlack = 0x000000;
-constexpr uint32_t kPanel = 0x181818;
-constexpr uint32_t kBox = 0x204060;
-constexpr uint32_t kAmber = 0xFFA020;
 constexpr LONG kSemibold = 600;
 constexpr LONG kMedium = 500;
 constexpr BYTE kClearTypeQuality = 5;
@@ -52,17 +49,6 @@ Box InkBox(const PixelSnapshot& s, uint32_t background = kBlack) {
         }
     }
     return b;
-}
-
-// Each channel of p lies between those of a and b: a blend of the two.
-bool Between(uint32_t p, uint32_t a, uint32_t b) {
-    for (int shift = 0; shift <= 16; shift += 8) {
-        const uint32_t c = (p >> shift) & 0xFF, lo = (a >> shift) & 0xFF, hi = (b >> shift) & 0xFF;
-        if (c < std::min(lo, hi) || c > std::max(lo, hi)) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // A memory surface with one Tahoma font selected and white transparent text.
@@ -203,54 +189,6 @@ TEST(DrawText, PlacesTheLinesByTheFlags) {
     // A positive height is the cell, a negative one the em, which is smaller.
     TextSurface em(40, 40, {-kFmCell, FW_BOLD, DEFAULT_QUALITY});
     EXPECT_GT(em.Draw(L"8", {0, 0, 40, 40}, kLine), kFmCell);
-}
-
-TEST(DrawText, ClipsToTheRectangleUnlessToldNotTo) {
-    // The version label: a 16-pixel font in a 12-pixel-high rectangle.
-    constexpr RECT kLabel{20, 10, 90, 22};
-    TextSurface clipped(300, 40, kVersionFont), unclipped(300, 40, kVersionFont),
-        filled(300, 40, kVersionFont);
-    clipped.Draw(kVersion, kLabel, kLine | DT_VCENTER);
-    const Box in = InkBox(clipped.Pixels());
-    EXPECT_EQ(in.right, 89);  // the line runs on past the right edge
-    EXPECT_GE(in.top, 10);
-    EXPECT_LE(in.bottom, 21);
-    unclipped.Draw(kVersion, kLabel, kLine | DT_VCENTER | DT_NOCLIP);
-    const Box out = InkBox(unclipped.Pixels());
-    EXPECT_GT(out.right, 150);
-    EXPECT_GT(out.bottom, 21);  // the parentheses reach below the rectangle
-    SetBkMode(filled.dc(), OPAQUE);
-    filled.Draw(kVersion, kLabel, kLine | DT_VCENTER);
-    EXPECT_EQ(InkBox(filled.Pixels()), (Box{20, 10, 89, 21}));  // the box is clipped too
-}
-
-TEST(DrawText, TransparentBlendsTheGlyphsAndOpaqueFillsTheCell) {
-    auto draw = [](int mode) {
-        TextSurface t(300, 40, kVersionFont, kPanel);
-        SetTextColor(t.dc(), RGB(0xFF, 0xA0, 0x20));
-        SetBkColor(t.dc(), RGB(0x20, 0x40, 0x60));
-        SetBkMode(t.dc(), mode);
-        t.Draw(kVersion, {10, 5, 290, 35}, kLine | DT_VCENTER);
-        return t.Pixels();
-    };
-    const PixelSnapshot clear = draw(TRANSPARENT), boxed = draw(OPAQUE);
-    const Box cell = InkBox(boxed, kPanel);
-    EXPECT_EQ(cell, (Box{10, 12, cell.right, 27}));  // one cell high from (5 + 35 - 16) / 2
-    bool fullColour = false;
-    for (int y = 0; y < clear.height; ++y) {
-        for (int x = 0; x < clear.width; ++x) {
-            const uint32_t c = clear.At(x, y), b = boxed.At(x, y);
-            const bool inCell =
-                x >= cell.left && x <= cell.right && y >= cell.top && y <= cell.bottom;
-            ASSERT_TRUE(Between(c, kPanel, kAmber)) << x << "," << y;
-            // The same glyphs over the box colour; nothing outside the cell.
-            ASSERT_TRUE(inCell ? Between(b, kBox, kAmber) && (c == kPanel) == (b == kBox)
-                               : b == kPanel)
-                << x << "," << y;
-            fullColour = fullColour || c == kAmber;
-        }
-    }
-    EXPECT_TRUE(fullColour);
 }
 
 TEST(DrawText, BadArgumentsDrawNothing) {

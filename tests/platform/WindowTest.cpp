@@ -114,18 +114,6 @@ TEST_F(Window, SendFromAnotherThreadRunsOnTheOwnerAndQuitEndsAModalLoopAfterEarl
     EXPECT_EQ(SendMessageW(hwnd, WM_TEST, 7, 8), 42);  // same thread: at once
 }
 
-TEST_F(Window, PtInRectIncludesLeftAndTopOnly) {
-    const RECT r{10, 20, 30, 40};
-    const std::pair<POINT, BOOL> cases[] = {{{10, 20}, TRUE},  {{29, 39}, TRUE}, {{30, 39}, FALSE},
-                                            {{29, 40}, FALSE}, {{9, 20}, FALSE}, {{10, 19}, FALSE}};
-    for (auto [pt, inside] : cases) {
-        EXPECT_EQ(PtInRect(&r, pt), inside) << pt.x << "," << pt.y;
-    }
-    EXPECT_FALSE(PtInRect(nullptr, POINT{10, 20}));
-    const RECT empty{10, 10, 10, 10};
-    EXPECT_FALSE(PtInRect(&empty, POINT{10, 10}));
-}
-
 TEST_F(Window, ClassesRegisterOnceUnregisterOnceAndKeepTheirStyle) {
     WNDCLASSW wc{};
     ASSERT_TRUE(GetClassInfoW(nullptr, L"Dialog", &wc));
