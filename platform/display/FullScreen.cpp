@@ -1,3 +1,6 @@
+// Full screen is read from the environment once per opening; the layout is
+// worked out again whenever the window's size changes (a window manager or
+// compositor may give the full-screen size only after the window is made).
 #include "platform/display/FullScreen.h"
 
 #include <cstdio>
