@@ -10,6 +10,7 @@
 #include "platform/core/DebugLog.h"
 #include "platform/core/FrameLog.h"
 #include "platform/display/DisplayState.h"
+#include "platform/display/FullScreen.h"
 #include "platform/gdi/Icons.h"
 #include "platform/gdi/Screen.h"
 
@@ -109,9 +110,15 @@ bool CreateWindow(DisplayState& s) {
     const char* driver = SDL_GetCurrentVideoDriver();
     const bool offscreen = driver != nullptr && std::string(driver) == kOffscreenDriver;
     s.offscreen = offscreen;
-    s.scale = ChooseScale(offscreen);
-    s.window = SDL_CreateWindow(s.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                kScreenWidth * s.scale, kScreenHeight * s.scale, SDL_WINDOW_SHOWN);
+    s.fullScreen = false;
+    if (!offscreen) {
+        ReadFullScreenChoice(s);
+    }
+    s.scale = s.fullScreen ? 1 : ChooseScale(offscreen);
+    s.window = s.fullScreen ? CreateFullScreenWindow(s.title.c_str())
+                            : SDL_CreateWindow(s.title.c_str(), SDL_WINDOWPOS_CENTERED,
+                                               SDL_WINDOWPOS_CENTERED, kScreenWidth * s.scale,
+                                               kScreenHeight * s.scale, SDL_WINDOW_SHOWN);
     if (s.window == nullptr) {
         WriteDebugText("Display: cannot create the window: " + std::string(SDL_GetError()) +
                        "\r\n");
@@ -143,6 +150,12 @@ bool CreateWindow(DisplayState& s) {
         DestroyWindow(s);
         return false;
     }
+    if (s.fullScreen) {
+        LayOutFullScreen(s);
+        SDL_ShowCursor(SDL_DISABLE);
+    } else {
+        s.box = Letterbox{0, 0, kScreenWidth * s.scale, kScreenHeight * s.scale, 1.0 * s.scale};
+    }
     return true;
 }
 
@@ -171,7 +184,7 @@ void Render(DisplayState& s, const SDL_Rect& area) {
     const uint32_t* first =
         pixels.data() + static_cast<std::size_t>(area.y) * kScreenWidth + area.x;
     SDL_UpdateTexture(s.texture, &area, first, kScreenWidth * static_cast<int>(sizeof(uint32_t)));
-    const SDL_Rect target{0, 0, kScreenWidth * s.scale, kScreenHeight * s.scale};
+    const SDL_Rect target{s.box.x, s.box.y, s.box.width, s.box.height};
     SDL_RenderClear(s.renderer);
     SDL_RenderCopy(s.renderer, s.texture, nullptr, &target);
     SDL_RenderPresent(s.renderer);
@@ -223,6 +236,7 @@ void Close() {
         s.ownsVideo = false;
     }
     s.attempted = false;
+    s.layout.clear();
     s.mouseDown = false;
     s.fingerDown = false;
 }

@@ -1,9 +1,15 @@
 // The event pump: pointer and touch become pen input in screen pixels,
-// Escape and the window's close box become the dialog's cancel.
+// Escape and the window's close box become the dialog's cancel. Full screen,
+// a pen that comes down in the border around the panel goes nowhere; one that
+// came down on the panel and moves into the border goes on past the panel's
+// edge, as a held pointer does past a window's edge.
 #include <chrono>
+#include <cmath>
+#include <cstdint>
 
 #include "platform/display/Display.h"
 #include "platform/display/DisplayState.h"
+#include "platform/display/FullScreen.h"
 #include "platform/window/PenInput.h"
 
 namespace dv::display {
@@ -13,13 +19,32 @@ int FloorDiv(int value, int divisor) {
     return value >= 0 ? value / divisor : -((-value + divisor - 1) / divisor);
 }
 
-void MousePen(DisplayState& s, PenAction action, int x, int y) {
-    DeliverPenInput(action, FloorDiv(x, s.scale), FloorDiv(y, s.scale));
+// Window coordinates in the renderer's pixels, which a dense display has
+// more of.
+int ToPixels(int value, int pixels, int coordinates) {
+    return coordinates > 0 ? static_cast<int>(static_cast<int64_t>(value) * pixels / coordinates)
+                           : value;
 }
 
-void FingerPen(PenAction action, float x, float y) {
-    DeliverPenInput(action, static_cast<int>(x * kScreenWidth),
-                    static_cast<int>(y * kScreenHeight));
+PanelPoint MouseOnPanel(const DisplayState& s, int x, int y) {
+    if (!s.fullScreen) {
+        return {FloorDiv(x, s.scale), FloorDiv(y, s.scale), true};
+    }
+    return ToPanel(s.box, ToPixels(x, s.drawWidth, s.windowWidth),
+                   ToPixels(y, s.drawHeight, s.windowHeight));
+}
+
+// Touch comes as fractions of the window.
+PanelPoint FingerOnPanel(const DisplayState& s, float x, float y) {
+    if (!s.fullScreen) {
+        return {static_cast<int>(x * kScreenWidth), static_cast<int>(y * kScreenHeight), true};
+    }
+    return ToPanel(s.box, static_cast<int>(std::floor(x * static_cast<float>(s.drawWidth))),
+                   static_cast<int>(std::floor(y * static_cast<float>(s.drawHeight))));
+}
+
+void Pen(PenAction action, const PanelPoint& point) {
+    DeliverPenInput(action, point.x, point.y);
 }
 
 bool PenBusy(const DisplayState& s) {
@@ -31,37 +56,43 @@ void Handle(DisplayState& s, const SDL_Event& e) {
         case SDL_MOUSEBUTTONDOWN:
             if (e.button.button == SDL_BUTTON_LEFT && e.button.which != SDL_TOUCH_MOUSEID &&
                 !PenBusy(s)) {
-                s.mouseDown = true;
-                MousePen(s, PenAction::Down, e.button.x, e.button.y);
+                const PanelPoint point = MouseOnPanel(s, e.button.x, e.button.y);
+                s.mouseDown = point.inside;
+                if (point.inside) {
+                    Pen(PenAction::Down, point);
+                }
             }
             break;
         case SDL_MOUSEMOTION:
             if (s.mouseDown && e.motion.which != SDL_TOUCH_MOUSEID) {
-                MousePen(s, PenAction::Move, e.motion.x, e.motion.y);
+                Pen(PenAction::Move, MouseOnPanel(s, e.motion.x, e.motion.y));
             }
             break;
         case SDL_MOUSEBUTTONUP:
             if (e.button.button == SDL_BUTTON_LEFT && s.mouseDown) {
                 s.mouseDown = false;
-                MousePen(s, PenAction::Up, e.button.x, e.button.y);
+                Pen(PenAction::Up, MouseOnPanel(s, e.button.x, e.button.y));
             }
             break;
         case SDL_FINGERDOWN:
             if (!PenBusy(s)) {
-                s.fingerDown = true;
+                const PanelPoint point = FingerOnPanel(s, e.tfinger.x, e.tfinger.y);
+                s.fingerDown = point.inside;
                 s.finger = e.tfinger.fingerId;
-                FingerPen(PenAction::Down, e.tfinger.x, e.tfinger.y);
+                if (point.inside) {
+                    Pen(PenAction::Down, point);
+                }
             }
             break;
         case SDL_FINGERMOTION:
             if (s.fingerDown && e.tfinger.fingerId == s.finger) {
-                FingerPen(PenAction::Move, e.tfinger.x, e.tfinger.y);
+                Pen(PenAction::Move, FingerOnPanel(s, e.tfinger.x, e.tfinger.y));
             }
             break;
         case SDL_FINGERUP:
             if (s.fingerDown && e.tfinger.fingerId == s.finger) {
                 s.fingerDown = false;
-                FingerPen(PenAction::Up, e.tfinger.x, e.tfinger.y);
+                Pen(PenAction::Up, FingerOnPanel(s, e.tfinger.x, e.tfinger.y));
             }
             break;
         case SDL_KEYDOWN:
@@ -75,6 +106,9 @@ void Handle(DisplayState& s, const SDL_Event& e) {
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
                 e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+                if (s.fullScreen) {
+                    LayOutFullScreen(s);
+                }
                 PresentAll();
             } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
                 DeliverClose();

@@ -8,6 +8,8 @@
 #include <mutex>
 #include <string>
 
+#include "platform/display/Letterbox.h"
+
 namespace dv::display {
 
 struct DisplayState {
@@ -25,6 +27,18 @@ struct DisplayState {
     // wait for its events by polling.
     bool offscreen = false;
     Uint32 wakeEventType = 0;
+
+    // Full screen: the panel's picture placed on the whole display, its
+    // window's size in SDL's coordinates and the renderer's in pixels, and
+    // the last layout logged. In a window the picture fills it.
+    bool fullScreen = false;
+    ScaleMode scaleMode = ScaleMode::Fit;
+    Letterbox box;
+    int windowWidth = 0;
+    int windowHeight = 0;
+    int drawWidth = 0;
+    int drawHeight = 0;
+    std::string layout;
 
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;

@@ -241,15 +241,18 @@ class Unit:
         return self.ctl("shot", self.path(name)) and self.path(name)
 
 
-def xvfb(unit, scale=2):
-    """A private X server, on a display number it picks itself."""
-    server = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1280x800x24",
+def xvfb(unit, scale=2, screen="1280x800"):
+    """A private X server, on a display number it picks itself; scale None leaves
+    DIALVANE_SCALE unset."""
+    server = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", screen + "x24",
                                "-nolisten", "tcp"], stdout=subprocess.PIPE,
                               stderr=subprocess.DEVNULL)
     unit.procs.append(server)
     # No GPU: the software renderer spares loading a GL driver.
     unit.env.update(DISPLAY=":" + server.stdout.readline().decode().strip(), SDL_RENDER_DRIVER=
-                    "software", SDL_FRAMEBUFFER_ACCELERATION="0", DIALVANE_SCALE=str(scale))
+                    "software", SDL_FRAMEBUFFER_ACCELERATION="0")
+    if scale is not None:
+        unit.env["DIALVANE_SCALE"] = str(scale)
 
 
 def xdo(*args, unit, expect=0):

@@ -1,10 +1,12 @@
 // The screen's event wait without a display: it ends on a wake from any
-// thread or at its timeout, and a wake that came first is not lost.
+// thread or at its timeout, and a wake that came first is not lost. The
+// panel's place on a full-screen display, and the pen's way back from it.
 #include <chrono>
 #include <fstream>
 #include <thread>
 
 #include "Support.h"
+#include "platform/display/Letterbox.h"
 #include "platform/testing/PlatformProbes.h"
 
 namespace dv::test {
@@ -39,6 +41,87 @@ TEST_F(Display, ADialogOpensTheScreen) {
     const std::string text(std::istreambuf_iterator<char>(in), {});
     EXPECT_NE(text.find("SDL video driver is offscreen"), std::string::npos) << text;
     std::filesystem::remove(logFile);
+}
+
+using dv::display::FitPanel;
+using dv::display::ScaleFilter;
+using dv::display::ScaleMode;
+using dv::display::ToPanel;
+
+struct Fit {
+    int displayWidth, displayHeight;
+    ScaleMode mode;
+    int x, y, width, height;
+    double scale;
+    ScaleFilter filter;
+};
+
+constexpr auto kFit = ScaleMode::Fit;
+constexpr auto kInteger = ScaleMode::Integer;
+constexpr auto kCrisp = ScaleFilter::Nearest;
+constexpr auto kSmooth = ScaleFilter::Linear;
+
+constexpr Fit kFits[] = {
+    {800, 480, kFit, 0, 45, 800, 390, 800 / 480.0, kSmooth},
+    {800, 480, kInteger, 160, 123, 480, 234, 1, kCrisp},
+    {1024, 600, kFit, 0, 50, 1024, 499, 1024 / 480.0, kSmooth},
+    {1024, 600, kInteger, 32, 66, 960, 468, 2, kCrisp},
+    {1280, 720, kFit, 0, 48, 1280, 624, 1280 / 480.0, kSmooth},
+    {1280, 720, kInteger, 160, 126, 960, 468, 2, kCrisp},
+    {480, 234, kFit, 0, 0, 480, 234, 1, kCrisp},
+    {480, 234, kInteger, 0, 0, 480, 234, 1, kCrisp},
+    {1920, 1080, kFit, 0, 72, 1920, 936, 4, kCrisp},
+    {1920, 1080, kInteger, 0, 72, 1920, 936, 4, kCrisp},
+    {600, 1024, kFit, 0, 365, 600, 293, 1.25, kSmooth},
+    {600, 1024, kInteger, 60, 395, 480, 234, 1, kCrisp},
+    // A wide display limits the height; a small one shrinks the panel in
+    // either mode; one of no size (a failed query) gets it at scale 1.
+    {1280, 400, kFit, 229, 0, 821, 400, 400 / 234.0, kSmooth},
+    {320, 240, kInteger, 0, 42, 320, 156, 320 / 480.0, kSmooth},
+    {0, 0, kFit, 0, 0, 480, 234, 1, kCrisp},
+};
+
+TEST_F(Display, ThePanelFillsTheDisplayCentredAtTheLargestScaleThatFits) {
+    for (const Fit& fit : kFits) {
+        SCOPED_TRACE(std::to_string(fit.displayWidth) + " x " + std::to_string(fit.displayHeight) +
+                     (fit.mode == kInteger ? " integer" : " fit"));
+        const auto box = FitPanel(fit.displayWidth, fit.displayHeight, fit.mode);
+        EXPECT_EQ(box.x, fit.x);
+        EXPECT_EQ(box.y, fit.y);
+        EXPECT_EQ(box.width, fit.width);
+        EXPECT_EQ(box.height, fit.height);
+        EXPECT_DOUBLE_EQ(box.scale, fit.scale);
+        EXPECT_EQ(box.filter, fit.filter);
+    }
+}
+
+TEST_F(Display, APointMapsBackToThePanelPixelUnderItAndTheBorderIsOutside) {
+    for (const Fit& fit : kFits) {
+        SCOPED_TRACE(std::to_string(fit.displayWidth) + " x " + std::to_string(fit.displayHeight));
+        const auto box = FitPanel(fit.displayWidth, fit.displayHeight, fit.mode);
+        const int right = box.x + box.width - 1;
+        const int bottom = box.y + box.height - 1;
+        const auto first = ToPanel(box, box.x, box.y);
+        const auto last = ToPanel(box, right, bottom);
+        EXPECT_TRUE(first.x == 0 && first.y == 0 && first.inside);
+        EXPECT_TRUE(last.x == 479 && last.y == 233 && last.inside);
+        // Past each edge: outside, and one panel pixel beyond it.
+        const auto before = ToPanel(box, box.x - 1, box.y - 1);
+        const auto after = ToPanel(box, right + 1, bottom + 1);
+        EXPECT_TRUE(before.x == -1 && before.y == -1 && !before.inside);
+        EXPECT_TRUE(after.x == 480 && after.y == 234 && !after.inside);
+        EXPECT_FALSE(ToPanel(box, box.x + box.width / 2, bottom + 1).inside);
+        EXPECT_FALSE(ToPanel(box, right + 1, box.y + box.height / 2).inside);
+        // The display pixel at the middle of each panel pixel leads back to it.
+        for (int x = 0; x < 480 && box.scale >= 1; ++x) {
+            const int shown = box.x + static_cast<int>((x + 0.5) * box.width / 480);
+            ASSERT_EQ(ToPanel(box, shown, box.y).x, x);
+        }
+        for (int y = 0; y < 234 && box.scale >= 1; ++y) {
+            const int shown = box.y + static_cast<int>((y + 0.5) * box.height / 234);
+            ASSERT_EQ(ToPanel(box, box.x, shown).y, y);
+        }
+    }
 }
 
 }  // namespace

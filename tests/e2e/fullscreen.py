@@ -1,0 +1,131 @@
+# The panel full screen on displays of the unit's sizes, under Xvfb: the X
+# screen shows the panel centred on black at the fit's scale; taps mapped
+# from panel pixels reach every main-menu icon, both ends of a slider and the
+# calibration's crosses; a tap in the border does nothing, and a drag into it
+# goes on past the panel's edge.
+import os
+from array import array
+
+from dvtest import *
+
+# Screen, DIALVANE_SCALE, the panel's picture (x, y, width, height), filter.
+SIZES = [("800x480", None, (0, 45, 800, 390), "smooth"),
+         ("1024x600", "3", (0, 50, 1024, 499), "smooth"),  # a number is not for full screen
+         ("1280x720", None, (0, 48, 1280, 624), "smooth"),
+         ("1280x720", "integer", (160, 126, 960, 468), "crisp")]
+NAV_SLIDER_BOTTOM = (116, 160)
+
+
+def screen_rows(unit):
+    """The X screen's rows of 0xRRGGBB values, from xwd's dump of the root window."""
+    data = subprocess.run(["xwd", "-root", "-silent"], capture_output=True, env=unit.env,
+                          timeout=30, check=True).stdout
+    head = struct.unpack(">25I", data[:100])
+    width, height, order, bpp, stride = head[4], head[5], head[7], head[11], head[12]
+    check(order == 0 and stride >= width * 4 and bpp in (24, 32), "xwd header %s" % (head,))
+    data, rows = data[head[0] + head[19] * 12:], []
+    for y in range(height):
+        row = array("I")
+        row.frombytes(data[y * stride:y * stride + width * 4])
+        rows.append([v & 0xFFFFFF for v in row])
+    return rows
+
+
+def check_picture(unit, box, filter):
+    x0, y0, w, h = box
+    screen, panel = screen_rows(unit), pixels(unit.shot("panel.png"))
+    lit = [(x, y) for y, row in enumerate(screen) for x, v in enumerate(row) if v and not (
+        x0 <= x < x0 + w and y0 <= y < y0 + h)]
+    check(not lit, "the border is lit at %s" % lit[:5])
+    # At the middle of a panel pixel among its like, any filter shows its colour.
+    alike = lambda px, py: all(panel[py + j][px + i] == panel[py][px] for i in (-1, 0, 1)
+                               for j in (-1, 0, 1))
+    for py in range(1, 233, 3):
+        for px in range(1, 479, 3):
+            sx, sy = x0 + int((px + 0.5) * w / 480), y0 + int((py + 0.5) * h / 234)
+            check(not alike(px, py) or screen[sy][sx] == panel[py][px], "panel (%d, %d) is "
+                  "%06x, the screen at (%d, %d) %06x" % (px, py, panel[py][px], sx, sy,
+                                                        screen[sy][sx]))
+    # Nearest scaling adds no colour, linear filtering blends new ones at edges.
+    colours = {v for row in panel for v in row}
+    new = {v for row in screen[y0:y0 + h] for v in row[x0:x0 + w]} - colours
+    check(bool(new) == (filter == "smooth"), "%d colours not in the panel, filter %s"
+          % (len(new), filter))
+
+
+def run(size, scale, box, filter):
+    unit = Unit()
+    xvfb(unit, scale, size)
+    width, height = map(int, size.split("x"))
+    x0, y0, w, h = box
+    at = lambda p: (x0 + int((p[0] + 0.5) * w / 480), y0 + int((p[1] + 0.5) * h / 234))
+
+    def drag(*points):  # screen points: pressed at the first, let go at the last
+        moves = [["mousemove", x, y] for x, y in points]
+        xdo(*moves[0], "mousedown", 1, *sum(moves[1:], []), "mouseup", 1, unit=unit)
+
+    tap = lambda p: drag(at(p))
+    launcher = unit.launcher()
+    panel = unit.panel({"DIALVANE_FULLSCREEN": "1"})
+    heard = lambda: unit.heard(launcher)
+    volume = lambda: [line for line in unit.journal("WAV1") if "volume" in line][-1]
+    hears = lambda line: wait_for(lambda: heard()[-1:] == [line], "the launcher hears " + line)
+    line = "Display: full screen %d x %d, panel scaled %.3f to %d x %d at (%d, %d), %s\r\n" % (
+        width, height, w / 480.0, w, h, x0, y0, filter)
+    check(line in unit.log(panel), "no line %r in the log:\n%s" % (line, unit.log(panel)))
+    check(("DIALVANE_SCALE is 'integer' or unset, not '3'" in unit.log(panel)) == (scale == "3"),
+          "the log on DIALVANE_SCALE=%s:\n%s" % (scale, unit.log(panel)))
+    geometry = xdo("getwindowgeometry", "--shell", panel_window(unit), unit=unit).stdout
+    check("X=0\nY=0\nWIDTH=%d\nHEIGHT=%d" % (width, height) in geometry, geometry)
+    check_picture(unit, box, filter)
+    ok("%s %s: the window covers the screen, the log says so, the panel is drawn %s in %s on "
+       "black" % (size, scale or "", filter, box))
+
+    # Taps in the border, below and beside the icons, then one on the sound icon.
+    sound = at(ICON["sound"])
+    border = [(sound[0], (y0 + h + height) // 2), (sound[0], y0 // 2)] + (
+        [(x0 // 2, sound[1]), ((x0 + w + width) // 2, sound[1])] if x0 else [])
+    for point in border:
+        drag(point)
+    drag(sound)
+    hears("UM_SETTINGS_PAGE 0 0")
+    check(heard() == ["UM_SETTINGS_PAGE 0 0"], "after border taps: %s" % heard())
+    tap(NAV_SLIDER_BOTTOM)
+    wait_for(lambda: fields(unit.conf())[1] == 0, "navigation volume 0 at the slider's foot")
+    check("volume 0x00000000" in volume(), "WAV1: " + volume())
+    drag(at((116, 120)), at((116, 40)), (at((116, 0))[0], y0 // 2))  # up into the border
+    wait_for(lambda: fields(unit.conf())[1] == 10, "navigation volume 10 past the slider's top")
+    check("volume 0xffffffff" in volume(), "WAV1: " + volume())
+    ok("border taps do nothing; the sound icon opens its page; a tap at the slider's foot "
+       "stores step 0, a drag from it into the border step 10")
+
+    for icon, page in (("basic", 1), ("advan", 2)):
+        tap(OK_BUTTON)
+        tap(ICON[icon])
+        hears("UM_SETTINGS_PAGE %d 0" % page)
+    tap(OK_BUTTON)
+    tap(ICON["touch"])
+    hears("UM_TOUCH_CAL 1 0")
+    for target in TARGETS:
+        tap(target)
+    registry = lambda: unit.text(os.path.join(unit.root, "registry.reg"))
+    wait_for(lambda: TARGETS_RAW in registry(), "the calibration of the exact targets")
+    wait_for(lambda: "UM_SETTINGS_PAGE 3 0" in heard(), "the touch page after the calibration")
+    ok("the basic, advanced and touch icons open their pages; the five crosses, tapped, "
+       "store the calibration of the exact targets")
+    check(unit.close(panel) == 0, "the panel ended with %s" % panel.returncode)
+
+
+for case in SIZES:
+    run(*case)
+
+# A value DIALVANE_FULLSCREEN does not know: a window, as without it, and a log line.
+unit = Unit()
+xvfb(unit, 2, "1280x720")
+panel = unit.panel({"DIALVANE_FULLSCREEN": "yes"})
+geometry = xdo("getwindowgeometry", "--shell", panel_window(unit), unit=unit).stdout
+check("WIDTH=960\nHEIGHT=468" in geometry, geometry)
+check("DIALVANE_FULLSCREEN must be 0 or 1, not 'yes'; opening a window" in unit.log(panel),
+      unit.log(panel))
+check(unit.close(panel) == 0, "the panel ended with %s" % panel.returncode)
+ok("DIALVANE_FULLSCREEN=yes is logged and opens the usual window")
