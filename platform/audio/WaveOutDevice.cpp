@@ -45,7 +45,8 @@ MMRESULT WaveOutDevice::Open(HWAVEOUT* phwo, UINT uDeviceID, const WAVEFORMATEX*
     if (!format) {
         return WAVERR_BADFORMAT;
     }
-    auto session = std::make_shared<WaveOutSession>(*format, std::move(event), m_volume);
+    m_system.Open();
+    auto session = std::make_shared<WaveOutSession>(*format, std::move(event), m_system.Gain());
     session->Start();
     *phwo = reinterpret_cast<HWAVEOUT>(InsertHandle(session));
     JournalWave("open " + format->Describe());
@@ -127,6 +128,7 @@ MMRESULT WaveOutDevice::SetVolume(HWAVEOUT hwo, DWORD dwVolume) {
     }
     m_volume.store(dwVolume);
     JournalWaveVolume(dwVolume);
+    m_system.Set(dwVolume);
     return MMSYSERR_NOERROR;
 }
 

@@ -1,10 +1,12 @@
 // Audio device 0: SDL's default output. It keeps the device volume, which
-// outlives every open, and hands out one session per open.
+// outlives every open, and hands out one session per open. The volume is
+// the sound server's when it holds it (SystemVolume).
 #pragma once
 
 #include <atomic>
 #include <memory>
 
+#include "platform/audio/SystemVolume.h"
 #include "platform/audio/WaveOutBackend.h"
 #include "platform/audio/WaveOutSession.h"
 
@@ -33,6 +35,8 @@ private:
 
     // Full volume on both channels until someone sets it.
     std::atomic<DWORD> m_volume{0xFFFFFFFFu};
+    // Carries it to the sound server's sink or to the output's gain.
+    SystemVolume m_system;
 };
 
 }  // namespace dv

@@ -14,12 +14,15 @@ namespace {
 
 constexpr const char* kBindingsFile = "dev/bindings";
 
-// The devices a line may name, and the kinds each can be bound to.
+// The devices a line may name, and the kinds each can be bound to. A kind
+// without a target is written alone ("WAV1 = sdl").
 struct BindableDevice {
     std::string_view device;
     std::string_view kind;
+    bool takesTarget;
 };
-constexpr BindableDevice kBindable[] = {{"BAK1", "sysfs"}};
+constexpr BindableDevice kBindable[] = {
+    {"BAK1", "sysfs", true}, {"WAV1", "pulse", true}, {"WAV1", "sdl", false}};
 constexpr std::string_view kKnownDevices[] = {"BAK1", "IIC1", "FMT1", "FLS1", "WAV1"};
 
 std::string_view Trim(std::string_view s) {
@@ -39,25 +42,31 @@ bool IsKnownDevice(std::string_view device) {
     return false;
 }
 
-bool CanBind(std::string_view device, std::string_view kind) {
+const BindableDevice* FindBindable(std::string_view device, std::string_view kind) {
     for (const BindableDevice& b : kBindable) {
         if (b.device == device && b.kind == kind) {
-            return true;
+            return &b;
         }
     }
-    return false;
+    return nullptr;
 }
 
 // Why a "DEVICE = KIND:TARGET" line cannot be used; empty when it can.
-std::string Refusal(std::string_view device, std::string_view kind, std::string_view target) {
+std::string Refusal(std::string_view device, std::string_view kind, bool hasTarget,
+                    std::string_view target) {
     if (!IsKnownDevice(device)) {
         return "no device \"" + std::string(device) + "\"";
     }
-    if (kind.empty() || target.empty()) {
+    const BindableDevice* bindable = FindBindable(device, kind);
+    const bool bare = bindable != nullptr && !bindable->takesTarget;
+    if (kind.empty() || (target.empty() && !bare)) {
         return "expected DEVICE = KIND:TARGET";
     }
-    if (!CanBind(device, kind)) {
+    if (bindable == nullptr) {
         return std::string(device) + " cannot be bound to \"" + std::string(kind) + "\"";
+    }
+    if (bare && hasTarget) {
+        return std::string(device) + " = " + std::string(kind) + " takes no target";
     }
     return {};
 }
@@ -110,8 +119,10 @@ std::map<std::string, DeviceBinding> ParseDeviceBindings(std::string_view text,
         const std::string_view kind = value.substr(0, colon);
         const std::string_view target =
             colon == std::string_view::npos ? std::string_view{} : Trim(value.substr(colon + 1));
-        const std::string why = eq == std::string_view::npos ? "expected DEVICE = KIND:TARGET"
-                                                             : Refusal(device, kind, target);
+        const std::string why =
+            eq == std::string_view::npos
+                ? "expected DEVICE = KIND:TARGET"
+                : Refusal(device, kind, colon != std::string_view::npos, target);
         if (!why.empty()) {
             complain(number, why);
             continue;

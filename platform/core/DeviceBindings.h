@@ -1,9 +1,9 @@
 // ROOT/dev/bindings: which devices of the unit drive a Linux interface
 // instead of their simulation, one "DEVICE = KIND:TARGET" line each
-// ("BAK1 = sysfs:/sys/class/backlight/intel_backlight"), '#' starting a
-// comment. Without the file every device is simulated. The file is read
-// again when it changes; each malformed line is logged once, by its number,
-// and the rest of the file is still used.
+// ("BAK1 = sysfs:/sys/class/backlight/intel_backlight", "WAV1 = sdl" for a
+// kind without a target), '#' starting a comment. Without the file every device is simulated. The
+// file is read again when it changes; each malformed line is logged once, by its number, and the
+// rest of the file is still used.
 #pragma once
 
 #include <functional>
@@ -15,8 +15,8 @@
 namespace dv {
 
 struct DeviceBinding {
-    std::string kind;    // "sysfs"
-    std::string target;  // "/sys/class/backlight/NAME"
+    std::string kind;    // "sysfs", "pulse", "sdl"
+    std::string target;  // "/sys/class/backlight/NAME", "default"; empty for "sdl"
 };
 
 using BindingComplaint = std::function<void(int lineNumber, std::string_view why)>;
