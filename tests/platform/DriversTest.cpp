@@ -397,7 +397,8 @@ TEST_F(BacklightBinding, AnUnusableFolderLogsOnceAndTheSimulationGoesOn) {
 TEST_F(BacklightBinding, MalformedLinesAreLoggedByNumberAndTheRestIsUsed) {
     const auto folder = LayOut("panel", 100, 0);
     Bind(
-        "BAK1 sysfs:/x\nLCD1 = sysfs:/x\nIIC1 = sysfs:/dev/i2c-1\nBAK1 = sysfs:\n\n"
+        "BAK1 sysfs:/x\nLCD1 = sysfs:/x\nIIC1 = sysfs:/dev/i2c-1\nBAK1 = sysfs:\nWAV1 = sdl:x\n"
+        "WAV1 = sysfs:/x\n\n"
         "BAK1 = sysfs:" +
         folder.string() + "\n");
     ASSERT_TRUE(SetLevel(42));
@@ -407,7 +408,9 @@ TEST_F(BacklightBinding, MalformedLinesAreLoggedByNumberAndTheRestIsUsed) {
                                 file + ":1: expected DEVICE = KIND:TARGET; line ignored\r\n" +
                                 file + ":2: no device \"LCD1\"; line ignored\r\n" + file +
                                 ":3: IIC1 cannot be bound to \"sysfs\"; line ignored\r\n" + file +
-                                ":4: expected DEVICE = KIND:TARGET; line ignored\r\n"));
+                                ":4: expected DEVICE = KIND:TARGET; line ignored\r\n" + file +
+                                ":5: WAV1 = sdl takes no target; line ignored\r\n" + file +
+                                ":6: WAV1 cannot be bound to \"sysfs\"; line ignored\r\n"));
     log.Clear();
     ASSERT_TRUE(SetLevel(43));  // the file has not changed: nothing is said again
     EXPECT_EQ(log.Text(), "");
