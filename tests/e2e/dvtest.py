@@ -263,7 +263,7 @@ def xdo(*args, unit, expect=0):
 
 
 def panel_window(unit):
-    return wait_for(lambda: xdo("search", "--name", "^Dialvane$", unit=unit,
+    return wait_for(lambda: xdo("search", "--onlyvisible", "--name", "^Dialvane$", unit=unit,
                                 expect=None).stdout.split()[:1], "the panel's X window")[0]
 
 
