@@ -1,8 +1,9 @@
 # The end-to-end harness: each script drives the real build/dialvane from
 # outside, through build/dialvane-ctl (its own frame encoder) and, under
 # Xvfb, the X11 pointer. Every Unit has its own device root, runtime folder,
-# HOME and XDG folders, so nothing of the machine's state leaks in; waits
-# poll a condition up to a deadline instead of sleeping.
+# HOME and XDG folders and no sound server of the machine's, so nothing of
+# the machine's state leaks in; waits poll a condition up to a deadline
+# instead of sleeping.
 import atexit
 import os
 import resource
@@ -142,7 +143,7 @@ class Unit:
     def __init__(self):
         self.work = tempfile.mkdtemp(prefix="dialvane-e2e-")
         self.root, self.runtime = self.path("unit"), self.path("run")
-        env = {k: v for k, v in os.environ.items() if not k.startswith(("XDG_", "DIALVANE_"))
+        env = {k: v for k, v in os.environ.items() if not k.startswith(("XDG_", "DIALVANE_", "PULSE_"))
                and k not in ("DISPLAY", "WAYLAND_DISPLAY")}
         for name in ("HOME", "XDG_CACHE_HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME",
                      "XDG_RUNTIME_DIR"):
