@@ -22,6 +22,24 @@ constexpr const wchar_t* kVersionText = L"QX-9  V1.20  (2008.4.19)";
 using layout::kVersionRect;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
+// The build's version on the advanced page, in the version font when it was
+// made. Giving the surface its own font back lets the version font be deleted
+// at destruction without a surface still holding it.
+void DrawVersionText(CDC* pPage, HFONT hVersionFont) {
+    pPage->SetBkMode(TRANSPARENT);
+    HGDIOBJ hPrevFont = nullptr;
+    if (hVersionFont != nullptr) {
+        hPrevFont = pPage->SelectObject(hVersionFont);
+    }
+    pPage->SetTextColor(kWhite);
+    RECT rcVersion = kVersionRect;
+    pPage->DrawText(kVersionText, static_cast<int>(std::wcslen(kVersionText)), &rcVersion,
+                    DT_SINGLELINE | DT_VCENTER);
+    if (hPrevFont != nullptr) {
+        pPage->SelectObject(hPrevFont);
+    }
+}
+
 }  // namespace
 
 void CSettingsDlg::OnPaint() {
@@ -62,26 +80,12 @@ void CSettingsDlg::OnPaint() {
                 DrawBar(pPage, BasicPageData.nBright, BAR_BRIGHT);
                 DrawBar(pPage, BasicPageData.nContrast, BAR_CONTRAST);
                 break;
-            case PAGE_ADVAN: {
+            case PAGE_ADVAN:
                 pPage->BitBlt(0, 0, kScreenWidth, kScreenHeight, &m_dcAdvanBg, 0, 0, SRCCOPY);
                 DrawAdvanOptions(pPage);
                 m_btn[kBtnDefault].Draw(pPage, false, 0);
-                pPage->SetBkMode(TRANSPARENT);
-                HGDIOBJ hPrevFont = nullptr;
-                if (m_hVersionFont != nullptr) {
-                    hPrevFont = pPage->SelectObject(m_hVersionFont);
-                }
-                pPage->SetTextColor(kWhite);
-                RECT rcVersion = kVersionRect;
-                pPage->DrawText(kVersionText, static_cast<int>(std::wcslen(kVersionText)),
-                                &rcVersion, DT_SINGLELINE | DT_VCENTER);
-                // Giving the surface its own font back lets the version font
-                // be deleted at destruction without a surface still holding it.
-                if (hPrevFont != nullptr) {
-                    pPage->SelectObject(hPrevFont);
-                }
+                DrawVersionText(pPage, m_hVersionFont);
                 break;
-            }
             default:
                 break;
         }

@@ -11,6 +11,35 @@ constexpr DWORD kMsPerSecond = 1000;
 // The longest wait that is still a time-out and not INFINITE.
 constexpr uint64_t kLongestWaitMs = 0xFFFFFFFEu;
 
+// Plays one buffer on an open device and waits for its end, or for the wait
+// to run out; the header is unprepared again either way.
+void PlayBuffer(HWAVEOUT hWaveOut, BYTE* pData, DWORD dwDataSize, HANDLE hEvent, DWORD dwWaitMs) {
+    WAVEHDR header;
+    std::memset(&header, 0, sizeof header);
+    header.lpData = reinterpret_cast<char*>(pData);
+    header.dwBufferLength = dwDataSize;
+
+    MMRESULT mr = waveOutPrepareHeader(hWaveOut, &header, sizeof header);
+    if (mr != MMSYSERR_NOERROR) {
+        NKDbgPrintfW(L"waveOutPrepareHeader failed. mr=%08x\r\n", mr);
+    } else if ((mr = waveOutWrite(hWaveOut, &header, sizeof header)) != MMSYSERR_NOERROR) {
+        NKDbgPrintfW(L"waveOutWrite failed. mr=%08x\r\n", mr);
+    } else {
+        if (WaitForSingleObject(hEvent, dwWaitMs) != WAIT_OBJECT_0) {
+            NKDbgPrintfW(L"Timeout waiting for playback to complete\r\n");
+            // The device may still be reading the buffer; take it back first.
+            mr = waveOutReset(hWaveOut);
+            if (mr != MMSYSERR_NOERROR) {
+                NKDbgPrintfW(L"waveOutReset failed. mr=%08x\r\n", mr);
+            }
+        }
+        mr = waveOutUnprepareHeader(hWaveOut, &header, sizeof header);
+        if (mr != MMSYSERR_NOERROR) {
+            NKDbgPrintfW(L"waveOutUnprepareHeader failed. mr=%08x\r\n", mr);
+        }
+    }
+}
+
 }  // namespace
 
 DWORD PlaybackWaitMs(DWORD dwDataSize, DWORD dwAvgBytesPerSec) {
@@ -50,30 +79,7 @@ void PlayWaveFile(LPCWSTR pszFileName) {
         return;
     }
 
-    WAVEHDR header;
-    std::memset(&header, 0, sizeof header);
-    header.lpData = reinterpret_cast<char*>(pData);
-    header.dwBufferLength = dwDataSize;
-
-    mr = waveOutPrepareHeader(hWaveOut, &header, sizeof header);
-    if (mr != MMSYSERR_NOERROR) {
-        NKDbgPrintfW(L"waveOutPrepareHeader failed. mr=%08x\r\n", mr);
-    } else if ((mr = waveOutWrite(hWaveOut, &header, sizeof header)) != MMSYSERR_NOERROR) {
-        NKDbgPrintfW(L"waveOutWrite failed. mr=%08x\r\n", mr);
-    } else {
-        if (WaitForSingleObject(hEvent, dwWaitMs) != WAIT_OBJECT_0) {
-            NKDbgPrintfW(L"Timeout waiting for playback to complete\r\n");
-            // The device may still be reading the buffer; take it back first.
-            mr = waveOutReset(hWaveOut);
-            if (mr != MMSYSERR_NOERROR) {
-                NKDbgPrintfW(L"waveOutReset failed. mr=%08x\r\n", mr);
-            }
-        }
-        mr = waveOutUnprepareHeader(hWaveOut, &header, sizeof header);
-        if (mr != MMSYSERR_NOERROR) {
-            NKDbgPrintfW(L"waveOutUnprepareHeader failed. mr=%08x\r\n", mr);
-        }
-    }
+    PlayBuffer(hWaveOut, pData, dwDataSize, hEvent, dwWaitMs);
 
     mr = waveOutClose(hWaveOut);
     if (mr != MMSYSERR_NOERROR) {
