@@ -26,48 +26,44 @@ def boot_flag():
         return f.read(1)[0]
 
 
-def field_is(n, value, what):
-    check(fields(unit.conf())[n] == value, "%s: field %d is %d" % (what, n, fields(unit.conf())[n]))
+def field_is(n, value):
+    return lambda: fields(unit.conf())[n] == value or "field %d is %d, not %d" % (
+        n, fields(unit.conf())[n], value)
+
+
+def boot(value):
+    return lambda: boot_flag() == value or "the boot flag is %d" % boot_flag()
+
+
+def shows(line, journal, at=None):
+    """line is one of the journal's lines, or, with at, within its line at that index."""
+    found = lambda lines: line in lines if at is None else line in lines[at]
+    return lambda: found(unit.journal(journal)) or "%s: %s" % (journal, unit.journal(journal)[-3:])
+
+
+# A step: a tap (a point) or a drag (points), then what the first lap checks after it.
+STEPS = [
+    (ICON["sound"],), ([(116, 150), (116, 100), (116, 60)], field_is(1, 10),
+                       shows("volume 0xffffffff", "WAV1"), lambda: pixels(unit.shot(
+                           "sound.png"))[150][114] != 0x111111 or "the fill is not drawn"),
+    (OK_BUTTON,), (ICON["basic"],), ((190, 110), field_is(7, 3), boot(0)),
+    ([(300, 138), (250, 140), (250, 140)], field_is(5, 250), shows("ioctl 0x00002000 in 3a", "BAK1", -2)),
+    (OK_BUTTON,), (ICON["advan"],), ((188, 122), field_is(8, 2)),
+    (DEFAULT_BUTTON, lambda: unit.conf() == record(FACTORY) or "Default left %s"
+     % unit.conf().hex(" "), boot(1)),
+    (OK_BUTTON,), (ICON["touch"],)] + [(target,) for target in TARGETS]
+HEARD = ["UM_SETTINGS_PAGE %d 0" % p for p in [0, 0] + [1] * 5 + [2, 2, 0]] + [
+    "UM_TOUCH_CAL 1 0", "UM_SETTINGS_PAGE 3 0", "UM_TOUCH_CAL 0 0"]
 
 
 def lap(checked=False):
-    """With checked, what each step must have done is looked at once it returns."""
-    unit.tap(ICON["sound"])
-    unit.drag((116, 150), (116, 100), (116, 60))
-    if checked:
-        field_is(1, 10, "the navigation slider released at its top")
-        check("volume 0xffffffff" in unit.journal("WAV1"), "no full volume in WAV1.log")
-        check(pixels(unit.shot("sound.png"))[150][114] != 0x111111, "the fill is not drawn")
-    unit.tap(OK_BUTTON)
-    unit.tap(ICON["basic"])
-    unit.tap((190, 110))
-    if checked:
-        check(fields(unit.conf())[7] == 3 and boot_flag() == 0, "power-on off left field %d, "
-              "boot flag %d" % (fields(unit.conf())[7], boot_flag()))
-    unit.drag((300, 138), (250, 140), (250, 140))
-    if checked:
-        field_is(5, 250, "the brightness bar let go at x 250")
-        check("ioctl 0x00002000 in 3a" in unit.journal("BAK1")[-2], "backlight: %s"
-              % unit.journal("BAK1")[-3:])
-    unit.tap(OK_BUTTON)
-    unit.tap(ICON["advan"])
-    unit.tap((188, 122))
-    if checked:
-        field_is(8, 2, "the rear camera option")
-    unit.tap(DEFAULT_BUTTON)
-    if checked:
-        check(unit.conf() == record(FACTORY) and boot_flag() == 1, "Default left %s, boot flag "
-              "%d" % (unit.conf().hex(" "), boot_flag()))
-    unit.tap(OK_BUTTON)
-    unit.tap(ICON["touch"])
-    for target in TARGETS:
-        unit.tap(target)
+    for where, *checks in STEPS:
+        unit.drag(where[0], *where[1:]) if isinstance(where, list) else unit.tap(where)
+        for result in checks if checked else ():
+            check(result() is True, "after the step at %s: %s" % (where, result()))
     unit.shot("lap.png")
     if checked:
-        pages = [0, 0] + [1] * 5 + [2, 2, 0]
-        check(unit.heard(launcher) == ["UM_SETTINGS_PAGE %d 0" % p for p in pages] + [
-            "UM_TOUCH_CAL 1 0", "UM_SETTINGS_PAGE 3 0", "UM_TOUCH_CAL 0 0"],
-              "launcher: %s" % unit.heard(launcher))
+        check(unit.heard(launcher) == HEARD, "launcher: %s" % unit.heard(launcher))
         ok("one lap: the slider stores step 10 at full volume, power-on off reaches the boot "
            "record, brightness the backlight, Default puts the factory record and boot flag "
            "back, the launcher hears every page in order")
