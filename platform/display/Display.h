@@ -8,11 +8,13 @@
 #include <string_view>
 
 #include "platform/WinDef.h"
+#include "platform/display/DisplayInput.h"
+#include "platform/gdi/Screen.h"
 
 namespace dv::display {
 
-constexpr int kScreenWidth = 480;
-constexpr int kScreenHeight = 234;
+constexpr int kScreenWidth = gdi::kScreenWidth;
+constexpr int kScreenHeight = gdi::kScreenHeight;
 
 // Opens the window (or the offscreen stand-in) once; later calls return the
 // first result. Returns false when display output is turned off
@@ -31,8 +33,9 @@ void Raise();
 void Present(const RECT& rect);
 
 // Blocks up to timeoutMs (negative: no limit) until input arrives or Wake()
-// is called; input becomes pen messages through the window layer.
-void WaitEvents(int timeoutMs);
+// is called; input goes to the sink (the window layer's, which makes pen
+// messages of it) as it is read. Without a sink it only ends the wait.
+void WaitEvents(int timeoutMs, const InputSink& sink = {});
 // Ends a WaitEvents from any thread.
 void Wake();
 

@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <atomic>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -10,9 +11,23 @@
 #include "platform/core/DebugLog.h"
 #include "platform/gdi/GdiLog.h"
 #include "platform/gdi/GdiObjects.h"
-#include "platform/gdi/Wrappers.h"
 
 namespace dv::gdi {
+namespace {
+
+std::atomic<ScreenPresenter> g_presenter{nullptr};
+
+}  // namespace
+
+void SetScreenPresenter(ScreenPresenter presenter) {
+    g_presenter.store(presenter);
+}
+
+void PresentScreen(const RECT& rect) {
+    if (ScreenPresenter presenter = g_presenter.load()) {
+        presenter(rect);
+    }
+}
 
 HDC CreateScreenDC() {
     auto& table = GdiObjects::Instance();
@@ -39,7 +54,7 @@ void DeleteScreenDC(HDC hdc) {
         }
         table.RemoveDc(hdc);
     }
-    ForgetDcWrapper(hdc);
+    NotifyHandleGone(hdc);
 }
 
 bool IsScreenDC(HDC hdc) {

@@ -10,6 +10,16 @@
 
 namespace dv::gdi {
 
+constexpr int kScreenWidth = 480;
+constexpr int kScreenHeight = 234;
+
+// Shows a changed rectangle of the screen. The display hands one over when it
+// opens and takes it back when it closes; without one, drawing stays in the
+// screen's pixels.
+using ScreenPresenter = void (*)(const RECT& rect);
+void SetScreenPresenter(ScreenPresenter presenter);
+void PresentScreen(const RECT& rect);
+
 // A device context that draws on the screen (GetDC, BeginPaint).
 HDC CreateScreenDC();
 void DeleteScreenDC(HDC hdc);

@@ -12,7 +12,6 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -21,12 +20,10 @@
 #include "platform/Platform.h"
 #include "platform/WinUser.h"
 #include "platform/core/DebugLog.h"
-#include "platform/gdi/Screen.h"
 #include "platform/ipc/Frame.h"
 #include "platform/ipc/RuntimeFolder.h"
 #include "platform/ipc/Sockets.h"
 #include "platform/ipc/WindowSockets.h"
-#include "platform/window/PenInput.h"
 
 namespace dv::ipc {
 
@@ -35,8 +32,7 @@ public:
     UniqueFd fd;
     std::string path;
     uint64_t identity = 0;
-    HWND hwnd = nullptr;
-    std::weak_ptr<window::ThreadQueue> queue;
+    RequestHandler handler;
 };
 
 namespace {
@@ -49,14 +45,6 @@ constexpr std::size_t kReadChunk = 4096;
 // keeps them (a leak, or a flood) must not use up the descriptors the
 // process needs for its own files: past this many, new ones are closed.
 constexpr std::size_t kMaxConnections = 128;
-// Messages that only the window system sends a window, as it is made and
-// destroyed. Taken from another process they would run the dialog's set-up
-// or tear-down again (each WM_INITDIALOG builds every surface and font anew,
-// leaking the last ones), so they are dropped; a waiting sender gets 0.
-constexpr UINT kWmNcCreate = 0x0081;
-constexpr UINT kWmNcDestroy = 0x0082;
-constexpr UINT kSystemOnlyMessages[] = {WM_CREATE, WM_DESTROY, kWmNcCreate, kWmNcDestroy,
-                                        WM_INITDIALOG};
 // Out of descriptors, the listener stays readable; waiting a little keeps
 // the server thread from spinning until some are free again.
 constexpr auto kOutOfDescriptorsPause = std::chrono::milliseconds(100);
@@ -67,8 +55,7 @@ void Log(const std::string& text) {
 
 struct Connection {
     UniqueFd fd;
-    HWND hwnd = nullptr;
-    std::weak_ptr<window::ThreadQueue> queue;
+    RequestHandler handler;
     FrameDecoder decoder;
     pid_t pid = 0;
     std::mutex writeLock;
@@ -136,102 +123,16 @@ private:
     UniqueFd m_fd;
 };
 
-std::shared_ptr<window::ReplySlot> ReplyTo(const std::shared_ptr<Connection>& connection,
-                                           uint32_t seq) {
-    return std::make_shared<window::ReplySlot>([connection, seq](LRESULT result) {
-        connection->Reply(seq, result, ReplyStatus::Handled);
-    });
-}
-
-PenAction ToPenAction(PenCode code) {
-    switch (code) {
-        case PenCode::Down:
-            return PenAction::Down;
-        case PenCode::Move:
-            return PenAction::Move;
-        case PenCode::Up:
-            break;
-    }
-    return PenAction::Up;
-}
-
-bool IsSystemOnly(UINT message) {
-    return std::find(std::begin(kSystemOnlyMessages), std::end(kSystemOnlyMessages), message) !=
-           std::end(kSystemOnlyMessages);
-}
-
-void LogSystemOnly(const Connection& connection, UINT message) {
-    char number[16];
-    std::snprintf(number, sizeof(number), "0x%x", message);
-    Log("dropped message " + std::string(number) + " from pid " + std::to_string(connection.pid) +
-        ": only the window system sends it");
-}
-
 void HandleFrame(const std::shared_ptr<Connection>& connection, const Frame& frame) {
-    const bool whenIdle = (frame.flags & kFlagReplyWhenIdle) != 0;
-    window::QueueItem item;
-    item.replyWhenIdle = whenIdle;
-    HWND hwnd = connection->hwnd;
-    switch (frame.kind) {
-        case FrameKind::Send:
-        case FrameKind::Post:
-            if (IsSystemOnly(frame.message)) {
-                LogSystemOnly(*connection, frame.message);
-                item.task = [] { return LRESULT{0}; };  // in order with the rest
-                if (frame.kind == FrameKind::Send || whenIdle) {
-                    item.reply = ReplyTo(connection, frame.seq);
-                }
-                break;
-            }
-            item.msg.hwnd = hwnd;
-            item.msg.message = frame.message;
-            item.msg.wParam = static_cast<WPARAM>(frame.wParam);
-            item.msg.lParam = static_cast<LPARAM>(frame.lParam);
-            item.sent = frame.kind == FrameKind::Send;
-            if (item.sent || whenIdle) {
-                item.reply = ReplyTo(connection, frame.seq);
-            }
-            break;
-        case FrameKind::Pen: {
-            PenAction action = ToPenAction(frame.pen);
-            int x = frame.x;
-            int y = frame.y;
-            item.task = [action, x, y] {
-                dv::DeliverPenInput(action, x, y);
-                return LRESULT{0};
-            };
-            item.screenInput = true;
-            if (whenIdle) {
-                item.reply = ReplyTo(connection, frame.seq);
-            }
-            break;
-        }
-        case FrameKind::Shot: {
-            std::string path = frame.path;
-            item.task = [path] {
-                return static_cast<LRESULT>(dv::gdi::SaveScreenPng(path.c_str()) ? 1 : 0);
-            };
-            item.screenInput = true;
-            item.reply = ReplyTo(connection, frame.seq);
-            break;
-        }
-        case FrameKind::Raise:
-            item.task = [hwnd] { return static_cast<LRESULT>(SetForegroundWindow(hwnd)); };
-            if (whenIdle) {
-                item.reply = ReplyTo(connection, frame.seq);
-            }
-            break;
-        case FrameKind::Reply:
-            Log("dropped a reply frame that no request of this process asked for (pid " +
-                std::to_string(connection->pid) + ")");
-            return;
-    }
-    auto queue = connection->queue.lock();
-    if (queue == nullptr) {
-        // The window's thread has ended; a waiting sender gets 0.
+    if (frame.kind == FrameKind::Reply) {
+        Log("dropped a reply frame that no request of this process asked for (pid " +
+            std::to_string(connection->pid) + ")");
         return;
     }
-    queue->Push(std::move(item));
+    const uint32_t seq = frame.seq;
+    connection->handler(frame, connection->pid, [connection, seq](LRESULT result) {
+        connection->Reply(seq, result, ReplyStatus::Handled);
+    });
 }
 
 // Reads what is there; false when the connection is finished.
@@ -283,8 +184,7 @@ void AcceptConnections(Server& server, const std::shared_ptr<Listener>& listener
         }
         auto connection = std::make_shared<Connection>();
         connection->fd.Reset(fd);
-        connection->hwnd = listener->hwnd;
-        connection->queue = listener->queue;
+        connection->handler = listener->handler;
         uid_t uid = 0;
         if (!PeerCredentials(fd, uid, connection->pid) || uid != ::geteuid()) {
             Log("refused a connection from uid " + std::to_string(uid) + " (pid " +
@@ -393,15 +293,13 @@ UniqueFd BindListener(const std::string& path, std::string& problem) {
 
 }  // namespace
 
-std::shared_ptr<Listener> Publish(HWND hwnd, const std::wstring& title,
-                                  std::shared_ptr<window::ThreadQueue> queue) {
+std::shared_ptr<Listener> Publish(const std::wstring& title, RequestHandler handler) {
     if (!RuntimeDirUsable()) {
         return nullptr;
     }
     auto listener = std::make_shared<Listener>();
     listener->path = WindowSocketPath(title).string();
-    listener->hwnd = hwnd;
-    listener->queue = queue;
+    listener->handler = std::move(handler);
     std::string problem;
     {
         GuardLock guard(GuardPath("windows"));

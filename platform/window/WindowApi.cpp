@@ -3,10 +3,10 @@
 #include <future>
 
 #include "platform/WinBase.h"
-#include "platform/afx/CDialog.h"
 #include "platform/display/Display.h"
 #include "platform/ipc/IpcClient.h"
 #include "platform/ipc/WindowSockets.h"
+#include "platform/window/RemoteRequests.h"
 #include "platform/window/WindowTable.h"
 
 namespace {
@@ -160,18 +160,11 @@ LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM /*wParam*/, LPARAM lParam) {
         case WM_SETICON:
             dv::display::SetIcon(reinterpret_cast<HICON>(lParam));
             return 0;
-        case WM_CLOSE: {
-            auto record = LocalRecord(hWnd);
-            if (record == nullptr) {
-                return 0;
-            }
-            if (auto* dialog = dynamic_cast<CDialog*>(record->object)) {
-                dialog->OnCancel();
-            } else {
+        case WM_CLOSE:
+            if (LocalRecord(hWnd) != nullptr) {
                 DestroyWindow(hWnd);
             }
             return 0;
-        }
         case WM_PAINT: {
             PAINTSTRUCT ps{};
             if (BeginPaint(hWnd, &ps) != nullptr) {
@@ -207,9 +200,6 @@ BOOL DestroyWindow(HWND hWnd) {
     // The window still exists while its handler sees WM_DESTROY.
     dv::window::CallHandler(hWnd, WM_DESTROY, 0, 0);
     Windows().Remove(hWnd);
-    if (record->object != nullptr && record->object->m_hWnd == hWnd) {
-        record->object->m_hWnd = nullptr;
-    }
     dv::window::ReleaseWindowResources(*record);
     return TRUE;
 }
@@ -252,7 +242,7 @@ BOOL SetWindowTextW(HWND hWnd, LPCWSTR lpString) {
     // Reachable from other processes from the moment the title is set.
     std::shared_ptr<dv::ipc::Listener> listener;
     if (!title.empty()) {
-        listener = dv::ipc::Publish(hWnd, title, record->queue);
+        listener = dv::ipc::Publish(title, dv::window::RemoteRequestsFor(hWnd, record->queue));
     }
     {
         std::lock_guard guard(Windows().Mutex());

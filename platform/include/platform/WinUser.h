@@ -44,6 +44,12 @@ constexpr DWORD DS_SETFONT = 0x40;
 constexpr DWORD WS_EX_NOACTIVATE = 0x08000000u;
 constexpr DWORD WS_EX_NODRAG = 0x40000000u;
 
+constexpr int GWLP_WNDPROC = -4;
+constexpr int GWLP_USERDATA = -21;
+
+struct HMENU__;
+using HMENU = HMENU__*;
+
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
 
@@ -78,6 +84,18 @@ struct PAINTSTRUCT {
     BYTE rgbReserved[32];
 };
 
+// A top-level window of a registered class (the platform's "Dialog" class is
+// always there) on the calling thread, with the class's window procedure.
+// WS_EX_NOACTIVATE: the window does not take the pen. No message is sent
+// while it is made.
+HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName, DWORD dwStyle,
+                     int X, int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
+                     HINSTANCE hInstance, LPVOID lpParam);
+// GWLP_WNDPROC and GWLP_USERDATA of a window of this process; both return
+// the value before, 0 (ERROR_INVALID_WINDOW_HANDLE) for any other window.
+LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong);
+LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex);
+LRESULT CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 // Finds a top-level window by title in any process of the runtime folder.
 HWND FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName);
 BOOL SetForegroundWindow(HWND hWnd);
