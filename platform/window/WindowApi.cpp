@@ -28,15 +28,6 @@ dv::ipc::RemoteWindow RemoteOf(const dv::window::WindowRecord& record) {
     return dv::ipc::RemoteWindow{record.socketPath, record.socketIdentity};
 }
 
-dv::ipc::Frame MessageFrame(dv::ipc::FrameKind kind, UINT message, WPARAM wParam, LPARAM lParam) {
-    dv::ipc::Frame frame;
-    frame.kind = kind;
-    frame.message = message;
-    frame.wParam = wParam;
-    frame.lParam = lParam;
-    return frame;
-}
-
 LRESULT SendAcrossThreads(const std::shared_ptr<dv::window::WindowRecord>& record, UINT message,
                           WPARAM wParam, LPARAM lParam) {
     auto promise = std::make_shared<std::promise<LRESULT>>();
@@ -80,8 +71,7 @@ BOOL SetForegroundWindow(HWND hWnd) {
         return FALSE;
     }
     if (record->remote) {
-        return dv::ipc::Transact(RemoteOf(*record),
-                                 MessageFrame(dv::ipc::FrameKind::Raise, 0, 0, 0), false,
+        return dv::ipc::Transact(RemoteOf(*record), dv::ipc::RaiseFrame(), false,
                                  dv::ipc::kSendTimeoutMs)
                    ? TRUE
                    : FALSE;
@@ -112,9 +102,10 @@ LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     }
     if (record->remote) {
         // A window that went away loses the message without a report.
-        return dv::ipc::Transact(RemoteOf(*record),
-                                 MessageFrame(dv::ipc::FrameKind::Send, Msg, wParam, lParam), true,
-                                 dv::ipc::kSendTimeoutMs)
+        return dv::ipc::Transact(
+                   RemoteOf(*record),
+                   dv::ipc::MessageFrame(dv::ipc::FrameKind::Send, Msg, wParam, lParam), true,
+                   dv::ipc::kSendTimeoutMs)
             .value_or(0);
     }
     if (OnOwnerThread(*record)) {
@@ -141,9 +132,10 @@ BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
         return FALSE;
     }
     if (record->remote) {
-        return dv::ipc::Transact(RemoteOf(*record),
-                                 MessageFrame(dv::ipc::FrameKind::Post, Msg, wParam, lParam), false,
-                                 dv::ipc::kSendTimeoutMs)
+        return dv::ipc::Transact(
+                   RemoteOf(*record),
+                   dv::ipc::MessageFrame(dv::ipc::FrameKind::Post, Msg, wParam, lParam), false,
+                   dv::ipc::kSendTimeoutMs)
                    ? TRUE
                    : FALSE;
     }
