@@ -1,74 +1,29 @@
+// Reading the registry file: forgiving line by line, a line that cannot be
+// understood is reported and skipped (the writer is RegFileWriter.cpp).
 #include "platform/registry/RegFileFormat.h"
 
-#include <cstdio>
 #include <optional>
 
-#include "platform/Platform.h"
 #include "platform/WinReg.h"
+#include "platform/registry/RegFileText.h"
 
 namespace dv {
 namespace {
 
-constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
+using regfile::BytesToUnits;
+using regfile::kHeader;
+using regfile::kRootName;
+using regfile::UnitsToBytes;
+using regfile::UnitsToUtf8;
+using regfile::Utf8ToUnits;
+
 constexpr std::string_view kOldHeader = "REGEDIT4";
-constexpr std::string_view kRootName = "HKEY_LOCAL_MACHINE";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16Bom = "\xFF\xFE";
 constexpr std::string_view kDwordPrefix = "dword:";
 constexpr std::string_view kHexPrefix = "hex";
 constexpr std::size_t kMaxDwordDigits = 8;
 constexpr std::size_t kMaxTypeDigits = 8;
-constexpr char16_t kHighSurrogateFirst = 0xD800;
-constexpr char16_t kLowSurrogateFirst = 0xDC00;
-
-// ---- text and UTF-16 ----
-
-std::vector<char16_t> Utf8ToUnits(std::string_view text) {
-    std::vector<char16_t> units;
-    for (wchar_t wc : Utf8ToWide(text)) {
-        auto c = static_cast<uint32_t>(wc);
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            units.push_back(static_cast<char16_t>(kHighSurrogateFirst + (c >> 10)));
-            units.push_back(static_cast<char16_t>(kLowSurrogateFirst + (c & 0x3FF)));
-        } else {
-            units.push_back(static_cast<char16_t>(c));
-        }
-    }
-    return units;
-}
-
-std::string UnitsToUtf8(const std::vector<char16_t>& units) {
-    std::wstring wide;
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        char32_t c = units[i];
-        bool high = c >= 0xD800 && c <= 0xDBFF;
-        if (high && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-            ++i;
-        }
-        wide.push_back(static_cast<wchar_t>(c));
-    }
-    return WideToUtf8(wide);
-}
-
-std::vector<BYTE> UnitsToBytes(const std::vector<char16_t>& units) {
-    std::vector<BYTE> bytes;
-    bytes.reserve(units.size() * 2);
-    for (char16_t u : units) {
-        bytes.push_back(static_cast<BYTE>(u & 0xFF));
-        bytes.push_back(static_cast<BYTE>(u >> 8));
-    }
-    return bytes;
-}
-
-std::vector<char16_t> BytesToUnits(const std::vector<BYTE>& bytes) {
-    std::vector<char16_t> units;
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        units.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
-    }
-    return units;
-}
 
 // A file saved as UTF-16LE (with its mark) is read as the UTF-8 it stands for.
 std::string DecodeFileText(std::string_view text) {
@@ -415,76 +370,6 @@ private:
     bool m_sectionSkipped = false;
 };
 
-// ---- writing ----
-
-std::string Quote(std::string_view text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '\\' || c == '"') {
-            out.push_back('\\');
-        }
-        out.push_back(c);
-    }
-    out.push_back('"');
-    return out;
-}
-
-std::string HexList(const std::vector<BYTE>& data) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string out;
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        if (i != 0) {
-            out.push_back(',');
-        }
-        out.push_back(kDigits[data[i] >> 4]);
-        out.push_back(kDigits[data[i] & 0xF]);
-    }
-    return out;
-}
-
-// A string is written as text only when reading that text back gives the
-// same units: one terminator at the end, no other zero, no line break, and
-// nothing that UTF-8 cannot carry.
-std::optional<std::string> AsText(const RegValue& value) {
-    if (value.type != REG_SZ || value.data.size() < 2 || value.data.size() % 2 != 0) {
-        return std::nullopt;
-    }
-    std::vector<char16_t> units = BytesToUnits(value.data);
-    if (units.back() != 0) {
-        return std::nullopt;
-    }
-    units.pop_back();
-    for (char16_t u : units) {
-        if (u == 0 || u == '\r' || u == '\n') {
-            return std::nullopt;
-        }
-    }
-    std::string text = UnitsToUtf8(units);
-    if (Utf8ToUnits(text) != units) {
-        return std::nullopt;
-    }
-    return text;
-}
-
-std::string FormatData(const RegValue& value) {
-    if (auto text = AsText(value)) {
-        return Quote(*text);
-    }
-    if (value.type == REG_DWORD && value.data.size() == 4) {
-        uint32_t n = static_cast<uint32_t>(value.data[0]) | (value.data[1] << 8) |
-                     (value.data[2] << 16) | (static_cast<uint32_t>(value.data[3]) << 24);
-        char buffer[16];
-        std::snprintf(buffer, sizeof buffer, "dword:%08x", n);
-        return buffer;
-    }
-    if (value.type == REG_BINARY) {
-        return "hex:" + HexList(value.data);
-    }
-    char type[24];
-    std::snprintf(type, sizeof type, "hex(%x):", static_cast<unsigned>(value.type));
-    return type + HexList(value.data);
-}
-
 }  // namespace
 
 std::vector<BYTE> StringValueBytes(std::string_view utf8Text) {
@@ -495,23 +380,6 @@ std::vector<BYTE> StringValueBytes(std::string_view utf8Text) {
 
 RegParseResult ParseRegFile(std::string_view text) {
     return Parser().Run(text);
-}
-
-std::string FormatRegFile(const RegistryTree& tree) {
-    std::string out(kHeader);
-    out += "\r\n";
-    for (const RegKey* key : tree.Keys()) {
-        out += "\r\n[" + std::string(kRootName);
-        if (!key->path.empty()) {
-            out += "\\" + key->path;
-        }
-        out += "]\r\n";
-        for (const auto& [name, value] : key->values) {
-            out +=
-                (name.empty() ? std::string("@") : Quote(name)) + "=" + FormatData(value) + "\r\n";
-        }
-    }
-    return out;
 }
 
 }  // namespace dv
