@@ -58,7 +58,7 @@ bool PenBusy(const DisplayState& s) {
     return s.mouseDown || s.fingerDown;
 }
 
-void Handle(DisplayState& s, const InputSink& sink, const SDL_Event& e) {
+void HandleMouse(DisplayState& s, const InputSink& sink, const SDL_Event& e) {
     switch (e.type) {
         case SDL_MOUSEBUTTONDOWN:
             if (e.button.button == SDL_BUTTON_LEFT && e.button.which != SDL_TOUCH_MOUSEID &&
@@ -81,6 +81,13 @@ void Handle(DisplayState& s, const InputSink& sink, const SDL_Event& e) {
                 Pen(sink, PenAction::Up, MouseOnPanel(s, e.button.x, e.button.y));
             }
             break;
+        default:
+            break;
+    }
+}
+
+void HandleFinger(DisplayState& s, const InputSink& sink, const SDL_Event& e) {
+    switch (e.type) {
         case SDL_FINGERDOWN:
             if (!PenBusy(s)) {
                 const PanelPoint point = FingerOnPanel(s, e.tfinger.x, e.tfinger.y);
@@ -102,6 +109,34 @@ void Handle(DisplayState& s, const InputSink& sink, const SDL_Event& e) {
                 Pen(sink, PenAction::Up, FingerOnPanel(s, e.tfinger.x, e.tfinger.y));
             }
             break;
+        default:
+            break;
+    }
+}
+
+void HandleWindowEvent(DisplayState& s, const InputSink& sink, const SDL_WindowEvent& e) {
+    if (e.event == SDL_WINDOWEVENT_EXPOSED || e.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+        if (s.fullScreen) {
+            LayOutFullScreen(s);
+        }
+        PresentAll();
+    } else if (e.event == SDL_WINDOWEVENT_CLOSE) {
+        Notify(sink.close);
+    }
+}
+
+void Handle(DisplayState& s, const InputSink& sink, const SDL_Event& e) {
+    switch (e.type) {
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEMOTION:
+        case SDL_MOUSEBUTTONUP:
+            HandleMouse(s, sink, e);
+            break;
+        case SDL_FINGERDOWN:
+        case SDL_FINGERMOTION:
+        case SDL_FINGERUP:
+            HandleFinger(s, sink, e);
+            break;
         case SDL_KEYDOWN:
             if (e.key.keysym.sym == SDLK_ESCAPE && e.key.repeat == 0) {
                 Notify(sink.cancel);
@@ -111,15 +146,7 @@ void Handle(DisplayState& s, const InputSink& sink, const SDL_Event& e) {
             Notify(sink.close);
             break;
         case SDL_WINDOWEVENT:
-            if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
-                e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-                if (s.fullScreen) {
-                    LayOutFullScreen(s);
-                }
-                PresentAll();
-            } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
-                Notify(sink.close);
-            }
+            HandleWindowEvent(s, sink, e.window);
             break;
         default:
             break;  // wake-ups and everything else only end the wait
