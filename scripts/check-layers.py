@@ -61,11 +61,6 @@ def folder_of_file(relative):
     return parts[0] if len(parts) > 1 else None
 
 
-def strip_comments(text):
-    text = re.sub(r"/\*.*?\*/", "", text, flags=re.DOTALL)
-    return re.sub(r"//[^\n]*", "", text)
-
-
 def sources(platform):
     for root, _dirs, files in os.walk(platform):
         for name in sorted(files):
@@ -106,11 +101,10 @@ def check(repo):
                 problems.append(f"{shown}: includes \"{header}\": {own} and {other} share layer "
                                 f"{RANK[own]} and stay independent of each other")
         if own not in MAY_NAME_CLASSES:
-            code = strip_comments(text)
-            for match in sorted(set(CLASS_LIBRARY.findall(code))):
+            for match in sorted(set(CLASS_LIBRARY.findall(text))):
                 problems.append(f"{shown}: names {match}: only the class library (afx) knows its "
                                 "classes")
-            for match in CLASS_LIBRARY_CAST.findall(code):
+            for match in CLASS_LIBRARY_CAST.findall(text):
                 problems.append(f"{shown}: {match.strip()}: a cast to a class of the class library "
                                 "outside it")
     for (a, b), where in sorted(edges.items()):

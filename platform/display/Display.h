@@ -1,8 +1,9 @@
 // The unit's screen on this machine: an SDL window of 480 x 234 logical
 // pixels at an integer scale, the whole display with the panel scaled to fit
 // (DIALVANE_FULLSCREEN=1), or SDL's offscreen driver when there is no
-// display. The window layer opens it with the first top-level window and
-// waits on it for input; the drawing layer presents what changed.
+// display. The window layer opens it for the dialog it shows (ShowOnScreen)
+// and waits on it for input; the drawing layer presents what changed through
+// the presenter the display hands it.
 #pragma once
 
 #include <string_view>
