@@ -31,13 +31,16 @@ LRESULT CWnd::WindowProcOf(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     if (wnd == nullptr) {
         return ::DefWindowProcW(hwnd, message, wParam, lParam);
     }
-    LRESULT result = wnd->Dispatch(message, wParam, lParam);
-    if (message == WM_DESTROY && wnd->m_hWnd == hwnd) {
-        // The handler has seen the window's end: what it held goes with it.
-        wnd->ReleaseDCs();
-        wnd->m_hWnd = nullptr;
+    if (message == WM_NCDESTROY) {
+        // The window is gone once its handler has seen WM_DESTROY: the
+        // device contexts it got go with it, and the object lets go of it.
+        if (wnd->m_hWnd == hwnd) {
+            wnd->ReleaseDCs();
+            wnd->m_hWnd = nullptr;
+        }
+        return 0;
     }
-    return result;
+    return wnd->Dispatch(message, wParam, lParam);
 }
 
 // Sets the fields Default() reads for the length of one handler call, and

@@ -16,9 +16,7 @@ namespace {
 // destroyed. Taken from another process they would run the dialog's set-up
 // or tear-down again (each WM_INITDIALOG builds every surface and font anew,
 // leaking the last ones), so they are dropped; a waiting sender gets 0.
-constexpr UINT kWmNcCreate = 0x0081;
-constexpr UINT kWmNcDestroy = 0x0082;
-constexpr UINT kSystemOnlyMessages[] = {WM_CREATE, WM_DESTROY, kWmNcCreate, kWmNcDestroy,
+constexpr UINT kSystemOnlyMessages[] = {WM_CREATE, WM_DESTROY, WM_NCCREATE, WM_NCDESTROY,
                                         WM_INITDIALOG};
 
 void Log(const std::string& text) {

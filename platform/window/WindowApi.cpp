@@ -189,8 +189,10 @@ BOOL DestroyWindow(HWND hWnd) {
         record->destroying = true;
         record->timers.clear();
     }
-    // The window still exists while its handler sees WM_DESTROY.
+    // The window still exists while its handler sees WM_DESTROY, and then
+    // WM_NCDESTROY, after which its creator lets go of it.
     dv::window::CallHandler(hWnd, WM_DESTROY, 0, 0);
+    dv::window::CallHandler(hWnd, WM_NCDESTROY, 0, 0);
     Windows().Remove(hWnd);
     dv::window::ReleaseWindowResources(*record);
     return TRUE;
