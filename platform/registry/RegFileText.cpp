@@ -57,4 +57,34 @@ std::vector<char16_t> BytesToUnits(const std::vector<BYTE>& bytes) {
     return units;
 }
 
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        char a = text[i];
+        char b = prefix[i];
+        if (a >= 'a' && a <= 'z') {
+            a = static_cast<char>(a - 32);
+        }
+        if (b >= 'a' && b <= 'z') {
+            b = static_cast<char>(b - 32);
+        }
+        if (a != b) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace dv::regfile

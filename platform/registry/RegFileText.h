@@ -20,4 +20,9 @@ std::vector<BYTE> UnitsToBytes(const std::vector<char16_t>& units);
 // An odd last byte is left out.
 std::vector<char16_t> BytesToUnits(const std::vector<BYTE>& bytes);
 
+// Without spaces and tabs around it (and a carriage return at the end).
+std::string_view Trim(std::string_view s);
+// ASCII letters compared without case.
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+
 }  // namespace dv::regfile
