@@ -57,13 +57,6 @@ void DeleteScreenDC(HDC hdc) {
     NotifyHandleGone(hdc);
 }
 
-bool IsScreenDC(HDC hdc) {
-    auto& table = GdiObjects::Instance();
-    std::scoped_lock lock(table.Lock());
-    const DcObject* dc = table.FindDc(hdc);
-    return dc != nullptr && dc->screen;
-}
-
 std::span<const uint32_t> ScreenPixels() {
     auto& table = GdiObjects::Instance();
     std::scoped_lock lock(table.Lock());

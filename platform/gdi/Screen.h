@@ -23,7 +23,6 @@ void PresentScreen(const RECT& rect);
 // A device context that draws on the screen (GetDC, BeginPaint).
 HDC CreateScreenDC();
 void DeleteScreenDC(HDC hdc);
-bool IsScreenDC(HDC hdc);
 // The screen's pixels, row by row, for screenshots and tests.
 std::span<const uint32_t> ScreenPixels();
 // Writes the screen as a 480 x 234 PNG (dialvane-ctl shot). False on failure.
