@@ -220,12 +220,14 @@ bool Open() {
         s.wakeEventType = SDL_RegisterEvents(1);
         s.open = true;
     }
+    gdi::SetScreenPresenter(&Present);
     PresentAll();
     return true;
 }
 
 void Close() {
     DisplayState& s = State();
+    gdi::SetScreenPresenter(nullptr);
     {
         std::scoped_lock lock(s.lock);
         s.open = false;

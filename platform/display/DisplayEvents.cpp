@@ -10,7 +10,6 @@
 #include "platform/display/Display.h"
 #include "platform/display/DisplayState.h"
 #include "platform/display/FullScreen.h"
-#include "platform/window/PenInput.h"
 
 namespace dv::display {
 namespace {
@@ -43,15 +42,23 @@ PanelPoint FingerOnPanel(const DisplayState& s, float x, float y) {
                    static_cast<int>(std::floor(y * static_cast<float>(s.drawHeight))));
 }
 
-void Pen(PenAction action, const PanelPoint& point) {
-    DeliverPenInput(action, point.x, point.y);
+void Pen(const InputSink& sink, PenAction action, const PanelPoint& point) {
+    if (sink.pen != nullptr) {
+        sink.pen(action, point.x, point.y);
+    }
+}
+
+void Notify(void (*handler)()) {
+    if (handler != nullptr) {
+        handler();
+    }
 }
 
 bool PenBusy(const DisplayState& s) {
     return s.mouseDown || s.fingerDown;
 }
 
-void Handle(DisplayState& s, const SDL_Event& e) {
+void HandleMouse(DisplayState& s, const InputSink& sink, const SDL_Event& e) {
     switch (e.type) {
         case SDL_MOUSEBUTTONDOWN:
             if (e.button.button == SDL_BUTTON_LEFT && e.button.which != SDL_TOUCH_MOUSEID &&
@@ -59,60 +66,87 @@ void Handle(DisplayState& s, const SDL_Event& e) {
                 const PanelPoint point = MouseOnPanel(s, e.button.x, e.button.y);
                 s.mouseDown = point.inside;
                 if (point.inside) {
-                    Pen(PenAction::Down, point);
+                    Pen(sink, PenAction::Down, point);
                 }
             }
             break;
         case SDL_MOUSEMOTION:
             if (s.mouseDown && e.motion.which != SDL_TOUCH_MOUSEID) {
-                Pen(PenAction::Move, MouseOnPanel(s, e.motion.x, e.motion.y));
+                Pen(sink, PenAction::Move, MouseOnPanel(s, e.motion.x, e.motion.y));
             }
             break;
         case SDL_MOUSEBUTTONUP:
             if (e.button.button == SDL_BUTTON_LEFT && s.mouseDown) {
                 s.mouseDown = false;
-                Pen(PenAction::Up, MouseOnPanel(s, e.button.x, e.button.y));
+                Pen(sink, PenAction::Up, MouseOnPanel(s, e.button.x, e.button.y));
             }
             break;
+        default:
+            break;
+    }
+}
+
+void HandleFinger(DisplayState& s, const InputSink& sink, const SDL_Event& e) {
+    switch (e.type) {
         case SDL_FINGERDOWN:
             if (!PenBusy(s)) {
                 const PanelPoint point = FingerOnPanel(s, e.tfinger.x, e.tfinger.y);
                 s.fingerDown = point.inside;
                 s.finger = e.tfinger.fingerId;
                 if (point.inside) {
-                    Pen(PenAction::Down, point);
+                    Pen(sink, PenAction::Down, point);
                 }
             }
             break;
         case SDL_FINGERMOTION:
             if (s.fingerDown && e.tfinger.fingerId == s.finger) {
-                Pen(PenAction::Move, FingerOnPanel(s, e.tfinger.x, e.tfinger.y));
+                Pen(sink, PenAction::Move, FingerOnPanel(s, e.tfinger.x, e.tfinger.y));
             }
             break;
         case SDL_FINGERUP:
             if (s.fingerDown && e.tfinger.fingerId == s.finger) {
                 s.fingerDown = false;
-                Pen(PenAction::Up, FingerOnPanel(s, e.tfinger.x, e.tfinger.y));
+                Pen(sink, PenAction::Up, FingerOnPanel(s, e.tfinger.x, e.tfinger.y));
             }
+            break;
+        default:
+            break;
+    }
+}
+
+void HandleWindowEvent(DisplayState& s, const InputSink& sink, const SDL_WindowEvent& e) {
+    if (e.event == SDL_WINDOWEVENT_EXPOSED || e.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+        if (s.fullScreen) {
+            LayOutFullScreen(s);
+        }
+        PresentAll();
+    } else if (e.event == SDL_WINDOWEVENT_CLOSE) {
+        Notify(sink.close);
+    }
+}
+
+void Handle(DisplayState& s, const InputSink& sink, const SDL_Event& e) {
+    switch (e.type) {
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEMOTION:
+        case SDL_MOUSEBUTTONUP:
+            HandleMouse(s, sink, e);
+            break;
+        case SDL_FINGERDOWN:
+        case SDL_FINGERMOTION:
+        case SDL_FINGERUP:
+            HandleFinger(s, sink, e);
             break;
         case SDL_KEYDOWN:
             if (e.key.keysym.sym == SDLK_ESCAPE && e.key.repeat == 0) {
-                DeliverCancel();
+                Notify(sink.cancel);
             }
             break;
         case SDL_QUIT:
-            DeliverClose();
+            Notify(sink.close);
             break;
         case SDL_WINDOWEVENT:
-            if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
-                e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-                if (s.fullScreen) {
-                    LayOutFullScreen(s);
-                }
-                PresentAll();
-            } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
-                DeliverClose();
-            }
+            HandleWindowEvent(s, sink, e.window);
             break;
         default:
             break;  // wake-ups and everything else only end the wait
@@ -131,7 +165,7 @@ void WaitWithoutDisplay(DisplayState& s, int timeoutMs) {
 
 }  // namespace
 
-void WaitEvents(int timeoutMs) {
+void WaitEvents(int timeoutMs, const InputSink& sink) {
     DisplayState& s = State();
     if (!s.open || s.offscreen) {
         // Headless there is nothing to read from SDL: sleep until woken
@@ -151,10 +185,10 @@ void WaitEvents(int timeoutMs) {
     SDL_Event event;
     const int got = timeoutMs < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, timeoutMs);
     if (got != 0) {
-        Handle(s, event);
+        Handle(s, sink, event);
     }
     while (s.open && SDL_PollEvent(&event) != 0) {
-        Handle(s, event);
+        Handle(s, sink, event);
     }
     std::scoped_lock lock(s.lock);
     s.wakePending = false;

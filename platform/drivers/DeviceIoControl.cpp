@@ -1,5 +1,5 @@
 #include "platform/WinBase.h"
-#include "platform/storage/StreamObject.h"
+#include "platform/core/StreamObject.h"
 
 BOOL DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, void* lpInBuffer, DWORD nInBufferSize,
                      void* lpOutBuffer, DWORD nOutBufferSize, DWORD* lpBytesReturned, void*) {

@@ -5,8 +5,8 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/core/StreamObject.h"
 #include "platform/drivers/StreamDriver.h"
-#include "platform/storage/StreamObject.h"
 
 namespace dv {
 

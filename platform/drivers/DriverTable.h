@@ -7,8 +7,8 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/core/StreamObject.h"
 #include "platform/drivers/StreamDriver.h"
-#include "platform/storage/StreamObject.h"
 
 namespace dv {
 

@@ -5,7 +5,6 @@
 #include "platform/WinGdi.h"
 #include "platform/gdi/GdiLog.h"
 #include "platform/gdi/GdiObjects.h"
-#include "platform/gdi/Wrappers.h"
 
 namespace dv::gdi {
 namespace {
@@ -84,7 +83,7 @@ BOOL DeleteDC(HDC hdc) {
         table.RemoveBitmap(dc->bitmap);
         table.RemoveDc(hdc);
     }
-    dv::gdi::ForgetDcWrapper(hdc);
+    dv::gdi::NotifyHandleGone(hdc);
     return TRUE;
 }
 

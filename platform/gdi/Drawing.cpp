@@ -7,10 +7,10 @@
 #include "platform/Platform.h"
 #include "platform/WinBase.h"
 #include "platform/WinGdi.h"
-#include "platform/display/Display.h"
 #include "platform/gdi/FontEngine.h"
 #include "platform/gdi/GdiLog.h"
 #include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/Screen.h"
 #include "platform/gdi/TextDrawing.h"
 
 namespace {
@@ -32,7 +32,7 @@ dv::gdi::FontRequest RequestFor(const LOGFONTW& lf) {
 
 void PresentIfScreen(const std::optional<RECT>& changed) {
     if (changed) {
-        dv::display::Present(*changed);
+        dv::gdi::PresentScreen(*changed);
     }
 }
 

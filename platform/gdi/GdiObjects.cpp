@@ -1,8 +1,10 @@
 #include "platform/gdi/GdiObjects.h"
 
+#include <atomic>
 #include <cwchar>
 
-#include "platform/display/Display.h"
+#include "platform/WindowServices.h"
+#include "platform/gdi/Screen.h"
 
 namespace dv::gdi {
 namespace {
@@ -22,7 +24,15 @@ auto* FindIn(Map& map, const void* handle) {
     return it == map.end() ? nullptr : it->second.get();
 }
 
+std::atomic<GdiHandleGoneHook> g_handleGone{nullptr};
+
 }  // namespace
+
+void NotifyHandleGone(HGDIOBJ handle) {
+    if (GdiHandleGoneHook hook = g_handleGone.load()) {
+        hook(handle);
+    }
+}
 
 GdiObjects& GdiObjects::Instance() {
     static GdiObjects* table = new GdiObjects;  // lives to the process end
@@ -38,7 +48,7 @@ GdiObjects::GdiObjects() : m_nextKey(kFirstHandle) {
     stockFont.logFont.lfWeight = FW_NORMAL;
     std::wcsncpy(stockFont.logFont.lfFaceName, kStockFontFace, LF_FACESIZE - 1);
     m_stockFont = AddFont(std::move(stockFont));
-    BitmapObject screen{Surface(display::kScreenWidth, display::kScreenHeight), true, nullptr};
+    BitmapObject screen{Surface(kScreenWidth, kScreenHeight), true, nullptr};
     m_screenBitmap = AddBitmap(std::move(screen));
 }
 
@@ -120,3 +130,7 @@ ObjectCounts LiveObjectCounts() {
 }
 
 }  // namespace dv::gdi
+
+void dv::SetGdiHandleGoneHook(GdiHandleGoneHook hook) {
+    gdi::g_handleGone.store(hook);
+}

@@ -85,4 +85,8 @@ private:
     HBITMAP m_screenBitmap = nullptr;
 };
 
+// Tells the observer the class library registered that a device context or
+// font handle has gone. Called without the table's lock.
+void NotifyHandleGone(HGDIOBJ handle);
+
 }  // namespace dv::gdi

@@ -50,7 +50,20 @@ unsigned IndexAt(const Reader& r, std::size_t row, int x, int bits) {
     return (byte >> shift) & ((1u << bits) - 1);
 }
 
-std::optional<IconImage> DecodeEntry(const Reader& r, std::size_t offset, std::size_t size) {
+// Where the parts of one image lie, from its bitmap header.
+struct EntryLayout {
+    int width = 0;
+    int height = 0;
+    int bits = 0;
+    std::size_t paletteEntries = 0;
+    std::size_t palette = 0;
+    std::size_t colourRows = 0;
+    std::size_t colourRowBytes = 0;
+    std::size_t maskRows = 0;
+    std::size_t maskRowBytes = 0;
+};
+
+std::optional<EntryLayout> ReadLayout(const Reader& r, std::size_t offset, std::size_t size) {
     if (!r.Has(offset, size) || size < kInfoHeaderSize) {
         return std::nullopt;
     }
@@ -69,54 +82,72 @@ std::optional<IconImage> DecodeEntry(const Reader& r, std::size_t offset, std::s
     if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) {
         return std::nullopt;
     }
-    const int height = doubledHeight / 2;
-    const std::size_t paletteEntries =
-        bits <= 8 ? (coloursUsed != 0 ? coloursUsed : (1u << bits)) : 0;
-    if (paletteEntries > 256) {
+    EntryLayout l;
+    l.width = width;
+    l.height = doubledHeight / 2;
+    l.bits = bits;
+    l.paletteEntries = bits <= 8 ? (coloursUsed != 0 ? coloursUsed : (1u << bits)) : 0;
+    if (l.paletteEntries > 256) {
         return std::nullopt;
     }
-    const std::size_t palette = offset + headerSize;
-    const std::size_t colourRows = palette + paletteEntries * 4;
-    const std::size_t colourRowBytes = RowBytes(width, bits);
-    const std::size_t maskRows = colourRows + colourRowBytes * height;
-    const std::size_t maskRowBytes = RowBytes(width, 1);
-    const std::size_t end = maskRows + maskRowBytes * height;
+    l.palette = offset + headerSize;
+    l.colourRows = l.palette + l.paletteEntries * 4;
+    l.colourRowBytes = RowBytes(width, bits);
+    l.maskRows = l.colourRows + l.colourRowBytes * l.height;
+    l.maskRowBytes = RowBytes(width, 1);
+    const std::size_t end = l.maskRows + l.maskRowBytes * l.height;
     if (end > offset + size || !r.Has(offset, end - offset)) {
         return std::nullopt;
     }
+    return l;
+}
 
-    IconImage image;
-    image.width = width;
-    image.height = height;
-    image.argb.resize(static_cast<std::size_t>(width) * height);
+// Fills the image's colours; true when a 32-bit image carries real alpha.
+bool ReadColours(const Reader& r, const EntryLayout& l, IconImage& image) {
     bool anyAlpha = false;
-    for (int y = 0; y < height; ++y) {
+    for (int y = 0; y < l.height; ++y) {
         // DIB rows run bottom-up.
-        const std::size_t row = colourRows + colourRowBytes * (height - 1 - y);
-        uint32_t* out = image.argb.data() + static_cast<std::size_t>(y) * width;
-        for (int x = 0; x < width; ++x) {
-            if (bits <= 8) {
-                const unsigned index = IndexAt(r, row, x, bits);
-                out[x] = index < paletteEntries ? PaletteColour(r, palette, index) : kOpaque;
+        const std::size_t row = l.colourRows + l.colourRowBytes * (l.height - 1 - y);
+        uint32_t* out = image.argb.data() + static_cast<std::size_t>(y) * l.width;
+        for (int x = 0; x < l.width; ++x) {
+            if (l.bits <= 8) {
+                const unsigned index = IndexAt(r, row, x, l.bits);
+                out[x] = index < l.paletteEntries ? PaletteColour(r, l.palette, index) : kOpaque;
             } else {
-                const std::size_t at = row + static_cast<std::size_t>(x) * (bits / 8);
-                const uint32_t alpha = bits == 32 ? r.U8(at + 3) : 0xFF;
-                anyAlpha = anyAlpha || (bits == 32 && alpha != 0);
+                const std::size_t at = row + static_cast<std::size_t>(x) * (l.bits / 8);
+                const uint32_t alpha = l.bits == 32 ? r.U8(at + 3) : 0xFF;
+                anyAlpha = anyAlpha || (l.bits == 32 && alpha != 0);
                 out[x] = alpha << 24 | static_cast<uint32_t>(r.U8(at + 2)) << 16 |
                          static_cast<uint32_t>(r.U8(at + 1)) << 8 | r.U8(at);
             }
         }
     }
-    // The AND mask decides transparency unless the image carries real alpha.
-    if (!anyAlpha) {
-        for (int y = 0; y < height; ++y) {
-            const std::size_t row = maskRows + maskRowBytes * (height - 1 - y);
-            uint32_t* out = image.argb.data() + static_cast<std::size_t>(y) * width;
-            for (int x = 0; x < width; ++x) {
-                const bool transparent = IndexAt(r, row, x, 1) != 0;
-                out[x] = transparent ? (out[x] & 0x00FFFFFFu) : (out[x] | kOpaque);
-            }
+    return anyAlpha;
+}
+
+void ApplyMask(const Reader& r, const EntryLayout& l, IconImage& image) {
+    for (int y = 0; y < l.height; ++y) {
+        const std::size_t row = l.maskRows + l.maskRowBytes * (l.height - 1 - y);
+        uint32_t* out = image.argb.data() + static_cast<std::size_t>(y) * l.width;
+        for (int x = 0; x < l.width; ++x) {
+            const bool transparent = IndexAt(r, row, x, 1) != 0;
+            out[x] = transparent ? (out[x] & 0x00FFFFFFu) : (out[x] | kOpaque);
         }
+    }
+}
+
+std::optional<IconImage> DecodeEntry(const Reader& r, std::size_t offset, std::size_t size) {
+    const auto layout = ReadLayout(r, offset, size);
+    if (!layout) {
+        return std::nullopt;
+    }
+    IconImage image;
+    image.width = layout->width;
+    image.height = layout->height;
+    image.argb.resize(static_cast<std::size_t>(layout->width) * layout->height);
+    // The AND mask decides transparency unless the image carries real alpha.
+    if (!ReadColours(r, *layout, image)) {
+        ApplyMask(r, *layout, image);
     }
     return image;
 }

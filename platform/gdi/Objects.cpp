@@ -9,7 +9,6 @@
 #include "platform/gdi/BitmapResources.h"
 #include "platform/gdi/GdiLog.h"
 #include "platform/gdi/GdiObjects.h"
-#include "platform/gdi/Wrappers.h"
 
 namespace {
 
@@ -89,6 +88,18 @@ HFONT CreateFontIndirectW(const LOGFONTW* lplf) {
     return table.AddFont(std::move(font));
 }
 
+DWORD GetObjectType(HGDIOBJ h) {
+    auto& table = dv::gdi::GdiObjects::Instance();
+    std::scoped_lock lock(table.Lock());
+    if (const auto* dc = table.FindDc(static_cast<HDC>(h))) {
+        return dc->screen ? OBJ_DC : OBJ_MEMDC;
+    }
+    if (table.FindBitmap(h) != nullptr) {
+        return OBJ_BITMAP;
+    }
+    return table.FindFont(h) != nullptr ? OBJ_FONT : 0;
+}
+
 BOOL DeleteObject(HGDIOBJ ho) {
     if (ho == nullptr) {
         return FALSE;
@@ -125,7 +136,7 @@ BOOL DeleteObject(HGDIOBJ ho) {
         }
     }
     if (wasFont) {
-        dv::gdi::ForgetFontWrapper(static_cast<HFONT>(ho));
+        dv::gdi::NotifyHandleGone(ho);
     }
     return TRUE;
 }

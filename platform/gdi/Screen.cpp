@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <atomic>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -10,9 +11,23 @@
 #include "platform/core/DebugLog.h"
 #include "platform/gdi/GdiLog.h"
 #include "platform/gdi/GdiObjects.h"
-#include "platform/gdi/Wrappers.h"
 
 namespace dv::gdi {
+namespace {
+
+std::atomic<ScreenPresenter> g_presenter{nullptr};
+
+}  // namespace
+
+void SetScreenPresenter(ScreenPresenter presenter) {
+    g_presenter.store(presenter);
+}
+
+void PresentScreen(const RECT& rect) {
+    if (ScreenPresenter presenter = g_presenter.load()) {
+        presenter(rect);
+    }
+}
 
 HDC CreateScreenDC() {
     auto& table = GdiObjects::Instance();
@@ -39,14 +54,7 @@ void DeleteScreenDC(HDC hdc) {
         }
         table.RemoveDc(hdc);
     }
-    ForgetDcWrapper(hdc);
-}
-
-bool IsScreenDC(HDC hdc) {
-    auto& table = GdiObjects::Instance();
-    std::scoped_lock lock(table.Lock());
-    const DcObject* dc = table.FindDc(hdc);
-    return dc != nullptr && dc->screen;
+    NotifyHandleGone(hdc);
 }
 
 std::span<const uint32_t> ScreenPixels() {

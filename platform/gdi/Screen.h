@@ -10,10 +10,19 @@
 
 namespace dv::gdi {
 
+constexpr int kScreenWidth = 480;
+constexpr int kScreenHeight = 234;
+
+// Shows a changed rectangle of the screen. The display hands one over when it
+// opens and takes it back when it closes; without one, drawing stays in the
+// screen's pixels.
+using ScreenPresenter = void (*)(const RECT& rect);
+void SetScreenPresenter(ScreenPresenter presenter);
+void PresentScreen(const RECT& rect);
+
 // A device context that draws on the screen (GetDC, BeginPaint).
 HDC CreateScreenDC();
 void DeleteScreenDC(HDC hdc);
-bool IsScreenDC(HDC hdc);
 // The screen's pixels, row by row, for screenshots and tests.
 std::span<const uint32_t> ScreenPixels();
 // Writes the screen as a 480 x 234 PNG (dialvane-ctl shot). False on failure.

@@ -1,6 +1,7 @@
 #include "platform/ipc/Frame.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace dv::ipc {
 namespace {
@@ -117,6 +118,37 @@ bool ParsePayload(Frame& frame, const uint8_t* p, std::size_t size, std::string&
 }
 
 }  // namespace
+
+Frame MessageFrame(FrameKind kind, uint32_t message, uint64_t wParam, int64_t lParam) {
+    Frame frame;
+    frame.kind = kind;
+    frame.message = message;
+    frame.wParam = wParam;
+    frame.lParam = lParam;
+    return frame;
+}
+
+Frame PenFrame(PenCode pen, int32_t x, int32_t y) {
+    Frame frame;
+    frame.kind = FrameKind::Pen;
+    frame.pen = pen;
+    frame.x = x;
+    frame.y = y;
+    return frame;
+}
+
+Frame ShotFrame(std::string path) {
+    Frame frame;
+    frame.kind = FrameKind::Shot;
+    frame.path = std::move(path);
+    return frame;
+}
+
+Frame RaiseFrame() {
+    Frame frame;
+    frame.kind = FrameKind::Raise;
+    return frame;
+}
 
 std::vector<uint8_t> EncodeFrame(const Frame& frame) {
     std::vector<uint8_t> payload;

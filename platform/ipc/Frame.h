@@ -53,6 +53,12 @@ struct Frame {
     ReplyStatus status = ReplyStatus::Handled;
 };
 
+// The requests, as every sender builds them.
+Frame MessageFrame(FrameKind kind, uint32_t message, uint64_t wParam, int64_t lParam);
+Frame PenFrame(PenCode pen, int32_t x, int32_t y);
+Frame ShotFrame(std::string path);
+Frame RaiseFrame();
+
 std::vector<uint8_t> EncodeFrame(const Frame& frame);
 
 // Cuts a byte stream into frames. A frame of an unknown kind, or whose

@@ -1,62 +1,35 @@
 // The serving side: one thread per process polls the listening sockets of
-// its titled windows and their connections, decodes frames and queues each
-// request on the window's UI thread. Replies are written by the UI thread.
-#include <fcntl.h>
+// its titled windows and their connections, decodes frames and hands each
+// request to the window's handler of requests. Replies are written by
+// whoever answers (the window's UI thread).
+#include "platform/ipc/IpcServer.h"
+
 #include <poll.h>
 #include <sys/eventfd.h>
-#include <sys/file.h>
 #include <sys/socket.h>
-#include <sys/un.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
-#include <cstring>
 #include <mutex>
 #include <thread>
 #include <vector>
 
-#include "platform/Platform.h"
-#include "platform/WinUser.h"
 #include "platform/core/DebugLog.h"
-#include "platform/gdi/Screen.h"
 #include "platform/ipc/Frame.h"
-#include "platform/ipc/RuntimeFolder.h"
 #include "platform/ipc/Sockets.h"
-#include "platform/ipc/WindowSockets.h"
-#include "platform/window/PenInput.h"
 
 namespace dv::ipc {
 
-class Listener {
-public:
-    UniqueFd fd;
-    std::string path;
-    uint64_t identity = 0;
-    HWND hwnd = nullptr;
-    std::weak_ptr<window::ThreadQueue> queue;
-};
-
 namespace {
 
-constexpr int kBacklog = 16;
-constexpr int kProbeTimeoutMs = 1000;
 constexpr int kReplyWriteTimeoutMs = 1000;
 constexpr std::size_t kReadChunk = 4096;
 // The unit has a handful of programs. A peer that opens connections and
 // keeps them (a leak, or a flood) must not use up the descriptors the
 // process needs for its own files: past this many, new ones are closed.
 constexpr std::size_t kMaxConnections = 128;
-// Messages that only the window system sends a window, as it is made and
-// destroyed. Taken from another process they would run the dialog's set-up
-// or tear-down again (each WM_INITDIALOG builds every surface and font anew,
-// leaking the last ones), so they are dropped; a waiting sender gets 0.
-constexpr UINT kWmNcCreate = 0x0081;
-constexpr UINT kWmNcDestroy = 0x0082;
-constexpr UINT kSystemOnlyMessages[] = {WM_CREATE, WM_DESTROY, kWmNcCreate, kWmNcDestroy,
-                                        WM_INITDIALOG};
 // Out of descriptors, the listener stays readable; waiting a little keeps
 // the server thread from spinning until some are free again.
 constexpr auto kOutOfDescriptorsPause = std::chrono::milliseconds(100);
@@ -67,8 +40,7 @@ void Log(const std::string& text) {
 
 struct Connection {
     UniqueFd fd;
-    HWND hwnd = nullptr;
-    std::weak_ptr<window::ThreadQueue> queue;
+    RequestHandler handler;
     FrameDecoder decoder;
     pid_t pid = 0;
     std::mutex writeLock;
@@ -121,117 +93,16 @@ void WakeServer(Server& server) {
     }
 }
 
-// Holds the folder's lock for window sockets while a socket is replaced.
-class GuardLock {
-public:
-    explicit GuardLock(const std::filesystem::path& path)
-        : m_fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
-        if (m_fd.Valid()) {
-            while (::flock(m_fd.Get(), LOCK_EX) != 0 && errno == EINTR) {
-            }
-        }
-    }
-
-private:
-    UniqueFd m_fd;
-};
-
-std::shared_ptr<window::ReplySlot> ReplyTo(const std::shared_ptr<Connection>& connection,
-                                           uint32_t seq) {
-    return std::make_shared<window::ReplySlot>([connection, seq](LRESULT result) {
-        connection->Reply(seq, result, ReplyStatus::Handled);
-    });
-}
-
-PenAction ToPenAction(PenCode code) {
-    switch (code) {
-        case PenCode::Down:
-            return PenAction::Down;
-        case PenCode::Move:
-            return PenAction::Move;
-        case PenCode::Up:
-            break;
-    }
-    return PenAction::Up;
-}
-
-bool IsSystemOnly(UINT message) {
-    return std::find(std::begin(kSystemOnlyMessages), std::end(kSystemOnlyMessages), message) !=
-           std::end(kSystemOnlyMessages);
-}
-
-void LogSystemOnly(const Connection& connection, UINT message) {
-    char number[16];
-    std::snprintf(number, sizeof(number), "0x%x", message);
-    Log("dropped message " + std::string(number) + " from pid " + std::to_string(connection.pid) +
-        ": only the window system sends it");
-}
-
 void HandleFrame(const std::shared_ptr<Connection>& connection, const Frame& frame) {
-    const bool whenIdle = (frame.flags & kFlagReplyWhenIdle) != 0;
-    window::QueueItem item;
-    item.replyWhenIdle = whenIdle;
-    HWND hwnd = connection->hwnd;
-    switch (frame.kind) {
-        case FrameKind::Send:
-        case FrameKind::Post:
-            if (IsSystemOnly(frame.message)) {
-                LogSystemOnly(*connection, frame.message);
-                item.task = [] { return LRESULT{0}; };  // in order with the rest
-                if (frame.kind == FrameKind::Send || whenIdle) {
-                    item.reply = ReplyTo(connection, frame.seq);
-                }
-                break;
-            }
-            item.msg.hwnd = hwnd;
-            item.msg.message = frame.message;
-            item.msg.wParam = static_cast<WPARAM>(frame.wParam);
-            item.msg.lParam = static_cast<LPARAM>(frame.lParam);
-            item.sent = frame.kind == FrameKind::Send;
-            if (item.sent || whenIdle) {
-                item.reply = ReplyTo(connection, frame.seq);
-            }
-            break;
-        case FrameKind::Pen: {
-            PenAction action = ToPenAction(frame.pen);
-            int x = frame.x;
-            int y = frame.y;
-            item.task = [action, x, y] {
-                dv::DeliverPenInput(action, x, y);
-                return LRESULT{0};
-            };
-            item.screenInput = true;
-            if (whenIdle) {
-                item.reply = ReplyTo(connection, frame.seq);
-            }
-            break;
-        }
-        case FrameKind::Shot: {
-            std::string path = frame.path;
-            item.task = [path] {
-                return static_cast<LRESULT>(dv::gdi::SaveScreenPng(path.c_str()) ? 1 : 0);
-            };
-            item.screenInput = true;
-            item.reply = ReplyTo(connection, frame.seq);
-            break;
-        }
-        case FrameKind::Raise:
-            item.task = [hwnd] { return static_cast<LRESULT>(SetForegroundWindow(hwnd)); };
-            if (whenIdle) {
-                item.reply = ReplyTo(connection, frame.seq);
-            }
-            break;
-        case FrameKind::Reply:
-            Log("dropped a reply frame that no request of this process asked for (pid " +
-                std::to_string(connection->pid) + ")");
-            return;
-    }
-    auto queue = connection->queue.lock();
-    if (queue == nullptr) {
-        // The window's thread has ended; a waiting sender gets 0.
+    if (frame.kind == FrameKind::Reply) {
+        Log("dropped a reply frame that no request of this process asked for (pid " +
+            std::to_string(connection->pid) + ")");
         return;
     }
-    queue->Push(std::move(item));
+    const uint32_t seq = frame.seq;
+    connection->handler(frame, connection->pid, [connection, seq](LRESULT result) {
+        connection->Reply(seq, result, ReplyStatus::Handled);
+    });
 }
 
 // Reads what is there; false when the connection is finished.
@@ -283,8 +154,7 @@ void AcceptConnections(Server& server, const std::shared_ptr<Listener>& listener
         }
         auto connection = std::make_shared<Connection>();
         connection->fd.Reset(fd);
-        connection->hwnd = listener->hwnd;
-        connection->queue = listener->queue;
+        connection->handler = listener->handler;
         uid_t uid = 0;
         if (!PeerCredentials(fd, uid, connection->pid) || uid != ::geteuid()) {
             Log("refused a connection from uid " + std::to_string(uid) + " (pid " +
@@ -353,88 +223,19 @@ void StartServer(Server& server) {
     std::thread([&server] { ServeForever(server); }).detach();
 }
 
-// Binds a listening socket at path. A socket left by a process that died
-// refuses connections: it is replaced. A live one is left alone.
-UniqueFd BindListener(const std::string& path, std::string& problem) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof(address.sun_path)) {
-        problem = "the socket path \"" + path + "\" is too long";
-        return UniqueFd();
-    }
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-        if (!fd.Valid()) {
-            problem = std::string("cannot create a socket: ") + std::strerror(errno);
-            return UniqueFd();
-        }
-        if (::bind(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0) {
-            if (::listen(fd.Get(), kBacklog) != 0) {
-                problem = std::string("cannot listen: ") + std::strerror(errno);
-                return UniqueFd();
-            }
-            return fd;
-        }
-        if (errno != EADDRINUSE || attempt > 0) {
-            problem = "cannot bind \"" + path + "\": " + std::strerror(errno);
-            return UniqueFd();
-        }
-        UniqueFd probe;
-        ConnectResult alive = ConnectTo(path, kProbeTimeoutMs, probe);
-        if (alive == ConnectResult::Connected) {
-            problem = "a window of another process already has this title";
-            return UniqueFd();
-        }
-        ::unlink(path.c_str());
-    }
-    return UniqueFd();
-}
-
 }  // namespace
 
-std::shared_ptr<Listener> Publish(HWND hwnd, const std::wstring& title,
-                                  std::shared_ptr<window::ThreadQueue> queue) {
-    if (!RuntimeDirUsable()) {
-        return nullptr;
-    }
-    auto listener = std::make_shared<Listener>();
-    listener->path = WindowSocketPath(title).string();
-    listener->hwnd = hwnd;
-    listener->queue = queue;
-    std::string problem;
-    {
-        GuardLock guard(GuardPath("windows"));
-        listener->fd = BindListener(listener->path, problem);
-        if (listener->fd.Valid()) {
-            listener->identity = SocketIdentity(listener->path).value_or(0);
-        }
-    }
-    if (!listener->fd.Valid()) {
-        Log("the window \"" + dv::WideToUtf8(title) +
-            "\" cannot be reached from other processes: " + problem);
-        return nullptr;
-    }
+void Serve(std::shared_ptr<Listener> listener) {
     Server& server = TheServer();
     {
         std::lock_guard guard(server.lock);
         StartServer(server);
-        server.listeners.push_back(listener);
+        server.listeners.push_back(std::move(listener));
     }
     WakeServer(server);
-    return listener;
 }
 
-void Unpublish(const std::shared_ptr<Listener>& listener) {
-    if (listener == nullptr) {
-        return;
-    }
-    {
-        GuardLock guard(GuardPath("windows"));
-        if (SocketIdentity(listener->path) == listener->identity) {
-            ::unlink(listener->path.c_str());
-        }
-    }
+void StopServing(const std::shared_ptr<Listener>& listener) {
     Server& server = TheServer();
     {
         std::lock_guard guard(server.lock);
@@ -443,37 +244,11 @@ void Unpublish(const std::shared_ptr<Listener>& listener) {
     WakeServer(server);
 }
 
-std::optional<RemoteWindow> FindRemoteWindow(const std::wstring& title) {
-    if (!RuntimeDirUsable()) {
-        return std::nullopt;
-    }
-    RemoteWindow window{WindowSocketPath(title).string(), 0};
-    auto identity = SocketIdentity(window.socketPath);
-    if (!identity) {
-        return std::nullopt;
-    }
-    window.identity = *identity;
-    {
-        Server& server = TheServer();
-        std::lock_guard guard(server.lock);
-        for (const auto& listener : server.listeners) {
-            if (listener->path == window.socketPath && listener->identity == window.identity) {
-                return std::nullopt;
-            }
-        }
-    }
-    if (!IsRemoteWindowAlive(window)) {
-        return std::nullopt;
-    }
-    return window;
-}
-
-bool IsRemoteWindowAlive(const RemoteWindow& window) {
-    if (SocketIdentity(window.socketPath) != window.identity) {
-        return false;
-    }
-    UniqueFd probe;
-    return ConnectTo(window.socketPath, kProbeTimeoutMs, probe) == ConnectResult::Connected;
+bool IsServed(const std::string& path, uint64_t identity) {
+    Server& server = TheServer();
+    std::lock_guard guard(server.lock);
+    return std::any_of(server.listeners.begin(), server.listeners.end(),
+                       [&](const auto& l) { return l->path == path && l->identity == identity; });
 }
 
 }  // namespace dv::ipc

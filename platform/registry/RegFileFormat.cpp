@@ -1,74 +1,31 @@
+// Reading the registry file: forgiving line by line, a line that cannot be
+// understood is reported and skipped (the writer is RegFileWriter.cpp).
 #include "platform/registry/RegFileFormat.h"
 
-#include <cstdio>
 #include <optional>
 
-#include "platform/Platform.h"
 #include "platform/WinReg.h"
+#include "platform/registry/RegFileText.h"
+#include "platform/registry/RegFileValues.h"
 
 namespace dv {
 namespace {
 
-constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
+using regfile::BytesToUnits;
+using regfile::kHeader;
+using regfile::kRootName;
+using regfile::ParseData;
+using regfile::ParsedData;
+using regfile::StartsWithNoCase;
+using regfile::TakeQuoted;
+using regfile::Trim;
+using regfile::UnitsToBytes;
+using regfile::UnitsToUtf8;
+using regfile::Utf8ToUnits;
+
 constexpr std::string_view kOldHeader = "REGEDIT4";
-constexpr std::string_view kRootName = "HKEY_LOCAL_MACHINE";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16Bom = "\xFF\xFE";
-constexpr std::string_view kDwordPrefix = "dword:";
-constexpr std::string_view kHexPrefix = "hex";
-constexpr std::size_t kMaxDwordDigits = 8;
-constexpr std::size_t kMaxTypeDigits = 8;
-constexpr char16_t kHighSurrogateFirst = 0xD800;
-constexpr char16_t kLowSurrogateFirst = 0xDC00;
-
-// ---- text and UTF-16 ----
-
-std::vector<char16_t> Utf8ToUnits(std::string_view text) {
-    std::vector<char16_t> units;
-    for (wchar_t wc : Utf8ToWide(text)) {
-        auto c = static_cast<uint32_t>(wc);
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            units.push_back(static_cast<char16_t>(kHighSurrogateFirst + (c >> 10)));
-            units.push_back(static_cast<char16_t>(kLowSurrogateFirst + (c & 0x3FF)));
-        } else {
-            units.push_back(static_cast<char16_t>(c));
-        }
-    }
-    return units;
-}
-
-std::string UnitsToUtf8(const std::vector<char16_t>& units) {
-    std::wstring wide;
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        char32_t c = units[i];
-        bool high = c >= 0xD800 && c <= 0xDBFF;
-        if (high && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-            ++i;
-        }
-        wide.push_back(static_cast<wchar_t>(c));
-    }
-    return WideToUtf8(wide);
-}
-
-std::vector<BYTE> UnitsToBytes(const std::vector<char16_t>& units) {
-    std::vector<BYTE> bytes;
-    bytes.reserve(units.size() * 2);
-    for (char16_t u : units) {
-        bytes.push_back(static_cast<BYTE>(u & 0xFF));
-        bytes.push_back(static_cast<BYTE>(u >> 8));
-    }
-    return bytes;
-}
-
-std::vector<char16_t> BytesToUnits(const std::vector<BYTE>& bytes) {
-    std::vector<char16_t> units;
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        units.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
-    }
-    return units;
-}
 
 // A file saved as UTF-16LE (with its mark) is read as the UTF-8 it stands for.
 std::string DecodeFileText(std::string_view text) {
@@ -83,36 +40,6 @@ std::string DecodeFileText(std::string_view text) {
 }
 
 // ---- lines ----
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char a = text[i];
-        char b = prefix[i];
-        if (a >= 'a' && a <= 'z') {
-            a = static_cast<char>(a - 32);
-        }
-        if (b >= 'a' && b <= 'z') {
-            b = static_cast<char>(b - 32);
-        }
-        if (a != b) {
-            return false;
-        }
-    }
-    return true;
-}
 
 struct Line {
     std::size_t number;
@@ -148,140 +75,6 @@ std::vector<Line> SplitLines(std::string_view text) {
         start = end + 1;
     }
     return lines;
-}
-
-// ---- values ----
-
-// Reads a quoted string at the start of s; returns the text and moves s on.
-std::optional<std::string> TakeQuoted(std::string_view& s) {
-    if (s.empty() || s.front() != '"') {
-        return std::nullopt;
-    }
-    std::string out;
-    for (std::size_t i = 1; i < s.size(); ++i) {
-        char c = s[i];
-        if (c == '\\' && i + 1 < s.size() && (s[i + 1] == '\\' || s[i + 1] == '"')) {
-            out.push_back(s[i + 1]);
-            ++i;
-        } else if (c == '"') {
-            s.remove_prefix(i + 1);
-            return out;
-        } else {
-            out.push_back(c);
-        }
-    }
-    return std::nullopt;  // no closing quote
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-std::optional<uint32_t> ParseHexNumber(std::string_view s, std::size_t maxDigits) {
-    if (s.empty() || s.size() > maxDigits) {
-        return std::nullopt;
-    }
-    uint32_t value = 0;
-    for (char c : s) {
-        int d = HexDigit(c);
-        if (d < 0) {
-            return std::nullopt;
-        }
-        value = (value << 4) | static_cast<uint32_t>(d);
-    }
-    return value;
-}
-
-// "01,02, ff" (a trailing comma is allowed, as wrapped lines leave one).
-std::optional<std::vector<BYTE>> ParseHexBytes(std::string_view s) {
-    std::vector<BYTE> bytes;
-    s = Trim(s);
-    while (!s.empty()) {
-        std::size_t comma = s.find(',');
-        std::string_view token = Trim(s.substr(0, comma));
-        auto value = ParseHexNumber(token, 2);
-        if (!value) {
-            return std::nullopt;
-        }
-        bytes.push_back(static_cast<BYTE>(*value));
-        if (comma == std::string_view::npos) {
-            break;
-        }
-        s = Trim(s.substr(comma + 1));
-    }
-    return bytes;
-}
-
-struct ParsedData {
-    bool remove = false;
-    RegValue value;
-};
-
-std::optional<ParsedData> ParseData(std::string_view s, std::string& why) {
-    ParsedData out;
-    if (s == "-") {
-        out.remove = true;
-        return out;
-    }
-    if (s.starts_with('"')) {
-        auto text = TakeQuoted(s);
-        if (!text || !Trim(s).empty()) {
-            why = "string not closed by a quote";
-            return std::nullopt;
-        }
-        out.value = RegValue{REG_SZ, StringValueBytes(*text)};
-        return out;
-    }
-    if (StartsWithNoCase(s, kDwordPrefix)) {
-        auto number = ParseHexNumber(Trim(s.substr(kDwordPrefix.size())), kMaxDwordDigits);
-        if (!number) {
-            why = "dword needs 1 to 8 hex digits";
-            return std::nullopt;
-        }
-        out.value.type = REG_DWORD;
-        for (int i = 0; i < 4; ++i) {
-            out.value.data.push_back(static_cast<BYTE>(*number >> (8 * i)));
-        }
-        return out;
-    }
-    if (StartsWithNoCase(s, kHexPrefix)) {
-        s.remove_prefix(kHexPrefix.size());
-        out.value.type = REG_BINARY;
-        if (s.starts_with('(')) {
-            std::size_t close = s.find(')');
-            auto type = close == std::string_view::npos
-                            ? std::nullopt
-                            : ParseHexNumber(s.substr(1, close - 1), kMaxTypeDigits);
-            if (!type) {
-                why = "hex(N) needs a hex type number";
-                return std::nullopt;
-            }
-            out.value.type = *type;
-            s.remove_prefix(close + 1);
-        }
-        if (!s.starts_with(':')) {
-            why = "hex data must follow a colon";
-            return std::nullopt;
-        }
-        auto bytes = ParseHexBytes(s.substr(1));
-        if (!bytes) {
-            why = "hex data must be bytes like 0a,ff";
-            return std::nullopt;
-        }
-        out.value.data = std::move(*bytes);
-        return out;
-    }
-    why = "value is not a string, dword:, hex: or hex(N):";
-    return std::nullopt;
 }
 
 // ---- sections ----
@@ -415,76 +208,6 @@ private:
     bool m_sectionSkipped = false;
 };
 
-// ---- writing ----
-
-std::string Quote(std::string_view text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '\\' || c == '"') {
-            out.push_back('\\');
-        }
-        out.push_back(c);
-    }
-    out.push_back('"');
-    return out;
-}
-
-std::string HexList(const std::vector<BYTE>& data) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string out;
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        if (i != 0) {
-            out.push_back(',');
-        }
-        out.push_back(kDigits[data[i] >> 4]);
-        out.push_back(kDigits[data[i] & 0xF]);
-    }
-    return out;
-}
-
-// A string is written as text only when reading that text back gives the
-// same units: one terminator at the end, no other zero, no line break, and
-// nothing that UTF-8 cannot carry.
-std::optional<std::string> AsText(const RegValue& value) {
-    if (value.type != REG_SZ || value.data.size() < 2 || value.data.size() % 2 != 0) {
-        return std::nullopt;
-    }
-    std::vector<char16_t> units = BytesToUnits(value.data);
-    if (units.back() != 0) {
-        return std::nullopt;
-    }
-    units.pop_back();
-    for (char16_t u : units) {
-        if (u == 0 || u == '\r' || u == '\n') {
-            return std::nullopt;
-        }
-    }
-    std::string text = UnitsToUtf8(units);
-    if (Utf8ToUnits(text) != units) {
-        return std::nullopt;
-    }
-    return text;
-}
-
-std::string FormatData(const RegValue& value) {
-    if (auto text = AsText(value)) {
-        return Quote(*text);
-    }
-    if (value.type == REG_DWORD && value.data.size() == 4) {
-        uint32_t n = static_cast<uint32_t>(value.data[0]) | (value.data[1] << 8) |
-                     (value.data[2] << 16) | (static_cast<uint32_t>(value.data[3]) << 24);
-        char buffer[16];
-        std::snprintf(buffer, sizeof buffer, "dword:%08x", n);
-        return buffer;
-    }
-    if (value.type == REG_BINARY) {
-        return "hex:" + HexList(value.data);
-    }
-    char type[24];
-    std::snprintf(type, sizeof type, "hex(%x):", static_cast<unsigned>(value.type));
-    return type + HexList(value.data);
-}
-
 }  // namespace
 
 std::vector<BYTE> StringValueBytes(std::string_view utf8Text) {
@@ -495,23 +218,6 @@ std::vector<BYTE> StringValueBytes(std::string_view utf8Text) {
 
 RegParseResult ParseRegFile(std::string_view text) {
     return Parser().Run(text);
-}
-
-std::string FormatRegFile(const RegistryTree& tree) {
-    std::string out(kHeader);
-    out += "\r\n";
-    for (const RegKey* key : tree.Keys()) {
-        out += "\r\n[" + std::string(kRootName);
-        if (!key->path.empty()) {
-            out += "\\" + key->path;
-        }
-        out += "]\r\n";
-        for (const auto& [name, value] : key->values) {
-            out +=
-                (name.empty() ? std::string("@") : Quote(name)) + "=" + FormatData(value) + "\r\n";
-        }
-    }
-    return out;
 }
 
 }  // namespace dv

@@ -4,9 +4,9 @@
 
 #include "platform/Platform.h"
 #include "platform/WinBase.h"
+#include "platform/core/StreamObject.h"
 #include "platform/drivers/DriverTable.h"
 #include "platform/storage/StorageFile.h"
-#include "platform/storage/StreamObject.h"
 
 namespace {
 

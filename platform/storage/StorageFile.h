@@ -1,4 +1,4 @@
-// A file of the device root opened through CreateFileW or CFile.
+// A file of the device root opened through CreateFileW or the class library.
 //
 // Opens without sharing are exclusive, across threads and processes; shared
 // opens coexist with each other only. An open that creates or truncates
@@ -12,10 +12,10 @@
 #include <optional>
 #include <vector>
 
+#include "platform/core/StreamObject.h"
 #include "platform/core/UniqueFd.h"
 #include "platform/storage/AtomicReplacement.h"
 #include "platform/storage/FileLock.h"
-#include "platform/storage/StreamObject.h"
 
 namespace dv {
 

@@ -13,10 +13,8 @@ constexpr int kPumpSliceMs = 10;
 }  // namespace
 
 TestWindow::TestWindow(const wchar_t* title, LRESULT answer, bool activate) : m_answer(answer) {
-    window::CreateParams params;
-    params.activate = activate;
-    params.rect = RECT{0, 0, 480, 234};
-    window::CreateWindowFor(this, params);
+    CreateEx(activate ? 0 : WS_EX_NOACTIVATE, L"Dialog", nullptr, WS_POPUP | WS_VISIBLE,
+             RECT{0, 0, 480, 234});
     if (title != nullptr) {
         SetWindowText(title);
     }

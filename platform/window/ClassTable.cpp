@@ -50,6 +50,16 @@ UINT ClassStyle(const std::wstring& className) {
     return it == t.classes.end() ? 0 : it->second.style;
 }
 
+std::optional<WNDPROC> ClassProc(const std::wstring& className) {
+    ClassTable& t = Table();
+    std::lock_guard guard(t.lock);
+    auto it = t.classes.find(className);
+    if (it == t.classes.end()) {
+        return std::nullopt;
+    }
+    return it->second.lpfnWndProc != nullptr ? it->second.lpfnWndProc : DefWindowProcW;
+}
+
 }  // namespace dv::window
 
 BOOL GetClassInfoW(HINSTANCE /*hInstance*/, LPCWSTR lpClassName, WNDCLASSW* lpWndClass) {

@@ -5,13 +5,14 @@
 #include <optional>
 
 #include "platform/WinBase.h"
-#include "platform/afx/CWnd.h"
 #include "platform/core/DebugLog.h"
 #include "platform/window/PenInput.h"
 #include "platform/window/WindowTable.h"
 
 namespace dv::window {
 namespace {
+
+using PreTranslate = std::function<BOOL(MSG*)>;
 
 struct PendingPaint {
     HWND hwnd = nullptr;
@@ -69,22 +70,21 @@ std::optional<MSG> NextTimer(const ThreadQueue* queue, int* timeoutMs) {
 }
 
 // Pre-translation, then the handler. Returns the handler's result.
-LRESULT Deliver(MSG msg, CWnd* preTranslator) {
-    if (preTranslator != nullptr && preTranslator->m_hWnd != nullptr &&
-        preTranslator->PreTranslateMessage(&msg)) {
+LRESULT Deliver(MSG msg, const PreTranslate& preTranslate) {
+    if (preTranslate && preTranslate(&msg)) {
         return 0;
     }
     return DispatchToWindow(msg);
 }
 
-void HandleItem(ThreadQueue& queue, QueueItem& item, CWnd* preTranslator) {
+void HandleItem(ThreadQueue& queue, QueueItem& item, const PreTranslate& preTranslate) {
     LRESULT result = 0;
     if (item.task) {
         result = item.task();
     } else if (item.sent) {
         result = DispatchToWindow(item.msg);
     } else {
-        result = Deliver(item.msg, preTranslator);
+        result = Deliver(item.msg, preTranslate);
     }
     if (item.reply != nullptr) {
         if (item.replyWhenIdle) {
@@ -95,12 +95,12 @@ void HandleItem(ThreadQueue& queue, QueueItem& item, CWnd* preTranslator) {
     }
 }
 
-void HandlePaint(const PendingPaint& paint, CWnd* preTranslator) {
+void HandlePaint(const PendingPaint& paint, const PreTranslate& preTranslate) {
     MSG msg{};
     msg.hwnd = paint.hwnd;
     msg.message = WM_PAINT;
     msg.time = GetTickCount();
-    Deliver(msg, preTranslator);
+    Deliver(msg, preTranslate);
     // A handler that neither painted nor invalidated again would be asked
     // for the same paint for ever.
     auto record = Windows().Find(paint.hwnd);
@@ -137,7 +137,7 @@ LoopEnd RunLoop(ThreadQueue* queue, const LoopOptions& options, bool screenInput
             if (screenInputOnly && !item->screenInput) {
                 queue->Hold(std::move(*item));
             } else {
-                HandleItem(*queue, *item, options.preTranslator);
+                HandleItem(*queue, *item, options.preTranslate);
             }
             continue;
         }
@@ -145,13 +145,13 @@ LoopEnd RunLoop(ThreadQueue* queue, const LoopOptions& options, bool screenInput
             return LoopEnd::Quit;
         }
         if (auto paint = NextPaint(queue)) {
-            HandlePaint(*paint, options.preTranslator);
+            HandlePaint(*paint, options.preTranslate);
             continue;
         }
         int timeoutMs = -1;
         if (!screenInputOnly) {
             if (auto timer = NextTimer(queue, &timeoutMs)) {
-                Deliver(*timer, options.preTranslator);
+                Deliver(*timer, options.preTranslate);
                 continue;
             }
         }

@@ -12,16 +12,14 @@
 
 #include "platform/WinUser.h"
 
-class CWnd;
-
 namespace dv::window {
 
 enum class LoopEnd { Stopped, Quit, Idle };
 
 struct LoopOptions {
-    // Its PreTranslateMessage sees every message of the loop first (not sent
-    // ones); TRUE means the message was handled.
-    CWnd* preTranslator = nullptr;
+    // Sees every message of the loop first (not sent ones); TRUE means the
+    // message was handled.
+    std::function<BOOL(MSG*)> preTranslate;
     // Checked before each message and before blocking; false ends the loop.
     std::function<bool()> keepRunning;
     // Return instead of blocking when idle.

@@ -8,9 +8,9 @@
 
 #include <functional>
 
-namespace dv {
+#include "platform/display/DisplayInput.h"
 
-enum class PenAction { Down, Move, Up };
+namespace dv {
 
 // Safe from the UI thread only; other threads post through the IPC layer.
 void DeliverPenInput(PenAction action, int x, int y);

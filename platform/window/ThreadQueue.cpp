@@ -3,8 +3,15 @@
 #include <chrono>
 
 #include "platform/display/Display.h"
+#include "platform/window/PenInput.h"
 
 namespace dv::window {
+namespace {
+
+// What the screen reads becomes the window layer's pen input and cancel.
+constexpr display::InputSink kScreenInput{&DeliverPenInput, &DeliverCancel, &DeliverClose};
+
+}  // namespace
 
 ThreadQueue::ThreadQueue() : m_owner(std::this_thread::get_id()) {}
 
@@ -58,7 +65,7 @@ void ThreadQueue::Wait(int timeoutMs) {
     }
     // A Wake() that lands between the check above and this wait is kept by
     // the display as a pending event, so the wait returns at once.
-    dv::display::WaitEvents(timeoutMs);
+    dv::display::WaitEvents(timeoutMs, kScreenInput);
     std::lock_guard guard(m_lock);
     m_woken = false;
 }

@@ -3,10 +3,10 @@
 #include <future>
 
 #include "platform/WinBase.h"
-#include "platform/afx/CDialog.h"
 #include "platform/display/Display.h"
 #include "platform/ipc/IpcClient.h"
 #include "platform/ipc/WindowSockets.h"
+#include "platform/window/RemoteRequests.h"
 #include "platform/window/WindowTable.h"
 
 namespace {
@@ -26,15 +26,6 @@ bool OnOwnerThread(const dv::window::WindowRecord& record) {
 
 dv::ipc::RemoteWindow RemoteOf(const dv::window::WindowRecord& record) {
     return dv::ipc::RemoteWindow{record.socketPath, record.socketIdentity};
-}
-
-dv::ipc::Frame MessageFrame(dv::ipc::FrameKind kind, UINT message, WPARAM wParam, LPARAM lParam) {
-    dv::ipc::Frame frame;
-    frame.kind = kind;
-    frame.message = message;
-    frame.wParam = wParam;
-    frame.lParam = lParam;
-    return frame;
 }
 
 LRESULT SendAcrossThreads(const std::shared_ptr<dv::window::WindowRecord>& record, UINT message,
@@ -80,8 +71,7 @@ BOOL SetForegroundWindow(HWND hWnd) {
         return FALSE;
     }
     if (record->remote) {
-        return dv::ipc::Transact(RemoteOf(*record),
-                                 MessageFrame(dv::ipc::FrameKind::Raise, 0, 0, 0), false,
+        return dv::ipc::Transact(RemoteOf(*record), dv::ipc::RaiseFrame(), false,
                                  dv::ipc::kSendTimeoutMs)
                    ? TRUE
                    : FALSE;
@@ -112,9 +102,10 @@ LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     }
     if (record->remote) {
         // A window that went away loses the message without a report.
-        return dv::ipc::Transact(RemoteOf(*record),
-                                 MessageFrame(dv::ipc::FrameKind::Send, Msg, wParam, lParam), true,
-                                 dv::ipc::kSendTimeoutMs)
+        return dv::ipc::Transact(
+                   RemoteOf(*record),
+                   dv::ipc::MessageFrame(dv::ipc::FrameKind::Send, Msg, wParam, lParam), true,
+                   dv::ipc::kSendTimeoutMs)
             .value_or(0);
     }
     if (OnOwnerThread(*record)) {
@@ -141,9 +132,10 @@ BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
         return FALSE;
     }
     if (record->remote) {
-        return dv::ipc::Transact(RemoteOf(*record),
-                                 MessageFrame(dv::ipc::FrameKind::Post, Msg, wParam, lParam), false,
-                                 dv::ipc::kSendTimeoutMs)
+        return dv::ipc::Transact(
+                   RemoteOf(*record),
+                   dv::ipc::MessageFrame(dv::ipc::FrameKind::Post, Msg, wParam, lParam), false,
+                   dv::ipc::kSendTimeoutMs)
                    ? TRUE
                    : FALSE;
     }
@@ -160,18 +152,11 @@ LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM /*wParam*/, LPARAM lParam) {
         case WM_SETICON:
             dv::display::SetIcon(reinterpret_cast<HICON>(lParam));
             return 0;
-        case WM_CLOSE: {
-            auto record = LocalRecord(hWnd);
-            if (record == nullptr) {
-                return 0;
-            }
-            if (auto* dialog = dynamic_cast<CDialog*>(record->object)) {
-                dialog->OnCancel();
-            } else {
+        case WM_CLOSE:
+            if (LocalRecord(hWnd) != nullptr) {
                 DestroyWindow(hWnd);
             }
             return 0;
-        }
         case WM_PAINT: {
             PAINTSTRUCT ps{};
             if (BeginPaint(hWnd, &ps) != nullptr) {
@@ -204,12 +189,11 @@ BOOL DestroyWindow(HWND hWnd) {
         record->destroying = true;
         record->timers.clear();
     }
-    // The window still exists while its handler sees WM_DESTROY.
+    // The window still exists while its handler sees WM_DESTROY, and then
+    // WM_NCDESTROY, after which its creator lets go of it.
     dv::window::CallHandler(hWnd, WM_DESTROY, 0, 0);
+    dv::window::CallHandler(hWnd, WM_NCDESTROY, 0, 0);
     Windows().Remove(hWnd);
-    if (record->object != nullptr && record->object->m_hWnd == hWnd) {
-        record->object->m_hWnd = nullptr;
-    }
     dv::window::ReleaseWindowResources(*record);
     return TRUE;
 }
@@ -252,7 +236,7 @@ BOOL SetWindowTextW(HWND hWnd, LPCWSTR lpString) {
     // Reachable from other processes from the moment the title is set.
     std::shared_ptr<dv::ipc::Listener> listener;
     if (!title.empty()) {
-        listener = dv::ipc::Publish(hWnd, title, record->queue);
+        listener = dv::ipc::Publish(title, dv::window::RemoteRequestsFor(hWnd, record->queue));
     }
     {
         std::lock_guard guard(Windows().Mutex());

@@ -2,31 +2,10 @@
 
 #include <algorithm>
 
-#include "platform/afx/CDC.h"
-#include "platform/afx/CWnd.h"
-#include "platform/gdi/Screen.h"
+#include "platform/WindowServices.h"
 #include "platform/ipc/WindowSockets.h"
 
 namespace dv::window {
-
-// Sets the fields Default() reads for the length of one handler call, and
-// puts back those of an outer message when handlers nest (SendMessage from
-// within a handler).
-struct WndAccess {
-    static LRESULT Call(CWnd* wnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        const UINT savedMsg = wnd->m_nCurMsg;
-        const WPARAM savedW = wnd->m_curWParam;
-        const LPARAM savedL = wnd->m_curLParam;
-        wnd->m_nCurMsg = message;
-        wnd->m_curWParam = wParam;
-        wnd->m_curLParam = lParam;
-        LRESULT result = wnd->WindowProc(message, wParam, lParam);
-        wnd->m_nCurMsg = savedMsg;
-        wnd->m_curWParam = savedW;
-        wnd->m_curLParam = savedL;
-        return result;
-    }
-};
 
 namespace {
 
@@ -140,9 +119,9 @@ RECT ClientRect(const WindowRecord& record) {
     return RECT{0, 0, record.rect.right - record.rect.left, record.rect.bottom - record.rect.top};
 }
 
-HWND CreateWindowFor(CWnd* object, const CreateParams& params) {
+HWND CreateWindowFor(const CreateParams& params) {
     auto record = std::make_shared<WindowRecord>();
-    record->object = object;
+    record->wndProc = params.wndProc;
     record->queue = CurrentQueue();
     record->className = params.className;
     record->classStyle = ClassStyle(params.className);
@@ -150,7 +129,6 @@ HWND CreateWindowFor(CWnd* object, const CreateParams& params) {
     record->rect = params.rect;
     WindowTable& table = Windows();
     HWND hwnd = table.Insert(record);
-    object->m_hWnd = hwnd;
     if (params.activate) {
         table.SetForeground(hwnd);
         bool closeNow = false;
@@ -171,38 +149,23 @@ LRESULT CallHandler(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (record == nullptr || record->remote) {
         return 0;
     }
-    if (record->object != nullptr) {
-        return WndAccess::Call(record->object, message, wParam, lParam);
+    WNDPROC proc = nullptr;
+    {
+        std::lock_guard guard(Windows().Mutex());
+        proc = record->wndProc;
     }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
+    return CallWindowProcW(proc, hwnd, message, wParam, lParam);
 }
 
 void ReleaseWindowResources(WindowRecord& record) {
-    std::map<HDC, std::unique_ptr<CDC>> dcs;
     std::shared_ptr<ipc::Listener> listener;
     {
         std::lock_guard guard(Windows().Mutex());
-        dcs.swap(record.dcs);
         listener = std::move(record.listener);
         record.timers.clear();
     }
-    for (auto& [hdc, dc] : dcs) {
-        dc->Detach();
-        dv::gdi::DeleteScreenDC(hdc);
-    }
     if (listener != nullptr) {
         ipc::Unpublish(listener);
-    }
-}
-
-void DetachWindow(CWnd* object) {
-    if (object->m_hWnd == nullptr) {
-        return;
-    }
-    auto record = Windows().Remove(object->m_hWnd);
-    object->m_hWnd = nullptr;
-    if (record != nullptr) {
-        ReleaseWindowResources(*record);
     }
 }
 
@@ -223,3 +186,12 @@ void InvalidateWindowsOf(const ThreadQueue* queue) {
 }
 
 }  // namespace dv::window
+
+void dv::DetachWindow(HWND hwnd) {
+    if (hwnd == nullptr) {
+        return;
+    }
+    if (auto record = window::Windows().Remove(hwnd)) {
+        window::ReleaseWindowResources(*record);
+    }
+}

@@ -16,9 +16,6 @@
 #include "platform/window/ClassTable.h"
 #include "platform/window/ThreadQueue.h"
 
-class CDC;
-class CWnd;
-
 namespace dv::ipc {
 class Listener;
 }
@@ -37,8 +34,10 @@ struct Timer {
 struct WindowRecord {
     HWND hwnd = nullptr;
 
-    // Local windows.
-    CWnd* object = nullptr;
+    // Local windows. The window procedure gets every message; user data is
+    // the creator's (GWLP_WNDPROC, GWLP_USERDATA).
+    WNDPROC wndProc = nullptr;
+    LONG_PTR userData = 0;
     std::shared_ptr<ThreadQueue> queue;
     std::wstring className;
     UINT classStyle = 0;
@@ -53,7 +52,6 @@ struct WindowRecord {
     unsigned paintGeneration = 0;
     bool destroying = false;
     std::vector<Timer> timers;
-    std::map<HDC, std::unique_ptr<CDC>> dcs;
     std::shared_ptr<ipc::Listener> listener;
     // The window that opened the display: its title and icon are the display's.
     bool ownsDisplay = false;
@@ -99,16 +97,15 @@ struct CreateParams {
     RECT rect{};
     // Becomes the window that takes the pen.
     bool activate = true;
+    WNDPROC wndProc = DefWindowProcW;
 };
 
-// Creates a top-level window for a CWnd on the calling thread.
-HWND CreateWindowFor(CWnd* object, const CreateParams& params);
+// Creates a top-level window on the calling thread.
+HWND CreateWindowFor(const CreateParams& params);
 // The handler of a local window, called on the calling thread.
 LRESULT CallHandler(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-// Frees what a window holds: its device contexts, timers and socket.
+// Frees what a window holds: its timers and socket.
 void ReleaseWindowResources(WindowRecord& record);
-// Takes a window out without messages (its object is being destroyed).
-void DetachWindow(CWnd* object);
 // Asks the active window to close (WM_CLOSE), from any thread; if no window
 // exists yet, the first one created gets it.
 void RequestCloseActiveWindow();

@@ -42,20 +42,11 @@ std::optional<LRESULT> Request(const std::string& title, dv::ipc::Frame frame) {
     return result;
 }
 
-dv::ipc::Frame MessageFrame(dv::ipc::FrameKind kind, uint32_t message, uint64_t wParam,
-                            int64_t lParam) {
-    dv::ipc::Frame frame;
-    frame.kind = kind;
-    frame.message = message;
-    frame.wParam = wParam;
-    frame.lParam = lParam;
-    return frame;
-}
-
 }  // namespace
 
 int SendCommand(const std::string& title, uint32_t message, uint64_t wParam, int64_t lParam) {
-    auto result = Request(title, MessageFrame(dv::ipc::FrameKind::Send, message, wParam, lParam));
+    auto result =
+        Request(title, dv::ipc::MessageFrame(dv::ipc::FrameKind::Send, message, wParam, lParam));
     if (!result) {
         return kExitFailed;
     }
@@ -64,17 +55,13 @@ int SendCommand(const std::string& title, uint32_t message, uint64_t wParam, int
 }
 
 int PostCommand(const std::string& title, uint32_t message, uint64_t wParam, int64_t lParam) {
-    auto result = Request(title, MessageFrame(dv::ipc::FrameKind::Post, message, wParam, lParam));
+    auto result =
+        Request(title, dv::ipc::MessageFrame(dv::ipc::FrameKind::Post, message, wParam, lParam));
     return result ? kExitOk : kExitFailed;
 }
 
 int PenCommand(dv::ipc::PenCode action, int x, int y) {
-    dv::ipc::Frame frame;
-    frame.kind = dv::ipc::FrameKind::Pen;
-    frame.pen = action;
-    frame.x = x;
-    frame.y = y;
-    return Request(PanelTitle(), frame) ? kExitOk : kExitFailed;
+    return Request(PanelTitle(), dv::ipc::PenFrame(action, x, y)) ? kExitOk : kExitFailed;
 }
 
 int TapCommand(int x, int y) {
@@ -94,10 +81,7 @@ int ShotCommand(const std::string& file) {
         std::fprintf(stderr, "dialvane-ctl: unusable file name \"%s\"\n", file.c_str());
         return kExitUsage;
     }
-    dv::ipc::Frame frame;
-    frame.kind = dv::ipc::FrameKind::Shot;
-    frame.path = path.string();
-    auto result = Request(PanelTitle(), frame);
+    auto result = Request(PanelTitle(), dv::ipc::ShotFrame(path.string()));
     if (!result) {
         return kExitFailed;
     }

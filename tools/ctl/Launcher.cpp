@@ -74,9 +74,7 @@ int RunLauncher() {
         return 1;
     }
     LauncherWindow window;
-    dv::window::CreateParams params;
-    params.activate = false;
-    dv::window::CreateWindowFor(&window, params);
+    window.CreateEx(WS_EX_NOACTIVATE, L"Dialog", nullptr, WS_POPUP | WS_VISIBLE, RECT{});
     window.SetWindowText(kLauncherTitle);
     if (!IsPublished(window.m_hWnd)) {
         std::fprintf(stderr, "dialvane-ctl: the launcher cannot be reached by other programs\n");

@@ -30,6 +30,11 @@ constexpr int LF_FACESIZE = 32;
 
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFFu;
 
+constexpr DWORD OBJ_DC = 3;
+constexpr DWORD OBJ_FONT = 6;
+constexpr DWORD OBJ_BITMAP = 7;
+constexpr DWORD OBJ_MEMDC = 10;
+
 struct LOGFONTW {
     LONG lfHeight;
     LONG lfWidth;
@@ -58,6 +63,9 @@ BOOL DeleteDC(HDC hdc);
 // Fails for a bitmap or font that is selected into a surface.
 BOOL DeleteObject(HGDIOBJ ho);
 HFONT CreateFontIndirectW(const LOGFONTW* lplf);
+// OBJ_DC for a surface of the screen, OBJ_MEMDC for a memory surface,
+// OBJ_BITMAP, OBJ_FONT; 0 for anything else.
+DWORD GetObjectType(HGDIOBJ h);
 int SetBkMode(HDC hdc, int mode);
 COLORREF SetTextColor(HDC hdc, COLORREF color);
 // The colour an OPAQUE background fills the text box with (white at first).

@@ -14,6 +14,9 @@ constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_QUIT = 0x0012;
 constexpr UINT WM_ERASEBKGND = 0x0014;
 constexpr UINT WM_SETICON = 0x0080;
+constexpr UINT WM_NCCREATE = 0x0081;
+// The last message a window gets, once its WM_DESTROY has been handled.
+constexpr UINT WM_NCDESTROY = 0x0082;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_CHAR = 0x0102;
@@ -43,6 +46,12 @@ constexpr DWORD WS_VISIBLE = 0x10000000u;
 constexpr DWORD DS_SETFONT = 0x40;
 constexpr DWORD WS_EX_NOACTIVATE = 0x08000000u;
 constexpr DWORD WS_EX_NODRAG = 0x40000000u;
+
+constexpr int GWLP_WNDPROC = -4;
+constexpr int GWLP_USERDATA = -21;
+
+struct HMENU__;
+using HMENU = HMENU__*;
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
@@ -78,6 +87,18 @@ struct PAINTSTRUCT {
     BYTE rgbReserved[32];
 };
 
+// A top-level window of a registered class (the platform's "Dialog" class is
+// always there) on the calling thread, with the class's window procedure.
+// WS_EX_NOACTIVATE: the window does not take the pen. No message is sent
+// while it is made.
+HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName, DWORD dwStyle,
+                     int X, int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
+                     HINSTANCE hInstance, LPVOID lpParam);
+// GWLP_WNDPROC and GWLP_USERDATA of a window of this process; both return
+// the value before, 0 (ERROR_INVALID_WINDOW_HANDLE) for any other window.
+LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong);
+LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex);
+LRESULT CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 // Finds a top-level window by title in any process of the runtime folder.
 HWND FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName);
 BOOL SetForegroundWindow(HWND hWnd);

@@ -23,6 +23,8 @@ public:
     UINT m_nIDHelp = 0;
 
 protected:
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
     INT_PTR m_nModalResult = -1;

@@ -1,8 +1,6 @@
 #include "platform/afx/CDialog.h"
 
-#include "platform/display/Display.h"
-#include "platform/window/MessageLoop.h"
-#include "platform/window/WindowTable.h"
+#include "platform/WindowServices.h"
 
 namespace {
 
@@ -20,7 +18,7 @@ CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
     : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
 
 CDialog::~CDialog() {
-    dv::window::DetachWindow(this);
+    DropWindow();
 }
 
 BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
@@ -29,19 +27,12 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
     }
     m_nIDTemplate = nIDTemplate;
     m_pParentWnd = pParentWnd;
-    dv::window::CreateParams params;
-    params.className = kDialogClass;
-    params.style = kTemplateStyle;
-    params.rect = RECT{0, 0, kTemplateWidth, kTemplateHeight};
-    HWND hwnd = dv::window::CreateWindowFor(this, params);
-    // With the display turned off (tests) the loop waits on its own queue.
-    if (dv::display::Open()) {
-        if (auto record = dv::window::Windows().Find(hwnd)) {
-            std::lock_guard guard(dv::window::Windows().Mutex());
-            record->ownsDisplay = true;
-        }
-        dv::window::CurrentQueue()->UseDisplayForWaits();
+    if (!CreateEx(0, kDialogClass, nullptr, kTemplateStyle,
+                  RECT{0, 0, kTemplateWidth, kTemplateHeight})) {
+        return FALSE;
     }
+    HWND hwnd = m_hWnd;
+    dv::ShowOnScreen(hwnd);
     ::InvalidateRect(hwnd, nullptr, TRUE);
     SendMessage(WM_INITDIALOG, 0, 0);
     return TRUE;
@@ -52,15 +43,10 @@ INT_PTR CDialog::DoModal() {
     if (m_hWnd == nullptr && !Create(m_nIDTemplate, m_pParentWnd)) {
         return -1;
     }
-    auto queue = dv::window::CurrentQueue();
-    dv::window::LoopOptions options;
-    options.preTranslator = this;
-    options.keepRunning = [this] { return m_hWnd != nullptr; };
-    if (dv::window::RunMessageLoop(options) == dv::window::LoopEnd::Quit) {
-        queue->ClearQuit();
-    }
-    // Whoever waits for the panel to settle learns that it has ended.
-    queue->FlushIdleReplies();
+    dv::RunModalLoop([this] { return m_hWnd != nullptr; },
+                     [this](MSG* pMsg) {
+                         return (m_hWnd != nullptr && PreTranslateMessage(pMsg)) ? TRUE : FALSE;
+                     });
     return m_nModalResult;
 }
 
@@ -116,4 +102,15 @@ LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
     }
     return CWnd::WindowProc(message, wParam, lParam);
+}
+
+LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The dialog manager closes a dialog as its cancel does.
+    if (message == WM_CLOSE) {
+        if (m_hWnd != nullptr) {
+            OnCancel();
+        }
+        return 0;
+    }
+    return CWnd::DefWindowProc(message, wParam, lParam);
 }

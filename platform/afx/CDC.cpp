@@ -4,8 +4,7 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/gdi/Screen.h"
-#include "platform/gdi/Wrappers.h"
+#include "platform/afx/Wrappers.h"
 
 namespace {
 
@@ -15,7 +14,10 @@ struct DcWrappers {
 };
 
 DcWrappers& Wrappers() {
-    static auto* wrappers = new DcWrappers;  // lives to the process end
+    static auto* wrappers = [] {
+        dv::afx::WatchGoneHandles();
+        return new DcWrappers;  // lives to the process end
+    }();
     return *wrappers;
 }
 
@@ -24,7 +26,7 @@ DcWrappers& Wrappers() {
 CDC::~CDC() {
     // A memory surface goes with its wrapper. A screen surface belongs to
     // whoever got it (GetDC, BeginPaint) and is released there.
-    if (m_hDC != nullptr && !dv::gdi::IsScreenDC(m_hDC)) {
+    if (m_hDC != nullptr && ::GetObjectType(m_hDC) != OBJ_DC) {
         ::DeleteDC(m_hDC);
     }
 }
@@ -104,7 +106,7 @@ CDC* CDC::FromHandle(HDC hDC) {
     return slot.get();
 }
 
-namespace dv::gdi {
+namespace dv::afx {
 
 void ForgetDcWrapper(HDC hdc) {
     std::unique_ptr<CDC> gone;
@@ -121,4 +123,4 @@ void ForgetDcWrapper(HDC hdc) {
     gone->m_hDC = nullptr;  // the surface is already gone
 }
 
-}  // namespace dv::gdi
+}  // namespace dv::afx

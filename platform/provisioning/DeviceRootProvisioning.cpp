@@ -1,4 +1,4 @@
-#include "platform/storage/DeviceRootProvisioning.h"
+#include "platform/provisioning/DeviceRootProvisioning.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,8 +17,8 @@
 #include "platform/core/DebugLog.h"
 #include "platform/core/UniqueFd.h"
 #include "platform/drivers/FlashLayout.h"
+#include "platform/provisioning/FactoryBootRecord.h"
 #include "platform/registry/RegFileFormat.h"
-#include "platform/storage/FactoryBootRecord.h"
 
 namespace dv {
 namespace {

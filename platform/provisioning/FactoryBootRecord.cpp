@@ -1,4 +1,4 @@
-#include "platform/storage/FactoryBootRecord.h"
+#include "platform/provisioning/FactoryBootRecord.h"
 
 namespace dv {
 namespace {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/gdi/Wrappers.h"
+#include "platform/afx/Wrappers.h"
 
 namespace {
 
@@ -14,7 +14,10 @@ struct FontWrappers {
 };
 
 FontWrappers& Wrappers() {
-    static auto* wrappers = new FontWrappers;  // lives to the process end
+    static auto* wrappers = [] {
+        dv::afx::WatchGoneHandles();
+        return new FontWrappers;  // lives to the process end
+    }();
     return *wrappers;
 }
 
@@ -38,7 +41,7 @@ CFont* CFont::FromHandle(HFONT hFont) {
     return slot.get();
 }
 
-namespace dv::gdi {
+namespace dv::afx {
 
 void ForgetFontWrapper(HFONT hfont) {
     std::unique_ptr<CFont> gone;
@@ -55,4 +58,4 @@ void ForgetFontWrapper(HFONT hfont) {
     gone->m_hObject = nullptr;
 }
 
-}  // namespace dv::gdi
+}  // namespace dv::afx
