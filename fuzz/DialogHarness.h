@@ -16,7 +16,6 @@
 #include <span>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "app/SettingsDlg.h"
 #include "platform/Platform.h"
@@ -30,19 +29,16 @@
 namespace dvfuzz {
 
 constexpr std::size_t kRecordSize = sizeof(INIINFO);
+constexpr const char* kSettingsFile = "FlashMem/sysini/conf.ini";
 // Main-menu icon centres (sound, basic, advanced, touch), OK and the preview.
 constexpr POINT kIconCentres[] = {{44, 175}, {110, 145}, {169, 103}, {230, 63}};
 constexpr POINT kOkButton = {50, 212};
 constexpr POINT kPreview = {300, 170};
 
-[[noreturn]] inline void Fail(const char* what) {
-    std::fprintf(stderr, "fuzz invariant broken: %s\n", what);
-    std::abort();
-}
-
 inline void Expect(bool holds, const char* what) {
     if (!holds) {
-        Fail(what);
+        std::fprintf(stderr, "fuzz invariant broken: %s\n", what);
+        std::abort();
     }
 }
 
@@ -75,16 +71,16 @@ public:
     }
 
     std::filesystem::path Path(const char* relative) const { return m_root / relative; }
-    std::vector<uint8_t> Read(const char* relative) const {
-        std::ifstream in(Path(relative), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
+    std::string Read(const char* relative) const {
+        std::ostringstream text;
+        text << std::ifstream(Path(relative), std::ios::binary).rdbuf();
+        return text.str();
     }
     void WriteSettings(std::span<const uint8_t> bytes) const {
-        std::ofstream out(Path("FlashMem/sysini/conf.ini"), std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(Path(kSettingsFile), std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
     }
-    std::vector<uint8_t> ReadSettings() const { return Read("FlashMem/sysini/conf.ini"); }
     void SetDialog(CSettingsDlg* dlg) { m_dialog = dlg; }
     dv::testing::LogCapture& Log() { return m_log; }
 
@@ -102,7 +98,6 @@ private:
         Expect(dv::ProvisionDeviceRoot(), "device root not provisioned");
         static std::filesystem::path base = pattern;
         std::atexit([] { std::filesystem::remove_all(base); });
-        m_launcher = std::make_unique<dv::testing::TestWindow>(kLauncherTitle);
         // As the real screen does, the stand-in leaves the dialog to repaint.
         m_calibration = std::make_unique<dv::testing::ScopedCalibration>([this] {
             if (m_dialog != nullptr && m_dialog->m_hWnd != nullptr) {
@@ -114,7 +109,7 @@ private:
 
     std::filesystem::path m_root;
     dv::testing::LogCapture m_log;
-    std::unique_ptr<dv::testing::TestWindow> m_launcher;
+    dv::testing::TestWindow m_launcher{kLauncherTitle};
     std::unique_ptr<dv::testing::ScopedCalibration> m_calibration;
     CSettingsDlg* m_dialog = nullptr;
 };
@@ -122,13 +117,9 @@ private:
 // One dialog at a time, driven as the modal loop drives it.
 class DialogRun {
 public:
-    DialogRun()
-        : m_unit(Unit::Get()),
-          m_objects(dv::testing::LiveGdiObjects()),
-          m_handles(dv::testing::OpenKernelHandles()) {}
-    ~DialogRun() { Close(); }
+    DialogRun() = default;
     DialogRun(const DialogRun&) = delete;
-    DialogRun& operator=(const DialogRun&) = delete;
+    ~DialogRun() { Close(); }
 
     CSettingsDlg& Open() {
         m_dlg = std::make_unique<CSettingsDlg>();
@@ -199,28 +190,6 @@ public:
     void SetDriverChecks(bool on) { m_checkDrivers = on; }
 
 private:
-    static void Drain() {
-        dv::testing::ClearPendingQuit();
-        dv::testing::PumpMessagesUntilIdle();
-        dv::testing::ClearPendingQuit();
-    }
-
-    void Check() {
-        Expect(dv::testing::OpenKernelHandles() == m_handles, "a file or driver left open");
-        m_unit.Log().Clear();
-        for (const auto& [device, prefix, low, high] : kRanges) {
-            auto journal = m_unit.Read(device);
-            std::filesystem::remove(m_unit.Path(device));
-            std::istringstream lines(std::string(journal.begin(), journal.end()));
-            for (std::string line; m_checkDrivers && std::getline(lines, line);) {
-                if (line.rfind(prefix, 0) == 0) {
-                    const int value = std::stoi(line.substr(line.size() - 2), nullptr, 16);
-                    Expect(value >= low && value <= high, "a driver was sent a level out of range");
-                }
-            }
-        }
-    }
-
     struct Range {
         const char* journal;
         const char* prefix;
@@ -232,10 +201,31 @@ private:
         {"dev/FMT1.log", "ioctl 0x00000001 in ", 0, 9},
     };
 
-    Unit& m_unit;
-    dv::testing::GdiCounts m_objects;
+    static void Drain() {
+        dv::testing::ClearPendingQuit();
+        dv::testing::PumpMessagesUntilIdle();
+        dv::testing::ClearPendingQuit();
+    }
+
+    void Check() {
+        Expect(dv::testing::OpenKernelHandles() == m_handles, "a file or driver left open");
+        m_unit.Log().Clear();
+        for (const auto& [device, prefix, low, high] : kRanges) {
+            std::istringstream lines(m_unit.Read(device));
+            std::filesystem::remove(m_unit.Path(device));
+            for (std::string line; m_checkDrivers && std::getline(lines, line);) {
+                if (line.starts_with(prefix)) {
+                    const int value = std::stoi(line.substr(line.size() - 2), nullptr, 16);
+                    Expect(value >= low && value <= high, "a driver was sent a level out of range");
+                }
+            }
+        }
+    }
+
+    Unit& m_unit = Unit::Get();
+    dv::testing::GdiCounts m_objects = dv::testing::LiveGdiObjects();
     dv::testing::GdiCounts m_withDialog;
-    std::size_t m_handles;
+    std::size_t m_handles = dv::testing::OpenKernelHandles();
     dv::testing::FakeWaveOut m_audio;
     std::unique_ptr<CSettingsDlg> m_dlg;
     bool m_checkDrivers = false;

@@ -51,22 +51,24 @@ TEST_F(ScreenTest, VersionLabelIsWhiteOverThePageAndStartsAtX158) {
 }
 
 TEST_F(ScreenTest, FmFrequencyIsCentredInItsBox) {
-    for (const char* frequency : {"nFmtMhz=108; nFmtDecimal=0", "nFmtMhz=87; nFmtDecimal=5"}) {
-        Start(std::string("nFmtOn=5; page advanced; ") + frequency);
+    Start("nFmtOn=5; page advanced");
+    for (auto [mhz, tenths] : {std::pair{108, 0}, {87, 5}}) {
+        Dlg().AdvanPageDAta.nFmtMhz = static_cast<SHORT>(mhz);
+        Dlg().AdvanPageDAta.nFmtDecimal = static_cast<SHORT>(tenths);
+        Run("repaint");
+        const auto screen = Screen();
         RECT box{413, 159, 358, 140};
         for (LONG y = 141; y < 159; ++y) {
             for (LONG x = 359; x < 413; ++x) {
-                if (Screen().At(x, y) == kWhite) {
+                if (screen.At(x, y) == kWhite) {
                     box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x),
                            std::max(box.bottom, y)};
                 }
             }
         }
-        EXPECT_NEAR((box.left + box.right) / 2.0, 386, 1.5) << frequency;
-        EXPECT_NEAR((box.top + box.bottom) / 2.0, 150, 1.5) << frequency;
-        EXPECT_GT(box.right - box.left, 15) << frequency;
-        TearDown();
-        SetUp();
+        EXPECT_NEAR((box.left + box.right) / 2.0, 386, 1.5) << mhz;
+        EXPECT_NEAR((box.top + box.bottom) / 2.0, 150, 1.5) << mhz;
+        EXPECT_GT(box.right - box.left, 15) << mhz;
     }
 }
 

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
+#include <vector>
 
 #include "platform/Platform.h"
 
@@ -19,20 +19,21 @@ constexpr std::array<const char*, 13> kFieldNames = {
 constexpr const char* kDevices[] = {"BAK1", "IIC1", "FMT1", "FLS1"};
 constexpr const wchar_t* kTouchKey = L"HARDWARE\\DEVICEMAP\\TOUCH";
 constexpr const char* kEmptyRegistry = "Windows Registry Editor Version 5.00\r\n\r\n";
-constexpr long kBootFlagOffset = 2112 + 90;
+constexpr const char* kSettingsFile = "FlashMem/sysini/conf.ini";
+constexpr const char* kTouchCalFile = "FlashMem/sysini/touchcal.ini";
+constexpr std::size_t kBootFlagOffset = 2112 + 90;
 
 struct PageIcon {
     const char* name;
-    POINT centre;
+    const char* tap;
 };
 constexpr PageIcon kPageIcons[] = {
-    {"sound", {44, 175}}, {"basic", {110, 145}}, {"advanced", {169, 103}}, {"touch", {230, 63}}};
+    {"sound", "tap 44 175"}, {"basic", "tap 110 145"}, {"advanced", "tap 169 103"}};
 
 std::vector<std::string> Split(std::string_view text, char separator) {
     std::vector<std::string> parts;
-    std::string part;
     std::istringstream in{std::string(text)};
-    while (std::getline(in, part, separator)) {
+    for (std::string part; std::getline(in, part, separator);) {
         part.erase(0, part.find_first_not_of(' '));
         part.erase(part.find_last_not_of(' ') + 1);
         if (!part.empty()) {
@@ -50,23 +51,19 @@ std::vector<BYTE> FromHex(std::string_view hex) {
     return bytes;
 }
 
-std::string FileText(const std::filesystem::path& path) {
-    std::string text;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) {
-            text.append(buffer, n);
-        }
-        std::fclose(f);
-    }
-    return text;
+// A REG_SZ value: the text widened, with its terminator.
+std::vector<BYTE> WideString(const std::string& text) {
+    const std::u16string wide = std::u16string(text.begin(), text.end()) + u'\0';
+    std::vector<BYTE> bytes(wide.size() * 2);
+    std::memcpy(bytes.data(), wide.data(), bytes.size());
+    return bytes;
+}
+
+std::string_view Bytes(const void* data, std::size_t size) {
+    return {static_cast<const char*>(data), size};
 }
 
 }  // namespace
-
-std::string SystemTest::FieldName(int index) {
-    return kFieldNames[static_cast<std::size_t>(index)];
-}
 
 INIINFO SystemTest::ParseRecord(INIINFO base, std::string_view assignments) {
     std::array<SHORT, 13> fields;
@@ -83,6 +80,16 @@ INIINFO SystemTest::ParseRecord(INIINFO base, std::string_view assignments) {
     }
     std::memcpy(&base, fields.data(), sizeof base);
     return base;
+}
+
+std::string SystemTest::Describe(const INIINFO& record) {
+    std::array<SHORT, 13> fields;
+    std::memcpy(fields.data(), &record, sizeof record);
+    std::string out;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        out += std::string(i == 0 ? "" : " ") + kFieldNames[i] + "=" + std::to_string(fields[i]);
+    }
+    return out;
 }
 
 void SystemTest::SetUp() {
@@ -104,21 +111,18 @@ void SystemTest::TearDown() {
 }
 
 void SystemTest::Start(std::string_view setup) {
-    m_startRecord = kFactoryIniInfo;
+    m_start.record = kFactoryIniInfo;
     bool writeRecord = true;
     for (const std::string& item : Split(setup, ';')) {
-        if (item == "nofile" || item.starts_with("conf ") || item == "nosysini") {
-            writeRecord = false;
-        }
         if (item.find('=') != std::string::npos && item.find(' ') == std::string::npos) {
-            m_startRecord = ParseRecord(m_startRecord, item);
-        } else {
-            ApplySetupItem(item);
+            m_start.record = ParseRecord(m_start.record, item);
+            continue;
         }
+        writeRecord &= item != "nofile" && item != "nosysini" && !item.starts_with("conf ");
+        ApplySetupItem(item);
     }
     if (writeRecord) {
-        m_root->WriteFile("FlashMem/sysini/conf.ini",
-                          {reinterpret_cast<const char*>(&m_startRecord), sizeof m_startRecord});
+        m_root->WriteFile(kSettingsFile, Bytes(&m_start.record, sizeof m_start.record));
     }
     if (m_withLauncher) {
         m_launcher = std::make_unique<dv::testing::TestWindow>(L"Launcher_Tulvo");
@@ -127,10 +131,7 @@ void SystemTest::Start(std::string_view setup) {
     m_calibration = std::make_unique<dv::testing::ScopedCalibration>([this] {
         ++m_calibrations;
         if (m_calibrationStores) {
-            std::u16string text = *m_calibrationStores + u'\0';
-            std::vector<BYTE> bytes(text.size() * 2);
-            std::memcpy(bytes.data(), text.data(), bytes.size());
-            SetRegistryValue(REG_SZ, bytes);
+            SetRegistryValue(REG_SZ, WideString(*m_calibrationStores));
         }
         if (m_calibrationPost) {
             const LPARAM at = MAKELPARAM(m_calibrationPost->x, m_calibrationPost->y);
@@ -145,33 +146,25 @@ void SystemTest::Start(std::string_view setup) {
     dv::testing::PumpMessagesUntilIdle();
     for (const PageIcon& icon : kPageIcons) {
         if (m_openPage == icon.name) {
-            Run("tap " + std::to_string(icon.centre.x) + " " + std::to_string(icon.centre.y));
-            if (auto stored = StoredRecord()) {
-                m_startRecord = *stored;
-            }
+            Run(icon.tap);
+            m_start.record = StoredRecord().value_or(m_start.record);
         }
     }
-    m_startLog = m_log.Text();
-    m_startPage = m_dlg->m_nCurPage;
-    m_startBootFlag = BootFlag();
-    if (Exists("FlashMem/sysini/touchcal.ini")) {
-        m_startTouchCal = ReadFile("FlashMem/sysini/touchcal.ini");
-    }
+    m_start.log = m_log.Text();
+    m_start.page = m_dlg->m_nCurPage;
+    m_start.bootFlag = BootFlag();
+    m_start.touchCal = TouchCal();
     Mark();
 }
 
-void SystemTest::ApplySetupItem(std::string_view item) {
-    const std::string text(item);
-    const auto space = text.find(' ');
-    const std::string verb = text.substr(0, space);
-    const std::string arg = space == std::string::npos ? "" : text.substr(space + 1);
-    if (verb == "nofile") {
-        return;
-    }
+void SystemTest::ApplySetupItem(const std::string& item) {
+    const auto space = item.find(' ');
+    const std::string verb = item.substr(0, space);
+    const std::string arg = space == std::string::npos ? "" : item.substr(space + 1);
+    const auto argEnd = arg.find(' ');
     if (verb == "conf") {
         const std::vector<BYTE> bytes = FromHex(arg);
-        m_root->WriteFile("FlashMem/sysini/conf.ini",
-                          {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+        m_root->WriteFile(kSettingsFile, Bytes(bytes.data(), bytes.size()));
     } else if (verb == "nosysini") {
         std::filesystem::remove_all(*m_root / "FlashMem/sysini");
     } else if (verb == "absent" || verb == "switch") {
@@ -181,33 +174,26 @@ void SystemTest::ApplySetupItem(std::string_view item) {
         image[kBootFlagOffset] = static_cast<char>(std::stoi(arg));
         m_root->WriteFile("dev/FLS1.img", image);
     } else if (verb == "reg") {
-        std::u16string value(arg.begin(), arg.end());
-        value += u'\0';
-        std::vector<BYTE> bytes(value.size() * 2);
-        std::memcpy(bytes.data(), value.data(), bytes.size());
-        SetRegistryValue(REG_SZ, bytes);
+        SetRegistryValue(REG_SZ, WideString(arg));
     } else if (verb == "regraw") {
-        const auto typeEnd = arg.find(' ');
-        SetRegistryValue(static_cast<DWORD>(std::stoul(arg.substr(0, typeEnd))),
-                         FromHex(arg.substr(typeEnd + 1)));
+        SetRegistryValue(static_cast<DWORD>(std::stoul(arg.substr(0, argEnd))),
+                         FromHex(arg.substr(argEnd + 1)));
     } else if (verb == "regkey") {
         m_root->WriteFile("registry.reg", kEmptyRegistry);
     } else if (verb == "cal") {
-        m_calibrationStores = std::u16string(arg.begin(), arg.end());
+        m_calibrationStores = arg;
     } else if (verb == "calpost") {
-        const auto xy = Split(arg, ' ');
-        m_calibrationPost = POINT{std::stoi(xy.at(0)), std::stoi(xy.at(1))};
+        m_calibrationPost = POINT{std::stoi(arg.substr(0, argEnd)), std::stoi(arg.substr(argEnd))};
     } else if (verb == "file") {
-        const auto pathEnd = arg.find(' ');
-        m_root->WriteFile(arg.substr(0, pathEnd), arg.substr(pathEnd + 1));
+        m_root->WriteFile(arg.substr(0, argEnd), arg.substr(argEnd + 1));
     } else if (verb == "dir") {
         m_root->MakeFolder(arg);
     } else if (verb == "nolauncher") {
         m_withLauncher = false;
     } else if (verb == "page") {
         m_openPage = arg;
-    } else {
-        ADD_FAILURE() << "unknown setup item: " << text;
+    } else if (verb != "nofile") {
+        ADD_FAILURE() << "unknown setup item: " << item;
     }
 }
 
@@ -231,26 +217,19 @@ void SystemTest::Run(std::string_view script) {
 }
 
 void SystemTest::Step(std::string_view step) {
-    struct PenVerb {
-        const char* name;
-        UINT message;
-    };
-    static constexpr PenVerb kPen[] = {{"down", WM_LBUTTONDOWN},
-                                       {"move", WM_MOUSEMOVE},
-                                       {"up", WM_LBUTTONUP},
-                                       {"dbl", WM_LBUTTONDBLCLK}};
+    static const std::map<std::string, UINT> kPen = {{"down", WM_LBUTTONDOWN},
+                                                     {"move", WM_MOUSEMOVE},
+                                                     {"up", WM_LBUTTONUP},
+                                                     {"dbl", WM_LBUTTONDBLCLK}};
     const std::vector<std::string> words = Split(step, ' ');
     const std::string& verb = words[0];
     auto number = [&](std::size_t i) { return std::stoi(words.at(i), nullptr, 0); };
     auto pen = [&](UINT message) {
         m_dlg->SendMessage(message, MK_LBUTTON, MAKELPARAM(number(1), number(2)));
     };
-    for (const PenVerb& p : kPen) {
-        if (verb == p.name) {
-            return pen(p.message);
-        }
-    }
-    if (verb == "tap") {
+    if (const auto it = kPen.find(verb); it != kPen.end()) {
+        pen(it->second);
+    } else if (verb == "tap") {
         pen(WM_LBUTTONDOWN);
         dv::testing::PumpMessagesUntilIdle();
         pen(WM_LBUTTONUP);
@@ -279,27 +258,18 @@ void SystemTest::Mark() {
         m_launcher->Clear();
     }
     m_audioMark = m_audio.Calls().size();
-    m_journalMarks.clear();
     for (const char* device : kDevices) {
-        m_journalMarks.emplace_back(
-            device, FileText(*m_root / ("dev/" + std::string(device) + ".log")).size());
+        m_journalMarks[device] = ReadFile("dev/" + std::string(device) + ".log").size();
     }
 }
 
 std::string SystemTest::Journal(const std::string& device) const {
-    std::size_t mark = 0;
-    for (const auto& [name, size] : m_journalMarks) {
-        if (name == device) {
-            mark = size;
-        }
+    std::string text = ReadFile("dev/" + device + ".log").substr(m_journalMarks.at(device));
+    while (text.ends_with('\n')) {
+        text.pop_back();
     }
-    std::string text = FileText(*m_root / ("dev/" + device + ".log"));
-    text = text.size() > mark ? text.substr(mark) : "";
-    std::string joined;
-    for (const std::string& line : Split(text, '\n')) {
-        joined += (joined.empty() ? "" : "|") + line;
-    }
-    return joined;
+    std::replace(text.begin(), text.end(), '\n', '|');
+    return text;
 }
 
 std::string SystemTest::Launcher() const {
@@ -323,13 +293,12 @@ std::string SystemTest::Audio() const {
                                                     "close"};
     const auto calls = m_audio.Calls();
     std::string out;
-    for (std::size_t i = m_audioMark; i < calls.size(); ++i) {
-        std::string item = calls[i];
-        const std::size_t end = std::min(calls.size(), i + kClick.size());
-        if (std::equal(kClick.begin(), kClick.end(), calls.begin() + static_cast<long>(i),
-                       calls.begin() + static_cast<long>(end))) {
+    for (auto it = calls.begin() + static_cast<long>(m_audioMark); it != calls.end(); ++it) {
+        std::string item = *it;
+        if (calls.end() - it >= static_cast<long>(kClick.size()) &&
+            std::equal(kClick.begin(), kClick.end(), it)) {
             item = "click";
-            i += kClick.size() - 1;
+            it += static_cast<long>(kClick.size()) - 1;
         } else if (item.starts_with("setvolume ")) {
             item = "vol:" + item.substr(10);
         }
@@ -339,7 +308,7 @@ std::string SystemTest::Audio() const {
 }
 
 std::optional<INIINFO> SystemTest::StoredRecord() const {
-    const std::string bytes = m_root->ReadFile("FlashMem/sysini/conf.ini");
+    const std::string bytes = ReadFile(kSettingsFile);
     if (bytes.size() != sizeof(INIINFO)) {
         return std::nullopt;
     }
@@ -348,11 +317,11 @@ std::optional<INIINFO> SystemTest::StoredRecord() const {
     return info;
 }
 
-std::string SystemTest::ReadFile(const std::string& relative) const {
-    return m_root->ReadFile(relative);
+std::optional<std::string> SystemTest::TouchCal() const {
+    return Exists(kTouchCalFile) ? std::optional(ReadFile(kTouchCalFile)) : std::nullopt;
 }
 
 int SystemTest::BootFlag() const {
-    const std::string image = m_root->ReadFile("dev/FLS1.img");
+    const std::string image = ReadFile("dev/FLS1.img");
     return image.size() > kBootFlagOffset ? static_cast<unsigned char>(image[kBootFlagOffset]) : -1;
 }
