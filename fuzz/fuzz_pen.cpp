@@ -235,6 +235,7 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    dvfuzz::Unit::Get().Log().Clear();
     Input in(data, size);
     Session session(kStartRecords[in.Byte() % std::size(kStartRecords)]);
     for (int i = 0; i < kMaxEvents && !in.Empty() && !session.Done(); ++i) {

@@ -96,6 +96,7 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     dvfuzz::Unit& unit = dvfuzz::Unit::Get();
+    unit.Log().Clear();
     const std::span<const uint8_t> file(data, size);
     unit.WriteSettings(file);
     const INIINFO expected = ExpectedRecord(file);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <vector>
 
@@ -16,7 +17,6 @@ constexpr std::array<const char*, 13> kFieldNames = {
     "nPage",   "nNaviVolume", "nDmbVolume",   "nAvInVolume", "nAutoStart",
     "nBright", "nContrast",   "nAutoPowerOn", "nRearCamera", "nFmtOn",
     "nFmtMhz", "nFmtDecimal", "PiKoMute"};
-constexpr const char* kDevices[] = {"BAK1", "IIC1", "FMT1", "FLS1"};
 constexpr const wchar_t* kTouchKey = L"HARDWARE\\DEVICEMAP\\TOUCH";
 constexpr const char* kEmptyRegistry = "Windows Registry Editor Version 5.00\r\n\r\n";
 constexpr const char* kSettingsFile = "FlashMem/sysini/conf.ini";
@@ -94,17 +94,13 @@ std::string SystemTest::Describe(const INIINFO& record) {
 
 void SystemTest::SetUp() {
     ::setenv("DIALVANE_DISPLAY", "none", 1);
+    dvfuzz::g_onBroken = [](const char* what) { ADD_FAILURE() << "broken: " << what; };
     m_root = std::make_unique<dv::testing::ScopedDeviceRoot>(
         dv::testing::ScopedDeviceRoot::Shape::Provisioned);
 }
 
 void SystemTest::TearDown() {
-    if (m_dlg && m_dlg->m_hWnd != nullptr) {
-        m_dlg->DestroyWindow();
-    }
-    dv::testing::PumpMessagesUntilIdle();
-    dv::testing::ClearPendingQuit();
-    m_dlg.reset();
+    m_run.reset();
     m_calibration.reset();
     m_launcher.reset();
     m_root.reset();
@@ -135,15 +131,14 @@ void SystemTest::Start(std::string_view setup) {
         }
         if (m_calibrationPost) {
             const LPARAM at = MAKELPARAM(m_calibrationPost->x, m_calibrationPost->y);
-            m_dlg->PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
-            m_dlg->PostMessage(WM_LBUTTONUP, 0, at);
+            Dlg().PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+            Dlg().PostMessage(WM_LBUTTONUP, 0, at);
         }
-        ::InvalidateRect(m_dlg->m_hWnd, nullptr, FALSE);
+        ::InvalidateRect(Dlg().m_hWnd, nullptr, FALSE);
         return TRUE;
     });
-    m_dlg = std::make_unique<CSettingsDlg>();
-    ASSERT_TRUE(m_dlg->Create(IDD_SETTINGS_DIALOG));
-    dv::testing::PumpMessagesUntilIdle();
+    m_run = std::make_unique<dvfuzz::DialogRun>();
+    m_run->Open();
     for (const PageIcon& icon : kPageIcons) {
         if (m_openPage == icon.name) {
             Run(icon.tap);
@@ -151,7 +146,7 @@ void SystemTest::Start(std::string_view setup) {
         }
     }
     m_start.log = m_log.Text();
-    m_start.page = m_dlg->m_nCurPage;
+    m_start.page = Dlg().m_nCurPage;
     m_start.bootFlag = BootFlag();
     m_start.touchCal = TouchCal();
     Mark();
@@ -212,7 +207,6 @@ void SystemTest::SetRegistryValue(DWORD type, const std::vector<BYTE>& bytes) co
 void SystemTest::Run(std::string_view script) {
     for (const std::string& step : Split(script, ';')) {
         Step(step);
-        dv::testing::PumpMessagesUntilIdle();
     }
 }
 
@@ -221,30 +215,19 @@ void SystemTest::Step(std::string_view step) {
                                                      {"move", WM_MOUSEMOVE},
                                                      {"up", WM_LBUTTONUP},
                                                      {"dbl", WM_LBUTTONDBLCLK}};
+    static const std::map<std::string, UINT> kMessages = {
+        {"timer", WM_TIMER}, {"key", WM_KEYDOWN}, {"close", UM_CLOSE_SETTINGS}};
     const std::vector<std::string> words = Split(step, ' ');
     const std::string& verb = words[0];
     auto number = [&](std::size_t i) { return std::stoi(words.at(i), nullptr, 0); };
-    auto pen = [&](UINT message) {
-        m_dlg->SendMessage(message, MK_LBUTTON, MAKELPARAM(number(1), number(2)));
-    };
-    if (const auto it = kPen.find(verb); it != kPen.end()) {
-        pen(it->second);
+    if (const auto pen = kPen.find(verb); pen != kPen.end()) {
+        m_run->Pen(pen->second, {number(1), number(2)});
+    } else if (const auto message = kMessages.find(verb); message != kMessages.end()) {
+        m_run->Deliver(message->second, words.size() > 1 ? static_cast<WPARAM>(number(1)) : 0);
     } else if (verb == "tap") {
-        pen(WM_LBUTTONDOWN);
-        dv::testing::PumpMessagesUntilIdle();
-        pen(WM_LBUTTONUP);
-    } else if (verb == "timer") {
-        m_dlg->SendMessage(WM_TIMER, static_cast<WPARAM>(number(1)), 0);
-    } else if (verb == "key") {
-        // As the modal loop hands it over: pre-translated, then dispatched.
-        MSG msg{m_dlg->m_hWnd, WM_KEYDOWN, static_cast<WPARAM>(number(1)), 0, 0, {0, 0}};
-        if (!m_dlg->PreTranslateMessage(&msg)) {
-            m_dlg->SendMessage(msg.message, msg.wParam, msg.lParam);
-        }
-    } else if (verb == "close") {
-        m_dlg->SendMessage(UM_CLOSE_SETTINGS, 0, 0);
+        m_run->Tap({number(1), number(2)});
     } else if (verb == "repaint") {
-        ::InvalidateRect(m_dlg->m_hWnd, nullptr, FALSE);
+        m_run->Repaint();
     } else if (verb == "mark") {
         Mark();
     } else {
@@ -257,19 +240,8 @@ void SystemTest::Mark() {
     if (m_launcher) {
         m_launcher->Clear();
     }
-    m_audioMark = m_audio.Calls().size();
-    for (const char* device : kDevices) {
-        m_journalMarks[device] = ReadFile("dev/" + std::string(device) + ".log").size();
-    }
-}
-
-std::string SystemTest::Journal(const std::string& device) const {
-    std::string text = ReadFile("dev/" + device + ".log").substr(m_journalMarks.at(device));
-    while (text.ends_with('\n')) {
-        text.pop_back();
-    }
-    std::replace(text.begin(), text.end(), '\n', '|');
-    return text;
+    m_audioMark = m_run->Audio().Calls().size();
+    m_run->ForgetJournals();
 }
 
 std::string SystemTest::Launcher() const {
@@ -291,7 +263,7 @@ std::string SystemTest::Launcher() const {
 std::string SystemTest::Audio() const {
     static const std::vector<std::string> kClick = {"open", "prepare", "write", "unprepare",
                                                     "close"};
-    const auto calls = m_audio.Calls();
+    const auto calls = m_run->Audio().Calls();
     std::string out;
     for (auto it = calls.begin() + static_cast<long>(m_audioMark); it != calls.end(); ++it) {
         std::string item = *it;

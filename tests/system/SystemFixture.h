@@ -19,18 +19,19 @@
 //   page sound|basic|advanced   opened with the pen before the records start
 // Run() takes a script: down X Y; move X Y; up X Y; tap X Y; dbl X Y;
 // timer ID; key CODE; close; repaint; mark (forget what was recorded).
+// Between any two messages and once the dialog is gone, the checks of the
+// fuzz targets' harness hold (drawing objects, files, drivers, audio).
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "app/SettingsDlg.h"
-#include "platform/testing/FakeWaveOut.h"
+#include "fuzz/DialogHarness.h"
 #include "platform/testing/GdiSurfaces.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/testing/ScopedCalibration.h"
@@ -56,11 +57,11 @@ protected:
     // Forgets everything recorded so far.
     void Mark();
 
-    CSettingsDlg& Dlg() { return *m_dlg; }
-    bool Closed() const { return m_dlg->m_hWnd == nullptr; }
+    CSettingsDlg& Dlg() { return m_run->Dlg(); }
+    bool Closed() const { return !m_run->IsOpen(); }
     // What happened since the last mark.
-    std::string Journal(const std::string& device) const;  // lines joined by '|'
-    std::string Launcher() const;                          // "S1 T1 S3 T0"
+    std::string Journal(const std::string& device) { return m_run->Journal(device); }
+    std::string Launcher() const;  // "S1 T1 S3 T0"
     // The audio device's calls: "click" for one sound played whole,
     // "vol:0xffffffff" for a volume set, other calls by name.
     std::string Audio() const;
@@ -76,7 +77,6 @@ protected:
     static INIINFO ParseRecord(INIINFO base, std::string_view assignments);
     static std::string Describe(const INIINFO& record);
 
-    dv::testing::FakeWaveOut m_audio;
     Snapshot m_start{};
     int m_calibrations = 0;
 
@@ -88,12 +88,11 @@ private:
     std::unique_ptr<dv::testing::ScopedDeviceRoot> m_root;
     std::unique_ptr<dv::testing::ScopedCalibration> m_calibration;
     std::unique_ptr<dv::testing::TestWindow> m_launcher;
-    std::unique_ptr<CSettingsDlg> m_dlg;
+    std::unique_ptr<dvfuzz::DialogRun> m_run;
     dv::testing::LogCapture m_log;
     std::optional<std::string> m_calibrationStores;
     std::optional<POINT> m_calibrationPost;
     std::string m_openPage;
     bool m_withLauncher = true;
     std::size_t m_audioMark = 0;
-    std::map<std::string, std::size_t> m_journalMarks;
 };
