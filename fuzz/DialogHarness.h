@@ -252,6 +252,7 @@ private:
         Expect(dv::ProvisionDeviceRoot(), "device root not provisioned");
         static std::filesystem::path base = pattern;
         std::atexit([] { std::filesystem::remove_all(base); });
+        m_launcher = std::make_unique<dv::testing::TestWindow>(kLauncherTitle);
         // As the real screen does, the stand-in leaves the dialog to repaint.
         m_calibration = std::make_unique<dv::testing::ScopedCalibration>([] {
             if (DialogRun::Current() != nullptr) {
@@ -263,7 +264,7 @@ private:
 
     std::filesystem::path m_root;
     dv::testing::LogCapture m_log;
-    dv::testing::TestWindow m_launcher{kLauncherTitle};
+    std::unique_ptr<dv::testing::TestWindow> m_launcher;
     std::unique_ptr<dv::testing::ScopedCalibration> m_calibration;
 };
 
