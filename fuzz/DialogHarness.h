@@ -1,22 +1,23 @@
-// What the fuzz targets that run the settings dialog share: a private device
-// root and runtime folder made once per process with the simulated drivers,
-// the launcher and calibration stand-ins, a fresh audio double per run, and
-// the checks that hold between any two messages. A broken invariant ends the
-// process with a message, so that libFuzzer keeps the input.
+// The settings dialog driven as the modal loop drives it, with the checks
+// that hold between any two messages: the fuzz targets run it on a private
+// device root made once per process, the system tests on one per test. A
+// broken invariant ends the process with a message, so that libFuzzer keeps
+// the input; the tests make it a failure of the test instead.
 #pragma once
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <span>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "app/SettingsDlg.h"
 #include "platform/Platform.h"
@@ -30,19 +31,20 @@
 namespace dvfuzz {
 
 constexpr std::size_t kRecordSize = sizeof(INIINFO);
+constexpr const char* kSettingsFile = "FlashMem/sysini/conf.ini";
 // Main-menu icon centres (sound, basic, advanced, touch), OK and the preview.
 constexpr POINT kIconCentres[] = {{44, 175}, {110, 145}, {169, 103}, {230, 63}};
 constexpr POINT kOkButton = {50, 212};
 constexpr POINT kPreview = {300, 170};
 
-[[noreturn]] inline void Fail(const char* what) {
+inline void (*g_onBroken)(const char* what) = [](const char* what) {
     std::fprintf(stderr, "fuzz invariant broken: %s\n", what);
     std::abort();
-}
+};
 
 inline void Expect(bool holds, const char* what) {
     if (!holds) {
-        Fail(what);
+        g_onBroken(what);
     }
 }
 
@@ -66,73 +68,22 @@ inline bool DriverValuesInRange(const INIINFO& r) {
            tenths >= 875 && tenths <= 1080;
 }
 
-// The process's unit, made once: windows and files outlive every run.
-class Unit {
-public:
-    static Unit& Get() {
-        static Unit* unit = new Unit();
-        return *unit;
-    }
-
-    std::filesystem::path Path(const char* relative) const { return m_root / relative; }
-    std::vector<uint8_t> Read(const char* relative) const {
-        std::ifstream in(Path(relative), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-    void WriteSettings(std::span<const uint8_t> bytes) const {
-        std::ofstream out(Path("FlashMem/sysini/conf.ini"), std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-    }
-    std::vector<uint8_t> ReadSettings() const { return Read("FlashMem/sysini/conf.ini"); }
-    void SetDialog(CSettingsDlg* dlg) { m_dialog = dlg; }
-    dv::testing::LogCapture& Log() { return m_log; }
-
-private:
-    Unit() {
-        char pattern[] = "/tmp/dialvane-fuzz-XXXXXX";
-        Expect(mkdtemp(pattern) != nullptr, "no scratch folder");
-        m_root = std::filesystem::path(pattern) / "unit";
-        const auto runtime = std::filesystem::path(pattern) / "run";
-        std::filesystem::create_directory(runtime);
-        std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-        setenv("DIALVANE_ROOT", m_root.c_str(), 1);
-        setenv("DIALVANE_RUNTIME", runtime.c_str(), 1);
-        setenv("DIALVANE_DISPLAY", "none", 1);
-        Expect(dv::ProvisionDeviceRoot(), "device root not provisioned");
-        static std::filesystem::path base = pattern;
-        std::atexit([] { std::filesystem::remove_all(base); });
-        m_launcher = std::make_unique<dv::testing::TestWindow>(kLauncherTitle);
-        // As the real screen does, the stand-in leaves the dialog to repaint.
-        m_calibration = std::make_unique<dv::testing::ScopedCalibration>([this] {
-            if (m_dialog != nullptr && m_dialog->m_hWnd != nullptr) {
-                ::InvalidateRect(m_dialog->m_hWnd, nullptr, FALSE);
-            }
-            return TRUE;
-        });
-    }
-
-    std::filesystem::path m_root;
-    dv::testing::LogCapture m_log;
-    std::unique_ptr<dv::testing::TestWindow> m_launcher;
-    std::unique_ptr<dv::testing::ScopedCalibration> m_calibration;
-    CSettingsDlg* m_dialog = nullptr;
-};
-
-// One dialog at a time, driven as the modal loop drives it.
+// One dialog at a time on the current device root. The drivers' journals are
+// taken as they grow and kept for Journal().
 class DialogRun {
 public:
-    DialogRun()
-        : m_unit(Unit::Get()),
-          m_objects(dv::testing::LiveGdiObjects()),
-          m_handles(dv::testing::OpenKernelHandles()) {}
-    ~DialogRun() { Close(); }
+    DialogRun() = default;
     DialogRun(const DialogRun&) = delete;
-    DialogRun& operator=(const DialogRun&) = delete;
+    ~DialogRun() { Close(); }
+
+    // The open dialog, for the calibration stand-ins.
+    static CSettingsDlg* Current() {
+        return s_current != nullptr && s_current->m_hWnd != nullptr ? s_current : nullptr;
+    }
 
     CSettingsDlg& Open() {
         m_dlg = std::make_unique<CSettingsDlg>();
-        m_unit.SetDialog(m_dlg.get());
+        s_current = m_dlg.get();
         Expect(m_dlg->Create(IDD_SETTINGS_DIALOG) != FALSE, "dialog not created");
         dv::testing::PumpMessagesUntilIdle();
         m_withDialog = dv::testing::LiveGdiObjects();
@@ -153,7 +104,7 @@ public:
         }
         Expect(!IsOpen(), "dialog still open after UM_CLOSE_SETTINGS");
         Drain();
-        m_unit.SetDialog(nullptr);
+        s_current = nullptr;
         m_dlg.reset();
         Expect(dv::testing::LiveGdiObjects() == m_objects, "drawing objects left after the dialog");
         Expect(dv::testing::OpenKernelHandles() == m_handles, "handles left open after the dialog");
@@ -198,7 +149,36 @@ public:
     // Levels sent while the values they come from are in range stay in theirs.
     void SetDriverChecks(bool on) { m_checkDrivers = on; }
 
+    dv::testing::FakeWaveOut& Audio() { return m_audio; }
+    // What the device's journal took since the last ForgetJournals(), lines
+    // joined by '|'.
+    std::string Journal(const std::string& device) {
+        TakeJournals();
+        std::string text = m_journals[device];
+        while (text.ends_with('\n')) {
+            text.pop_back();
+        }
+        std::replace(text.begin(), text.end(), '\n', '|');
+        return text;
+    }
+    void ForgetJournals() {
+        TakeJournals();
+        m_journals.clear();
+    }
+
 private:
+    struct Range {
+        const char* device;
+        const char* prefix;
+        int low, high;
+    };
+    static constexpr Range kJournals[] = {
+        {"BAK1", "ioctl 0x00002000 in ", 33, 100},
+        {"IIC1", "ioctl 0x00000000 in 8a 7", 0x20, 192},
+        {"FMT1", "ioctl 0x00000001 in ", 0, 9},
+        {"FLS1", nullptr, 0, 0},
+    };
+
     static void Drain() {
         dv::testing::ClearPendingQuit();
         dv::testing::PumpMessagesUntilIdle();
@@ -207,13 +187,19 @@ private:
 
     void Check() {
         Expect(dv::testing::OpenKernelHandles() == m_handles, "a file or driver left open");
-        m_unit.Log().Clear();
-        for (const auto& [device, prefix, low, high] : kRanges) {
-            auto journal = m_unit.Read(device);
-            std::filesystem::remove(m_unit.Path(device));
-            std::istringstream lines(std::string(journal.begin(), journal.end()));
-            for (std::string line; m_checkDrivers && std::getline(lines, line);) {
-                if (line.rfind(prefix, 0) == 0) {
+        TakeJournals();
+    }
+
+    void TakeJournals() {
+        for (const auto& [device, prefix, low, high] : kJournals) {
+            const auto path = dv::DeviceRoot() / "dev" / (std::string(device) + ".log");
+            std::ostringstream text;
+            text << std::ifstream(path, std::ios::binary).rdbuf();
+            std::filesystem::remove(path);
+            m_journals[device] += text.str();
+            std::istringstream lines(text.str());
+            for (std::string line; m_checkDrivers && prefix && std::getline(lines, line);) {
+                if (line.starts_with(prefix)) {
                     const int value = std::stoi(line.substr(line.size() - 2), nullptr, 16);
                     Expect(value >= low && value <= high, "a driver was sent a level out of range");
                 }
@@ -221,24 +207,65 @@ private:
         }
     }
 
-    struct Range {
-        const char* journal;
-        const char* prefix;
-        int low, high;
-    };
-    static constexpr Range kRanges[] = {
-        {"dev/BAK1.log", "ioctl 0x00002000 in ", 33, 100},
-        {"dev/IIC1.log", "ioctl 0x00000000 in 8a 7", 0x20, 192},
-        {"dev/FMT1.log", "ioctl 0x00000001 in ", 0, 9},
-    };
-
-    Unit& m_unit;
-    dv::testing::GdiCounts m_objects;
+    inline static CSettingsDlg* s_current = nullptr;
+    dv::testing::GdiCounts m_objects = dv::testing::LiveGdiObjects();
     dv::testing::GdiCounts m_withDialog;
-    std::size_t m_handles;
+    std::size_t m_handles = dv::testing::OpenKernelHandles();
     dv::testing::FakeWaveOut m_audio;
     std::unique_ptr<CSettingsDlg> m_dlg;
+    std::map<std::string, std::string> m_journals;
     bool m_checkDrivers = false;
+};
+
+// The process's unit, made once: windows and files outlive every run.
+class Unit {
+public:
+    static Unit& Get() {
+        static Unit* unit = new Unit();
+        return *unit;
+    }
+
+    std::filesystem::path Path(const char* relative) const { return m_root / relative; }
+    std::string Read(const char* relative) const {
+        std::ostringstream text;
+        text << std::ifstream(Path(relative), std::ios::binary).rdbuf();
+        return text.str();
+    }
+    void WriteSettings(std::span<const uint8_t> bytes) const {
+        std::ofstream(Path(kSettingsFile), std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+    }
+    dv::testing::LogCapture& Log() { return m_log; }
+
+private:
+    Unit() {
+        char pattern[] = "/tmp/dialvane-fuzz-XXXXXX";
+        Expect(mkdtemp(pattern) != nullptr, "no scratch folder");
+        m_root = std::filesystem::path(pattern) / "unit";
+        const auto runtime = std::filesystem::path(pattern) / "run";
+        std::filesystem::create_directory(runtime);
+        std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+        setenv("DIALVANE_ROOT", m_root.c_str(), 1);
+        setenv("DIALVANE_RUNTIME", runtime.c_str(), 1);
+        setenv("DIALVANE_DISPLAY", "none", 1);
+        Expect(dv::ProvisionDeviceRoot(), "device root not provisioned");
+        static std::filesystem::path base = pattern;
+        std::atexit([] { std::filesystem::remove_all(base); });
+        m_launcher = std::make_unique<dv::testing::TestWindow>(kLauncherTitle);
+        // As the real screen does, the stand-in leaves the dialog to repaint.
+        m_calibration = std::make_unique<dv::testing::ScopedCalibration>([] {
+            if (DialogRun::Current() != nullptr) {
+                ::InvalidateRect(DialogRun::Current()->m_hWnd, nullptr, FALSE);
+            }
+            return TRUE;
+        });
+    }
+
+    std::filesystem::path m_root;
+    dv::testing::LogCapture m_log;
+    std::unique_ptr<dv::testing::TestWindow> m_launcher;
+    std::unique_ptr<dv::testing::ScopedCalibration> m_calibration;
 };
 
 }  // namespace dvfuzz

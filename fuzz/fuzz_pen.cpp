@@ -100,43 +100,31 @@ public:
 
     bool Done() const { return !m_run.IsOpen(); }
 
-    void Down(POINT pt, bool doubleClick) {
+    void Pen(UINT message, POINT pt) {
         if (Done()) {
             return;
         }
-        m_penDown = true;
-        m_run.Pen(doubleClick ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, pt);
-        After();
-    }
-
-    void Move(POINT pt) {
-        if (Done()) {
-            return;
+        const bool endsInteraction = message == WM_LBUTTONUP && m_penDown;
+        if (message != WM_MOUSEMOVE) {
+            m_penDown = message != WM_LBUTTONUP;
         }
-        m_run.Pen(WM_MOUSEMOVE, pt);
-        After();
-    }
-
-    void Up(POINT pt) {
-        if (Done()) {
-            return;
-        }
-        const bool endsInteraction = m_penDown;
-        m_penDown = false;
-        m_run.Pen(WM_LBUTTONUP, pt);
+        m_run.Pen(message, pt);
         if (endsInteraction && m_run.IsOpen()) {
             Expect(dvfuzz::WorkingMatchesStored(m_run.Dlg()),
                    "working copies differ from the stored record after a pen-up");
         }
         After();
     }
+    void Tap(POINT pt, bool doubleClick = false) {
+        Pen(doubleClick ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, pt);
+        Pen(WM_LBUTTONUP, pt);
+    }
 
     void Post(UINT message, WPARAM wParam) {
-        if (Done()) {
-            return;
+        if (!Done()) {
+            m_run.Deliver(message, wParam);
+            After();
         }
-        m_run.Deliver(message, wParam);
-        After();
     }
 
 private:
@@ -156,7 +144,7 @@ private:
     void After() {
         if (m_run.IsOpen()) {
             std::error_code ec;
-            Expect(std::filesystem::file_size(m_unit.Path("FlashMem/sysini/conf.ini"), ec) ==
+            Expect(std::filesystem::file_size(m_unit.Path(dvfuzz::kSettingsFile), ec) ==
                        dvfuzz::kRecordSize,
                    "settings file is not 26 bytes");
             return;
@@ -189,36 +177,34 @@ WPARAM KeyCode(uint8_t b) {
 }
 
 void RunEvent(Session& s, Input& in) {
+    static constexpr UINT kKeyMessages[] = {WM_KEYDOWN, WM_KEYUP, WM_CHAR};
     const uint8_t opcode = in.Byte();
     switch (static_cast<Op>(opcode % static_cast<uint8_t>(Op::Count))) {
         case Op::Down:
-            s.Down(in.Point(), (opcode & kDoubleClickBit) != 0);
+            s.Pen((opcode & kDoubleClickBit) != 0 ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, in.Point());
             break;
         case Op::Move:
-            s.Move(in.Point());
+            s.Pen(WM_MOUSEMOVE, in.Point());
             break;
         case Op::Up:
-            s.Up(in.Point());
+            s.Pen(WM_LBUTTONUP, in.Point());
             break;
-        case Op::Tap: {
-            POINT pt = in.Point();
-            s.Down(pt, false);
-            s.Up(pt);
+        case Op::Tap:
+            s.Tap(in.Point());
             break;
-        }
         case Op::Drag: {
-            POINT from = in.Point();
-            POINT to = in.Point();
-            int steps = 1 + in.Byte() % kMaxDragSteps;
-            s.Down(from, false);
+            const POINT from = in.Point();
+            const POINT to = in.Point();
+            const int steps = 1 + in.Byte() % kMaxDragSteps;
+            s.Pen(WM_LBUTTONDOWN, from);
             for (int i = 1; i <= steps && !s.Done(); ++i) {
-                s.Move(Between(from, to, i, steps));
+                s.Pen(WM_MOUSEMOVE, Between(from, to, i, steps));
             }
-            s.Up(to);
+            s.Pen(WM_LBUTTONUP, to);
             break;
         }
         case Op::Timer: {
-            uint8_t b = in.Byte();
+            const uint8_t b = in.Byte();
             s.Post(WM_TIMER, (b & 1) != 0 ? IDT_FM_REPEAT : b);
             break;
         }
@@ -226,17 +212,14 @@ void RunEvent(Session& s, Input& in) {
             s.Post(UM_CLOSE_SETTINGS, 0);
             break;
         case Op::Key: {
-            static constexpr UINT kKeyMessages[] = {WM_KEYDOWN, WM_KEYUP, WM_CHAR};
-            UINT message = kKeyMessages[in.Byte() % std::size(kKeyMessages)];
+            const UINT message = kKeyMessages[in.Byte() % std::size(kKeyMessages)];
             s.Post(message, KeyCode(in.Byte()));
             break;
         }
         case Op::DoubleTap: {
-            POINT pt = in.Point();
-            s.Down(pt, false);
-            s.Up(pt);
-            s.Down(pt, true);
-            s.Up(pt);
+            const POINT pt = in.Point();
+            s.Tap(pt);
+            s.Tap(pt, true);
             break;
         }
         case Op::Count:
@@ -252,6 +235,7 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    dvfuzz::Unit::Get().Log().Clear();
     Input in(data, size);
     Session session(kStartRecords[in.Byte() % std::size(kStartRecords)]);
     for (int i = 0; i < kMaxEvents && !in.Empty() && !session.Done(); ++i) {

@@ -96,6 +96,7 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     dvfuzz::Unit& unit = dvfuzz::Unit::Get();
+    unit.Log().Clear();
     const std::span<const uint8_t> file(data, size);
     unit.WriteSettings(file);
     const INIINFO expected = ExpectedRecord(file);
@@ -104,10 +105,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     run.SetDriverChecks(dvfuzz::DriverValuesInRange(expected));
     CSettingsDlg& dlg = run.Open();
     CheckLoaded(dlg, expected);
-    const std::vector<uint8_t> afterLoad = unit.ReadSettings();
-    Expect(
-        afterLoad.size() == size && (size == 0 || std::memcmp(afterLoad.data(), data, size) == 0),
-        "loading changed the settings file");
+    Expect(unit.Read(dvfuzz::kSettingsFile) ==
+               std::string_view(reinterpret_cast<const char*>(data), size),
+           "loading changed the settings file");
 
     TourPages(run);
     RestoreFromStored(dlg);
@@ -115,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const INIINFO held = dlg.m_IniInfo;
     run.Close();
 
-    const std::vector<uint8_t> saved = unit.ReadSettings();
+    const std::string saved = unit.Read(dvfuzz::kSettingsFile);
     Expect(saved.size() == dvfuzz::kRecordSize, "settings file is not 26 bytes after a save");
     Expect(std::memcmp(saved.data(), &held, sizeof held) == 0,
            "settings file differs from the record the dialog held");

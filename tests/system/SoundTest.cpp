@@ -51,6 +51,12 @@ Bytes Riff(const std::vector<Bytes>& chunks, int64_t size = -1) {
     return b;
 }
 
+// The bytes of a literal, without its terminator.
+template <std::size_t N>
+Bytes Raw(const char (&text)[N]) {
+    return Bytes(text, text + N - 1);
+}
+
 Bytes Ramp(std::size_t n) {
     Bytes b(n);
     for (std::size_t i = 0; i < n; ++i) {
@@ -152,17 +158,12 @@ std::vector<BadFile> BadFiles() {
     Bytes cut = Riff({Chunk("fmt ", fmt)});
     cut.resize(cut.size() - 6);
     const std::string noFormat = "Unable to read format chunk\r\n";
+    // clang-format off
     return {
-        {"short.wav",
-         {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V'},
-         "Error reading file header\n"},
+        {"short.wav", Raw("RIFF\4\0\0\0WAV"), "Error reading file header\n"},
         {"empty.wav", {}, "Error reading file header\n"},
-        {"rifx.wav",
-         {'R', 'I', 'F', 'X', 4, 0, 0, 0, 'W', 'A', 'V', 'E'},
-         "Invalid wave file header\n"},
-        {"wavx.wav",
-         {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V', 'X'},
-         "Invalid wave file header\n"},
+        {"rifx.wav", Raw("RIFX\4\0\0\0WAVE"), "Invalid wave file header\n"},
+        {"wavx.wav", Raw("RIFF\4\0\0\0WAVX"), "Invalid wave file header\n"},
         {"nodata.wav", Riff({Chunk("fmt ", fmt), Chunk("LIST", Ramp(6))}),
          "Error reading chunk header\n"},
         {"nofmt.wav", Riff({data}), "Error reading chunk header\n" + noFormat},
@@ -183,6 +184,7 @@ std::vector<BadFile> BadFiles() {
         {"bigskip.wav", Riff({Chunk("junk", {}, 0x90000000), Chunk("fmt ", fmt), data}),
          "Error reading chunk header\n" + noFormat},
     };
+    // clang-format on
 }
 
 TEST_F(SoundTest, EveryFailedLoadIsLoggedLeavesTheOutputsAndPlaysNothing) {
@@ -238,37 +240,35 @@ TEST_F(SoundTest, EachDeviceFailureIsLoggedAndTheRestStillReleased) {
     struct Failure {
         WaveCall call;
         MMRESULT code;
-        std::string log;
-        std::vector<std::string> calls;
+        const char* log;
+        const char* calls;
     };
+    // clang-format off
     const Failure kFailures[] = {
-        {WaveCall::Open, MMSYSERR_ALLOCATED, "waveOutOpen failed. mr=00000004\r\n", {"open"}},
-        {WaveCall::Prepare,
-         MMSYSERR_NOMEM,
-         "waveOutPrepareHeader failed. mr=00000007\r\n",
-         {"open", "prepare", "close"}},
+        {WaveCall::Open, MMSYSERR_ALLOCATED, "waveOutOpen failed. mr=00000004", "open"},
+        {WaveCall::Prepare, MMSYSERR_NOMEM, "waveOutPrepareHeader failed. mr=00000007",
+         "open prepare close"},
         // A failed write leaves the header prepared: no unprepare follows.
-        {WaveCall::Write,
-         MMSYSERR_INVALPARAM,
-         "waveOutWrite failed. mr=0000000b\r\n",
-         {"open", "prepare", "write", "close"}},
-        {WaveCall::Unprepare,
-         WAVERR_STILLPLAYING,
-         "waveOutUnprepareHeader failed. mr=00000021\r\n",
-         {"open", "prepare", "write", "unprepare", "close"}},
-        {WaveCall::Close,
-         MMSYSERR_INVALHANDLE,
-         "waveOutClose failed. mr=00000005\r\n",
-         {"open", "prepare", "write", "unprepare", "close"}},
+        {WaveCall::Write, MMSYSERR_INVALPARAM, "waveOutWrite failed. mr=0000000b",
+         "open prepare write close"},
+        {WaveCall::Unprepare, WAVERR_STILLPLAYING, "waveOutUnprepareHeader failed. mr=00000021",
+         "open prepare write unprepare close"},
+        {WaveCall::Close, MMSYSERR_INVALHANDLE, "waveOutClose failed. mr=00000005",
+         "open prepare write unprepare close"},
     };
+    // clang-format on
     const auto path = Put("click.wav", Riff({Chunk("fmt ", Fmt(8000)), Chunk("data", Ramp(80))}));
     for (const Failure& f : kFailures) {
         dv::testing::FakeWaveOut device;
         device.FailCall(f.call, f.code);
         m_log.Clear();
         PlayWaveFile(path.c_str());
-        EXPECT_EQ(m_log.Text(), f.log);
-        EXPECT_EQ(device.Calls(), f.calls) << f.log;
+        EXPECT_EQ(m_log.Text(), std::string(f.log) + "\r\n");
+        std::string calls;
+        for (const std::string& call : device.Calls()) {
+            calls += (calls.empty() ? "" : " ") + call;
+        }
+        EXPECT_EQ(calls, f.calls) << f.log;
         EXPECT_EQ(device.OpenHandles(), f.call == WaveCall::Close ? 1 : 0) << f.log;
     }
 }

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <sstream>
+#include <vector>
 
 #include "platform/Platform.h"
 
@@ -16,23 +17,23 @@ constexpr std::array<const char*, 13> kFieldNames = {
     "nPage",   "nNaviVolume", "nDmbVolume",   "nAvInVolume", "nAutoStart",
     "nBright", "nContrast",   "nAutoPowerOn", "nRearCamera", "nFmtOn",
     "nFmtMhz", "nFmtDecimal", "PiKoMute"};
-constexpr const char* kDevices[] = {"BAK1", "IIC1", "FMT1", "FLS1"};
 constexpr const wchar_t* kTouchKey = L"HARDWARE\\DEVICEMAP\\TOUCH";
 constexpr const char* kEmptyRegistry = "Windows Registry Editor Version 5.00\r\n\r\n";
-constexpr long kBootFlagOffset = 2112 + 90;
+constexpr const char* kSettingsFile = "FlashMem/sysini/conf.ini";
+constexpr const char* kTouchCalFile = "FlashMem/sysini/touchcal.ini";
+constexpr std::size_t kBootFlagOffset = 2112 + 90;
 
 struct PageIcon {
     const char* name;
-    POINT centre;
+    const char* tap;
 };
 constexpr PageIcon kPageIcons[] = {
-    {"sound", {44, 175}}, {"basic", {110, 145}}, {"advanced", {169, 103}}, {"touch", {230, 63}}};
+    {"sound", "tap 44 175"}, {"basic", "tap 110 145"}, {"advanced", "tap 169 103"}};
 
 std::vector<std::string> Split(std::string_view text, char separator) {
     std::vector<std::string> parts;
-    std::string part;
     std::istringstream in{std::string(text)};
-    while (std::getline(in, part, separator)) {
+    for (std::string part; std::getline(in, part, separator);) {
         part.erase(0, part.find_first_not_of(' '));
         part.erase(part.find_last_not_of(' ') + 1);
         if (!part.empty()) {
@@ -50,23 +51,19 @@ std::vector<BYTE> FromHex(std::string_view hex) {
     return bytes;
 }
 
-std::string FileText(const std::filesystem::path& path) {
-    std::string text;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) {
-            text.append(buffer, n);
-        }
-        std::fclose(f);
-    }
-    return text;
+// A REG_SZ value: the text widened, with its terminator.
+std::vector<BYTE> WideString(const std::string& text) {
+    const std::u16string wide = std::u16string(text.begin(), text.end()) + u'\0';
+    std::vector<BYTE> bytes(wide.size() * 2);
+    std::memcpy(bytes.data(), wide.data(), bytes.size());
+    return bytes;
+}
+
+std::string_view Bytes(const void* data, std::size_t size) {
+    return {static_cast<const char*>(data), size};
 }
 
 }  // namespace
-
-std::string SystemTest::FieldName(int index) {
-    return kFieldNames[static_cast<std::size_t>(index)];
-}
 
 INIINFO SystemTest::ParseRecord(INIINFO base, std::string_view assignments) {
     std::array<SHORT, 13> fields;
@@ -85,40 +82,43 @@ INIINFO SystemTest::ParseRecord(INIINFO base, std::string_view assignments) {
     return base;
 }
 
+std::string SystemTest::Describe(const INIINFO& record) {
+    std::array<SHORT, 13> fields;
+    std::memcpy(fields.data(), &record, sizeof record);
+    std::string out;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        out += std::string(i == 0 ? "" : " ") + kFieldNames[i] + "=" + std::to_string(fields[i]);
+    }
+    return out;
+}
+
 void SystemTest::SetUp() {
     ::setenv("DIALVANE_DISPLAY", "none", 1);
+    dvfuzz::g_onBroken = [](const char* what) { ADD_FAILURE() << "broken: " << what; };
     m_root = std::make_unique<dv::testing::ScopedDeviceRoot>(
         dv::testing::ScopedDeviceRoot::Shape::Provisioned);
 }
 
 void SystemTest::TearDown() {
-    if (m_dlg && m_dlg->m_hWnd != nullptr) {
-        m_dlg->DestroyWindow();
-    }
-    dv::testing::PumpMessagesUntilIdle();
-    dv::testing::ClearPendingQuit();
-    m_dlg.reset();
+    m_run.reset();
     m_calibration.reset();
     m_launcher.reset();
     m_root.reset();
 }
 
 void SystemTest::Start(std::string_view setup) {
-    m_startRecord = kFactoryIniInfo;
+    m_start.record = kFactoryIniInfo;
     bool writeRecord = true;
     for (const std::string& item : Split(setup, ';')) {
-        if (item == "nofile" || item.starts_with("conf ") || item == "nosysini") {
-            writeRecord = false;
-        }
         if (item.find('=') != std::string::npos && item.find(' ') == std::string::npos) {
-            m_startRecord = ParseRecord(m_startRecord, item);
-        } else {
-            ApplySetupItem(item);
+            m_start.record = ParseRecord(m_start.record, item);
+            continue;
         }
+        writeRecord &= item != "nofile" && item != "nosysini" && !item.starts_with("conf ");
+        ApplySetupItem(item);
     }
     if (writeRecord) {
-        m_root->WriteFile("FlashMem/sysini/conf.ini",
-                          {reinterpret_cast<const char*>(&m_startRecord), sizeof m_startRecord});
+        m_root->WriteFile(kSettingsFile, Bytes(&m_start.record, sizeof m_start.record));
     }
     if (m_withLauncher) {
         m_launcher = std::make_unique<dv::testing::TestWindow>(L"Launcher_Tulvo");
@@ -127,51 +127,39 @@ void SystemTest::Start(std::string_view setup) {
     m_calibration = std::make_unique<dv::testing::ScopedCalibration>([this] {
         ++m_calibrations;
         if (m_calibrationStores) {
-            std::u16string text = *m_calibrationStores + u'\0';
-            std::vector<BYTE> bytes(text.size() * 2);
-            std::memcpy(bytes.data(), text.data(), bytes.size());
-            SetRegistryValue(REG_SZ, bytes);
+            SetRegistryValue(REG_SZ, WideString(*m_calibrationStores));
         }
         if (m_calibrationPost) {
             const LPARAM at = MAKELPARAM(m_calibrationPost->x, m_calibrationPost->y);
-            m_dlg->PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
-            m_dlg->PostMessage(WM_LBUTTONUP, 0, at);
+            Dlg().PostMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+            Dlg().PostMessage(WM_LBUTTONUP, 0, at);
         }
-        ::InvalidateRect(m_dlg->m_hWnd, nullptr, FALSE);
+        ::InvalidateRect(Dlg().m_hWnd, nullptr, FALSE);
         return TRUE;
     });
-    m_dlg = std::make_unique<CSettingsDlg>();
-    ASSERT_TRUE(m_dlg->Create(IDD_SETTINGS_DIALOG));
-    dv::testing::PumpMessagesUntilIdle();
+    m_run = std::make_unique<dvfuzz::DialogRun>();
+    m_run->Open();
     for (const PageIcon& icon : kPageIcons) {
         if (m_openPage == icon.name) {
-            Run("tap " + std::to_string(icon.centre.x) + " " + std::to_string(icon.centre.y));
-            if (auto stored = StoredRecord()) {
-                m_startRecord = *stored;
-            }
+            Run(icon.tap);
+            m_start.record = StoredRecord().value_or(m_start.record);
         }
     }
-    m_startLog = m_log.Text();
-    m_startPage = m_dlg->m_nCurPage;
-    m_startBootFlag = BootFlag();
-    if (Exists("FlashMem/sysini/touchcal.ini")) {
-        m_startTouchCal = ReadFile("FlashMem/sysini/touchcal.ini");
-    }
+    m_start.log = m_log.Text();
+    m_start.page = Dlg().m_nCurPage;
+    m_start.bootFlag = BootFlag();
+    m_start.touchCal = TouchCal();
     Mark();
 }
 
-void SystemTest::ApplySetupItem(std::string_view item) {
-    const std::string text(item);
-    const auto space = text.find(' ');
-    const std::string verb = text.substr(0, space);
-    const std::string arg = space == std::string::npos ? "" : text.substr(space + 1);
-    if (verb == "nofile") {
-        return;
-    }
+void SystemTest::ApplySetupItem(const std::string& item) {
+    const auto space = item.find(' ');
+    const std::string verb = item.substr(0, space);
+    const std::string arg = space == std::string::npos ? "" : item.substr(space + 1);
+    const auto argEnd = arg.find(' ');
     if (verb == "conf") {
         const std::vector<BYTE> bytes = FromHex(arg);
-        m_root->WriteFile("FlashMem/sysini/conf.ini",
-                          {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+        m_root->WriteFile(kSettingsFile, Bytes(bytes.data(), bytes.size()));
     } else if (verb == "nosysini") {
         std::filesystem::remove_all(*m_root / "FlashMem/sysini");
     } else if (verb == "absent" || verb == "switch") {
@@ -181,33 +169,26 @@ void SystemTest::ApplySetupItem(std::string_view item) {
         image[kBootFlagOffset] = static_cast<char>(std::stoi(arg));
         m_root->WriteFile("dev/FLS1.img", image);
     } else if (verb == "reg") {
-        std::u16string value(arg.begin(), arg.end());
-        value += u'\0';
-        std::vector<BYTE> bytes(value.size() * 2);
-        std::memcpy(bytes.data(), value.data(), bytes.size());
-        SetRegistryValue(REG_SZ, bytes);
+        SetRegistryValue(REG_SZ, WideString(arg));
     } else if (verb == "regraw") {
-        const auto typeEnd = arg.find(' ');
-        SetRegistryValue(static_cast<DWORD>(std::stoul(arg.substr(0, typeEnd))),
-                         FromHex(arg.substr(typeEnd + 1)));
+        SetRegistryValue(static_cast<DWORD>(std::stoul(arg.substr(0, argEnd))),
+                         FromHex(arg.substr(argEnd + 1)));
     } else if (verb == "regkey") {
         m_root->WriteFile("registry.reg", kEmptyRegistry);
     } else if (verb == "cal") {
-        m_calibrationStores = std::u16string(arg.begin(), arg.end());
+        m_calibrationStores = arg;
     } else if (verb == "calpost") {
-        const auto xy = Split(arg, ' ');
-        m_calibrationPost = POINT{std::stoi(xy.at(0)), std::stoi(xy.at(1))};
+        m_calibrationPost = POINT{std::stoi(arg.substr(0, argEnd)), std::stoi(arg.substr(argEnd))};
     } else if (verb == "file") {
-        const auto pathEnd = arg.find(' ');
-        m_root->WriteFile(arg.substr(0, pathEnd), arg.substr(pathEnd + 1));
+        m_root->WriteFile(arg.substr(0, argEnd), arg.substr(argEnd + 1));
     } else if (verb == "dir") {
         m_root->MakeFolder(arg);
     } else if (verb == "nolauncher") {
         m_withLauncher = false;
     } else if (verb == "page") {
         m_openPage = arg;
-    } else {
-        ADD_FAILURE() << "unknown setup item: " << text;
+    } else if (verb != "nofile") {
+        ADD_FAILURE() << "unknown setup item: " << item;
     }
 }
 
@@ -226,46 +207,27 @@ void SystemTest::SetRegistryValue(DWORD type, const std::vector<BYTE>& bytes) co
 void SystemTest::Run(std::string_view script) {
     for (const std::string& step : Split(script, ';')) {
         Step(step);
-        dv::testing::PumpMessagesUntilIdle();
     }
 }
 
 void SystemTest::Step(std::string_view step) {
-    struct PenVerb {
-        const char* name;
-        UINT message;
-    };
-    static constexpr PenVerb kPen[] = {{"down", WM_LBUTTONDOWN},
-                                       {"move", WM_MOUSEMOVE},
-                                       {"up", WM_LBUTTONUP},
-                                       {"dbl", WM_LBUTTONDBLCLK}};
+    static const std::map<std::string, UINT> kPen = {{"down", WM_LBUTTONDOWN},
+                                                     {"move", WM_MOUSEMOVE},
+                                                     {"up", WM_LBUTTONUP},
+                                                     {"dbl", WM_LBUTTONDBLCLK}};
+    static const std::map<std::string, UINT> kMessages = {
+        {"timer", WM_TIMER}, {"key", WM_KEYDOWN}, {"close", UM_CLOSE_SETTINGS}};
     const std::vector<std::string> words = Split(step, ' ');
     const std::string& verb = words[0];
     auto number = [&](std::size_t i) { return std::stoi(words.at(i), nullptr, 0); };
-    auto pen = [&](UINT message) {
-        m_dlg->SendMessage(message, MK_LBUTTON, MAKELPARAM(number(1), number(2)));
-    };
-    for (const PenVerb& p : kPen) {
-        if (verb == p.name) {
-            return pen(p.message);
-        }
-    }
-    if (verb == "tap") {
-        pen(WM_LBUTTONDOWN);
-        dv::testing::PumpMessagesUntilIdle();
-        pen(WM_LBUTTONUP);
-    } else if (verb == "timer") {
-        m_dlg->SendMessage(WM_TIMER, static_cast<WPARAM>(number(1)), 0);
-    } else if (verb == "key") {
-        // As the modal loop hands it over: pre-translated, then dispatched.
-        MSG msg{m_dlg->m_hWnd, WM_KEYDOWN, static_cast<WPARAM>(number(1)), 0, 0, {0, 0}};
-        if (!m_dlg->PreTranslateMessage(&msg)) {
-            m_dlg->SendMessage(msg.message, msg.wParam, msg.lParam);
-        }
-    } else if (verb == "close") {
-        m_dlg->SendMessage(UM_CLOSE_SETTINGS, 0, 0);
+    if (const auto pen = kPen.find(verb); pen != kPen.end()) {
+        m_run->Pen(pen->second, {number(1), number(2)});
+    } else if (const auto message = kMessages.find(verb); message != kMessages.end()) {
+        m_run->Deliver(message->second, words.size() > 1 ? static_cast<WPARAM>(number(1)) : 0);
+    } else if (verb == "tap") {
+        m_run->Tap({number(1), number(2)});
     } else if (verb == "repaint") {
-        ::InvalidateRect(m_dlg->m_hWnd, nullptr, FALSE);
+        m_run->Repaint();
     } else if (verb == "mark") {
         Mark();
     } else {
@@ -278,28 +240,8 @@ void SystemTest::Mark() {
     if (m_launcher) {
         m_launcher->Clear();
     }
-    m_audioMark = m_audio.Calls().size();
-    m_journalMarks.clear();
-    for (const char* device : kDevices) {
-        m_journalMarks.emplace_back(
-            device, FileText(*m_root / ("dev/" + std::string(device) + ".log")).size());
-    }
-}
-
-std::string SystemTest::Journal(const std::string& device) const {
-    std::size_t mark = 0;
-    for (const auto& [name, size] : m_journalMarks) {
-        if (name == device) {
-            mark = size;
-        }
-    }
-    std::string text = FileText(*m_root / ("dev/" + device + ".log"));
-    text = text.size() > mark ? text.substr(mark) : "";
-    std::string joined;
-    for (const std::string& line : Split(text, '\n')) {
-        joined += (joined.empty() ? "" : "|") + line;
-    }
-    return joined;
+    m_audioMark = m_run->Audio().Calls().size();
+    m_run->ForgetJournals();
 }
 
 std::string SystemTest::Launcher() const {
@@ -321,15 +263,14 @@ std::string SystemTest::Launcher() const {
 std::string SystemTest::Audio() const {
     static const std::vector<std::string> kClick = {"open", "prepare", "write", "unprepare",
                                                     "close"};
-    const auto calls = m_audio.Calls();
+    const auto calls = m_run->Audio().Calls();
     std::string out;
-    for (std::size_t i = m_audioMark; i < calls.size(); ++i) {
-        std::string item = calls[i];
-        const std::size_t end = std::min(calls.size(), i + kClick.size());
-        if (std::equal(kClick.begin(), kClick.end(), calls.begin() + static_cast<long>(i),
-                       calls.begin() + static_cast<long>(end))) {
+    for (auto it = calls.begin() + static_cast<long>(m_audioMark); it != calls.end(); ++it) {
+        std::string item = *it;
+        if (calls.end() - it >= static_cast<long>(kClick.size()) &&
+            std::equal(kClick.begin(), kClick.end(), it)) {
             item = "click";
-            i += kClick.size() - 1;
+            it += static_cast<long>(kClick.size()) - 1;
         } else if (item.starts_with("setvolume ")) {
             item = "vol:" + item.substr(10);
         }
@@ -339,7 +280,7 @@ std::string SystemTest::Audio() const {
 }
 
 std::optional<INIINFO> SystemTest::StoredRecord() const {
-    const std::string bytes = m_root->ReadFile("FlashMem/sysini/conf.ini");
+    const std::string bytes = ReadFile(kSettingsFile);
     if (bytes.size() != sizeof(INIINFO)) {
         return std::nullopt;
     }
@@ -348,11 +289,11 @@ std::optional<INIINFO> SystemTest::StoredRecord() const {
     return info;
 }
 
-std::string SystemTest::ReadFile(const std::string& relative) const {
-    return m_root->ReadFile(relative);
+std::optional<std::string> SystemTest::TouchCal() const {
+    return Exists(kTouchCalFile) ? std::optional(ReadFile(kTouchCalFile)) : std::nullopt;
 }
 
 int SystemTest::BootFlag() const {
-    const std::string image = m_root->ReadFile("dev/FLS1.img");
+    const std::string image = ReadFile("dev/FLS1.img");
     return image.size() > kBootFlagOffset ? static_cast<unsigned char>(image[kBootFlagOffset]) : -1;
 }

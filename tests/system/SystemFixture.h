@@ -19,6 +19,8 @@
 //   page sound|basic|advanced   opened with the pen before the records start
 // Run() takes a script: down X Y; move X Y; up X Y; tap X Y; dbl X Y;
 // timer ID; key CODE; close; repaint; mark (forget what was recorded).
+// Between any two messages and once the dialog is gone, the checks of the
+// fuzz targets' harness hold (drawing objects, files, drivers, audio).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -27,10 +29,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "app/SettingsDlg.h"
-#include "platform/testing/FakeWaveOut.h"
+#include "fuzz/DialogHarness.h"
 #include "platform/testing/GdiSurfaces.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/testing/ScopedCalibration.h"
@@ -39,6 +40,15 @@
 
 class SystemTest : public ::testing::Test {
 protected:
+    // What held when Start() was done.
+    struct Snapshot {
+        INIINFO record;
+        std::string log;
+        int page;
+        int bootFlag;
+        std::optional<std::string> touchCal;
+    };
+
     void SetUp() override;
     void TearDown() override;
 
@@ -47,52 +57,42 @@ protected:
     // Forgets everything recorded so far.
     void Mark();
 
-    CSettingsDlg& Dlg() { return *m_dlg; }
-    bool Closed() const { return m_dlg->m_hWnd == nullptr; }
-    INIINFO StartRecord() const { return m_startRecord; }
+    CSettingsDlg& Dlg() { return m_run->Dlg(); }
+    bool Closed() const { return !m_run->IsOpen(); }
     // What happened since the last mark.
-    std::string Journal(const std::string& device) const;  // lines joined by '|'
-    std::string Launcher() const;                          // "S1 T1 S3 T0"
+    std::string Journal(const std::string& device) { return m_run->Journal(device); }
+    std::string Launcher() const;  // "S1 T1 S3 T0"
     // The audio device's calls: "click" for one sound played whole,
     // "vol:0xffffffff" for a volume set, other calls by name.
     std::string Audio() const;
     std::string Log() const { return m_log.Text(); }
-    const std::string& StartLog() const { return m_startLog; }
-    int StartPage() const { return m_startPage; }
-    int StartBootFlag() const { return m_startBootFlag; }
-    const std::optional<std::string>& StartTouchCal() const { return m_startTouchCal; }
     std::optional<INIINFO> StoredRecord() const;
-    std::string ReadFile(const std::string& relative) const;
+    std::string ReadFile(const std::string& relative) const { return m_root->ReadFile(relative); }
     bool Exists(const std::string& relative) const { return m_root->Exists(relative); }
+    std::optional<std::string> TouchCal() const;
     int BootFlag() const;
-    int Calibrations() const { return m_calibrations; }
     dv::testing::PixelSnapshot Screen() const { return dv::testing::SnapshotScreen(); }
 
+    // "nBright=300 nPage=2" applied to base; Describe() lists every field so.
     static INIINFO ParseRecord(INIINFO base, std::string_view assignments);
-    static std::string FieldName(int index);
+    static std::string Describe(const INIINFO& record);
 
-    dv::testing::FakeWaveOut m_audio;
+    Snapshot m_start{};
+    int m_calibrations = 0;
 
 private:
-    void ApplySetupItem(std::string_view item);
+    void ApplySetupItem(const std::string& item);
     void Step(std::string_view step);
     void SetRegistryValue(DWORD type, const std::vector<BYTE>& bytes) const;
 
     std::unique_ptr<dv::testing::ScopedDeviceRoot> m_root;
     std::unique_ptr<dv::testing::ScopedCalibration> m_calibration;
     std::unique_ptr<dv::testing::TestWindow> m_launcher;
-    std::unique_ptr<CSettingsDlg> m_dlg;
+    std::unique_ptr<dvfuzz::DialogRun> m_run;
     dv::testing::LogCapture m_log;
-    INIINFO m_startRecord{};
-    std::optional<std::u16string> m_calibrationStores;
+    std::optional<std::string> m_calibrationStores;
     std::optional<POINT> m_calibrationPost;
-    std::string m_startLog;
-    int m_startPage = PAGE_MAIN;
-    int m_startBootFlag = -1;
-    std::optional<std::string> m_startTouchCal;
     std::string m_openPage;
     bool m_withLauncher = true;
-    int m_calibrations = 0;
     std::size_t m_audioMark = 0;
-    std::vector<std::pair<std::string, std::size_t>> m_journalMarks;
 };
