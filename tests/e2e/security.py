@@ -1,8 +1,8 @@
 # What the panel lets in: a runtime folder others could use is refused before
 # anything is made in it; another user's process can neither drive the panel
-# nor stand in for its launcher; malformed, oversized and random frames, the
-# window system's own messages, every message number with pointer-like
-# parameters, and hundreds of hoarded connections each change nothing.
+# nor stand in for its launcher; noise on the socket, every message number
+# (the window system's own among them) with pointer-like parameters, and
+# hundreds of hoarded connections each change nothing.
 import os
 import shutil
 import subprocess
@@ -77,33 +77,16 @@ else:
     os.unlink(os.path.join(unit.runtime, "w-Launcher_Tulvo.sock"))
     ok("another user can neither drive the panel (refused, logged) nor stand in for its launcher")
 
+# Each malformed frame is refused in-process (the platform's Ipc tests); here
+# the transport itself is abused: 10 MB of noise, then a frame stalled mid-way.
 good = frame(1, message(0, flags=1))
-carry_on = {"unknown kind": frame(9, message(0)), "an unasked reply": frame(0x80, b"\0" * 12),
-            "a short send": frame(1, message(0)[:23]), "a long post": frame(2, message(0) + b"x"),
-            "pen action 3": frame(3, struct.pack("<IIii", 0, 3, 190, 110)),
-            "a shot path with NUL": frame(4, b"\0\0\0\0/tmp/a\0b.png")}
-fatal = {"bad magic": frame(1, message(0), magic=0x12345678), "version 2": frame(1, message(0),
-         version=2), "a length of 4 GiB": frame(1, message(0), length=0xFFFFFFFF),
-         "a send of 1029 bytes": frame(1, b"\0" * 1029)}
-for what, data in carry_on.items():
-    check(len(raw_peer(unit, data + good) or b"") >= 28, "after %s no reply came" % what)
-for what, data in fatal.items():
-    check(raw_peer(unit, data + good) == b"", "%s: the connection was not closed" % what)
 raw_peer(unit, frame(3, b"\0" * 4) + os.urandom(10 << 20), reply=False).close()
 stalled = raw_peer(unit, good[:30], reply=False)
-unchanged("malformed frames")
-log = unit.log(panel)
-check(log.count("dropped a frame from pid") >= len(carry_on) - 1 and
-      log.count("closed the connection from pid") >= len(fatal), "too few log lines")
-ok("%d bad frames dropped with the connection going on, %d streams closed, 10 MB of noise and "
-   "a frame stalled mid-way: logged, nothing changed"
-   % (len(carry_on), len(fatal)))
+unchanged("10 MB of noise")
+check("closed the connection from pid" in unit.log(panel), "the noise was not logged")
+ok("10 MB of noise closed its connection with a log line, nothing changed")
 
 rss = rss_kb(panel)
-for number in [1, 2, 0x81, 0x82, 0x110] * 3:  # WM_CREATE .. WM_INITDIALOG
-    check(unit.ctl("send", "Dialvane", number).stdout == "0\n", "0x%x was answered" % number)
-check(unit.log(panel).count("only the window system sends it") == 15, "not all 15 dropped")
-check(rss_kb(panel) - rss < 4096, "the panel grew by %d kB" % (rss_kb(panel) - rss))
 # Every message but the closing ones, with parameters that would be pointers.
 sweep = b"".join(frame(2, message(n, w, l)) for n in range(0x400) if n not in (0x10, 0x111, 0x857)
                  for w, l in ((0x41414141, 0x41414141), (2**64 - 1, -1)))
@@ -112,8 +95,9 @@ check(unit.log(panel).count("dropped a WM_TIMER") >= 2, "the WM_TIMER callbacks 
 unit.tap(OK_BUTTON)
 unit.tap(ICON["basic"])
 unchanged("the window system's messages and the sweep")
-ok("WM_CREATE .. WM_INITDIALOG from a peer dropped (logged, answered 0); every message "
-   "0..0x3ff posted with pointer-like parameters: no crash, WM_TIMER callbacks refused")
+check(rss_kb(panel) - rss < 4096, "the panel grew by %d kB" % (rss_kb(panel) - rss))
+ok("every message 0..0x3ff posted with pointer-like parameters: no crash, no growth, "
+   "WM_TIMER callbacks refused")
 
 stalled.close()
 check(unit.close(panel) == 0, "the panel did not close with status 0")
