@@ -109,6 +109,15 @@ TEST_F(SoundTest, LoadsFormatAndSamplesSkippingOtherChunksWithoutPadding) {
     EXPECT_EQ(Bytes(data, data + size), samples);
     delete[] data;
     delete[] reinterpret_cast<BYTE*>(format);
+    // Only a count of exactly zero ends the scan: one byte short of the
+    // skipped chunk's end, the count wraps and the chunks after it are read.
+    const auto understated =
+        Put("understated.wav",
+            Riff({Chunk("junk", Ramp(5)), Chunk("fmt ", Fmt(8000)), Chunk("data", samples)}, 14));
+    ASSERT_EQ(ReadWaveFile(understated.c_str(), &format, &size, &data), 0);
+    EXPECT_EQ(Bytes(data, data + size), samples);
+    delete[] data;
+    delete[] reinterpret_cast<BYTE*>(format);
     EXPECT_EQ(m_log.Text(), "");
 }
 
@@ -183,6 +192,9 @@ std::vector<BadFile> BadFiles() {
          "Error setting file pointer while scanning for chunk\n" + noFormat},
         {"bigskip.wav", Riff({Chunk("junk", {}, 0x90000000), Chunk("fmt ", fmt), data}),
          "Error reading chunk header\n" + noFormat},
+        // The RIFF size runs out exactly at the end of the skipped chunk.
+        {"riffshort.wav", Riff({Chunk("junk", Ramp(5)), Chunk("fmt ", fmt), data}, 13),
+         noFormat},
     };
     // clang-format on
 }
