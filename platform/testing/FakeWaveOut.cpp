@@ -22,31 +22,6 @@ FakeWaveOut::~FakeWaveOut() {
     InstallWaveOutBackend(m_previous);
 }
 
-std::vector<std::string> FakeWaveOut::Calls() const {
-    std::lock_guard guard(m_lock);
-    return m_calls;
-}
-
-std::string FakeWaveOut::LastOpen() const {
-    std::lock_guard guard(m_lock);
-    return m_lastOpen;
-}
-
-std::vector<uint8_t> FakeWaveOut::LastFormat() const {
-    std::lock_guard guard(m_lock);
-    return m_lastFormat;
-}
-
-std::vector<uint8_t> FakeWaveOut::Written() const {
-    std::lock_guard guard(m_lock);
-    return m_written;
-}
-
-int FakeWaveOut::OpenHandles() const {
-    std::lock_guard guard(m_lock);
-    return static_cast<int>(m_open.size());
-}
-
 void FakeWaveOut::FailCall(WaveCall call, MMRESULT code) {
     std::lock_guard guard(m_lock);
     m_failures[call] = code;
@@ -65,11 +40,15 @@ std::optional<MMRESULT> FakeWaveOut::Enter(WaveCall call, std::string detail) {
     return std::nullopt;
 }
 
-MMRESULT FakeWaveOut::CheckHeader(HWAVEOUT hwo, const WAVEHDR* pwh, UINT cbwh) const {
+std::optional<MMRESULT> FakeWaveOut::EnterHeader(WaveCall call, HWAVEOUT hwo, const WAVEHDR* pwh,
+                                                 UINT cbwh) {
+    if (auto failure = Enter(call)) {
+        return failure;
+    }
     if (pwh == nullptr || cbwh != sizeof(WAVEHDR)) {
         return MMSYSERR_INVALPARAM;
     }
-    return m_open.contains(hwo) ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE;
+    return m_open.contains(hwo) ? std::nullopt : std::optional(MMSYSERR_INVALHANDLE);
 }
 
 void FakeWaveOut::FinishQueued(OpenDevice& device) {
@@ -110,11 +89,8 @@ MMRESULT FakeWaveOut::Open(HWAVEOUT* phwo, UINT uDeviceID, const WAVEFORMATEX* p
 
 MMRESULT FakeWaveOut::PrepareHeader(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) {
     std::lock_guard guard(m_lock);
-    if (auto failure = Enter(WaveCall::Prepare)) {
-        return *failure;
-    }
-    if (const MMRESULT bad = CheckHeader(hwo, pwh, cbwh); bad != MMSYSERR_NOERROR) {
-        return bad;
+    if (auto refused = EnterHeader(WaveCall::Prepare, hwo, pwh, cbwh)) {
+        return *refused;
     }
     pwh->dwFlags |= WHDR_PREPARED;
     return MMSYSERR_NOERROR;
@@ -122,11 +98,8 @@ MMRESULT FakeWaveOut::PrepareHeader(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) {
 
 MMRESULT FakeWaveOut::Write(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) {
     std::lock_guard guard(m_lock);
-    if (auto failure = Enter(WaveCall::Write)) {
-        return *failure;
-    }
-    if (const MMRESULT bad = CheckHeader(hwo, pwh, cbwh); bad != MMSYSERR_NOERROR) {
-        return bad;
+    if (auto refused = EnterHeader(WaveCall::Write, hwo, pwh, cbwh)) {
+        return *refused;
     }
     if ((pwh->dwFlags & WHDR_PREPARED) == 0) {
         return WAVERR_UNPREPARED;
@@ -143,11 +116,8 @@ MMRESULT FakeWaveOut::Write(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) {
 
 MMRESULT FakeWaveOut::UnprepareHeader(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) {
     std::lock_guard guard(m_lock);
-    if (auto failure = Enter(WaveCall::Unprepare)) {
-        return *failure;
-    }
-    if (const MMRESULT bad = CheckHeader(hwo, pwh, cbwh); bad != MMSYSERR_NOERROR) {
-        return bad;
+    if (auto refused = EnterHeader(WaveCall::Unprepare, hwo, pwh, cbwh)) {
+        return *refused;
     }
     if ((pwh->dwFlags & WHDR_INQUEUE) != 0) {
         return WAVERR_STILLPLAYING;

@@ -28,15 +28,15 @@ public:
 
     // "open", "prepare", "write", "unprepare", "reset", "close",
     // "setvolume 0x%08x", "getvolume", in the order they came, failed ones too.
-    std::vector<std::string> Calls() const;
+    std::vector<std::string> Calls() const { return Locked(m_calls); }
     // The last open: "device 0 flags 0x50000 event instance 0", and the first
     // 16 bytes of its format record (all a PCM record is sure to have).
-    std::string LastOpen() const;
-    std::vector<uint8_t> LastFormat() const;
+    std::string LastOpen() const { return Locked(m_lastOpen); }
+    std::vector<uint8_t> LastFormat() const { return Locked(m_lastFormat); }
     // The bytes of every buffer written, copied when it was written.
-    std::vector<uint8_t> Written() const;
+    std::vector<uint8_t> Written() const { return Locked(m_written); }
     // Opens not yet closed.
-    int OpenHandles() const;
+    int OpenHandles() const { return static_cast<int>(Locked(m_open).size()); }
 
     void FailCall(WaveCall call, MMRESULT code);
     // Buffers stay queued until a reset; their event never comes.
@@ -58,10 +58,15 @@ private:
         std::vector<WAVEHDR*> queued;
     };
 
+    template <typename T>
+    T Locked(const T& field) const {
+        std::lock_guard guard(m_lock);
+        return field;
+    }
     // Records the call; returns the failure code set for it, if any.
     std::optional<MMRESULT> Enter(WaveCall call, std::string detail = {});
-    // The checks every header call makes, in the device's order.
-    MMRESULT CheckHeader(HWAVEOUT hwo, const WAVEHDR* pwh, UINT cbwh) const;
+    // As Enter, then the checks every header call makes, in the device's order.
+    std::optional<MMRESULT> EnterHeader(WaveCall call, HWAVEOUT hwo, const WAVEHDR* pwh, UINT cbwh);
     void FinishQueued(OpenDevice& device);
 
     WaveOutBackend* m_previous;

@@ -55,11 +55,6 @@ void TestWindow::Clear() {
     m_messages.clear();
 }
 
-void TestWindow::SetAnswer(LRESULT answer) {
-    std::lock_guard guard(m_lock);
-    m_answer = answer;
-}
-
 void ClearPendingQuit() {
     window::CurrentQueue()->ClearQuit();
 }

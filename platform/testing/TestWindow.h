@@ -31,7 +31,6 @@ public:
     // Only the messages with this number.
     std::vector<RecordedMessage> MessagesOf(UINT message) const;
     void Clear();
-    void SetAnswer(LRESULT answer);
 
 private:
     mutable std::mutex m_lock;

@@ -8,7 +8,7 @@
 #include "Support.h"
 #include "platform/MmSystem.h"
 #include "platform/WinBase.h"
-#include "platform/testing/PlatformProbes.h"
+#include "platform/audio/SdlAudio.h"
 
 namespace dv::test {
 namespace {
@@ -39,13 +39,13 @@ class Audio : public PlatformTest {
 protected:
     static void SetUpTestSuite() { ::setenv("SDL_AUDIODRIVER", "disk", 1); }
     static void TearDownTestSuite() {
-        dv::testing::StopAudioDevice();
+        dv::StopSdlAudio();
         ::setenv("SDL_AUDIODRIVER", "dummy", 1);
     }
     void SetUp() override {
         PlatformTest::SetUp();
         ::setenv("SDL_DISKAUDIOFILE", (runtime.string() + "-output.raw").c_str(), 1);
-        dv::testing::StopAudioDevice();  // a parked device still writes its old file
+        dv::StopSdlAudio();  // a parked device still writes its old file
         event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     }
     void TearDown() override {
@@ -65,7 +65,7 @@ protected:
     }
     // What the driver got, without the silence before and after.
     std::vector<uint8_t> Output(uint8_t silence) const {
-        dv::testing::StopAudioDevice();
+        dv::StopSdlAudio();
         std::ifstream in(runtime.string() + "-output.raw", std::ios::binary);
         std::vector<uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
         auto first =
@@ -107,7 +107,7 @@ TEST_F(Audio, QueuedBuffersPlayInOrderScaledByTheLeftLevelAndEachIsSignalledWhen
     EXPECT_EQ(waveOutClose(wave), WAVERR_STILLPLAYING);
     ASSERT_EQ(WaitForSingleObject(event, 5000), WAIT_OBJECT_0);
     EXPECT_EQ(a.dwFlags & (WHDR_DONE | WHDR_INQUEUE), WHDR_DONE);
-    ASSERT_TRUE(WaitFor([&] { return (b.dwFlags & WHDR_DONE) != 0; }, 5000));
+    ASSERT_TRUE(dv::testing::PumpMessagesUntil([&] { return (b.dwFlags & WHDR_DONE) != 0; }, 5000));
     for (WAVEHDR* h : {&a, &b}) {
         EXPECT_EQ(waveOutUnprepareHeader(wave, h, sizeof *h), MMSYSERR_NOERROR);
     }
@@ -229,7 +229,7 @@ TEST_F(Audio, AnOutputThatWillNotOpenFallsBackSoTheBufferStillFinishes) {
         } else {
             ::setenv("SDL_DISKAUDIOFILE", "/nonexistent-dir/output.raw", 1);
         }
-        dv::testing::StopAudioDevice();
+        dv::StopSdlAudio();
         log.Clear();
         std::vector<uint8_t> data(400, 0x90);
         const MMRESULT opened = Open(Pcm(1, 8000, 8));
@@ -239,7 +239,7 @@ TEST_F(Audio, AnOutputThatWillNotOpenFallsBackSoTheBufferStillFinishes) {
                                            : "Audio: cannot open the output ("))
             << log.Text();
         PlayToEndAndClose(data.data(), data.size());
-        dv::testing::StopAudioDevice();
+        dv::StopSdlAudio();
     }
 }
 

@@ -6,9 +6,9 @@
 #include "platform/WinReg.h"
 #include "platform/WinUser.h"
 #include "platform/testing/GdiSurfaces.h"
-#include "platform/testing/PlatformProbes.h"
 #include "platform/testing/ScopedStorageFault.h"
 #include "platform/testing/WirePeer.h"
+#include "platform/window/PenInput.h"
 
 namespace dv::test {
 namespace {
@@ -59,7 +59,7 @@ protected:
         });
         const BOOL result = TouchCalibrate();
         tapper.join();
-        EXPECT_FALSE(dv::testing::PenCaptured());
+        EXPECT_FALSE(dv::PenCaptureActive());
         EXPECT_TRUE(panel.MessagesOf(WM_LBUTTONDOWN).empty());  // the screen took the pen
         return result;
     }

@@ -10,7 +10,6 @@
 #include "platform/afx/CFont.h"
 #include "platform/testing/GdiCounts.h"
 #include "platform/testing/GdiSurfaces.h"
-#include "platform/testing/PlatformProbes.h"
 
 namespace dv::test {
 namespace {
@@ -62,7 +61,7 @@ TEST_F(Gdi, BlockCopiesAreClippedAtEveryEdgeOfBothSurfaces) {
         SCOPED_TRACE(::testing::Message() << b.x << "," << b.y << " " << b.cx << "x" << b.cy
                                           << " from " << b.sx << "," << b.sy);
         GdiMemorySurface dst(20, 12);
-        dv::testing::FillSurface(dst.dc(), 0x123456);
+        dv::testing::PaintSurface(dst.dc(), [](int, int) { return 0x123456u; });
         PixelSnapshot expected = SnapshotSurface(dst.dc());
         for (int64_t j = 0; j < std::min<int64_t>(b.cy, 64); ++j) {
             for (int64_t i = 0; i < std::min<int64_t>(b.cx, 64); ++i) {
@@ -168,7 +167,7 @@ TEST_F(Gdi, LoadedBitmapsAreCountedCopiesAndWrappersFreeWhatTheyOwn) {
         CDC memory;  // writing one copy leaves the other as it was
         ASSERT_TRUE(memory.CreateCompatibleDC(nullptr));
         HGDIOBJ old = memory.SelectObject(first);
-        dv::testing::FillSurface(memory.GetSafeHdc(), 0xABCDEF);
+        dv::testing::PaintSurface(memory.GetSafeHdc(), [](int, int) { return 0xABCDEFu; });
         memory.SelectObject(old);
         CFont font;
         const LOGFONTW lf = Tahoma(12);
@@ -199,7 +198,7 @@ TEST_F(Gdi, ScreenSurfacesShareThePixelsAndWorkWithTheDisplayOff) {
     EXPECT_EQ(dv::testing::SnapshotScreen(), SnapshotSurface(memory.dc()));
     EXPECT_EQ(GetPixel(a, 480, 0), CLR_INVALID);
     EXPECT_EQ(GetPixel(a, -1, 0), CLR_INVALID);
-    dv::testing::FillSurface(memory.dc(), 0);
+    dv::testing::PaintSurface(memory.dc(), [](int, int) { return 0u; });
     EXPECT_NE(dv::testing::SnapshotScreen(), SnapshotSurface(memory.dc()));
     EXPECT_EQ(ReleaseDC(nullptr, a), 1);
     EXPECT_EQ(ReleaseDC(nullptr, b), 1);
@@ -214,6 +213,16 @@ void Put32(std::vector<uint8_t>& b, std::size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) {
         b[at + i] = static_cast<uint8_t>(v >> (8 * i));
     }
+}
+
+// size bytes, zero but for the little-endian words given, in order.
+std::vector<uint8_t> Le(std::size_t size,
+                        std::initializer_list<std::pair<std::size_t, uint32_t>> words) {
+    std::vector<uint8_t> b(size);
+    for (auto [at, v] : words) {
+        Put32(b, at, v);
+    }
+    return b;
 }
 
 TEST_F(Gdi, TheAppIconDecodesWithMaskedCornersAndDamagedCopiesYieldNoBadReads) {
@@ -251,42 +260,50 @@ TEST_F(Gdi, TheAppIconDecodesWithMaskedCornersAndDamagedCopiesYieldNoBadReads) {
         d.byte ? void(bad[d.at] = static_cast<uint8_t>(d.value)) : Put32(bad, d.at, d.value);
         EXPECT_EQ(dv::testing::DecodeIcoImages(bad).size(), d.images) << d.at;
     }
+    // Four-bit indices, high nibble first, into a two-colour palette: one past
+    // it is black, and a set mask bit clears the alpha.
+    const auto indexed = dv::testing::DecodeIcoImages(Le(78, {{2, 1},
+                                                              {4, 1},
+                                                              {6, 0x20104},
+                                                              {10, 0x40001},
+                                                              {14, 56},
+                                                              {18, 22},
+                                                              {22, 40},
+                                                              {26, 4},
+                                                              {30, 2},
+                                                              {34, 0x40001},
+                                                              {54, 2},
+                                                              {62, 0x102030},
+                                                              {66, 0x405060},
+                                                              {70, 0x3310},
+                                                              {74, 0x20}}));
+    ASSERT_EQ(indexed.size(), 1u);
+    EXPECT_EQ(indexed[0].pixels, (std::vector<uint32_t>{0xFF405060, 0xFF102030, 0, 0xFF000000}));
 }
 
 // A BMP of w x h at the given depth; 8 bits take a two-entry palette.
 std::vector<uint8_t> Bmp(int w, int h, int bits) {
-    const int paletteBytes = bits == 8 ? 8 : 0;
-    const int stride = (w * bits / 8 + 3) / 4 * 4;
-    const int offset = 54 + paletteBytes;
-    std::vector<uint8_t> b(static_cast<std::size_t>(offset + stride * h));
-    b[0] = 'B';
-    b[1] = 'M';
-    Put32(b, 2, static_cast<uint32_t>(b.size()));
-    Put32(b, 10, static_cast<uint32_t>(offset));
-    Put32(b, 14, 40);
-    Put32(b, 18, static_cast<uint32_t>(w));
-    Put32(b, 22, static_cast<uint32_t>(h));
-    b[26] = 1;
-    b[28] = static_cast<uint8_t>(bits);
+    const uint32_t stride = (w * bits / 8 + 3) / 4 * 4, offset = bits == 8 ? 62 : 54;
+    auto b = Le(offset + stride * h, {{0, 'B' | 'M' << 8},
+                                      {2, offset + stride * h},
+                                      {10, offset},
+                                      {14, 40},
+                                      {18, w},
+                                      {22, h},
+                                      {26, 1},
+                                      {28, bits}});
     if (bits == 8) {
         Put32(b, 46, 2);
         Put32(b, 54, 0x00102030);  // index 0
         Put32(b, 58, 0x00405060);  // index 1
     }
     for (int y = 0; y < h; ++y) {  // bottom row first
-        uint8_t* row = &b[static_cast<std::size_t>(offset + (h - 1 - y) * stride)];
+        uint8_t* row = &b[offset + (h - 1 - y) * stride];
         for (int x = 0; x < w; ++x) {
-            if (bits == 8) {
-                row[x] = static_cast<uint8_t>((x + y) % 2);
-            } else {
-                uint8_t* p = row + x * bits / 8;
-                p[0] = static_cast<uint8_t>(x);  // blue
-                p[1] = static_cast<uint8_t>(y);  // green
-                p[2] = 0x80;                     // red
-                if (bits == 32) {
-                    p[3] = 0x7F;
-                }
-            }
+            uint8_t* p = row + x * bits / 8;
+            const uint8_t pixel[] = {uint8_t(x), uint8_t(y), 0x80, 0x7F};  // blue, green, red
+            bits == 8 ? void(*p = static_cast<uint8_t>((x + y) % 2))
+                      : void(std::copy_n(pixel, bits / 8, p));
         }
     }
     return b;

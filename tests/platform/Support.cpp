@@ -10,13 +10,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
-#include <thread>
 
 #include "platform/Platform.h"
 #include "platform/WinBase.h"
 #include "platform/WinUser.h"
 #include "platform/afx/CDialog.h"
-#include "platform/testing/PlatformProbes.h"
+#include "platform/display/Display.h"
 
 namespace dv::test {
 namespace {
@@ -46,11 +45,16 @@ int RunPeer(const std::string& role) {
     if (kind == "display") {  // the dialog opens the screen
         CDialog dialog(kDialogTemplate);
         dialog.Create(kDialogTemplate);
-        std::printf("display %d\n", dv::testing::ScreenShown() ? 1 : 0);
+        // Only the last of these has pixels on the screen to present.
+        for (RECT r :
+             {RECT{10, 10, 10, 20}, RECT{10, 20, 30, 20}, RECT{480, 0, 500, 9}, RECT{0, 0, 5, 5}}) {
+            dv::display::Present(r);
+        }
+        std::printf("display %d\n", dv::display::IsOpen() ? 1 : 0);
         std::fflush(stdout);
         return 0;
     }
-    dv::testing::DisableDisplay();
+    dv::display::Disable();
     if (kind == "window") {
         PrintingWindow window(dv::Utf8ToWide(name).c_str(), std::atol(answer.c_str()), true);
         std::printf("ready\n");
@@ -79,7 +83,7 @@ int RunPeer(const std::string& role) {
 
 void PlatformTest::SetUp() {
     static int counter = 0;
-    dv::testing::DisableDisplay();
+    dv::display::Disable();
     runtime = std::filesystem::temp_directory_path() /
               ("dv-ptest-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
     std::filesystem::remove_all(runtime);
@@ -153,16 +157,6 @@ int Peer::Wait() {
     return ended ? WEXITSTATUS(status) : -1;
 }
 
-int InChild(const std::function<bool()>& body) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::_exit(body() ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 std::vector<int> InChildrenAtOnce(int count, const std::function<bool(int)>& body) {
     std::vector<pid_t> children;
     for (int i = 0; i < count; ++i) {
@@ -179,17 +173,6 @@ std::vector<int> InChildrenAtOnce(int count, const std::function<bool(int)>& bod
         statuses.push_back(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
     }
     return statuses;
-}
-
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(kPollSliceMs));
-    }
-    return true;
 }
 
 std::vector<BYTE> Utf16(std::u16string_view text, bool terminator) {

@@ -56,13 +56,12 @@ private:
     std::string m_buffered;
 };
 
-// Runs body in a forked child; its exit status (0 when body returned true).
-int InChild(const std::function<bool()>& body);
 // Runs body(0) .. body(count - 1) in as many processes at once; the exit
-// status of each, in order.
+// status of each (0 when body returned true), in order.
 std::vector<int> InChildrenAtOnce(int count, const std::function<bool(int)>& body);
-// Waits, without pumping messages, until done() or timeoutMs.
-bool WaitFor(const std::function<bool()>& done, int timeoutMs);
+inline int InChild(const std::function<bool()>& body) {
+    return InChildrenAtOnce(1, [&](int) { return body(); })[0];
+}
 
 std::vector<BYTE> Utf16(std::u16string_view text, bool terminator = true);
 std::vector<UINT> Ids(const dv::testing::TestWindow& window);

@@ -64,7 +64,7 @@ public:
         m_old = SelectObject(dc(), m_font);
         SetBkMode(dc(), TRANSPARENT);
         SetTextColor(dc(), RGB(255, 255, 255));
-        dv::testing::FillSurface(dc(), background);
+        dv::testing::PaintSurface(dc(), [=](int, int) { return background; });
     }
     ~TextSurface() {
         SelectObject(dc(), m_old);
@@ -177,6 +177,7 @@ TEST(DrawText, PlacesTheLinesByTheFlags) {
     EXPECT_EQ(ink(kLine | DT_CENTER, kRect), topLeft.Moved(slack / 2, 0));
     EXPECT_EQ(ink(kLine | DT_VCENTER, kRect), topLeft.Moved(0, kSpare / 2));
     EXPECT_EQ(ink(kLine | DT_BOTTOM, kRect), topLeft.Moved(0, kSpare));
+    EXPECT_EQ(ink(kLine | DT_VCENTER | DT_BOTTOM, kRect), topLeft.Moved(0, kSpare / 2));
     EXPECT_EQ(ink(kLine | DT_CENTER | DT_VCENTER, {27, 13, 147, 54}),
               topLeft.Moved(7 + slack / 2, 3 + kSpare / 2));
     // Vertical placement applies to a single line only; lines stack by the cell.

@@ -6,7 +6,7 @@
 #include "platform/WinUser.h"
 #include "platform/afx/CDialog.h"
 #include "platform/afx/CPaintDC.h"
-#include "platform/testing/PlatformProbes.h"
+#include "platform/window/PenInput.h"
 
 namespace dv::test {
 namespace {
@@ -14,7 +14,6 @@ namespace {
 using dv::testing::PumpMessagesUntil;
 using dv::testing::PumpMessagesUntilIdle;
 using dv::testing::RecordedMessage;
-using dv::testing::TestPen;
 using dv::testing::TestWindow;
 using ::testing::ElementsAre;
 
@@ -114,23 +113,30 @@ TEST_F(Window, SendFromAnotherThreadRunsOnTheOwnerAndQuitEndsAModalLoopAfterEarl
     EXPECT_EQ(SendMessageW(hwnd, WM_TEST, 7, 8), 42);  // same thread: at once
 }
 
+// The error a call leaves, 0 when it succeeded.
+DWORD ErrorOf(const std::function<BOOL()>& call) {
+    SetLastError(0);
+    return call() ? 0 : GetLastError();
+}
+
 TEST_F(Window, ClassesRegisterOnceUnregisterOnceAndKeepTheirStyle) {
+    constexpr DWORD kClassExists = 1410, kNoClass = 1411;
     WNDCLASSW wc{};
     ASSERT_TRUE(GetClassInfoW(nullptr, L"Dialog", &wc));
     const UINT original = wc.style;
     ASSERT_TRUE(UnregisterClassW(L"Dialog", nullptr));
-    EXPECT_FALSE(UnregisterClassW(L"Dialog", nullptr));
-    WNDCLASSW missing{};
-    EXPECT_FALSE(GetClassInfoW(nullptr, L"Dialog", &missing));
+    EXPECT_EQ(ErrorOf([] { return UnregisterClassW(L"Dialog", nullptr); }), kNoClass);
+    WNDCLASSW again{};
+    EXPECT_EQ(ErrorOf([&] { return GetClassInfoW(nullptr, L"Dialog", &again); }), kNoClass);
     wc.style |= CS_DBLCLKS;
     EXPECT_NE(RegisterClassW(&wc), 0u);
-    EXPECT_EQ(RegisterClassW(&wc), 0u);
-    WNDCLASSW again{};
+    EXPECT_EQ(ErrorOf([&] { return RegisterClassW(&wc) != 0; }), kClassExists);
     ASSERT_TRUE(GetClassInfoW(nullptr, L"Dialog", &again));
     EXPECT_EQ(again.style, original | CS_DBLCLKS);
-    EXPECT_EQ(RegisterClassW(nullptr), 0u);
-    EXPECT_FALSE(GetClassInfoW(nullptr, nullptr, &again));
-    EXPECT_FALSE(UnregisterClassW(nullptr, nullptr));
+    EXPECT_EQ(ErrorOf([] { return RegisterClassW(nullptr) != 0; }), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ErrorOf([&] { return GetClassInfoW(nullptr, nullptr, &again); }),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ErrorOf([] { return UnregisterClassW(nullptr, nullptr); }), ERROR_INVALID_PARAMETER);
     UnregisterClassW(L"Dialog", nullptr);
     wc.style = original;
     EXPECT_NE(RegisterClassW(&wc), 0u);
@@ -156,18 +162,18 @@ private:
 };
 
 void Tap(int x, int y) {
-    dv::testing::InjectPen(TestPen::Down, x, y);
-    dv::testing::InjectPen(TestPen::Up, x, y);
+    dv::DeliverPenInput(dv::PenAction::Down, x, y);
+    dv::DeliverPenInput(dv::PenAction::Up, x, y);
 }
 
 TEST_F(Window, ThePenBecomesButtonMessagesOfTheActiveWindow) {
     TestWindow behind(nullptr, 0, true);
     TestWindow window(nullptr, 0, true);
-    dv::testing::InjectPen(TestPen::Move, 1, 1);  // pen not down: nothing
-    dv::testing::InjectPen(TestPen::Down, 10, 20);
-    dv::testing::InjectPen(TestPen::Move, 11, -21);
-    dv::testing::InjectPen(TestPen::Up, 12, 22);
-    dv::testing::InjectPen(TestPen::Move, 13, 23);
+    dv::DeliverPenInput(dv::PenAction::Move, 1, 1);  // pen not down: nothing
+    dv::DeliverPenInput(dv::PenAction::Down, 10, 20);
+    dv::DeliverPenInput(dv::PenAction::Move, 11, -21);
+    dv::DeliverPenInput(dv::PenAction::Up, 12, 22);
+    dv::DeliverPenInput(dv::PenAction::Move, 13, 23);
     PumpMessagesUntilIdle();
     EXPECT_THAT(window.Messages(),
                 ElementsAre(RecordedMessage{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20)},
@@ -230,7 +236,7 @@ public:
     }
     BOOL PreTranslateMessage(MSG* pMsg) override {
         preTranslated.push_back(pMsg->message);
-        if (pMsg->wParam == 13) {
+        if (pMsg->wParam == 13 && rewriteEnter) {
             pMsg->wParam = 210;  // Enter rewritten before the base sees it
         }
         return CDialog::PreTranslateMessage(pMsg);
@@ -243,6 +249,7 @@ public:
         }
         return CDialog::WindowProc(message, wParam, lParam);
     }
+    bool rewriteEnter = true;
     std::vector<UINT> toPostAtInit;
     std::vector<UINT> preTranslated;
     std::vector<UINT> handled;
@@ -256,16 +263,27 @@ TEST_F(Window, DoModalEndsWithTheResultOfEscapeEnterCloseBoxOrDestruction) {
         INT_PTR result;
         UINT mustHandle;
     } const cases[] = {
-        {"escape", [](RecordingDialog& d) { d.PostMessage(WM_KEYDOWN, VK_ESCAPE); }, IDCANCEL,
-         WM_DESTROY},
-        {"escape key", [](RecordingDialog&) { dv::testing::InjectEscape(); }, IDCANCEL, WM_CLOSE},
-        {"close box", [](RecordingDialog&) { dv::testing::InjectCloseBox(); }, IDCANCEL, WM_CLOSE},
+        {"escape",
+         [](RecordingDialog& d) {
+             d.PostMessage(WM_KEYDOWN, VK_ESCAPE);
+             d.PostMessage(WM_CLOSE_ME);
+         },
+         IDCANCEL, WM_DESTROY},
+        {"escape key", [](RecordingDialog&) { dv::DeliverCancel(); }, IDCANCEL, WM_CLOSE},
+        {"close box", [](RecordingDialog&) { dv::DeliverClose(); }, IDCANCEL, WM_CLOSE},
         {"rewritten enter",
          [](RecordingDialog& d) {
              d.PostMessage(WM_KEYDOWN, VK_RETURN);
              d.PostMessage(WM_CLOSE_ME);
          },
          -1, WM_KEYDOWN},
+        {"enter",
+         [](RecordingDialog& d) {
+             d.rewriteEnter = false;
+             d.PostMessage(WM_KEYDOWN, VK_RETURN);
+             d.PostMessage(WM_CLOSE_ME);
+         },
+         IDOK, WM_DESTROY},
         {"ok command", [](RecordingDialog& d) { d.PostMessage(WM_COMMAND, IDOK); }, IDOK,
          WM_DESTROY},
     };
