@@ -16,14 +16,8 @@ namespace {
 constexpr DWORD kFull = 0xFFFFFFFFu;
 
 WAVEFORMATEX Pcm(WORD channels, DWORD rate, WORD bits) {
-    WAVEFORMATEX f{};
-    f.wFormatTag = WAVE_FORMAT_PCM;
-    f.nChannels = channels;
-    f.nSamplesPerSec = rate;
-    f.nBlockAlign = static_cast<WORD>(channels * bits / 8);
-    f.nAvgBytesPerSec = rate * f.nBlockAlign;
-    f.wBitsPerSample = bits;
-    return f;
+    const WORD align = static_cast<WORD>(channels * bits / 8);
+    return {WAVE_FORMAT_PCM, channels, rate, rate * align, align, bits, 0};
 }
 
 // Never silence, so the played part stands out between the silences.
@@ -63,6 +57,13 @@ protected:
         h.dwBufferLength = static_cast<DWORD>(bytes);
         return h;
     }
+    // Prepares and writes each buffer on the open device.
+    void Queue(std::initializer_list<WAVEHDR*> headers) {
+        for (WAVEHDR* h : headers) {
+            ASSERT_EQ(waveOutPrepareHeader(wave, h, sizeof *h), MMSYSERR_NOERROR);
+            ASSERT_EQ(waveOutWrite(wave, h, sizeof *h), MMSYSERR_NOERROR);
+        }
+    }
     // What the driver got, without the silence before and after.
     std::vector<uint8_t> Output(uint8_t silence) const {
         dv::StopSdlAudio();
@@ -79,8 +80,7 @@ protected:
     // Plays one buffer on the open device to its end, then closes the device.
     void PlayToEndAndClose(void* data, std::size_t bytes) {
         WAVEHDR h = Header(data, bytes);
-        ASSERT_EQ(waveOutPrepareHeader(wave, &h, sizeof h), MMSYSERR_NOERROR);
-        ASSERT_EQ(waveOutWrite(wave, &h, sizeof h), MMSYSERR_NOERROR);
+        Queue({&h});
         ASSERT_EQ(WaitForSingleObject(event, 5000), WAIT_OBJECT_0);
         ASSERT_EQ(waveOutUnprepareHeader(wave, &h, sizeof h), MMSYSERR_NOERROR);
         ASSERT_EQ(waveOutClose(wave), MMSYSERR_NOERROR);
@@ -97,10 +97,7 @@ TEST_F(Audio, QueuedBuffersPlayInOrderScaledByTheLeftLevelAndEachIsSignalledWhen
     ASSERT_EQ(Open(Pcm(1, 22050, 16)), MMSYSERR_NOERROR);
     WAVEHDR a = Header(first.data(), first.size() * 2);
     WAVEHDR b = Header(second.data(), second.size() * 2 + 1);  // half a sample: dropped
-    for (WAVEHDR* h : {&a, &b}) {
-        ASSERT_EQ(waveOutPrepareHeader(wave, h, sizeof *h), MMSYSERR_NOERROR);
-        ASSERT_EQ(waveOutWrite(wave, h, sizeof *h), MMSYSERR_NOERROR);
-    }
+    Queue({&a, &b});
     EXPECT_EQ(waveOutWrite(wave, &a, sizeof a), WAVERR_STILLPLAYING);
     EXPECT_EQ(waveOutPrepareHeader(wave, &a, sizeof a), WAVERR_STILLPLAYING);
     EXPECT_EQ(waveOutUnprepareHeader(wave, &b, sizeof b), WAVERR_STILLPLAYING);
@@ -155,10 +152,7 @@ TEST_F(Audio, ResetGivesEveryBufferBackAtOnceAndNoneIsReadAgain) {
     ASSERT_EQ(Open(Pcm(1, 22050, 16)), MMSYSERR_NOERROR);
     WAVEHDR a = Header(buffer.get(), tone.size());
     WAVEHDR b = Header(buffer.get() + tone.size() / 2, tone.size());
-    for (WAVEHDR* h : {&a, &b}) {
-        ASSERT_EQ(waveOutPrepareHeader(wave, h, sizeof *h), MMSYSERR_NOERROR);
-        ASSERT_EQ(waveOutWrite(wave, h, sizeof *h), MMSYSERR_NOERROR);
-    }
+    Queue({&a, &b});
     EXPECT_EQ(WaitForSingleObject(event, 100), WAIT_TIMEOUT);
     ASSERT_EQ(waveOutReset(wave), MMSYSERR_NOERROR);
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);

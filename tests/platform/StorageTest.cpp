@@ -1,6 +1,5 @@
 // Files of the device root: what reads and writes see, replacement whole or
 // not at all, sharing between handles and processes, the factory layout.
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -26,7 +25,7 @@ constexpr UINT kCreateWrite = 0x1002;
 constexpr unsigned kRenameStep = 5;
 constexpr DWORD kErrorFileExists = 80;
 const std::string kOld = "old record bytes, 26 long.";
-const std::string kNew = "NEW RECORD BYTES, 26 LONG!";
+const std::string kNew = "NEW_RECORD_BYTES,_26_LONG!";
 
 class Storage : public PlatformTest {
 protected:
@@ -93,29 +92,13 @@ TEST_F(Storage, AFailedTemporaryFileFailsTheOpenWithWriteFaultAndLeavesNoLock) {
 TEST_F(Storage, EnvironmentCutEndsAFreshProcessWithTheOldOrTheNewBytes) {
     for (unsigned step : {2u, 5u, 6u}) {
         root.WriteFile(kConfHost, kOld);
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            ::setenv("DIALVANE_STORAGE_FAULT", ("cut:" + std::to_string(step)).c_str(), 1);
-            ::setenv("DV_STORAGE_SAVE_CHILD", "1", 1);
-            ::execl("/proc/self/exe", "child", "--gtest_filter=StorageChild.SaveOnce",
-                    static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        EXPECT_EQ(WEXITSTATUS(status), 86) << step;
+        Peer saver("save cut:" + std::to_string(step) + " " + kNew);
+        EXPECT_EQ(saver.Wait(), 86) << step;
         EXPECT_EQ(root.ReadFile(kConfHost), step <= kRenameStep ? kOld : kNew) << step;
     }
-}
-
-TEST(StorageChild, SaveOnce) {
-    if (std::getenv("DV_STORAGE_SAVE_CHILD") == nullptr) {
-        GTEST_SKIP() << "runs only as the child of the power-cut test";
-    }
-    CFile file;
-    file.Open(kConf, kCreateWrite);
-    file.Write(kNew.data(), 13);
-    file.Write(kNew.data() + 13, 13);
+    Peer saver("save fail:99 " + kNew);
+    EXPECT_EQ(saver.Wait(), 0);
+    EXPECT_EQ(root.ReadFile(kConfHost), kNew);
 }
 
 TEST_F(Storage, ReadsWritesAndSeeksOfEachOpenModeSeeTheRightBytes) {

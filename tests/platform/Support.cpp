@@ -15,6 +15,7 @@
 #include "platform/WinBase.h"
 #include "platform/WinUser.h"
 #include "platform/afx/CDialog.h"
+#include "platform/afx/CFile.h"
 #include "platform/display/Display.h"
 
 namespace dv::test {
@@ -23,6 +24,7 @@ namespace {
 constexpr char kRoleVariable[] = "DV_PLATFORM_TEST_PEER";
 constexpr int kPollSliceMs = 5;
 constexpr UINT kDialogTemplate = 102;
+constexpr UINT kCreateWrite = 0x1002;
 
 class PrintingWindow : public dv::testing::TestWindow {
 public:
@@ -55,6 +57,16 @@ int RunPeer(const std::string& role) {
         return 0;
     }
     dv::display::Disable();
+    if (kind == "save") {  // the fault armed as a fresh process finds it, then one save
+        ::setenv("DIALVANE_STORAGE_FAULT", name.c_str(), 1);
+        CFile file;
+        return file.Open(L"\\FlashMem\\sysini\\conf.ini", kCreateWrite) &&
+                       file.Write(answer.data(), 13) &&
+                       file.Write(answer.data() + 13, static_cast<UINT>(answer.size() - 13)) &&
+                       file.Close()
+                   ? 0
+                   : 1;
+    }
     if (kind == "window") {
         PrintingWindow window(dv::Utf8ToWide(name).c_str(), std::atol(answer.c_str()), true);
         std::printf("ready\n");

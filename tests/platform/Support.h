@@ -34,7 +34,8 @@ protected:
 // window that prints "MSG WPARAM LPARAM" for each message, "ready" first) and
 // "display" (opens the screen with a dialog and prints "display 1" when it
 // shows), "mutex NAME" (prints "handle|null ERROR" and holds the mutex until its
-// stdin closes).
+// stdin closes), "save FAULT TEXT" (DIALVANE_STORAGE_FAULT=FAULT, then TEXT saved
+// to conf.ini in two writes; exits 0 when saved).
 class Peer {
 public:
     explicit Peer(const std::string& role);
