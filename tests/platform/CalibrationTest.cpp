@@ -66,20 +66,17 @@ protected:
 };
 
 TEST_F(Calibration, ATapOffItsTargetOrARepeatedTapStartsTheSequenceAgain) {
-    struct Case {
-        std::vector<POINT> before;
-        const char* why;
-    } const cases[] = {
+    const std::pair<std::vector<POINT>, const char*> cases[] = {
         {{{100, 100}}, "tap 1 at (100, 100) is off its target; starting again"},
         {{kTargets[0], {kTargets[0].x + 21, kTargets[0].y}}, "tap 2 at (261, 117) is off its"},
         {{kTargets[0], {kTargets[0].x + 5, kTargets[0].y}}, "tap 2 at (245, 117) repeats the one"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [before, why] : cases) {
         log.Clear();
-        std::vector<POINT> taps = c.before;
+        std::vector<POINT> taps = before;
         taps.insert(taps.end(), std::begin(kTargets), std::end(kTargets));
-        EXPECT_TRUE(CalibrateWith(taps)) << c.why;
-        EXPECT_TRUE(log.Contains(c.why)) << log.Text();
+        EXPECT_TRUE(CalibrateWith(taps)) << why;
+        EXPECT_TRUE(log.Contains(why)) << log.Text();
     }
     std::u16string raw;  // the panel's 12-bit values of the good sequence's points
     for (POINT t : kTargets) {

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <fstream>
 #include <thread>
-#include <tuple>
 
 #include "Support.h"
 #include "platform/display/Display.h"

@@ -1,8 +1,6 @@
 // The simulated hardware behind "BAK1:", "IIC1:", "FMT1:" and "FLS1:": its
 // journal lines, state files and switches, seen through the stream calls.
 
-#include <tuple>
-
 #include "Support.h"
 #include "platform/Platform.h"
 #include "platform/WinBase.h"

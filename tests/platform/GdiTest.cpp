@@ -242,12 +242,8 @@ TEST_F(Gdi, TheAppIconDecodesWithMaskedCornersAndDamagedCopiesYieldNoBadReads) {
         EXPECT_LE(dv::testing::DecodeIcoImages(cut).size(), 1u) << n;
     }
     const uint32_t first = good[18] | good[19] << 8 | good[20] << 16 | good[21] << 24;
-    struct Damage {
-        std::size_t at;
-        uint32_t value;
-        bool byte;
-        std::size_t images;
-    } const damages[] = {
+    // where, what, a byte or a word, the images still read
+    const std::tuple<std::size_t, uint32_t, bool, std::size_t> damages[] = {
         {6 + 12, 0xFFFFFFF0u, false, 1},  // image offset past the end
         {6 + 8, 0xFFFFFFFFu, false, 1},   // image size past the end
         {first + 14, 7, true, 1},         // no such bit depth
@@ -255,10 +251,10 @@ TEST_F(Gdi, TheAppIconDecodesWithMaskedCornersAndDamagedCopiesYieldNoBadReads) {
         {2, 2, true, 0},                  // a cursor file
         {4, 0, true, 0},                  // no images
     };
-    for (const Damage& d : damages) {
+    for (const auto& [at, value, byte, count] : damages) {
         auto bad = good;
-        d.byte ? void(bad[d.at] = static_cast<uint8_t>(d.value)) : Put32(bad, d.at, d.value);
-        EXPECT_EQ(dv::testing::DecodeIcoImages(bad).size(), d.images) << d.at;
+        byte ? void(bad[at] = static_cast<uint8_t>(value)) : Put32(bad, at, value);
+        EXPECT_EQ(dv::testing::DecodeIcoImages(bad).size(), count) << at;
     }
     // Four-bit indices, high nibble first, into a two-colour palette: one past
     // it is black, and a set mask bit clears the alpha.

@@ -145,11 +145,8 @@ TEST_F(Storage, ReadsWritesAndSeeksOfEachOpenModeSeeTheRightBytes) {
 }
 
 TEST_F(Storage, BadArgumentsAndMissingFilesFailWithTheirErrorAndMakeNothing) {
-    struct Case {
-        const wchar_t* name;
-        DWORD disposition;
-        DWORD error;
-    } const cases[] = {
+    const std::tuple<const wchar_t*, DWORD, DWORD> cases[] = {
+        // name, disposition, error
         {nullptr, OPEN_EXISTING, ERROR_INVALID_PARAMETER},
         {kConf, 99, ERROR_INVALID_PARAMETER},
         {kConf, CREATE_NEW, kErrorFileExists},
@@ -158,11 +155,11 @@ TEST_F(Storage, BadArgumentsAndMissingFilesFailWithTheirErrorAndMakeNothing) {
         {L"\\FlashMem\\nowhere\\conf.ini", CREATE_ALWAYS, ERROR_PATH_NOT_FOUND},
         {L"XYZ9:", OPEN_EXISTING, ERROR_DEV_NOT_EXIST},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, disposition, error] : cases) {
         SetLastError(0);
-        EXPECT_EQ(CreateFileW(c.name, GENERIC_WRITE, 0, nullptr, c.disposition, 0, nullptr),
+        EXPECT_EQ(CreateFileW(name, GENERIC_WRITE, 0, nullptr, disposition, 0, nullptr),
                   INVALID_HANDLE_VALUE);
-        EXPECT_EQ(GetLastError(), c.error) << c.disposition;
+        EXPECT_EQ(GetLastError(), error) << disposition;
     }
     EXPECT_FALSE(root.Exists("FlashMem/nowhere"));
     EXPECT_FALSE(root.Exists("FlashMem/sysini/none.ini"));

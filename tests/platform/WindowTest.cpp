@@ -45,28 +45,25 @@ public:
 class Window : public PlatformTest {};
 
 TEST_F(Window, PaintsComeAfterQueuedMessagesCoalescedAndEraseOnlyWhenAsked) {
-    struct Case {
-        std::vector<BOOL> invalidations;
-        bool again;
-        std::vector<UINT> expected;
-    } const cases[] = {
+    // erase flags of the invalidations, invalidate while painting, messages seen
+    const std::tuple<std::vector<BOOL>, bool, std::vector<UINT>> cases[] = {
         {{FALSE, FALSE, FALSE}, false, {WM_TEST, WM_PAINT}},
         {{FALSE, TRUE, FALSE}, false, {WM_TEST, WM_PAINT, WM_ERASEBKGND}},
         {{FALSE}, true, {WM_TEST, WM_PAINT, WM_PAINT}},
         {{}, false, {WM_TEST}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [invalidations, again, expected] : cases) {
         PaintingWindow window(nullptr);
         PumpMessagesUntilIdle();
         window.Clear();
-        window.invalidateWhilePainting = c.again;
+        window.invalidateWhilePainting = again;
         RECT part{10, 10, 20, 20};
-        for (BOOL erase : c.invalidations) {
+        for (BOOL erase : invalidations) {
             window.InvalidateRect(&part, erase);
         }
         window.PostMessage(WM_TEST, 1, 2);
         PumpMessagesUntilIdle();
-        EXPECT_EQ(Ids(window), c.expected);
+        EXPECT_EQ(Ids(window), expected);
     }
     TestWindow lazy(nullptr);  // never calls BeginPaint: asked once only
     lazy.Invalidate(FALSE);
@@ -189,20 +186,17 @@ TEST_F(Window, ThePenBecomesButtonMessagesOfTheActiveWindow) {
 }
 
 TEST_F(Window, AQuickSecondDownNearbyIsADoubleClickOnlyWithTheClassStyle) {
-    struct Case {
-        bool style;
-        std::vector<POINT> taps;
-        std::vector<UINT> downs;
-    } const cases[] = {
+    // CS_DBLCLKS, the taps, the downs they give
+    const std::tuple<bool, std::vector<POINT>, std::vector<UINT>> cases[] = {
         {true,
          {{100, 100}, {104, 96}, {104, 96}, {120, 96}, {120, 101}},
          {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_LBUTTONDOWN, WM_LBUTTONDOWN}},
         {false, {{50, 50}, {50, 50}}, {WM_LBUTTONDOWN, WM_LBUTTONDOWN}},
     };
-    for (const Case& c : cases) {
-        DialogStyle style(c.style);
+    for (const auto& [dblclks, taps, expected] : cases) {
+        DialogStyle style(dblclks);
         TestWindow window(nullptr, 0, true);
-        for (POINT p : c.taps) {
+        for (POINT p : taps) {
             Tap(p.x, p.y);
         }
         PumpMessagesUntilIdle();
@@ -212,7 +206,7 @@ TEST_F(Window, AQuickSecondDownNearbyIsADoubleClickOnlyWithTheClassStyle) {
                 downs.push_back(m.message);
             }
         }
-        EXPECT_EQ(downs, c.downs);
+        EXPECT_EQ(downs, expected);
     }
     DialogStyle style(true);
     TestWindow window(nullptr, 0, true);
@@ -257,12 +251,8 @@ public:
 };
 
 TEST_F(Window, DoModalEndsWithTheResultOfEscapeEnterCloseBoxOrDestruction) {
-    struct Case {
-        const char* name;
-        std::function<void(RecordingDialog&)> act;
-        INT_PTR result;
-        UINT mustHandle;
-    } const cases[] = {
+    // what happens, DoModal's result, a message the dialog must have handled
+    const std::tuple<const char*, void (*)(RecordingDialog&), INT_PTR, UINT> cases[] = {
         {"escape",
          [](RecordingDialog& d) {
              d.PostMessage(WM_KEYDOWN, VK_ESCAPE);
@@ -287,13 +277,13 @@ TEST_F(Window, DoModalEndsWithTheResultOfEscapeEnterCloseBoxOrDestruction) {
         {"ok command", [](RecordingDialog& d) { d.PostMessage(WM_COMMAND, IDOK); }, IDOK,
          WM_DESTROY},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, act, result, mustHandle] : cases) {
+        SCOPED_TRACE(name);
         RecordingDialog dialog;
         ASSERT_TRUE(dialog.Create(kTemplate));
-        c.act(dialog);
-        EXPECT_EQ(dialog.DoModal(), c.result);
-        EXPECT_THAT(dialog.handled, ::testing::Contains(c.mustHandle));
+        act(dialog);
+        EXPECT_EQ(dialog.DoModal(), result);
+        EXPECT_THAT(dialog.handled, ::testing::Contains(mustHandle));
         EXPECT_EQ(dialog.m_hWnd, nullptr);
         dv::testing::ClearPendingQuit();
     }
