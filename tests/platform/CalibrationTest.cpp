@@ -5,8 +5,8 @@
 #include "Support.h"
 #include "platform/WinReg.h"
 #include "platform/WinUser.h"
+#include "platform/storage/StorageFaults.h"
 #include "platform/testing/GdiSurfaces.h"
-#include "platform/testing/ScopedStorageFault.h"
 #include "platform/testing/WirePeer.h"
 #include "platform/window/PenInput.h"
 
@@ -88,8 +88,8 @@ TEST_F(Calibration, ATapOffItsTargetOrARepeatedTapStartsTheSequenceAgain) {
 }
 
 TEST_F(Calibration, AFailedStoreKeepsTheOldCalibrationAndReportsFailure) {
-    dv::testing::ScopedStorageFault faults;
-    faults.Fail(1);
+    dv::StorageFaultScope faults;
+    faults.Arm(1, dv::StorageFaultAction::Fail);
     EXPECT_FALSE(CalibrateWith({std::begin(kTargets), std::end(kTargets)}));
     EXPECT_TRUE(log.Contains("TouchCalibrate: cannot store CalibrationData"));
     EXPECT_EQ(Stored(), u"<none>");

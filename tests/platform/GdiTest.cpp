@@ -215,12 +215,11 @@ void Put32(std::vector<uint8_t>& b, std::size_t at, uint32_t v) {
     }
 }
 
-// size bytes, zero but for the little-endian words given, in order.
-std::vector<uint8_t> Le(std::size_t size,
-                        std::initializer_list<std::pair<std::size_t, uint32_t>> words) {
+// size bytes, zero but for the little-endian words given as offset, value, ...
+std::vector<uint8_t> Le(std::size_t size, std::initializer_list<uint32_t> words) {
     std::vector<uint8_t> b(size);
-    for (auto [at, v] : words) {
-        Put32(b, at, v);
+    for (auto it = words.begin(); it != words.end(); it += 2) {
+        Put32(b, it[0], it[1]);
     }
     return b;
 }
@@ -258,44 +257,32 @@ TEST_F(Gdi, TheAppIconDecodesWithMaskedCornersAndDamagedCopiesYieldNoBadReads) {
     }
     // Four-bit indices, high nibble first, into a two-colour palette: one past
     // it is black, and a set mask bit clears the alpha.
-    const auto indexed = dv::testing::DecodeIcoImages(Le(78, {{2, 1},
-                                                              {4, 1},
-                                                              {6, 0x20104},
-                                                              {10, 0x40001},
-                                                              {14, 56},
-                                                              {18, 22},
-                                                              {22, 40},
-                                                              {26, 4},
-                                                              {30, 2},
-                                                              {34, 0x40001},
-                                                              {54, 2},
-                                                              {62, 0x102030},
-                                                              {66, 0x405060},
-                                                              {70, 0x3310},
-                                                              {74, 0x20}}));
+    const auto indexed = dv::testing::DecodeIcoImages(
+        Le(78,
+           {2,  1, 4,  1,       6,  0x20104, 10, 0x40001,  14, 56,       18, 22,     22, 40,  26, 4,
+            30, 2, 34, 0x40001, 54, 2,       62, 0x102030, 66, 0x405060, 70, 0x3310, 74, 0x20}));
     ASSERT_EQ(indexed.size(), 1u);
     EXPECT_EQ(indexed[0].pixels, (std::vector<uint32_t>{0xFF405060, 0xFF102030, 0, 0xFF000000}));
 }
 
 // A BMP of w x h at the given depth; 8 bits take a two-entry palette.
-std::vector<uint8_t> Bmp(int w, int h, int bits) {
+std::vector<uint8_t> Bmp(uint32_t w, uint32_t h, uint32_t bits) {
     const uint32_t stride = (w * bits / 8 + 3) / 4 * 4, offset = bits == 8 ? 62 : 54;
-    auto b = Le(offset + stride * h, {{0, 'B' | 'M' << 8},
-                                      {2, offset + stride * h},
-                                      {10, offset},
-                                      {14, 40},
-                                      {18, w},
-                                      {22, h},
-                                      {26, 1},
-                                      {28, bits}});
-    if (bits == 8) {
-        Put32(b, 46, 2);
-        Put32(b, 54, 0x00102030);  // index 0
-        Put32(b, 58, 0x00405060);  // index 1
-    }
-    for (int y = 0; y < h; ++y) {  // bottom row first
+    // The palette (0x102030, 0x405060) is overwritten by the pixels but at 8 bits.
+    auto b = Le(offset + stride * h, {0,  'B' | 'M' << 8u,
+                                      2,  offset + stride * h,
+                                      10, offset,
+                                      14, 40,
+                                      18, w,
+                                      22, h,
+                                      26, 1,
+                                      28, bits,
+                                      46, bits == 8 ? 2u : 0u,
+                                      54, 0x00102030,
+                                      58, 0x00405060});
+    for (uint32_t y = 0; y < h; ++y) {  // bottom row first
         uint8_t* row = &b[offset + (h - 1 - y) * stride];
-        for (int x = 0; x < w; ++x) {
+        for (uint32_t x = 0; x < w; ++x) {
             uint8_t* p = row + x * bits / 8;
             const uint8_t pixel[] = {uint8_t(x), uint8_t(y), 0x80, 0x7F};  // blue, green, red
             bits == 8 ? void(*p = static_cast<uint8_t>((x + y) % 2))

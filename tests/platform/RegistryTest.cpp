@@ -2,7 +2,7 @@
 // write and read, the size rule, bad input and failed writes.
 #include "Support.h"
 #include "platform/WinReg.h"
-#include "platform/testing/ScopedStorageFault.h"
+#include "platform/storage/StorageFaults.h"
 
 namespace dv::test {
 namespace {
@@ -222,8 +222,8 @@ TEST_F(Registry, AFailedOrCutWriteKeepsTheOldFileAndIsReported) {
     ASSERT_EQ(Set(key, L"CalibrationData", REG_SZ, Utf16(u"1,1")), ERROR_SUCCESS);
     const std::string before = root.ReadFile("registry.reg");
     for (unsigned step = 1; step <= 4; ++step) {
-        dv::testing::ScopedStorageFault faults;
-        step % 2 ? faults.Fail(step) : faults.Cut(step);
+        dv::StorageFaultScope faults;
+        faults.Arm(step, step % 2 ? dv::StorageFaultAction::Fail : dv::StorageFaultAction::Cut);
         EXPECT_EQ(Set(key, L"CalibrationData", REG_SZ, Utf16(u"2,2")), ERROR_WRITE_FAULT) << step;
         EXPECT_EQ(root.ReadFile("registry.reg"), before);
     }

@@ -10,13 +10,12 @@
 #include "platform/WinBase.h"
 #include "platform/WinReg.h"
 #include "platform/afx/CFile.h"
-#include "platform/testing/ScopedStorageFault.h"
+#include "platform/storage/StorageFaults.h"
 
 namespace dv::test {
 namespace {
 
 using dv::testing::ScopedDeviceRoot;
-using dv::testing::ScopedStorageFault;
 
 constexpr const wchar_t* kConf = L"\\FlashMem\\sysini\\conf.ini";
 constexpr const char* kConfHost = "FlashMem/sysini/conf.ini";
@@ -49,40 +48,50 @@ protected:
     }
 };
 
+// A failed step is logged by its name and reported; the file is the old one
+// until the rename, the new one after it.
 TEST_F(Storage, AReplacementTakesItsStepsAndAFaultAtAnyStepIsReportedWithOldOrNewLeft) {
+    const std::string logged[] = {"open temporary file", "write", "write", "fsync", "rename",
+                                  "fsync of the folder"};
     {
-        ScopedStorageFault faults;
+        dv::StorageFaultScope faults;
         ASSERT_TRUE(SaveNew());
-        EXPECT_EQ(faults.Steps(), (std::vector<std::string>{"open temporary file", "write", "write",
-                                                            "fsync", "rename", "fsync folder"}));
+        std::vector<std::string_view> steps;
+        for (dv::ReplaceStep step : faults.Steps()) {
+            steps.push_back(dv::ReplaceStepName(step));
+        }
+        EXPECT_EQ(steps, (std::vector<std::string_view>{"open temporary file", "write", "write",
+                                                        "fsync", "rename", "fsync folder"}));
     }
     for (unsigned step = 1; step <= 6; ++step) {
-        for (bool cut : {false, true}) {
+        for (auto action : {dv::StorageFaultAction::Fail, dv::StorageFaultAction::Cut}) {
+            const bool cut = action == dv::StorageFaultAction::Cut;
             SCOPED_TRACE((cut ? "cut at step " : "fail at step ") + std::to_string(step));
             root.WriteFile(kConfHost, kOld);
+            log.Clear();
             {
-                ScopedStorageFault faults;
-                cut ? faults.Cut(step) : faults.Fail(step);
+                dv::StorageFaultScope faults;
+                faults.Arm(step, action);
                 EXPECT_FALSE(SaveNew());
             }
             EXPECT_EQ(root.ReadFile(kConfHost), step <= kRenameStep ? kOld : kNew);
             EXPECT_EQ(root.Exists(kTempHost), cut && step <= kRenameStep && step > 1);
+            EXPECT_EQ(log.Contains(": " + logged[step - 1] + " failed (injected fault)\r\n"), !cut);
             ASSERT_TRUE(SaveNew());  // and the next save cleans up
             EXPECT_FALSE(root.Exists(kTempHost));
         }
     }
-    EXPECT_TRUE(log.Contains("fsync of the folder failed"));
 }
 
 TEST_F(Storage, AFailedTemporaryFileFailsTheOpenWithWriteFaultAndLeavesNoLock) {
-    ScopedStorageFault faults;
-    faults.Fail(1);
+    dv::StorageFaultScope faults;
+    faults.Arm(1, dv::StorageFaultAction::Fail);
     CFile file;
     CFileException error;
     EXPECT_FALSE(file.Open(kConf, kCreateWrite, &error));
     EXPECT_EQ(error.m_lOsError, ERROR_WRITE_FAULT);
     EXPECT_TRUE(file.Open(kConf, kCreateWrite));
-    faults.Fail(1);  // the write itself
+    faults.Arm(1, dv::StorageFaultAction::Fail);  // the write itself
     EXPECT_FALSE(file.Write(kNew.data(), 26));
     EXPECT_EQ(GetLastError(), ERROR_WRITE_FAULT);
     EXPECT_FALSE(file.Close());
