@@ -7,13 +7,10 @@
 #include "platform/WinUser.h"
 #include "platform/storage/StorageFaults.h"
 #include "platform/testing/GdiSurfaces.h"
-#include "platform/testing/WirePeer.h"
 #include "platform/window/PenInput.h"
 
 namespace dv::test {
 namespace {
-
-using dv::testing::WirePeer;
 
 constexpr POINT kTargets[5] = {{240, 117}, {432, 202}, {432, 32}, {48, 32}, {48, 202}};
 constexpr int kPenDown = 0;

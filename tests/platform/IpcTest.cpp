@@ -8,7 +8,6 @@
 
 #include "Support.h"
 #include "platform/WinUser.h"
-#include "platform/testing/WirePeer.h"
 
 namespace dv::test {
 namespace {
@@ -16,8 +15,7 @@ namespace {
 using dv::testing::PumpMessagesUntil;
 using dv::testing::RecordedMessage;
 using dv::testing::TestWindow;
-using dv::testing::WireKind;
-using dv::testing::WirePeer;
+using WireKind = dv::ipc::FrameKind;
 using Clock = std::chrono::steady_clock;
 
 constexpr UINT UM_SETTINGS_PAGE = 0x11B0;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,12 +18,16 @@
 #include "platform/afx/CDialog.h"
 #include "platform/afx/CFile.h"
 #include "platform/display/Display.h"
+#include "platform/ipc/IpcClient.h"
+#include "platform/ipc/RuntimeFolder.h"
+#include "platform/ipc/Sockets.h"
 
 namespace dv::test {
 namespace {
 
 constexpr char kRoleVariable[] = "DV_PLATFORM_TEST_PEER";
 constexpr int kPollSliceMs = 5;
+constexpr int kConnectTimeoutMs = 1000;
 constexpr UINT kDialogTemplate = 102;
 constexpr UINT kCreateWrite = 0x1002;
 
@@ -82,6 +87,19 @@ int RunPeer(const std::string& role) {
     while (::read(STDIN_FILENO, &byte, 1) > 0) {
     }
     return 0;
+}
+
+dv::ipc::RemoteWindow SocketOf(const wchar_t* title) {
+    std::string path = dv::ipc::WindowSocketPath(title).string();
+    return dv::ipc::RemoteWindow{path, dv::ipc::SocketIdentity(path).value_or(0)};
+}
+
+std::optional<dv::ipc::Frame> DecodeOne(std::span<const uint8_t> bytes) {
+    dv::ipc::FrameDecoder decoder;
+    decoder.Feed(bytes);
+    auto result = decoder.Next();
+    return result.status == dv::ipc::FrameDecoder::Status::Frame ? std::optional(result.frame)
+                                                                 : std::nullopt;
 }
 
 [[maybe_unused]] const bool kRanAsPeer = [] {
@@ -185,6 +203,78 @@ std::vector<int> InChildrenAtOnce(int count, const std::function<bool(int)>& bod
         statuses.push_back(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
     }
     return statuses;
+}
+
+WirePeer::WirePeer(const wchar_t* title) {
+    UniqueFd fd;
+    if (dv::ipc::ConnectTo(SocketOf(title).socketPath, kConnectTimeoutMs, fd) ==
+        dv::ipc::ConnectResult::Connected) {
+        m_fd = fd.Release();
+    }
+}
+
+WirePeer::~WirePeer() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
+}
+
+bool WirePeer::Write(std::span<const uint8_t> bytes) {
+    return m_fd >= 0 && dv::ipc::WriteAll(m_fd, bytes, kConnectTimeoutMs);
+}
+
+bool WirePeer::Receive() {
+    uint8_t buffer[256];
+    const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, MSG_DONTWAIT);
+    m_received.insert(m_received.end(), buffer, buffer + std::max<ssize_t>(n, 0));
+    return n != 0;
+}
+
+std::optional<LRESULT> WirePeer::ReadReply(int timeoutMs) {
+    std::optional<dv::ipc::Frame> reply;
+    dv::testing::PumpMessagesUntil([&] { return !Receive() || (reply = DecodeOne(m_received)); },
+                                   timeoutMs);
+    m_received.clear();
+    return reply ? std::optional<LRESULT>(reply->result) : std::nullopt;
+}
+
+bool WirePeer::ClosedByWindow(int timeoutMs) {
+    return dv::testing::PumpMessagesUntil([&] { return !Receive(); }, timeoutMs);
+}
+
+std::vector<uint8_t> WirePeer::Message(dv::ipc::FrameKind kind, UINT message, WPARAM wParam,
+                                       LPARAM lParam, bool replyWhenIdle) {
+    dv::ipc::Frame frame;
+    frame.kind = kind;
+    frame.seq = 1;
+    frame.flags = replyWhenIdle ? dv::ipc::kFlagReplyWhenIdle : 0;
+    frame.message = message;
+    frame.wParam = wParam;
+    frame.lParam = lParam;
+    return dv::ipc::EncodeFrame(frame);
+}
+
+std::vector<uint8_t> WirePeer::Pen(int action, int x, int y, bool replyWhenIdle) {
+    dv::ipc::Frame frame;
+    frame.kind = dv::ipc::FrameKind::Pen;
+    frame.flags = replyWhenIdle ? dv::ipc::kFlagReplyWhenIdle : 0;
+    frame.pen = static_cast<dv::ipc::PenCode>(action);
+    frame.x = x;
+    frame.y = y;
+    return dv::ipc::EncodeFrame(frame);
+}
+
+std::vector<uint8_t> WirePeer::Shot(const std::string& path) {
+    dv::ipc::Frame frame;
+    frame.kind = dv::ipc::FrameKind::Shot;
+    frame.path = path;
+    return dv::ipc::EncodeFrame(frame);
+}
+
+std::optional<LRESULT> WirePeer::Transact(const wchar_t* title, std::span<const uint8_t> frame,
+                                          int timeoutMs) {
+    const auto decoded = DecodeOne(frame);
+    return decoded ? dv::ipc::Transact(SocketOf(title), *decoded, true, timeoutMs) : std::nullopt;
 }
 
 std::vector<BYTE> Utf16(std::u16string_view text, bool terminator) {

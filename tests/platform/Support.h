@@ -9,12 +9,15 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <tuple>
 #include <vector>
 
 #include "platform/WinDef.h"
+#include "platform/ipc/Frame.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/testing/ScopedDeviceRoot.h"
 #include "platform/testing/TestWindow.h"
@@ -64,6 +67,42 @@ std::vector<int> InChildrenAtOnce(int count, const std::function<bool(int)>& bod
 inline int InChild(const std::function<bool()>& body) {
     return InChildrenAtOnce(1, [&](int) { return body(); })[0];
 }
+
+// Another program on a window's socket, speaking the frames of the wire
+// protocol or any bytes at all, for what a window does with well-formed and
+// hostile peers.
+class WirePeer {
+public:
+    // Connects to the socket of the window titled title in the runtime folder.
+    explicit WirePeer(const wchar_t* title);
+    ~WirePeer();
+    WirePeer(const WirePeer&) = delete;
+    WirePeer& operator=(const WirePeer&) = delete;
+
+    bool Connected() const { return m_fd >= 0; }
+    bool Write(std::span<const uint8_t> bytes);
+    // Waits up to timeoutMs for a reply frame, pumping the calling thread's
+    // messages meanwhile: its result, or nullopt when the window closed the
+    // connection or did not answer.
+    std::optional<LRESULT> ReadReply(int timeoutMs);
+    // Waits up to timeoutMs for the window to close the connection.
+    bool ClosedByWindow(int timeoutMs);
+
+    static std::vector<uint8_t> Message(dv::ipc::FrameKind kind, UINT message, WPARAM wParam,
+                                        LPARAM lParam, bool replyWhenIdle = false);
+    static std::vector<uint8_t> Pen(int action, int x, int y, bool replyWhenIdle = true);
+    static std::vector<uint8_t> Shot(const std::string& path);
+    // One request on a connection of its own, answered or not (any thread).
+    static std::optional<LRESULT> Transact(const wchar_t* title, std::span<const uint8_t> frame,
+                                           int timeoutMs);
+
+private:
+    // Receives what has come, without waiting: false once the window closed.
+    bool Receive();
+
+    int m_fd = -1;
+    std::vector<uint8_t> m_received;
+};
 
 std::vector<BYTE> Utf16(std::u16string_view text, bool terminator = true);
 std::vector<UINT> Ids(const dv::testing::TestWindow& window);
