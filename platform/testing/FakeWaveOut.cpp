@@ -34,10 +34,15 @@ void FakeWaveOut::NeverSignal(bool never) {
 
 std::optional<MMRESULT> FakeWaveOut::Enter(WaveCall call, std::string detail) {
     m_calls.push_back(kCallNames[static_cast<int>(call)] + detail);
-    if (auto it = m_failures.find(call); it != m_failures.end()) {
-        return it->second;
+    const auto it = m_failures.find(call);
+    return it == m_failures.end() ? std::nullopt : std::optional(it->second);
+}
+
+std::optional<MMRESULT> FakeWaveOut::EnterDevice(WaveCall call, HWAVEOUT hwo) {
+    if (auto failure = Enter(call)) {
+        return failure;
     }
-    return std::nullopt;
+    return m_open.contains(hwo) ? std::nullopt : std::optional(MMSYSERR_INVALHANDLE);
 }
 
 std::optional<MMRESULT> FakeWaveOut::EnterHeader(WaveCall call, HWAVEOUT hwo, const WAVEHDR* pwh,
@@ -76,14 +81,9 @@ MMRESULT FakeWaveOut::Open(HWAVEOUT* phwo, UINT uDeviceID, const WAVEFORMATEX* p
     m_lastOpen = text;
     const auto* bytes = reinterpret_cast<const uint8_t*>(pwfx);
     m_lastFormat.assign(bytes, bytes + kPcmRecordSize);
-    auto handle = reinterpret_cast<HWAVEOUT>(m_nextHandle);
-    m_nextHandle += kHandleStride;
-    OpenDevice device;
-    if (fdwOpen == CALLBACK_EVENT) {
-        device.event = reinterpret_cast<HANDLE>(dwCallback);
-    }
-    m_open.emplace(handle, device);
-    *phwo = handle;
+    *phwo = reinterpret_cast<HWAVEOUT>(m_nextHandle += kHandleStride);
+    m_open[*phwo].event =
+        fdwOpen == CALLBACK_EVENT ? reinterpret_cast<HANDLE>(dwCallback) : nullptr;
     return MMSYSERR_NOERROR;
 }
 
@@ -128,33 +128,22 @@ MMRESULT FakeWaveOut::UnprepareHeader(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) {
 
 MMRESULT FakeWaveOut::Reset(HWAVEOUT hwo) {
     std::lock_guard guard(m_lock);
-    if (auto failure = Enter(WaveCall::Reset)) {
-        return *failure;
+    if (auto refused = EnterDevice(WaveCall::Reset, hwo)) {
+        return *refused;
     }
-    auto it = m_open.find(hwo);
-    if (it == m_open.end()) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    if (!it->second.queued.empty()) {
-        FinishQueued(it->second);
+    if (!m_open.at(hwo).queued.empty()) {
+        FinishQueued(m_open.at(hwo));
     }
     return MMSYSERR_NOERROR;
 }
 
 MMRESULT FakeWaveOut::Close(HWAVEOUT hwo) {
     std::lock_guard guard(m_lock);
-    if (auto failure = Enter(WaveCall::Close)) {
-        return *failure;
+    if (auto refused = EnterDevice(WaveCall::Close, hwo)) {
+        return *refused;
     }
-    auto it = m_open.find(hwo);
-    if (it == m_open.end()) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    if (!it->second.queued.empty()) {
-        return WAVERR_STILLPLAYING;
-    }
-    m_open.erase(it);
-    return MMSYSERR_NOERROR;
+    return m_open.at(hwo).queued.empty() && m_open.erase(hwo) ? MMSYSERR_NOERROR
+                                                              : WAVERR_STILLPLAYING;
 }
 
 MMRESULT FakeWaveOut::SetVolume(HWAVEOUT /*hwo*/, DWORD dwVolume) {

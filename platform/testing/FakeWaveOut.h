@@ -65,6 +65,8 @@ private:
     }
     // Records the call; returns the failure code set for it, if any.
     std::optional<MMRESULT> Enter(WaveCall call, std::string detail = {});
+    // As Enter, then whether the handle is open.
+    std::optional<MMRESULT> EnterDevice(WaveCall call, HWAVEOUT hwo);
     // As Enter, then the checks every header call makes, in the device's order.
     std::optional<MMRESULT> EnterHeader(WaveCall call, HWAVEOUT hwo, const WAVEHDR* pwh, UINT cbwh);
     void FinishQueued(OpenDevice& device);

@@ -39,7 +39,6 @@ public:
         if (message != WM_DESTROY) {
             std::printf("%u %lu %ld\n", message, static_cast<unsigned long>(wParam),
                         static_cast<long>(lParam));
-            std::fflush(stdout);
         }
         return answer;
     }
@@ -49,6 +48,7 @@ int RunPeer(const std::string& role) {
     std::istringstream words(role);
     std::string kind, name, answer;
     words >> kind >> name >> answer;
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each line reaches the test at once
     if (kind == "display") {  // the dialog opens the screen
         CDialog dialog(kDialogTemplate);
         dialog.Create(kDialogTemplate);
@@ -58,7 +58,6 @@ int RunPeer(const std::string& role) {
             dv::display::Present(r);
         }
         std::printf("display %d\n", dv::display::IsOpen() ? 1 : 0);
-        std::fflush(stdout);
         return 0;
     }
     dv::display::Disable();
@@ -75,14 +74,12 @@ int RunPeer(const std::string& role) {
     if (kind == "window") {
         PrintingWindow window(dv::Utf8ToWide(name).c_str(), std::atol(answer.c_str()), true);
         std::printf("ready\n");
-        std::fflush(stdout);
         dv::testing::PumpMessagesUntil([] { return false; }, 60000);
         return 0;
     }
     HANDLE mutex = CreateMutexW(nullptr, TRUE, dv::Utf8ToWide(name).c_str());
     std::printf("%s %lu\n", mutex != nullptr ? "handle" : "null",
                 static_cast<unsigned long>(GetLastError()));
-    std::fflush(stdout);
     char byte = 0;
     while (::read(STDIN_FILENO, &byte, 1) > 0) {
     }
