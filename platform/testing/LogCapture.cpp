@@ -4,21 +4,17 @@
 
 namespace dv::testing {
 
-LogCapture::LogCapture(bool quiet) : m_quiet(quiet) {
+LogCapture::LogCapture() {
     m_id = AddDebugLogListener([this](std::string_view text) {
         std::lock_guard guard(m_lock);
         m_writes.emplace_back(text);
     });
-    if (m_quiet) {
-        SetDebugLogToStderr(false);
-    }
+    SetDebugLogToStderr(false);
 }
 
 LogCapture::~LogCapture() {
     RemoveDebugLogListener(m_id);
-    if (m_quiet) {
-        SetDebugLogToStderr(true);
-    }
+    SetDebugLogToStderr(true);
 }
 
 std::string LogCapture::Text() const {

@@ -10,8 +10,8 @@ namespace dv::testing {
 
 class LogCapture {
 public:
-    // quiet: keep the captured text off stderr.
-    explicit LogCapture(bool quiet = true);
+    // The captured text is kept off stderr meanwhile.
+    LogCapture();
     ~LogCapture();
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
@@ -25,7 +25,6 @@ public:
 
 private:
     int m_id;
-    bool m_quiet;
     mutable std::mutex m_lock;
     std::vector<std::string> m_writes;
 };

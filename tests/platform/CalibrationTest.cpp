@@ -6,7 +6,6 @@
 #include "platform/WinReg.h"
 #include "platform/WinUser.h"
 #include "platform/storage/StorageFaults.h"
-#include "platform/testing/GdiSurfaces.h"
 #include "platform/window/PenInput.h"
 
 namespace dv::test {
@@ -47,11 +46,8 @@ protected:
                 const POINT p = taps[i];
                 WirePeer::Transact(L"Dialvane", WirePeer::Pen(kPenDown, p.x, p.y), kWaitMs);
                 const auto up = WirePeer::Pen(kPenUp, p.x + 30, p.y);
-                if (i + 1 == taps.size()) {
-                    last.Write(up);
-                } else {
-                    WirePeer::Transact(L"Dialvane", up, kWaitMs);
-                }
+                i + 1 == taps.size() ? void(last.Write(up))
+                                     : void(WirePeer::Transact(L"Dialvane", up, kWaitMs));
             }
         });
         const BOOL result = TouchCalibrate();

@@ -49,7 +49,7 @@ int RunPeer(const std::string& role) {
     std::string kind, name, answer;
     words >> kind >> name >> answer;
     std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each line reaches the test at once
-    if (kind == "display") {  // the dialog opens the screen
+    if (kind == "display") {                   // the dialog opens the screen
         CDialog dialog(kDialogTemplate);
         dialog.Create(kDialogTemplate);
         // Only the last of these has pixels on the screen to present.

@@ -166,11 +166,11 @@ void Tap(int x, int y) {
 TEST_F(Window, ThePenBecomesButtonMessagesOfTheActiveWindow) {
     TestWindow behind(nullptr, 0, true);
     TestWindow window(nullptr, 0, true);
-    dv::DeliverPenInput(dv::PenAction::Move, 1, 1);  // pen not down: nothing
-    dv::DeliverPenInput(dv::PenAction::Down, 10, 20);
-    dv::DeliverPenInput(dv::PenAction::Move, 11, -21);
-    dv::DeliverPenInput(dv::PenAction::Up, 12, 22);
-    dv::DeliverPenInput(dv::PenAction::Move, 13, 23);
+    using enum dv::PenAction;  // a move before the down and after the up: nothing
+    for (auto [action, x, y] :
+         {std::tuple{Move, 1, 1}, {Down, 10, 20}, {Move, 11, -21}, {Up, 12, 22}, {Move, 13, 23}}) {
+        dv::DeliverPenInput(action, x, y);
+    }
     PumpMessagesUntilIdle();
     EXPECT_THAT(window.Messages(),
                 ElementsAre(RecordedMessage{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20)},
@@ -200,12 +200,8 @@ TEST_F(Window, AQuickSecondDownNearbyIsADoubleClickOnlyWithTheClassStyle) {
             Tap(p.x, p.y);
         }
         PumpMessagesUntilIdle();
-        std::vector<UINT> downs;
-        for (const auto& m : window.Messages()) {
-            if (m.message != WM_LBUTTONUP) {
-                downs.push_back(m.message);
-            }
-        }
+        std::vector<UINT> downs = Ids(window);
+        std::erase(downs, WM_LBUTTONUP);
         EXPECT_EQ(downs, expected);
     }
     DialogStyle style(true);
