@@ -286,9 +286,11 @@ protected:
     std::filesystem::path LayOut(const std::string& name, int max, int actual) {
         const std::string folder = "sys/" + name;
         root.MakeFolder(folder);
-        root.WriteFile(folder + "/max_brightness", std::to_string(max) + "\n");
-        root.WriteFile(folder + "/actual_brightness", std::to_string(actual) + "\n");
-        root.WriteFile(folder + "/brightness", std::to_string(actual) + "\n");
+        for (auto [file, value] : {std::pair{"/max_brightness", max},
+                                   {"/actual_brightness", actual},
+                                   {"/brightness", actual}}) {
+            root.WriteFile(folder + file, std::to_string(value) + "\n");
+        }
         return root.Path() / folder;
     }
     void Bind(const std::string& lines) {
@@ -296,28 +298,25 @@ protected:
         root.WriteFile("dev/bindings", lines);
     }
     std::string Brightness(const std::filesystem::path& folder) const {
-        return root.ReadFile(
-            std::filesystem::relative(folder / "brightness", root.Path()).string());
+        return root.ReadFile((folder / "brightness").lexically_relative(root.Path()).string());
     }
 };
 
 TEST_F(BacklightBinding, LevelsAreScaledToMaxBrightnessRoundedAndNeverZero) {
-    struct Case {
-        int max;
-        int expected[5];  // for the unit's levels 33, 34, 66, 99, 100
-    };
-    const Case kCases[] = {{1, {1, 1, 1, 1, 1}},
-                           {7, {2, 2, 5, 7, 7}},
-                           {255, {84, 87, 168, 252, 255}},
-                           {96000, {31680, 32640, 63360, 95040, 96000}}};
-    for (const Case& c : kCases) {
-        const auto folder = LayOut("max" + std::to_string(c.max), c.max, 0);
+    // max_brightness, and what the unit's levels 33, 34, 66, 99 and 100 become
+    const std::pair<int, std::array<int, 5>> cases[] = {
+        {1, {1, 1, 1, 1, 1}},
+        {7, {2, 2, 5, 7, 7}},
+        {255, {84, 87, 168, 252, 255}},
+        {96000, {31680, 32640, 63360, 95040, 96000}}};
+    for (const auto& [max, expected] : cases) {
+        const auto folder = LayOut("max" + std::to_string(max), max, 0);
         Bind("# the panel's backlight\nBAK1 = sysfs:" + folder.string() + "   # real\n");
         const int levels[] = {33, 34, 66, 99, 100};
         for (int i = 0; i < 5; ++i) {
             ASSERT_TRUE(SetLevel(static_cast<BYTE>(levels[i])));
-            EXPECT_EQ(Brightness(folder), std::to_string(c.expected[i]) + "\n")
-                << "max " << c.max << " level " << levels[i];
+            EXPECT_EQ(Brightness(folder), std::to_string(expected[i]) + "\n")
+                << "max " << max << " level " << levels[i];
         }
     }
     // The simulation goes on beside the binding.
@@ -337,12 +336,7 @@ TEST_F(BacklightBinding, FirstUseLogsTheFolderAndALevelWrittenOutsideIsOverwritt
 }
 
 TEST_F(BacklightBinding, AnUnusableFolderLogsOnceAndTheSimulationGoesOn) {
-    struct Case {
-        const char* name;
-        std::function<std::filesystem::path()> make;
-        const char* why;
-    };
-    const Case kCases[] = {
+    const std::tuple<const char*, std::function<std::filesystem::path()>, const char*> cases[] = {
         {"missing", [this] { return root.Path() / "sys/none"; },
          "max_brightness: No such file or directory"},
         {"unwritable",
@@ -355,17 +349,18 @@ TEST_F(BacklightBinding, AnUnusableFolderLogsOnceAndTheSimulationGoesOn) {
          "brightness: Is a directory"},
         {"zero max", [this] { return LayOut("zero", 0, 0); }, "max_brightness: Invalid argument"},
     };
-    for (const Case& c : kCases) {
-        const auto folder = c.make();
+    for (const auto& [name, make, why] : cases) {
+        SCOPED_TRACE(name);
+        const auto folder = make();
         Bind("BAK1 = sysfs:" + folder.string() + "\n");
         log.Clear();
-        ASSERT_TRUE(SetLevel(50)) << c.name;
-        ASSERT_TRUE(SetLevel(51)) << c.name;
-        const std::string line = "BAK1: cannot use sysfs:" + folder.string() + " (" + c.why +
-                                 "); the backlight stays simulated\r\n";
-        EXPECT_THAT(log.Text(), ::testing::EndsWith(line)) << c.name;
-        EXPECT_EQ(log.Text().find("cannot use"), log.Text().rfind("cannot use")) << c.name;
-        EXPECT_EQ(root.ReadFile("dev/BAK1.state"), "51\n") << c.name;
+        ASSERT_TRUE(SetLevel(50));
+        ASSERT_TRUE(SetLevel(51));
+        EXPECT_THAT(log.Text(),
+                    ::testing::EndsWith("BAK1: cannot use sysfs:" + folder.string() + " (" + why +
+                                        "); the backlight stays simulated\r\n"));
+        EXPECT_EQ(log.Text().find("cannot use"), log.Text().rfind("cannot use"));
+        EXPECT_EQ(root.ReadFile("dev/BAK1.state"), "51\n");
     }
 }
 
