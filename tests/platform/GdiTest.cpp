@@ -45,15 +45,13 @@ protected:
 TEST_F(Gdi, BlockCopiesAreClippedAtEveryEdgeOfBothSurfaces) {
     struct Blit {
         int x, y, cx, cy, sx, sy;
-    } const cases[] = {
-        {0, 0, 10, 8, 0, 0},          {-3, -2, 10, 8, 0, 0},
-        {15, 9, 10, 8, 0, 0},         {2, 2, 10, 8, -4, -3},
-        {2, 2, 10, 8, 6, 5},          {0, 0, 100, 100, 0, 0},
-        {-50, -50, 10, 10, 0, 0},     {0, 0, 10, 10, 40, 40},
-        {5, 5, 0, 4, 0, 0},           {5, 5, -4, 4, 0, 0},
-        {5, 5, 4, -1, 0, 0},          {2147483600, 0, 100, 5, 0, 0},
-        {0, 0, 5, 5, -2147483600, 0}, {1, 1, 2147483647, 2147483647, 0, 0},
-    };
+    } const cases[] = {{0, 0, 10, 8, 0, 0},          {-3, -2, 10, 8, 0, 0},
+                       {15, 9, 10, 8, 0, 0},         {2, 2, 10, 8, -4, -3},
+                       {2, 2, 10, 8, 6, 5},          {0, 0, 100, 100, 0, 0},
+                       {-50, -50, 10, 10, 0, 0},     {0, 0, 10, 10, 40, 40},
+                       {5, 5, 0, 4, 0, 0},           {5, 5, -4, 4, 0, 0},
+                       {5, 5, 4, -1, 0, 0},          {2147483600, 0, 100, 5, 0, 0},
+                       {0, 0, 5, 5, -2147483600, 0}, {1, 1, 2147483647, 2147483647, 0, 0}};
     GdiMemorySurface src(10, 8);
     dv::testing::PaintSurface(src.dc(), Coordinates);
     const PixelSnapshot from = SnapshotSurface(src.dc());
@@ -255,12 +253,12 @@ TEST_F(Gdi, TheAppIconDecodesWithMaskedCornersAndDamagedCopiesYieldNoBadReads) {
         byte ? void(bad[at] = static_cast<uint8_t>(value)) : Put32(bad, at, value);
         EXPECT_EQ(dv::testing::DecodeIcoImages(bad).size(), count) << at;
     }
-    // Four-bit indices, high nibble first, into a two-colour palette: one past
-    // it is black, and a set mask bit clears the alpha.
+    // Four-bit indices, high nibble first, into a two-colour palette: those past
+    // it are black, and a set mask bit clears the alpha.
     const auto indexed = dv::testing::DecodeIcoImages(
         Le(78,
            {2,  1, 4,  1,       6,  0x20104, 10, 0x40001,  14, 56,       18, 22,     22, 40,  26, 4,
-            30, 2, 34, 0x40001, 54, 2,       62, 0x102030, 66, 0x405060, 70, 0x3310, 74, 0x20}));
+            30, 2, 34, 0x40001, 54, 2,       62, 0x102030, 66, 0x405060, 70, 0x3210, 74, 0x20}));
     ASSERT_EQ(indexed.size(), 1u);
     EXPECT_EQ(indexed[0].pixels, (std::vector<uint32_t>{0xFF405060, 0xFF102030, 0, 0xFF000000}));
 }
