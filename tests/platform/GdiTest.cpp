@@ -303,14 +303,14 @@ TEST_F(Gdi, BitmapsOfEachDepthDecodeTopRowFirstAndDamagedOnesAreRefused) {
     EXPECT_EQ(indexed->At(0, 0), 0x102030u);
     EXPECT_EQ(indexed->At(1, 0), 0x405060u);
     const auto good = Bmp(3, 2, 24);
-    EXPECT_FALSE(dv::testing::DecodeBmpPicture(std::span(good.data(), 0)));
-    EXPECT_FALSE(dv::testing::DecodeBmpPicture(std::span(good.data(), 30)));
-    auto huge = good;
+    auto huge = good, notBmp = good;
     Put32(huge, 18, 100000);
-    EXPECT_FALSE(dv::testing::DecodeBmpPicture(huge));
-    auto notBmp = good;
     notBmp[0] = 'X';
-    EXPECT_FALSE(dv::testing::DecodeBmpPicture(notBmp));
+    for (std::span<const uint8_t> bad :
+         {std::span(good.data(), 0), std::span(good.data(), 30), std::span(std::as_const(huge)),
+          std::span(std::as_const(notBmp))}) {
+        EXPECT_FALSE(dv::testing::DecodeBmpPicture(bad)) << bad.size();
+    }
 }
 
 }  // namespace
