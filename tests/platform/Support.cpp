@@ -1,6 +1,5 @@
 #include "Support.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -125,39 +124,35 @@ void PlatformTest::TearDown() {
 }
 
 Peer::Peer(const std::string& role) {
-    int in[2] = {-1, -1};
-    int out[2] = {-1, -1};
-    EXPECT_TRUE(::pipe2(in, O_CLOEXEC) == 0 && ::pipe2(out, O_CLOEXEC) == 0);
+    int ends[2] = {-1, -1};  // the peer's stdin and stdout are one socket
+    EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
     m_pid = ::fork();
     if (m_pid == 0) {
-        ::dup2(in[0], STDIN_FILENO);
-        ::dup2(out[1], STDOUT_FILENO);
+        ::dup2(ends[1], STDIN_FILENO);
+        ::dup2(ends[1], STDOUT_FILENO);
         ::setenv(kRoleVariable, role.c_str(), 1);
         ::execl("/proc/self/exe", "peer", static_cast<char*>(nullptr));
         std::_Exit(127);
     }
-    ::close(in[0]);
-    ::close(out[1]);
-    m_stdin = in[1];
-    m_stdout = out[0];
+    ::close(ends[1]);
+    m_fd = ends[0];
 }
 
 Peer::~Peer() {
     Signal(SIGKILL);
     Wait();
-    CloseStdin();
-    ::close(m_stdout);
+    ::close(m_fd);
 }
 
 std::string Peer::ReadLine(int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     std::size_t newline;
     while ((newline = m_buffered.find('\n')) == std::string::npos) {
-        pollfd waiter{m_stdout, POLLIN, 0};
+        pollfd waiter{m_fd, POLLIN, 0};
         char buffer[256];
         ssize_t n = 0;
         if (std::chrono::steady_clock::now() >= deadline ||
-            (::poll(&waiter, 1, kPollSliceMs) > 0 && (n = ::read(m_stdout, buffer, 256)) <= 0)) {
+            (::poll(&waiter, 1, kPollSliceMs) > 0 && (n = ::read(m_fd, buffer, 256)) <= 0)) {
             return {};
         }
         m_buffered.append(buffer, static_cast<std::size_t>(n));
@@ -168,7 +163,7 @@ std::string Peer::ReadLine(int timeoutMs) {
 }
 
 void Peer::CloseStdin() {
-    ::close(std::exchange(m_stdin, -1));
+    ::shutdown(m_fd, SHUT_WR);
 }
 
 void Peer::Signal(int signal) {

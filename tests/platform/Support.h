@@ -56,8 +56,7 @@ public:
 
 private:
     pid_t m_pid = -1;
-    int m_stdin = -1;
-    int m_stdout = -1;
+    int m_fd = -1;
     std::string m_buffered;
 };
 
