@@ -209,7 +209,7 @@ std::vector<uint8_t> AppIconBytes() {
 
 void Put32(std::vector<uint8_t>& b, std::size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) {
-        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+        b.at(at + i) = static_cast<uint8_t>(v >> (8 * i));
     }
 }
 
