@@ -12,11 +12,13 @@ constexpr const char* kHeader = "Windows Registry Editor Version 5.00\r\n";
 
 class Registry : public PlatformTest {
 protected:
+    static LONG CreateKey(const wchar_t* path, HKEY* key, DWORD* disposition = nullptr,
+                          HKEY parent = HKEY_LOCAL_MACHINE) {
+        return RegCreateKeyExW(parent, path, 0, nullptr, 0, 0, nullptr, key, disposition);
+    }
     static HKEY Create(const wchar_t* path, DWORD* disposition = nullptr) {
         HKEY key = nullptr;
-        EXPECT_EQ(
-            RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, 0, nullptr, &key, disposition),
-            ERROR_SUCCESS);
+        EXPECT_EQ(CreateKey(path, &key, disposition), ERROR_SUCCESS);
         return key;
     }
     static LONG Set(HKEY key, const wchar_t* name, DWORD type, const std::vector<BYTE>& bytes) {
@@ -77,8 +79,7 @@ TEST_F(Registry, KeysAndValuesOfEveryKindAreWrittenAsRegeditTextAndReadBack) {
     key = Create(L"hardware\\DeviceMap\\touch", &disposition);
     EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
     HKEY child = nullptr;
-    EXPECT_EQ(RegCreateKeyExW(key, L"Sub", 0, nullptr, 0, 0, nullptr, &child, &disposition),
-              ERROR_SUCCESS);
+    EXPECT_EQ(CreateKey(L"Sub", &child, &disposition, key), ERROR_SUCCESS);
     EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
     RegCloseKey(child);
     RegCloseKey(key);
@@ -193,13 +194,9 @@ TEST_F(Registry, BadHandlesPathsAndArgumentsAreRefusedAndNothingIsWritten) {
     EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTouch, 0, 0, &key), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(key, nullptr);
     for (const wchar_t* path : {L"\\Leading", L"A\\\\B", L"\\"}) {
-        EXPECT_EQ(
-            RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, 0, nullptr, &key, nullptr),
-            ERROR_INVALID_PARAMETER);
+        EXPECT_EQ(CreateKey(path, &key), ERROR_INVALID_PARAMETER);
     }
-    EXPECT_EQ(
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"A", 0, nullptr, 0, 0, nullptr, nullptr, nullptr),
-        ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(CreateKey(L"A", nullptr), ERROR_INVALID_PARAMETER);
     EXPECT_FALSE(root.Exists("registry.reg"));
     const HKEY bogus = reinterpret_cast<HKEY>(0x5555);
     DWORD size = 0;
@@ -231,8 +228,7 @@ TEST_F(Registry, AFailedOrCutWriteKeepsTheOldFileAndIsReported) {
     EXPECT_TRUE(log.Contains("Registry: cannot write"));
     RegCloseKey(key);
     dv::testing::ScopedDeviceRoot missing(dv::testing::ScopedDeviceRoot::Shape::Missing);
-    EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTouch, 0, nullptr, 0, 0, nullptr, &key, nullptr),
-              ERROR_WRITE_FAULT);
+    EXPECT_EQ(CreateKey(kTouch, &key), ERROR_WRITE_FAULT);
     EXPECT_FALSE(missing.Exists(""));
 }
 
