@@ -26,7 +26,6 @@ namespace {
 
 constexpr char kRoleVariable[] = "DV_PLATFORM_TEST_PEER";
 constexpr int kPollSliceMs = 5;
-constexpr int kConnectTimeoutMs = 1000;
 constexpr UINT kDialogTemplate = 102;
 constexpr UINT kCreateWrite = 0x1002;
 
@@ -162,16 +161,6 @@ std::string Peer::ReadLine(int timeoutMs) {
     return line;
 }
 
-void Peer::CloseStdin() {
-    ::shutdown(m_fd, SHUT_WR);
-}
-
-void Peer::Signal(int signal) {
-    if (m_pid > 0) {  // never -1: that would signal every process
-        ::kill(m_pid, signal);
-    }
-}
-
 int Peer::Wait() {
     int status = 0;
     const pid_t pid = std::exchange(m_pid, -1);
@@ -199,20 +188,10 @@ std::vector<int> InChildrenAtOnce(int count, const std::function<bool(int)>& bod
 
 WirePeer::WirePeer(const wchar_t* title) {
     UniqueFd fd;
-    if (dv::ipc::ConnectTo(SocketOf(title).socketPath, kConnectTimeoutMs, fd) ==
+    if (dv::ipc::ConnectTo(SocketOf(title).socketPath, kWireTimeoutMs, fd) ==
         dv::ipc::ConnectResult::Connected) {
         m_fd = fd.Release();
     }
-}
-
-WirePeer::~WirePeer() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-    }
-}
-
-bool WirePeer::Write(std::span<const uint8_t> bytes) {
-    return m_fd >= 0 && dv::ipc::WriteAll(m_fd, bytes, kConnectTimeoutMs);
 }
 
 bool WirePeer::Receive() {
@@ -228,10 +207,6 @@ std::optional<LRESULT> WirePeer::ReadReply(int timeoutMs) {
                                    timeoutMs);
     m_received.clear();
     return reply ? std::optional<LRESULT>(reply->result) : std::nullopt;
-}
-
-bool WirePeer::ClosedByWindow(int timeoutMs) {
-    return dv::testing::PumpMessagesUntil([&] { return !Receive(); }, timeoutMs);
 }
 
 std::vector<uint8_t> WirePeer::Message(dv::ipc::FrameKind kind, UINT message, WPARAM wParam,
@@ -279,14 +254,6 @@ std::vector<BYTE> Utf16(std::u16string_view text, bool terminator) {
         bytes.insert(bytes.end(), {0, 0});
     }
     return bytes;
-}
-
-std::vector<UINT> Ids(const dv::testing::TestWindow& window) {
-    std::vector<UINT> ids;
-    for (const auto& m : window.Messages()) {
-        ids.push_back(m.message);
-    }
-    return ids;
 }
 
 }  // namespace dv::test

@@ -5,7 +5,10 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/socket.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -18,6 +21,7 @@
 
 #include "platform/WinDef.h"
 #include "platform/ipc/Frame.h"
+#include "platform/ipc/Sockets.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/testing/ScopedDeviceRoot.h"
 #include "platform/testing/TestWindow.h"
@@ -49,8 +53,12 @@ public:
 
     // The next line printed, "" at its end or after timeoutMs.
     std::string ReadLine(int timeoutMs = 5000);
-    void CloseStdin();
-    void Signal(int signal);
+    void CloseStdin() { ::shutdown(m_fd, SHUT_WR); }
+    void Signal(int signal) {
+        if (m_pid > 0) {  // never -1: that would signal every process
+            ::kill(m_pid, signal);
+        }
+    }
     // Waits for its end: the exit status, or -1.
     int Wait();
 
@@ -67,6 +75,8 @@ inline int InChild(const std::function<bool()>& body) {
     return InChildrenAtOnce(1, [&](int) { return body(); })[0];
 }
 
+constexpr int kWireTimeoutMs = 1000;  // to connect or to write
+
 // Another program on a window's socket, speaking the frames of the wire
 // protocol or any bytes at all, for what a window does with well-formed and
 // hostile peers.
@@ -74,18 +84,22 @@ class WirePeer {
 public:
     // Connects to the socket of the window titled title in the runtime folder.
     explicit WirePeer(const wchar_t* title);
-    ~WirePeer();
+    ~WirePeer() { ::close(m_fd); }  // nothing for -1
     WirePeer(const WirePeer&) = delete;
     WirePeer& operator=(const WirePeer&) = delete;
 
     bool Connected() const { return m_fd >= 0; }
-    bool Write(std::span<const uint8_t> bytes);
+    bool Write(std::span<const uint8_t> bytes) {
+        return m_fd >= 0 && dv::ipc::WriteAll(m_fd, bytes, kWireTimeoutMs);
+    }
     // Waits up to timeoutMs for a reply frame, pumping the calling thread's
     // messages meanwhile: its result, or nullopt when the window closed the
     // connection or did not answer.
     std::optional<LRESULT> ReadReply(int timeoutMs);
     // Waits up to timeoutMs for the window to close the connection.
-    bool ClosedByWindow(int timeoutMs);
+    bool ClosedByWindow(int timeoutMs) {
+        return dv::testing::PumpMessagesUntil([&] { return !Receive(); }, timeoutMs);
+    }
 
     static std::vector<uint8_t> Message(dv::ipc::FrameKind kind, UINT message, WPARAM wParam,
                                         LPARAM lParam, bool replyWhenIdle = false);
@@ -104,6 +118,12 @@ private:
 };
 
 std::vector<BYTE> Utf16(std::u16string_view text, bool terminator = true);
-std::vector<UINT> Ids(const dv::testing::TestWindow& window);
+inline std::vector<UINT> Ids(const dv::testing::TestWindow& window) {
+    std::vector<UINT> ids;
+    for (const auto& m : window.Messages()) {
+        ids.push_back(m.message);
+    }
+    return ids;
+}
 
 }  // namespace dv::test
