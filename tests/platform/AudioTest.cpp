@@ -3,7 +3,6 @@
 // was told from its journal.
 #include <cstring>
 #include <fstream>
-#include <thread>
 
 #include "Support.h"
 #include "platform/MmSystem.h"

@@ -1,16 +1,12 @@
 // Kernel services: events, named mutexes across processes, the debug
 // output, ticks, text conversion and the runtime folder's privacy.
-#include <signal.h>
 #include <sys/stat.h>
 
 #include <thread>
 
 #include "Support.h"
-#include "platform/MmSystem.h"
 #include "platform/Platform.h"
 #include "platform/WinBase.h"
-#include "platform/WinGdi.h"
-#include "platform/WinReg.h"
 #include "platform/WinUser.h"
 
 namespace dv::test {

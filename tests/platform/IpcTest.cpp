@@ -1,6 +1,5 @@
 // Windows of other processes: finding them, sending and posting, peers that
 // die, hang or speak garbage, and the requests of dialvane-ctl.
-#include <signal.h>
 
 #include <atomic>
 #include <chrono>

@@ -1,6 +1,5 @@
 // Files of the device root: what reads and writes see, replacement whole or
 // not at all, sharing between handles and processes, the factory layout.
-#include <unistd.h>
 
 #include <fstream>
 #include <future>
