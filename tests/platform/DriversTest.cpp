@@ -104,22 +104,18 @@ TEST_F(Drivers, StreamCallsOnControlDevicesFilesAndClosedHandlesFail) {
     HANDLE h = OpenDevice(L"BAK1:");
     BYTE b = 0;
     DWORD n = 9;
-    EXPECT_FALSE(ReadFile(h, &b, 1, &n, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
+    EXPECT_EQ(ErrorOf([&] { return ReadFile(h, &b, 1, &n, nullptr); }), ERROR_NOT_SUPPORTED);
     EXPECT_EQ(n, 0u);
-    EXPECT_FALSE(WriteFile(h, &b, 1, &n, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
+    EXPECT_EQ(ErrorOf([&] { return WriteFile(h, &b, 1, &n, nullptr); }), ERROR_NOT_SUPPORTED);
     EXPECT_EQ(SetFilePointer(h, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
     EXPECT_FALSE(DeviceIoControl(h, kSetLevel, nullptr, 1, nullptr, 0, nullptr, nullptr));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     CloseHandle(h);
     EXPECT_EQ(Journal("BAK1"), "open\nread 1\nwrite 1\nseek 0\nclose\n");
-    EXPECT_FALSE(Control(h, kSetLevel, {1}));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(ErrorOf([&] { return Control(h, kSetLevel, {1}); }), ERROR_INVALID_HANDLE);
     root.WriteFile("plain.txt", "x");
     HANDLE f = CreateFileW(L"\\plain.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_FALSE(Control(f, kSetLevel, {1}));
-    EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
+    EXPECT_EQ(ErrorOf([&] { return Control(f, kSetLevel, {1}); }), ERROR_NOT_SUPPORTED);
     CloseHandle(f);
 }
 
@@ -235,9 +231,8 @@ TEST_F(Flash, WritesOnlyClearBitsUntilTheBlockIsErasedAndEverythingIsJournaled) 
 TEST_F(Flash, OtherBlocksBadSizesAndTheEndOfTheChipAreRefused) {
     for (const std::vector<BYTE>& input : std::vector<std::vector<BYTE>>{
              {65, 0, 0, 0}, {67, 0, 0, 0}, {66, 0}, {}, {66, 0, 0, 0, 0}}) {
-        SetLastError(0);
-        EXPECT_FALSE(Control(h, kEraseBlock, input));
-        EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER) << input.size();
+        EXPECT_EQ(ErrorOf([&] { return Control(h, kEraseBlock, input); }), ERROR_INVALID_PARAMETER)
+            << input.size();
     }
     EXPECT_EQ(SetFilePointer(h, kImageSize + 1, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);

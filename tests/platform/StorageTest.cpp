@@ -91,8 +91,7 @@ TEST_F(Storage, AFailedTemporaryFileFailsTheOpenWithWriteFaultAndLeavesNoLock) {
     EXPECT_EQ(error.m_lOsError, ERROR_WRITE_FAULT);
     EXPECT_TRUE(file.Open(kConf, kCreateWrite));
     faults.Arm(1, dv::StorageFaultAction::Fail);  // the write itself
-    EXPECT_FALSE(file.Write(kNew.data(), 26));
-    EXPECT_EQ(GetLastError(), ERROR_WRITE_FAULT);
+    EXPECT_EQ(ErrorOf([&] { return file.Write(kNew.data(), 26); }), ERROR_WRITE_FAULT);
     EXPECT_FALSE(file.Close());
     EXPECT_EQ(root.ReadFile(kConfHost), kOld);
 }
@@ -125,8 +124,7 @@ TEST_F(Storage, ReadsWritesAndSeeksOfEachOpenModeSeeTheRightBytes) {
     h = Open(GENERIC_WRITE, 0);  // in place
     EXPECT_EQ(SetFilePointer(h, -2, nullptr, FILE_END), 4u);
     EXPECT_TRUE(WriteFile(h, "zz", 2, &n, nullptr));
-    EXPECT_FALSE(ReadFile(h, buffer, 1, &n, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorOf([&] { return ReadFile(h, buffer, 1, &n, nullptr); }), ERROR_ACCESS_DENIED);
     EXPECT_EQ(SetFilePointer(h, -1, nullptr, FILE_CURRENT), 5u);
     CloseHandle(h);
     EXPECT_EQ(root.ReadFile(kConfHost), "abcdzz");
@@ -143,8 +141,7 @@ TEST_F(Storage, ReadsWritesAndSeeksOfEachOpenModeSeeTheRightBytes) {
     EXPECT_EQ(file.Read(buffer, 4), 4u);
     EXPECT_EQ(file.Read(buffer, sizeof buffer), 2u);
     EXPECT_EQ(file.Read(buffer, sizeof buffer), 0u);
-    EXPECT_FALSE(file.Write("x", 1));
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorOf([&] { return file.Write("x", 1); }), ERROR_ACCESS_DENIED);
     EXPECT_FALSE(file.Open(kConf, CFile::modeRead));  // already open
     EXPECT_TRUE(file.Close());
     EXPECT_TRUE(file.Close());
@@ -173,13 +170,12 @@ TEST_F(Storage, BadArgumentsAndMissingFilesFailWithTheirErrorAndMakeNothing) {
     EXPECT_FALSE(root.Exists("FlashMem/sysini/none.ini"));
     const HANDLE bogus = reinterpret_cast<HANDLE>(0x4242);
     DWORD n = 7;
-    EXPECT_FALSE(ReadFile(bogus, nullptr, 0, &n, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(ErrorOf([&] { return ReadFile(bogus, nullptr, 0, &n, nullptr); }),
+              ERROR_INVALID_HANDLE);
     EXPECT_EQ(n, 0u);
     EXPECT_FALSE(WriteFile(bogus, "x", 1, &n, nullptr));
     EXPECT_EQ(SetFilePointer(bogus, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
-    EXPECT_FALSE(CloseHandle(bogus));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(ErrorOf([&] { return CloseHandle(bogus); }), ERROR_INVALID_HANDLE);
     HANDLE h = Open(GENERIC_READ, 0);
     EXPECT_EQ(SetFilePointer(h, -5, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);

@@ -19,6 +19,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/WinBase.h"
 #include "platform/WinDef.h"
 #include "platform/ipc/Frame.h"
 #include "platform/ipc/Sockets.h"
@@ -118,6 +119,12 @@ private:
 };
 
 std::vector<BYTE> Utf16(std::u16string_view text, bool terminator = true);
+// The error a call leaves, 0 when it succeeded.
+inline DWORD ErrorOf(const std::function<bool()>& call) {
+    SetLastError(0);
+    return call() ? 0 : GetLastError();
+}
+
 inline std::vector<UINT> Ids(const dv::testing::TestWindow& window) {
     std::vector<UINT> ids;
     for (const auto& m : window.Messages()) {

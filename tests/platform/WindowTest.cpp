@@ -110,12 +110,6 @@ TEST_F(Window, SendFromAnotherThreadRunsOnTheOwnerAndQuitEndsAModalLoopAfterEarl
     EXPECT_EQ(SendMessageW(hwnd, WM_TEST, 7, 8), 42);  // same thread: at once
 }
 
-// The error a call leaves, 0 when it succeeded.
-DWORD ErrorOf(const std::function<BOOL()>& call) {
-    SetLastError(0);
-    return call() ? 0 : GetLastError();
-}
-
 TEST_F(Window, ClassesRegisterOnceUnregisterOnceAndKeepTheirStyle) {
     constexpr DWORD kClassExists = 1410, kNoClass = 1411;
     WNDCLASSW wc{};
