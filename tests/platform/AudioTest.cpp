@@ -68,12 +68,10 @@ protected:
         dv::StopSdlAudio();
         std::ifstream in(runtime.string() + "-output.raw", std::ios::binary);
         std::vector<uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
-        auto first =
-            std::find_if(bytes.begin(), bytes.end(), [&](uint8_t b) { return b != silence; });
-        auto last =
-            std::find_if(bytes.rbegin(), bytes.rend(), [&](uint8_t b) { return b != silence; });
-        return first == bytes.end() ? std::vector<uint8_t>{}
-                                    : std::vector<uint8_t>(first, last.base());
+        const auto sound = [&](uint8_t b) { return b != silence; };
+        bytes.erase(std::find_if(bytes.rbegin(), bytes.rend(), sound).base(), bytes.end());
+        bytes.erase(bytes.begin(), std::find_if(bytes.begin(), bytes.end(), sound));
+        return bytes;
     }
     std::string Journal() const { return root.ReadFile("dev/WAV1.log"); }
     // Plays one buffer on the open device to its end, then closes the device.

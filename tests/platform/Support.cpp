@@ -112,13 +112,6 @@ void PlatformTest::SetUp() {
     ::setenv("DIALVANE_RUNTIME", runtime.c_str(), 1);
 }
 
-void PlatformTest::TearDown() {
-    dv::testing::PumpMessagesUntilIdle();
-    dv::testing::ClearPendingQuit();
-    std::error_code ignored;
-    std::filesystem::remove_all(runtime, ignored);
-}
-
 Peer::Peer(const std::string& role) {
     int ends[2] = {-1, -1};  // the peer's stdin and stdout are one socket
     EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);

@@ -32,7 +32,12 @@ namespace dv::test {
 class PlatformTest : public ::testing::Test {
 protected:
     void SetUp() override;
-    void TearDown() override;
+    void TearDown() override {
+        dv::testing::PumpMessagesUntilIdle();
+        dv::testing::ClearPendingQuit();
+        std::error_code ignored;
+        std::filesystem::remove_all(runtime, ignored);
+    }
 
     dv::testing::ScopedDeviceRoot root;
     dv::testing::LogCapture log;
