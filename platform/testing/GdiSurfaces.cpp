@@ -117,12 +117,4 @@ std::vector<PixelSnapshot> IconPictures(HICON icon) {
     return images == nullptr ? std::vector<PixelSnapshot>{} : Pictures(*images);
 }
 
-GdiMemorySurface::GdiMemorySurface(int w, int h) : m_dc(CreateCompatibleDC(nullptr)) {
-    SelectObject(m_dc, CreateCompatibleBitmap(m_dc, w, h));
-}
-
-GdiMemorySurface::~GdiMemorySurface() {
-    DeleteDC(m_dc);
-}
-
 }  // namespace dv::testing

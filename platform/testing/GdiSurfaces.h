@@ -45,8 +45,10 @@ std::vector<PixelSnapshot> IconPictures(HICON icon);
 // A memory surface of w x h with its own bitmap, deleted with the object.
 class GdiMemorySurface {
 public:
-    GdiMemorySurface(int w, int h);
-    ~GdiMemorySurface();
+    GdiMemorySurface(int w, int h) : m_dc(CreateCompatibleDC(nullptr)) {
+        SelectObject(m_dc, CreateCompatibleBitmap(m_dc, w, h));
+    }
+    ~GdiMemorySurface() { DeleteDC(m_dc); }
     GdiMemorySurface(const GdiMemorySurface&) = delete;
     GdiMemorySurface& operator=(const GdiMemorySurface&) = delete;
 
