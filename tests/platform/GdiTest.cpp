@@ -14,11 +14,7 @@
 namespace dv::test {
 namespace {
 
-using dv::testing::GdiCounts;
-using dv::testing::GdiMemorySurface;
-using dv::testing::LiveGdiObjects;
-using dv::testing::PixelSnapshot;
-using dv::testing::SnapshotSurface;
+using namespace dv::testing;
 
 constexpr UINT kScreenBitmap = 129;
 constexpr UINT kAppIcon = 128;
@@ -53,13 +49,13 @@ TEST_F(Gdi, BlockCopiesAreClippedAtEveryEdgeOfBothSurfaces) {
                        {5, 5, 4, -1, 0, 0},          {2147483600, 0, 100, 5, 0, 0},
                        {0, 0, 5, 5, -2147483600, 0}, {1, 1, 2147483647, 2147483647, 0, 0}};
     GdiMemorySurface src(10, 8);
-    dv::testing::PaintSurface(src.dc(), Coordinates);
+    PaintSurface(src.dc(), Coordinates);
     const PixelSnapshot from = SnapshotSurface(src.dc());
     for (const Blit& b : cases) {
         SCOPED_TRACE(::testing::Message() << b.x << "," << b.y << " " << b.cx << "x" << b.cy
                                           << " from " << b.sx << "," << b.sy);
         GdiMemorySurface dst(20, 12);
-        dv::testing::PaintSurface(dst.dc(), [](int, int) { return 0x123456u; });
+        PaintSurface(dst.dc(), [](int, int) { return 0x123456u; });
         PixelSnapshot expected = SnapshotSurface(dst.dc());
         for (int64_t j = 0; j < std::min<int64_t>(b.cy, 64); ++j) {
             for (int64_t i = 0; i < std::min<int64_t>(b.cx, 64); ++i) {
@@ -77,7 +73,7 @@ TEST_F(Gdi, BlockCopiesAreClippedAtEveryEdgeOfBothSurfaces) {
     // Overlapping copies within one surface read the original pixels.
     for (int shift : {-3, 3}) {
         GdiMemorySurface one(10, 8);
-        dv::testing::PaintSurface(one.dc(), Coordinates);
+        PaintSurface(one.dc(), Coordinates);
         BitBlt(one.dc(), shift, shift, 10, 8, one.dc(), 0, 0, SRCCOPY);
         const PixelSnapshot after = SnapshotSurface(one.dc());
         EXPECT_EQ(after.At(4, 4), Coordinates(4 - shift, 4 - shift));
@@ -146,7 +142,7 @@ TEST_F(Gdi, BadSizesUnknownObjectsAndMissingResourcesCreateNothing) {
     EXPECT_EQ(LoadBitmapW(nullptr, L"NOSUCHBITMAP"), nullptr);
     EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(4242)), nullptr);
     EXPECT_EQ(LoadIconW(nullptr, L"APP"), nullptr);
-    EXPECT_TRUE(dv::testing::IconPictures(reinterpret_cast<HICON>(0x1234)).empty());
+    EXPECT_TRUE(IconPictures(reinterpret_cast<HICON>(0x1234)).empty());
     EXPECT_EQ(LiveGdiObjects(), start);
     EXPECT_TRUE(log.Contains("GDI: CreateCompatibleBitmap: size out of range: 0 x 10\r\n"));
     EXPECT_TRUE(log.Contains("GDI: LoadBitmapW: no bitmap resource 999\r\n"));
@@ -159,13 +155,13 @@ TEST_F(Gdi, LoadedBitmapsAreCountedCopiesAndWrappersFreeWhatTheyOwn) {
     ASSERT_NE(first, nullptr);
     EXPECT_NE(first, second);
     EXPECT_EQ(LiveGdiObjects().bitmaps, start.bitmaps + 2);
-    const PixelSnapshot a = dv::testing::SnapshotBitmap(first);
+    const PixelSnapshot a = SnapshotBitmap(first);
     EXPECT_EQ(std::pair(a.width, a.height), std::pair(480, 234));
     {
         CDC memory;  // writing one copy leaves the other as it was
         ASSERT_TRUE(memory.CreateCompatibleDC(nullptr));
         HGDIOBJ old = memory.SelectObject(first);
-        dv::testing::PaintSurface(memory.GetSafeHdc(), [](int, int) { return 0xABCDEFu; });
+        PaintSurface(memory.GetSafeHdc(), [](int, int) { return 0xABCDEFu; });
         memory.SelectObject(old);
         CFont font;
         const LOGFONTW lf = Tahoma(12);
@@ -175,14 +171,14 @@ TEST_F(Gdi, LoadedBitmapsAreCountedCopiesAndWrappersFreeWhatTheyOwn) {
         memory.SelectObject(oldFont);
         EXPECT_TRUE(font.DeleteObject());
     }
-    EXPECT_EQ(dv::testing::SnapshotBitmap(second), a);
-    EXPECT_EQ(dv::testing::SnapshotBitmap(first).At(7, 7), 0xABCDEFu);
+    EXPECT_EQ(SnapshotBitmap(second), a);
+    EXPECT_EQ(SnapshotBitmap(first).At(7, 7), 0xABCDEFu);
     EXPECT_TRUE(DeleteObject(first));
     EXPECT_TRUE(DeleteObject(second));
     EXPECT_EQ(LiveGdiObjects(), start);
     // Decoded again after its last user let go.
     HBITMAP again = LoadBitmapW(nullptr, MAKEINTRESOURCEW(kScreenBitmap));
-    EXPECT_EQ(dv::testing::SnapshotBitmap(again), a);
+    EXPECT_EQ(SnapshotBitmap(again), a);
     DeleteObject(again);
 }
 
@@ -190,14 +186,14 @@ TEST_F(Gdi, ScreenSurfacesShareThePixelsAndWorkWithTheDisplayOff) {
     HDC a = GetDC(nullptr);
     HDC b = GetDC(nullptr);
     GdiMemorySurface memory(480, 234);
-    dv::testing::PaintSurface(memory.dc(), Coordinates);
+    PaintSurface(memory.dc(), Coordinates);
     EXPECT_TRUE(BitBlt(a, 0, 0, 480, 234, memory.dc(), 0, 0, SRCCOPY));
     EXPECT_EQ(GetPixel(b, 3, 4), RGB(0x01, 0x03, 0x04));
-    EXPECT_EQ(dv::testing::SnapshotScreen(), SnapshotSurface(memory.dc()));
+    EXPECT_EQ(SnapshotScreen(), SnapshotSurface(memory.dc()));
     EXPECT_EQ(GetPixel(a, 480, 0), CLR_INVALID);
     EXPECT_EQ(GetPixel(a, -1, 0), CLR_INVALID);
-    dv::testing::PaintSurface(memory.dc(), [](int, int) { return 0u; });
-    EXPECT_NE(dv::testing::SnapshotScreen(), SnapshotSurface(memory.dc()));
+    PaintSurface(memory.dc(), [](int, int) { return 0u; });
+    EXPECT_NE(SnapshotScreen(), SnapshotSurface(memory.dc()));
     EXPECT_EQ(ReleaseDC(nullptr, a), 1);
     EXPECT_EQ(ReleaseDC(nullptr, b), 1);
 }
@@ -224,7 +220,7 @@ std::vector<uint8_t> Le(std::size_t size, std::initializer_list<uint32_t> words)
 
 TEST_F(Gdi, TheAppIconDecodesWithMaskedCornersAndDamagedCopiesYieldNoBadReads) {
     const auto good = AppIconBytes();
-    const auto images = dv::testing::DecodeIcoImages(good);
+    const auto images = DecodeIcoImages(good);
     ASSERT_EQ(images.size(), 2u);
     EXPECT_EQ(std::pair(images[0].width, images[1].width), std::pair(32, 16));
     for (const auto& image : images) {
@@ -233,10 +229,10 @@ TEST_F(Gdi, TheAppIconDecodesWithMaskedCornersAndDamagedCopiesYieldNoBadReads) {
     }
     HICON icon = LoadIconW(nullptr, MAKEINTRESOURCEW(kAppIcon));
     EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(kAppIcon)), icon);
-    EXPECT_EQ(dv::testing::IconPictures(icon), images);
+    EXPECT_EQ(IconPictures(icon), images);
     for (std::size_t n = 0; n < good.size(); n += 7) {
         std::vector<uint8_t> cut(good.begin(), good.begin() + static_cast<long>(n));
-        EXPECT_LE(dv::testing::DecodeIcoImages(cut).size(), 1u) << n;
+        EXPECT_LE(DecodeIcoImages(cut).size(), 1u) << n;
     }
     const uint32_t first = good[18] | good[19] << 8 | good[20] << 16 | good[21] << 24;
     // where, what, a byte or a word, the images still read
@@ -251,14 +247,14 @@ TEST_F(Gdi, TheAppIconDecodesWithMaskedCornersAndDamagedCopiesYieldNoBadReads) {
     for (const auto& [at, value, byte, count] : damages) {
         auto bad = good;
         byte ? void(bad[at] = static_cast<uint8_t>(value)) : Put32(bad, at, value);
-        EXPECT_EQ(dv::testing::DecodeIcoImages(bad).size(), count) << at;
+        EXPECT_EQ(DecodeIcoImages(bad).size(), count) << at;
     }
     // Four-bit indices, high nibble first, into a two-colour palette: those past
     // it are black, and a set mask bit clears the alpha.
-    const auto indexed = dv::testing::DecodeIcoImages(
-        Le(78,
-           {2,  1, 4,  1,       6,  0x20104, 10, 0x40001,  14, 56,       18, 22,     22, 40,  26, 4,
-            30, 2, 34, 0x40001, 54, 2,       62, 0x102030, 66, 0x405060, 70, 0x3210, 74, 0x20}));
+    const auto indexed =
+        DecodeIcoImages(Le(78, {2,  1,  4,  1,        6,  0x20104,  10, 0x40001, 14, 56,
+                                18, 22, 22, 40,       26, 4,        30, 2,       34, 0x40001,
+                                54, 2,  62, 0x102030, 66, 0x405060, 70, 0x3210,  74, 0x20}));
     ASSERT_EQ(indexed.size(), 1u);
     EXPECT_EQ(indexed[0].pixels, (std::vector<uint32_t>{0xFF405060, 0xFF102030, 0, 0xFF000000}));
 }
@@ -292,13 +288,13 @@ std::vector<uint8_t> Bmp(uint32_t w, uint32_t h, uint32_t bits) {
 
 TEST_F(Gdi, BitmapsOfEachDepthDecodeTopRowFirstAndDamagedOnesAreRefused) {
     for (int bits : {24, 32}) {
-        const auto picture = dv::testing::DecodeBmpPicture(Bmp(3, 2, bits));
+        const auto picture = DecodeBmpPicture(Bmp(3, 2, bits));
         ASSERT_TRUE(picture) << bits;
         EXPECT_EQ(std::pair(picture->width, picture->height), std::pair(3, 2));
         EXPECT_EQ(picture->At(2, 1), 0x800102u) << bits;
         EXPECT_EQ(picture->At(0, 0), 0x800000u) << bits;
     }
-    const auto indexed = dv::testing::DecodeBmpPicture(Bmp(3, 2, 8));
+    const auto indexed = DecodeBmpPicture(Bmp(3, 2, 8));
     ASSERT_TRUE(indexed);
     EXPECT_EQ(indexed->At(0, 0), 0x102030u);
     EXPECT_EQ(indexed->At(1, 0), 0x405060u);
@@ -309,7 +305,7 @@ TEST_F(Gdi, BitmapsOfEachDepthDecodeTopRowFirstAndDamagedOnesAreRefused) {
     for (std::span<const uint8_t> bad :
          {std::span(good.data(), 0), std::span(good.data(), 30), std::span(std::as_const(huge)),
           std::span(std::as_const(notBmp))}) {
-        EXPECT_FALSE(dv::testing::DecodeBmpPicture(bad)) << bad.size();
+        EXPECT_FALSE(DecodeBmpPicture(bad)) << bad.size();
     }
 }
 

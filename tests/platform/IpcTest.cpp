@@ -11,9 +11,7 @@
 namespace dv::test {
 namespace {
 
-using dv::testing::PumpMessagesUntil;
-using dv::testing::RecordedMessage;
-using dv::testing::TestWindow;
+using namespace dv::testing;
 using WireKind = dv::ipc::FrameKind;
 using Clock = std::chrono::steady_clock;
 
@@ -77,7 +75,7 @@ TEST_F(Ipc, ADeadPeerIsNotFoundAndItsMessagesFailAtOnce) {
     TestWindow successor(L"Gone", 5);
     EXPECT_EQ(FindWindowW(nullptr, L"Gone"), successor.m_hWnd);
     EXPECT_EQ(SendMessageW(remote, UM_SETTINGS_PAGE, 1, 0), 0);
-    dv::testing::PumpMessagesUntilIdle();
+    PumpMessagesUntilIdle();
     EXPECT_TRUE(successor.Messages().empty());
 }
 
@@ -161,7 +159,7 @@ TEST_F(Ipc, MessagesOnlyTheWindowSystemSendsAndForeignTimerCallbacksAreRefused) 
     static int runs = 0;
     const TIMERPROC count = [](HWND, UINT, UINT_PTR, DWORD) { ++runs; };
     PostMessageW(window.m_hWnd, WM_TIMER, 7, reinterpret_cast<LPARAM>(count));
-    dv::testing::PumpMessagesUntilIdle();
+    PumpMessagesUntilIdle();
     EXPECT_EQ(runs, 0);
     ASSERT_EQ(SetTimer(window.m_hWnd, 7, 1, count), 7u);
     EXPECT_TRUE(PumpMessagesUntil([] { return runs > 0; }, kWaitMs));

@@ -11,10 +11,7 @@
 namespace dv::test {
 namespace {
 
-using dv::testing::PumpMessagesUntil;
-using dv::testing::PumpMessagesUntilIdle;
-using dv::testing::RecordedMessage;
-using dv::testing::TestWindow;
+using namespace dv::testing;
 using ::testing::ElementsAre;
 
 constexpr UINT WM_TEST = WM_USER + 7;
@@ -275,7 +272,7 @@ TEST_F(Window, DoModalEndsWithTheResultOfEscapeEnterCloseBoxOrDestruction) {
         EXPECT_EQ(dialog.DoModal(), result);
         EXPECT_THAT(dialog.handled, ::testing::Contains(mustHandle));
         EXPECT_EQ(dialog.m_hWnd, nullptr);
-        dv::testing::ClearPendingQuit();
+        ClearPendingQuit();
     }
 }
 
