@@ -230,6 +230,12 @@ public:
         }
         return CDialog::WindowProc(message, wParam, lParam);
     }
+    // Posts the key, then WM_CLOSE_ME, which ends the dialog if the key did not.
+    void KeyThenClose(WPARAM key, bool rewrite = true) {
+        rewriteEnter = rewrite;
+        PostMessage(WM_KEYDOWN, key);
+        PostMessage(WM_CLOSE_ME);
+    }
     bool rewriteEnter = true;
     std::vector<UINT> toPostAtInit;
     std::vector<UINT> preTranslated;
@@ -240,27 +246,11 @@ public:
 TEST_F(Window, DoModalEndsWithTheResultOfEscapeEnterCloseBoxOrDestruction) {
     // what happens, DoModal's result, a message the dialog must have handled
     const std::tuple<const char*, void (*)(RecordingDialog&), INT_PTR, UINT> cases[] = {
-        {"escape",
-         [](RecordingDialog& d) {
-             d.PostMessage(WM_KEYDOWN, VK_ESCAPE);
-             d.PostMessage(WM_CLOSE_ME);
-         },
-         IDCANCEL, WM_DESTROY},
+        {"escape", [](RecordingDialog& d) { d.KeyThenClose(VK_ESCAPE); }, IDCANCEL, WM_DESTROY},
         {"escape key", [](RecordingDialog&) { dv::DeliverCancel(); }, IDCANCEL, WM_CLOSE},
         {"close box", [](RecordingDialog&) { dv::DeliverClose(); }, IDCANCEL, WM_CLOSE},
-        {"rewritten enter",
-         [](RecordingDialog& d) {
-             d.PostMessage(WM_KEYDOWN, VK_RETURN);
-             d.PostMessage(WM_CLOSE_ME);
-         },
-         -1, WM_KEYDOWN},
-        {"enter",
-         [](RecordingDialog& d) {
-             d.rewriteEnter = false;
-             d.PostMessage(WM_KEYDOWN, VK_RETURN);
-             d.PostMessage(WM_CLOSE_ME);
-         },
-         IDOK, WM_DESTROY},
+        {"rewritten enter", [](RecordingDialog& d) { d.KeyThenClose(VK_RETURN); }, -1, WM_KEYDOWN},
+        {"enter", [](RecordingDialog& d) { d.KeyThenClose(VK_RETURN, false); }, IDOK, WM_DESTROY},
         {"ok command", [](RecordingDialog& d) { d.PostMessage(WM_COMMAND, IDOK); }, IDOK,
          WM_DESTROY},
     };
