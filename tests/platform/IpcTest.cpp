@@ -97,8 +97,8 @@ TEST_F(Ipc, AHungPeerDoesNotHangTheSenderAndItsLateReplyIsNotTakenForTheNext) {
 // bad header ends the connection, as nothing after it can be trusted.
 TEST_F(Ipc, MalformedFramesAreDroppedAndABadHeaderClosesTheConnection) {
     TestWindow window(L"Target", kAnswer);
-    auto frame = [](auto change) {
-        auto bytes = WirePeer::Message(WireKind::Send, WM_PROBE, 1, 0);
+    auto frame = [](auto change, std::vector<uint8_t> bytes =
+                                     WirePeer::Message(WireKind::Send, WM_PROBE, 1, 0)) {
         change(bytes);
         return bytes;
     };
@@ -106,12 +106,7 @@ TEST_F(Ipc, MalformedFramesAreDroppedAndABadHeaderClosesTheConnection) {
         {frame([](auto& b) { b[6] = 0x42; }), "unknown frame kind 0x42\r\n"},
         {frame([](auto& b) { b[12] = 8, b.resize(16 + 8); }), "payload of the wrong size"},
         {WirePeer::Message(WireKind::Reply, 0, 0, 0), "dropped a reply frame"},
-        {[] {
-             auto b = WirePeer::Pen(0, 1, 1);
-             b[16 + 4] = 9;
-             return b;
-         }(),
-         "dropped a frame"},
+        {frame([](auto& b) { b[16 + 4] = 9; }, WirePeer::Pen(0, 1, 1)), "dropped a frame"},
         {WirePeer::Shot(std::string("a\0b", 3)), "dropped a frame"},
     };
     const std::vector<std::pair<std::vector<uint8_t>, const char*>> fatal = {
