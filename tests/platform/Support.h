@@ -45,11 +45,12 @@ protected:
 };
 
 // A running copy of this program. Roles: "window TITLE ANSWER" (a titled
-// window that prints "MSG WPARAM LPARAM" for each message, "ready" first) and
-// "display" (opens the screen with a dialog and prints "display 1" when it
-// shows), "mutex NAME" (prints "handle|null ERROR" and holds the mutex until its
-// stdin closes), "save FAULT TEXT" (DIALVANE_STORAGE_FAULT=FAULT, then TEXT saved
-// to conf.ini in two writes; exits 0 when saved).
+// window that prints "MSG WPARAM LPARAM" for each message, "ready" first);
+// "display" (opens the screen with a dialog, presents three empty rectangles
+// and one of 5 x 5, prints "display 1" when it shows); "mutex NAME" (prints
+// "handle|null ERROR" and holds the mutex until its stdin closes); "save FAULT
+// TEXT" (DIALVANE_STORAGE_FAULT=FAULT, then TEXT saved to conf.ini in two
+// writes; exits 0 when saved).
 class Peer {
 public:
     explicit Peer(const std::string& role);
