@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "platform/MmSystem.h"
+#include "platform/WinBase.h"
 #include "platform/audio/WaveOutBackend.h"
 
 namespace dv::testing {
@@ -21,48 +23,179 @@ enum class WaveCall { Open, Prepare, Write, Unprepare, Reset, Close, SetVolume, 
 
 class FakeWaveOut : public WaveOutBackend {
 public:
-    FakeWaveOut();
-    ~FakeWaveOut() override;
+    FakeWaveOut() : m_previous(InstallWaveOutBackend(this)) {}
+    ~FakeWaveOut() override { InstallWaveOutBackend(m_previous); }
     FakeWaveOut(const FakeWaveOut&) = delete;
     FakeWaveOut& operator=(const FakeWaveOut&) = delete;
 
     // "open", "prepare", "write", "unprepare", "reset", "close",
     // "setvolume 0x%08x", "getvolume", in the order they came, failed ones too.
-    std::vector<std::string> Calls() const;
+    std::vector<std::string> Calls() const { return Locked(m_calls); }
     // The last open: "device 0 flags 0x50000 event instance 0", and the first
     // 16 bytes of its format record (all a PCM record is sure to have).
-    std::string LastOpen() const;
-    std::vector<uint8_t> LastFormat() const;
+    std::string LastOpen() const { return Locked(m_lastOpen); }
+    std::vector<uint8_t> LastFormat() const { return Locked(m_lastFormat); }
     // The bytes of every buffer written, copied when it was written.
-    std::vector<uint8_t> Written() const;
+    std::vector<uint8_t> Written() const { return Locked(m_written); }
     // Opens not yet closed.
-    int OpenHandles() const;
+    int OpenHandles() const { return static_cast<int>(Locked(m_open).size()); }
 
-    void FailCall(WaveCall call, MMRESULT code);
+    void FailCall(WaveCall call, MMRESULT code) {
+        std::lock_guard guard(m_lock);
+        m_failures[call] = code;
+    }
     // Buffers stay queued until a reset; their event never comes.
-    void NeverSignal(bool never = true);
+    void NeverSignal(bool never = true) {
+        std::lock_guard guard(m_lock);
+        m_neverSignal = never;
+    }
 
     MMRESULT Open(HWAVEOUT* phwo, UINT uDeviceID, const WAVEFORMATEX* pwfx, DWORD_PTR dwCallback,
-                  DWORD_PTR dwInstance, DWORD fdwOpen) override;
-    MMRESULT PrepareHeader(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) override;
-    MMRESULT Write(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) override;
-    MMRESULT UnprepareHeader(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) override;
-    MMRESULT Reset(HWAVEOUT hwo) override;
-    MMRESULT Close(HWAVEOUT hwo) override;
-    MMRESULT SetVolume(HWAVEOUT hwo, DWORD dwVolume) override;
-    MMRESULT GetVolume(HWAVEOUT hwo, DWORD* pdwVolume) override;
+                  DWORD_PTR dwInstance, DWORD fdwOpen) override {
+        std::lock_guard guard(m_lock);
+        if (auto failure = Enter(WaveCall::Open)) {
+            return *failure;
+        }
+        if (phwo == nullptr || pwfx == nullptr) {
+            return MMSYSERR_INVALPARAM;
+        }
+        char text[96];
+        std::snprintf(text, sizeof text, "device %u flags 0x%x %s instance %lu", uDeviceID, fdwOpen,
+                      dwCallback != 0 ? "event" : "none", static_cast<unsigned long>(dwInstance));
+        m_lastOpen = text;
+        const auto* bytes = reinterpret_cast<const uint8_t*>(pwfx);
+        m_lastFormat.assign(bytes, bytes + kPcmRecordSize);
+        *phwo = reinterpret_cast<HWAVEOUT>(m_nextHandle += kHandleStride);
+        m_open[*phwo].event =
+            fdwOpen == CALLBACK_EVENT ? reinterpret_cast<HANDLE>(dwCallback) : nullptr;
+        return MMSYSERR_NOERROR;
+    }
+    MMRESULT PrepareHeader(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) override {
+        std::lock_guard guard(m_lock);
+        if (auto refused = EnterHeader(WaveCall::Prepare, hwo, pwh, cbwh)) {
+            return *refused;
+        }
+        pwh->dwFlags |= WHDR_PREPARED;
+        return MMSYSERR_NOERROR;
+    }
+    MMRESULT Write(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) override {
+        std::lock_guard guard(m_lock);
+        if (auto refused = EnterHeader(WaveCall::Write, hwo, pwh, cbwh)) {
+            return *refused;
+        }
+        if ((pwh->dwFlags & WHDR_PREPARED) == 0) {
+            return WAVERR_UNPREPARED;
+        }
+        m_written.insert(m_written.end(), pwh->lpData, pwh->lpData + pwh->dwBufferLength);
+        OpenDevice& device = m_open.at(hwo);
+        pwh->dwFlags = (pwh->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
+        device.queued.push_back(pwh);
+        if (!m_neverSignal) {
+            FinishQueued(device);
+        }
+        return MMSYSERR_NOERROR;
+    }
+    MMRESULT UnprepareHeader(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) override {
+        std::lock_guard guard(m_lock);
+        if (auto refused = EnterHeader(WaveCall::Unprepare, hwo, pwh, cbwh)) {
+            return *refused;
+        }
+        if ((pwh->dwFlags & WHDR_INQUEUE) != 0) {
+            return WAVERR_STILLPLAYING;
+        }
+        pwh->dwFlags &= ~WHDR_PREPARED;
+        return MMSYSERR_NOERROR;
+    }
+    MMRESULT Reset(HWAVEOUT hwo) override {
+        std::lock_guard guard(m_lock);
+        if (auto refused = EnterDevice(WaveCall::Reset, hwo)) {
+            return *refused;
+        }
+        if (!m_open.at(hwo).queued.empty()) {
+            FinishQueued(m_open.at(hwo));
+        }
+        return MMSYSERR_NOERROR;
+    }
+    MMRESULT Close(HWAVEOUT hwo) override {
+        std::lock_guard guard(m_lock);
+        if (auto refused = EnterDevice(WaveCall::Close, hwo)) {
+            return *refused;
+        }
+        return m_open.at(hwo).queued.empty() && m_open.erase(hwo) ? MMSYSERR_NOERROR
+                                                                  : WAVERR_STILLPLAYING;
+    }
+    MMRESULT SetVolume(HWAVEOUT, DWORD dwVolume) override {
+        std::lock_guard guard(m_lock);
+        char detail[16];
+        std::snprintf(detail, sizeof detail, " 0x%08x", dwVolume);
+        if (auto failure = Enter(WaveCall::SetVolume, detail)) {
+            return *failure;
+        }
+        m_volume = dwVolume;
+        return MMSYSERR_NOERROR;
+    }
+    MMRESULT GetVolume(HWAVEOUT, DWORD* pdwVolume) override {
+        std::lock_guard guard(m_lock);
+        if (auto failure = Enter(WaveCall::GetVolume)) {
+            return *failure;
+        }
+        if (pdwVolume == nullptr) {
+            return MMSYSERR_INVALPARAM;
+        }
+        *pdwVolume = m_volume;
+        return MMSYSERR_NOERROR;
+    }
 
 private:
+    static constexpr uintptr_t kHandleStride = 0x10;
+    static constexpr std::size_t kPcmRecordSize = 16;
+    // Indexed by WaveCall.
+    static constexpr const char* kCallNames[] = {"open",  "prepare", "write",     "unprepare",
+                                                 "reset", "close",   "setvolume", "getvolume"};
+
     struct OpenDevice {
         HANDLE event = nullptr;
         std::vector<WAVEHDR*> queued;
     };
 
+    template <typename T>
+    T Locked(const T& field) const {
+        std::lock_guard guard(m_lock);
+        return field;
+    }
     // Records the call; returns the failure code set for it, if any.
-    std::optional<MMRESULT> Enter(WaveCall call, std::string detail = {});
-    // The checks every header call makes, in the device's order.
-    MMRESULT CheckHeader(HWAVEOUT hwo, const WAVEHDR* pwh, UINT cbwh) const;
-    void FinishQueued(OpenDevice& device);
+    std::optional<MMRESULT> Enter(WaveCall call, std::string detail = {}) {
+        m_calls.push_back(kCallNames[static_cast<int>(call)] + detail);
+        const auto it = m_failures.find(call);
+        return it == m_failures.end() ? std::nullopt : std::optional(it->second);
+    }
+    // As Enter, then whether the handle is open.
+    std::optional<MMRESULT> EnterDevice(WaveCall call, HWAVEOUT hwo) {
+        if (auto failure = Enter(call)) {
+            return failure;
+        }
+        return m_open.contains(hwo) ? std::nullopt : std::optional(MMSYSERR_INVALHANDLE);
+    }
+    // As Enter, then the checks every header call makes, in the device's order.
+    std::optional<MMRESULT> EnterHeader(WaveCall call, HWAVEOUT hwo, const WAVEHDR* pwh,
+                                        UINT cbwh) {
+        if (auto failure = Enter(call)) {
+            return failure;
+        }
+        if (pwh == nullptr || cbwh != sizeof(WAVEHDR)) {
+            return MMSYSERR_INVALPARAM;
+        }
+        return m_open.contains(hwo) ? std::nullopt : std::optional(MMSYSERR_INVALHANDLE);
+    }
+    void FinishQueued(OpenDevice& device) {
+        for (WAVEHDR* header : device.queued) {
+            header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
+        }
+        device.queued.clear();
+        if (device.event != nullptr) {
+            SetEvent(device.event);
+        }
+    }
 
     WaveOutBackend* m_previous;
     mutable std::mutex m_lock;

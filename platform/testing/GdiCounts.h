@@ -1,18 +1,15 @@
-// Live counts of the drawing objects created and not yet freed (surfaces,
-// bitmaps, fonts). Stock objects and the screen are not counted, so a run
-// that frees everything it made comes back to where it started.
+// Live counts of the drawing objects created and not yet freed, for tests
+// that check a run frees everything it made.
 #pragma once
+
+#include "platform/gdi/ObjectCounts.h"
 
 namespace dv::testing {
 
-struct GdiCounts {
-    int dcs = 0;
-    int bitmaps = 0;
-    int fonts = 0;
+using GdiCounts = gdi::ObjectCounts;
 
-    bool operator==(const GdiCounts&) const = default;
-};
-
-GdiCounts LiveGdiObjects();
+inline GdiCounts LiveGdiObjects() {
+    return gdi::LiveObjectCounts();
+}
 
 }  // namespace dv::testing

@@ -4,17 +4,30 @@
 
 #include <optional>
 
-#include "platform/WinGdi.h"
+#include "platform/gdi/GdiObjects.h"
 
 namespace dv::testing {
 
-std::optional<LOGFONTW> LogFontOf(HFONT font);
+inline std::optional<LOGFONTW> LogFontOf(HFONT font) {
+    auto& table = gdi::GdiObjects::Instance();
+    std::scoped_lock lock(table.Lock());
+    const gdi::FontObject* object = table.FindFont(font);
+    return object == nullptr ? std::nullopt : std::optional(object->logFont);
+}
 
 struct TextState {
     HFONT font = nullptr;
     int bkMode = 0;
     COLORREF textColor = 0;
 };
-std::optional<TextState> TextStateOf(HDC dc);
+
+inline std::optional<TextState> TextStateOf(HDC dc) {
+    auto& table = gdi::GdiObjects::Instance();
+    std::scoped_lock lock(table.Lock());
+    const gdi::DcObject* object = table.FindDc(dc);
+    return object == nullptr
+               ? std::nullopt
+               : std::optional(TextState{object->font, object->bkMode, object->textColor});
+}
 
 }  // namespace dv::testing

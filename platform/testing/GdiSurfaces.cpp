@@ -4,7 +4,10 @@
 
 #include <algorithm>
 
+#include "platform/gdi/BitmapResources.h"
 #include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/IconDecoder.h"
+#include "platform/gdi/Icons.h"
 #include "platform/gdi/Screen.h"
 
 namespace dv::testing {
@@ -13,6 +16,24 @@ namespace {
 PixelSnapshot Copy(const gdi::Surface& s) {
     const auto pixels = s.Pixels();
     return {s.width, s.height, {pixels.begin(), pixels.end()}};
+}
+
+std::vector<PixelSnapshot> Pictures(const std::vector<gdi::IconImage>& images) {
+    std::vector<PixelSnapshot> pictures;
+    for (const auto& image : images) {
+        pictures.push_back({image.width, image.height, image.argb});
+    }
+    return pictures;
+}
+
+// Runs f on the surface behind hdc, under the object table's lock.
+template <typename F>
+void OnSurface(HDC hdc, F f) {
+    auto& table = gdi::GdiObjects::Instance();
+    std::scoped_lock lock(table.Lock());
+    if (const gdi::DcObject* dc = table.FindDc(hdc)) {
+        f(table.SurfaceOf(*dc));
+    }
 }
 
 }  // namespace
@@ -60,10 +81,9 @@ std::optional<PixelSnapshot> LoadPng(const std::filesystem::path& file) {
 }
 
 PixelSnapshot SnapshotSurface(HDC hdc) {
-    auto& table = gdi::GdiObjects::Instance();
-    std::scoped_lock lock(table.Lock());
-    const gdi::DcObject* dc = table.FindDc(hdc);
-    return dc == nullptr ? PixelSnapshot{} : Copy(table.SurfaceOf(*dc));
+    PixelSnapshot picture;
+    OnSurface(hdc, [&](gdi::Surface& s) { picture = Copy(s); });
+    return picture;
 }
 
 PixelSnapshot SnapshotBitmap(HBITMAP hbm) {
@@ -73,36 +93,28 @@ PixelSnapshot SnapshotBitmap(HBITMAP hbm) {
     return bitmap == nullptr ? PixelSnapshot{} : Copy(bitmap->surface);
 }
 
-void PaintSurface(HDC hdc, uint32_t (*f)(int x, int y)) {
-    auto& table = gdi::GdiObjects::Instance();
-    std::scoped_lock lock(table.Lock());
-    const gdi::DcObject* dc = table.FindDc(hdc);
-    if (dc == nullptr) {
-        return;
-    }
-    gdi::Surface& s = table.SurfaceOf(*dc);
-    for (int y = 0; y < s.height; ++y) {
-        for (int x = 0; x < s.width; ++x) {
-            s.Row(y)[x] = f(x, y) & 0x00FFFFFFu;
+void PaintSurface(HDC hdc, const std::function<uint32_t(int x, int y)>& f) {
+    OnSurface(hdc, [&](gdi::Surface& s) {
+        for (int y = 0; y < s.height; ++y) {
+            for (int x = 0; x < s.width; ++x) {
+                s.Row(y)[x] = f(x, y) & 0x00FFFFFFu;
+            }
         }
-    }
+    });
 }
 
-void FillSurface(HDC hdc, uint32_t rgb) {
-    auto& table = gdi::GdiObjects::Instance();
-    std::scoped_lock lock(table.Lock());
-    const gdi::DcObject* dc = table.FindDc(hdc);
-    if (dc != nullptr) {
-        std::ranges::fill(table.SurfaceOf(*dc).Pixels(), rgb & 0x00FFFFFFu);
-    }
+std::vector<PixelSnapshot> DecodeIcoImages(std::span<const uint8_t> bytes) {
+    return Pictures(gdi::DecodeIco(bytes));
 }
 
-GdiMemorySurface::GdiMemorySurface(int w, int h) : m_dc(CreateCompatibleDC(nullptr)) {
-    SelectObject(m_dc, CreateCompatibleBitmap(m_dc, w, h));
+std::optional<PixelSnapshot> DecodeBmpPicture(std::span<const uint8_t> bytes) {
+    const auto surface = gdi::DecodeBmp(bytes.data(), bytes.size());
+    return surface ? std::optional(Copy(*surface)) : std::nullopt;
 }
 
-GdiMemorySurface::~GdiMemorySurface() {
-    DeleteDC(m_dc);
+std::vector<PixelSnapshot> IconPictures(HICON icon) {
+    const auto* images = gdi::IconImages(icon);
+    return images == nullptr ? std::vector<PixelSnapshot>{} : Pictures(*images);
 }
 
 }  // namespace dv::testing

@@ -1,10 +1,13 @@
 // Test access to the pixels behind drawing surfaces: snapshots to compare and
-// fills to prepare a known picture. Pixels are 0x00RRGGBB.
+// fills to prepare a known picture, and the image decoders fed arbitrary
+// bytes. Pixels are 0x00RRGGBB.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "platform/WinGdi.h"
@@ -31,14 +34,21 @@ std::optional<PixelSnapshot> LoadPng(const std::filesystem::path& file);
 PixelSnapshot SnapshotSurface(HDC hdc);
 PixelSnapshot SnapshotBitmap(HBITMAP hbm);
 // Sets every pixel of the surface's bitmap to f(x, y).
-void PaintSurface(HDC hdc, uint32_t (*f)(int x, int y));
-void FillSurface(HDC hdc, uint32_t rgb);
+void PaintSurface(HDC hdc, const std::function<uint32_t(int x, int y)>& f);
+
+// The images of an ICO file, 0xAARRGGBB; the pixels of a BMP file; the images
+// behind an icon handle (none for one LoadIconW did not return).
+std::vector<PixelSnapshot> DecodeIcoImages(std::span<const uint8_t> bytes);
+std::optional<PixelSnapshot> DecodeBmpPicture(std::span<const uint8_t> bytes);
+std::vector<PixelSnapshot> IconPictures(HICON icon);
 
 // A memory surface of w x h with its own bitmap, deleted with the object.
 class GdiMemorySurface {
 public:
-    GdiMemorySurface(int w, int h);
-    ~GdiMemorySurface();
+    GdiMemorySurface(int w, int h) : m_dc(CreateCompatibleDC(nullptr)) {
+        SelectObject(m_dc, CreateCompatibleBitmap(m_dc, w, h));
+    }
+    ~GdiMemorySurface() { DeleteDC(m_dc); }
     GdiMemorySurface(const GdiMemorySurface&) = delete;
     GdiMemorySurface& operator=(const GdiMemorySurface&) = delete;
 

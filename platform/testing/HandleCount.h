@@ -2,10 +2,12 @@
 // for tests that check every path closes what it opened.
 #pragma once
 
-#include <cstddef>
+#include "platform/core/KernelObject.h"
 
 namespace dv::testing {
 
-std::size_t OpenKernelHandles();
+inline std::size_t OpenKernelHandles() {
+    return OpenHandleCount();
+}
 
 }  // namespace dv::testing

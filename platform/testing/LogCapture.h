@@ -4,30 +4,51 @@
 
 #include <mutex>
 #include <string>
-#include <vector>
+
+#include "platform/core/DebugLog.h"
 
 namespace dv::testing {
 
 class LogCapture {
 public:
-    // quiet: keep the captured text off stderr.
-    explicit LogCapture(bool quiet = true);
-    ~LogCapture();
+    // The captured text is kept off stderr meanwhile.
+    LogCapture() {
+        m_id = AddDebugLogListener([this](std::string_view text) {
+            std::lock_guard guard(m_lock);
+            m_text += text;
+            ++m_writes;
+        });
+        SetDebugLogToStderr(false);
+    }
+    ~LogCapture() {
+        RemoveDebugLogListener(m_id);
+        SetDebugLogToStderr(true);
+    }
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
 
     // Everything logged so far, in order, as one UTF-8 string.
-    std::string Text() const;
-    // Each write of the log, in order.
-    std::vector<std::string> Writes() const;
-    bool Contains(const std::string& text) const;
-    void Clear();
+    std::string Text() const {
+        std::lock_guard guard(m_lock);
+        return m_text;
+    }
+    // How many writes that took.
+    std::size_t WriteCount() const {
+        std::lock_guard guard(m_lock);
+        return m_writes;
+    }
+    bool Contains(const std::string& text) const { return Text().find(text) != std::string::npos; }
+    void Clear() {
+        std::lock_guard guard(m_lock);
+        m_text.clear();
+        m_writes = 0;
+    }
 
 private:
-    int m_id;
-    bool m_quiet;
+    int m_id = 0;
     mutable std::mutex m_lock;
-    std::vector<std::string> m_writes;
+    std::string m_text;
+    std::size_t m_writes = 0;
 };
 
 }  // namespace dv::testing

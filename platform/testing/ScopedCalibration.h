@@ -5,14 +5,15 @@
 
 #include <functional>
 
-#include "platform/WinDef.h"
+#include "platform/calibration/TouchCalibration.h"
 
 namespace dv::testing {
 
 class ScopedCalibration {
 public:
-    explicit ScopedCalibration(std::function<BOOL()> routine);
-    ~ScopedCalibration();
+    explicit ScopedCalibration(std::function<BOOL()> routine)
+        : m_previous(SetTouchCalibrationRoutine(std::move(routine))) {}
+    ~ScopedCalibration() { SetTouchCalibrationRoutine(std::move(m_previous)); }
     ScopedCalibration(const ScopedCalibration&) = delete;
     ScopedCalibration& operator=(const ScopedCalibration&) = delete;
 

@@ -3,11 +3,14 @@
 // processes like any window of the unit, so it stands in for the launcher.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <mutex>
 #include <vector>
 
 #include "platform/afx/CWnd.h"
+#include "platform/window/MessageLoop.h"
+#include "platform/window/WindowTable.h"
 
 namespace dv::testing {
 
@@ -22,16 +25,40 @@ struct RecordedMessage {
 class TestWindow : public CWnd {
 public:
     // activate: the window takes the pen (as a dialog does when created).
-    explicit TestWindow(const wchar_t* title, LRESULT answer = 0, bool activate = false);
-    ~TestWindow() override;
+    explicit TestWindow(const wchar_t* title, LRESULT answer = 0, bool activate = false)
+        : m_answer(answer) {
+        CreateEx(activate ? 0 : WS_EX_NOACTIVATE, L"Dialog", nullptr, WS_POPUP | WS_VISIBLE,
+                 RECT{0, 0, 480, 234});
+        if (title != nullptr) {
+            SetWindowText(title);
+        }
+    }
+    ~TestWindow() override {
+        if (m_hWnd != nullptr) {
+            DestroyWindow();
+        }
+    }
 
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        std::lock_guard guard(m_lock);
+        m_messages.push_back(RecordedMessage{message, wParam, lParam});
+        return m_answer;
+    }
 
-    std::vector<RecordedMessage> Messages() const;
+    std::vector<RecordedMessage> Messages() const {
+        std::lock_guard guard(m_lock);
+        return m_messages;
+    }
     // Only the messages with this number.
-    std::vector<RecordedMessage> MessagesOf(UINT message) const;
-    void Clear();
-    void SetAnswer(LRESULT answer);
+    std::vector<RecordedMessage> MessagesOf(UINT message) const {
+        std::vector<RecordedMessage> result = Messages();
+        std::erase_if(result, [&](const RecordedMessage& m) { return m.message != message; });
+        return result;
+    }
+    void Clear() {
+        std::lock_guard guard(m_lock);
+        m_messages.clear();
+    }
 
 private:
     mutable std::mutex m_lock;
@@ -41,12 +68,33 @@ private:
 
 // Handles the calling thread's queued messages, paints and due timers until
 // none is left (the loop would block).
-void PumpMessagesUntilIdle();
+inline void PumpMessagesUntilIdle() {
+    window::LoopOptions options;
+    options.returnWhenIdle = true;
+    window::RunMessageLoop(options);
+}
+
 // Forgets a WM_QUIT posted on the calling thread (by a dialog destroyed in a
 // test), so that the next test's loop runs.
-void ClearPendingQuit();
+inline void ClearPendingQuit() {
+    window::CurrentQueue()->ClearQuit();
+}
+
 // Pumps, waiting for more, until done() holds or timeoutMs passes. Returns
 // done().
-bool PumpMessagesUntil(const std::function<bool()>& done, int timeoutMs);
+inline bool PumpMessagesUntil(const std::function<bool()>& done, int timeoutMs) {
+    constexpr int kPumpSliceMs = 10;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        PumpMessagesUntilIdle();
+        if (done()) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        window::CurrentQueue()->Wait(kPumpSliceMs);
+    }
+}
 
 }  // namespace dv::testing

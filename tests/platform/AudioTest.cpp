@@ -3,12 +3,11 @@
 // was told from its journal.
 #include <cstring>
 #include <fstream>
-#include <thread>
 
 #include "Support.h"
 #include "platform/MmSystem.h"
 #include "platform/WinBase.h"
-#include "platform/testing/PlatformProbes.h"
+#include "platform/audio/SdlAudio.h"
 
 namespace dv::test {
 namespace {
@@ -16,14 +15,8 @@ namespace {
 constexpr DWORD kFull = 0xFFFFFFFFu;
 
 WAVEFORMATEX Pcm(WORD channels, DWORD rate, WORD bits) {
-    WAVEFORMATEX f{};
-    f.wFormatTag = WAVE_FORMAT_PCM;
-    f.nChannels = channels;
-    f.nSamplesPerSec = rate;
-    f.nBlockAlign = static_cast<WORD>(channels * bits / 8);
-    f.nAvgBytesPerSec = rate * f.nBlockAlign;
-    f.wBitsPerSample = bits;
-    return f;
+    const WORD align = static_cast<WORD>(channels * bits / 8);
+    return {WAVE_FORMAT_PCM, channels, rate, rate * align, align, bits, 0};
 }
 
 // Never silence, so the played part stands out between the silences.
@@ -39,13 +32,13 @@ class Audio : public PlatformTest {
 protected:
     static void SetUpTestSuite() { ::setenv("SDL_AUDIODRIVER", "disk", 1); }
     static void TearDownTestSuite() {
-        dv::testing::StopAudioDevice();
+        dv::StopSdlAudio();
         ::setenv("SDL_AUDIODRIVER", "dummy", 1);
     }
     void SetUp() override {
         PlatformTest::SetUp();
         ::setenv("SDL_DISKAUDIOFILE", (runtime.string() + "-output.raw").c_str(), 1);
-        dv::testing::StopAudioDevice();  // a parked device still writes its old file
+        dv::StopSdlAudio();  // a parked device still writes its old file
         event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     }
     void TearDown() override {
@@ -63,24 +56,28 @@ protected:
         h.dwBufferLength = static_cast<DWORD>(bytes);
         return h;
     }
+    // Prepares and writes each buffer on the open device.
+    void Queue(std::initializer_list<WAVEHDR*> headers) {
+        for (WAVEHDR* h : headers) {
+            ASSERT_EQ(waveOutPrepareHeader(wave, h, sizeof *h), MMSYSERR_NOERROR);
+            ASSERT_EQ(waveOutWrite(wave, h, sizeof *h), MMSYSERR_NOERROR);
+        }
+    }
     // What the driver got, without the silence before and after.
     std::vector<uint8_t> Output(uint8_t silence) const {
-        dv::testing::StopAudioDevice();
+        dv::StopSdlAudio();
         std::ifstream in(runtime.string() + "-output.raw", std::ios::binary);
         std::vector<uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
-        auto first =
-            std::find_if(bytes.begin(), bytes.end(), [&](uint8_t b) { return b != silence; });
-        auto last =
-            std::find_if(bytes.rbegin(), bytes.rend(), [&](uint8_t b) { return b != silence; });
-        return first == bytes.end() ? std::vector<uint8_t>{}
-                                    : std::vector<uint8_t>(first, last.base());
+        const auto sound = [&](uint8_t b) { return b != silence; };
+        bytes.erase(std::find_if(bytes.rbegin(), bytes.rend(), sound).base(), bytes.end());
+        bytes.erase(bytes.begin(), std::find_if(bytes.begin(), bytes.end(), sound));
+        return bytes;
     }
     std::string Journal() const { return root.ReadFile("dev/WAV1.log"); }
     // Plays one buffer on the open device to its end, then closes the device.
     void PlayToEndAndClose(void* data, std::size_t bytes) {
         WAVEHDR h = Header(data, bytes);
-        ASSERT_EQ(waveOutPrepareHeader(wave, &h, sizeof h), MMSYSERR_NOERROR);
-        ASSERT_EQ(waveOutWrite(wave, &h, sizeof h), MMSYSERR_NOERROR);
+        Queue({&h});
         ASSERT_EQ(WaitForSingleObject(event, 5000), WAIT_OBJECT_0);
         ASSERT_EQ(waveOutUnprepareHeader(wave, &h, sizeof h), MMSYSERR_NOERROR);
         ASSERT_EQ(waveOutClose(wave), MMSYSERR_NOERROR);
@@ -97,17 +94,14 @@ TEST_F(Audio, QueuedBuffersPlayInOrderScaledByTheLeftLevelAndEachIsSignalledWhen
     ASSERT_EQ(Open(Pcm(1, 22050, 16)), MMSYSERR_NOERROR);
     WAVEHDR a = Header(first.data(), first.size() * 2);
     WAVEHDR b = Header(second.data(), second.size() * 2 + 1);  // half a sample: dropped
-    for (WAVEHDR* h : {&a, &b}) {
-        ASSERT_EQ(waveOutPrepareHeader(wave, h, sizeof *h), MMSYSERR_NOERROR);
-        ASSERT_EQ(waveOutWrite(wave, h, sizeof *h), MMSYSERR_NOERROR);
-    }
+    Queue({&a, &b});
     EXPECT_EQ(waveOutWrite(wave, &a, sizeof a), WAVERR_STILLPLAYING);
     EXPECT_EQ(waveOutPrepareHeader(wave, &a, sizeof a), WAVERR_STILLPLAYING);
     EXPECT_EQ(waveOutUnprepareHeader(wave, &b, sizeof b), WAVERR_STILLPLAYING);
     EXPECT_EQ(waveOutClose(wave), WAVERR_STILLPLAYING);
     ASSERT_EQ(WaitForSingleObject(event, 5000), WAIT_OBJECT_0);
     EXPECT_EQ(a.dwFlags & (WHDR_DONE | WHDR_INQUEUE), WHDR_DONE);
-    ASSERT_TRUE(WaitFor([&] { return (b.dwFlags & WHDR_DONE) != 0; }, 5000));
+    ASSERT_TRUE(dv::testing::PumpMessagesUntil([&] { return (b.dwFlags & WHDR_DONE) != 0; }, 5000));
     for (WAVEHDR* h : {&a, &b}) {
         EXPECT_EQ(waveOutUnprepareHeader(wave, h, sizeof *h), MMSYSERR_NOERROR);
     }
@@ -155,10 +149,7 @@ TEST_F(Audio, ResetGivesEveryBufferBackAtOnceAndNoneIsReadAgain) {
     ASSERT_EQ(Open(Pcm(1, 22050, 16)), MMSYSERR_NOERROR);
     WAVEHDR a = Header(buffer.get(), tone.size());
     WAVEHDR b = Header(buffer.get() + tone.size() / 2, tone.size());
-    for (WAVEHDR* h : {&a, &b}) {
-        ASSERT_EQ(waveOutPrepareHeader(wave, h, sizeof *h), MMSYSERR_NOERROR);
-        ASSERT_EQ(waveOutWrite(wave, h, sizeof *h), MMSYSERR_NOERROR);
-    }
+    Queue({&a, &b});
     EXPECT_EQ(WaitForSingleObject(event, 100), WAIT_TIMEOUT);
     ASSERT_EQ(waveOutReset(wave), MMSYSERR_NOERROR);
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);
@@ -229,7 +220,7 @@ TEST_F(Audio, AnOutputThatWillNotOpenFallsBackSoTheBufferStillFinishes) {
         } else {
             ::setenv("SDL_DISKAUDIOFILE", "/nonexistent-dir/output.raw", 1);
         }
-        dv::testing::StopAudioDevice();
+        dv::StopSdlAudio();
         log.Clear();
         std::vector<uint8_t> data(400, 0x90);
         const MMRESULT opened = Open(Pcm(1, 8000, 8));
@@ -239,7 +230,7 @@ TEST_F(Audio, AnOutputThatWillNotOpenFallsBackSoTheBufferStillFinishes) {
                                            : "Audio: cannot open the output ("))
             << log.Text();
         PlayToEndAndClose(data.data(), data.size());
-        dv::testing::StopAudioDevice();
+        dv::StopSdlAudio();
     }
 }
 

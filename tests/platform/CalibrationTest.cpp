@@ -5,15 +5,11 @@
 #include "Support.h"
 #include "platform/WinReg.h"
 #include "platform/WinUser.h"
-#include "platform/testing/GdiSurfaces.h"
-#include "platform/testing/PlatformProbes.h"
-#include "platform/testing/ScopedStorageFault.h"
-#include "platform/testing/WirePeer.h"
+#include "platform/storage/StorageFaults.h"
+#include "platform/window/PenInput.h"
 
 namespace dv::test {
 namespace {
-
-using dv::testing::WirePeer;
 
 constexpr POINT kTargets[5] = {{240, 117}, {432, 202}, {432, 32}, {48, 32}, {48, 202}};
 constexpr int kPenDown = 0;
@@ -50,36 +46,30 @@ protected:
                 const POINT p = taps[i];
                 WirePeer::Transact(L"Dialvane", WirePeer::Pen(kPenDown, p.x, p.y), kWaitMs);
                 const auto up = WirePeer::Pen(kPenUp, p.x + 30, p.y);
-                if (i + 1 == taps.size()) {
-                    last.Write(up);
-                } else {
-                    WirePeer::Transact(L"Dialvane", up, kWaitMs);
-                }
+                i + 1 == taps.size() ? void(last.Write(up))
+                                     : void(WirePeer::Transact(L"Dialvane", up, kWaitMs));
             }
         });
         const BOOL result = TouchCalibrate();
         tapper.join();
-        EXPECT_FALSE(dv::testing::PenCaptured());
+        EXPECT_FALSE(dv::PenCaptureActive());
         EXPECT_TRUE(panel.MessagesOf(WM_LBUTTONDOWN).empty());  // the screen took the pen
         return result;
     }
 };
 
 TEST_F(Calibration, ATapOffItsTargetOrARepeatedTapStartsTheSequenceAgain) {
-    struct Case {
-        std::vector<POINT> before;
-        const char* why;
-    } const cases[] = {
+    const std::pair<std::vector<POINT>, const char*> cases[] = {
         {{{100, 100}}, "tap 1 at (100, 100) is off its target; starting again"},
         {{kTargets[0], {kTargets[0].x + 21, kTargets[0].y}}, "tap 2 at (261, 117) is off its"},
         {{kTargets[0], {kTargets[0].x + 5, kTargets[0].y}}, "tap 2 at (245, 117) repeats the one"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [before, why] : cases) {
         log.Clear();
-        std::vector<POINT> taps = c.before;
+        std::vector<POINT> taps = before;
         taps.insert(taps.end(), std::begin(kTargets), std::end(kTargets));
-        EXPECT_TRUE(CalibrateWith(taps)) << c.why;
-        EXPECT_TRUE(log.Contains(c.why)) << log.Text();
+        EXPECT_TRUE(CalibrateWith(taps)) << why;
+        EXPECT_TRUE(log.Contains(why)) << log.Text();
     }
     std::u16string raw;  // the panel's 12-bit values of the good sequence's points
     for (POINT t : kTargets) {
@@ -91,8 +81,8 @@ TEST_F(Calibration, ATapOffItsTargetOrARepeatedTapStartsTheSequenceAgain) {
 }
 
 TEST_F(Calibration, AFailedStoreKeepsTheOldCalibrationAndReportsFailure) {
-    dv::testing::ScopedStorageFault faults;
-    faults.Fail(1);
+    dv::StorageFaultScope faults;
+    faults.Arm(1, dv::StorageFaultAction::Fail);
     EXPECT_FALSE(CalibrateWith({std::begin(kTargets), std::end(kTargets)}));
     EXPECT_TRUE(log.Contains("TouchCalibrate: cannot store CalibrationData"));
     EXPECT_EQ(Stored(), u"<none>");

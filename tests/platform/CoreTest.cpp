@@ -1,16 +1,12 @@
 // Kernel services: events, named mutexes across processes, the debug
 // output, ticks, text conversion and the runtime folder's privacy.
-#include <signal.h>
 #include <sys/stat.h>
 
 #include <thread>
 
 #include "Support.h"
-#include "platform/MmSystem.h"
 #include "platform/Platform.h"
 #include "platform/WinBase.h"
-#include "platform/WinGdi.h"
-#include "platform/WinReg.h"
 #include "platform/WinUser.h"
 
 namespace dv::test {
@@ -114,7 +110,7 @@ TEST_F(Core, TheDebugOutputFormatsAsTheUnitsWidePrintfInUtf8) {
               "Error opening \\windows\\question.wav. Error code = 0x00000002\n"
               "ConTrast : 0Xc0 \r\n"
               "100% x \xEC\x84\xA4\xEC\xA0\x95\r\n");
-    EXPECT_EQ(log.Writes().size(), 4u);
+    EXPECT_EQ(log.WriteCount(), 4u);
     EXPECT_EQ(dv::WideToUtf8(dv::Utf8ToWide("\xEC\x84\xA4 \xF0\x9F\x98\x80")),
               "\xEC\x84\xA4 \xF0\x9F\x98\x80");
     EXPECT_EQ(dv::UnitPathToHost(L"\\FlashMem\\sysini\\conf.ini"),

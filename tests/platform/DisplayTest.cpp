@@ -6,8 +6,8 @@
 #include <thread>
 
 #include "Support.h"
+#include "platform/display/Display.h"
 #include "platform/display/Letterbox.h"
-#include "platform/testing/PlatformProbes.h"
 
 namespace dv::test {
 namespace {
@@ -18,29 +18,39 @@ class Display : public PlatformTest {};
 
 TEST_F(Display, WaitWithoutADisplayEndsOnWakeOrTimeout) {
     auto t0 = Clock::now();
-    dv::testing::WaitScreenEvents(30);
+    dv::display::WaitEvents(30);
     EXPECT_GE(Clock::now() - t0, std::chrono::milliseconds(25));
-    std::thread waker([] { dv::testing::WakeScreen(); });
-    dv::testing::WaitScreenEvents(-1);  // returns only because of the wake
+    std::thread waker([] { dv::display::Wake(); });
+    dv::display::WaitEvents(-1);  // returns only because of the wake
     waker.join();
-    dv::testing::WakeScreen();
+    dv::display::Wake();
     t0 = Clock::now();
-    dv::testing::WaitScreenEvents(5000);
+    dv::display::WaitEvents(5000);
     EXPECT_LT(Clock::now() - t0, std::chrono::seconds(4));
 }
 
-TEST_F(Display, ADialogOpensTheScreen) {
+TEST_F(Display, ADialogOpensTheScreenAndEmptyRectanglesPresentNothing) {
     const std::string logFile = runtime.string() + "-display.log";
+    const std::string frames = runtime.string() + "-frames.log";
     ::setenv("DIALVANE_LOG", logFile.c_str(), 1);
+    ::setenv("DIALVANE_FRAME_LOG", frames.c_str(), 1);
     ::setenv("SDL_VIDEODRIVER", "offscreen", 1);  // whatever desktop the machine has
     Peer peer("display");
     ::unsetenv("DIALVANE_LOG");
+    ::unsetenv("DIALVANE_FRAME_LOG");
     EXPECT_EQ(peer.ReadLine(), "display 1");
     EXPECT_EQ(peer.Wait(), 0);
-    std::ifstream in(logFile);
-    const std::string text(std::istreambuf_iterator<char>(in), {});
-    EXPECT_NE(text.find("SDL video driver is offscreen"), std::string::npos) << text;
+    const auto read = [](const std::string& file) {
+        std::ifstream in(file);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_THAT(read(logFile), ::testing::HasSubstr("SDL video driver is offscreen"));
+    const std::string presented = read(frames);
+    EXPECT_THAT(presented, ::testing::HasSubstr(" present 0 0 5 5\n"));
+    EXPECT_EQ(presented.find("present 10 "), std::string::npos) << presented;
+    EXPECT_EQ(presented.find("present 480 "), std::string::npos) << presented;
     std::filesystem::remove(logFile);
+    std::filesystem::remove(frames);
 }
 
 using dv::display::FitPanel;
@@ -81,24 +91,16 @@ constexpr Fit kFits[] = {
     {0, 0, kFit, 0, 0, 480, 234, 1, kCrisp},
 };
 
-TEST_F(Display, ThePanelFillsTheDisplayCentredAtTheLargestScaleThatFits) {
+// The box at the largest scale that fits, and each point's way back to the
+// panel pixel under it, the border outside.
+TEST_F(Display, ThePanelFillsTheDisplayCentredAndPointsMapBackToItsPixels) {
     for (const Fit& fit : kFits) {
         SCOPED_TRACE(std::to_string(fit.displayWidth) + " x " + std::to_string(fit.displayHeight) +
                      (fit.mode == kInteger ? " integer" : " fit"));
         const auto box = FitPanel(fit.displayWidth, fit.displayHeight, fit.mode);
-        EXPECT_EQ(box.x, fit.x);
-        EXPECT_EQ(box.y, fit.y);
-        EXPECT_EQ(box.width, fit.width);
-        EXPECT_EQ(box.height, fit.height);
+        EXPECT_EQ(std::tuple(box.x, box.y, box.width, box.height, box.filter),
+                  std::tuple(fit.x, fit.y, fit.width, fit.height, fit.filter));
         EXPECT_DOUBLE_EQ(box.scale, fit.scale);
-        EXPECT_EQ(box.filter, fit.filter);
-    }
-}
-
-TEST_F(Display, APointMapsBackToThePanelPixelUnderItAndTheBorderIsOutside) {
-    for (const Fit& fit : kFits) {
-        SCOPED_TRACE(std::to_string(fit.displayWidth) + " x " + std::to_string(fit.displayHeight));
-        const auto box = FitPanel(fit.displayWidth, fit.displayHeight, fit.mode);
         const int right = box.x + box.width - 1;
         const int bottom = box.y + box.height - 1;
         const auto first = ToPanel(box, box.x, box.y);
@@ -113,13 +115,13 @@ TEST_F(Display, APointMapsBackToThePanelPixelUnderItAndTheBorderIsOutside) {
         EXPECT_FALSE(ToPanel(box, box.x + box.width / 2, bottom + 1).inside);
         EXPECT_FALSE(ToPanel(box, right + 1, box.y + box.height / 2).inside);
         // The display pixel at the middle of each panel pixel leads back to it.
-        for (int x = 0; x < 480 && box.scale >= 1; ++x) {
-            const int shown = box.x + static_cast<int>((x + 0.5) * box.width / 480);
-            ASSERT_EQ(ToPanel(box, shown, box.y).x, x);
-        }
-        for (int y = 0; y < 234 && box.scale >= 1; ++y) {
-            const int shown = box.y + static_cast<int>((y + 0.5) * box.height / 234);
-            ASSERT_EQ(ToPanel(box, box.x, shown).y, y);
+        for (int i = 0; i < 480 && box.scale >= 1; ++i) {
+            ASSERT_EQ(ToPanel(box, box.x + static_cast<int>((i + 0.5) * box.width / 480), box.y).x,
+                      i);
+            if (i < 234) {
+                const int shown = box.y + static_cast<int>((i + 0.5) * box.height / 234);
+                ASSERT_EQ(ToPanel(box, box.x, shown).y, i);
+            }
         }
     }
 }

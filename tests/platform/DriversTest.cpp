@@ -1,7 +1,5 @@
 // The simulated hardware behind "BAK1:", "IIC1:", "FMT1:" and "FLS1:": its
 // journal lines, state files and switches, seen through the stream calls.
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "Support.h"
 #include "platform/Platform.h"
@@ -39,70 +37,63 @@ protected:
     }
 };
 
-// Every control call is journaled, refused ones too, with its error.
+// The journal line of a control call: its code and the input's bytes.
+std::string IoctlLine(DWORD code, const std::vector<BYTE>& input) {
+    char text[64];
+    int n = std::snprintf(text, sizeof text, "ioctl 0x%08x%s", code, input.empty() ? "" : " in");
+    for (BYTE b : input) {
+        n += std::snprintf(text + n, sizeof text - n, " %02x", b);
+    }
+    return std::string(text, n) + "\n";
+}
+
+// Every control call is journaled, refused ones too, with its error. Names
+// are not case sensitive.
 TEST_F(Drivers, ControlDevicesJournalEveryCallKeepTheirStateAndRefuseBadInput) {
     struct Call {
         DWORD code;
         std::vector<BYTE> input;
         DWORD error;  // ERROR_SUCCESS: the call succeeds
     };
-    struct Case {
-        const wchar_t* name;
-        const char* device;
-        std::vector<Call> calls;
-        const char* stateFile;
-        std::string state;
-        std::string journal;
-    } const cases[] = {
-        {L"bak1:",
-         "BAK1",
+    const std::tuple<const char*, std::vector<Call>, std::string> devices[] = {
+        {"bak1",
          {{kSetLevel, {0x42}, 0},
           {kSetLevel, {0x42, 0x00}, ERROR_INVALID_PARAMETER},
           {0x2001, {0x21}, ERROR_INVALID_PARAMETER},
           {kSetLevel, {}, ERROR_INVALID_PARAMETER}},
-         "BAK1.state",
-         "66\n",
-         "open\nioctl 0x00002000 in 42\nioctl 0x00002000 in 42 00\nioctl 0x00002001 in 21\n"
-         "ioctl 0x00002000\nclose\n"},
-        {L"IIC1:",
-         "IIC1",
+         "66\n"},
+        {"IIC1",
          {{0, {0x8A, 0x70, 0x20}, 0},
           {0, {0x8A, 0x74, 0xC0}, 0},
           {0, {0x8C, 0x74, 0x11}, ERROR_GEN_FAILURE},
           {0, {0x8A, 0x74}, ERROR_INVALID_PARAMETER},
           {1, {0x8A, 0x74, 0x01}, ERROR_INVALID_PARAMETER}},
-         nullptr,
-         "",
-         "open\nioctl 0x00000000 in 8a 70 20\nioctl 0x00000000 in 8a 74 c0\n"
-         "ioctl 0x00000000 in 8c 74 11\nioctl 0x00000000 in 8a 74\nioctl 0x00000001 in 8a 74 01\n"
-         "close\n"},
-        {L"FMT1:",
-         "FMT1",
+         ""},
+        {"FMT1",
          {{2, {0x00}, 0},
           {1, {0x64, 0x03}, 0},
           {2, {0x01}, 0},
           {2, {0x07}, ERROR_INVALID_PARAMETER},
           {1, {0x64}, ERROR_INVALID_PARAMETER},
           {3, {}, ERROR_INVALID_PARAMETER}},
-         "FMT1.state",
-         "standby 1\nfrequency 100.3\n",
-         "open\nioctl 0x00000002 in 00\nioctl 0x00000001 in 64 03\nioctl 0x00000002 in 01\n"
-         "ioctl 0x00000002 in 07\nioctl 0x00000001 in 64\nioctl 0x00000003\nclose\n"},
+         "standby 1\nfrequency 100.3\n"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.device);
-        HANDLE h = OpenDevice(c.name);
+    for (const auto& [name, calls, state] : devices) {
+        SCOPED_TRACE(name);
+        HANDLE h = OpenDevice(dv::Utf8ToWide(std::string(name) + ":").c_str());
         ASSERT_NE(h, INVALID_HANDLE_VALUE);
-        for (const Call& call : c.calls) {
+        std::string journal = "open\n";
+        for (const Call& call : calls) {
             SetLastError(0);
             EXPECT_EQ(Control(h, call.code, call.input), call.error == ERROR_SUCCESS);
             EXPECT_EQ(GetLastError(), call.error) << call.code;
+            journal += IoctlLine(call.code, call.input);
         }
         EXPECT_TRUE(CloseHandle(h));
-        if (c.stateFile != nullptr) {
-            EXPECT_EQ(root.ReadFile(std::string("dev/") + c.stateFile), c.state);
-        }
-        EXPECT_EQ(Journal(c.device), c.journal);
+        std::string device(name);
+        std::transform(device.begin(), device.end(), device.begin(), ::toupper);
+        EXPECT_EQ(root.ReadFile("dev/" + device + ".state"), state);
+        EXPECT_EQ(Journal(device), journal + "close\n");
     }
     const std::string regs = root.ReadFile("dev/IIC1.regs");
     ASSERT_EQ(regs.size(), 256u);
@@ -113,22 +104,18 @@ TEST_F(Drivers, StreamCallsOnControlDevicesFilesAndClosedHandlesFail) {
     HANDLE h = OpenDevice(L"BAK1:");
     BYTE b = 0;
     DWORD n = 9;
-    EXPECT_FALSE(ReadFile(h, &b, 1, &n, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
+    EXPECT_EQ(ErrorOf([&] { return ReadFile(h, &b, 1, &n, nullptr); }), ERROR_NOT_SUPPORTED);
     EXPECT_EQ(n, 0u);
-    EXPECT_FALSE(WriteFile(h, &b, 1, &n, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
+    EXPECT_EQ(ErrorOf([&] { return WriteFile(h, &b, 1, &n, nullptr); }), ERROR_NOT_SUPPORTED);
     EXPECT_EQ(SetFilePointer(h, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
     EXPECT_FALSE(DeviceIoControl(h, kSetLevel, nullptr, 1, nullptr, 0, nullptr, nullptr));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     CloseHandle(h);
     EXPECT_EQ(Journal("BAK1"), "open\nread 1\nwrite 1\nseek 0\nclose\n");
-    EXPECT_FALSE(Control(h, kSetLevel, {1}));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(ErrorOf([&] { return Control(h, kSetLevel, {1}); }), ERROR_INVALID_HANDLE);
     root.WriteFile("plain.txt", "x");
     HANDLE f = CreateFileW(L"\\plain.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_FALSE(Control(f, kSetLevel, {1}));
-    EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
+    EXPECT_EQ(ErrorOf([&] { return Control(f, kSetLevel, {1}); }), ERROR_NOT_SUPPORTED);
     CloseHandle(f);
 }
 
@@ -155,9 +142,7 @@ TEST_F(Drivers, AbsentDevicesFailToOpenAndSwitchesTakeEffectAtTheNextOpen) {
 // does to them meanwhile is seen at once.
 TEST_F(Drivers, JournalsAndStateFilesFollowWhatOtherProgramsDoToTheFolder) {
     const auto line = [](int level) {
-        char text[64];
-        std::snprintf(text, sizeof text, "open\nioctl 0x00002000 in %02x\nclose\n", level);
-        return std::string(text);
+        return "open\n" + IoctlLine(kSetLevel, {BYTE(level)}) + "close\n";
     };
     ASSERT_TRUE(SetLevel(10));
     std::filesystem::remove(root / "dev/BAK1.log");
@@ -191,12 +176,16 @@ class Flash : public Drivers {
 public:
     void SetUp() override {
         Drivers::SetUp();
-        h = OpenDevice(L"FLS1:");
-        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        ASSERT_NE(h = OpenDevice(L"FLS1:"), INVALID_HANDLE_VALUE);
     }
     void TearDown() override {
         CloseHandle(h);
         Drivers::TearDown();
+    }
+    // Closes the device: the journal is whole.
+    std::string ClosedJournal() {
+        CloseHandle(std::exchange(h, INVALID_HANDLE_VALUE));
+        return Journal("FLS1");
     }
     std::string Image() const { return root.ReadFile("dev/FLS1.img"); }
     BOOL Erase(uint32_t block) {
@@ -231,12 +220,9 @@ TEST_F(Flash, WritesOnlyClearBitsUntilTheBlockIsErasedAndEverythingIsJournaled) 
     ASSERT_EQ(SetFilePointer(h, -512, nullptr, FILE_CURRENT), kSector);
     ASSERT_TRUE(ReadFile(h, back.data(), 512, &n, nullptr));
     EXPECT_EQ(back, std::vector<BYTE>(512, 0xA5));
-    const std::string image = Image();
-    EXPECT_EQ(image.substr(0, kSector) + image.substr(kSector + 512),
-              std::string(kImageSize - 512, '\xFF'));
-    CloseHandle(h);
-    h = INVALID_HANDLE_VALUE;
-    EXPECT_EQ(Journal("FLS1"),
+    EXPECT_EQ(Image(), std::string(kSector, '\xFF') + std::string(512, '\xA5') +
+                           std::string(kImageSize - kSector - 512, '\xFF'));
+    EXPECT_EQ(ClosedJournal(),
               "open\nseek 2112\nwrite 512\nseek 2112\nwrite 512\n"
               "ioctl 0x00002040 in 42 00 00 00\nseek 2112\nwrite 512\nseek -512 current\n"
               "read 512\nclose\n");
@@ -245,9 +231,8 @@ TEST_F(Flash, WritesOnlyClearBitsUntilTheBlockIsErasedAndEverythingIsJournaled) 
 TEST_F(Flash, OtherBlocksBadSizesAndTheEndOfTheChipAreRefused) {
     for (const std::vector<BYTE>& input : std::vector<std::vector<BYTE>>{
              {65, 0, 0, 0}, {67, 0, 0, 0}, {66, 0}, {}, {66, 0, 0, 0, 0}}) {
-        SetLastError(0);
-        EXPECT_FALSE(Control(h, kEraseBlock, input));
-        EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER) << input.size();
+        EXPECT_EQ(ErrorOf([&] { return Control(h, kEraseBlock, input); }), ERROR_INVALID_PARAMETER)
+            << input.size();
     }
     EXPECT_EQ(SetFilePointer(h, kImageSize + 1, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
@@ -262,48 +247,33 @@ TEST_F(Flash, OtherBlocksBadSizesAndTheEndOfTheChipAreRefused) {
 
 TEST_F(Flash, SwitchFilesFailEraseReadAndWriteOrShortenReads) {
     EXPECT_EQ(WriteAt(kSector, 0x00), 512u);
-    struct Case {
-        const char* file;
-        const char* content;
-        std::function<DWORD(Flash&)> call;
-        DWORD expected;
-        DWORD error;
-    } const cases[] = {
-        {"dev/FLS1.fail-erase", "", [](Flash& f) { return DWORD(f.Erase(66)); }, 0,
-         ERROR_GEN_FAILURE},
-        {"dev/FLS1.fail-read", "", [](Flash& f) { return f.ReadAt(kSector); }, ~0u,
-         ERROR_READ_FAULT},
-        {"dev/FLS1.fail-write", "", [](Flash& f) { return f.WriteAt(kSector, 0); }, ~0u,
-         ERROR_WRITE_FAULT},
-        {"dev/FLS1.short-read", "", [](Flash& f) { return f.ReadAt(kSector); }, 256, 0},
-        {"dev/FLS1.short-read", "100\n", [](Flash& f) { return f.ReadAt(kSector); }, 100, 0},
+    const auto erase = [](Flash& f) { return DWORD(f.Erase(66)); };
+    const auto read = [](Flash& f) { return f.ReadAt(kSector); };
+    const std::tuple<const char*, const char*, DWORD (*)(Flash&), DWORD, DWORD> cases[] = {
+        {"fail-erase", "", erase, 0, ERROR_GEN_FAILURE},
+        {"fail-read", "", read, ~0u, ERROR_READ_FAULT},
+        {"fail-write", "", [](Flash& f) { return f.WriteAt(kSector, 0); }, ~0u, ERROR_WRITE_FAULT},
+        {"short-read", "", read, 256, 0},
+        {"short-read", "100\n", read, 100, 0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
-        root.WriteFile(c.file, c.content);
+    for (const auto& [name, content, call, expected, error] : cases) {
+        SCOPED_TRACE(name);
+        root.WriteFile(std::string("dev/FLS1.") + name, content);
         SetLastError(0);
-        EXPECT_EQ(c.call(*this), c.expected);
-        EXPECT_EQ(GetLastError(), c.error);
-        std::filesystem::remove(root / c.file);
+        EXPECT_EQ(call(*this), expected);
+        EXPECT_EQ(GetLastError(), error);
+        std::filesystem::remove(root / (std::string("dev/FLS1.") + name));
     }
     EXPECT_EQ(Image().substr(kSector, 512), std::string(512, '\0'));
     EXPECT_EQ(ReadAt(kSector), 512u);
-    CloseHandle(h);
-    h = INVALID_HANDLE_VALUE;
-    EXPECT_TRUE(Journal("FLS1").ends_with(
-        "ioctl 0x00002040 in 42 00 00 00\nseek 2112\nread 512\nseek 2112\nwrite 512\n"
-        "seek 2112\nread 512\nseek 2112\nread 512\nseek 2112\nread 512\nclose\n"))
-        << Journal("FLS1");
+    EXPECT_THAT(ClosedJournal(),
+                ::testing::EndsWith("ioctl 0x00002040 in 42 00 00 00\nseek 2112\nread 512\nseek "
+                                    "2112\nwrite 512\nseek 2112\nread 512\nseek 2112\nread 512\n"
+                                    "seek 2112\nread 512\nclose\n"));
     root.WriteFile("dev/FLS1.img", std::string(100, '\0'));
     h = OpenDevice(L"FLS1:");
     EXPECT_EQ(Image(), std::string(100, '\0') + std::string(kImageSize - 100, '\xFF'));
 }
-
-}  // namespace
-}  // namespace dv::test
-
-namespace dv::test {
-namespace {
 
 // "BAK1:" bound to a folder laid out as the kernel's backlight class.
 class BacklightBinding : public Drivers {
@@ -311,9 +281,11 @@ protected:
     std::filesystem::path LayOut(const std::string& name, int max, int actual) {
         const std::string folder = "sys/" + name;
         root.MakeFolder(folder);
-        root.WriteFile(folder + "/max_brightness", std::to_string(max) + "\n");
-        root.WriteFile(folder + "/actual_brightness", std::to_string(actual) + "\n");
-        root.WriteFile(folder + "/brightness", std::to_string(actual) + "\n");
+        for (auto [file, value] : {std::pair{"/max_brightness", max},
+                                   {"/actual_brightness", actual},
+                                   {"/brightness", actual}}) {
+            root.WriteFile(folder + file, std::to_string(value) + "\n");
+        }
         return root.Path() / folder;
     }
     void Bind(const std::string& lines) {
@@ -321,28 +293,25 @@ protected:
         root.WriteFile("dev/bindings", lines);
     }
     std::string Brightness(const std::filesystem::path& folder) const {
-        return root.ReadFile(
-            std::filesystem::relative(folder / "brightness", root.Path()).string());
+        return root.ReadFile((folder / "brightness").lexically_relative(root.Path()).string());
     }
 };
 
 TEST_F(BacklightBinding, LevelsAreScaledToMaxBrightnessRoundedAndNeverZero) {
-    struct Case {
-        int max;
-        int expected[5];  // for the unit's levels 33, 34, 66, 99, 100
-    };
-    const Case kCases[] = {{1, {1, 1, 1, 1, 1}},
-                           {7, {2, 2, 5, 7, 7}},
-                           {255, {84, 87, 168, 252, 255}},
-                           {96000, {31680, 32640, 63360, 95040, 96000}}};
-    for (const Case& c : kCases) {
-        const auto folder = LayOut("max" + std::to_string(c.max), c.max, 0);
+    // max_brightness, and what the unit's levels 33, 34, 66, 99 and 100 become
+    const std::pair<int, std::array<int, 5>> cases[] = {
+        {1, {1, 1, 1, 1, 1}},
+        {7, {2, 2, 5, 7, 7}},
+        {255, {84, 87, 168, 252, 255}},
+        {96000, {31680, 32640, 63360, 95040, 96000}}};
+    for (const auto& [max, expected] : cases) {
+        const auto folder = LayOut("max" + std::to_string(max), max, 0);
         Bind("# the panel's backlight\nBAK1 = sysfs:" + folder.string() + "   # real\n");
         const int levels[] = {33, 34, 66, 99, 100};
         for (int i = 0; i < 5; ++i) {
             ASSERT_TRUE(SetLevel(static_cast<BYTE>(levels[i])));
-            EXPECT_EQ(Brightness(folder), std::to_string(c.expected[i]) + "\n")
-                << "max " << c.max << " level " << levels[i];
+            EXPECT_EQ(Brightness(folder), std::to_string(expected[i]) + "\n")
+                << "max " << max << " level " << levels[i];
         }
     }
     // The simulation goes on beside the binding.
@@ -362,12 +331,7 @@ TEST_F(BacklightBinding, FirstUseLogsTheFolderAndALevelWrittenOutsideIsOverwritt
 }
 
 TEST_F(BacklightBinding, AnUnusableFolderLogsOnceAndTheSimulationGoesOn) {
-    struct Case {
-        const char* name;
-        std::function<std::filesystem::path()> make;
-        const char* why;
-    };
-    const Case kCases[] = {
+    const std::tuple<const char*, std::function<std::filesystem::path()>, const char*> cases[] = {
         {"missing", [this] { return root.Path() / "sys/none"; },
          "max_brightness: No such file or directory"},
         {"unwritable",
@@ -380,17 +344,18 @@ TEST_F(BacklightBinding, AnUnusableFolderLogsOnceAndTheSimulationGoesOn) {
          "brightness: Is a directory"},
         {"zero max", [this] { return LayOut("zero", 0, 0); }, "max_brightness: Invalid argument"},
     };
-    for (const Case& c : kCases) {
-        const auto folder = c.make();
+    for (const auto& [name, make, why] : cases) {
+        SCOPED_TRACE(name);
+        const auto folder = make();
         Bind("BAK1 = sysfs:" + folder.string() + "\n");
         log.Clear();
-        ASSERT_TRUE(SetLevel(50)) << c.name;
-        ASSERT_TRUE(SetLevel(51)) << c.name;
-        const std::string line = "BAK1: cannot use sysfs:" + folder.string() + " (" + c.why +
-                                 "); the backlight stays simulated\r\n";
-        EXPECT_THAT(log.Text(), ::testing::EndsWith(line)) << c.name;
-        EXPECT_EQ(log.Text().find("cannot use"), log.Text().rfind("cannot use")) << c.name;
-        EXPECT_EQ(root.ReadFile("dev/BAK1.state"), "51\n") << c.name;
+        ASSERT_TRUE(SetLevel(50));
+        ASSERT_TRUE(SetLevel(51));
+        EXPECT_THAT(log.Text(),
+                    ::testing::EndsWith("BAK1: cannot use sysfs:" + folder.string() + " (" + why +
+                                        "); the backlight stays simulated\r\n"));
+        EXPECT_EQ(log.Text().find("cannot use"), log.Text().rfind("cannot use"));
+        EXPECT_EQ(root.ReadFile("dev/BAK1.state"), "51\n");
     }
 }
 

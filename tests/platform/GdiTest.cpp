@@ -10,16 +10,11 @@
 #include "platform/afx/CFont.h"
 #include "platform/testing/GdiCounts.h"
 #include "platform/testing/GdiSurfaces.h"
-#include "platform/testing/PlatformProbes.h"
 
 namespace dv::test {
 namespace {
 
-using dv::testing::GdiCounts;
-using dv::testing::GdiMemorySurface;
-using dv::testing::LiveGdiObjects;
-using dv::testing::PixelSnapshot;
-using dv::testing::SnapshotSurface;
+using namespace dv::testing;
 
 constexpr UINT kScreenBitmap = 129;
 constexpr UINT kAppIcon = 128;
@@ -46,23 +41,21 @@ protected:
 TEST_F(Gdi, BlockCopiesAreClippedAtEveryEdgeOfBothSurfaces) {
     struct Blit {
         int x, y, cx, cy, sx, sy;
-    } const cases[] = {
-        {0, 0, 10, 8, 0, 0},          {-3, -2, 10, 8, 0, 0},
-        {15, 9, 10, 8, 0, 0},         {2, 2, 10, 8, -4, -3},
-        {2, 2, 10, 8, 6, 5},          {0, 0, 100, 100, 0, 0},
-        {-50, -50, 10, 10, 0, 0},     {0, 0, 10, 10, 40, 40},
-        {5, 5, 0, 4, 0, 0},           {5, 5, -4, 4, 0, 0},
-        {5, 5, 4, -1, 0, 0},          {2147483600, 0, 100, 5, 0, 0},
-        {0, 0, 5, 5, -2147483600, 0}, {1, 1, 2147483647, 2147483647, 0, 0},
-    };
+    } const cases[] = {{0, 0, 10, 8, 0, 0},          {-3, -2, 10, 8, 0, 0},
+                       {15, 9, 10, 8, 0, 0},         {2, 2, 10, 8, -4, -3},
+                       {2, 2, 10, 8, 6, 5},          {0, 0, 100, 100, 0, 0},
+                       {-50, -50, 10, 10, 0, 0},     {0, 0, 10, 10, 40, 40},
+                       {5, 5, 0, 4, 0, 0},           {5, 5, -4, 4, 0, 0},
+                       {5, 5, 4, -1, 0, 0},          {2147483600, 0, 100, 5, 0, 0},
+                       {0, 0, 5, 5, -2147483600, 0}, {1, 1, 2147483647, 2147483647, 0, 0}};
     GdiMemorySurface src(10, 8);
-    dv::testing::PaintSurface(src.dc(), Coordinates);
+    PaintSurface(src.dc(), Coordinates);
     const PixelSnapshot from = SnapshotSurface(src.dc());
     for (const Blit& b : cases) {
         SCOPED_TRACE(::testing::Message() << b.x << "," << b.y << " " << b.cx << "x" << b.cy
                                           << " from " << b.sx << "," << b.sy);
         GdiMemorySurface dst(20, 12);
-        dv::testing::FillSurface(dst.dc(), 0x123456);
+        PaintSurface(dst.dc(), [](int, int) { return 0x123456u; });
         PixelSnapshot expected = SnapshotSurface(dst.dc());
         for (int64_t j = 0; j < std::min<int64_t>(b.cy, 64); ++j) {
             for (int64_t i = 0; i < std::min<int64_t>(b.cx, 64); ++i) {
@@ -80,7 +73,7 @@ TEST_F(Gdi, BlockCopiesAreClippedAtEveryEdgeOfBothSurfaces) {
     // Overlapping copies within one surface read the original pixels.
     for (int shift : {-3, 3}) {
         GdiMemorySurface one(10, 8);
-        dv::testing::PaintSurface(one.dc(), Coordinates);
+        PaintSurface(one.dc(), Coordinates);
         BitBlt(one.dc(), shift, shift, 10, 8, one.dc(), 0, 0, SRCCOPY);
         const PixelSnapshot after = SnapshotSurface(one.dc());
         EXPECT_EQ(after.At(4, 4), Coordinates(4 - shift, 4 - shift));
@@ -149,7 +142,7 @@ TEST_F(Gdi, BadSizesUnknownObjectsAndMissingResourcesCreateNothing) {
     EXPECT_EQ(LoadBitmapW(nullptr, L"NOSUCHBITMAP"), nullptr);
     EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(4242)), nullptr);
     EXPECT_EQ(LoadIconW(nullptr, L"APP"), nullptr);
-    EXPECT_TRUE(dv::testing::IconPictures(reinterpret_cast<HICON>(0x1234)).empty());
+    EXPECT_TRUE(IconPictures(reinterpret_cast<HICON>(0x1234)).empty());
     EXPECT_EQ(LiveGdiObjects(), start);
     EXPECT_TRUE(log.Contains("GDI: CreateCompatibleBitmap: size out of range: 0 x 10\r\n"));
     EXPECT_TRUE(log.Contains("GDI: LoadBitmapW: no bitmap resource 999\r\n"));
@@ -162,13 +155,13 @@ TEST_F(Gdi, LoadedBitmapsAreCountedCopiesAndWrappersFreeWhatTheyOwn) {
     ASSERT_NE(first, nullptr);
     EXPECT_NE(first, second);
     EXPECT_EQ(LiveGdiObjects().bitmaps, start.bitmaps + 2);
-    const PixelSnapshot a = dv::testing::SnapshotBitmap(first);
+    const PixelSnapshot a = SnapshotBitmap(first);
     EXPECT_EQ(std::pair(a.width, a.height), std::pair(480, 234));
     {
         CDC memory;  // writing one copy leaves the other as it was
         ASSERT_TRUE(memory.CreateCompatibleDC(nullptr));
         HGDIOBJ old = memory.SelectObject(first);
-        dv::testing::FillSurface(memory.GetSafeHdc(), 0xABCDEF);
+        PaintSurface(memory.GetSafeHdc(), [](int, int) { return 0xABCDEFu; });
         memory.SelectObject(old);
         CFont font;
         const LOGFONTW lf = Tahoma(12);
@@ -178,14 +171,14 @@ TEST_F(Gdi, LoadedBitmapsAreCountedCopiesAndWrappersFreeWhatTheyOwn) {
         memory.SelectObject(oldFont);
         EXPECT_TRUE(font.DeleteObject());
     }
-    EXPECT_EQ(dv::testing::SnapshotBitmap(second), a);
-    EXPECT_EQ(dv::testing::SnapshotBitmap(first).At(7, 7), 0xABCDEFu);
+    EXPECT_EQ(SnapshotBitmap(second), a);
+    EXPECT_EQ(SnapshotBitmap(first).At(7, 7), 0xABCDEFu);
     EXPECT_TRUE(DeleteObject(first));
     EXPECT_TRUE(DeleteObject(second));
     EXPECT_EQ(LiveGdiObjects(), start);
     // Decoded again after its last user let go.
     HBITMAP again = LoadBitmapW(nullptr, MAKEINTRESOURCEW(kScreenBitmap));
-    EXPECT_EQ(dv::testing::SnapshotBitmap(again), a);
+    EXPECT_EQ(SnapshotBitmap(again), a);
     DeleteObject(again);
 }
 
@@ -193,14 +186,14 @@ TEST_F(Gdi, ScreenSurfacesShareThePixelsAndWorkWithTheDisplayOff) {
     HDC a = GetDC(nullptr);
     HDC b = GetDC(nullptr);
     GdiMemorySurface memory(480, 234);
-    dv::testing::PaintSurface(memory.dc(), Coordinates);
+    PaintSurface(memory.dc(), Coordinates);
     EXPECT_TRUE(BitBlt(a, 0, 0, 480, 234, memory.dc(), 0, 0, SRCCOPY));
     EXPECT_EQ(GetPixel(b, 3, 4), RGB(0x01, 0x03, 0x04));
-    EXPECT_EQ(dv::testing::SnapshotScreen(), SnapshotSurface(memory.dc()));
+    EXPECT_EQ(SnapshotScreen(), SnapshotSurface(memory.dc()));
     EXPECT_EQ(GetPixel(a, 480, 0), CLR_INVALID);
     EXPECT_EQ(GetPixel(a, -1, 0), CLR_INVALID);
-    dv::testing::FillSurface(memory.dc(), 0);
-    EXPECT_NE(dv::testing::SnapshotScreen(), SnapshotSurface(memory.dc()));
+    PaintSurface(memory.dc(), [](int, int) { return 0u; });
+    EXPECT_NE(SnapshotScreen(), SnapshotSurface(memory.dc()));
     EXPECT_EQ(ReleaseDC(nullptr, a), 1);
     EXPECT_EQ(ReleaseDC(nullptr, b), 1);
 }
@@ -212,13 +205,22 @@ std::vector<uint8_t> AppIconBytes() {
 
 void Put32(std::vector<uint8_t>& b, std::size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) {
-        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+        b.at(at + i) = static_cast<uint8_t>(v >> (8 * i));
     }
+}
+
+// size bytes, zero but for the little-endian words given as offset, value, ...
+std::vector<uint8_t> Le(std::size_t size, std::initializer_list<uint32_t> words) {
+    std::vector<uint8_t> b(size);
+    for (auto it = words.begin(); it != words.end(); it += 2) {
+        Put32(b, it[0], it[1]);
+    }
+    return b;
 }
 
 TEST_F(Gdi, TheAppIconDecodesWithMaskedCornersAndDamagedCopiesYieldNoBadReads) {
     const auto good = AppIconBytes();
-    const auto images = dv::testing::DecodeIcoImages(good);
+    const auto images = DecodeIcoImages(good);
     ASSERT_EQ(images.size(), 2u);
     EXPECT_EQ(std::pair(images[0].width, images[1].width), std::pair(32, 16));
     for (const auto& image : images) {
@@ -227,18 +229,14 @@ TEST_F(Gdi, TheAppIconDecodesWithMaskedCornersAndDamagedCopiesYieldNoBadReads) {
     }
     HICON icon = LoadIconW(nullptr, MAKEINTRESOURCEW(kAppIcon));
     EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(kAppIcon)), icon);
-    EXPECT_EQ(dv::testing::IconPictures(icon), images);
+    EXPECT_EQ(IconPictures(icon), images);
     for (std::size_t n = 0; n < good.size(); n += 7) {
         std::vector<uint8_t> cut(good.begin(), good.begin() + static_cast<long>(n));
-        EXPECT_LE(dv::testing::DecodeIcoImages(cut).size(), 1u) << n;
+        EXPECT_LE(DecodeIcoImages(cut).size(), 1u) << n;
     }
     const uint32_t first = good[18] | good[19] << 8 | good[20] << 16 | good[21] << 24;
-    struct Damage {
-        std::size_t at;
-        uint32_t value;
-        bool byte;
-        std::size_t images;
-    } const damages[] = {
+    // where, what, a byte or a word, the images still read
+    const std::tuple<std::size_t, uint32_t, bool, std::size_t> damages[] = {
         {6 + 12, 0xFFFFFFF0u, false, 1},  // image offset past the end
         {6 + 8, 0xFFFFFFFFu, false, 1},   // image size past the end
         {first + 14, 7, true, 1},         // no such bit depth
@@ -246,47 +244,43 @@ TEST_F(Gdi, TheAppIconDecodesWithMaskedCornersAndDamagedCopiesYieldNoBadReads) {
         {2, 2, true, 0},                  // a cursor file
         {4, 0, true, 0},                  // no images
     };
-    for (const Damage& d : damages) {
+    for (const auto& [at, value, byte, count] : damages) {
         auto bad = good;
-        d.byte ? void(bad[d.at] = static_cast<uint8_t>(d.value)) : Put32(bad, d.at, d.value);
-        EXPECT_EQ(dv::testing::DecodeIcoImages(bad).size(), d.images) << d.at;
+        byte ? void(bad[at] = static_cast<uint8_t>(value)) : Put32(bad, at, value);
+        EXPECT_EQ(DecodeIcoImages(bad).size(), count) << at;
     }
+    // Four-bit indices, high nibble first, into a two-colour palette: those past
+    // it are black, and a set mask bit clears the alpha.
+    const auto indexed =
+        DecodeIcoImages(Le(78, {2,  1,  4,  1,        6,  0x20104,  10, 0x40001, 14, 56,
+                                18, 22, 22, 40,       26, 4,        30, 2,       34, 0x40001,
+                                54, 2,  62, 0x102030, 66, 0x405060, 70, 0x3210,  74, 0x20}));
+    ASSERT_EQ(indexed.size(), 1u);
+    EXPECT_EQ(indexed[0].pixels, (std::vector<uint32_t>{0xFF405060, 0xFF102030, 0, 0xFF000000}));
 }
 
 // A BMP of w x h at the given depth; 8 bits take a two-entry palette.
-std::vector<uint8_t> Bmp(int w, int h, int bits) {
-    const int paletteBytes = bits == 8 ? 8 : 0;
-    const int stride = (w * bits / 8 + 3) / 4 * 4;
-    const int offset = 54 + paletteBytes;
-    std::vector<uint8_t> b(static_cast<std::size_t>(offset + stride * h));
-    b[0] = 'B';
-    b[1] = 'M';
-    Put32(b, 2, static_cast<uint32_t>(b.size()));
-    Put32(b, 10, static_cast<uint32_t>(offset));
-    Put32(b, 14, 40);
-    Put32(b, 18, static_cast<uint32_t>(w));
-    Put32(b, 22, static_cast<uint32_t>(h));
-    b[26] = 1;
-    b[28] = static_cast<uint8_t>(bits);
-    if (bits == 8) {
-        Put32(b, 46, 2);
-        Put32(b, 54, 0x00102030);  // index 0
-        Put32(b, 58, 0x00405060);  // index 1
-    }
-    for (int y = 0; y < h; ++y) {  // bottom row first
-        uint8_t* row = &b[static_cast<std::size_t>(offset + (h - 1 - y) * stride)];
-        for (int x = 0; x < w; ++x) {
-            if (bits == 8) {
-                row[x] = static_cast<uint8_t>((x + y) % 2);
-            } else {
-                uint8_t* p = row + x * bits / 8;
-                p[0] = static_cast<uint8_t>(x);  // blue
-                p[1] = static_cast<uint8_t>(y);  // green
-                p[2] = 0x80;                     // red
-                if (bits == 32) {
-                    p[3] = 0x7F;
-                }
-            }
+std::vector<uint8_t> Bmp(uint32_t w, uint32_t h, uint32_t bits) {
+    const uint32_t stride = (w * bits / 8 + 3) / 4 * 4, offset = bits == 8 ? 62 : 54;
+    // The palette (0x102030, 0x405060) is overwritten by the pixels but at 8 bits.
+    auto b = Le(offset + stride * h, {0,  'B' | 'M' << 8u,
+                                      2,  offset + stride * h,
+                                      10, offset,
+                                      14, 40,
+                                      18, w,
+                                      22, h,
+                                      26, 1,
+                                      28, bits,
+                                      46, bits == 8 ? 2u : 0u,
+                                      54, 0x00102030,
+                                      58, 0x00405060});
+    for (uint32_t y = 0; y < h; ++y) {  // bottom row first
+        uint8_t* row = &b[offset + (h - 1 - y) * stride];
+        for (uint32_t x = 0; x < w; ++x) {
+            uint8_t* p = row + x * bits / 8;
+            const uint8_t pixel[] = {uint8_t(x), uint8_t(y), 0x80, 0x7F};  // blue, green, red
+            bits == 8 ? void(*p = static_cast<uint8_t>((x + y) % 2))
+                      : void(std::copy_n(pixel, bits / 8, p));
         }
     }
     return b;
@@ -294,25 +288,25 @@ std::vector<uint8_t> Bmp(int w, int h, int bits) {
 
 TEST_F(Gdi, BitmapsOfEachDepthDecodeTopRowFirstAndDamagedOnesAreRefused) {
     for (int bits : {24, 32}) {
-        const auto picture = dv::testing::DecodeBmpPicture(Bmp(3, 2, bits));
+        const auto picture = DecodeBmpPicture(Bmp(3, 2, bits));
         ASSERT_TRUE(picture) << bits;
         EXPECT_EQ(std::pair(picture->width, picture->height), std::pair(3, 2));
         EXPECT_EQ(picture->At(2, 1), 0x800102u) << bits;
         EXPECT_EQ(picture->At(0, 0), 0x800000u) << bits;
     }
-    const auto indexed = dv::testing::DecodeBmpPicture(Bmp(3, 2, 8));
+    const auto indexed = DecodeBmpPicture(Bmp(3, 2, 8));
     ASSERT_TRUE(indexed);
     EXPECT_EQ(indexed->At(0, 0), 0x102030u);
     EXPECT_EQ(indexed->At(1, 0), 0x405060u);
     const auto good = Bmp(3, 2, 24);
-    EXPECT_FALSE(dv::testing::DecodeBmpPicture(std::span(good.data(), 0)));
-    EXPECT_FALSE(dv::testing::DecodeBmpPicture(std::span(good.data(), 30)));
-    auto huge = good;
+    auto huge = good, notBmp = good;
     Put32(huge, 18, 100000);
-    EXPECT_FALSE(dv::testing::DecodeBmpPicture(huge));
-    auto notBmp = good;
     notBmp[0] = 'X';
-    EXPECT_FALSE(dv::testing::DecodeBmpPicture(notBmp));
+    for (std::span<const uint8_t> bad :
+         {std::span(good.data(), 0), std::span(good.data(), 30), std::span(std::as_const(huge)),
+          std::span(std::as_const(notBmp))}) {
+        EXPECT_FALSE(DecodeBmpPicture(bad)) << bad.size();
+    }
 }
 
 }  // namespace

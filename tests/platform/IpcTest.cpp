@@ -1,7 +1,5 @@
 // Windows of other processes: finding them, sending and posting, peers that
 // die, hang or speak garbage, and the requests of dialvane-ctl.
-#include <signal.h>
-#include <sys/stat.h>
 
 #include <atomic>
 #include <chrono>
@@ -9,16 +7,12 @@
 
 #include "Support.h"
 #include "platform/WinUser.h"
-#include "platform/testing/WirePeer.h"
 
 namespace dv::test {
 namespace {
 
-using dv::testing::PumpMessagesUntil;
-using dv::testing::RecordedMessage;
-using dv::testing::TestWindow;
-using dv::testing::WireKind;
-using dv::testing::WirePeer;
+using namespace dv::testing;
+using WireKind = dv::ipc::FrameKind;
 using Clock = std::chrono::steady_clock;
 
 constexpr UINT UM_SETTINGS_PAGE = 0x11B0;
@@ -81,7 +75,7 @@ TEST_F(Ipc, ADeadPeerIsNotFoundAndItsMessagesFailAtOnce) {
     TestWindow successor(L"Gone", 5);
     EXPECT_EQ(FindWindowW(nullptr, L"Gone"), successor.m_hWnd);
     EXPECT_EQ(SendMessageW(remote, UM_SETTINGS_PAGE, 1, 0), 0);
-    dv::testing::PumpMessagesUntilIdle();
+    PumpMessagesUntilIdle();
     EXPECT_TRUE(successor.Messages().empty());
 }
 
@@ -103,51 +97,37 @@ TEST_F(Ipc, AHungPeerDoesNotHangTheSenderAndItsLateReplyIsNotTakenForTheNext) {
 // bad header ends the connection, as nothing after it can be trusted.
 TEST_F(Ipc, MalformedFramesAreDroppedAndABadHeaderClosesTheConnection) {
     TestWindow window(L"Target", kAnswer);
-    auto frame = [](auto change) {
-        auto bytes = WirePeer::Message(WireKind::Send, WM_PROBE, 1, 0);
+    auto frame = [](auto change, std::vector<uint8_t> bytes =
+                                     WirePeer::Message(WireKind::Send, WM_PROBE, 1, 0)) {
         change(bytes);
         return bytes;
     };
-    struct Case {
-        std::vector<uint8_t> bytes;
-        const char* problem;
-    } const dropped[] = {
+    const std::vector<std::pair<std::vector<uint8_t>, const char*>> dropped = {
         {frame([](auto& b) { b[6] = 0x42; }), "unknown frame kind 0x42\r\n"},
         {frame([](auto& b) { b[12] = 8, b.resize(16 + 8); }), "payload of the wrong size"},
         {WirePeer::Message(WireKind::Reply, 0, 0, 0), "dropped a reply frame"},
-        {[] {
-             auto b = WirePeer::Pen(0, 1, 1);
-             b[16 + 4] = 9;
-             return b;
-         }(),
-         "dropped a frame"},
+        {frame([](auto& b) { b[16 + 4] = 9; }, WirePeer::Pen(0, 1, 1)), "dropped a frame"},
         {WirePeer::Shot(std::string("a\0b", 3)), "dropped a frame"},
     };
-    for (const Case& c : dropped) {
-        log.Clear();
-        WirePeer peer(L"Target");
-        ASSERT_TRUE(peer.Write(c.bytes));
-        ASSERT_TRUE(peer.Write(WirePeer::Message(WireKind::Send, WM_PROBE, 2, 0)));
-        EXPECT_EQ(peer.ReadReply(kWaitMs), kAnswer) << c.problem;
-        EXPECT_TRUE(log.Contains(c.problem)) << log.Text();
-    }
-    EXPECT_EQ(window.Messages(), std::vector<RecordedMessage>(5, RecordedMessage{WM_PROBE, 2, 0}));
-    const std::pair<std::vector<uint8_t>, const char*> fatal[] = {
+    const std::vector<std::pair<std::vector<uint8_t>, const char*>> fatal = {
         {std::vector<uint8_t>(64, 0xAB), "bad magic 0xabababab\r\n"},
         {frame([](auto& b) { b[4] = 2; }), "version"},
         {frame([](auto& b) { b[12] = 0xFF, b[13] = 0xFF; }), "oversized payload"},
         {frame([](auto& b) { b[15] = 0xFF; }), "oversized payload"},
     };
-    for (const auto& [bytes, problem] : fatal) {
-        log.Clear();
-        WirePeer peer(L"Target");
-        ASSERT_TRUE(peer.Write(bytes));
-        peer.Write(WirePeer::Message(WireKind::Send, WM_PROBE, 3, 0));
-        EXPECT_EQ(peer.ReadReply(kWaitMs), std::nullopt) << problem;
-        EXPECT_TRUE(log.Contains(problem)) << log.Text();
-        EXPECT_TRUE(log.Contains("closed the connection from pid "));
+    for (bool closes : {false, true}) {
+        for (const auto& [bytes, problem] : closes ? fatal : dropped) {
+            log.Clear();
+            WirePeer peer(L"Target");
+            ASSERT_TRUE(peer.Write(bytes));
+            peer.Write(WirePeer::Message(WireKind::Send, WM_PROBE, 2, 0));
+            EXPECT_EQ(peer.ReadReply(kWaitMs), closes ? std::nullopt : std::optional(kAnswer))
+                << problem;
+            EXPECT_TRUE(log.Contains(problem)) << log.Text();
+            EXPECT_TRUE(!closes || log.Contains("closed the connection from pid ")) << problem;
+        }
     }
-    EXPECT_EQ(window.Messages().size(), 5u);
+    EXPECT_EQ(window.Messages(), std::vector<RecordedMessage>(5, RecordedMessage{WM_PROBE, 2, 0}));
 }
 
 // Creation, destruction and dialog set-up come only from the window system;
@@ -174,7 +154,7 @@ TEST_F(Ipc, MessagesOnlyTheWindowSystemSendsAndForeignTimerCallbacksAreRefused) 
     static int runs = 0;
     const TIMERPROC count = [](HWND, UINT, UINT_PTR, DWORD) { ++runs; };
     PostMessageW(window.m_hWnd, WM_TIMER, 7, reinterpret_cast<LPARAM>(count));
-    dv::testing::PumpMessagesUntilIdle();
+    PumpMessagesUntilIdle();
     EXPECT_EQ(runs, 0);
     ASSERT_EQ(SetTimer(window.m_hWnd, 7, 1, count), 7u);
     EXPECT_TRUE(PumpMessagesUntil([] { return runs > 0; }, kWaitMs));
@@ -208,12 +188,11 @@ TEST_F(Ipc, IdleRepliesPenAndScreenshotRequestsRunOnTheUiThreadInOrder) {
             L"Dialvane", WirePeer::Message(WireKind::Send, WM_PROBE, 0, 0, true), kWaitMs));
         seenBeforeReply = {window.MessagesOf(WM_PROBE + 1).size(),
                            window.MessagesOf(WM_PAINT).size()};
-        results.push_back(WirePeer::Transact(L"Dialvane", WirePeer::Pen(0, 30, 40), kWaitMs));
-        results.push_back(WirePeer::Transact(L"Dialvane", WirePeer::Pen(2, 31, 41), kWaitMs));
-        results.push_back(WirePeer::Transact(L"Dialvane", WirePeer::Shot(png), kWaitMs));
-        results.push_back(
-            WirePeer::Transact(L"Dialvane", WirePeer::Shot("/nonexistent/dir/x.png"), kWaitMs));
-        results.push_back(WirePeer::Transact(L"Dialvane", WirePeer::Shot(folder), kWaitMs));
+        for (const auto& frame :
+             {WirePeer::Pen(0, 30, 40), WirePeer::Pen(2, 31, 41), WirePeer::Shot(png),
+              WirePeer::Shot("/nonexistent/dir/x.png"), WirePeer::Shot(folder)}) {
+            results.push_back(WirePeer::Transact(L"Dialvane", frame, kWaitMs));
+        }
     });
     EXPECT_EQ(seenBeforeReply, (std::vector<std::size_t>{1, 1}));
     EXPECT_EQ(results, (std::vector<std::optional<LRESULT>>{11, 0, 0, 1, 0, 0}));
@@ -221,9 +200,7 @@ TEST_F(Ipc, IdleRepliesPenAndScreenshotRequestsRunOnTheUiThreadInOrder) {
     EXPECT_EQ(window.MessagesOf(WM_LBUTTONDOWN),
               (std::vector<RecordedMessage>{{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 40)}}));
     EXPECT_EQ(window.MessagesOf(WM_LBUTTONUP).size(), 1u);
-    struct stat info {};
-    ASSERT_EQ(::stat(png.c_str(), &info), 0);
-    EXPECT_GT(info.st_size, 100);
+    EXPECT_GT(std::filesystem::file_size(png), 100u);
 }
 
 // Each connection costs the window's process a descriptor; a peer that

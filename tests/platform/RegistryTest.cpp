@@ -1,10 +1,8 @@
 // The registry functions on the device root's registry.reg: the text they
 // write and read, the size rule, bad input and failed writes.
-#include <unistd.h>
-
 #include "Support.h"
 #include "platform/WinReg.h"
-#include "platform/testing/ScopedStorageFault.h"
+#include "platform/storage/StorageFaults.h"
 
 namespace dv::test {
 namespace {
@@ -14,14 +12,13 @@ constexpr const char* kHeader = "Windows Registry Editor Version 5.00\r\n";
 
 class Registry : public PlatformTest {
 protected:
+    static LONG CreateKey(const wchar_t* path, HKEY* key, DWORD* disposition = nullptr,
+                          HKEY parent = HKEY_LOCAL_MACHINE) {
+        return RegCreateKeyExW(parent, path, 0, nullptr, 0, 0, nullptr, key, disposition);
+    }
     static HKEY Create(const wchar_t* path, DWORD* disposition = nullptr) {
         HKEY key = nullptr;
-        DWORD d = 0;
-        EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, 0, nullptr, &key, &d),
-                  ERROR_SUCCESS);
-        if (disposition != nullptr) {
-            *disposition = d;
-        }
+        EXPECT_EQ(CreateKey(path, &key, disposition), ERROR_SUCCESS);
         return key;
     }
     static LONG Set(HKEY key, const wchar_t* name, DWORD type, const std::vector<BYTE>& bytes) {
@@ -47,15 +44,18 @@ TEST_F(Registry, KeysAndValuesOfEveryKindAreWrittenAsRegeditTextAndReadBack) {
     DWORD disposition = 0;
     HKEY key = Create(kTouch, &disposition);
     EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
-    EXPECT_EQ(Set(key, L"CalibrationData", REG_SZ, Utf16(u"1,2 \"q\" C:\\x")), ERROR_SUCCESS);
-    EXPECT_EQ(Set(key, L"Pieces", REG_MULTI_SZ, Utf16(std::u16string(u"ab\0cd\0", 6))),
-              ERROR_SUCCESS);
-    EXPECT_EQ(Set(key, L"Blob", REG_BINARY, {0x00, 0xFF, 0x10}), ERROR_SUCCESS);
-    EXPECT_EQ(Set(key, nullptr, REG_DWORD, {0x2A, 0, 0, 0}), ERROR_SUCCESS);
-    EXPECT_EQ(Set(key, L"NoEnd", REG_SZ, {'a', 0}), ERROR_SUCCESS);
-    EXPECT_EQ(Set(key, L"Short", REG_DWORD, {1, 2}), ERROR_SUCCESS);
-    EXPECT_EQ(Set(key, L"Empty", REG_BINARY, {}), ERROR_SUCCESS);
-    EXPECT_EQ(Set(key, L"Break", REG_SZ, Utf16(u"a\nb")), ERROR_SUCCESS);
+    const std::tuple<const wchar_t*, DWORD, std::vector<BYTE>> values[] = {
+        {L"CalibrationData", REG_SZ, Utf16(u"1,2 \"q\" C:\\x")},
+        {L"Pieces", REG_MULTI_SZ, Utf16(std::u16string(u"ab\0cd\0", 6))},
+        {L"Blob", REG_BINARY, {0x00, 0xFF, 0x10}},
+        {nullptr, REG_DWORD, {0x2A, 0, 0, 0}},
+        {L"NoEnd", REG_SZ, {'a', 0}},
+        {L"Short", REG_DWORD, {1, 2}},
+        {L"Empty", REG_BINARY, {}},
+        {L"Break", REG_SZ, Utf16(u"a\nb")}};
+    for (const auto& [name, type, bytes] : values) {
+        EXPECT_EQ(Set(key, name, type, bytes), ERROR_SUCCESS);
+    }
     RegCloseKey(key);
     EXPECT_EQ(root.ReadFile("registry.reg"),
               std::string(kHeader) +
@@ -79,8 +79,7 @@ TEST_F(Registry, KeysAndValuesOfEveryKindAreWrittenAsRegeditTextAndReadBack) {
     key = Create(L"hardware\\DeviceMap\\touch", &disposition);
     EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
     HKEY child = nullptr;
-    EXPECT_EQ(RegCreateKeyExW(key, L"Sub", 0, nullptr, 0, 0, nullptr, &child, &disposition),
-              ERROR_SUCCESS);
+    EXPECT_EQ(CreateKey(L"Sub", &child, &disposition, key), ERROR_SUCCESS);
     EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
     RegCloseKey(child);
     RegCloseKey(key);
@@ -125,10 +124,7 @@ TEST_F(Registry, TheFormsRegeditWritesAreReadAlsoFromUtf16Files) {
 // Each damaged line is reported by number and skipped; the good lines around
 // it are still read, and the file is not touched.
 TEST_F(Registry, EachDamagedLineIsLoggedAndSkippedWithoutHarm) {
-    struct Case {
-        const char* line;
-        const char* problem;
-    } const cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"\"A\"=\"1,2", "string not closed by a quote"},
         {"\"A\"=hex:zz", "hex data must be bytes like 0a,ff"},
         {"garbage line", "value name must be quoted or @"},
@@ -142,15 +138,15 @@ TEST_F(Registry, EachDamagedLineIsLoggedAndSkippedWithoutHarm) {
         {"[HKEY_LOCAL_MACHINE\\Unclosed", "section not closed by ]"},
     };
     const std::string path = (root / "registry.reg").string();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.line);
-        const std::string text = std::string(kHeader) + "[HKEY_LOCAL_MACHINE\\K]\r\n" + c.line +
+    for (const auto& [line, problem] : cases) {
+        SCOPED_TRACE(line);
+        const std::string text = std::string(kHeader) + "[HKEY_LOCAL_MACHINE\\K]\r\n" + line +
                                  "\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"Good\"=\"yes\"\r\n";
         root.WriteFile("registry.reg", text);
         log.Clear();
         EXPECT_EQ(Query(L"K", L"Good"), std::make_pair(REG_SZ, Utf16(u"yes")));
         EXPECT_EQ(Query(L"K", L"A").first, REG_NONE);
-        EXPECT_EQ(log.Text(), "Registry: " + path + " line 3: " + c.problem +
+        EXPECT_EQ(log.Text(), "Registry: " + path + " line 3: " + problem +
                                   "; line skipped\r\n");  // once, not at every open
         EXPECT_EQ(root.ReadFile("registry.reg"), text);
     }
@@ -167,30 +163,25 @@ TEST_F(Registry, QueryFollowsTheSizeRule) {
     HKEY key = Create(kTouch);
     ASSERT_EQ(Set(key, L"Fits", REG_SZ, Utf16(std::u16string(49, u'7'))), ERROR_SUCCESS);
     ASSERT_EQ(Set(key, L"TooLong", REG_SZ, Utf16(std::u16string(50, u'7'))), ERROR_SUCCESS);
-    struct Case {
-        const wchar_t* name;
-        bool buffer;
-        DWORD offered;
-        LONG result;
-        DWORD size;
-    } const cases[] = {
+    // name, with a buffer, size offered, result, size returned
+    const std::tuple<const wchar_t*, bool, DWORD, LONG, DWORD> cases[] = {
         {L"Fits", true, 100, ERROR_SUCCESS, 100},
         {L"TooLong", true, 100, ERROR_MORE_DATA, 102},
         {L"TooLong", false, 0, ERROR_SUCCESS, 102},
         {L"TooLong", true, 101, ERROR_MORE_DATA, 102},
         {L"Missing", true, 100, ERROR_FILE_NOT_FOUND, 100},
     };
-    for (const Case& c : cases) {
-        BYTE buffer[128];
-        std::fill(std::begin(buffer), std::end(buffer), 0xEE);
-        DWORD size = c.offered;
+    for (const auto& [name, buffer, offered, result, needed] : cases) {
+        BYTE bytes[128];
+        std::fill(std::begin(bytes), std::end(bytes), 0xEE);
+        DWORD size = offered;
         DWORD type = REG_NONE;
-        EXPECT_EQ(RegQueryValueExW(key, c.name, nullptr, &type, c.buffer ? buffer : nullptr, &size),
-                  c.result)
-            << c.offered;
-        EXPECT_EQ(size, c.size);
-        EXPECT_EQ(buffer[0], c.result == ERROR_SUCCESS && c.buffer ? '7' : 0xEE);
-        EXPECT_EQ(type, c.result == ERROR_FILE_NOT_FOUND ? REG_NONE : REG_SZ);
+        EXPECT_EQ(RegQueryValueExW(key, name, nullptr, &type, buffer ? bytes : nullptr, &size),
+                  result)
+            << offered;
+        EXPECT_EQ(size, needed);
+        EXPECT_EQ(bytes[0], result == ERROR_SUCCESS && buffer ? '7' : 0xEE);
+        EXPECT_EQ(type, result == ERROR_FILE_NOT_FOUND ? REG_NONE : REG_SZ);
     }
     EXPECT_EQ(
         RegQueryValueExW(key, L"Fits", nullptr, nullptr, reinterpret_cast<BYTE*>(&key), nullptr),
@@ -203,13 +194,9 @@ TEST_F(Registry, BadHandlesPathsAndArgumentsAreRefusedAndNothingIsWritten) {
     EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTouch, 0, 0, &key), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(key, nullptr);
     for (const wchar_t* path : {L"\\Leading", L"A\\\\B", L"\\"}) {
-        EXPECT_EQ(
-            RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, 0, nullptr, &key, nullptr),
-            ERROR_INVALID_PARAMETER);
+        EXPECT_EQ(CreateKey(path, &key), ERROR_INVALID_PARAMETER);
     }
-    EXPECT_EQ(
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"A", 0, nullptr, 0, 0, nullptr, nullptr, nullptr),
-        ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(CreateKey(L"A", nullptr), ERROR_INVALID_PARAMETER);
     EXPECT_FALSE(root.Exists("registry.reg"));
     const HKEY bogus = reinterpret_cast<HKEY>(0x5555);
     DWORD size = 0;
@@ -232,8 +219,8 @@ TEST_F(Registry, AFailedOrCutWriteKeepsTheOldFileAndIsReported) {
     ASSERT_EQ(Set(key, L"CalibrationData", REG_SZ, Utf16(u"1,1")), ERROR_SUCCESS);
     const std::string before = root.ReadFile("registry.reg");
     for (unsigned step = 1; step <= 4; ++step) {
-        dv::testing::ScopedStorageFault faults;
-        step % 2 ? faults.Fail(step) : faults.Cut(step);
+        dv::StorageFaultScope faults;
+        faults.Arm(step, step % 2 ? dv::StorageFaultAction::Fail : dv::StorageFaultAction::Cut);
         EXPECT_EQ(Set(key, L"CalibrationData", REG_SZ, Utf16(u"2,2")), ERROR_WRITE_FAULT) << step;
         EXPECT_EQ(root.ReadFile("registry.reg"), before);
     }
@@ -241,8 +228,7 @@ TEST_F(Registry, AFailedOrCutWriteKeepsTheOldFileAndIsReported) {
     EXPECT_TRUE(log.Contains("Registry: cannot write"));
     RegCloseKey(key);
     dv::testing::ScopedDeviceRoot missing(dv::testing::ScopedDeviceRoot::Shape::Missing);
-    EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTouch, 0, nullptr, 0, 0, nullptr, &key, nullptr),
-              ERROR_WRITE_FAULT);
+    EXPECT_EQ(CreateKey(kTouch, &key), ERROR_WRITE_FAULT);
     EXPECT_FALSE(missing.Exists(""));
 }
 

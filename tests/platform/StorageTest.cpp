@@ -1,7 +1,5 @@
 // Files of the device root: what reads and writes see, replacement whole or
 // not at all, sharing between handles and processes, the factory layout.
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <future>
@@ -11,13 +9,12 @@
 #include "platform/WinBase.h"
 #include "platform/WinReg.h"
 #include "platform/afx/CFile.h"
-#include "platform/testing/ScopedStorageFault.h"
+#include "platform/storage/StorageFaults.h"
 
 namespace dv::test {
 namespace {
 
 using dv::testing::ScopedDeviceRoot;
-using dv::testing::ScopedStorageFault;
 
 constexpr const wchar_t* kConf = L"\\FlashMem\\sysini\\conf.ini";
 constexpr const char* kConfHost = "FlashMem/sysini/conf.ini";
@@ -26,7 +23,7 @@ constexpr UINT kCreateWrite = 0x1002;
 constexpr unsigned kRenameStep = 5;
 constexpr DWORD kErrorFileExists = 80;
 const std::string kOld = "old record bytes, 26 long.";
-const std::string kNew = "NEW RECORD BYTES, 26 LONG!";
+const std::string kNew = "NEW_RECORD_BYTES,_26_LONG!";
 
 class Storage : public PlatformTest {
 protected:
@@ -50,42 +47,51 @@ protected:
     }
 };
 
+// A failed step is logged by its name and reported; the file is the old one
+// until the rename, the new one after it.
 TEST_F(Storage, AReplacementTakesItsStepsAndAFaultAtAnyStepIsReportedWithOldOrNewLeft) {
+    const std::string logged[] = {"open temporary file", "write", "write", "fsync", "rename",
+                                  "fsync of the folder"};
     {
-        ScopedStorageFault faults;
+        dv::StorageFaultScope faults;
         ASSERT_TRUE(SaveNew());
-        EXPECT_EQ(faults.Steps(), (std::vector<std::string>{"open temporary file", "write", "write",
-                                                            "fsync", "rename", "fsync folder"}));
+        std::vector<std::string_view> steps;
+        for (dv::ReplaceStep step : faults.Steps()) {
+            steps.push_back(dv::ReplaceStepName(step));
+        }
+        EXPECT_EQ(steps, (std::vector<std::string_view>{"open temporary file", "write", "write",
+                                                        "fsync", "rename", "fsync folder"}));
     }
     for (unsigned step = 1; step <= 6; ++step) {
-        for (bool cut : {false, true}) {
+        for (auto action : {dv::StorageFaultAction::Fail, dv::StorageFaultAction::Cut}) {
+            const bool cut = action == dv::StorageFaultAction::Cut;
             SCOPED_TRACE((cut ? "cut at step " : "fail at step ") + std::to_string(step));
             root.WriteFile(kConfHost, kOld);
+            log.Clear();
             {
-                ScopedStorageFault faults;
-                cut ? faults.Cut(step) : faults.Fail(step);
+                dv::StorageFaultScope faults;
+                faults.Arm(step, action);
                 EXPECT_FALSE(SaveNew());
             }
             EXPECT_EQ(root.ReadFile(kConfHost), step <= kRenameStep ? kOld : kNew);
             EXPECT_EQ(root.Exists(kTempHost), cut && step <= kRenameStep && step > 1);
+            EXPECT_EQ(log.Contains(": " + logged[step - 1] + " failed (injected fault)\r\n"), !cut);
             ASSERT_TRUE(SaveNew());  // and the next save cleans up
             EXPECT_FALSE(root.Exists(kTempHost));
         }
     }
-    EXPECT_TRUE(log.Contains("fsync of the folder failed"));
 }
 
 TEST_F(Storage, AFailedTemporaryFileFailsTheOpenWithWriteFaultAndLeavesNoLock) {
-    ScopedStorageFault faults;
-    faults.Fail(1);
+    dv::StorageFaultScope faults;
+    faults.Arm(1, dv::StorageFaultAction::Fail);
     CFile file;
     CFileException error;
     EXPECT_FALSE(file.Open(kConf, kCreateWrite, &error));
     EXPECT_EQ(error.m_lOsError, ERROR_WRITE_FAULT);
     EXPECT_TRUE(file.Open(kConf, kCreateWrite));
-    faults.Fail(1);  // the write itself
-    EXPECT_FALSE(file.Write(kNew.data(), 26));
-    EXPECT_EQ(GetLastError(), ERROR_WRITE_FAULT);
+    faults.Arm(1, dv::StorageFaultAction::Fail);  // the write itself
+    EXPECT_EQ(ErrorOf([&] { return file.Write(kNew.data(), 26); }), ERROR_WRITE_FAULT);
     EXPECT_FALSE(file.Close());
     EXPECT_EQ(root.ReadFile(kConfHost), kOld);
 }
@@ -93,29 +99,13 @@ TEST_F(Storage, AFailedTemporaryFileFailsTheOpenWithWriteFaultAndLeavesNoLock) {
 TEST_F(Storage, EnvironmentCutEndsAFreshProcessWithTheOldOrTheNewBytes) {
     for (unsigned step : {2u, 5u, 6u}) {
         root.WriteFile(kConfHost, kOld);
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            ::setenv("DIALVANE_STORAGE_FAULT", ("cut:" + std::to_string(step)).c_str(), 1);
-            ::setenv("DV_STORAGE_SAVE_CHILD", "1", 1);
-            ::execl("/proc/self/exe", "child", "--gtest_filter=StorageChild.SaveOnce",
-                    static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        EXPECT_EQ(WEXITSTATUS(status), 86) << step;
+        Peer saver("save cut:" + std::to_string(step) + " " + kNew);
+        EXPECT_EQ(saver.Wait(), 86) << step;
         EXPECT_EQ(root.ReadFile(kConfHost), step <= kRenameStep ? kOld : kNew) << step;
     }
-}
-
-TEST(StorageChild, SaveOnce) {
-    if (std::getenv("DV_STORAGE_SAVE_CHILD") == nullptr) {
-        GTEST_SKIP() << "runs only as the child of the power-cut test";
-    }
-    CFile file;
-    file.Open(kConf, kCreateWrite);
-    file.Write(kNew.data(), 13);
-    file.Write(kNew.data() + 13, 13);
+    Peer saver("save fail:99 " + kNew);
+    EXPECT_EQ(saver.Wait(), 0);
+    EXPECT_EQ(root.ReadFile(kConfHost), kNew);
 }
 
 TEST_F(Storage, ReadsWritesAndSeeksOfEachOpenModeSeeTheRightBytes) {
@@ -134,8 +124,7 @@ TEST_F(Storage, ReadsWritesAndSeeksOfEachOpenModeSeeTheRightBytes) {
     h = Open(GENERIC_WRITE, 0);  // in place
     EXPECT_EQ(SetFilePointer(h, -2, nullptr, FILE_END), 4u);
     EXPECT_TRUE(WriteFile(h, "zz", 2, &n, nullptr));
-    EXPECT_FALSE(ReadFile(h, buffer, 1, &n, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorOf([&] { return ReadFile(h, buffer, 1, &n, nullptr); }), ERROR_ACCESS_DENIED);
     EXPECT_EQ(SetFilePointer(h, -1, nullptr, FILE_CURRENT), 5u);
     CloseHandle(h);
     EXPECT_EQ(root.ReadFile(kConfHost), "abcdzz");
@@ -152,8 +141,7 @@ TEST_F(Storage, ReadsWritesAndSeeksOfEachOpenModeSeeTheRightBytes) {
     EXPECT_EQ(file.Read(buffer, 4), 4u);
     EXPECT_EQ(file.Read(buffer, sizeof buffer), 2u);
     EXPECT_EQ(file.Read(buffer, sizeof buffer), 0u);
-    EXPECT_FALSE(file.Write("x", 1));
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrorOf([&] { return file.Write("x", 1); }), ERROR_ACCESS_DENIED);
     EXPECT_FALSE(file.Open(kConf, CFile::modeRead));  // already open
     EXPECT_TRUE(file.Close());
     EXPECT_TRUE(file.Close());
@@ -162,11 +150,8 @@ TEST_F(Storage, ReadsWritesAndSeeksOfEachOpenModeSeeTheRightBytes) {
 }
 
 TEST_F(Storage, BadArgumentsAndMissingFilesFailWithTheirErrorAndMakeNothing) {
-    struct Case {
-        const wchar_t* name;
-        DWORD disposition;
-        DWORD error;
-    } const cases[] = {
+    const std::tuple<const wchar_t*, DWORD, DWORD> cases[] = {
+        // name, disposition, error
         {nullptr, OPEN_EXISTING, ERROR_INVALID_PARAMETER},
         {kConf, 99, ERROR_INVALID_PARAMETER},
         {kConf, CREATE_NEW, kErrorFileExists},
@@ -175,23 +160,22 @@ TEST_F(Storage, BadArgumentsAndMissingFilesFailWithTheirErrorAndMakeNothing) {
         {L"\\FlashMem\\nowhere\\conf.ini", CREATE_ALWAYS, ERROR_PATH_NOT_FOUND},
         {L"XYZ9:", OPEN_EXISTING, ERROR_DEV_NOT_EXIST},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, disposition, error] : cases) {
         SetLastError(0);
-        EXPECT_EQ(CreateFileW(c.name, GENERIC_WRITE, 0, nullptr, c.disposition, 0, nullptr),
+        EXPECT_EQ(CreateFileW(name, GENERIC_WRITE, 0, nullptr, disposition, 0, nullptr),
                   INVALID_HANDLE_VALUE);
-        EXPECT_EQ(GetLastError(), c.error) << c.disposition;
+        EXPECT_EQ(GetLastError(), error) << disposition;
     }
     EXPECT_FALSE(root.Exists("FlashMem/nowhere"));
     EXPECT_FALSE(root.Exists("FlashMem/sysini/none.ini"));
     const HANDLE bogus = reinterpret_cast<HANDLE>(0x4242);
     DWORD n = 7;
-    EXPECT_FALSE(ReadFile(bogus, nullptr, 0, &n, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(ErrorOf([&] { return ReadFile(bogus, nullptr, 0, &n, nullptr); }),
+              ERROR_INVALID_HANDLE);
     EXPECT_EQ(n, 0u);
     EXPECT_FALSE(WriteFile(bogus, "x", 1, &n, nullptr));
     EXPECT_EQ(SetFilePointer(bogus, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
-    EXPECT_FALSE(CloseHandle(bogus));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(ErrorOf([&] { return CloseHandle(bogus); }), ERROR_INVALID_HANDLE);
     HANDLE h = Open(GENERIC_READ, 0);
     EXPECT_EQ(SetFilePointer(h, -5, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);

@@ -1,22 +1,22 @@
 #include "Support.h"
 
-#include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
-#include <thread>
 
 #include "platform/Platform.h"
 #include "platform/WinBase.h"
 #include "platform/WinUser.h"
 #include "platform/afx/CDialog.h"
-#include "platform/testing/PlatformProbes.h"
+#include "platform/afx/CFile.h"
+#include "platform/display/Display.h"
+#include "platform/ipc/IpcClient.h"
+#include "platform/ipc/RuntimeFolder.h"
+#include "platform/ipc/Sockets.h"
 
 namespace dv::test {
 namespace {
@@ -24,6 +24,7 @@ namespace {
 constexpr char kRoleVariable[] = "DV_PLATFORM_TEST_PEER";
 constexpr int kPollSliceMs = 5;
 constexpr UINT kDialogTemplate = 102;
+constexpr UINT kCreateWrite = 0x1002;
 
 class PrintingWindow : public dv::testing::TestWindow {
 public:
@@ -33,7 +34,6 @@ public:
         if (message != WM_DESTROY) {
             std::printf("%u %lu %ld\n", message, static_cast<unsigned long>(wParam),
                         static_cast<long>(lParam));
-            std::fflush(stdout);
         }
         return answer;
     }
@@ -43,29 +43,55 @@ int RunPeer(const std::string& role) {
     std::istringstream words(role);
     std::string kind, name, answer;
     words >> kind >> name >> answer;
-    if (kind == "display") {  // the dialog opens the screen
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each line reaches the test at once
+    if (kind == "display") {                   // the dialog opens the screen
         CDialog dialog(kDialogTemplate);
         dialog.Create(kDialogTemplate);
-        std::printf("display %d\n", dv::testing::ScreenShown() ? 1 : 0);
-        std::fflush(stdout);
+        // Only the last of these has pixels on the screen to present.
+        for (RECT r :
+             {RECT{10, 10, 10, 20}, RECT{10, 20, 30, 20}, RECT{480, 0, 500, 9}, RECT{0, 0, 5, 5}}) {
+            dv::display::Present(r);
+        }
+        std::printf("display %d\n", dv::display::IsOpen() ? 1 : 0);
         return 0;
     }
-    dv::testing::DisableDisplay();
+    dv::display::Disable();
+    if (kind == "save") {  // the fault armed as a fresh process finds it, then one save
+        ::setenv("DIALVANE_STORAGE_FAULT", name.c_str(), 1);
+        CFile file;
+        return file.Open(L"\\FlashMem\\sysini\\conf.ini", kCreateWrite) &&
+                       file.Write(answer.data(), 13) &&
+                       file.Write(answer.data() + 13, static_cast<UINT>(answer.size() - 13)) &&
+                       file.Close()
+                   ? 0
+                   : 1;
+    }
     if (kind == "window") {
         PrintingWindow window(dv::Utf8ToWide(name).c_str(), std::atol(answer.c_str()), true);
         std::printf("ready\n");
-        std::fflush(stdout);
         dv::testing::PumpMessagesUntil([] { return false; }, 60000);
         return 0;
     }
     HANDLE mutex = CreateMutexW(nullptr, TRUE, dv::Utf8ToWide(name).c_str());
     std::printf("%s %lu\n", mutex != nullptr ? "handle" : "null",
                 static_cast<unsigned long>(GetLastError()));
-    std::fflush(stdout);
     char byte = 0;
     while (::read(STDIN_FILENO, &byte, 1) > 0) {
     }
     return 0;
+}
+
+dv::ipc::RemoteWindow SocketOf(const wchar_t* title) {
+    std::string path = dv::ipc::WindowSocketPath(title).string();
+    return dv::ipc::RemoteWindow{path, dv::ipc::SocketIdentity(path).value_or(0)};
+}
+
+std::optional<dv::ipc::Frame> DecodeOne(std::span<const uint8_t> bytes) {
+    dv::ipc::FrameDecoder decoder;
+    decoder.Feed(bytes);
+    auto result = decoder.Next();
+    return result.status == dv::ipc::FrameDecoder::Status::Frame ? std::optional(result.frame)
+                                                                 : std::nullopt;
 }
 
 [[maybe_unused]] const bool kRanAsPeer = [] {
@@ -79,54 +105,43 @@ int RunPeer(const std::string& role) {
 
 void PlatformTest::SetUp() {
     static int counter = 0;
-    dv::testing::DisableDisplay();
+    dv::display::Disable();
     runtime = std::filesystem::temp_directory_path() /
               ("dv-ptest-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
     std::filesystem::remove_all(runtime);
     ::setenv("DIALVANE_RUNTIME", runtime.c_str(), 1);
 }
 
-void PlatformTest::TearDown() {
-    dv::testing::PumpMessagesUntilIdle();
-    dv::testing::ClearPendingQuit();
-    std::error_code ignored;
-    std::filesystem::remove_all(runtime, ignored);
-}
-
 Peer::Peer(const std::string& role) {
-    int in[2] = {-1, -1};
-    int out[2] = {-1, -1};
-    EXPECT_TRUE(::pipe2(in, O_CLOEXEC) == 0 && ::pipe2(out, O_CLOEXEC) == 0);
+    int ends[2] = {-1, -1};  // the peer's stdin and stdout are one socket
+    EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
     m_pid = ::fork();
     if (m_pid == 0) {
-        ::dup2(in[0], STDIN_FILENO);
-        ::dup2(out[1], STDOUT_FILENO);
+        ::dup2(ends[1], STDIN_FILENO);
+        ::dup2(ends[1], STDOUT_FILENO);
         ::setenv(kRoleVariable, role.c_str(), 1);
         ::execl("/proc/self/exe", "peer", static_cast<char*>(nullptr));
         std::_Exit(127);
     }
-    ::close(in[0]);
-    ::close(out[1]);
-    m_stdin = in[1];
-    m_stdout = out[0];
+    ::close(ends[1]);
+    m_fd = ends[0];
 }
 
 Peer::~Peer() {
     Signal(SIGKILL);
     Wait();
-    CloseStdin();
-    ::close(m_stdout);
+    ::close(m_fd);
 }
 
 std::string Peer::ReadLine(int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     std::size_t newline;
     while ((newline = m_buffered.find('\n')) == std::string::npos) {
-        pollfd waiter{m_stdout, POLLIN, 0};
+        pollfd waiter{m_fd, POLLIN, 0};
         char buffer[256];
         ssize_t n = 0;
         if (std::chrono::steady_clock::now() >= deadline ||
-            (::poll(&waiter, 1, kPollSliceMs) > 0 && (n = ::read(m_stdout, buffer, 256)) <= 0)) {
+            (::poll(&waiter, 1, kPollSliceMs) > 0 && (n = ::read(m_fd, buffer, 256)) <= 0)) {
             return {};
         }
         m_buffered.append(buffer, static_cast<std::size_t>(n));
@@ -136,31 +151,11 @@ std::string Peer::ReadLine(int timeoutMs) {
     return line;
 }
 
-void Peer::CloseStdin() {
-    ::close(std::exchange(m_stdin, -1));
-}
-
-void Peer::Signal(int signal) {
-    if (m_pid > 0) {  // never -1: that would signal every process
-        ::kill(m_pid, signal);
-    }
-}
-
 int Peer::Wait() {
     int status = 0;
     const pid_t pid = std::exchange(m_pid, -1);
     const bool ended = pid > 0 && ::waitpid(pid, &status, 0) > 0 && WIFEXITED(status);
     return ended ? WEXITSTATUS(status) : -1;
-}
-
-int InChild(const std::function<bool()>& body) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::_exit(body() ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::vector<int> InChildrenAtOnce(int count, const std::function<bool(int)>& body) {
@@ -181,15 +176,62 @@ std::vector<int> InChildrenAtOnce(int count, const std::function<bool(int)>& bod
     return statuses;
 }
 
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(kPollSliceMs));
+WirePeer::WirePeer(const wchar_t* title) {
+    UniqueFd fd;
+    if (dv::ipc::ConnectTo(SocketOf(title).socketPath, kWireTimeoutMs, fd) ==
+        dv::ipc::ConnectResult::Connected) {
+        m_fd = fd.Release();
     }
-    return true;
+}
+
+bool WirePeer::Receive() {
+    uint8_t buffer[256];
+    const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, MSG_DONTWAIT);
+    m_received.insert(m_received.end(), buffer, buffer + std::max<ssize_t>(n, 0));
+    return n != 0;
+}
+
+std::optional<LRESULT> WirePeer::ReadReply(int timeoutMs) {
+    std::optional<dv::ipc::Frame> reply;
+    dv::testing::PumpMessagesUntil([&] { return !Receive() || (reply = DecodeOne(m_received)); },
+                                   timeoutMs);
+    m_received.clear();
+    return reply ? std::optional<LRESULT>(reply->result) : std::nullopt;
+}
+
+std::vector<uint8_t> WirePeer::Message(dv::ipc::FrameKind kind, UINT message, WPARAM wParam,
+                                       LPARAM lParam, bool replyWhenIdle) {
+    dv::ipc::Frame frame;
+    frame.kind = kind;
+    frame.seq = 1;
+    frame.flags = replyWhenIdle ? dv::ipc::kFlagReplyWhenIdle : 0;
+    frame.message = message;
+    frame.wParam = wParam;
+    frame.lParam = lParam;
+    return dv::ipc::EncodeFrame(frame);
+}
+
+std::vector<uint8_t> WirePeer::Pen(int action, int x, int y, bool replyWhenIdle) {
+    dv::ipc::Frame frame;
+    frame.kind = dv::ipc::FrameKind::Pen;
+    frame.flags = replyWhenIdle ? dv::ipc::kFlagReplyWhenIdle : 0;
+    frame.pen = static_cast<dv::ipc::PenCode>(action);
+    frame.x = x;
+    frame.y = y;
+    return dv::ipc::EncodeFrame(frame);
+}
+
+std::vector<uint8_t> WirePeer::Shot(const std::string& path) {
+    dv::ipc::Frame frame;
+    frame.kind = dv::ipc::FrameKind::Shot;
+    frame.path = path;
+    return dv::ipc::EncodeFrame(frame);
+}
+
+std::optional<LRESULT> WirePeer::Transact(const wchar_t* title, std::span<const uint8_t> frame,
+                                          int timeoutMs) {
+    const auto decoded = DecodeOne(frame);
+    return decoded ? dv::ipc::Transact(SocketOf(title), *decoded, true, timeoutMs) : std::nullopt;
 }
 
 std::vector<BYTE> Utf16(std::u16string_view text, bool terminator) {
@@ -202,14 +244,6 @@ std::vector<BYTE> Utf16(std::u16string_view text, bool terminator) {
         bytes.insert(bytes.end(), {0, 0});
     }
     return bytes;
-}
-
-std::vector<UINT> Ids(const dv::testing::TestWindow& window) {
-    std::vector<UINT> ids;
-    for (const auto& m : window.Messages()) {
-        ids.push_back(m.message);
-    }
-    return ids;
 }
 
 }  // namespace dv::test

@@ -5,15 +5,24 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/socket.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
+#include "platform/WinBase.h"
 #include "platform/WinDef.h"
+#include "platform/ipc/Frame.h"
+#include "platform/ipc/Sockets.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/testing/ScopedDeviceRoot.h"
 #include "platform/testing/TestWindow.h"
@@ -23,7 +32,12 @@ namespace dv::test {
 class PlatformTest : public ::testing::Test {
 protected:
     void SetUp() override;
-    void TearDown() override;
+    void TearDown() override {
+        dv::testing::PumpMessagesUntilIdle();
+        dv::testing::ClearPendingQuit();
+        std::error_code ignored;
+        std::filesystem::remove_all(runtime, ignored);
+    }
 
     dv::testing::ScopedDeviceRoot root;
     dv::testing::LogCapture log;
@@ -31,10 +45,12 @@ protected:
 };
 
 // A running copy of this program. Roles: "window TITLE ANSWER" (a titled
-// window that prints "MSG WPARAM LPARAM" for each message, "ready" first) and
-// "display" (opens the screen with a dialog and prints "display 1" when it
-// shows), "mutex NAME" (prints "handle|null ERROR" and holds the mutex until its
-// stdin closes).
+// window that prints "MSG WPARAM LPARAM" for each message, "ready" first);
+// "display" (opens the screen with a dialog, presents three empty rectangles
+// and one of 5 x 5, prints "display 1" when it shows); "mutex NAME" (prints
+// "handle|null ERROR" and holds the mutex until its stdin closes); "save FAULT
+// TEXT" (DIALVANE_STORAGE_FAULT=FAULT, then TEXT saved to conf.ini in two
+// writes; exits 0 when saved).
 class Peer {
 public:
     explicit Peer(const std::string& role);
@@ -44,27 +60,83 @@ public:
 
     // The next line printed, "" at its end or after timeoutMs.
     std::string ReadLine(int timeoutMs = 5000);
-    void CloseStdin();
-    void Signal(int signal);
+    void CloseStdin() { ::shutdown(m_fd, SHUT_WR); }
+    void Signal(int signal) {
+        if (m_pid > 0) {  // never -1: that would signal every process
+            ::kill(m_pid, signal);
+        }
+    }
     // Waits for its end: the exit status, or -1.
     int Wait();
 
 private:
     pid_t m_pid = -1;
-    int m_stdin = -1;
-    int m_stdout = -1;
+    int m_fd = -1;
     std::string m_buffered;
 };
 
-// Runs body in a forked child; its exit status (0 when body returned true).
-int InChild(const std::function<bool()>& body);
 // Runs body(0) .. body(count - 1) in as many processes at once; the exit
-// status of each, in order.
+// status of each (0 when body returned true), in order.
 std::vector<int> InChildrenAtOnce(int count, const std::function<bool(int)>& body);
-// Waits, without pumping messages, until done() or timeoutMs.
-bool WaitFor(const std::function<bool()>& done, int timeoutMs);
+inline int InChild(const std::function<bool()>& body) {
+    return InChildrenAtOnce(1, [&](int) { return body(); })[0];
+}
+
+constexpr int kWireTimeoutMs = 1000;  // to connect or to write
+
+// Another program on a window's socket, speaking the frames of the wire
+// protocol or any bytes at all, for what a window does with well-formed and
+// hostile peers.
+class WirePeer {
+public:
+    // Connects to the socket of the window titled title in the runtime folder.
+    explicit WirePeer(const wchar_t* title);
+    ~WirePeer() { ::close(m_fd); }  // nothing for -1
+    WirePeer(const WirePeer&) = delete;
+    WirePeer& operator=(const WirePeer&) = delete;
+
+    bool Connected() const { return m_fd >= 0; }
+    bool Write(std::span<const uint8_t> bytes) {
+        return m_fd >= 0 && dv::ipc::WriteAll(m_fd, bytes, kWireTimeoutMs);
+    }
+    // Waits up to timeoutMs for a reply frame, pumping the calling thread's
+    // messages meanwhile: its result, or nullopt when the window closed the
+    // connection or did not answer.
+    std::optional<LRESULT> ReadReply(int timeoutMs);
+    // Waits up to timeoutMs for the window to close the connection.
+    bool ClosedByWindow(int timeoutMs) {
+        return dv::testing::PumpMessagesUntil([&] { return !Receive(); }, timeoutMs);
+    }
+
+    static std::vector<uint8_t> Message(dv::ipc::FrameKind kind, UINT message, WPARAM wParam,
+                                        LPARAM lParam, bool replyWhenIdle = false);
+    static std::vector<uint8_t> Pen(int action, int x, int y, bool replyWhenIdle = true);
+    static std::vector<uint8_t> Shot(const std::string& path);
+    // One request on a connection of its own, answered or not (any thread).
+    static std::optional<LRESULT> Transact(const wchar_t* title, std::span<const uint8_t> frame,
+                                           int timeoutMs);
+
+private:
+    // Receives what has come, without waiting: false once the window closed.
+    bool Receive();
+
+    int m_fd = -1;
+    std::vector<uint8_t> m_received;
+};
 
 std::vector<BYTE> Utf16(std::u16string_view text, bool terminator = true);
-std::vector<UINT> Ids(const dv::testing::TestWindow& window);
+// The error a call leaves, 0 when it succeeded.
+inline DWORD ErrorOf(const std::function<bool()>& call) {
+    SetLastError(0);
+    return call() ? 0 : GetLastError();
+}
+
+inline std::vector<UINT> Ids(const dv::testing::TestWindow& window) {
+    std::vector<UINT> ids;
+    for (const auto& m : window.Messages()) {
+        ids.push_back(m.message);
+    }
+    return ids;
+}
 
 }  // namespace dv::test

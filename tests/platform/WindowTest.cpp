@@ -6,16 +6,12 @@
 #include "platform/WinUser.h"
 #include "platform/afx/CDialog.h"
 #include "platform/afx/CPaintDC.h"
-#include "platform/testing/PlatformProbes.h"
+#include "platform/window/PenInput.h"
 
 namespace dv::test {
 namespace {
 
-using dv::testing::PumpMessagesUntil;
-using dv::testing::PumpMessagesUntilIdle;
-using dv::testing::RecordedMessage;
-using dv::testing::TestPen;
-using dv::testing::TestWindow;
+using namespace dv::testing;
 using ::testing::ElementsAre;
 
 constexpr UINT WM_TEST = WM_USER + 7;
@@ -46,28 +42,25 @@ public:
 class Window : public PlatformTest {};
 
 TEST_F(Window, PaintsComeAfterQueuedMessagesCoalescedAndEraseOnlyWhenAsked) {
-    struct Case {
-        std::vector<BOOL> invalidations;
-        bool again;
-        std::vector<UINT> expected;
-    } const cases[] = {
+    // erase flags of the invalidations, invalidate while painting, messages seen
+    const std::tuple<std::vector<BOOL>, bool, std::vector<UINT>> cases[] = {
         {{FALSE, FALSE, FALSE}, false, {WM_TEST, WM_PAINT}},
         {{FALSE, TRUE, FALSE}, false, {WM_TEST, WM_PAINT, WM_ERASEBKGND}},
         {{FALSE}, true, {WM_TEST, WM_PAINT, WM_PAINT}},
         {{}, false, {WM_TEST}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [invalidations, again, expected] : cases) {
         PaintingWindow window(nullptr);
         PumpMessagesUntilIdle();
         window.Clear();
-        window.invalidateWhilePainting = c.again;
+        window.invalidateWhilePainting = again;
         RECT part{10, 10, 20, 20};
-        for (BOOL erase : c.invalidations) {
+        for (BOOL erase : invalidations) {
             window.InvalidateRect(&part, erase);
         }
         window.PostMessage(WM_TEST, 1, 2);
         PumpMessagesUntilIdle();
-        EXPECT_EQ(Ids(window), c.expected);
+        EXPECT_EQ(Ids(window), expected);
     }
     TestWindow lazy(nullptr);  // never calls BeginPaint: asked once only
     lazy.Invalidate(FALSE);
@@ -115,22 +108,23 @@ TEST_F(Window, SendFromAnotherThreadRunsOnTheOwnerAndQuitEndsAModalLoopAfterEarl
 }
 
 TEST_F(Window, ClassesRegisterOnceUnregisterOnceAndKeepTheirStyle) {
+    constexpr DWORD kClassExists = 1410, kNoClass = 1411;
     WNDCLASSW wc{};
     ASSERT_TRUE(GetClassInfoW(nullptr, L"Dialog", &wc));
     const UINT original = wc.style;
     ASSERT_TRUE(UnregisterClassW(L"Dialog", nullptr));
-    EXPECT_FALSE(UnregisterClassW(L"Dialog", nullptr));
-    WNDCLASSW missing{};
-    EXPECT_FALSE(GetClassInfoW(nullptr, L"Dialog", &missing));
+    EXPECT_EQ(ErrorOf([] { return UnregisterClassW(L"Dialog", nullptr); }), kNoClass);
+    WNDCLASSW again{};
+    EXPECT_EQ(ErrorOf([&] { return GetClassInfoW(nullptr, L"Dialog", &again); }), kNoClass);
     wc.style |= CS_DBLCLKS;
     EXPECT_NE(RegisterClassW(&wc), 0u);
-    EXPECT_EQ(RegisterClassW(&wc), 0u);
-    WNDCLASSW again{};
+    EXPECT_EQ(ErrorOf([&] { return RegisterClassW(&wc) != 0; }), kClassExists);
     ASSERT_TRUE(GetClassInfoW(nullptr, L"Dialog", &again));
     EXPECT_EQ(again.style, original | CS_DBLCLKS);
-    EXPECT_EQ(RegisterClassW(nullptr), 0u);
-    EXPECT_FALSE(GetClassInfoW(nullptr, nullptr, &again));
-    EXPECT_FALSE(UnregisterClassW(nullptr, nullptr));
+    EXPECT_EQ(ErrorOf([] { return RegisterClassW(nullptr) != 0; }), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ErrorOf([&] { return GetClassInfoW(nullptr, nullptr, &again); }),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ErrorOf([] { return UnregisterClassW(nullptr, nullptr); }), ERROR_INVALID_PARAMETER);
     UnregisterClassW(L"Dialog", nullptr);
     wc.style = original;
     EXPECT_NE(RegisterClassW(&wc), 0u);
@@ -156,18 +150,18 @@ private:
 };
 
 void Tap(int x, int y) {
-    dv::testing::InjectPen(TestPen::Down, x, y);
-    dv::testing::InjectPen(TestPen::Up, x, y);
+    dv::DeliverPenInput(dv::PenAction::Down, x, y);
+    dv::DeliverPenInput(dv::PenAction::Up, x, y);
 }
 
 TEST_F(Window, ThePenBecomesButtonMessagesOfTheActiveWindow) {
     TestWindow behind(nullptr, 0, true);
     TestWindow window(nullptr, 0, true);
-    dv::testing::InjectPen(TestPen::Move, 1, 1);  // pen not down: nothing
-    dv::testing::InjectPen(TestPen::Down, 10, 20);
-    dv::testing::InjectPen(TestPen::Move, 11, -21);
-    dv::testing::InjectPen(TestPen::Up, 12, 22);
-    dv::testing::InjectPen(TestPen::Move, 13, 23);
+    using enum dv::PenAction;  // a move before the down and after the up: nothing
+    for (auto [action, x, y] :
+         {std::tuple{Move, 1, 1}, {Down, 10, 20}, {Move, 11, -21}, {Up, 12, 22}, {Move, 13, 23}}) {
+        dv::DeliverPenInput(action, x, y);
+    }
     PumpMessagesUntilIdle();
     EXPECT_THAT(window.Messages(),
                 ElementsAre(RecordedMessage{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20)},
@@ -183,30 +177,23 @@ TEST_F(Window, ThePenBecomesButtonMessagesOfTheActiveWindow) {
 }
 
 TEST_F(Window, AQuickSecondDownNearbyIsADoubleClickOnlyWithTheClassStyle) {
-    struct Case {
-        bool style;
-        std::vector<POINT> taps;
-        std::vector<UINT> downs;
-    } const cases[] = {
+    // CS_DBLCLKS, the taps, the downs they give
+    const std::tuple<bool, std::vector<POINT>, std::vector<UINT>> cases[] = {
         {true,
          {{100, 100}, {104, 96}, {104, 96}, {120, 96}, {120, 101}},
          {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_LBUTTONDOWN, WM_LBUTTONDOWN}},
         {false, {{50, 50}, {50, 50}}, {WM_LBUTTONDOWN, WM_LBUTTONDOWN}},
     };
-    for (const Case& c : cases) {
-        DialogStyle style(c.style);
+    for (const auto& [dblclks, taps, expected] : cases) {
+        DialogStyle style(dblclks);
         TestWindow window(nullptr, 0, true);
-        for (POINT p : c.taps) {
+        for (POINT p : taps) {
             Tap(p.x, p.y);
         }
         PumpMessagesUntilIdle();
-        std::vector<UINT> downs;
-        for (const auto& m : window.Messages()) {
-            if (m.message != WM_LBUTTONUP) {
-                downs.push_back(m.message);
-            }
-        }
-        EXPECT_EQ(downs, c.downs);
+        std::vector<UINT> downs = Ids(window);
+        std::erase(downs, WM_LBUTTONUP);
+        EXPECT_EQ(downs, expected);
     }
     DialogStyle style(true);
     TestWindow window(nullptr, 0, true);
@@ -230,7 +217,7 @@ public:
     }
     BOOL PreTranslateMessage(MSG* pMsg) override {
         preTranslated.push_back(pMsg->message);
-        if (pMsg->wParam == 13) {
+        if (pMsg->wParam == 13 && rewriteEnter) {
             pMsg->wParam = 210;  // Enter rewritten before the base sees it
         }
         return CDialog::PreTranslateMessage(pMsg);
@@ -243,6 +230,13 @@ public:
         }
         return CDialog::WindowProc(message, wParam, lParam);
     }
+    // Posts the key, then WM_CLOSE_ME, which ends the dialog if the key did not.
+    void KeyThenClose(WPARAM key, bool rewrite = true) {
+        rewriteEnter = rewrite;
+        PostMessage(WM_KEYDOWN, key);
+        PostMessage(WM_CLOSE_ME);
+    }
+    bool rewriteEnter = true;
     std::vector<UINT> toPostAtInit;
     std::vector<UINT> preTranslated;
     std::vector<UINT> handled;
@@ -250,34 +244,25 @@ public:
 };
 
 TEST_F(Window, DoModalEndsWithTheResultOfEscapeEnterCloseBoxOrDestruction) {
-    struct Case {
-        const char* name;
-        std::function<void(RecordingDialog&)> act;
-        INT_PTR result;
-        UINT mustHandle;
-    } const cases[] = {
-        {"escape", [](RecordingDialog& d) { d.PostMessage(WM_KEYDOWN, VK_ESCAPE); }, IDCANCEL,
-         WM_DESTROY},
-        {"escape key", [](RecordingDialog&) { dv::testing::InjectEscape(); }, IDCANCEL, WM_CLOSE},
-        {"close box", [](RecordingDialog&) { dv::testing::InjectCloseBox(); }, IDCANCEL, WM_CLOSE},
-        {"rewritten enter",
-         [](RecordingDialog& d) {
-             d.PostMessage(WM_KEYDOWN, VK_RETURN);
-             d.PostMessage(WM_CLOSE_ME);
-         },
-         -1, WM_KEYDOWN},
+    // what happens, DoModal's result, a message the dialog must have handled
+    const std::tuple<const char*, void (*)(RecordingDialog&), INT_PTR, UINT> cases[] = {
+        {"escape", [](RecordingDialog& d) { d.KeyThenClose(VK_ESCAPE); }, IDCANCEL, WM_DESTROY},
+        {"escape key", [](RecordingDialog&) { dv::DeliverCancel(); }, IDCANCEL, WM_CLOSE},
+        {"close box", [](RecordingDialog&) { dv::DeliverClose(); }, IDCANCEL, WM_CLOSE},
+        {"rewritten enter", [](RecordingDialog& d) { d.KeyThenClose(VK_RETURN); }, -1, WM_KEYDOWN},
+        {"enter", [](RecordingDialog& d) { d.KeyThenClose(VK_RETURN, false); }, IDOK, WM_DESTROY},
         {"ok command", [](RecordingDialog& d) { d.PostMessage(WM_COMMAND, IDOK); }, IDOK,
          WM_DESTROY},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, act, result, mustHandle] : cases) {
+        SCOPED_TRACE(name);
         RecordingDialog dialog;
         ASSERT_TRUE(dialog.Create(kTemplate));
-        c.act(dialog);
-        EXPECT_EQ(dialog.DoModal(), c.result);
-        EXPECT_THAT(dialog.handled, ::testing::Contains(c.mustHandle));
+        act(dialog);
+        EXPECT_EQ(dialog.DoModal(), result);
+        EXPECT_THAT(dialog.handled, ::testing::Contains(mustHandle));
         EXPECT_EQ(dialog.m_hWnd, nullptr);
-        dv::testing::ClearPendingQuit();
+        ClearPendingQuit();
     }
 }
 
