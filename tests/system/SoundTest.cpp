@@ -118,6 +118,12 @@ TEST_F(SoundTest, LoadsFormatAndSamplesSkippingOtherChunksWithoutPadding) {
     EXPECT_EQ(Bytes(data, data + size), samples);
     delete[] data;
     delete[] reinterpret_cast<BYTE*>(format);
+    // An empty data chunk that ends the file is read as no samples.
+    const auto empty = Put("empty.wav", Riff({Chunk("fmt ", Fmt(8000)), Chunk("data", {})}));
+    ASSERT_EQ(ReadWaveFile(empty.c_str(), &format, &size, &data), 0);
+    EXPECT_EQ(size, 0u);
+    delete[] data;
+    delete[] reinterpret_cast<BYTE*>(format);
     EXPECT_EQ(m_log.Text(), "");
 }
 
