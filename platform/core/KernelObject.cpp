@@ -63,8 +63,13 @@ std::size_t OpenHandleCount() {
 }  // namespace dv
 
 BOOL CloseHandle(HANDLE hObject) {
-    if (dv::RemoveHandle(hObject) == nullptr) {
+    const std::shared_ptr<dv::KernelObject> object = dv::RemoveHandle(hObject);
+    if (object == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (const DWORD error = object->OnHandleClosed(); error != 0) {
+        SetLastError(error);
         return FALSE;
     }
     return TRUE;

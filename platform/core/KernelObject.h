@@ -10,6 +10,9 @@ namespace dv {
 class KernelObject {
 public:
     virtual ~KernelObject() = default;
+    // Called when CloseHandle takes the object's handle away; an error code
+    // when what closing finishes (a file's new contents) did not happen.
+    virtual DWORD OnHandleClosed() { return 0; }
 };
 
 // Inserts an object and returns its new handle (never null, never

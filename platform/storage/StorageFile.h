@@ -51,6 +51,8 @@ public:
     // Ends the open and lets go of the lock. For a replacement this is when
     // the new contents take the file's place; false if they did not.
     bool Close();
+    // CloseHandle reports a replacement that did not take the file's place.
+    DWORD OnHandleClosed() override { return Close() ? 0 : ERROR_WRITE_FAULT; }
 
     StorageFile(const StorageFile&) = delete;
     StorageFile& operator=(const StorageFile&) = delete;
