@@ -2,7 +2,8 @@
 # screen shows the panel centred on black at the fit's scale; taps mapped
 # from panel pixels reach every main-menu icon, both ends of a slider and the
 # calibration's crosses; a tap in the border does nothing, and a drag into it
-# goes on past the panel's edge.
+# goes on past the panel's edge. A window, at last, is driven as a person
+# with a mouse would.
 import os
 from array import array
 
@@ -119,13 +120,42 @@ def run(size, scale, box, filter):
 for case in SIZES:
     run(*case)
 
-# A value DIALVANE_FULLSCREEN does not know: a window, as without it, and a log line.
+# A value DIALVANE_FULLSCREEN does not know: a window, as without it, and a
+# log line. In that window, at scale 2, the X pointer opens a page, drags a
+# slider, switches an option, drags a bar, and closes with the close box at
+# once after a click, while wake-ups are on their way.
 unit = Unit()
 xvfb(unit, 2, "1280x720")
+launcher = unit.launcher()
 panel = unit.panel({"DIALVANE_FULLSCREEN": "yes"})
-geometry = xdo("getwindowgeometry", "--shell", panel_window(unit), unit=unit).stdout
-check("WIDTH=960\nHEIGHT=468" in geometry, geometry)
+win = panel_window(unit)
+check("WIDTH=960\nHEIGHT=468" in xdo("getwindowgeometry", "--shell", win, unit=unit).stdout,
+      "the window is not 960 x 468")
 check("DIALVANE_FULLSCREEN must be 0 or 1, not 'yes'; opening a window" in unit.log(panel),
       unit.log(panel))
-check(unit.close(panel) == 0, "the panel ended with %s" % panel.returncode)
-ok("DIALVANE_FULLSCREEN=yes is logged and opens the usual window")
+
+
+def drag(*points):
+    moves = [["mousemove", "--window", win, x * 2 + 1, y * 2 + 1] for x, y in points]
+    xdo(*moves[0], "mousedown", 1, *sum(moves[1:], []), "mouseup", 1, unit=unit)
+
+
+field = lambda n, value, what: wait_for(lambda: fields(unit.conf())[n] == value, what)
+drag(ICON["sound"])
+wait_for(lambda: unit.heard(launcher) == ["UM_SETTINGS_PAGE 0 0"], "the sound page's notice")
+drag((223, 150), (223, 120), (223, 95))
+field(2, 8, "DMB volume step 8 after a drag to y 95")
+for point in (OK_BUTTON, ICON["basic"], (370, 82)):
+    drag(point)
+field(4, 2, "auto start DMB")
+drag((300, 165), (190, 165))
+field(6, 190, "contrast 190")
+wait_for(lambda: "ioctl 0x00000000 in 8a 74 44" in unit.journal("IIC1"), "contrast 0x44 sent")
+drag(OK_BUTTON)
+drag(CLOSE_BOX)
+check(panel.wait(timeout=10 * SLOW) == 0 and "X Error" not in unit.text(panel.err),
+      "the close box ended the panel with %s:\n%s" % (panel.returncode,
+                                                      unit.text(panel.err)[-2000:]))
+ok("DIALVANE_FULLSCREEN=yes is logged and opens the usual 960 x 468 window, where the pointer "
+   "stores step 8, auto start DMB and contrast 190, and the close box right after a click "
+   "ends the panel with 0 and no X error")
