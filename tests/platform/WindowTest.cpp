@@ -1,5 +1,5 @@
 // Windows, the message loop, timers, the pen and the modal dialog.
-#include <thread>
+#include <future>
 
 #include "Support.h"
 #include "platform/WinBase.h"
@@ -30,9 +30,7 @@ public:
                 Invalidate(FALSE);
             }
         }
-        if (message == WM_DESTROY) {
-            aliveInDestroy = IsWindow(m_hWnd) != FALSE;
-        }
+        aliveInDestroy |= message == WM_DESTROY && IsWindow(m_hWnd) != FALSE;
         return result;
     }
     bool invalidateWhilePainting = false;
@@ -69,8 +67,14 @@ TEST_F(Window, PaintsComeAfterQueuedMessagesCoalescedAndEraseOnlyWhenAsked) {
     EXPECT_FALSE(InvalidateRect(reinterpret_cast<HWND>(0x77), nullptr, FALSE));
 }
 
-TEST_F(Window, TimersTickUntilKilledAndDestroyedWindowsGetNothingMore) {
-    PaintingWindow window(L"Doomed");
+TEST_F(Window, SendsFromAnotherThreadRunOnTheOwnerTimersTickAndTheDestroyedGetNothing) {
+    PaintingWindow window(L"Doomed", 42);
+    const HWND hwnd = window.m_hWnd;
+    auto sent = std::async(std::launch::async, [&] { return SendMessageW(hwnd, WM_TEST, 5, 6); });
+    ASSERT_TRUE(PumpMessagesUntil([&] { return !window.MessagesOf(WM_TEST).empty(); }, 5000));
+    EXPECT_EQ(sent.get(), 42);
+    EXPECT_EQ(window.MessagesOf(WM_TEST)[0], (RecordedMessage{WM_TEST, 5, 6}));
+    EXPECT_EQ(SendMessageW(hwnd, WM_TEST, 7, 8), 42);  // same thread: at once
     constexpr UINT_PTR kTimer = 32769;
     ASSERT_EQ(window.SetTimer(kTimer, 10, nullptr), kTimer);
     ASSERT_TRUE(PumpMessagesUntil([&] { return window.MessagesOf(WM_TIMER).size() >= 2; }, 5000));
@@ -80,7 +84,6 @@ TEST_F(Window, TimersTickUntilKilledAndDestroyedWindowsGetNothingMore) {
     window.SetTimer(1, 1, nullptr);
     window.PostMessage(WM_TEST);
     window.Clear();
-    const HWND hwnd = window.m_hWnd;
     ASSERT_TRUE(DestroyWindow(hwnd));
     EXPECT_TRUE(window.aliveInDestroy);
     EXPECT_EQ(window.m_hWnd, nullptr);
@@ -95,66 +98,45 @@ TEST_F(Window, TimersTickUntilKilledAndDestroyedWindowsGetNothingMore) {
     EXPECT_EQ(Ids(window), std::vector<UINT>{WM_DESTROY});
 }
 
-TEST_F(Window, SendFromAnotherThreadRunsOnTheOwnerAndQuitEndsAModalLoopAfterEarlierPosts) {
-    TestWindow window(nullptr, 42);
-    const HWND hwnd = window.m_hWnd;
-    LRESULT result = 0;
-    std::thread sender([&] { result = SendMessageW(hwnd, WM_TEST, 5, 6); });
-    ASSERT_TRUE(PumpMessagesUntil([&] { return !window.MessagesOf(WM_TEST).empty(); }, 5000));
-    sender.join();
-    EXPECT_EQ(result, 42);
-    EXPECT_EQ(window.MessagesOf(WM_TEST)[0], (RecordedMessage{WM_TEST, 5, 6}));
-    EXPECT_EQ(SendMessageW(hwnd, WM_TEST, 7, 8), 42);  // same thread: at once
+void Reregister(const WNDCLASSW& wc) {
+    UnregisterClassW(L"Dialog", nullptr);
+    RegisterClassW(&wc);
 }
+
+// Sets or clears the dialog class's CS_DBLCLKS until it ends.
+struct DialogStyle {
+    explicit DialogStyle(bool doubleClicks) {
+        GetClassInfoW(nullptr, L"Dialog", &original);
+        WNDCLASSW changed = original;
+        changed.style = (changed.style & ~CS_DBLCLKS) | (doubleClicks ? CS_DBLCLKS : 0);
+        Reregister(changed);
+    }
+    ~DialogStyle() { Reregister(original); }
+    WNDCLASSW original{};
+};
 
 TEST_F(Window, ClassesRegisterOnceUnregisterOnceAndKeepTheirStyle) {
     constexpr DWORD kClassExists = 1410, kNoClass = 1411;
+    DialogStyle style(true);
     WNDCLASSW wc{};
     ASSERT_TRUE(GetClassInfoW(nullptr, L"Dialog", &wc));
-    const UINT original = wc.style;
+    EXPECT_EQ(wc.style, style.original.style | CS_DBLCLKS);
+    EXPECT_EQ(ErrorOf([&] { return RegisterClassW(&wc) != 0; }), kClassExists);
     ASSERT_TRUE(UnregisterClassW(L"Dialog", nullptr));
     EXPECT_EQ(ErrorOf([] { return UnregisterClassW(L"Dialog", nullptr); }), kNoClass);
-    WNDCLASSW again{};
-    EXPECT_EQ(ErrorOf([&] { return GetClassInfoW(nullptr, L"Dialog", &again); }), kNoClass);
-    wc.style |= CS_DBLCLKS;
-    EXPECT_NE(RegisterClassW(&wc), 0u);
-    EXPECT_EQ(ErrorOf([&] { return RegisterClassW(&wc) != 0; }), kClassExists);
-    ASSERT_TRUE(GetClassInfoW(nullptr, L"Dialog", &again));
-    EXPECT_EQ(again.style, original | CS_DBLCLKS);
+    EXPECT_EQ(ErrorOf([&] { return GetClassInfoW(nullptr, L"Dialog", &wc); }), kNoClass);
     EXPECT_EQ(ErrorOf([] { return RegisterClassW(nullptr) != 0; }), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(ErrorOf([&] { return GetClassInfoW(nullptr, nullptr, &again); }),
+    EXPECT_EQ(ErrorOf([&] { return GetClassInfoW(nullptr, nullptr, &wc); }),
               ERROR_INVALID_PARAMETER);
     EXPECT_EQ(ErrorOf([] { return UnregisterClassW(nullptr, nullptr); }), ERROR_INVALID_PARAMETER);
-    UnregisterClassW(L"Dialog", nullptr);
-    wc.style = original;
-    EXPECT_NE(RegisterClassW(&wc), 0u);
 }
-
-// Restores the dialog class's style when it ends.
-class DialogStyle {
-public:
-    explicit DialogStyle(bool doubleClicks) {
-        GetClassInfoW(nullptr, L"Dialog", &m_original);
-        WNDCLASSW changed = m_original;
-        changed.style = doubleClicks ? (changed.style | CS_DBLCLKS) : (changed.style & ~CS_DBLCLKS);
-        UnregisterClassW(L"Dialog", nullptr);
-        RegisterClassW(&changed);
-    }
-    ~DialogStyle() {
-        UnregisterClassW(L"Dialog", nullptr);
-        RegisterClassW(&m_original);
-    }
-
-private:
-    WNDCLASSW m_original{};
-};
 
 void Tap(int x, int y) {
     dv::DeliverPenInput(dv::PenAction::Down, x, y);
     dv::DeliverPenInput(dv::PenAction::Up, x, y);
 }
 
-TEST_F(Window, ThePenBecomesButtonMessagesOfTheActiveWindow) {
+TEST_F(Window, ThePenBecomesButtonMessagesOfTheActiveWindowAndQuickTapsDoubleClicks) {
     TestWindow behind(nullptr, 0, true);
     TestWindow window(nullptr, 0, true);
     using enum dv::PenAction;  // a move before the down and after the up: nothing
@@ -174,35 +156,29 @@ TEST_F(Window, ThePenBecomesButtonMessagesOfTheActiveWindow) {
     Tap(300, 200);
     PumpMessagesUntilIdle();
     EXPECT_EQ(behind.Messages().size(), 2u);
-}
-
-TEST_F(Window, AQuickSecondDownNearbyIsADoubleClickOnlyWithTheClassStyle) {
-    // CS_DBLCLKS, the taps, the downs they give
-    const std::tuple<bool, std::vector<POINT>, std::vector<UINT>> cases[] = {
+    // A quick second down nearby is a double click, only with the class style.
+    // CS_DBLCLKS, the taps, a pause after each, the downs they give
+    const std::tuple<bool, std::vector<POINT>, DWORD, std::vector<UINT>> cases[] = {
         {true,
          {{100, 100}, {104, 96}, {104, 96}, {120, 96}, {120, 101}},
+         0,
          {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_LBUTTONDOWN, WM_LBUTTONDOWN}},
-        {false, {{50, 50}, {50, 50}}, {WM_LBUTTONDOWN, WM_LBUTTONDOWN}},
+        {false, {{50, 50}, {50, 50}}, 0, {WM_LBUTTONDOWN, WM_LBUTTONDOWN}},
+        {true, {{50, 50}, {50, 50}}, 521, {WM_LBUTTONDOWN, WM_LBUTTONDOWN}},
     };
-    for (const auto& [dblclks, taps, expected] : cases) {
+    for (const auto& [dblclks, taps, pause, expected] : cases) {
         DialogStyle style(dblclks);
-        TestWindow window(nullptr, 0, true);
+        TestWindow tapped(nullptr, 0, true);
         for (POINT p : taps) {
             Tap(p.x, p.y);
+            const DWORD start = GetTickCount();
+            ASSERT_TRUE(PumpMessagesUntil([&] { return GetTickCount() - start >= pause; }, 5000));
         }
         PumpMessagesUntilIdle();
-        std::vector<UINT> downs = Ids(window);
+        std::vector<UINT> downs = Ids(tapped);
         std::erase(downs, WM_LBUTTONUP);
         EXPECT_EQ(downs, expected);
     }
-    DialogStyle style(true);
-    TestWindow window(nullptr, 0, true);
-    Tap(50, 50);
-    const DWORD start = GetTickCount();
-    ASSERT_TRUE(PumpMessagesUntil([&] { return GetTickCount() - start > 520; }, 5000));
-    Tap(50, 50);
-    PumpMessagesUntilIdle();
-    EXPECT_TRUE(window.MessagesOf(WM_LBUTTONDBLCLK).empty());
 }
 
 class RecordingDialog : public CDialog {
@@ -225,10 +201,8 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
         handled.push_back(message);
         lastWParam = message == WM_TEST ? wParam : lastWParam;
-        if (message == WM_CLOSE_ME) {
-            return DestroyWindow();
-        }
-        return CDialog::WindowProc(message, wParam, lParam);
+        return message == WM_CLOSE_ME ? DestroyWindow()
+                                      : CDialog::WindowProc(message, wParam, lParam);
     }
     // Posts the key, then WM_CLOSE_ME, which ends the dialog if the key did not.
     void KeyThenClose(WPARAM key, bool rewrite = true) {
