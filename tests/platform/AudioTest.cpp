@@ -51,10 +51,7 @@ protected:
                            CALLBACK_EVENT);
     }
     static WAVEHDR Header(void* data, std::size_t bytes) {
-        WAVEHDR h{};
-        h.lpData = static_cast<char*>(data);
-        h.dwBufferLength = static_cast<DWORD>(bytes);
-        return h;
+        return {static_cast<char*>(data), static_cast<DWORD>(bytes), 0, 0, 0, 0, nullptr, 0};
     }
     // Prepares and writes each buffer on the open device.
     void Queue(std::initializer_list<WAVEHDR*> headers) {
@@ -89,8 +86,7 @@ protected:
 
 TEST_F(Audio, QueuedBuffersPlayInOrderScaledByTheLeftLevelAndEachIsSignalledWhenDone) {
     ASSERT_EQ(waveOutSetVolume(nullptr, 0x1234BFFFu), MMSYSERR_NOERROR);
-    auto first = Tone16(1102);
-    auto second = Tone16(1103, 3000);
+    auto first = Tone16(1102), second = Tone16(1103, 3000);
     ASSERT_EQ(Open(Pcm(1, 22050, 16)), MMSYSERR_NOERROR);
     WAVEHDR a = Header(first.data(), first.size() * 2);
     WAVEHDR b = Header(second.data(), second.size() * 2 + 1);  // half a sample: dropped
@@ -107,15 +103,12 @@ TEST_F(Audio, QueuedBuffersPlayInOrderScaledByTheLeftLevelAndEachIsSignalledWhen
     }
     ASSERT_EQ(waveOutClose(wave), MMSYSERR_NOERROR);
     EXPECT_EQ(waveOutClose(wave), MMSYSERR_INVALHANDLE);
-    std::vector<int16_t> expected;
-    for (const auto* part : {&first, &second}) {
-        for (int16_t s : *part) {
-            expected.push_back(static_cast<int16_t>(int64_t{s} * 0xBFFF / 0xFFFF));
-        }
-    }
+    first.insert(first.end(), second.begin(), second.end());  // both, at the left level
+    std::ranges::transform(first, first.begin(),
+                           [](int s) { return int16_t(s * 0xBFFF / 0xFFFF); });
     const auto played = Output(0);
-    ASSERT_EQ(played.size(), expected.size() * 2);
-    EXPECT_EQ(std::memcmp(played.data(), expected.data(), played.size()), 0);
+    ASSERT_EQ(played.size(), first.size() * 2);
+    EXPECT_EQ(std::memcmp(played.data(), first.data(), played.size()), 0);
     EXPECT_EQ(Journal(),
               "volume 0x1234bfff\nopen pcm 1 22050 16\nwrite 2204\nwrite 2207\ndone\ndone\n"
               "close\n");
@@ -188,12 +181,11 @@ TEST_F(Audio, BadFormatsHandlesHeadersAndArgumentsAreRefusedWithTheirCodes) {
     EXPECT_EQ(w, nullptr);
     const auto stale = reinterpret_cast<HWAVEOUT>(0x7654320);
     WAVEHDR h{};
-    EXPECT_EQ(waveOutPrepareHeader(stale, &h, sizeof h), MMSYSERR_INVALHANDLE);
-    EXPECT_EQ(waveOutWrite(stale, &h, sizeof h), MMSYSERR_INVALHANDLE);
-    EXPECT_EQ(waveOutUnprepareHeader(stale, &h, sizeof h), MMSYSERR_INVALHANDLE);
-    EXPECT_EQ(waveOutReset(stale), MMSYSERR_INVALHANDLE);
-    EXPECT_EQ(waveOutClose(stale), MMSYSERR_INVALHANDLE);
-    EXPECT_EQ(waveOutSetVolume(stale, 0), MMSYSERR_INVALHANDLE);
+    EXPECT_THAT(
+        (std::vector{waveOutPrepareHeader(stale, &h, sizeof h), waveOutWrite(stale, &h, sizeof h),
+                     waveOutUnprepareHeader(stale, &h, sizeof h), waveOutReset(stale),
+                     waveOutClose(stale), waveOutSetVolume(stale, 0)}),
+        ::testing::Each(MMSYSERR_INVALHANDLE));
     EXPECT_EQ(waveOutSetVolume(reinterpret_cast<HWAVEOUT>(1), 0), MMSYSERR_BADDEVICEID);
     EXPECT_EQ(Journal(), "");
     ASSERT_EQ(Open(good), MMSYSERR_NOERROR);
@@ -214,21 +206,18 @@ TEST_F(Audio, BadFormatsHandlesHeadersAndArgumentsAreRefusedWithTheirCodes) {
 }
 
 TEST_F(Audio, AnOutputThatWillNotOpenFallsBackSoTheBufferStillFinishes) {
-    for (bool badDriver : {true, false}) {
-        if (badDriver) {
-            ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-        } else {
-            ::setenv("SDL_DISKAUDIOFILE", "/nonexistent-dir/output.raw", 1);
-        }
+    for (auto [variable, value, line] :
+         {std::tuple{"SDL_AUDIODRIVER", "no-such-driver", "using the dummy driver\r\n"},
+          {"SDL_DISKAUDIOFILE", "/nonexistent-dir/output.raw",
+           "Audio: cannot open the output ("}}) {
+        ::setenv(variable, value, 1);
         dv::StopSdlAudio();
         log.Clear();
         std::vector<uint8_t> data(400, 0x90);
         const MMRESULT opened = Open(Pcm(1, 8000, 8));
         ::setenv("SDL_AUDIODRIVER", "disk", 1);
         ASSERT_EQ(opened, MMSYSERR_NOERROR);
-        EXPECT_TRUE(log.Contains(badDriver ? "using the dummy driver\r\n"
-                                           : "Audio: cannot open the output ("))
-            << log.Text();
+        EXPECT_TRUE(log.Contains(line)) << log.Text();
         PlayToEndAndClose(data.data(), data.size());
         dv::StopSdlAudio();
     }
