@@ -1,6 +1,5 @@
-// Audio device 0 through the waveOut* calls on SDL's disk driver: what
-// reaches the output is read back from the driver's file, what the device
-// was told from its journal.
+// waveOut* on SDL's disk driver: the output read back from its file, what the device was told
+// from its journal.
 #include <cstring>
 #include <fstream>
 
@@ -118,8 +117,7 @@ TEST_F(Audio, StereoEightBitChannelsTakeTheirOwnLevelsAboutTheCentre) {
     ASSERT_EQ(waveOutSetVolume(nullptr, 0x80004000u), MMSYSERR_NOERROR);
     std::vector<uint8_t> frames;
     for (int i = 0; i < 800; ++i) {
-        frames.push_back(static_cast<uint8_t>(0xC0 + i % 32));
-        frames.push_back(static_cast<uint8_t>(0x20 + i % 16));
+        frames.insert(frames.end(), {uint8_t(0xC0 + i % 32), uint8_t(0x20 + i % 16)});
     }
     for (int play = 0; play < 2; ++play) {  // the second on the parked device
         ASSERT_EQ(Open(Pcm(2, 16000, 8), WAVE_MAPPER), MMSYSERR_NOERROR);
@@ -137,11 +135,10 @@ TEST_F(Audio, StereoEightBitChannelsTakeTheirOwnLevelsAboutTheCentre) {
 TEST_F(Audio, ResetGivesEveryBufferBackAtOnceAndNoneIsReadAgain) {
     ASSERT_EQ(waveOutSetVolume(nullptr, kFull), MMSYSERR_NOERROR);
     const auto tone = Tone16(22050);
-    auto buffer = std::make_unique<int16_t[]>(tone.size());
-    std::memcpy(buffer.get(), tone.data(), tone.size() * 2);
+    auto buffer = std::make_unique<std::vector<int16_t>>(tone);
     ASSERT_EQ(Open(Pcm(1, 22050, 16)), MMSYSERR_NOERROR);
-    WAVEHDR a = Header(buffer.get(), tone.size());
-    WAVEHDR b = Header(buffer.get() + tone.size() / 2, tone.size());
+    WAVEHDR a = Header(buffer->data(), tone.size());
+    WAVEHDR b = Header(buffer->data() + tone.size() / 2, tone.size());
     Queue({&a, &b});
     EXPECT_EQ(WaitForSingleObject(event, 100), WAIT_TIMEOUT);
     ASSERT_EQ(waveOutReset(wave), MMSYSERR_NOERROR);
@@ -153,8 +150,7 @@ TEST_F(Audio, ResetGivesEveryBufferBackAtOnceAndNoneIsReadAgain) {
     buffer.reset();  // the sanitizer build sees any late read
     ASSERT_EQ(waveOutClose(wave), MMSYSERR_NOERROR);
     const auto played = Output(0);
-    EXPECT_GT(played.size(), 0u);
-    EXPECT_LT(played.size(), tone.size());
+    EXPECT_THAT(played.size(), ::testing::AllOf(::testing::Gt(0u), ::testing::Lt(tone.size())));
     EXPECT_EQ(std::memcmp(played.data(), tone.data(), played.size() & ~std::size_t{1}), 0);
     EXPECT_EQ(Journal(),
               "volume 0xffffffff\nopen pcm 1 22050 16\nwrite 22050\nwrite 22050\n"
@@ -170,9 +166,7 @@ TEST_F(Audio, BadFormatsHandlesHeadersAndArgumentsAreRefusedWithTheirCodes) {
     EXPECT_EQ(waveOutOpen(&w, 1, &good, e, 0, CALLBACK_EVENT), MMSYSERR_BADDEVICEID);
     EXPECT_EQ(waveOutOpen(&w, 0, &good, e, 0, 0x00030000), MMSYSERR_INVALFLAG);
     EXPECT_EQ(waveOutOpen(&w, 0, &good, 0x4321, 0, CALLBACK_EVENT), MMSYSERR_INVALPARAM);
-    WAVEFORMATEX adpcm = good, misaligned = good;
-    adpcm.wFormatTag = 2;
-    misaligned.nBlockAlign = 4;
+    const WAVEFORMATEX adpcm{2, 1, 8000, 8000, 1, 8, 0}, misaligned{1, 1, 8000, 8000, 4, 8, 0};
     for (const WAVEFORMATEX& bad :
          {adpcm, misaligned, Pcm(1, 8000, 24), Pcm(6, 8000, 16), Pcm(0, 8000, 16), Pcm(1, 0, 16)}) {
         EXPECT_EQ(waveOutOpen(&w, 0, &bad, e, 0, CALLBACK_EVENT), WAVERR_BADFORMAT)

@@ -27,8 +27,7 @@ protected:
     GdiCounts start = LiveGdiObjects();
 };
 
-// Every copy against a model that copies pixel by pixel what lies inside
-// both surfaces.
+// Every copy against a model that copies each pixel inside both surfaces.
 TEST_F(Gdi, BlockCopiesAreClippedAtEveryEdgeOfBothSurfaces) {
     struct Blit {
         int x, y, cx, cy, sx, sy;
@@ -49,10 +48,8 @@ TEST_F(Gdi, BlockCopiesAreClippedAtEveryEdgeOfBothSurfaces) {
         PixelSnapshot expected = SnapshotSurface(dst.dc());
         for (int64_t j = 0; j < std::min<int64_t>(b.cy, 64); ++j) {
             for (int64_t i = 0; i < std::min<int64_t>(b.cx, 64); ++i) {
-                const int64_t dx = int64_t{b.x} + i, dy = int64_t{b.y} + j;
-                const int64_t sx = int64_t{b.sx} + i, sy = int64_t{b.sy} + j;
-                if (dx >= 0 && dy >= 0 && dx < 20 && dy < 12 && sx >= 0 && sy >= 0 && sx < 10 &&
-                    sy < 8) {
+                const int64_t dx = b.x + i, dy = b.y + j, sx = b.sx + i, sy = b.sy + j;
+                if (std::min({dx, dy, sx, sy}) >= 0 && dx < 20 && dy < 12 && sx < 10 && sy < 8) {
                     expected.pixels[dy * 20 + dx] = from.At(int(sx), int(sy));
                 }
             }
@@ -82,9 +79,9 @@ TEST_F(Gdi, SurfacesOwnTheirBitmapRefuseToFreeWhatIsInUseAndBadArgumentsCreateNo
     EXPECT_EQ(SelectObject(dc, bitmap), bitmap);
     EXPECT_EQ(SnapshotSurface(dc).pixels, std::vector<uint32_t>(600, 0));  // a new bitmap is black
     HDC other = CreateCompatibleDC(dc);
-    EXPECT_EQ(SelectObject(other, bitmap), nullptr);
-    EXPECT_EQ(SelectObject(other, reinterpret_cast<HGDIOBJ>(0x99)), nullptr);
-    EXPECT_EQ(SelectObject(reinterpret_cast<HDC>(0x99), bitmap), nullptr);
+    EXPECT_THAT((std::vector{SelectObject(other, bitmap), SelectObject(other, HGDIOBJ(0x99)),
+                             SelectObject(HDC(0x99), bitmap)}),
+                ::testing::Each(nullptr));
     for (HGDIOBJ busy : {HGDIOBJ(bitmap), HGDIOBJ(font), stockBitmap, stockFont}) {
         EXPECT_FALSE(DeleteObject(busy));
     }
@@ -215,8 +212,7 @@ TEST_F(Gdi, TheAppIconDecodesWithMaskedCornersAndDamagedCopiesYieldNoBadReads) {
         byte ? void(bad[at] = static_cast<uint8_t>(value)) : Put32(bad, at, value);
         EXPECT_EQ(DecodeIcoImages(bad).size(), count) << at;
     }
-    // Four-bit indices, high nibble first, into a two-colour palette: those past
-    // it are black, and a set mask bit clears the alpha.
+    // Four-bit indices, high nibble first, into two colours: past them black; mask bits clear.
     const auto indexed =
         DecodeIcoImages(Le(78, {2,  1,  4,  1,        6,  0x20104,  10, 0x40001, 14, 56,
                                 18, 22, 22, 40,       26, 4,        30, 2,       34, 0x40001,
@@ -225,8 +221,7 @@ TEST_F(Gdi, TheAppIconDecodesWithMaskedCornersAndDamagedCopiesYieldNoBadReads) {
     EXPECT_EQ(indexed[0].pixels, (std::vector<uint32_t>{0xFF405060, 0xFF102030, 0, 0xFF000000}));
 }
 
-// A BMP of w x h at the given depth; 8 bits take a two-entry palette, which
-// the pixels overwrite at the other depths.
+// A BMP of w x h; at 8 bits with a two-entry palette, which the pixels overwrite at the others.
 std::vector<uint8_t> Bmp(uint32_t w, uint32_t h, uint32_t bits) {
     const uint32_t stride = (w * bits / 8 + 3) / 4 * 4, offset = bits == 8 ? 62 : 54;
     const uint32_t size = offset + stride * h, colours = bits == 8 ? 2 : 0;

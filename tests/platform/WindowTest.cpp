@@ -87,13 +87,11 @@ TEST_F(Window, SendsFromAnotherThreadRunOnTheOwnerTimersTickAndTheDestroyedGetNo
     ASSERT_TRUE(DestroyWindow(hwnd));
     EXPECT_TRUE(window.aliveInDestroy);
     EXPECT_EQ(window.m_hWnd, nullptr);
-    EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_EQ(FindWindowW(nullptr, L"Doomed"), nullptr);
-    EXPECT_FALSE(PostMessageW(hwnd, WM_TEST, 0, 0));
-    EXPECT_EQ(SendMessageW(hwnd, WM_TEST, 0, 0), 0);
-    EXPECT_EQ(SetTimer(hwnd, 2, 1, nullptr), 0u);
-    EXPECT_FALSE(KillTimer(hwnd, 1));
-    EXPECT_FALSE(DestroyWindow(hwnd));
+    EXPECT_EQ(std::tuple(IsWindow(hwnd), PostMessageW(hwnd, WM_TEST, 0, 0),
+                         SendMessageW(hwnd, WM_TEST, 0, 0), SetTimer(hwnd, 2, 1, nullptr),
+                         KillTimer(hwnd, 1), DestroyWindow(hwnd)),
+              std::tuple(FALSE, FALSE, 0, 0u, FALSE, FALSE));
     PumpMessagesUntil([] { return false; }, 30);
     EXPECT_EQ(Ids(window), std::vector<UINT>{WM_DESTROY});
 }
@@ -156,8 +154,8 @@ TEST_F(Window, ThePenBecomesButtonMessagesOfTheActiveWindowAndQuickTapsDoubleCli
     Tap(300, 200);
     PumpMessagesUntilIdle();
     EXPECT_EQ(behind.Messages().size(), 2u);
-    // A quick second down nearby is a double click, only with the class style.
-    // CS_DBLCLKS, the taps, a pause after each, the downs they give
+    // A quick second down nearby is a double click, only with the class style:
+    // CS_DBLCLKS, the taps, a pause after each, the downs they give.
     const std::tuple<bool, std::vector<POINT>, DWORD, std::vector<UINT>> cases[] = {
         {true,
          {{100, 100}, {104, 96}, {104, 96}, {120, 96}, {120, 101}},
@@ -186,16 +184,13 @@ public:
     RecordingDialog() : CDialog(kTemplate) {}
     BOOL OnInitDialog() override {
         CDialog::OnInitDialog();
-        for (UINT m : toPostAtInit) {
-            PostMessage(m);
-        }
+        std::ranges::for_each(toPostAtInit, [this](UINT m) { PostMessage(m); });
         return TRUE;
     }
     BOOL PreTranslateMessage(MSG* pMsg) override {
         preTranslated.push_back(pMsg->message);
-        if (pMsg->wParam == 13 && rewriteEnter) {
-            pMsg->wParam = 210;  // Enter rewritten before the base sees it
-        }
+        // Enter rewritten before the base sees it.
+        pMsg->wParam = pMsg->wParam == 13 && rewriteEnter ? 210 : pMsg->wParam;
         return CDialog::PreTranslateMessage(pMsg);
     }
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
@@ -211,9 +206,7 @@ public:
         PostMessage(WM_CLOSE_ME);
     }
     bool rewriteEnter = true;
-    std::vector<UINT> toPostAtInit;
-    std::vector<UINT> preTranslated;
-    std::vector<UINT> handled;
+    std::vector<UINT> toPostAtInit, preTranslated, handled;
     WPARAM lastWParam = 0;
 };
 
