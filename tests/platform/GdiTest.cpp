@@ -82,18 +82,17 @@ TEST_F(Gdi, SurfacesOwnTheirBitmapRefuseToFreeWhatIsInUseAndBadArgumentsCreateNo
     EXPECT_THAT((std::vector{SelectObject(other, bitmap), SelectObject(other, HGDIOBJ(0x99)),
                              SelectObject(HDC(0x99), bitmap)}),
                 ::testing::Each(nullptr));
-    for (HGDIOBJ busy : {HGDIOBJ(bitmap), HGDIOBJ(font), stockBitmap, stockFont}) {
-        EXPECT_FALSE(DeleteObject(busy));
-    }
+    EXPECT_THAT((std::vector{DeleteObject(bitmap), DeleteObject(font), DeleteObject(stockBitmap),
+                             DeleteObject(stockFont)}),
+                ::testing::Each(FALSE));
     EXPECT_EQ(SelectObject(dc, stockFont), font);
     EXPECT_TRUE(DeleteObject(font));
     EXPECT_TRUE(DeleteDC(dc));  // and the bitmap with it
     EXPECT_TRUE(DeleteDC(other));
     const HDC bogus = reinterpret_cast<HDC>(0x55);
-    for (HGDIOBJ gone : {HGDIOBJ(bitmap), HGDIOBJ(bogus), HGDIOBJ(nullptr)}) {
-        EXPECT_FALSE(DeleteObject(gone));
-    }
-    EXPECT_FALSE(DeleteDC(dc));
+    EXPECT_THAT((std::vector{DeleteObject(bitmap), DeleteObject(bogus), DeleteObject(nullptr),
+                             DeleteDC(dc)}),
+                ::testing::Each(FALSE));
     for (auto [cx, cy] :
          {std::pair{0, 10}, {10, 0}, {-1, 10}, {10, -1}, {8193, 1}, {1, 8193}, {100000, 100000}}) {
         EXPECT_EQ(CreateCompatibleBitmap(nullptr, cx, cy), nullptr) << cx << "x" << cy;
@@ -179,7 +178,26 @@ std::vector<uint8_t> Le(std::size_t size, std::initializer_list<uint32_t> words)
     return b;
 }
 
-TEST_F(Gdi, TheAppIconDecodesWithMaskedCornersAndDamagedCopiesYieldNoBadReads) {
+// A BMP of w x h; at 8 bits with a two-entry palette, which the pixels overwrite at the others.
+std::vector<uint8_t> Bmp(uint32_t w, uint32_t h, uint32_t bits) {
+    const uint32_t stride = (w * bits / 8 + 3) / 4 * 4, offset = bits == 8 ? 62 : 54;
+    const uint32_t size = offset + stride * h, colours = bits == 8 ? 2 : 0;
+    auto b = Le(
+        size,
+        {0,  'B' | 'M' << 8u, 2,  size,       10, offset,    14, 40, 18, w, 22, h, 26, 1, 28, bits,
+         46, colours,         54, 0x00102030, 58, 0x00405060});
+    for (uint32_t y = 0; y < h; ++y) {  // bottom row first
+        for (uint32_t x = 0; x < w; ++x) {
+            uint8_t* p = &b[offset + (h - 1 - y) * stride + x * bits / 8];
+            const uint8_t pixel[] = {uint8_t(x), uint8_t(y), 0x80, 0x7F};  // blue, green, red
+            bits == 8 ? void(*p = static_cast<uint8_t>((x + y) % 2))
+                      : void(std::copy_n(pixel, bits / 8, p));
+        }
+    }
+    return b;
+}
+
+TEST_F(Gdi, IconsAndBitmapsDecodeAndDamagedCopiesAreRefusedWithoutBadReads) {
     const auto* resource = dv::FindEmbeddedResource(dv::ResourceKind::Icon, kAppIcon);
     ASSERT_NE(resource, nullptr);
     const std::vector<uint8_t> good(resource->data, resource->data + resource->size);
@@ -219,28 +237,7 @@ TEST_F(Gdi, TheAppIconDecodesWithMaskedCornersAndDamagedCopiesYieldNoBadReads) {
                                 54, 2,  62, 0x102030, 66, 0x405060, 70, 0x3210,  74, 0x20}));
     ASSERT_EQ(indexed.size(), 1u);
     EXPECT_EQ(indexed[0].pixels, (std::vector<uint32_t>{0xFF405060, 0xFF102030, 0, 0xFF000000}));
-}
-
-// A BMP of w x h; at 8 bits with a two-entry palette, which the pixels overwrite at the others.
-std::vector<uint8_t> Bmp(uint32_t w, uint32_t h, uint32_t bits) {
-    const uint32_t stride = (w * bits / 8 + 3) / 4 * 4, offset = bits == 8 ? 62 : 54;
-    const uint32_t size = offset + stride * h, colours = bits == 8 ? 2 : 0;
-    auto b = Le(
-        size,
-        {0,  'B' | 'M' << 8u, 2,  size,       10, offset,    14, 40, 18, w, 22, h, 26, 1, 28, bits,
-         46, colours,         54, 0x00102030, 58, 0x00405060});
-    for (uint32_t y = 0; y < h; ++y) {  // bottom row first
-        for (uint32_t x = 0; x < w; ++x) {
-            uint8_t* p = &b[offset + (h - 1 - y) * stride + x * bits / 8];
-            const uint8_t pixel[] = {uint8_t(x), uint8_t(y), 0x80, 0x7F};  // blue, green, red
-            bits == 8 ? void(*p = static_cast<uint8_t>((x + y) % 2))
-                      : void(std::copy_n(pixel, bits / 8, p));
-        }
-    }
-    return b;
-}
-
-TEST_F(Gdi, BitmapsOfEachDepthDecodeTopRowFirstAndDamagedOnesAreRefused) {
+    // Bitmaps of each depth decode top row first.
     for (auto [bits, last, origin] : {std::tuple{8u, 0x405060u, 0x102030u},
                                       {24u, 0x800102u, 0x800000u},
                                       {32u, 0x800102u, 0x800000u}}) {
@@ -250,12 +247,12 @@ TEST_F(Gdi, BitmapsOfEachDepthDecodeTopRowFirstAndDamagedOnesAreRefused) {
                   std::tuple(3, 2, last, origin))
             << bits;
     }
-    const auto good = Bmp(3, 2, 24);
-    auto huge = good, notBmp = good;
+    const auto bmp = Bmp(3, 2, 24);
+    auto huge = bmp, notBmp = bmp;
     Put32(huge, 18, 100000);
     notBmp[0] = 'X';
     for (std::span<const uint8_t> bad :
-         {std::span(good.data(), 0), std::span(good.data(), 30), std::span(std::as_const(huge)),
+         {std::span(bmp.data(), 0), std::span(bmp.data(), 30), std::span(std::as_const(huge)),
           std::span(std::as_const(notBmp))}) {
         EXPECT_FALSE(DecodeBmpPicture(bad)) << bad.size();
     }

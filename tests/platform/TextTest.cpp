@@ -77,10 +77,8 @@ private:
     HGDIOBJ m_old;
 };
 
-// Antialiased and ClearType fonts are grey-smoothed; default, draft and
-// non-antialiased ones are monochrome, as on the unit with font smoothing off.
-// Widths are those of Tahoma's metrics, bold well apart from regular.
-// what, the font, smoothed, the least and most stem ink, the label's width
+// Antialiased and ClearType smooth in grey, the rest is monochrome as on the unit; widths are
+// Tahoma's: what, the font, smoothed, least and most stem ink, the label's width.
 const std::tuple<const char*, FontRequest, bool, double, double, int> kQualities[] = {
     {"version label", kVersionFont, true, 2.0, 3.2, 162},
     {"16 regular smooth", {16, FW_NORMAL, ANTIALIASED_QUALITY}, true, 0.8, 1.5, 143},
@@ -95,8 +93,7 @@ const std::tuple<const char*, FontRequest, bool, double, double, int> kQualities
 };
 constexpr int kWidthTolerance = 8;
 
-// Measured: the colours of the version label between black and white, the
-// ink across the middle of the letter l in pixels, and the label's ink width.
+// Measured: the greys of the version label, the ink across the middle of an l, the label's width.
 TEST(Fonts, EachFontDrawsTheSmoothingWeightAndWidthItAsksFor) {
     for (const auto& [text, request, smooth, minStem, maxStem, width] : kQualities) {
         SCOPED_TRACE(text);

@@ -210,7 +210,7 @@ public:
     WPARAM lastWParam = 0;
 };
 
-TEST_F(Window, DoModalEndsWithTheResultOfEscapeEnterCloseBoxOrDestruction) {
+TEST_F(Window, DoModalEndsByEscapeEnterCloseBoxOrDestructionAndPreTranslatesPosts) {
     // what happens, DoModal's result, a message the dialog must have handled
     const std::tuple<const char*, void (*)(RecordingDialog&), INT_PTR, UINT> cases[] = {
         {"escape", [](RecordingDialog& d) { d.KeyThenClose(VK_ESCAPE); }, IDCANCEL, WM_DESTROY},
@@ -231,9 +231,7 @@ TEST_F(Window, DoModalEndsWithTheResultOfEscapeEnterCloseBoxOrDestruction) {
         EXPECT_EQ(dialog.m_hWnd, nullptr);
         ClearPendingQuit();
     }
-}
-
-TEST_F(Window, ADialogPreTranslatesPostedMessagesOnlyInsideDoModalAndPaintsFirst) {
+    // Posted messages are pre-translated only inside DoModal; a dialog paints first.
     RecordingDialog dialog;
     dialog.Create(kTemplate);
     EXPECT_EQ(FindWindowW(nullptr, L"Dialvane Test"), nullptr);
