@@ -13,6 +13,7 @@ namespace dv::test {
 namespace {
 
 using namespace dv::testing;
+using ::testing::Each;
 
 constexpr UINT kScreenBitmap = 129;
 constexpr UINT kAppIcon = 128;
@@ -81,18 +82,17 @@ TEST_F(Gdi, SurfacesOwnTheirBitmapRefuseToFreeWhatIsInUseAndBadArgumentsCreateNo
     HDC other = CreateCompatibleDC(dc);
     EXPECT_THAT((std::vector{SelectObject(other, bitmap), SelectObject(other, HGDIOBJ(0x99)),
                              SelectObject(HDC(0x99), bitmap)}),
-                ::testing::Each(nullptr));
+                Each(nullptr));
     EXPECT_THAT((std::vector{DeleteObject(bitmap), DeleteObject(font), DeleteObject(stockBitmap),
                              DeleteObject(stockFont)}),
-                ::testing::Each(FALSE));
+                Each(FALSE));
     EXPECT_EQ(SelectObject(dc, stockFont), font);
-    EXPECT_TRUE(DeleteObject(font));
-    EXPECT_TRUE(DeleteDC(dc));  // and the bitmap with it
-    EXPECT_TRUE(DeleteDC(other));
+    // The surface frees its bitmap with it.
+    EXPECT_THAT((std::vector{DeleteObject(font), DeleteDC(dc), DeleteDC(other)}), Each(TRUE));
     const HDC bogus = reinterpret_cast<HDC>(0x55);
     EXPECT_THAT((std::vector{DeleteObject(bitmap), DeleteObject(bogus), DeleteObject(nullptr),
                              DeleteDC(dc)}),
-                ::testing::Each(FALSE));
+                Each(FALSE));
     for (auto [cx, cy] :
          {std::pair{0, 10}, {10, 0}, {-1, 10}, {10, -1}, {8193, 1}, {1, 8193}, {100000, 100000}}) {
         EXPECT_EQ(CreateCompatibleBitmap(nullptr, cx, cy), nullptr) << cx << "x" << cy;
@@ -104,7 +104,7 @@ TEST_F(Gdi, SurfacesOwnTheirBitmapRefuseToFreeWhatIsInUseAndBadArgumentsCreateNo
                     CreateFontIndirectW(nullptr), LoadBitmapW(nullptr, nullptr),
                     LoadBitmapW(nullptr, L"NOSUCHBITMAP"),
                     LoadIconW(nullptr, MAKEINTRESOURCEW(4242)), LoadIconW(nullptr, L"APP")}),
-                ::testing::Each(nullptr));
+                Each(nullptr));
     EXPECT_EQ(std::tuple(GetPixel(bogus, 0, 0), SetTextColor(bogus, 0), SetBkMode(bogus, OPAQUE)),
               std::tuple(CLR_INVALID, CLR_INVALID, 0));
     EXPECT_TRUE(IconPictures(reinterpret_cast<HICON>(0x1234)).empty());
@@ -124,8 +124,6 @@ TEST_F(Gdi, SurfacesOwnTheirBitmapRefuseToFreeWhatIsInUseAndBadArgumentsCreateNo
 TEST_F(Gdi, LoadedBitmapsAreCountedCopiesAndTheScreenSharesItsPixels) {
     HBITMAP first = LoadBitmapW(nullptr, MAKEINTRESOURCEW(kScreenBitmap));
     HBITMAP second = LoadBitmapW(nullptr, MAKEINTRESOURCEW(kScreenBitmap));
-    ASSERT_NE(first, nullptr);
-    EXPECT_NE(first, second);
     EXPECT_EQ(LiveGdiObjects().bitmaps, start.bitmaps + 2);
     const PixelSnapshot a = SnapshotBitmap(first);
     {
@@ -143,8 +141,7 @@ TEST_F(Gdi, LoadedBitmapsAreCountedCopiesAndTheScreenSharesItsPixels) {
     }
     EXPECT_EQ(SnapshotBitmap(second), a);
     EXPECT_EQ(SnapshotBitmap(first).At(7, 7), 0xABCDEFu);
-    EXPECT_TRUE(DeleteObject(first));
-    EXPECT_TRUE(DeleteObject(second));
+    EXPECT_THAT((std::vector{DeleteObject(first), DeleteObject(second)}), Each(TRUE));
     EXPECT_EQ(LiveGdiObjects(), start);
     HBITMAP again = LoadBitmapW(nullptr, MAKEINTRESOURCEW(kScreenBitmap));  // decoded anew
     EXPECT_EQ(SnapshotBitmap(again), a);
@@ -199,7 +196,6 @@ std::vector<uint8_t> Bmp(uint32_t w, uint32_t h, uint32_t bits) {
 
 TEST_F(Gdi, IconsAndBitmapsDecodeAndDamagedCopiesAreRefusedWithoutBadReads) {
     const auto* resource = dv::FindEmbeddedResource(dv::ResourceKind::Icon, kAppIcon);
-    ASSERT_NE(resource, nullptr);
     const std::vector<uint8_t> good(resource->data, resource->data + resource->size);
     const auto images = DecodeIcoImages(good);
     ASSERT_EQ(images.size(), 2u);
