@@ -5,11 +5,12 @@
 
 #include "Support.h"
 #include "platform/MmSystem.h"
-#include "platform/WinBase.h"
 #include "platform/audio/SdlAudio.h"
 
 namespace dv::test {
 namespace {
+
+using ::testing::Each;
 
 constexpr DWORD kFull = 0xFFFFFFFFu;
 
@@ -46,13 +47,11 @@ protected:
         PlatformTest::TearDown();
     }
     MMRESULT Open(const WAVEFORMATEX& format, UINT device = 0) {
-        return waveOutOpen(&wave, device, &format, reinterpret_cast<DWORD_PTR>(event), 0,
-                           CALLBACK_EVENT);
+        return waveOutOpen(&wave, device, &format, DWORD_PTR(event), 0, CALLBACK_EVENT);
     }
     static WAVEHDR Header(void* data, std::size_t bytes) {
         return {static_cast<char*>(data), static_cast<DWORD>(bytes), 0, 0, 0, 0, nullptr, 0};
     }
-    // Prepares and writes each buffer on the open device.
     void Queue(std::initializer_list<WAVEHDR*> headers) {
         for (WAVEHDR* h : headers) {
             ASSERT_EQ(waveOutPrepareHeader(wave, h, sizeof *h), MMSYSERR_NOERROR);
@@ -70,7 +69,6 @@ protected:
         return bytes;
     }
     std::string Journal() const { return root.ReadFile("dev/WAV1.log"); }
-    // Plays one buffer on the open device to its end, then closes the device.
     void PlayToEndAndClose(void* data, std::size_t bytes) {
         WAVEHDR h = Header(data, bytes);
         Queue({&h});
@@ -90,10 +88,10 @@ TEST_F(Audio, QueuedBuffersPlayInOrderScaledByTheLeftLevelAndEachIsSignalledWhen
     WAVEHDR a = Header(first.data(), first.size() * 2);
     WAVEHDR b = Header(second.data(), second.size() * 2 + 1);  // half a sample: dropped
     Queue({&a, &b});
-    EXPECT_EQ(waveOutWrite(wave, &a, sizeof a), WAVERR_STILLPLAYING);
-    EXPECT_EQ(waveOutPrepareHeader(wave, &a, sizeof a), WAVERR_STILLPLAYING);
-    EXPECT_EQ(waveOutUnprepareHeader(wave, &b, sizeof b), WAVERR_STILLPLAYING);
-    EXPECT_EQ(waveOutClose(wave), WAVERR_STILLPLAYING);
+    EXPECT_THAT(
+        (std::vector{waveOutWrite(wave, &a, sizeof a), waveOutPrepareHeader(wave, &a, sizeof a),
+                     waveOutUnprepareHeader(wave, &b, sizeof b), waveOutClose(wave)}),
+        Each(WAVERR_STILLPLAYING));
     ASSERT_EQ(WaitForSingleObject(event, 5000), WAIT_OBJECT_0);
     EXPECT_EQ(a.dwFlags & (WHDR_DONE | WHDR_INQUEUE), WHDR_DONE);
     ASSERT_TRUE(dv::testing::PumpMessagesUntil([&] { return (b.dwFlags & WHDR_DONE) != 0; }, 5000));
@@ -193,7 +191,7 @@ TEST_F(Audio, BadFormatsHandlesHeadersAndArgumentsAreRefusedWithTheirCodes) {
         (std::vector{waveOutPrepareHeader(stale, &h, sizeof h), waveOutWrite(stale, &h, sizeof h),
                      waveOutUnprepareHeader(stale, &h, sizeof h), waveOutReset(stale),
                      waveOutClose(stale), waveOutSetVolume(stale, 0)}),
-        ::testing::Each(MMSYSERR_INVALHANDLE));
+        Each(MMSYSERR_INVALHANDLE));
     EXPECT_EQ(waveOutSetVolume(reinterpret_cast<HWAVEOUT>(1), 0), MMSYSERR_BADDEVICEID);
     EXPECT_EQ(Journal(), "");
     ASSERT_EQ(Open(good), MMSYSERR_NOERROR);

@@ -1,7 +1,6 @@
 // Drawing objects, block copies, the screen and the image decoders.
 #include "Support.h"
 #include "platform/Resources.h"
-#include "platform/WinBase.h"
 #include "platform/WinGdi.h"
 #include "platform/WinUser.h"
 #include "platform/afx/CDC.h"
@@ -19,9 +18,7 @@ constexpr UINT kScreenBitmap = 129;
 constexpr UINT kAppIcon = 128;
 constexpr LOGFONTW kTahoma{12, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, L"Tahoma"};
 
-uint32_t Coordinates(int x, int y) {
-    return static_cast<uint32_t>((x << 8) | y | 0x10000);
-}
+constexpr auto Coordinates = [](int x, int y) { return uint32_t((x << 8) | y | 0x10000); };
 
 class Gdi : public PlatformTest {
 protected:
@@ -30,33 +27,31 @@ protected:
 
 // Every copy against a model that copies each pixel inside both surfaces.
 TEST_F(Gdi, BlockCopiesAreClippedAtEveryEdgeOfBothSurfaces) {
-    struct Blit {
-        int x, y, cx, cy, sx, sy;
-    } const cases[] = {{0, 0, 10, 8, 0, 0},          {-3, -2, 10, 8, 0, 0},
-                       {15, 9, 10, 8, 0, 0},         {2, 2, 10, 8, -4, -3},
-                       {2, 2, 10, 8, 6, 5},          {0, 0, 100, 100, 0, 0},
-                       {-50, -50, 10, 10, 0, 0},     {0, 0, 10, 10, 40, 40},
-                       {5, 5, 0, 4, 0, 0},           {5, 5, -4, 4, 0, 0},
-                       {5, 5, 4, -1, 0, 0},          {2147483600, 0, 100, 5, 0, 0},
-                       {0, 0, 5, 5, -2147483600, 0}, {1, 1, 2147483647, 2147483647, 0, 0}};
+    const std::array<int, 6> cases[] = {
+        {0, 0, 10, 8, 0, 0},          {-3, -2, 10, 8, 0, 0},
+        {15, 9, 10, 8, 0, 0},         {2, 2, 10, 8, -4, -3},
+        {2, 2, 10, 8, 6, 5},          {0, 0, 100, 100, 0, 0},
+        {-50, -50, 10, 10, 0, 0},     {0, 0, 10, 10, 40, 40},
+        {5, 5, 0, 4, 0, 0},           {5, 5, -4, 4, 0, 0},
+        {5, 5, 4, -1, 0, 0},          {2147483600, 0, 100, 5, 0, 0},
+        {0, 0, 5, 5, -2147483600, 0}, {1, 1, 2147483647, 2147483647, 0, 0}};
     GdiMemorySurface src(10, 8);
     PaintSurface(src.dc(), Coordinates);
     const PixelSnapshot from = SnapshotSurface(src.dc());
-    for (const Blit& b : cases) {
-        SCOPED_TRACE(&b - cases);
+    for (const auto& [x, y, cx, cy, sx, sy] : cases) {
         GdiMemorySurface dst(20, 12);
         PaintSurface(dst.dc(), [](int, int) { return 0x123456u; });
         PixelSnapshot expected = SnapshotSurface(dst.dc());
-        for (int64_t j = 0; j < std::min<int64_t>(b.cy, 64); ++j) {
-            for (int64_t i = 0; i < std::min<int64_t>(b.cx, 64); ++i) {
-                const int64_t dx = b.x + i, dy = b.y + j, sx = b.sx + i, sy = b.sy + j;
-                if (std::min({dx, dy, sx, sy}) >= 0 && dx < 20 && dy < 12 && sx < 10 && sy < 8) {
-                    expected.pixels[dy * 20 + dx] = from.At(int(sx), int(sy));
+        for (int64_t j = 0; j < std::min<int64_t>(cy, 64); ++j) {
+            for (int64_t i = 0; i < std::min<int64_t>(cx, 64); ++i) {
+                const int64_t dx = x + i, dy = y + j, fx = sx + i, fy = sy + j;
+                if (std::min({dx, dy, fx, fy}) >= 0 && dx < 20 && dy < 12 && fx < 10 && fy < 8) {
+                    expected.pixels[dy * 20 + dx] = from.At(int(fx), int(fy));
                 }
             }
         }
-        EXPECT_TRUE(BitBlt(dst.dc(), b.x, b.y, b.cx, b.cy, src.dc(), b.sx, b.sy, SRCCOPY));
-        EXPECT_EQ(SnapshotSurface(dst.dc()), expected);
+        EXPECT_TRUE(BitBlt(dst.dc(), x, y, cx, cy, src.dc(), sx, sy, SRCCOPY));
+        EXPECT_EQ(SnapshotSurface(dst.dc()), expected) << x << "," << y << " " << cx << "x" << cy;
     }
     for (int shift : {-3, 3}) {  // within one surface the original pixels are read
         GdiMemorySurface one(10, 8);

@@ -66,9 +66,7 @@ public:
         DeleteObject(m_font);
     }
     HDC dc() const { return m_surface.dc(); }
-    int Draw(const wchar_t* text, RECT r, UINT format) {
-        return DrawTextW(dc(), text, -1, &r, format);
-    }
+    int Draw(const wchar_t* text, RECT r, UINT f) { return DrawTextW(dc(), text, -1, &r, f); }
     PixelSnapshot Pixels() const { return dv::testing::SnapshotSurface(dc()); }
 
 private:
@@ -80,11 +78,9 @@ private:
 // Antialiased and ClearType smooth in grey, the rest is monochrome as on the unit; widths are
 // Tahoma's: what, the font, smoothed, least and most stem ink, the label's width.
 const std::tuple<const char*, FontRequest, bool, double, double, int> kQualities[] = {
-    {"version label", kVersionFont, true, 2.0, 3.2, 162},
     {"16 regular smooth", {16, FW_NORMAL, ANTIALIASED_QUALITY}, true, 0.8, 1.5, 143},
     {"calibration line", {14, FW_BOLD, ANTIALIASED_QUALITY}, true, 1.8, 3.0, 154},
     {"16 semibold ClearType", {16, kSemibold, kClearTypeQuality}, true, 2.0, 3.2, 162},
-    {"FM frequency", kFmFont, false, 2.0, 2.0, 133},
     {"12 bold sharp", {12, FW_BOLD, NONANTIALIASED_QUALITY}, false, 2.0, 2.0, 133},
     {"16 bold sharp", {16, FW_BOLD, NONANTIALIASED_QUALITY}, false, 2.0, 2.0, 159},
     {"16 regular sharp", {16, FW_NORMAL, DEFAULT_QUALITY}, false, 1.0, 1.0, 144},

@@ -2,7 +2,6 @@
 #include <future>
 
 #include "Support.h"
-#include "platform/WinBase.h"
 #include "platform/WinUser.h"
 #include "platform/afx/CDialog.h"
 #include "platform/afx/CPaintDC.h"
@@ -40,8 +39,7 @@ public:
 class Window : public PlatformTest {};
 
 TEST_F(Window, PaintsComeAfterQueuedMessagesCoalescedAndEraseOnlyWhenAsked) {
-    // erase flags of the invalidations, BeginPaint called, invalidate while painting, messages
-    // seen: a window that never paints is asked once only
+    // erase flags, BeginPaint called (else asked once only), invalidate while painting, messages
     const std::tuple<std::vector<BOOL>, bool, bool, std::vector<UINT>> cases[] = {
         {{FALSE, FALSE, FALSE}, true, false, {WM_TEST, WM_PAINT}},
         {{FALSE, TRUE, FALSE}, true, false, {WM_TEST, WM_PAINT, WM_ERASEBKGND}},
@@ -153,8 +151,7 @@ TEST_F(Window, ThePenBecomesButtonMessagesOfTheActiveWindowAndQuickTapsDoubleCli
     Tap(300, 200);
     PumpMessagesUntilIdle();
     EXPECT_EQ(behind.Messages().size(), 2u);
-    // A quick second down nearby is a double click, only with the class style:
-    // CS_DBLCLKS, the taps, a pause after each, the downs they give.
+    // CS_DBLCLKS, the taps, a pause after each, the downs (a quick second one nearby doubles)
     const std::tuple<bool, std::vector<POINT>, DWORD, std::vector<UINT>> cases[] = {
         {true,
          {{100, 100}, {104, 96}, {104, 96}, {120, 96}, {120, 101}},
