@@ -148,8 +148,8 @@ TEST_F(Gdi, LoadedBitmapsAreCountedCopiesAndTheScreenSharesItsPixels) {
     EXPECT_TRUE(BitBlt(screen, 0, 0, 480, 234, memory.dc(), 0, 0, SRCCOPY));
     EXPECT_EQ(GetPixel(other, 3, 4), RGB(0x01, 0x03, 0x04));
     EXPECT_EQ(SnapshotScreen(), SnapshotSurface(memory.dc()));
-    EXPECT_EQ(GetPixel(screen, 480, 0), CLR_INVALID);
-    EXPECT_EQ(GetPixel(screen, -1, 0), CLR_INVALID);
+    EXPECT_THAT((std::vector{GetPixel(screen, 480, 0), GetPixel(screen, -1, 0)}),
+                Each(CLR_INVALID));
     PaintSurface(memory.dc(), [](int, int) { return 0u; });
     EXPECT_NE(SnapshotScreen(), SnapshotSurface(memory.dc()));
     EXPECT_EQ(ReleaseDC(nullptr, screen) + ReleaseDC(nullptr, other), 2);
@@ -178,12 +178,10 @@ std::vector<uint8_t> Bmp(uint32_t w, uint32_t h, uint32_t bits) {
         size,
         {0,  'B' | 'M' << 8u, 2,  size,       10, offset,    14, 40, 18, w, 22, h, 26, 1, 28, bits,
          46, colours,         54, 0x00102030, 58, 0x00405060});
-    for (uint32_t y = 0; y < h; ++y) {  // bottom row first
-        for (uint32_t x = 0; x < w; ++x) {
-            uint8_t* p = &b[offset + (h - 1 - y) * stride + x * bits / 8];
-            const uint8_t pixel[] = {uint8_t(x), uint8_t(y), 0x80, 0x7F};  // blue, green, red
-            bits == 8 ? void(*p = static_cast<uint8_t>((x + y) % 2))
-                      : void(std::copy_n(pixel, bits / 8, p));
+    for (uint32_t y = 0; y < h; ++y) {      // bottom row first
+        for (uint32_t x = 0; x < w; ++x) {  // blue, green, red; at 8 bits an index
+            const uint8_t pixel[] = {uint8_t(bits == 8 ? (x + y) % 2 : x), uint8_t(y), 0x80, 0x7F};
+            std::copy_n(pixel, bits / 8, &b[offset + (h - 1 - y) * stride + x * bits / 8]);
         }
     }
     return b;
@@ -203,8 +201,8 @@ TEST_F(Gdi, IconsAndBitmapsDecodeAndDamagedCopiesAreRefusedWithoutBadReads) {
     EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(kAppIcon)), icon);
     EXPECT_EQ(IconPictures(icon), images);
     for (std::size_t n = 0; n < good.size(); n += 7) {
-        std::vector<uint8_t> cut(good.begin(), good.begin() + static_cast<long>(n));
-        EXPECT_LE(DecodeIcoImages(cut).size(), 1u) << n;
+        EXPECT_LE(DecodeIcoImages(std::vector(good.begin(), good.begin() + long(n))).size(), 1u)
+            << n;
     }
     const uint32_t first = good[18] | good[19] << 8 | good[20] << 16 | good[21] << 24;
     // where, what, a byte or a word, the images still read

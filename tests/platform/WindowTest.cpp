@@ -132,8 +132,7 @@ void Tap(int x, int y) {
 }
 
 TEST_F(Window, ThePenBecomesButtonMessagesOfTheActiveWindowAndQuickTapsDoubleClicks) {
-    TestWindow behind(nullptr, 0, true);
-    TestWindow window(nullptr, 0, true);
+    TestWindow behind(nullptr, 0, true), window(nullptr, 0, true);
     using enum dv::PenAction;  // a move before the down and after the up: nothing
     for (auto [action, x, y] :
          {std::tuple{Move, 1, 1}, {Down, 10, 20}, {Move, 11, -21}, {Up, 12, 22}, {Move, 13, 23}}) {
