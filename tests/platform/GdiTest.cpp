@@ -65,7 +65,7 @@ TEST_F(Gdi, BlockCopiesAreClippedAtEveryEdgeOfBothSurfaces) {
     EXPECT_EQ(SnapshotSurface(src.dc()), from);
 }
 
-TEST_F(Gdi, SurfacesOwnTheirBitmapRefuseToFreeWhatIsInUseAndBadArgumentsCreateNothing) {
+TEST_F(Gdi, SurfacesOwnTheirBitmapsRefuseToFreeWhatIsInUseAndBadArgumentsCreateNothing) {
     HDC dc = CreateCompatibleDC(nullptr);
     EXPECT_EQ(SnapshotSurface(dc).width, 1);  // the one-pixel stock bitmap
     HBITMAP bitmap = CreateCompatibleBitmap(dc, 30, 20);

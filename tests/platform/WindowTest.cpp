@@ -38,7 +38,7 @@ public:
 
 class Window : public PlatformTest {};
 
-TEST_F(Window, PaintsComeAfterQueuedMessagesCoalescedAndEraseOnlyWhenAsked) {
+TEST_F(Window, PaintsCoalesceAfterQueuedMessagesSendsCrossThreadsAndTheDestroyedGetNothing) {
     // erase flags, BeginPaint called (else asked once only), invalidate while painting, messages
     const std::tuple<std::vector<BOOL>, bool, bool, std::vector<UINT>> cases[] = {
         {{FALSE, FALSE, FALSE}, true, false, {WM_TEST, WM_PAINT}},
@@ -62,9 +62,7 @@ TEST_F(Window, PaintsComeAfterQueuedMessagesCoalescedAndEraseOnlyWhenAsked) {
         EXPECT_EQ(Ids(window), expected);
     }
     EXPECT_FALSE(InvalidateRect(reinterpret_cast<HWND>(0x77), nullptr, FALSE));
-}
-
-TEST_F(Window, SendsFromAnotherThreadRunOnTheOwnerTimersTickAndTheDestroyedGetNothing) {
+    // Sends from another thread run on the owner, timers tick, the destroyed get nothing.
     PaintingWindow window(L"Doomed", 42);
     const HWND hwnd = window.m_hWnd;
     auto sent = std::async(std::launch::async, [&] { return SendMessageW(hwnd, WM_TEST, 5, 6); });
