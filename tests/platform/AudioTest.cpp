@@ -28,8 +28,7 @@ std::vector<int16_t> Tone16(std::size_t count, int base = 1000) {
     return s;
 }
 
-class Audio : public PlatformTest {
-protected:
+struct Audio : PlatformTest {
     static void SetUpTestSuite() { ::setenv("SDL_AUDIODRIVER", "disk", 1); }
     static void TearDownTestSuite() {
         dv::StopSdlAudio();

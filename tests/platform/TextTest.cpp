@@ -51,8 +51,7 @@ Box InkBox(const PixelSnapshot& s) {
 }
 
 // A new (black) memory surface with one Tahoma font selected and white transparent text.
-class TextSurface {
-public:
+struct TextSurface {
     TextSurface(int w, int h, FontRequest request) : m_surface(w, h) {
         const LOGFONTW lf{request.height,  0, 0,        0, request.weight, 0, 0, 0, 0, 0, 0,
                           request.quality, 0, L"Tahoma"};
@@ -69,7 +68,6 @@ public:
     int Draw(const wchar_t* text, RECT r, UINT f) { return DrawTextW(dc(), text, -1, &r, f); }
     PixelSnapshot Pixels() const { return dv::testing::SnapshotSurface(dc()); }
 
-private:
     dv::testing::GdiMemorySurface m_surface;
     HFONT m_font;
     HGDIOBJ m_old;

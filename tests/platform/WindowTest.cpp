@@ -18,8 +18,7 @@ constexpr UINT WM_CLOSE_ME = WM_USER + 10;
 constexpr UINT kTemplate = 102;
 
 // Paints the way a dialog does, and can invalidate again from its paint.
-class PaintingWindow : public TestWindow {
-public:
+struct PaintingWindow : TestWindow {
     using TestWindow::TestWindow;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
         const LRESULT result = TestWindow::WindowProc(message, wParam, lParam);
@@ -172,8 +171,7 @@ TEST_F(Window, ThePenBecomesButtonMessagesOfTheActiveWindowAndQuickTapsDoubleCli
     }
 }
 
-class RecordingDialog : public CDialog {
-public:
+struct RecordingDialog : CDialog {
     RecordingDialog() : CDialog(kTemplate) {}
     BOOL OnInitDialog() override {
         CDialog::OnInitDialog();
