@@ -14,8 +14,7 @@ namespace {
 using namespace dv::testing;
 using ::testing::Each;
 
-constexpr UINT kScreenBitmap = 129;
-constexpr UINT kAppIcon = 128;
+constexpr UINT kScreenBitmap = 129, kAppIcon = 128;
 constexpr LOGFONTW kTahoma{12, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, L"Tahoma"};
 
 constexpr auto Coordinates = [](int x, int y) { return uint32_t((x << 8) | y | 0x10000); };
@@ -197,8 +196,7 @@ TEST_F(Gdi, IconsAndBitmapsDecodeAndDamagedCopiesAreRefusedWithoutBadReads) {
     EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(kAppIcon)), icon);
     EXPECT_EQ(IconPictures(icon), images);
     for (std::size_t n = 0; n < good.size(); n += 7) {
-        EXPECT_LE(DecodeIcoImages(std::vector(good.begin(), good.begin() + long(n))).size(), 1u)
-            << n;
+        EXPECT_LE(DecodeIcoImages(std::vector(&good[0], &good[n])).size(), 1u) << n;
     }
     const uint32_t first = good[18] | good[19] << 8 | good[20] << 16 | good[21] << 24;
     // where, what, a byte or a word, the images still read
@@ -229,8 +227,7 @@ TEST_F(Gdi, IconsAndBitmapsDecodeAndDamagedCopiesAreRefusedWithoutBadReads) {
         const auto picture = DecodeBmpPicture(Bmp(3, 2, bits));
         ASSERT_TRUE(picture) << bits;
         EXPECT_EQ(std::tuple(picture->width, picture->height, picture->At(2, 1), picture->At(0, 0)),
-                  std::tuple(3, 2, last, origin))
-            << bits;
+                  std::tuple(3, 2, last, origin));
     }
     const auto bmp = Bmp(3, 2, 24);
     auto huge = bmp, notBmp = bmp;

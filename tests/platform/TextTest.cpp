@@ -15,8 +15,7 @@ namespace {
 using dv::testing::PixelSnapshot;
 
 constexpr uint32_t kBlack = 0x000000;
-constexpr LONG kSemibold = 600;
-constexpr LONG kMedium = 500;
+constexpr LONG kSemibold = 600, kMedium = 500;
 constexpr BYTE kClearTypeQuality = 5;
 constexpr UINT kLine = DT_SINGLELINE;
 constexpr const wchar_t* kVersion = L"QX-9  V1.20  (2008.4.19)";

@@ -13,8 +13,7 @@ namespace {
 using namespace dv::testing;
 using ::testing::ElementsAre;
 
-constexpr UINT WM_TEST = WM_USER + 7;
-constexpr UINT WM_CLOSE_ME = WM_USER + 10;
+constexpr UINT WM_TEST = WM_USER + 7, WM_CLOSE_ME = WM_USER + 10;
 constexpr UINT kTemplate = 102;
 
 // Paints the way a dialog does, and can invalidate again from its paint.
@@ -108,7 +107,7 @@ struct DialogStyle {
 };
 
 TEST_F(Window, ClassesRegisterOnceUnregisterOnceAndKeepTheirStyle) {
-    constexpr DWORD kClassExists = 1410, kNoClass = 1411;
+    constexpr DWORD kClassExists = 1410, kNoClass = 1411, kBad = ERROR_INVALID_PARAMETER;
     DialogStyle style(true);
     WNDCLASSW wc{};
     ASSERT_TRUE(GetClassInfoW(nullptr, L"Dialog", &wc));
@@ -117,10 +116,9 @@ TEST_F(Window, ClassesRegisterOnceUnregisterOnceAndKeepTheirStyle) {
     ASSERT_TRUE(UnregisterClassW(L"Dialog", nullptr));
     EXPECT_EQ(ErrorOf([] { return UnregisterClassW(L"Dialog", nullptr); }), kNoClass);
     EXPECT_EQ(ErrorOf([&] { return GetClassInfoW(nullptr, L"Dialog", &wc); }), kNoClass);
-    EXPECT_EQ(ErrorOf([] { return RegisterClassW(nullptr) != 0; }), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(ErrorOf([&] { return GetClassInfoW(nullptr, nullptr, &wc); }),
-              ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(ErrorOf([] { return UnregisterClassW(nullptr, nullptr); }), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ErrorOf([] { return RegisterClassW(nullptr) != 0; }), kBad);
+    EXPECT_EQ(ErrorOf([&] { return GetClassInfoW(nullptr, nullptr, &wc); }), kBad);
+    EXPECT_EQ(ErrorOf([] { return UnregisterClassW(nullptr, nullptr); }), kBad);
 }
 
 void Tap(int x, int y) {
@@ -147,16 +145,16 @@ TEST_F(Window, ThePenBecomesButtonMessagesOfTheActiveWindowAndQuickTapsDoubleCli
     Tap(300, 200);
     PumpMessagesUntilIdle();
     EXPECT_EQ(behind.Messages().size(), 2u);
-    // CS_DBLCLKS, the taps, a pause after each, the downs (a quick second one nearby doubles)
-    const std::tuple<bool, std::vector<POINT>, DWORD, std::vector<UINT>> cases[] = {
-        {true,
+    // a pause after each tap, CS_DBLCLKS, the taps, the downs (a quick second one nearby doubles)
+    const std::tuple<DWORD, bool, std::vector<POINT>, std::vector<UINT>> cases[] = {
+        {0,
+         true,
          {{100, 100}, {104, 96}, {104, 96}, {120, 96}, {120, 101}},
-         0,
          {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_LBUTTONDOWN, WM_LBUTTONDOWN}},
-        {false, {{50, 50}, {50, 50}}, 0, {WM_LBUTTONDOWN, WM_LBUTTONDOWN}},
-        {true, {{50, 50}, {50, 50}}, 521, {WM_LBUTTONDOWN, WM_LBUTTONDOWN}},
+        {0, false, {{50, 50}, {50, 50}}, {WM_LBUTTONDOWN, WM_LBUTTONDOWN}},
+        {521, true, {{50, 50}, {50, 50}}, {WM_LBUTTONDOWN, WM_LBUTTONDOWN}},
     };
-    for (const auto& [dblclks, taps, pause, expected] : cases) {
+    for (const auto& [pause, dblclks, taps, expected] : cases) {
         DialogStyle style(dblclks);
         TestWindow tapped(nullptr, 0, true);
         for (POINT p : taps) {
