@@ -1,9 +1,6 @@
 // Drawing objects, block copies, the screen and the image decoders.
-#include <cwchar>
-
 #include "Support.h"
 #include "platform/Resources.h"
-#include "platform/WinBase.h"
 #include "platform/WinGdi.h"
 #include "platform/WinUser.h"
 #include "platform/afx/CDC.h"
@@ -15,68 +12,50 @@ namespace dv::test {
 namespace {
 
 using namespace dv::testing;
+using ::testing::Each;
 
-constexpr UINT kScreenBitmap = 129;
-constexpr UINT kAppIcon = 128;
+constexpr UINT kScreenBitmap = 129, kAppIcon = 128;
+constexpr LOGFONTW kTahoma{12, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, L"Tahoma"};
 
-uint32_t Coordinates(int x, int y) {
-    return static_cast<uint32_t>((x << 8) | y | 0x10000);
-}
+constexpr auto Coordinates = [](int x, int y) { return uint32_t((x << 8) | y | 0x10000); };
 
-LOGFONTW Tahoma(LONG height) {
-    LOGFONTW lf{};
-    lf.lfHeight = height;
-    lf.lfWeight = FW_BOLD;
-    std::wcscpy(lf.lfFaceName, L"Tahoma");
-    return lf;
-}
-
-class Gdi : public PlatformTest {
-protected:
+struct Gdi : PlatformTest {
     GdiCounts start = LiveGdiObjects();
 };
 
-// Every copy against a model that copies pixel by pixel what lies inside
-// both surfaces.
+// Every copy against a model that copies each pixel inside both surfaces.
 TEST_F(Gdi, BlockCopiesAreClippedAtEveryEdgeOfBothSurfaces) {
-    struct Blit {
-        int x, y, cx, cy, sx, sy;
-    } const cases[] = {{0, 0, 10, 8, 0, 0},          {-3, -2, 10, 8, 0, 0},
-                       {15, 9, 10, 8, 0, 0},         {2, 2, 10, 8, -4, -3},
-                       {2, 2, 10, 8, 6, 5},          {0, 0, 100, 100, 0, 0},
-                       {-50, -50, 10, 10, 0, 0},     {0, 0, 10, 10, 40, 40},
-                       {5, 5, 0, 4, 0, 0},           {5, 5, -4, 4, 0, 0},
-                       {5, 5, 4, -1, 0, 0},          {2147483600, 0, 100, 5, 0, 0},
-                       {0, 0, 5, 5, -2147483600, 0}, {1, 1, 2147483647, 2147483647, 0, 0}};
+    const std::array<int, 6> cases[] = {
+        {0, 0, 10, 8, 0, 0},          {-3, -2, 10, 8, 0, 0},
+        {15, 9, 10, 8, 0, 0},         {2, 2, 10, 8, -4, -3},
+        {2, 2, 10, 8, 6, 5},          {0, 0, 100, 100, 0, 0},
+        {-50, -50, 10, 10, 0, 0},     {0, 0, 10, 10, 40, 40},
+        {5, 5, 0, 4, 0, 0},           {5, 5, -4, 4, 0, 0},
+        {5, 5, 4, -1, 0, 0},          {2147483600, 0, 100, 5, 0, 0},
+        {0, 0, 5, 5, -2147483600, 0}, {1, 1, 2147483647, 2147483647, 0, 0}};
     GdiMemorySurface src(10, 8);
     PaintSurface(src.dc(), Coordinates);
     const PixelSnapshot from = SnapshotSurface(src.dc());
-    for (const Blit& b : cases) {
-        SCOPED_TRACE(::testing::Message() << b.x << "," << b.y << " " << b.cx << "x" << b.cy
-                                          << " from " << b.sx << "," << b.sy);
+    for (const auto& [x, y, cx, cy, sx, sy] : cases) {
         GdiMemorySurface dst(20, 12);
         PaintSurface(dst.dc(), [](int, int) { return 0x123456u; });
         PixelSnapshot expected = SnapshotSurface(dst.dc());
-        for (int64_t j = 0; j < std::min<int64_t>(b.cy, 64); ++j) {
-            for (int64_t i = 0; i < std::min<int64_t>(b.cx, 64); ++i) {
-                const int64_t dx = int64_t{b.x} + i, dy = int64_t{b.y} + j;
-                const int64_t sx = int64_t{b.sx} + i, sy = int64_t{b.sy} + j;
-                if (dx >= 0 && dy >= 0 && dx < 20 && dy < 12 && sx >= 0 && sy >= 0 && sx < 10 &&
-                    sy < 8) {
-                    expected.pixels[dy * 20 + dx] = from.At(int(sx), int(sy));
+        for (int64_t j = 0; j < std::min<int64_t>(cy, 64); ++j) {
+            for (int64_t i = 0; i < std::min<int64_t>(cx, 64); ++i) {
+                const int64_t dx = x + i, dy = y + j, fx = sx + i, fy = sy + j;
+                if (std::min({dx, dy, fx, fy}) >= 0 && dx < 20 && dy < 12 && fx < 10 && fy < 8) {
+                    expected.pixels[dy * 20 + dx] = from.At(int(fx), int(fy));
                 }
             }
         }
-        EXPECT_TRUE(BitBlt(dst.dc(), b.x, b.y, b.cx, b.cy, src.dc(), b.sx, b.sy, SRCCOPY));
-        EXPECT_EQ(SnapshotSurface(dst.dc()), expected);
+        EXPECT_TRUE(BitBlt(dst.dc(), x, y, cx, cy, src.dc(), sx, sy, SRCCOPY));
+        EXPECT_EQ(SnapshotSurface(dst.dc()), expected) << x << "," << y << " " << cx << "x" << cy;
     }
-    // Overlapping copies within one surface read the original pixels.
-    for (int shift : {-3, 3}) {
+    for (int shift : {-3, 3}) {  // within one surface the original pixels are read
         GdiMemorySurface one(10, 8);
         PaintSurface(one.dc(), Coordinates);
         BitBlt(one.dc(), shift, shift, 10, 8, one.dc(), 0, 0, SRCCOPY);
-        const PixelSnapshot after = SnapshotSurface(one.dc());
-        EXPECT_EQ(after.At(4, 4), Coordinates(4 - shift, 4 - shift));
+        EXPECT_EQ(SnapshotSurface(one.dc()).At(4, 4), Coordinates(4 - shift, 4 - shift));
     }
     EXPECT_FALSE(BitBlt(nullptr, 0, 0, 1, 1, src.dc(), 0, 0, SRCCOPY));
     EXPECT_FALSE(BitBlt(src.dc(), 0, 0, 1, 1, reinterpret_cast<HDC>(0x77), 0, 0, SRCCOPY));
@@ -84,79 +63,62 @@ TEST_F(Gdi, BlockCopiesAreClippedAtEveryEdgeOfBothSurfaces) {
     EXPECT_EQ(SnapshotSurface(src.dc()), from);
 }
 
-TEST_F(Gdi, SurfacesOwnTheirSelectedBitmapAndRefuseToFreeWhatIsInUse) {
+TEST_F(Gdi, SurfacesOwnTheirBitmapsRefuseToFreeWhatIsInUseAndBadArgumentsCreateNothing) {
     HDC dc = CreateCompatibleDC(nullptr);
     EXPECT_EQ(SnapshotSurface(dc).width, 1);  // the one-pixel stock bitmap
     HBITMAP bitmap = CreateCompatibleBitmap(dc, 30, 20);
-    const LOGFONTW lf = Tahoma(12);
-    HFONT font = CreateFontIndirectW(&lf);
+    HFONT font = CreateFontIndirectW(&kTahoma);
     EXPECT_EQ(LiveGdiObjects(), (GdiCounts{start.dcs + 1, start.bitmaps + 1, start.fonts + 1}));
-    HGDIOBJ stockBitmap = SelectObject(dc, bitmap);
-    HGDIOBJ stockFont = SelectObject(dc, font);
+    HGDIOBJ stockBitmap = SelectObject(dc, bitmap), stockFont = SelectObject(dc, font);
     EXPECT_EQ(SelectObject(dc, bitmap), bitmap);
     EXPECT_EQ(SnapshotSurface(dc).pixels, std::vector<uint32_t>(600, 0));  // a new bitmap is black
     HDC other = CreateCompatibleDC(dc);
-    EXPECT_EQ(SelectObject(other, bitmap), nullptr);
-    EXPECT_EQ(SelectObject(other, reinterpret_cast<HGDIOBJ>(0x99)), nullptr);
-    EXPECT_EQ(SelectObject(reinterpret_cast<HDC>(0x99), bitmap), nullptr);
-    for (HGDIOBJ busy : {HGDIOBJ(bitmap), HGDIOBJ(font), stockBitmap, stockFont}) {
-        EXPECT_FALSE(DeleteObject(busy));
-    }
+    EXPECT_THAT((std::vector{SelectObject(other, bitmap), SelectObject(other, HGDIOBJ(0x99)),
+                             SelectObject(HDC(0x99), bitmap)}),
+                Each(nullptr));
+    EXPECT_THAT((std::vector{DeleteObject(bitmap), DeleteObject(font), DeleteObject(stockBitmap),
+                             DeleteObject(stockFont)}),
+                Each(FALSE));
     EXPECT_EQ(SelectObject(dc, stockFont), font);
-    EXPECT_TRUE(DeleteObject(font));
-    EXPECT_TRUE(DeleteDC(dc));  // and the bitmap with it
-    EXPECT_TRUE(DeleteDC(other));
-    EXPECT_EQ(LiveGdiObjects(), start);
-    EXPECT_FALSE(DeleteObject(bitmap));
-    EXPECT_FALSE(DeleteDC(dc));
-    for (const char* line :
-         {"GDI: SelectObject: bitmap is selected into another surface",
-          "GDI: DeleteObject: bitmap is selected into a surface",
-          "GDI: DeleteObject: font is selected into a surface",
-          "GDI: DeleteObject: stock objects cannot be deleted", "GDI: DeleteDC: unknown surface"}) {
-        EXPECT_TRUE(log.Contains(line)) << line;
-    }
-}
-
-TEST_F(Gdi, BadSizesUnknownObjectsAndMissingResourcesCreateNothing) {
+    // The surface frees its bitmap with it.
+    EXPECT_THAT((std::vector{DeleteObject(font), DeleteDC(dc), DeleteDC(other)}), Each(TRUE));
     const HDC bogus = reinterpret_cast<HDC>(0x55);
+    EXPECT_THAT((std::vector{DeleteObject(bitmap), DeleteObject(bogus), DeleteObject(nullptr),
+                             DeleteDC(dc)}),
+                Each(FALSE));
     for (auto [cx, cy] :
          {std::pair{0, 10}, {10, 0}, {-1, 10}, {10, -1}, {8193, 1}, {1, 8193}, {100000, 100000}}) {
         EXPECT_EQ(CreateCompatibleBitmap(nullptr, cx, cy), nullptr) << cx << "x" << cy;
     }
-    HBITMAP widest = CreateCompatibleBitmap(nullptr, 8192, 1);
-    EXPECT_NE(widest, nullptr);
-    EXPECT_TRUE(DeleteObject(widest));
-    EXPECT_EQ(CreateCompatibleBitmap(bogus, 4, 4), nullptr);
-    EXPECT_EQ(CreateCompatibleDC(bogus), nullptr);
-    EXPECT_EQ(CreateFontIndirectW(nullptr), nullptr);
-    EXPECT_FALSE(DeleteObject(bogus));
-    EXPECT_FALSE(DeleteObject(nullptr));
-    EXPECT_EQ(GetPixel(bogus, 0, 0), CLR_INVALID);
-    EXPECT_EQ(SetTextColor(bogus, 0), CLR_INVALID);
-    EXPECT_EQ(SetBkMode(bogus, OPAQUE), 0);
-    SetLastError(0);
-    EXPECT_EQ(LoadBitmapW(nullptr, MAKEINTRESOURCEW(999)), nullptr);
-    EXPECT_NE(GetLastError(), 0u);
-    EXPECT_EQ(LoadBitmapW(nullptr, nullptr), nullptr);
-    EXPECT_EQ(LoadBitmapW(nullptr, L"NOSUCHBITMAP"), nullptr);
-    EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(4242)), nullptr);
-    EXPECT_EQ(LoadIconW(nullptr, L"APP"), nullptr);
+    EXPECT_TRUE(DeleteObject(CreateCompatibleBitmap(nullptr, 8192, 1)));
+    EXPECT_NE(ErrorOf([] { return LoadBitmapW(nullptr, MAKEINTRESOURCEW(999)) != nullptr; }), 0u);
+    EXPECT_THAT((std::vector<const void*>{
+                    CreateCompatibleBitmap(bogus, 4, 4), CreateCompatibleDC(bogus),
+                    CreateFontIndirectW(nullptr), LoadBitmapW(nullptr, nullptr),
+                    LoadBitmapW(nullptr, L"NOSUCHBITMAP"),
+                    LoadIconW(nullptr, MAKEINTRESOURCEW(4242)), LoadIconW(nullptr, L"APP")}),
+                Each(nullptr));
+    EXPECT_EQ(std::tuple(GetPixel(bogus, 0, 0), SetTextColor(bogus, 0), SetBkMode(bogus, OPAQUE)),
+              std::tuple(CLR_INVALID, CLR_INVALID, 0));
     EXPECT_TRUE(IconPictures(reinterpret_cast<HICON>(0x1234)).empty());
     EXPECT_EQ(LiveGdiObjects(), start);
-    EXPECT_TRUE(log.Contains("GDI: CreateCompatibleBitmap: size out of range: 0 x 10\r\n"));
-    EXPECT_TRUE(log.Contains("GDI: LoadBitmapW: no bitmap resource 999\r\n"));
-    EXPECT_TRUE(log.Contains("GDI: LoadIconW: no icon resource 4242\r\n"));
+    for (const char* line :
+         {"GDI: SelectObject: bitmap is selected into another surface",
+          "GDI: DeleteObject: bitmap is selected into a surface",
+          "GDI: DeleteObject: font is selected into a surface",
+          "GDI: DeleteObject: stock objects cannot be deleted", "GDI: DeleteDC: unknown surface",
+          "GDI: CreateCompatibleBitmap: size out of range: 0 x 10\r\n",
+          "GDI: LoadBitmapW: no bitmap resource 999\r\n",
+          "GDI: LoadIconW: no icon resource 4242\r\n"}) {
+        EXPECT_TRUE(log.Contains(line)) << line;
+    }
 }
 
-TEST_F(Gdi, LoadedBitmapsAreCountedCopiesAndWrappersFreeWhatTheyOwn) {
+TEST_F(Gdi, LoadedBitmapsAreCountedCopiesAndTheScreenSharesItsPixels) {
     HBITMAP first = LoadBitmapW(nullptr, MAKEINTRESOURCEW(kScreenBitmap));
     HBITMAP second = LoadBitmapW(nullptr, MAKEINTRESOURCEW(kScreenBitmap));
-    ASSERT_NE(first, nullptr);
-    EXPECT_NE(first, second);
     EXPECT_EQ(LiveGdiObjects().bitmaps, start.bitmaps + 2);
     const PixelSnapshot a = SnapshotBitmap(first);
-    EXPECT_EQ(std::pair(a.width, a.height), std::pair(480, 234));
     {
         CDC memory;  // writing one copy leaves the other as it was
         ASSERT_TRUE(memory.CreateCompatibleDC(nullptr));
@@ -164,8 +126,7 @@ TEST_F(Gdi, LoadedBitmapsAreCountedCopiesAndWrappersFreeWhatTheyOwn) {
         PaintSurface(memory.GetSafeHdc(), [](int, int) { return 0xABCDEFu; });
         memory.SelectObject(old);
         CFont font;
-        const LOGFONTW lf = Tahoma(12);
-        ASSERT_TRUE(font.CreateFontIndirect(&lf));
+        ASSERT_TRUE(font.CreateFontIndirect(&kTahoma));
         CFont* oldFont = memory.SelectObject(&font);
         EXPECT_FALSE(font.DeleteObject());  // still selected: refused, handle kept
         memory.SelectObject(oldFont);
@@ -173,34 +134,20 @@ TEST_F(Gdi, LoadedBitmapsAreCountedCopiesAndWrappersFreeWhatTheyOwn) {
     }
     EXPECT_EQ(SnapshotBitmap(second), a);
     EXPECT_EQ(SnapshotBitmap(first).At(7, 7), 0xABCDEFu);
-    EXPECT_TRUE(DeleteObject(first));
-    EXPECT_TRUE(DeleteObject(second));
+    EXPECT_THAT((std::vector{DeleteObject(first), DeleteObject(second)}), Each(TRUE));
     EXPECT_EQ(LiveGdiObjects(), start);
-    // Decoded again after its last user let go.
-    HBITMAP again = LoadBitmapW(nullptr, MAKEINTRESOURCEW(kScreenBitmap));
-    EXPECT_EQ(SnapshotBitmap(again), a);
-    DeleteObject(again);
-}
-
-TEST_F(Gdi, ScreenSurfacesShareThePixelsAndWorkWithTheDisplayOff) {
-    HDC a = GetDC(nullptr);
-    HDC b = GetDC(nullptr);
+    // Both screen surfaces show one set of pixels, with the display off too.
+    HDC screen = GetDC(nullptr), other = GetDC(nullptr);
     GdiMemorySurface memory(480, 234);
     PaintSurface(memory.dc(), Coordinates);
-    EXPECT_TRUE(BitBlt(a, 0, 0, 480, 234, memory.dc(), 0, 0, SRCCOPY));
-    EXPECT_EQ(GetPixel(b, 3, 4), RGB(0x01, 0x03, 0x04));
+    EXPECT_TRUE(BitBlt(screen, 0, 0, 480, 234, memory.dc(), 0, 0, SRCCOPY));
+    EXPECT_EQ(GetPixel(other, 3, 4), RGB(0x01, 0x03, 0x04));
     EXPECT_EQ(SnapshotScreen(), SnapshotSurface(memory.dc()));
-    EXPECT_EQ(GetPixel(a, 480, 0), CLR_INVALID);
-    EXPECT_EQ(GetPixel(a, -1, 0), CLR_INVALID);
+    EXPECT_THAT((std::vector{GetPixel(screen, 480, 0), GetPixel(screen, -1, 0)}),
+                Each(CLR_INVALID));
     PaintSurface(memory.dc(), [](int, int) { return 0u; });
     EXPECT_NE(SnapshotScreen(), SnapshotSurface(memory.dc()));
-    EXPECT_EQ(ReleaseDC(nullptr, a), 1);
-    EXPECT_EQ(ReleaseDC(nullptr, b), 1);
-}
-
-std::vector<uint8_t> AppIconBytes() {
-    const auto* r = dv::FindEmbeddedResource(dv::ResourceKind::Icon, kAppIcon);
-    return r == nullptr ? std::vector<uint8_t>{} : std::vector<uint8_t>(r->data, r->data + r->size);
+    EXPECT_EQ(ReleaseDC(nullptr, screen) + ReleaseDC(nullptr, other), 2);
 }
 
 void Put32(std::vector<uint8_t>& b, std::size_t at, uint32_t v) {
@@ -218,8 +165,26 @@ std::vector<uint8_t> Le(std::size_t size, std::initializer_list<uint32_t> words)
     return b;
 }
 
-TEST_F(Gdi, TheAppIconDecodesWithMaskedCornersAndDamagedCopiesYieldNoBadReads) {
-    const auto good = AppIconBytes();
+// A BMP of w x h; at 8 bits with a two-entry palette, which the pixels overwrite at the others.
+std::vector<uint8_t> Bmp(uint32_t w, uint32_t h, uint32_t bits) {
+    const uint32_t stride = (w * bits / 8 + 3) / 4 * 4, offset = bits == 8 ? 62 : 54;
+    const uint32_t size = offset + stride * h, colours = bits == 8 ? 2 : 0;
+    auto b = Le(
+        size,
+        {0,  'B' | 'M' << 8u, 2,  size,       10, offset,    14, 40, 18, w, 22, h, 26, 1, 28, bits,
+         46, colours,         54, 0x00102030, 58, 0x00405060});
+    for (uint32_t y = 0; y < h; ++y) {      // bottom row first
+        for (uint32_t x = 0; x < w; ++x) {  // blue, green, red; at 8 bits an index
+            const uint8_t pixel[] = {uint8_t(bits == 8 ? (x + y) % 2 : x), uint8_t(y), 0x80, 0x7F};
+            std::copy_n(pixel, bits / 8, &b[offset + (h - 1 - y) * stride + x * bits / 8]);
+        }
+    }
+    return b;
+}
+
+TEST_F(Gdi, IconsAndBitmapsDecodeAndDamagedCopiesAreRefusedWithoutBadReads) {
+    const auto* resource = dv::FindEmbeddedResource(dv::ResourceKind::Icon, kAppIcon);
+    const std::vector<uint8_t> good(resource->data, resource->data + resource->size);
     const auto images = DecodeIcoImages(good);
     ASSERT_EQ(images.size(), 2u);
     EXPECT_EQ(std::pair(images[0].width, images[1].width), std::pair(32, 16));
@@ -231,8 +196,7 @@ TEST_F(Gdi, TheAppIconDecodesWithMaskedCornersAndDamagedCopiesYieldNoBadReads) {
     EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(kAppIcon)), icon);
     EXPECT_EQ(IconPictures(icon), images);
     for (std::size_t n = 0; n < good.size(); n += 7) {
-        std::vector<uint8_t> cut(good.begin(), good.begin() + static_cast<long>(n));
-        EXPECT_LE(DecodeIcoImages(cut).size(), 1u) << n;
+        EXPECT_LE(DecodeIcoImages(std::vector(&good[0], &good[n])).size(), 1u) << n;
     }
     const uint32_t first = good[18] | good[19] << 8 | good[20] << 16 | good[21] << 24;
     // where, what, a byte or a word, the images still read
@@ -249,61 +213,28 @@ TEST_F(Gdi, TheAppIconDecodesWithMaskedCornersAndDamagedCopiesYieldNoBadReads) {
         byte ? void(bad[at] = static_cast<uint8_t>(value)) : Put32(bad, at, value);
         EXPECT_EQ(DecodeIcoImages(bad).size(), count) << at;
     }
-    // Four-bit indices, high nibble first, into a two-colour palette: those past
-    // it are black, and a set mask bit clears the alpha.
+    // Four-bit indices, high nibble first, into two colours: past them black; mask bits clear.
     const auto indexed =
         DecodeIcoImages(Le(78, {2,  1,  4,  1,        6,  0x20104,  10, 0x40001, 14, 56,
                                 18, 22, 22, 40,       26, 4,        30, 2,       34, 0x40001,
                                 54, 2,  62, 0x102030, 66, 0x405060, 70, 0x3210,  74, 0x20}));
     ASSERT_EQ(indexed.size(), 1u);
     EXPECT_EQ(indexed[0].pixels, (std::vector<uint32_t>{0xFF405060, 0xFF102030, 0, 0xFF000000}));
-}
-
-// A BMP of w x h at the given depth; 8 bits take a two-entry palette.
-std::vector<uint8_t> Bmp(uint32_t w, uint32_t h, uint32_t bits) {
-    const uint32_t stride = (w * bits / 8 + 3) / 4 * 4, offset = bits == 8 ? 62 : 54;
-    // The palette (0x102030, 0x405060) is overwritten by the pixels but at 8 bits.
-    auto b = Le(offset + stride * h, {0,  'B' | 'M' << 8u,
-                                      2,  offset + stride * h,
-                                      10, offset,
-                                      14, 40,
-                                      18, w,
-                                      22, h,
-                                      26, 1,
-                                      28, bits,
-                                      46, bits == 8 ? 2u : 0u,
-                                      54, 0x00102030,
-                                      58, 0x00405060});
-    for (uint32_t y = 0; y < h; ++y) {  // bottom row first
-        uint8_t* row = &b[offset + (h - 1 - y) * stride];
-        for (uint32_t x = 0; x < w; ++x) {
-            uint8_t* p = row + x * bits / 8;
-            const uint8_t pixel[] = {uint8_t(x), uint8_t(y), 0x80, 0x7F};  // blue, green, red
-            bits == 8 ? void(*p = static_cast<uint8_t>((x + y) % 2))
-                      : void(std::copy_n(pixel, bits / 8, p));
-        }
-    }
-    return b;
-}
-
-TEST_F(Gdi, BitmapsOfEachDepthDecodeTopRowFirstAndDamagedOnesAreRefused) {
-    for (int bits : {24, 32}) {
+    // Bitmaps of each depth decode top row first.
+    for (auto [bits, last, origin] : {std::tuple{8u, 0x405060u, 0x102030u},
+                                      {24u, 0x800102u, 0x800000u},
+                                      {32u, 0x800102u, 0x800000u}}) {
         const auto picture = DecodeBmpPicture(Bmp(3, 2, bits));
         ASSERT_TRUE(picture) << bits;
-        EXPECT_EQ(std::pair(picture->width, picture->height), std::pair(3, 2));
-        EXPECT_EQ(picture->At(2, 1), 0x800102u) << bits;
-        EXPECT_EQ(picture->At(0, 0), 0x800000u) << bits;
+        EXPECT_EQ(std::tuple(picture->width, picture->height, picture->At(2, 1), picture->At(0, 0)),
+                  std::tuple(3, 2, last, origin));
     }
-    const auto indexed = DecodeBmpPicture(Bmp(3, 2, 8));
-    ASSERT_TRUE(indexed);
-    EXPECT_EQ(indexed->At(0, 0), 0x102030u);
-    EXPECT_EQ(indexed->At(1, 0), 0x405060u);
-    const auto good = Bmp(3, 2, 24);
-    auto huge = good, notBmp = good;
+    const auto bmp = Bmp(3, 2, 24);
+    auto huge = bmp, notBmp = bmp;
     Put32(huge, 18, 100000);
     notBmp[0] = 'X';
     for (std::span<const uint8_t> bad :
-         {std::span(good.data(), 0), std::span(good.data(), 30), std::span(std::as_const(huge)),
+         {std::span(bmp.data(), 0), std::span(bmp.data(), 30), std::span(std::as_const(huge)),
           std::span(std::as_const(notBmp))}) {
         EXPECT_FALSE(DecodeBmpPicture(bad)) << bad.size();
     }

@@ -1,11 +1,9 @@
-// Text through DrawTextW: the smoothing and weight each font asks for, measured
-// on what is drawn (grey levels, stem width, line width), and where the line
-// lands in its rectangle, exactly, from relations that hold for any face.
-#include <gtest/gtest.h>
+// DrawTextW: the smoothing, weight and width each font asks for, measured on
+// what is drawn, and where the line lands, from relations that hold for any face.
+#include <gmock/gmock.h>
 
 #include <algorithm>
 #include <climits>
-#include <cwchar>
 #include <set>
 
 #include "platform/WinGdi.h"
@@ -17,8 +15,7 @@ namespace {
 using dv::testing::PixelSnapshot;
 
 constexpr uint32_t kBlack = 0x000000;
-constexpr LONG kSemibold = 600;
-constexpr LONG kMedium = 500;
+constexpr LONG kSemibold = 600, kMedium = 500;
 constexpr BYTE kClearTypeQuality = 5;
 constexpr UINT kLine = DT_SINGLELINE;
 constexpr const wchar_t* kVersion = L"QX-9  V1.20  (2008.4.19)";
@@ -30,6 +27,7 @@ struct FontRequest {
 constexpr FontRequest kVersionFont{16, FW_BOLD, ANTIALIASED_QUALITY};
 constexpr FontRequest kFmFont{12, FW_BOLD, DEFAULT_QUALITY};
 constexpr int kFmCell = 12;
+constexpr RECT kRect{20, 10, 140, 51};  // where the placement tests draw
 
 struct Box {  // inclusive bounds of the pixels that differ from the background
     int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
@@ -38,11 +36,11 @@ struct Box {  // inclusive bounds of the pixels that differ from the background
     bool operator==(const Box&) const = default;
 };
 
-Box InkBox(const PixelSnapshot& s, uint32_t background = kBlack) {
+Box InkBox(const PixelSnapshot& s) {
     Box b;
     for (int y = 0; y < s.height; ++y) {
         for (int x = 0; x < s.width; ++x) {
-            if (s.At(x, y) != background) {
+            if (s.At(x, y) != kBlack) {
                 b = {std::min(b.left, x), std::min(b.top, y), std::max(b.right, x),
                      std::max(b.bottom, y)};
             }
@@ -51,52 +49,35 @@ Box InkBox(const PixelSnapshot& s, uint32_t background = kBlack) {
     return b;
 }
 
-// A memory surface with one Tahoma font selected and white transparent text.
-class TextSurface {
-public:
-    TextSurface(int w, int h, FontRequest request, uint32_t background = kBlack) : m_surface(w, h) {
-        LOGFONTW lf{};
-        lf.lfHeight = request.height;
-        lf.lfWeight = request.weight;
-        lf.lfQuality = request.quality;
-        std::wcscpy(lf.lfFaceName, L"Tahoma");
+// A new (black) memory surface with one Tahoma font selected and white transparent text.
+struct TextSurface {
+    TextSurface(int w, int h, FontRequest request) : m_surface(w, h) {
+        const LOGFONTW lf{request.height,  0, 0,        0, request.weight, 0, 0, 0, 0, 0, 0,
+                          request.quality, 0, L"Tahoma"};
         m_font = CreateFontIndirectW(&lf);
         m_old = SelectObject(dc(), m_font);
         SetBkMode(dc(), TRANSPARENT);
         SetTextColor(dc(), RGB(255, 255, 255));
-        dv::testing::PaintSurface(dc(), [=](int, int) { return background; });
     }
     ~TextSurface() {
         SelectObject(dc(), m_old);
         DeleteObject(m_font);
     }
     HDC dc() const { return m_surface.dc(); }
-    int Draw(const wchar_t* text, RECT r, UINT format) {
-        return DrawTextW(dc(), text, -1, &r, format);
-    }
+    int Draw(const wchar_t* text, RECT r, UINT f) { return DrawTextW(dc(), text, -1, &r, f); }
     PixelSnapshot Pixels() const { return dv::testing::SnapshotSurface(dc()); }
 
-private:
     dv::testing::GdiMemorySurface m_surface;
     HFONT m_font;
     HGDIOBJ m_old;
 };
 
-// Antialiased and ClearType fonts are grey-smoothed; default, draft and
-// non-antialiased ones are monochrome, as on the unit with font smoothing off.
-// Widths are those of Tahoma's metrics, bold well apart from regular.
-struct QualityCase {
-    const char* text;
-    FontRequest request;
-    bool smooth;
-    double minStem, maxStem;
-    int labelWidth;
-} const kQualities[] = {
-    {"version label", kVersionFont, true, 2.0, 3.2, 162},
+// Antialiased and ClearType smooth in grey, the rest is monochrome as on the unit; widths are
+// Tahoma's: what, the font, smoothed, least and most stem ink, the label's width.
+const std::tuple<const char*, FontRequest, bool, double, double, int> kQualities[] = {
     {"16 regular smooth", {16, FW_NORMAL, ANTIALIASED_QUALITY}, true, 0.8, 1.5, 143},
     {"calibration line", {14, FW_BOLD, ANTIALIASED_QUALITY}, true, 1.8, 3.0, 154},
     {"16 semibold ClearType", {16, kSemibold, kClearTypeQuality}, true, 2.0, 3.2, 162},
-    {"FM frequency", kFmFont, false, 2.0, 2.0, 133},
     {"12 bold sharp", {12, FW_BOLD, NONANTIALIASED_QUALITY}, false, 2.0, 2.0, 133},
     {"16 bold sharp", {16, FW_BOLD, NONANTIALIASED_QUALITY}, false, 2.0, 2.0, 159},
     {"16 regular sharp", {16, FW_NORMAL, DEFAULT_QUALITY}, false, 1.0, 1.0, 144},
@@ -105,12 +86,11 @@ struct QualityCase {
 };
 constexpr int kWidthTolerance = 8;
 
-// Measured: the colours of the version label between black and white, the
-// ink across the middle of the letter l in pixels, and the label's ink width.
+// Measured: the greys of the version label, the ink across the middle of an l, the label's width.
 TEST(Fonts, EachFontDrawsTheSmoothingWeightAndWidthItAsksFor) {
-    for (const QualityCase& c : kQualities) {
-        SCOPED_TRACE(c.text);
-        TextSurface stem(40, 40, c.request), label(240, 30, c.request);
+    for (const auto& [text, request, smooth, minStem, maxStem, width] : kQualities) {
+        SCOPED_TRACE(text);
+        TextSurface stem(40, 40, request), label(240, 30, request);
         stem.Draw(L"l", {10, 0, 40, 40}, kLine | DT_VCENTER);
         const PixelSnapshot s = stem.Pixels();
         const Box box = InkBox(s);
@@ -118,16 +98,14 @@ TEST(Fonts, EachFontDrawsTheSmoothingWeightAndWidthItAsksFor) {
         for (int x = 0; x < s.width && !box.Empty(); ++x) {
             ink += (s.At(x, (box.top + box.bottom) / 2) >> 16) / 255.0;
         }
-        EXPECT_GE(ink, c.minStem);
-        EXPECT_LE(ink, c.maxStem);
+        EXPECT_THAT(ink, ::testing::AllOf(::testing::Ge(minStem), ::testing::Le(maxStem)));
         label.Draw(kVersion, {4, 0, 240, 30}, kLine | DT_VCENTER);
         const PixelSnapshot l = label.Pixels();
         std::set<uint32_t> greys(l.pixels.begin(), l.pixels.end());
-        greys.erase(kBlack);
-        greys.erase(0xFFFFFF);
-        EXPECT_EQ(greys.size() > 16, c.smooth) << greys.size();
-        EXPECT_EQ(greys.empty(), !c.smooth);
-        EXPECT_NEAR(InkBox(l).right - InkBox(l).left + 1, c.labelWidth, kWidthTolerance);
+        std::erase_if(greys, [](uint32_t c) { return c == kBlack || c == 0xFFFFFF; });
+        EXPECT_EQ(greys.size() > 16, smooth) << greys.size();
+        EXPECT_EQ(greys.empty(), !smooth);
+        EXPECT_NEAR(InkBox(l).right - InkBox(l).left + 1, width, kWidthTolerance);
     }
     // Hangul, which Tahoma lacks, comes from a fallback face.
     TextSurface hangul(120, 30, kVersionFont);
@@ -135,59 +113,52 @@ TEST(Fonts, EachFontDrawsTheSmoothingWeightAndWidthItAsksFor) {
     EXPECT_GT(InkBox(hangul.Pixels()).right, 40);
 }
 
-TEST(DrawText, PlacesTheLinesByTheFlags) {
-    static constexpr RECT kRect{20, 10, 140, 51};
+TEST(DrawText, PlacesTheLinesByTheFlagsAndBadArgumentsDrawNothing) {
     constexpr int kSpare = kRect.bottom - kRect.top - kFmCell;
-    auto ink = [](UINT format, RECT r) {
+    // An opaque box shows the cell: at the bottom right it ends on the corner.
+    auto ink = [](UINT format, RECT r = kRect, int mode = TRANSPARENT) {
         TextSurface t(170, 70, kFmFont);
+        SetBkMode(t.dc(), mode);
+        SetBkColor(t.dc(), RGB(0x20, 0x40, 0x60));
         EXPECT_EQ(t.Draw(L"108.0", r, format), kFmCell);
         return InkBox(t.Pixels());
     };
-    const Box topLeft = ink(kLine, kRect);
+    const Box topLeft = ink(kLine);
     EXPECT_LE(topLeft.left - kRect.left, 2);
     EXPECT_GE(topLeft.top - kRect.top, 1);  // digits start below the cell's top
     EXPECT_LE(topLeft.top - kRect.top, 5);
-    // An opaque box shows the cell: at the bottom right it ends on the corner.
-    auto boxed = [](UINT format) {
-        TextSurface t(170, 70, kFmFont);
-        SetBkMode(t.dc(), OPAQUE);
-        SetBkColor(t.dc(), RGB(0x20, 0x40, 0x60));
-        t.Draw(L"108.0", kRect, kLine | format);
-        return InkBox(t.Pixels());
-    };
-    const Box cell = boxed(DT_RIGHT | DT_BOTTOM);
+    const Box cell = ink(kLine | DT_RIGHT | DT_BOTTOM, kRect, OPAQUE);
     EXPECT_EQ(cell, (Box{cell.left, kRect.bottom - kFmCell, kRect.right - 1, kRect.bottom - 1}));
     const int slack = cell.left - kRect.left;  // rectangle width less text width
-    EXPECT_EQ(boxed(DT_LEFT), cell.Moved(-slack, -kSpare));
-    const Box right = ink(kLine | DT_RIGHT, kRect);
-    EXPECT_EQ(right, topLeft.Moved(slack, 0));
-    EXPECT_LE(right.right, kRect.right - 1);
-    EXPECT_EQ(ink(kLine | DT_CENTER, kRect), topLeft.Moved(slack / 2, 0));
-    EXPECT_EQ(ink(kLine | DT_VCENTER, kRect), topLeft.Moved(0, kSpare / 2));
-    EXPECT_EQ(ink(kLine | DT_BOTTOM, kRect), topLeft.Moved(0, kSpare));
-    EXPECT_EQ(ink(kLine | DT_VCENTER | DT_BOTTOM, kRect), topLeft.Moved(0, kSpare / 2));
+    EXPECT_EQ(ink(kLine, kRect, OPAQUE), cell.Moved(-slack, -kSpare));
+    EXPECT_LE(ink(kLine | DT_RIGHT).right, kRect.right - 1);
+    // Vertical placement applies to a single line only.
+    for (auto [format, dx, dy] : {std::tuple{kLine | DT_RIGHT, slack, 0},
+                                  {kLine | DT_CENTER, slack / 2, 0},
+                                  {kLine | DT_VCENTER, 0, kSpare / 2},
+                                  {kLine | DT_BOTTOM, 0, kSpare},
+                                  {kLine | DT_VCENTER | DT_BOTTOM, 0, kSpare / 2},
+                                  {DT_VCENTER, 0, 0},
+                                  {DT_BOTTOM, 0, 0}}) {
+        EXPECT_EQ(ink(format), topLeft.Moved(dx, dy)) << format;
+    }
     EXPECT_EQ(ink(kLine | DT_CENTER | DT_VCENTER, {27, 13, 147, 54}),
               topLeft.Moved(7 + slack / 2, 3 + kSpare / 2));
-    // Vertical placement applies to a single line only; lines stack by the cell.
-    EXPECT_EQ(ink(DT_VCENTER, kRect), topLeft);
-    EXPECT_EQ(ink(DT_BOTTOM, kRect), topLeft);
-    TextSurface lines(100, 60, kFmFont);
+    TextSurface lines(100, 60, kFmFont);  // lines stack by the cell
     EXPECT_EQ(lines.Draw(L"8\r\n8\n8", {0, 0, 100, 60}, DT_BOTTOM), 3 * kFmCell);
     const Box three = InkBox(lines.Pixels());
     EXPECT_EQ(three.bottom - three.top, 2 * kFmCell + (topLeft.bottom - topLeft.top));
     // A positive height is the cell, a negative one the em, which is smaller.
     TextSurface em(40, 40, {-kFmCell, FW_BOLD, DEFAULT_QUALITY});
     EXPECT_GT(em.Draw(L"8", {0, 0, 40, 40}, kLine), kFmCell);
-}
-
-TEST(DrawText, BadArgumentsDrawNothing) {
     dv::testing::LogCapture log;
     TextSurface t(40, 20, kFmFont);
     RECT r{0, 0, 40, 20};
-    EXPECT_EQ(DrawTextW(t.dc(), nullptr, 3, &r, 0), 0);
-    EXPECT_EQ(DrawTextW(t.dc(), L"abc", 3, nullptr, 0), 0);
-    EXPECT_EQ(DrawTextW(t.dc(), L"abc", -7, &r, 0), 0);
-    EXPECT_EQ(DrawTextW(reinterpret_cast<HDC>(0x31), L"abc", 3, &r, 0), 0);
+    EXPECT_THAT(
+        (std::vector{DrawTextW(t.dc(), nullptr, 3, &r, 0), DrawTextW(t.dc(), L"abc", 3, nullptr, 0),
+                     DrawTextW(t.dc(), L"abc", -7, &r, 0),
+                     DrawTextW(reinterpret_cast<HDC>(0x31), L"abc", 3, &r, 0)}),
+        ::testing::Each(0));
     EXPECT_EQ(DrawTextW(t.dc(), L"abc", 0, &r, kLine), kFmCell);
     EXPECT_TRUE(InkBox(t.Pixels()).Empty());
     EXPECT_TRUE(log.Contains("GDI: DrawTextW: missing text or rectangle, or a bad length\r\n"));

@@ -1,8 +1,7 @@
 // Windows, the message loop, timers, the pen and the modal dialog.
-#include <thread>
+#include <future>
 
 #include "Support.h"
-#include "platform/WinBase.h"
 #include "platform/WinUser.h"
 #include "platform/afx/CDialog.h"
 #include "platform/afx/CPaintDC.h"
@@ -14,45 +13,43 @@ namespace {
 using namespace dv::testing;
 using ::testing::ElementsAre;
 
-constexpr UINT WM_TEST = WM_USER + 7;
-constexpr UINT WM_CLOSE_ME = WM_USER + 10;
+constexpr UINT WM_TEST = WM_USER + 7, WM_CLOSE_ME = WM_USER + 10;
 constexpr UINT kTemplate = 102;
 
 // Paints the way a dialog does, and can invalidate again from its paint.
-class PaintingWindow : public TestWindow {
-public:
+struct PaintingWindow : TestWindow {
     using TestWindow::TestWindow;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
         const LRESULT result = TestWindow::WindowProc(message, wParam, lParam);
-        if (message == WM_PAINT) {
+        if (message == WM_PAINT && paints) {
             CPaintDC dc(this);
             if (std::exchange(invalidateWhilePainting, false)) {
                 Invalidate(FALSE);
             }
         }
-        if (message == WM_DESTROY) {
-            aliveInDestroy = IsWindow(m_hWnd) != FALSE;
-        }
+        aliveInDestroy |= message == WM_DESTROY && IsWindow(m_hWnd) != FALSE;
         return result;
     }
-    bool invalidateWhilePainting = false;
+    bool paints = true, invalidateWhilePainting = false;
     bool aliveInDestroy = false;
 };
 
 class Window : public PlatformTest {};
 
-TEST_F(Window, PaintsComeAfterQueuedMessagesCoalescedAndEraseOnlyWhenAsked) {
-    // erase flags of the invalidations, invalidate while painting, messages seen
-    const std::tuple<std::vector<BOOL>, bool, std::vector<UINT>> cases[] = {
-        {{FALSE, FALSE, FALSE}, false, {WM_TEST, WM_PAINT}},
-        {{FALSE, TRUE, FALSE}, false, {WM_TEST, WM_PAINT, WM_ERASEBKGND}},
-        {{FALSE}, true, {WM_TEST, WM_PAINT, WM_PAINT}},
-        {{}, false, {WM_TEST}},
+TEST_F(Window, PaintsCoalesceAfterQueuedMessagesSendsCrossThreadsAndTheDestroyedGetNothing) {
+    // erase flags, BeginPaint called (else asked once only), invalidate while painting, messages
+    const std::tuple<std::vector<BOOL>, bool, bool, std::vector<UINT>> cases[] = {
+        {{FALSE, FALSE, FALSE}, true, false, {WM_TEST, WM_PAINT}},
+        {{FALSE, TRUE, FALSE}, true, false, {WM_TEST, WM_PAINT, WM_ERASEBKGND}},
+        {{FALSE}, true, true, {WM_TEST, WM_PAINT, WM_PAINT}},
+        {{}, true, false, {WM_TEST}},
+        {{FALSE}, false, false, {WM_TEST, WM_PAINT}},
     };
-    for (const auto& [invalidations, again, expected] : cases) {
+    for (const auto& [invalidations, paints, again, expected] : cases) {
         PaintingWindow window(nullptr);
         PumpMessagesUntilIdle();
         window.Clear();
+        window.paints = paints;
         window.invalidateWhilePainting = again;
         RECT part{10, 10, 20, 20};
         for (BOOL erase : invalidations) {
@@ -62,15 +59,15 @@ TEST_F(Window, PaintsComeAfterQueuedMessagesCoalescedAndEraseOnlyWhenAsked) {
         PumpMessagesUntilIdle();
         EXPECT_EQ(Ids(window), expected);
     }
-    TestWindow lazy(nullptr);  // never calls BeginPaint: asked once only
-    lazy.Invalidate(FALSE);
-    PumpMessagesUntilIdle();
-    EXPECT_EQ(lazy.MessagesOf(WM_PAINT).size(), 1u);
     EXPECT_FALSE(InvalidateRect(reinterpret_cast<HWND>(0x77), nullptr, FALSE));
-}
-
-TEST_F(Window, TimersTickUntilKilledAndDestroyedWindowsGetNothingMore) {
-    PaintingWindow window(L"Doomed");
+    // Sends from another thread run on the owner, timers tick, the destroyed get nothing.
+    PaintingWindow window(L"Doomed", 42);
+    const HWND hwnd = window.m_hWnd;
+    auto sent = std::async(std::launch::async, [&] { return SendMessageW(hwnd, WM_TEST, 5, 6); });
+    ASSERT_TRUE(PumpMessagesUntil([&] { return !window.MessagesOf(WM_TEST).empty(); }, 5000));
+    EXPECT_EQ(sent.get(), 42);
+    EXPECT_EQ(window.MessagesOf(WM_TEST)[0], (RecordedMessage{WM_TEST, 5, 6}));
+    EXPECT_EQ(SendMessageW(hwnd, WM_TEST, 7, 8), 42);  // same thread: at once
     constexpr UINT_PTR kTimer = 32769;
     ASSERT_EQ(window.SetTimer(kTimer, 10, nullptr), kTimer);
     ASSERT_TRUE(PumpMessagesUntil([&] { return window.MessagesOf(WM_TIMER).size() >= 2; }, 5000));
@@ -80,83 +77,57 @@ TEST_F(Window, TimersTickUntilKilledAndDestroyedWindowsGetNothingMore) {
     window.SetTimer(1, 1, nullptr);
     window.PostMessage(WM_TEST);
     window.Clear();
-    const HWND hwnd = window.m_hWnd;
     ASSERT_TRUE(DestroyWindow(hwnd));
     EXPECT_TRUE(window.aliveInDestroy);
     EXPECT_EQ(window.m_hWnd, nullptr);
-    EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_EQ(FindWindowW(nullptr, L"Doomed"), nullptr);
-    EXPECT_FALSE(PostMessageW(hwnd, WM_TEST, 0, 0));
-    EXPECT_EQ(SendMessageW(hwnd, WM_TEST, 0, 0), 0);
-    EXPECT_EQ(SetTimer(hwnd, 2, 1, nullptr), 0u);
-    EXPECT_FALSE(KillTimer(hwnd, 1));
-    EXPECT_FALSE(DestroyWindow(hwnd));
+    EXPECT_EQ(std::tuple(IsWindow(hwnd), PostMessageW(hwnd, WM_TEST, 0, 0),
+                         SendMessageW(hwnd, WM_TEST, 0, 0), SetTimer(hwnd, 2, 1, nullptr),
+                         KillTimer(hwnd, 1), DestroyWindow(hwnd)),
+              std::tuple(FALSE, FALSE, 0, 0u, FALSE, FALSE));
     PumpMessagesUntil([] { return false; }, 30);
     EXPECT_EQ(Ids(window), std::vector<UINT>{WM_DESTROY});
 }
 
-TEST_F(Window, SendFromAnotherThreadRunsOnTheOwnerAndQuitEndsAModalLoopAfterEarlierPosts) {
-    TestWindow window(nullptr, 42);
-    const HWND hwnd = window.m_hWnd;
-    LRESULT result = 0;
-    std::thread sender([&] { result = SendMessageW(hwnd, WM_TEST, 5, 6); });
-    ASSERT_TRUE(PumpMessagesUntil([&] { return !window.MessagesOf(WM_TEST).empty(); }, 5000));
-    sender.join();
-    EXPECT_EQ(result, 42);
-    EXPECT_EQ(window.MessagesOf(WM_TEST)[0], (RecordedMessage{WM_TEST, 5, 6}));
-    EXPECT_EQ(SendMessageW(hwnd, WM_TEST, 7, 8), 42);  // same thread: at once
+void Reregister(const WNDCLASSW& wc) {
+    UnregisterClassW(L"Dialog", nullptr);
+    RegisterClassW(&wc);
 }
+
+// Sets or clears the dialog class's CS_DBLCLKS until it ends.
+struct DialogStyle {
+    explicit DialogStyle(bool doubleClicks) {
+        GetClassInfoW(nullptr, L"Dialog", &original);
+        WNDCLASSW changed = original;
+        changed.style = (changed.style & ~CS_DBLCLKS) | (doubleClicks ? CS_DBLCLKS : 0);
+        Reregister(changed);
+    }
+    ~DialogStyle() { Reregister(original); }
+    WNDCLASSW original{};
+};
 
 TEST_F(Window, ClassesRegisterOnceUnregisterOnceAndKeepTheirStyle) {
-    constexpr DWORD kClassExists = 1410, kNoClass = 1411;
+    constexpr DWORD kClassExists = 1410, kNoClass = 1411, kBad = ERROR_INVALID_PARAMETER;
+    DialogStyle style(true);
     WNDCLASSW wc{};
     ASSERT_TRUE(GetClassInfoW(nullptr, L"Dialog", &wc));
-    const UINT original = wc.style;
+    EXPECT_EQ(wc.style, style.original.style | CS_DBLCLKS);
+    EXPECT_EQ(ErrorOf([&] { return RegisterClassW(&wc) != 0; }), kClassExists);
     ASSERT_TRUE(UnregisterClassW(L"Dialog", nullptr));
     EXPECT_EQ(ErrorOf([] { return UnregisterClassW(L"Dialog", nullptr); }), kNoClass);
-    WNDCLASSW again{};
-    EXPECT_EQ(ErrorOf([&] { return GetClassInfoW(nullptr, L"Dialog", &again); }), kNoClass);
-    wc.style |= CS_DBLCLKS;
-    EXPECT_NE(RegisterClassW(&wc), 0u);
-    EXPECT_EQ(ErrorOf([&] { return RegisterClassW(&wc) != 0; }), kClassExists);
-    ASSERT_TRUE(GetClassInfoW(nullptr, L"Dialog", &again));
-    EXPECT_EQ(again.style, original | CS_DBLCLKS);
-    EXPECT_EQ(ErrorOf([] { return RegisterClassW(nullptr) != 0; }), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(ErrorOf([&] { return GetClassInfoW(nullptr, nullptr, &again); }),
-              ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(ErrorOf([] { return UnregisterClassW(nullptr, nullptr); }), ERROR_INVALID_PARAMETER);
-    UnregisterClassW(L"Dialog", nullptr);
-    wc.style = original;
-    EXPECT_NE(RegisterClassW(&wc), 0u);
+    EXPECT_EQ(ErrorOf([&] { return GetClassInfoW(nullptr, L"Dialog", &wc); }), kNoClass);
+    EXPECT_EQ(ErrorOf([] { return RegisterClassW(nullptr) != 0; }), kBad);
+    EXPECT_EQ(ErrorOf([&] { return GetClassInfoW(nullptr, nullptr, &wc); }), kBad);
+    EXPECT_EQ(ErrorOf([] { return UnregisterClassW(nullptr, nullptr); }), kBad);
 }
-
-// Restores the dialog class's style when it ends.
-class DialogStyle {
-public:
-    explicit DialogStyle(bool doubleClicks) {
-        GetClassInfoW(nullptr, L"Dialog", &m_original);
-        WNDCLASSW changed = m_original;
-        changed.style = doubleClicks ? (changed.style | CS_DBLCLKS) : (changed.style & ~CS_DBLCLKS);
-        UnregisterClassW(L"Dialog", nullptr);
-        RegisterClassW(&changed);
-    }
-    ~DialogStyle() {
-        UnregisterClassW(L"Dialog", nullptr);
-        RegisterClassW(&m_original);
-    }
-
-private:
-    WNDCLASSW m_original{};
-};
 
 void Tap(int x, int y) {
     dv::DeliverPenInput(dv::PenAction::Down, x, y);
     dv::DeliverPenInput(dv::PenAction::Up, x, y);
 }
 
-TEST_F(Window, ThePenBecomesButtonMessagesOfTheActiveWindow) {
-    TestWindow behind(nullptr, 0, true);
-    TestWindow window(nullptr, 0, true);
+TEST_F(Window, ThePenBecomesButtonMessagesOfTheActiveWindowAndQuickTapsDoubleClicks) {
+    TestWindow behind(nullptr, 0, true), window(nullptr, 0, true);
     using enum dv::PenAction;  // a move before the down and after the up: nothing
     for (auto [action, x, y] :
          {std::tuple{Move, 1, 1}, {Down, 10, 20}, {Move, 11, -21}, {Up, 12, 22}, {Move, 13, 23}}) {
@@ -174,61 +145,48 @@ TEST_F(Window, ThePenBecomesButtonMessagesOfTheActiveWindow) {
     Tap(300, 200);
     PumpMessagesUntilIdle();
     EXPECT_EQ(behind.Messages().size(), 2u);
-}
-
-TEST_F(Window, AQuickSecondDownNearbyIsADoubleClickOnlyWithTheClassStyle) {
-    // CS_DBLCLKS, the taps, the downs they give
-    const std::tuple<bool, std::vector<POINT>, std::vector<UINT>> cases[] = {
-        {true,
+    // a pause after each tap, CS_DBLCLKS, the taps, the downs (a quick second one nearby doubles)
+    const std::tuple<DWORD, bool, std::vector<POINT>, std::vector<UINT>> cases[] = {
+        {0,
+         true,
          {{100, 100}, {104, 96}, {104, 96}, {120, 96}, {120, 101}},
          {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_LBUTTONDOWN, WM_LBUTTONDOWN}},
-        {false, {{50, 50}, {50, 50}}, {WM_LBUTTONDOWN, WM_LBUTTONDOWN}},
+        {0, false, {{50, 50}, {50, 50}}, {WM_LBUTTONDOWN, WM_LBUTTONDOWN}},
+        {521, true, {{50, 50}, {50, 50}}, {WM_LBUTTONDOWN, WM_LBUTTONDOWN}},
     };
-    for (const auto& [dblclks, taps, expected] : cases) {
+    for (const auto& [pause, dblclks, taps, expected] : cases) {
         DialogStyle style(dblclks);
-        TestWindow window(nullptr, 0, true);
+        TestWindow tapped(nullptr, 0, true);
         for (POINT p : taps) {
             Tap(p.x, p.y);
+            const DWORD start = GetTickCount();
+            ASSERT_TRUE(PumpMessagesUntil([&] { return GetTickCount() - start >= pause; }, 5000));
         }
         PumpMessagesUntilIdle();
-        std::vector<UINT> downs = Ids(window);
+        std::vector<UINT> downs = Ids(tapped);
         std::erase(downs, WM_LBUTTONUP);
         EXPECT_EQ(downs, expected);
     }
-    DialogStyle style(true);
-    TestWindow window(nullptr, 0, true);
-    Tap(50, 50);
-    const DWORD start = GetTickCount();
-    ASSERT_TRUE(PumpMessagesUntil([&] { return GetTickCount() - start > 520; }, 5000));
-    Tap(50, 50);
-    PumpMessagesUntilIdle();
-    EXPECT_TRUE(window.MessagesOf(WM_LBUTTONDBLCLK).empty());
 }
 
-class RecordingDialog : public CDialog {
-public:
+struct RecordingDialog : CDialog {
     RecordingDialog() : CDialog(kTemplate) {}
     BOOL OnInitDialog() override {
         CDialog::OnInitDialog();
-        for (UINT m : toPostAtInit) {
-            PostMessage(m);
-        }
+        std::ranges::for_each(toPostAtInit, [this](UINT m) { PostMessage(m); });
         return TRUE;
     }
     BOOL PreTranslateMessage(MSG* pMsg) override {
         preTranslated.push_back(pMsg->message);
-        if (pMsg->wParam == 13 && rewriteEnter) {
-            pMsg->wParam = 210;  // Enter rewritten before the base sees it
-        }
+        // Enter rewritten before the base sees it.
+        pMsg->wParam = pMsg->wParam == 13 && rewriteEnter ? 210 : pMsg->wParam;
         return CDialog::PreTranslateMessage(pMsg);
     }
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
         handled.push_back(message);
         lastWParam = message == WM_TEST ? wParam : lastWParam;
-        if (message == WM_CLOSE_ME) {
-            return DestroyWindow();
-        }
-        return CDialog::WindowProc(message, wParam, lParam);
+        return message == WM_CLOSE_ME ? DestroyWindow()
+                                      : CDialog::WindowProc(message, wParam, lParam);
     }
     // Posts the key, then WM_CLOSE_ME, which ends the dialog if the key did not.
     void KeyThenClose(WPARAM key, bool rewrite = true) {
@@ -237,13 +195,11 @@ public:
         PostMessage(WM_CLOSE_ME);
     }
     bool rewriteEnter = true;
-    std::vector<UINT> toPostAtInit;
-    std::vector<UINT> preTranslated;
-    std::vector<UINT> handled;
+    std::vector<UINT> toPostAtInit, preTranslated, handled;
     WPARAM lastWParam = 0;
 };
 
-TEST_F(Window, DoModalEndsWithTheResultOfEscapeEnterCloseBoxOrDestruction) {
+TEST_F(Window, DoModalEndsByEscapeEnterCloseBoxOrDestructionAndPreTranslatesPosts) {
     // what happens, DoModal's result, a message the dialog must have handled
     const std::tuple<const char*, void (*)(RecordingDialog&), INT_PTR, UINT> cases[] = {
         {"escape", [](RecordingDialog& d) { d.KeyThenClose(VK_ESCAPE); }, IDCANCEL, WM_DESTROY},
@@ -264,12 +220,9 @@ TEST_F(Window, DoModalEndsWithTheResultOfEscapeEnterCloseBoxOrDestruction) {
         EXPECT_EQ(dialog.m_hWnd, nullptr);
         ClearPendingQuit();
     }
-}
-
-TEST_F(Window, ADialogPreTranslatesPostedMessagesOnlyInsideDoModalAndPaintsFirst) {
+    // Posted messages are pre-translated only inside DoModal; a dialog paints first.
     RecordingDialog dialog;
     dialog.Create(kTemplate);
-    EXPECT_EQ(FindWindowW(nullptr, L"Dialvane Test"), nullptr);
     dialog.SetWindowText(L"Dialvane Test");
     EXPECT_EQ(FindWindowW(L"Dialog", L"Dialvane Test"), dialog.m_hWnd);
     EXPECT_EQ(FindWindowW(L"Other", L"Dialvane Test"), nullptr);
