@@ -1,6 +1,8 @@
 // The simulated hardware behind "BAK1:", "IIC1:", "FMT1:" and "FLS1:": its
 // journal lines, state files and switches, seen through the stream calls.
 
+#include <map>
+
 #include "Support.h"
 #include "platform/Platform.h"
 #include "platform/WinBase.h"
@@ -23,8 +25,9 @@ BOOL Control(HANDLE h, DWORD code, std::vector<BYTE> input) {
                            static_cast<DWORD>(input.size()), nullptr, 0, nullptr, nullptr);
 }
 
+// Names are not case sensitive.
 BOOL SetLevel(BYTE level) {
-    HANDLE h = OpenDevice("BAK1");
+    HANDLE h = OpenDevice("bak1");
     const BOOL ok = h != INVALID_HANDLE_VALUE && Control(h, kSetLevel, {level});
     CloseHandle(h);
     return ok;
@@ -37,64 +40,48 @@ protected:
     }
 };
 
-// The journal line of a control call: its code and the input's bytes.
-std::string IoctlLine(DWORD code, const std::vector<BYTE>& input) {
+// The journal of an open, one control call (its code and the input's bytes) and the close.
+std::string OneCall(DWORD code, const std::vector<BYTE>& input) {
     char text[64];
     int n = std::snprintf(text, sizeof text, "ioctl 0x%08x%s", code, input.empty() ? "" : " in");
     for (BYTE b : input) {
         n += std::snprintf(text + n, sizeof text - n, " %02x", b);
     }
-    return std::string(text, n) + "\n";
+    return "open\n" + std::string(text, n) + "\nclose\n";
 }
 
-// Every control call is journaled, refused ones too, with its error. Names
-// are not case sensitive.
+// Every control call is journaled, refused ones too, with its error.
 TEST_F(Drivers, ControlDevicesJournalEveryCallKeepTheirStateAndRefuseBadInput) {
-    struct Call {
-        DWORD code;
-        std::vector<BYTE> input;
-        DWORD error;  // ERROR_SUCCESS: the call succeeds
+    const std::tuple<const char*, DWORD, std::vector<BYTE>, DWORD> calls[] = {
+        {"BAK1", kSetLevel, {0x42}, 0},
+        {"BAK1", kSetLevel, {0x42, 0x00}, ERROR_INVALID_PARAMETER},
+        {"BAK1", 0x2001, {0x21}, ERROR_INVALID_PARAMETER},
+        {"BAK1", kSetLevel, {}, ERROR_INVALID_PARAMETER},
+        {"IIC1", 0, {0x8A, 0x70, 0x20}, 0},
+        {"IIC1", 0, {0x8A, 0x74, 0xC0}, 0},
+        {"IIC1", 0, {0x8C, 0x74, 0x11}, ERROR_GEN_FAILURE},
+        {"IIC1", 0, {0x8A, 0x74}, ERROR_INVALID_PARAMETER},
+        {"IIC1", 1, {0x8A, 0x74, 0x01}, ERROR_INVALID_PARAMETER},
+        {"FMT1", 2, {0x00}, 0},
+        {"FMT1", 1, {0x64, 0x03}, 0},
+        {"FMT1", 2, {0x01}, 0},
+        {"FMT1", 2, {0x07}, ERROR_INVALID_PARAMETER},
+        {"FMT1", 1, {0x64}, ERROR_INVALID_PARAMETER},
+        {"FMT1", 3, {}, ERROR_INVALID_PARAMETER},
     };
-    const std::tuple<const char*, const char*, std::vector<Call>, std::string> devices[] = {
-        {"bak1",
-         "BAK1",
-         {{kSetLevel, {0x42}, 0},
-          {kSetLevel, {0x42, 0x00}, ERROR_INVALID_PARAMETER},
-          {0x2001, {0x21}, ERROR_INVALID_PARAMETER},
-          {kSetLevel, {}, ERROR_INVALID_PARAMETER}},
-         "66\n"},
-        {"IIC1",
-         "IIC1",
-         {{0, {0x8A, 0x70, 0x20}, 0},
-          {0, {0x8A, 0x74, 0xC0}, 0},
-          {0, {0x8C, 0x74, 0x11}, ERROR_GEN_FAILURE},
-          {0, {0x8A, 0x74}, ERROR_INVALID_PARAMETER},
-          {1, {0x8A, 0x74, 0x01}, ERROR_INVALID_PARAMETER}},
-         ""},
-        {"FMT1",
-         "FMT1",
-         {{2, {0x00}, 0},
-          {1, {0x64, 0x03}, 0},
-          {2, {0x01}, 0},
-          {2, {0x07}, ERROR_INVALID_PARAMETER},
-          {1, {0x64}, ERROR_INVALID_PARAMETER},
-          {3, {}, ERROR_INVALID_PARAMETER}},
-         "standby 1\nfrequency 100.3\n"},
-    };
-    for (const auto& [name, device, calls, state] : devices) {
-        SCOPED_TRACE(name);
-        HANDLE h = OpenDevice(name);
-        ASSERT_NE(h, INVALID_HANDLE_VALUE);
-        std::string journal = "open\n";
-        for (const Call& call : calls) {
-            SetLastError(0);
-            EXPECT_EQ(Control(h, call.code, call.input), call.error == ERROR_SUCCESS);
-            EXPECT_EQ(GetLastError(), call.error) << call.code;
-            journal += IoctlLine(call.code, call.input);
-        }
+    std::map<std::string, std::string> journals;
+    for (const auto& [device, code, input, error] : calls) {
+        HANDLE h = OpenDevice(device);
+        SetLastError(0);
+        EXPECT_EQ(Control(h, code, input), error == ERROR_SUCCESS) << device << code;
+        EXPECT_EQ(GetLastError(), error) << device << code;
         EXPECT_TRUE(CloseHandle(h));
+        journals[device] += OneCall(code, input);
+    }
+    for (const auto& [device, state] :
+         {std::pair{"BAK1", "66\n"}, {"IIC1", ""}, {"FMT1", "standby 1\nfrequency 100.3\n"}}) {
         EXPECT_EQ(root.ReadFile("dev/" + std::string(device) + ".state"), state);
-        EXPECT_EQ(Journal(device), journal + "close\n");
+        EXPECT_EQ(Journal(device), journals[device]);
     }
     const std::string regs = root.ReadFile("dev/IIC1.regs");
     ASSERT_EQ(regs.size(), 256u);
@@ -135,20 +122,17 @@ TEST_F(Drivers, AbsentSwitchesAndWhatOtherProgramsDoToTheFolderAreSeenAtTheNextC
     std::filesystem::rename(root / "dev/IIC1.absent", root / "dev/BAK1.absent");
     EXPECT_FALSE(SetLevel(4));
     std::filesystem::rename(root / "dev/BAK1.absent", root / "dev/tmp");
-    const auto line = [](int level) {
-        return "open\n" + IoctlLine(kSetLevel, {BYTE(level)}) + "close\n";
-    };
     EXPECT_TRUE(SetLevel(5));
     std::filesystem::remove(root / "dev/BAK1.log");
     ASSERT_TRUE(SetLevel(11));
-    EXPECT_EQ(Journal("BAK1"), line(11));
+    EXPECT_EQ(Journal("BAK1"), OneCall(kSetLevel, {11}));
     root.WriteFile("dev/BAK1.log", "");
     ASSERT_TRUE(SetLevel(12));
-    EXPECT_EQ(Journal("BAK1"), line(12));
+    EXPECT_EQ(Journal("BAK1"), OneCall(kSetLevel, {12}));
     std::filesystem::rename(root / "dev/BAK1.log", root / "dev/old.log");
     ASSERT_TRUE(SetLevel(13));
-    EXPECT_EQ(Journal("BAK1"), line(13));
-    EXPECT_EQ(root.ReadFile("dev/old.log"), line(12));
+    EXPECT_EQ(Journal("BAK1"), OneCall(kSetLevel, {13}));
+    EXPECT_EQ(root.ReadFile("dev/old.log"), OneCall(kSetLevel, {12}));
     root.WriteFile("dev/BAK1.state", "garbage that is long\n");
     ASSERT_TRUE(SetLevel(100));
     ASSERT_TRUE(SetLevel(9));
@@ -156,7 +140,7 @@ TEST_F(Drivers, AbsentSwitchesAndWhatOtherProgramsDoToTheFolderAreSeenAtTheNextC
     std::filesystem::remove_all(root / "dev");
     ASSERT_TRUE(SetLevel(4));
     EXPECT_EQ(InChild([] { return SetLevel(2) == TRUE; }), 0);
-    EXPECT_EQ(Journal("BAK1"), line(4) + line(2));
+    EXPECT_EQ(Journal("BAK1"), OneCall(kSetLevel, {4}) + OneCall(kSetLevel, {2}));
     {
         dv::testing::ScopedDeviceRoot second;
         ASSERT_TRUE(SetLevel(7));
