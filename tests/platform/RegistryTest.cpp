@@ -64,11 +64,8 @@ TEST_F(Registry, KeysAndValuesOfEveryKindAreWrittenAsRegeditTextAndReadBack) {
                   "\r\n[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\TOUCH]\r\n"
                   "\"CalibrationData\"=\"1,2 \\\"q\\\" C:\\\\x\"\r\n"
                   "\"Pieces\"=hex(7):61,00,62,00,00,00,63,00,64,00,00,00,00,00\r\n"
-                  "\"Blob\"=hex:00,ff,10\r\n"
-                  "@=dword:0000002a\r\n"
-                  "\"NoEnd\"=hex(1):61,00\r\n"
-                  "\"Short\"=hex(4):01,02\r\n"
-                  "\"Empty\"=hex:\r\n"
+                  "\"Blob\"=hex:00,ff,10\r\n@=dword:0000002a\r\n\"NoEnd\"=hex(1):61,00\r\n"
+                  "\"Short\"=hex(4):01,02\r\n\"Empty\"=hex:\r\n"
                   "\"Break\"=hex(1):61,00,0a,00,62,00,00,00\r\n");
     key = Create(L"hardware\\DeviceMap\\touch", &disposition);
     EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
@@ -84,18 +81,11 @@ TEST_F(Registry, KeysAndValuesOfEveryKindAreWrittenAsRegeditTextAndReadBack) {
 
 TEST_F(Registry, TheFormsRegeditWritesAreReadAlsoFromUtf16Files) {
     root.WriteFile("registry.reg",
-                   "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
-                   "; a comment\r\n"
-                   "[HKEY_LOCAL_MACHINE\\A]\r\n"
-                   "@=\"default\"\r\n"
-                   "\"Wrapped\"=hex(7):61,00,\\\r\n"
-                   "  00,00,00,00\r\n"
-                   "\"Num\" = dword:1\r\n"
-                   "\"Expand\"=hex(2):25,00,00,00\r\n"
-                   "\"Gone\"=\"x\"\r\n"
-                   "\"Gone\"=-\r\n"
-                   "[HKEY_LOCAL_MACHINE\\A\\B]\r\n"
-                   "[-HKEY_LOCAL_MACHINE\\A\\B]\r\n");
+                   "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n; a comment\r\n"
+                   "[HKEY_LOCAL_MACHINE\\A]\r\n@=\"default\"\r\n\"Wrapped\"=hex(7):61,00,\\\r\n"
+                   "  00,00,00,00\r\n\"Num\" = dword:1\r\n\"Expand\"=hex(2):25,00,00,00\r\n"
+                   "\"Gone\"=\"x\"\r\n\"Gone\"=-\r\n"
+                   "[HKEY_LOCAL_MACHINE\\A\\B]\r\n[-HKEY_LOCAL_MACHINE\\A\\B]\r\n");
     EXPECT_EQ(Query(L"a", L""), std::make_pair(REG_SZ, Utf16(u"default")));
     EXPECT_EQ(Query(L"A", L"wrapped"),
               std::make_pair(REG_MULTI_SZ, std::vector<BYTE>{0x61, 0, 0, 0, 0, 0}));
@@ -226,21 +216,18 @@ TEST_F(Registry, WritersInSeveralProcessesAtOnceAllKeepTheirValues) {
     RegCloseKey(Create(kTouch));
     constexpr int kWriters = 3;
     constexpr int kValuesEach = 6;
+    const auto name = [](int v) { return L"w" + std::to_wstring(v); };
     const std::vector<int> statuses = InChildrenAtOnce(kWriters, [&](int w) {
         HKEY k = nullptr;
         bool ok = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTouch, 0, 0, &k) == ERROR_SUCCESS;
-        for (int i = 0; i < kValuesEach; ++i) {
-            const std::wstring name = L"w" + std::to_wstring(w * 10 + i);
-            ok = ok && Set(k, name.c_str(), REG_DWORD, {BYTE(i), 0, 0, 0}) == ERROR_SUCCESS;
+        for (int v = w * kValuesEach; v < (w + 1) * kValuesEach; ++v) {
+            ok = ok && Set(k, name(v).c_str(), REG_DWORD, {BYTE(v), 0, 0, 0}) == ERROR_SUCCESS;
         }
         return ok;
     });
     EXPECT_EQ(statuses, std::vector<int>(kWriters, 0));
-    for (int w = 0; w < kWriters; ++w) {
-        for (int i = 0; i < kValuesEach; ++i) {
-            const std::wstring name = L"w" + std::to_wstring(w * 10 + i);
-            EXPECT_EQ(Query(kTouch, name.c_str()).second, (std::vector<BYTE>{BYTE(i), 0, 0, 0}));
-        }
+    for (int v = 0; v < kWriters * kValuesEach; ++v) {
+        EXPECT_EQ(Query(kTouch, name(v).c_str()).second, (std::vector<BYTE>{BYTE(v), 0, 0, 0}));
     }
 }
 
