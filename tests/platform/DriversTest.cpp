@@ -228,33 +228,33 @@ protected:
     std::filesystem::path LayOut(const std::string& name, int max, int actual) {
         const std::string folder = "sys/" + name;
         root.MakeFolder(folder);
-        for (auto [file, value] : {std::pair{"/max_brightness", max},
-                                   {"/actual_brightness", actual},
-                                   {"/brightness", actual}}) {
-            root.WriteFile(folder + file, std::to_string(value) + "\n");
-        }
+        root.WriteFile(folder + "/max_brightness", std::to_string(max) + "\n");
+        root.WriteFile(folder + "/actual_brightness", std::to_string(actual) + "\n");
+        root.WriteFile(folder + "/brightness", std::to_string(actual) + "\n");
         return root.Path() / folder;
     }
-    void Bind(const std::string& lines) {
+    // Binds BAK1 to folder, after the lines before, followed by after.
+    void Bind(const std::filesystem::path& folder, const std::string& before = "",
+              const std::string& after = "") {
         root.MakeFolder("dev");
-        root.WriteFile("dev/bindings", lines);
+        root.WriteFile("dev/bindings", before + "BAK1 = sysfs:" + folder.string() + after + "\n");
     }
     std::string Brightness(const std::filesystem::path& folder) const {
         return root.ReadFile((folder / "brightness").lexically_relative(root.Path()).string());
     }
 };
 
-TEST_F(BacklightBinding, LevelsAreScaledToMaxBrightnessRoundedAndNeverZero) {
+TEST_F(BacklightBinding, LevelsAreScaledRoundedAndNeverZeroAndAnUnusableFolderIsLoggedOnce) {
     // max_brightness, and what the unit's levels 33, 34, 66, 99 and 100 become
-    const std::pair<int, std::array<int, 5>> cases[] = {
+    const std::pair<int, std::array<int, 5>> levelCases[] = {
         {1, {1, 1, 1, 1, 1}},
         {7, {2, 2, 5, 7, 7}},
         {255, {84, 87, 168, 252, 255}},
         {96000, {31680, 32640, 63360, 95040, 96000}}};
     const int levels[] = {33, 34, 66, 99, 100};
-    for (const auto& [max, expected] : cases) {
+    for (const auto& [max, expected] : levelCases) {
         const auto folder = LayOut("max" + std::to_string(max), max, 0);
-        Bind("# the panel's backlight\nBAK1 = sysfs:" + folder.string() + "   # real\n");
+        Bind(folder, "# the panel's backlight\n", "   # real");
         for (int i = 0; i < 5; ++i) {
             ASSERT_TRUE(SetLevel(static_cast<BYTE>(levels[i])));
             EXPECT_EQ(Brightness(folder), std::to_string(expected[i]) + "\n") << max << levels[i];
@@ -263,26 +263,17 @@ TEST_F(BacklightBinding, LevelsAreScaledToMaxBrightnessRoundedAndNeverZero) {
     // The simulation goes on beside the binding.
     EXPECT_EQ(root.ReadFile("dev/BAK1.state"), "100\n");
     EXPECT_THAT(Journal("BAK1"), ::testing::HasSubstr("ioctl 0x00002000 in 64"));
-}
-
-TEST_F(BacklightBinding, AnUnusableFolderLogsOnceAndTheSimulationGoesOn) {
-    const std::tuple<const char*, std::function<std::filesystem::path()>, const char*> cases[] = {
-        {"missing", [this] { return root.Path() / "sys/none"; },
-         "max_brightness: No such file or directory"},
-        {"unwritable",
-         [this] {
-             const auto folder = LayOut("ro", 255, 1);
-             std::filesystem::remove(folder / "brightness");
-             std::filesystem::create_directory(folder / "brightness");
-             return folder;
-         },
-         "brightness: Is a directory"},
-        {"zero max", [this] { return LayOut("zero", 0, 0); }, "max_brightness: Invalid argument"},
-    };
-    for (const auto& [name, make, why] : cases) {
-        SCOPED_TRACE(name);
-        const auto folder = make();
-        Bind("BAK1 = sysfs:" + folder.string() + "\n");
+    // A folder it cannot use is logged once and the simulation goes on.
+    const auto unwritable = LayOut("ro", 255, 1);
+    std::filesystem::remove(unwritable / "brightness");
+    std::filesystem::create_directory(unwritable / "brightness");
+    const std::pair<std::filesystem::path, const char*> cases[] = {
+        {root.Path() / "sys/none", "max_brightness: No such file or directory"},
+        {unwritable, "brightness: Is a directory"},
+        {LayOut("zero", 0, 0), "max_brightness: Invalid argument"}};
+    for (const auto& [folder, why] : cases) {
+        SCOPED_TRACE(why);
+        Bind(folder);
         log.Clear();
         ASSERT_TRUE(SetLevel(50));
         ASSERT_TRUE(SetLevel(51));
@@ -298,10 +289,9 @@ TEST_F(BacklightBinding, AnUnusableFolderLogsOnceAndTheSimulationGoesOn) {
 // logged, and a level another program writes is overwritten at the next call.
 TEST_F(BacklightBinding, MalformedLinesAreLoggedByNumberAndTheRestIsUsed) {
     const auto folder = LayOut("panel", 255, 120);
-    Bind(
-        "BAK1 sysfs:/x\nLCD1 = sysfs:/x\nIIC1 = sysfs:/dev/i2c-1\nBAK1 = sysfs:\nWAV1 = sdl:x\n"
-        "WAV1 = sysfs:/x\n\nBAK1 = sysfs:" +
-        folder.string() + "\n");
+    Bind(folder,
+         "BAK1 sysfs:/x\nLCD1 = sysfs:/x\nIIC1 = sysfs:/dev/i2c-1\nBAK1 = sysfs:\n"
+         "WAV1 = sdl:x\nWAV1 = sysfs:/x\n\n");
     ASSERT_TRUE(SetLevel(66));
     EXPECT_EQ(Brightness(folder), "168\n");
     const std::string file = (root.Path() / "dev/bindings").string();
