@@ -27,13 +27,11 @@ LONG Set(HKEY key, const wchar_t* name, DWORD type, const std::vector<BYTE>& byt
 // The value's type and bytes as a fresh open of the key reads them.
 std::pair<DWORD, std::vector<BYTE>> Query(const wchar_t* path, const wchar_t* name) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, 0, &key) != ERROR_SUCCESS) {
-        return {REG_NONE, {}};
-    }
     std::vector<BYTE> data(256);
-    DWORD size = 256;
-    DWORD type = REG_NONE;
-    const LONG result = RegQueryValueExW(key, name, nullptr, &type, data.data(), &size);
+    DWORD size = 256, type = REG_NONE;
+    const LONG result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, 0, &key) == ERROR_SUCCESS
+                            ? RegQueryValueExW(key, name, nullptr, &type, data.data(), &size)
+                            : ERROR_FILE_NOT_FOUND;
     RegCloseKey(key);
     data.resize(result == ERROR_SUCCESS ? size : 0);
     return {result == ERROR_SUCCESS ? type : REG_NONE, data};
@@ -79,7 +77,7 @@ TEST_F(Registry, KeysAndValuesOfEveryKindAreWrittenAsRegeditTextAndReadBack) {
     RegCloseKey(child);
 }
 
-TEST_F(Registry, TheFormsRegeditWritesAreReadAlsoFromUtf16Files) {
+TEST_F(Registry, RegeditFormsAreReadAlsoFromUtf16AndEachDamagedLineIsLoggedAndSkipped) {
     root.WriteFile("registry.reg",
                    "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n; a comment\r\n"
                    "[HKEY_LOCAL_MACHINE\\A]\r\n@=\"default\"\r\n\"Wrapped\"=hex(7):61,00,\\\r\n"
@@ -103,11 +101,9 @@ TEST_F(Registry, TheFormsRegeditWritesAreReadAlsoFromUtf16Files) {
     root.WriteFile("registry.reg", wide);
     EXPECT_EQ(Query(L"K", L"V"), std::make_pair(REG_SZ, std::vector<BYTE>{0xE9, 0, 0, 1, 0, 0}));
     EXPECT_EQ(log.Text(), "");
-}
 
-// Each damaged line is reported by number and skipped; the good lines around
-// it are still read, and the file is not touched.
-TEST_F(Registry, EachDamagedLineIsLoggedAndSkippedWithoutHarm) {
+    // Each damaged line is reported by number and skipped; the good lines
+    // around it are still read, and the file is not touched.
     const std::pair<const char*, const char*> cases[] = {
         {"\"A\"=\"1,2", "string not closed by a quote"},
         {"\"A\"=hex:zz", "hex data must be bytes like 0a,ff"},
@@ -158,8 +154,7 @@ TEST_F(Registry, QueryFollowsTheSizeRuleAndAFailedWriteKeepsTheOldValue) {
     };
     for (const auto& [name, buffer, offered, result, needed] : cases) {
         std::vector<BYTE> bytes(128, 0xEE);
-        DWORD size = offered;
-        DWORD type = REG_NONE;
+        DWORD size = offered, type = REG_NONE;
         EXPECT_EQ(
             RegQueryValueExW(key, name, nullptr, &type, buffer ? bytes.data() : nullptr, &size),
             result)
