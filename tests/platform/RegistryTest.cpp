@@ -37,7 +37,7 @@ std::pair<DWORD, std::vector<BYTE>> Query(const wchar_t* path, const wchar_t* na
     return {result == ERROR_SUCCESS ? type : REG_NONE, data};
 }
 
-TEST_F(Registry, KeysAndValuesOfEveryKindAreWrittenAsRegeditTextAndReadBack) {
+TEST_F(Registry, ValuesOfEveryKindAreWrittenAsRegeditTextReadBackAndKeptWhenAWriteFails) {
     DWORD disposition = 0;
     HKEY key = Create(kTouch, &disposition);
     EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
@@ -71,10 +71,50 @@ TEST_F(Registry, KeysAndValuesOfEveryKindAreWrittenAsRegeditTextAndReadBack) {
     EXPECT_EQ(CreateKey(L"Sub", &child, &disposition, key), ERROR_SUCCESS);
     EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
     RegCloseKey(child);
-    RegCloseKey(key);
     EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\TOUCH\\SUB", 0, 0, &child),
               ERROR_SUCCESS);
     RegCloseKey(child);
+    // The calibration export offers 100 bytes: 49 characters and the terminator
+    // fit, 50 do not, and the caller learns the size it would need. A failed or
+    // cut write keeps the old file and is reported.
+    ASSERT_EQ(Set(key, L"Fits", REG_SZ, Utf16(std::u16string(49, u'7'))), ERROR_SUCCESS);
+    ASSERT_EQ(Set(key, L"TooLong", REG_SZ, Utf16(std::u16string(50, u'7'))), ERROR_SUCCESS);
+    // name, with a buffer, size offered, result, size returned
+    const std::tuple<const wchar_t*, bool, DWORD, LONG, DWORD> cases[] = {
+        {L"Fits", true, 100, ERROR_SUCCESS, 100},
+        {L"TooLong", true, 100, ERROR_MORE_DATA, 102},
+        {L"TooLong", false, 0, ERROR_SUCCESS, 102},
+        {L"TooLong", true, 101, ERROR_MORE_DATA, 102},
+        {L"Missing", true, 100, ERROR_FILE_NOT_FOUND, 100},
+    };
+    for (const auto& [name, buffer, offered, result, needed] : cases) {
+        std::vector<BYTE> bytes(128, 0xEE);
+        DWORD size = offered, type = REG_NONE;
+        EXPECT_EQ(
+            RegQueryValueExW(key, name, nullptr, &type, buffer ? bytes.data() : nullptr, &size),
+            result)
+            << offered;
+        EXPECT_EQ(size, needed);
+        EXPECT_EQ(bytes[0], result == ERROR_SUCCESS && buffer ? '7' : 0xEE);
+        EXPECT_EQ(type, result == ERROR_FILE_NOT_FOUND ? REG_NONE : REG_SZ);
+    }
+    EXPECT_EQ(
+        RegQueryValueExW(key, L"Fits", nullptr, nullptr, reinterpret_cast<BYTE*>(&key), nullptr),
+        ERROR_INVALID_PARAMETER);
+    ASSERT_EQ(Set(key, L"CalibrationData", REG_SZ, Utf16(u"1,1")), ERROR_SUCCESS);
+    const std::string before = root.ReadFile("registry.reg");
+    for (unsigned step = 1; step <= 4; ++step) {
+        dv::StorageFaultScope faults;
+        faults.Arm(step, step % 2 ? dv::StorageFaultAction::Fail : dv::StorageFaultAction::Cut);
+        EXPECT_EQ(Set(key, L"CalibrationData", REG_SZ, Utf16(u"2,2")), ERROR_WRITE_FAULT) << step;
+        EXPECT_EQ(root.ReadFile("registry.reg"), before);
+    }
+    EXPECT_EQ(Query(kTouch, L"CalibrationData").second, Utf16(u"1,1"));
+    EXPECT_TRUE(log.Contains("Registry: cannot write"));
+    RegCloseKey(key);
+    dv::testing::ScopedDeviceRoot missing(dv::testing::ScopedDeviceRoot::Shape::Missing);
+    EXPECT_EQ(CreateKey(kTouch, &key), ERROR_WRITE_FAULT);
+    EXPECT_FALSE(missing.Exists(""));
 }
 
 TEST_F(Registry, RegeditFormsAreReadAlsoFromUtf16AndEachDamagedLineIsLoggedAndSkipped) {
@@ -137,52 +177,7 @@ TEST_F(Registry, RegeditFormsAreReadAlsoFromUtf16AndEachDamagedLineIsLoggedAndSk
     EXPECT_TRUE(log.Contains("line 2: value outside a section"));
 }
 
-// The calibration export offers 100 bytes: 49 characters and the terminator
-// fit, 50 do not, and the caller learns the size it would need. A failed or
-// cut write keeps the old file and is reported.
-TEST_F(Registry, QueryFollowsTheSizeRuleAndAFailedWriteKeepsTheOldValue) {
-    HKEY key = Create(kTouch);
-    ASSERT_EQ(Set(key, L"Fits", REG_SZ, Utf16(std::u16string(49, u'7'))), ERROR_SUCCESS);
-    ASSERT_EQ(Set(key, L"TooLong", REG_SZ, Utf16(std::u16string(50, u'7'))), ERROR_SUCCESS);
-    // name, with a buffer, size offered, result, size returned
-    const std::tuple<const wchar_t*, bool, DWORD, LONG, DWORD> cases[] = {
-        {L"Fits", true, 100, ERROR_SUCCESS, 100},
-        {L"TooLong", true, 100, ERROR_MORE_DATA, 102},
-        {L"TooLong", false, 0, ERROR_SUCCESS, 102},
-        {L"TooLong", true, 101, ERROR_MORE_DATA, 102},
-        {L"Missing", true, 100, ERROR_FILE_NOT_FOUND, 100},
-    };
-    for (const auto& [name, buffer, offered, result, needed] : cases) {
-        std::vector<BYTE> bytes(128, 0xEE);
-        DWORD size = offered, type = REG_NONE;
-        EXPECT_EQ(
-            RegQueryValueExW(key, name, nullptr, &type, buffer ? bytes.data() : nullptr, &size),
-            result)
-            << offered;
-        EXPECT_EQ(size, needed);
-        EXPECT_EQ(bytes[0], result == ERROR_SUCCESS && buffer ? '7' : 0xEE);
-        EXPECT_EQ(type, result == ERROR_FILE_NOT_FOUND ? REG_NONE : REG_SZ);
-    }
-    EXPECT_EQ(
-        RegQueryValueExW(key, L"Fits", nullptr, nullptr, reinterpret_cast<BYTE*>(&key), nullptr),
-        ERROR_INVALID_PARAMETER);
-    ASSERT_EQ(Set(key, L"CalibrationData", REG_SZ, Utf16(u"1,1")), ERROR_SUCCESS);
-    const std::string before = root.ReadFile("registry.reg");
-    for (unsigned step = 1; step <= 4; ++step) {
-        dv::StorageFaultScope faults;
-        faults.Arm(step, step % 2 ? dv::StorageFaultAction::Fail : dv::StorageFaultAction::Cut);
-        EXPECT_EQ(Set(key, L"CalibrationData", REG_SZ, Utf16(u"2,2")), ERROR_WRITE_FAULT) << step;
-        EXPECT_EQ(root.ReadFile("registry.reg"), before);
-    }
-    EXPECT_EQ(Query(kTouch, L"CalibrationData").second, Utf16(u"1,1"));
-    EXPECT_TRUE(log.Contains("Registry: cannot write"));
-    RegCloseKey(key);
-    dv::testing::ScopedDeviceRoot missing(dv::testing::ScopedDeviceRoot::Shape::Missing);
-    EXPECT_EQ(CreateKey(kTouch, &key), ERROR_WRITE_FAULT);
-    EXPECT_FALSE(missing.Exists(""));
-}
-
-TEST_F(Registry, BadHandlesPathsAndArgumentsAreRefusedAndNothingIsWritten) {
+TEST_F(Registry, BadInputIsRefusedUnwrittenAndConcurrentWritersAllKeepTheirValues) {
     HKEY key = nullptr;
     EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTouch, 0, 0, &key), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(key, nullptr);
@@ -205,9 +200,7 @@ TEST_F(Registry, BadHandlesPathsAndArgumentsAreRefusedAndNothingIsWritten) {
     EXPECT_EQ(root.ReadFile("registry.reg"), before);
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
     EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
-}
-
-TEST_F(Registry, WritersInSeveralProcessesAtOnceAllKeepTheirValues) {
+    // Writers in several processes at once all keep their values.
     RegCloseKey(Create(kTouch));
     constexpr int kWriters = 3;
     constexpr int kValuesEach = 6;
