@@ -33,12 +33,7 @@ BOOL SetLevel(BYTE level) {
     return ok;
 }
 
-class Drivers : public PlatformTest {
-protected:
-    std::string Journal(const std::string& device) const {
-        return root.ReadFile("dev/" + device + ".log");
-    }
-};
+using Drivers = PlatformTest;  // a device's journal: ROOT/dev/NAME.log
 
 // The journal of an open, one control call (its code and the input's bytes) and the close.
 std::string OneCall(DWORD code, const std::vector<BYTE>& input) {
@@ -98,7 +93,7 @@ TEST_F(Drivers, ControlDevicesJournalEveryCallKeepTheirStateAndRefuseBadInput) {
     for (const auto& [device, state] :
          {std::pair{"BAK1", "66\n"}, {"IIC1", ""}, {"FMT1", "standby 1\nfrequency 100.3\n"}}) {
         EXPECT_EQ(root.ReadFile("dev/" + std::string(device) + ".state"), state);
-        EXPECT_EQ(Journal(device), journals[device]);
+        EXPECT_EQ(root.ReadFile("dev/" + std::string(device) + ".log"), journals[device]);
     }
     const std::string regs = root.ReadFile("dev/IIC1.regs");
     ASSERT_EQ(regs.size(), 256u);
@@ -123,13 +118,13 @@ TEST_F(Drivers, AbsentSwitchesAndWhatOtherProgramsDoToTheFolderAreSeenAtTheNextC
     EXPECT_TRUE(SetLevel(5));
     std::filesystem::remove(root / "dev/BAK1.log");
     ASSERT_TRUE(SetLevel(11));
-    EXPECT_EQ(Journal("BAK1"), OneCall(kSetLevel, {11}));
+    EXPECT_EQ(root.ReadFile("dev/BAK1.log"), OneCall(kSetLevel, {11}));
     root.WriteFile("dev/BAK1.log", "");
     ASSERT_TRUE(SetLevel(12));
-    EXPECT_EQ(Journal("BAK1"), OneCall(kSetLevel, {12}));
+    EXPECT_EQ(root.ReadFile("dev/BAK1.log"), OneCall(kSetLevel, {12}));
     std::filesystem::rename(root / "dev/BAK1.log", root / "dev/old.log");
     ASSERT_TRUE(SetLevel(13));
-    EXPECT_EQ(Journal("BAK1"), OneCall(kSetLevel, {13}));
+    EXPECT_EQ(root.ReadFile("dev/BAK1.log"), OneCall(kSetLevel, {13}));
     EXPECT_EQ(root.ReadFile("dev/old.log"), OneCall(kSetLevel, {12}));
     root.WriteFile("dev/BAK1.state", "garbage that is long\n");
     ASSERT_TRUE(SetLevel(100));
@@ -138,7 +133,7 @@ TEST_F(Drivers, AbsentSwitchesAndWhatOtherProgramsDoToTheFolderAreSeenAtTheNextC
     std::filesystem::remove_all(root / "dev");
     ASSERT_TRUE(SetLevel(4));
     EXPECT_EQ(InChild([] { return SetLevel(2) == TRUE; }), 0);
-    EXPECT_EQ(Journal("BAK1"), OneCall(kSetLevel, {4}) + OneCall(kSetLevel, {2}));
+    EXPECT_EQ(root.ReadFile("dev/BAK1.log"), OneCall(kSetLevel, {4}) + OneCall(kSetLevel, {2}));
     {
         dv::testing::ScopedDeviceRoot second;
         ASSERT_TRUE(SetLevel(7));
@@ -179,7 +174,7 @@ TEST_F(Drivers, FlashKeepsToTheChipsRulesAndItsSwitches) {
     EXPECT_EQ(image(), std::string(kSector, '\xFF') + std::string(512, '\xA5') +
                            std::string(kImageSize - kSector - 512, '\xFF'));
     CloseHandle(h);
-    EXPECT_EQ(Journal("FLS1"),
+    EXPECT_EQ(root.ReadFile("dev/FLS1.log"),
               "open\nseek 2112\nwrite 512\nseek 2112\nwrite 512\n"
               "ioctl 0x00002040 in 42 00 00 00\nseek 2112\nwrite 512\nseek -512 current\n"
               "read 512\nclose\n");
@@ -262,7 +257,7 @@ TEST_F(BacklightBinding, LevelsAreScaledRoundedAndNeverZeroAndAnUnusableFolderIs
     }
     // The simulation goes on beside the binding.
     EXPECT_EQ(root.ReadFile("dev/BAK1.state"), "100\n");
-    EXPECT_THAT(Journal("BAK1"), ::testing::HasSubstr("ioctl 0x00002000 in 64"));
+    EXPECT_THAT(root.ReadFile("dev/BAK1.log"), ::testing::HasSubstr("ioctl 0x00002000 in 64"));
     // A folder it cannot use is logged once and the simulation goes on.
     const auto unwritable = LayOut("ro", 255, 1);
     std::filesystem::remove(unwritable / "brightness");

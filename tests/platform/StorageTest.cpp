@@ -226,7 +226,7 @@ TEST_F(Storage, SharingRulesHoldBetweenHandlesThreadsAndProcesses) {
     EXPECT_TRUE(CloseHandle(Open(GENERIC_READ, 0)));  // the dead process holds nothing
 }
 
-TEST(Provisioning, ANewRootHasTheFactoryLayoutAndAnExistingOneIsLeftAlone) {
+TEST(Provisioning, NewRootsHaveTheFactoryLayoutEvenWhenStartedAtOnceAndOldOnesAreLeftAlone) {
     ScopedDeviceRoot root(ScopedDeviceRoot::Shape::Missing);
     ASSERT_TRUE(dv::ProvisionDeviceRoot());
     const std::string image = root.ReadFile("dev/FLS1.img");
@@ -242,17 +242,16 @@ TEST(Provisioning, ANewRootHasTheFactoryLayoutAndAnExistingOneIsLeftAlone) {
     EXPECT_FALSE(dv::ProvisionDeviceRoot());
     EXPECT_TRUE(std::filesystem::is_regular_file(file.Path()));
     EXPECT_TRUE(log.Contains("exists but is not a folder"));
-}
 
-TEST(Provisioning, ConcurrentFirstStartsAllSeeOneWholeRoot) {
-    ScopedDeviceRoot root(ScopedDeviceRoot::Shape::Missing);
+    // Concurrent first starts all see one whole root.
+    ScopedDeviceRoot fresh(ScopedDeviceRoot::Shape::Missing);
     const std::vector<int> statuses = InChildrenAtOnce(4, [&](int) {
         return dv::ProvisionDeviceRoot() &&
-               std::filesystem::file_size(root / "dev/FLS1.img") == 4096;
+               std::filesystem::file_size(fresh / "dev/FLS1.img") == 4096;
     });
     EXPECT_EQ(statuses, std::vector<int>(4, 0));
-    for (const auto& entry : std::filesystem::directory_iterator(root.Path().parent_path())) {
-        EXPECT_EQ(entry.path(), root.Path()) << "left behind";
+    for (const auto& entry : std::filesystem::directory_iterator(fresh.Path().parent_path())) {
+        EXPECT_EQ(entry.path(), fresh.Path()) << "left behind";
     }
 }
 
