@@ -132,13 +132,11 @@ TEST_F(Registry, RegeditFormsAreReadAlsoFromUtf16AndEachDamagedLineIsLoggedAndSk
     EXPECT_EQ(Query(L"A", L"Gone").first, REG_NONE);
     HKEY key = nullptr;
     EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"A\\B", 0, 0, &key), ERROR_FILE_NOT_FOUND);
-    std::string wide = "\xFF\xFE";
-    for (char16_t u : std::u16string(u"Windows Registry Editor Version 5.00\r\n"
-                                     u"[HKEY_LOCAL_MACHINE\\K]\r\n\"V\"=\"\u00E9\u0100\"\r\n")) {
-        wide.push_back(static_cast<char>(u & 0xFF));
-        wide.push_back(static_cast<char>(u >> 8));
-    }
-    root.WriteFile("registry.reg", wide);
+    const auto wide = Utf16(
+        u"\uFEFFWindows Registry Editor Version 5.00\r\n"
+        u"[HKEY_LOCAL_MACHINE\\K]\r\n\"V\"=\"\u00E9\u0100\"\r\n",
+        false);
+    root.WriteFile("registry.reg", std::string(wide.begin(), wide.end()));
     EXPECT_EQ(Query(L"K", L"V"), std::make_pair(REG_SZ, std::vector<BYTE>{0xE9, 0, 0, 1, 0, 0}));
     EXPECT_EQ(log.Text(), "");
 
