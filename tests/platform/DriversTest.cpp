@@ -1,5 +1,4 @@
-// The simulated hardware behind "BAK1:", "IIC1:", "FMT1:" and "FLS1:": its
-// journal lines, state files and switches, seen through the stream calls.
+// The simulated BAK1:, IIC1:, FMT1: and FLS1: devices: journals, state files, switches.
 
 #include <map>
 
@@ -100,8 +99,7 @@ TEST_F(Drivers, ControlDevicesJournalEveryCallKeepTheirStateAndRefuseBadInput) {
     EXPECT_EQ(regs.substr(0x70, 6), std::string("\x20\0\0\0\xC0\0", 6));
 }
 
-// Switches take effect at the next open; journals and state files stay open
-// between calls, yet what another program does to them meanwhile is seen.
+// Journals and state files stay open, yet what others do to them shows at the next call.
 TEST_F(Drivers, AbsentSwitchesAndWhatOtherProgramsDoToTheFolderAreSeenAtTheNextCall) {
     root.MakeFolder("dev");
     for (const std::string name : {"BAK1", "IIC1", "FMT1", "FLS1"}) {
@@ -144,11 +142,9 @@ TEST_F(Drivers, AbsentSwitchesAndWhatOtherProgramsDoToTheFolderAreSeenAtTheNextC
 
 constexpr int kRead = -1;  // the fill of a read
 
-// Writes only clear bits until the block is erased; the end of the chip,
-// other blocks and bad sizes are refused; switch files fail or shorten calls.
+// Programming only clears bits until the erase; switch files fail or shorten calls.
 TEST_F(Drivers, FlashKeepsToTheChipsRulesAndItsSwitches) {
     HANDLE h = OpenDevice("FLS1");
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
     const auto image = [&] { return root.ReadFile("dev/FLS1.img"); };
     const auto erase = [&] { return DWORD(Control(h, kEraseBlock, {66, 0, 0, 0})); };
     std::vector<BYTE> data;
@@ -228,7 +224,6 @@ protected:
         root.WriteFile(folder + "/brightness", std::to_string(actual) + "\n");
         return root.Path() / folder;
     }
-    // Binds BAK1 to folder, after the lines before, followed by after.
     void Bind(const std::filesystem::path& folder, const std::string& before = "",
               const std::string& after = "") {
         root.MakeFolder("dev");
@@ -280,8 +275,7 @@ TEST_F(BacklightBinding, LevelsAreScaledRoundedAndNeverZeroAndAnUnusableFolderIs
     }
 }
 
-// Bad lines are logged by number once; the good one is used, its first use
-// logged, and a level another program writes is overwritten at the next call.
+// A level another program writes is overwritten at the next call.
 TEST_F(BacklightBinding, MalformedLinesAreLoggedByNumberAndTheRestIsUsed) {
     const auto folder = LayOut("panel", 255, 120);
     Bind(folder,

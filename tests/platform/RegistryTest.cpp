@@ -1,5 +1,4 @@
-// The registry functions on the device root's registry.reg: the text they
-// write and read, the size rule, bad input and failed writes.
+// The registry functions on the device root's registry.reg.
 #include "Support.h"
 #include "platform/WinReg.h"
 #include "platform/storage/StorageFaults.h"
@@ -74,9 +73,7 @@ TEST_F(Registry, ValuesOfEveryKindAreWrittenAsRegeditTextReadBackAndKeptWhenAWri
     EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\TOUCH\\SUB", 0, 0, &child),
               ERROR_SUCCESS);
     RegCloseKey(child);
-    // The calibration export offers 100 bytes: 49 characters and the terminator
-    // fit, 50 do not, and the caller learns the size it would need. A failed or
-    // cut write keeps the old file and is reported.
+    // The calibration export's 100 bytes: 49 characters and the terminator fit, 50 do not.
     ASSERT_EQ(Set(key, L"Fits", REG_SZ, Utf16(std::u16string(49, u'7'))), ERROR_SUCCESS);
     ASSERT_EQ(Set(key, L"TooLong", REG_SZ, Utf16(std::u16string(50, u'7'))), ERROR_SUCCESS);
     // name, with a buffer, size offered, result, size returned
@@ -140,8 +137,7 @@ TEST_F(Registry, RegeditFormsAreReadAlsoFromUtf16AndEachDamagedLineIsLoggedAndSk
     EXPECT_EQ(Query(L"K", L"V"), std::make_pair(REG_SZ, std::vector<BYTE>{0xE9, 0, 0, 1, 0, 0}));
     EXPECT_EQ(log.Text(), "");
 
-    // Each damaged line is reported by number and skipped; the good lines
-    // around it are still read, and the file is not touched.
+    // A damaged line is logged and skipped; the lines around it are read, the file kept.
     const std::pair<const char*, const char*> cases[] = {
         {"\"A\"=\"1,2", "string not closed by a quote"},
         {"\"A\"=hex:zz", "hex data must be bytes like 0a,ff"},

@@ -1,5 +1,4 @@
-// Files of the device root: what reads and writes see, replacement whole or
-// not at all, sharing between handles and processes, the factory layout.
+// Files of the device root: their bytes, whole replacement, sharing, the factory layout.
 
 #include <fstream>
 #include <future>
@@ -46,8 +45,7 @@ protected:
     }
 };
 
-// A failed step is logged by its name and reported; the file is the old one
-// until the rename, the new one after it.
+// A failed step is logged and reported; the file is the old one until the rename.
 TEST_F(Storage, AReplacementTakesItsStepsAndAFaultAtAnyStepIsReportedWithOldOrNewLeft) {
     std::vector<std::string> logged = {"open temporary file", "write", "write", "fsync", "rename",
                                        "fsync folder"};
@@ -93,8 +91,6 @@ TEST_F(Storage, AReplacementTakesItsStepsAndAFaultAtAnyStepIsReportedWithOldOrNe
     EXPECT_EQ(root.ReadFile(kConfHost), kNew);  // the last good save's
 }
 
-// Reads, writes and seeks of each open mode; bad arguments and missing files
-// fail with their error and make nothing.
 TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) {
     root.WriteFile(kConfHost, "0123456789");
     char buffer[32] = {};
