@@ -179,16 +179,16 @@ TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) 
 }
 
 TEST_F(Storage, SharingRulesHoldBetweenHandlesThreadsAndProcesses) {
-    // The exit status of a child that opens the file for reading: 0 when it opened.
-    const auto childOpens = [](DWORD share) {
-        return InChild([=] { return Open(GENERIC_READ, share) != INVALID_HANDLE_VALUE; });
+    // The error of an open for reading here, and the exit status of a child's (0: opened).
+    const auto openError = [](DWORD share) {
+        return ErrorOf([=] { return Open(GENERIC_READ, share) != INVALID_HANDLE_VALUE; });
     };
+    const auto childOpens = [=](DWORD share) { return InChild([=] { return !openError(share); }); };
     HANDLE shared = Open(GENERIC_READ, FILE_SHARE_READ);
     ASSERT_NE(shared, INVALID_HANDLE_VALUE);
     CFile alsoShared;
     EXPECT_TRUE(alsoShared.Open(kConf, CFile::modeRead | CFile::shareDenyWrite));
-    EXPECT_EQ(ErrorOf([] { return Open(GENERIC_READ, 0) != INVALID_HANDLE_VALUE; }),
-              ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(openError(0), ERROR_SHARING_VIOLATION);
     EXPECT_EQ(childOpens(FILE_SHARE_READ), 0);
     EXPECT_EQ(childOpens(0), 1);
     CloseHandle(shared);
@@ -196,10 +196,8 @@ TEST_F(Storage, SharingRulesHoldBetweenHandlesThreadsAndProcesses) {
 
     CFile held;
     ASSERT_TRUE(held.Open(kConf, CFile::modeRead));
-    for (DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
-        EXPECT_EQ(ErrorOf([=] { return Open(GENERIC_READ, share) != INVALID_HANDLE_VALUE; }),
-                  ERROR_SHARING_VIOLATION);
-    }
+    EXPECT_EQ(openError(0), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(openError(FILE_SHARE_READ), ERROR_SHARING_VIOLATION);
     auto other = std::async(std::launch::async, [] {
         CFile file;
         CFileException error;
