@@ -82,8 +82,7 @@ TEST_F(Registry, ValuesOfEveryKindAreWrittenAsRegeditTextReadBackAndKeptWhenAWri
         {L"TooLong", true, 100, ERROR_MORE_DATA, 102},
         {L"TooLong", false, 0, ERROR_SUCCESS, 102},
         {L"TooLong", true, 101, ERROR_MORE_DATA, 102},
-        {L"Missing", true, 100, ERROR_FILE_NOT_FOUND, 100},
-    };
+        {L"Missing", true, 100, ERROR_FILE_NOT_FOUND, 100}};
     for (const auto& [name, buffer, offered, result, needed] : cases) {
         std::vector<BYTE> bytes(128, 0xEE);
         DWORD size = offered, type = REG_NONE;
@@ -149,8 +148,7 @@ TEST_F(Registry, RegeditFormsAreReadAlsoFromUtf16AndEachDamagedLineIsLoggedAndSk
         {"\"A\"=something", "value is not a string, dword:, hex: or hex(N):"},
         {"[HKEY_CURRENT_USER\\Software]", "only HKEY_LOCAL_MACHINE is kept"},
         {"[HKEY_LOCAL_MACHINE\\Broken\\\\Path]", "key path has an empty part"},
-        {"[HKEY_LOCAL_MACHINE\\Unclosed", "section not closed by ]"},
-    };
+        {"[HKEY_LOCAL_MACHINE\\Unclosed", "section not closed by ]"}};
     const std::string path = (root / "registry.reg").string();
     for (const auto& [line, problem] : cases) {
         SCOPED_TRACE(line);
@@ -196,8 +194,7 @@ TEST_F(Registry, BadInputIsRefusedUnwrittenAndConcurrentWritersAllKeepTheirValue
     EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
     // Writers in several processes at once all keep their values.
     RegCloseKey(Create(kTouch));
-    constexpr int kWriters = 3;
-    constexpr int kValuesEach = 6;
+    constexpr int kWriters = 3, kValuesEach = 6;
     const auto name = [](int v) { return L"w" + std::to_wstring(v); };
     const std::vector<int> statuses = InChildrenAtOnce(kWriters, [&](int w) {
         HKEY k = nullptr;

@@ -140,8 +140,7 @@ TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) 
         {L"\\FlashMem\\sysini\\none.ini", OPEN_EXISTING, ERROR_FILE_NOT_FOUND},
         {L"\\FlashMem\\sysini\\none.ini", TRUNCATE_EXISTING, ERROR_FILE_NOT_FOUND},
         {L"\\FlashMem\\nowhere\\conf.ini", CREATE_ALWAYS, ERROR_PATH_NOT_FOUND},
-        {L"XYZ9:", OPEN_EXISTING, ERROR_DEV_NOT_EXIST},
-    };
+        {L"XYZ9:", OPEN_EXISTING, ERROR_DEV_NOT_EXIST}};
     for (const auto& [name, disposition, error] : cases) {
         SetLastError(0);
         EXPECT_EQ(CreateFileW(name, GENERIC_WRITE, 0, nullptr, disposition, 0, nullptr),
