@@ -47,18 +47,8 @@ protected:
 
 // A failed step is logged and reported; the file is the old one until the rename.
 TEST_F(Storage, AReplacementTakesItsStepsAndAFaultAtAnyStepIsReportedWithOldOrNewLeft) {
-    std::vector<std::string> logged = {"open temporary file", "write", "write", "fsync", "rename",
-                                       "fsync folder"};
-    {
-        dv::StorageFaultScope faults;
-        ASSERT_TRUE(SaveNew());
-        std::vector<std::string> steps;
-        for (dv::ReplaceStep step : faults.Steps()) {
-            steps.emplace_back(dv::ReplaceStepName(step));
-        }
-        EXPECT_EQ(steps, logged);
-    }
-    logged.back() = "fsync of the folder";
+    const std::string names[] = {"open temporary file", "write", "write", "fsync", "rename",
+                                 "fsync folder"};
     for (unsigned step = 1; step <= 6; ++step) {
         for (auto action : {dv::StorageFaultAction::Fail, dv::StorageFaultAction::Cut}) {
             const bool cut = action == dv::StorageFaultAction::Cut;
@@ -69,10 +59,13 @@ TEST_F(Storage, AReplacementTakesItsStepsAndAFaultAtAnyStepIsReportedWithOldOrNe
                 dv::StorageFaultScope faults;
                 faults.Arm(step, action);
                 EXPECT_FALSE(SaveNew());
+                ASSERT_EQ(faults.Steps().size(), step);  // none after the faulty one
+                EXPECT_EQ(dv::ReplaceStepName(faults.Steps().back()), names[step - 1]);
             }
             EXPECT_EQ(root.ReadFile(kConfHost), step <= kRenameStep ? kOld : kNew);
             EXPECT_EQ(root.Exists(kTempHost), cut && step <= kRenameStep && step > 1);
-            EXPECT_EQ(log.Contains(": " + logged[step - 1] + " failed (injected fault)\r\n"), !cut);
+            const std::string logged = step == 6 ? "fsync of the folder" : names[step - 1];
+            EXPECT_EQ(log.Contains(": " + logged + " failed (injected fault)\r\n"), !cut);
             ASSERT_TRUE(SaveNew());  // and the next save cleans up
             EXPECT_FALSE(root.Exists(kTempHost));
         }
