@@ -111,8 +111,7 @@ TEST_F(Drivers, AbsentSwitchesAndWhatOtherProgramsDoToTheFolderAreSeenAtTheNextC
     EXPECT_TRUE(SetLevel(3));
     std::filesystem::rename(root / "dev/IIC1.absent", root / "dev/BAK1.absent");
     EXPECT_FALSE(SetLevel(4));
-    std::filesystem::rename(root / "dev/BAK1.absent", root / "dev/tmp");
-    EXPECT_TRUE(SetLevel(5));
+    std::filesystem::remove(root / "dev/BAK1.absent");
     std::filesystem::remove(root / "dev/BAK1.log");
     ASSERT_TRUE(SetLevel(11));
     EXPECT_EQ(root.ReadFile("dev/BAK1.log"), OneCall(kSetLevel, {11}));
@@ -157,7 +156,6 @@ TEST_F(Drivers, FlashKeepsToTheChipsRulesAndItsSwitches) {
                                       : WriteFile(h, data.data(), count, &n, nullptr);
         return ok ? n : ~n;
     };
-    EXPECT_EQ(image(), std::string(kImageSize, '\xFF'));
     EXPECT_EQ(io(kSector, 0x0F), 512u);
     EXPECT_EQ(io(kSector, 0xF0), 512u);
     EXPECT_EQ(image().substr(kSector, 512), std::string(512, '\0'));
