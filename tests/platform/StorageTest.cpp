@@ -18,6 +18,7 @@ constexpr const wchar_t* kConf = L"\\FlashMem\\sysini\\conf.ini";
 constexpr const char* kConfHost = "FlashMem/sysini/conf.ini";
 constexpr const char* kTempHost = "FlashMem/sysini/.conf.ini.new";
 constexpr UINT kCreateWrite = 0x1002;
+constexpr DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
 constexpr unsigned kRenameStep = 5;
 constexpr DWORD kErrorFileExists = 80;
 const std::string kOld = "old record bytes, 26 long.";
@@ -88,7 +89,7 @@ TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) 
     root.WriteFile(kConfHost, "0123456789");
     char buffer[32] = {};
     DWORD n = 0;
-    HANDLE h = Open(GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
+    HANDLE h = Open(kReadWrite, 0, CREATE_ALWAYS);
     ASSERT_TRUE(WriteFile(h, "abcdef", 6, &n, nullptr));
     EXPECT_EQ(SetFilePointer(h, 2, nullptr, FILE_BEGIN), 2u);
     ASSERT_TRUE(ReadFile(h, buffer, sizeof buffer, &n, nullptr));
@@ -192,8 +193,7 @@ TEST_F(Storage, SharingRulesHoldBetweenHandlesThreadsAndProcesses) {
     EXPECT_EQ(openError(FILE_SHARE_READ), ERROR_SHARING_VIOLATION);
     auto other = std::async(std::launch::async, [] {
         CFile file;
-        CFileException error;
-        SetLastError(0);
+        CFileException error;  // a fresh thread: no error left before the open
         const bool opened = file.Open(kConf, kCreateWrite, &error);
         return opened || GetLastError() != DWORD(error.m_lOsError) ? 0 : error.m_lOsError;
     });
@@ -203,10 +203,9 @@ TEST_F(Storage, SharingRulesHoldBetweenHandlesThreadsAndProcesses) {
     EXPECT_EQ(root.ReadFile(kConfHost), kOld);
     EXPECT_FALSE(root.Exists(kTempHost));
 
-    EXPECT_EQ(InChild([] {
-                  HANDLE h = Open(GENERIC_READ | GENERIC_WRITE, 0);
-                  ::kill(::getpid(), SIGKILL);
-                  return h != INVALID_HANDLE_VALUE;
+    EXPECT_EQ(InChild([] {  // killed while it holds the file
+                  return Open(kReadWrite, 0) != INVALID_HANDLE_VALUE &&
+                         !::kill(::getpid(), SIGKILL);
               }),
               -1);
     EXPECT_TRUE(CloseHandle(Open(GENERIC_READ, 0)));  // the dead process holds nothing
