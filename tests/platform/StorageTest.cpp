@@ -83,6 +83,13 @@ TEST_F(Storage, AReplacementTakesItsStepsAndAFaultAtAnyStepIsReportedWithOldOrNe
     EXPECT_EQ(ErrorOf([&] { return file.Write(kNew.data(), 26); }), ERROR_WRITE_FAULT);
     EXPECT_FALSE(file.Close());
     EXPECT_EQ(root.ReadFile(kConfHost), kNew);  // the last good save's
+    // CloseHandle reports a replacement that failed at the close as well.
+    HANDLE h = Open(GENERIC_WRITE, 0, CREATE_ALWAYS);
+    DWORD n = 0;
+    ASSERT_TRUE(WriteFile(h, "abc", 3, &n, nullptr));
+    faults.Arm(1, dv::StorageFaultAction::Fail);  // the fsync
+    EXPECT_EQ(ErrorOf([&] { return CloseHandle(h); }), ERROR_WRITE_FAULT);
+    EXPECT_EQ(root.ReadFile(kConfHost), kNew);
 }
 
 TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) {
