@@ -1,8 +1,7 @@
-// A stand-in for audio device 0 while it lives: records every waveOut* call
-// and can be told to fail any call or never report a buffer done. By default
-// a written buffer counts as played at once and the open's event is signalled.
-// Header calls with a header size other than sizeof(WAVEHDR) are refused, as
-// the real device refuses them.
+// A stand-in for audio device 0 while it lives: records every waveOut* call and
+// can fail any call or never report a buffer done. By default a written buffer
+// counts as played at once and the open's event is signalled. Header calls with
+// a header size other than sizeof(WAVEHDR) are refused, as the device does.
 #pragma once
 
 #include <cstdint>
@@ -71,58 +70,47 @@ public:
         return MMSYSERR_NOERROR;
     }
     MMRESULT PrepareHeader(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) override {
-        std::lock_guard guard(m_lock);
-        if (auto refused = EnterHeader(WaveCall::Prepare, hwo, pwh, cbwh)) {
-            return *refused;
-        }
-        pwh->dwFlags |= WHDR_PREPARED;
-        return MMSYSERR_NOERROR;
+        return OnHeader(WaveCall::Prepare, hwo, pwh, cbwh, [&](OpenDevice&) {
+            pwh->dwFlags |= WHDR_PREPARED;
+            return MMSYSERR_NOERROR;
+        });
     }
     MMRESULT Write(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) override {
-        std::lock_guard guard(m_lock);
-        if (auto refused = EnterHeader(WaveCall::Write, hwo, pwh, cbwh)) {
-            return *refused;
-        }
-        if ((pwh->dwFlags & WHDR_PREPARED) == 0) {
-            return WAVERR_UNPREPARED;
-        }
-        m_written.insert(m_written.end(), pwh->lpData, pwh->lpData + pwh->dwBufferLength);
-        OpenDevice& device = m_open.at(hwo);
-        pwh->dwFlags = (pwh->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
-        device.queued.push_back(pwh);
-        if (!m_neverSignal) {
-            FinishQueued(device);
-        }
-        return MMSYSERR_NOERROR;
+        return OnHeader(WaveCall::Write, hwo, pwh, cbwh, [&](OpenDevice& device) {
+            if ((pwh->dwFlags & WHDR_PREPARED) == 0) {
+                return WAVERR_UNPREPARED;
+            }
+            m_written.insert(m_written.end(), pwh->lpData, pwh->lpData + pwh->dwBufferLength);
+            pwh->dwFlags = (pwh->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
+            device.queued.push_back(pwh);
+            if (!m_neverSignal) {
+                FinishQueued(device);
+            }
+            return MMSYSERR_NOERROR;
+        });
     }
     MMRESULT UnprepareHeader(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) override {
-        std::lock_guard guard(m_lock);
-        if (auto refused = EnterHeader(WaveCall::Unprepare, hwo, pwh, cbwh)) {
-            return *refused;
-        }
-        if ((pwh->dwFlags & WHDR_INQUEUE) != 0) {
-            return WAVERR_STILLPLAYING;
-        }
-        pwh->dwFlags &= ~WHDR_PREPARED;
-        return MMSYSERR_NOERROR;
+        return OnHeader(WaveCall::Unprepare, hwo, pwh, cbwh, [&](OpenDevice&) {
+            if ((pwh->dwFlags & WHDR_INQUEUE) != 0) {
+                return WAVERR_STILLPLAYING;
+            }
+            pwh->dwFlags &= ~WHDR_PREPARED;
+            return MMSYSERR_NOERROR;
+        });
     }
     MMRESULT Reset(HWAVEOUT hwo) override {
-        std::lock_guard guard(m_lock);
-        if (auto refused = EnterDevice(WaveCall::Reset, hwo)) {
-            return *refused;
-        }
-        if (!m_open.at(hwo).queued.empty()) {
-            FinishQueued(m_open.at(hwo));
-        }
-        return MMSYSERR_NOERROR;
+        return OnDevice(WaveCall::Reset, hwo, true, [&](OpenDevice& device) {
+            if (!device.queued.empty()) {
+                FinishQueued(device);
+            }
+            return MMSYSERR_NOERROR;
+        });
     }
     MMRESULT Close(HWAVEOUT hwo) override {
-        std::lock_guard guard(m_lock);
-        if (auto refused = EnterDevice(WaveCall::Close, hwo)) {
-            return *refused;
-        }
-        return m_open.at(hwo).queued.empty() && m_open.erase(hwo) ? MMSYSERR_NOERROR
-                                                                  : WAVERR_STILLPLAYING;
+        return OnDevice(WaveCall::Close, hwo, true, [&](OpenDevice& device) {
+            return device.queued.empty() && m_open.erase(hwo) ? MMSYSERR_NOERROR
+                                                              : WAVERR_STILLPLAYING;
+        });
     }
     MMRESULT SetVolume(HWAVEOUT, DWORD dwVolume) override {
         std::lock_guard guard(m_lock);
@@ -169,23 +157,23 @@ private:
         const auto it = m_failures.find(call);
         return it == m_failures.end() ? std::nullopt : std::optional(it->second);
     }
-    // As Enter, then whether the handle is open.
-    std::optional<MMRESULT> EnterDevice(WaveCall call, HWAVEOUT hwo) {
+    // As Enter, then refused for bad arguments or an unknown handle, in the
+    // device's order; else body's result on the open device.
+    template <typename Body>
+    MMRESULT OnDevice(WaveCall call, HWAVEOUT hwo, bool argumentsOk, Body body) {
+        std::lock_guard guard(m_lock);
         if (auto failure = Enter(call)) {
-            return failure;
+            return *failure;
         }
-        return m_open.contains(hwo) ? std::nullopt : std::optional(MMSYSERR_INVALHANDLE);
-    }
-    // As Enter, then the checks every header call makes, in the device's order.
-    std::optional<MMRESULT> EnterHeader(WaveCall call, HWAVEOUT hwo, const WAVEHDR* pwh,
-                                        UINT cbwh) {
-        if (auto failure = Enter(call)) {
-            return failure;
-        }
-        if (pwh == nullptr || cbwh != sizeof(WAVEHDR)) {
+        if (!argumentsOk) {
             return MMSYSERR_INVALPARAM;
         }
-        return m_open.contains(hwo) ? std::nullopt : std::optional(MMSYSERR_INVALHANDLE);
+        const auto it = m_open.find(hwo);
+        return it == m_open.end() ? MMSYSERR_INVALHANDLE : body(it->second);
+    }
+    template <typename Body>
+    MMRESULT OnHeader(WaveCall call, HWAVEOUT hwo, const WAVEHDR* pwh, UINT cbwh, Body body) {
+        return OnDevice(call, hwo, pwh != nullptr && cbwh == sizeof(WAVEHDR), body);
     }
     void FinishQueued(OpenDevice& device) {
         for (WAVEHDR* header : device.queued) {

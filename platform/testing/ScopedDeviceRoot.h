@@ -25,11 +25,11 @@ public:
         Provisioned,  // laid out as a unit leaves the factory
     };
 
-    explicit ScopedDeviceRoot(Shape shape = Shape::Empty) : m_base(MakeTempFolder()) {
+    explicit ScopedDeviceRoot(Shape shape = Shape::Empty)
+        : m_base(MakeTempFolder()), m_root(m_base / "unit") {
         if (const char* previous = std::getenv(kVariable)) {
             m_previous = previous;
         }
-        m_root = m_base / "unit";
         ::setenv(kVariable, m_root.c_str(), 1);
         if (shape == Shape::Empty) {
             std::filesystem::create_directory(m_root);

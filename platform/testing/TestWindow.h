@@ -80,21 +80,17 @@ inline void ClearPendingQuit() {
     window::CurrentQueue()->ClearQuit();
 }
 
-// Pumps, waiting for more, until done() holds or timeoutMs passes. Returns
-// done().
+// Pumps, waiting for more, until done() holds (true) or timeoutMs passes.
 inline bool PumpMessagesUntil(const std::function<bool()>& done, int timeoutMs) {
     constexpr int kPumpSliceMs = 10;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        PumpMessagesUntilIdle();
-        if (done()) {
-            return true;
-        }
+    for (PumpMessagesUntilIdle(); !done(); PumpMessagesUntilIdle()) {
         if (std::chrono::steady_clock::now() >= deadline) {
             return false;
         }
         window::CurrentQueue()->Wait(kPumpSliceMs);
     }
+    return true;
 }
 
 }  // namespace dv::testing

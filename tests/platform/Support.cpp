@@ -3,20 +3,19 @@
 #include <poll.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
 #include "platform/Platform.h"
-#include "platform/WinBase.h"
 #include "platform/WinUser.h"
 #include "platform/afx/CDialog.h"
 #include "platform/afx/CFile.h"
 #include "platform/display/Display.h"
 #include "platform/ipc/IpcClient.h"
 #include "platform/ipc/RuntimeFolder.h"
-#include "platform/ipc/Sockets.h"
 
 namespace dv::test {
 namespace {
@@ -81,6 +80,13 @@ int RunPeer(const std::string& role) {
     return 0;
 }
 
+// Waits for the process's end: its exit status, or -1.
+int ExitStatusOf(pid_t pid) {
+    int status = 0;
+    const bool ended = pid > 0 && ::waitpid(pid, &status, 0) > 0 && WIFEXITED(status);
+    return ended ? WEXITSTATUS(status) : -1;
+}
+
 dv::ipc::RemoteWindow SocketOf(const wchar_t* title) {
     std::string path = dv::ipc::WindowSocketPath(title).string();
     return dv::ipc::RemoteWindow{path, dv::ipc::SocketIdentity(path).value_or(0)};
@@ -92,6 +98,11 @@ std::optional<dv::ipc::Frame> DecodeOne(std::span<const uint8_t> bytes) {
     auto result = decoder.Next();
     return result.status == dv::ipc::FrameDecoder::Status::Frame ? std::optional(result.frame)
                                                                  : std::nullopt;
+}
+
+std::vector<uint8_t> Encoded(dv::ipc::Frame frame, bool replyWhenIdle) {
+    frame.flags = replyWhenIdle ? dv::ipc::kFlagReplyWhenIdle : 0;
+    return dv::ipc::EncodeFrame(frame);
 }
 
 [[maybe_unused]] const bool kRanAsPeer = [] {
@@ -152,10 +163,7 @@ std::string Peer::ReadLine(int timeoutMs) {
 }
 
 int Peer::Wait() {
-    int status = 0;
-    const pid_t pid = std::exchange(m_pid, -1);
-    const bool ended = pid > 0 && ::waitpid(pid, &status, 0) > 0 && WIFEXITED(status);
-    return ended ? WEXITSTATUS(status) : -1;
+    return ExitStatusOf(std::exchange(m_pid, -1));
 }
 
 std::vector<int> InChildrenAtOnce(int count, const std::function<bool(int)>& body) {
@@ -167,12 +175,8 @@ std::vector<int> InChildrenAtOnce(int count, const std::function<bool(int)>& bod
         }
         children.push_back(pid);
     }
-    std::vector<int> statuses;
-    for (pid_t pid : children) {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        statuses.push_back(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
-    }
+    std::vector<int> statuses(children.size());
+    std::ranges::transform(children, statuses.begin(), ExitStatusOf);
     return statuses;
 }
 
@@ -201,31 +205,17 @@ std::optional<LRESULT> WirePeer::ReadReply(int timeoutMs) {
 
 std::vector<uint8_t> WirePeer::Message(dv::ipc::FrameKind kind, UINT message, WPARAM wParam,
                                        LPARAM lParam, bool replyWhenIdle) {
-    dv::ipc::Frame frame;
-    frame.kind = kind;
+    auto frame = dv::ipc::MessageFrame(kind, message, wParam, lParam);
     frame.seq = 1;
-    frame.flags = replyWhenIdle ? dv::ipc::kFlagReplyWhenIdle : 0;
-    frame.message = message;
-    frame.wParam = wParam;
-    frame.lParam = lParam;
-    return dv::ipc::EncodeFrame(frame);
+    return Encoded(frame, replyWhenIdle);
 }
 
 std::vector<uint8_t> WirePeer::Pen(int action, int x, int y, bool replyWhenIdle) {
-    dv::ipc::Frame frame;
-    frame.kind = dv::ipc::FrameKind::Pen;
-    frame.flags = replyWhenIdle ? dv::ipc::kFlagReplyWhenIdle : 0;
-    frame.pen = static_cast<dv::ipc::PenCode>(action);
-    frame.x = x;
-    frame.y = y;
-    return dv::ipc::EncodeFrame(frame);
+    return Encoded(dv::ipc::PenFrame(static_cast<dv::ipc::PenCode>(action), x, y), replyWhenIdle);
 }
 
 std::vector<uint8_t> WirePeer::Shot(const std::string& path) {
-    dv::ipc::Frame frame;
-    frame.kind = dv::ipc::FrameKind::Shot;
-    frame.path = path;
-    return dv::ipc::EncodeFrame(frame);
+    return Encoded(dv::ipc::ShotFrame(path), false);
 }
 
 std::optional<LRESULT> WirePeer::Transact(const wchar_t* title, std::span<const uint8_t> frame,
