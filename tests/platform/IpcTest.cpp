@@ -24,6 +24,12 @@ long long MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
+// The window of a "window" peer, once it is up.
+HWND Remote(Peer& peer, const wchar_t* title) {
+    EXPECT_EQ(peer.ReadLine(), "ready");
+    return FindWindowW(nullptr, title);
+}
+
 // Runs requests on another thread while this one serves the window.
 template <typename Body>
 void WhileServing(Body body) {
@@ -40,11 +46,8 @@ class Ipc : public PlatformTest {};
 
 TEST_F(Ipc, SendWaitsForTheRemoteHandlerAndPostsKeepTheirOrder) {
     Peer peer("window Launcher_Tulvo 42");
-    ASSERT_EQ(peer.ReadLine(), "ready");
-    const HWND launcher = FindWindowW(nullptr, L"Launcher_Tulvo");
-    ASSERT_NE(launcher, nullptr);
-    EXPECT_TRUE(IsWindow(launcher));
-    EXPECT_EQ(FindWindowW(nullptr, L"Launcher_Tulvo"), launcher);
+    const HWND launcher = Remote(peer, L"Launcher_Tulvo");
+    ASSERT_TRUE(IsWindow(launcher));
     EXPECT_EQ(FindWindowW(nullptr, L"Nobody"), nullptr);
     EXPECT_TRUE(PostMessageW(launcher, 0x85A, 1, 0));
     EXPECT_TRUE(PostMessageW(launcher, 0x1234, 5, -7));
@@ -59,8 +62,7 @@ TEST_F(Ipc, SendWaitsForTheRemoteHandlerAndPostsKeepTheirOrder) {
 
 TEST_F(Ipc, ADeadPeerIsNotFoundAndItsMessagesFailAtOnce) {
     Peer peer("window Gone 1");
-    ASSERT_EQ(peer.ReadLine(), "ready");
-    const HWND remote = FindWindowW(nullptr, L"Gone");
+    const HWND remote = Remote(peer, L"Gone");
     ASSERT_NE(remote, nullptr);
     peer.Signal(SIGKILL);
     peer.Wait();
@@ -81,8 +83,7 @@ TEST_F(Ipc, ADeadPeerIsNotFoundAndItsMessagesFailAtOnce) {
 
 TEST_F(Ipc, AHungPeerDoesNotHangTheSenderAndItsLateReplyIsNotTakenForTheNext) {
     Peer peer("window Stuck 9");
-    ASSERT_EQ(peer.ReadLine(), "ready");
-    const HWND remote = FindWindowW(nullptr, L"Stuck");
+    const HWND remote = Remote(peer, L"Stuck");
     peer.Signal(SIGSTOP);
     const auto start = Clock::now();
     EXPECT_EQ(SendMessageW(remote, UM_SETTINGS_PAGE, 1, 0), 0);
@@ -214,16 +215,11 @@ TEST_F(Ipc, APeerThatHoardsConnectionsGetsOnlySoManyOfThem) {
         hoard.push_back(std::make_unique<WirePeer>(L"Target"));
         ASSERT_TRUE(hoard.back()->Connected());
     }
-    int closed = 0;
-    PumpMessagesUntil(
-        [&] {
-            closed = static_cast<int>(std::count_if(
-                hoard.begin(), hoard.end(), [](auto& peer) { return peer->ClosedByWindow(0); }));
-            return closed >= kHoarded - kLimit;
-        },
-        kWaitMs);
-    EXPECT_GE(closed, kHoarded - kLimit);
-    EXPECT_LT(closed, kHoarded);
+    const auto closed = [&] {
+        return std::ranges::count_if(hoard, [](auto& peer) { return peer->ClosedByWindow(0); });
+    };
+    EXPECT_TRUE(PumpMessagesUntil([&] { return closed() >= kHoarded - kLimit; }, kWaitMs));
+    EXPECT_LT(closed(), kHoarded);
     EXPECT_TRUE(log.Contains("connections are open already"));
     hoard.clear();
     std::optional<LRESULT> probe;

@@ -60,7 +60,6 @@ public:
 
     // The next line printed, "" at its end or after timeoutMs.
     std::string ReadLine(int timeoutMs = 5000);
-    void CloseStdin() { ::shutdown(m_fd, SHUT_WR); }
     void Signal(int signal) {
         if (m_pid > 0) {  // never -1: that would signal every process
             ::kill(m_pid, signal);
