@@ -27,8 +27,7 @@ public:
     FakeWaveOut(const FakeWaveOut&) = delete;
     FakeWaveOut& operator=(const FakeWaveOut&) = delete;
 
-    // "open", "prepare", "write", "unprepare", "reset", "close",
-    // "setvolume 0x%08x", "getvolume", in the order they came, failed ones too.
+    // Each call's name ("setvolume 0x%08x" with its value), failed ones too.
     std::vector<std::string> Calls() const { return Locked(m_calls); }
     // The last open: "device 0 flags 0x50000 event instance 0", and the first
     // 16 bytes of its format record (all a PCM record is sure to have).
@@ -51,23 +50,19 @@ public:
 
     MMRESULT Open(HWAVEOUT* phwo, UINT uDeviceID, const WAVEFORMATEX* pwfx, DWORD_PTR dwCallback,
                   DWORD_PTR dwInstance, DWORD fdwOpen) override {
-        std::lock_guard guard(m_lock);
-        if (auto failure = Enter(WaveCall::Open)) {
-            return *failure;
-        }
-        if (phwo == nullptr || pwfx == nullptr) {
-            return MMSYSERR_INVALPARAM;
-        }
-        char text[96];
-        std::snprintf(text, sizeof text, "device %u flags 0x%x %s instance %lu", uDeviceID, fdwOpen,
-                      dwCallback != 0 ? "event" : "none", static_cast<unsigned long>(dwInstance));
-        m_lastOpen = text;
-        const auto* bytes = reinterpret_cast<const uint8_t*>(pwfx);
-        m_lastFormat.assign(bytes, bytes + kPcmRecordSize);
-        *phwo = reinterpret_cast<HWAVEOUT>(m_nextHandle += kHandleStride);
-        m_open[*phwo].event =
-            fdwOpen == CALLBACK_EVENT ? reinterpret_cast<HANDLE>(dwCallback) : nullptr;
-        return MMSYSERR_NOERROR;
+        return Checked(WaveCall::Open, phwo != nullptr && pwfx != nullptr, [&] {
+            char text[96];
+            std::snprintf(text, sizeof text, "device %u flags 0x%x %s instance %lu", uDeviceID,
+                          fdwOpen, dwCallback != 0 ? "event" : "none",
+                          static_cast<unsigned long>(dwInstance));
+            m_lastOpen = text;
+            const auto* bytes = reinterpret_cast<const uint8_t*>(pwfx);
+            m_lastFormat.assign(bytes, bytes + kPcmRecordSize);
+            *phwo = reinterpret_cast<HWAVEOUT>(m_nextHandle += kHandleStride);
+            m_open[*phwo].event =
+                fdwOpen == CALLBACK_EVENT ? reinterpret_cast<HANDLE>(dwCallback) : nullptr;
+            return MMSYSERR_NOERROR;
+        });
     }
     MMRESULT PrepareHeader(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) override {
         return OnHeader(WaveCall::Prepare, hwo, pwh, cbwh, [&](OpenDevice&) {
@@ -123,21 +118,15 @@ public:
         return MMSYSERR_NOERROR;
     }
     MMRESULT GetVolume(HWAVEOUT, DWORD* pdwVolume) override {
-        std::lock_guard guard(m_lock);
-        if (auto failure = Enter(WaveCall::GetVolume)) {
-            return *failure;
-        }
-        if (pdwVolume == nullptr) {
-            return MMSYSERR_INVALPARAM;
-        }
-        *pdwVolume = m_volume;
-        return MMSYSERR_NOERROR;
+        return Checked(WaveCall::GetVolume, pdwVolume != nullptr, [&] {
+            *pdwVolume = m_volume;
+            return MMSYSERR_NOERROR;
+        });
     }
 
 private:
     static constexpr uintptr_t kHandleStride = 0x10;
     static constexpr std::size_t kPcmRecordSize = 16;
-    // Indexed by WaveCall.
     static constexpr const char* kCallNames[] = {"open",  "prepare", "write",     "unprepare",
                                                  "reset", "close",   "setvolume", "getvolume"};
 
@@ -157,19 +146,22 @@ private:
         const auto it = m_failures.find(call);
         return it == m_failures.end() ? std::nullopt : std::optional(it->second);
     }
-    // As Enter, then refused for bad arguments or an unknown handle, in the
-    // device's order; else body's result on the open device.
+    // As Enter, then refused for bad arguments (then an unknown handle), in the
+    // device's order; else body's result.
     template <typename Body>
-    MMRESULT OnDevice(WaveCall call, HWAVEOUT hwo, bool argumentsOk, Body body) {
+    MMRESULT Checked(WaveCall call, bool argumentsOk, Body body) {
         std::lock_guard guard(m_lock);
         if (auto failure = Enter(call)) {
             return *failure;
         }
-        if (!argumentsOk) {
-            return MMSYSERR_INVALPARAM;
-        }
-        const auto it = m_open.find(hwo);
-        return it == m_open.end() ? MMSYSERR_INVALHANDLE : body(it->second);
+        return argumentsOk ? body() : MMSYSERR_INVALPARAM;
+    }
+    template <typename Body>
+    MMRESULT OnDevice(WaveCall call, HWAVEOUT hwo, bool argumentsOk, Body body) {
+        return Checked(call, argumentsOk, [&] {
+            const auto it = m_open.find(hwo);
+            return it == m_open.end() ? MMSYSERR_INVALHANDLE : body(it->second);
+        });
     }
     template <typename Body>
     MMRESULT OnHeader(WaveCall call, HWAVEOUT hwo, const WAVEHDR* pwh, UINT cbwh, Body body) {

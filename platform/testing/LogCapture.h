@@ -1,5 +1,4 @@
-// Collects the debug output while it lives, for tests that check log lines
-// byte for byte.
+// Collects the debug output while it lives, to check log lines byte for byte.
 #pragma once
 
 #include <mutex>

@@ -1,6 +1,5 @@
-// A device root of its own for one test: a fresh temporary folder named by
-// DIALVANE_ROOT while the scope lives, removed afterwards (the previous
-// DIALVANE_ROOT comes back).
+// A fresh temporary device root named by DIALVANE_ROOT while it lives, then
+// removed and the previous DIALVANE_ROOT restored.
 #pragma once
 
 #include <stdlib.h>

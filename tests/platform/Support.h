@@ -1,6 +1,5 @@
-// Shared set-up of the platform's tests: no display, a device root and a
-// runtime folder of each test's own, the log captured; and other processes
-// (this program run again in a role) for the tests that need a peer.
+// The platform tests' set-up (no display; a device root, runtime folder and
+// log capture of each test's own) and peers: this program run again in a role.
 #pragma once
 
 #include <gmock/gmock.h>
@@ -44,13 +43,11 @@ protected:
     std::filesystem::path runtime;
 };
 
-// A running copy of this program. Roles: "window TITLE ANSWER" (a titled
-// window that prints "MSG WPARAM LPARAM" for each message, "ready" first);
-// "display" (opens the screen with a dialog, presents three empty rectangles
-// and one of 5 x 5, prints "display 1" when it shows); "mutex NAME" (prints
-// "handle|null ERROR" and holds the mutex until its stdin closes); "save FAULT
-// TEXT" (DIALVANE_STORAGE_FAULT=FAULT, then TEXT saved to conf.ini in two
-// writes; exits 0 when saved).
+// Roles: "window TITLE ANSWER" (prints "ready", then "MSG WPARAM LPARAM" per
+// message); "display" (a dialog opens the screen; presents three empty
+// rectangles and one of 5 x 5; prints "display 1" if shown); "mutex NAME"
+// (prints "handle|null ERROR", then holds it); "save FAULT TEXT" (with
+// DIALVANE_STORAGE_FAULT=FAULT, TEXT saved to conf.ini in two writes; 0 if saved).
 class Peer {
 public:
     explicit Peer(const std::string& role);
@@ -83,9 +80,7 @@ inline int InChild(const std::function<bool()>& body) {
 
 constexpr int kWireTimeoutMs = 1000;  // to connect or to write
 
-// Another program on a window's socket, speaking the frames of the wire
-// protocol or any bytes at all, for what a window does with well-formed and
-// hostile peers.
+// Another program on a window's socket, speaking wire frames or any bytes.
 class WirePeer {
 public:
     // Connects to the socket of the window titled title in the runtime folder.
@@ -98,9 +93,8 @@ public:
     bool Write(std::span<const uint8_t> bytes) {
         return m_fd >= 0 && dv::ipc::WriteAll(m_fd, bytes, kWireTimeoutMs);
     }
-    // Waits up to timeoutMs for a reply frame, pumping the calling thread's
-    // messages meanwhile: its result, or nullopt when the window closed the
-    // connection or did not answer.
+    // Pumps up to timeoutMs for a reply frame: its result, or nullopt when the
+    // window closed the connection or did not answer.
     std::optional<LRESULT> ReadReply(int timeoutMs);
     // Waits up to timeoutMs for the window to close the connection.
     bool ClosedByWindow(int timeoutMs) {
