@@ -60,38 +60,35 @@ TEST_F(Ipc, SendWaitsForTheRemoteHandlerAndPostsKeepTheirOrder) {
     EXPECT_EQ(peer.ReadLine(), "4528 4 0");  // the raise itself is no message
 }
 
-TEST_F(Ipc, ADeadPeerIsNotFoundAndItsMessagesFailAtOnce) {
-    Peer peer("window Gone 1");
-    const HWND remote = Remote(peer, L"Gone");
+// A dead peer's messages fail at once, a hung one's in time, and the late
+// reply is not taken for the next.
+TEST_F(Ipc, DeadAndHungPeersDoNotHangTheSender) {
+    Peer dead("window Gone 1"), hung("window Stuck 9");
+    const HWND remote = Remote(dead, L"Gone"), stuck = Remote(hung, L"Stuck");
     ASSERT_NE(remote, nullptr);
-    peer.Signal(SIGKILL);
-    peer.Wait();
+    dead.Signal(SIGKILL);
+    dead.Wait();
     EXPECT_EQ(FindWindowW(nullptr, L"Gone"), nullptr);
     EXPECT_FALSE(IsWindow(remote));
-    const auto start = Clock::now();
+    auto start = Clock::now();
     EXPECT_EQ(SendMessageW(remote, UM_SETTINGS_PAGE, 1, 0), 0);
     EXPECT_FALSE(PostMessageW(remote, UM_SETTINGS_PAGE, 1, 0));
     EXPECT_LT(MillisecondsSince(start), 1000);
-    // A new window of that title takes the stale socket's place; the old
-    // handle does not reach it.
+    // A new window of that title takes the stale socket's place, out of the
+    // old handle's reach.
     TestWindow successor(L"Gone", 5);
     EXPECT_EQ(FindWindowW(nullptr, L"Gone"), successor.m_hWnd);
     EXPECT_EQ(SendMessageW(remote, UM_SETTINGS_PAGE, 1, 0), 0);
     PumpMessagesUntilIdle();
     EXPECT_TRUE(successor.Messages().empty());
-}
-
-TEST_F(Ipc, AHungPeerDoesNotHangTheSenderAndItsLateReplyIsNotTakenForTheNext) {
-    Peer peer("window Stuck 9");
-    const HWND remote = Remote(peer, L"Stuck");
-    peer.Signal(SIGSTOP);
-    const auto start = Clock::now();
-    EXPECT_EQ(SendMessageW(remote, UM_SETTINGS_PAGE, 1, 0), 0);
+    hung.Signal(SIGSTOP);
+    start = Clock::now();
+    EXPECT_EQ(SendMessageW(stuck, UM_SETTINGS_PAGE, 1, 0), 0);
     EXPECT_LT(MillisecondsSince(start), 8000);
-    peer.Signal(SIGCONT);
-    EXPECT_EQ(peer.ReadLine(), "4528 1 0");
-    EXPECT_EQ(SendMessageW(remote, UM_SETTINGS_PAGE, 2, 0), 9);
-    EXPECT_EQ(peer.ReadLine(), "4528 2 0");
+    hung.Signal(SIGCONT);
+    EXPECT_EQ(hung.ReadLine(), "4528 1 0");
+    EXPECT_EQ(SendMessageW(stuck, UM_SETTINGS_PAGE, 2, 0), 9);
+    EXPECT_EQ(hung.ReadLine(), "4528 2 0");
 }
 
 // Each bad frame is dropped with a log line and the connection goes on; a
@@ -162,8 +159,7 @@ TEST_F(Ipc, MessagesOnlyTheWindowSystemSendsAndForeignTimerCallbacksAreRefused) 
     EXPECT_TRUE(KillTimer(window.m_hWnd, 7));
 }
 
-// Handling WM_PROBE posts a follow-up and invalidates; a request that asks
-// for idle is answered only after both.
+// WM_PROBE posts a follow-up and invalidates: an idle reply comes after both.
 class ChainWindow : public TestWindow {
 public:
     using TestWindow::TestWindow;
@@ -204,8 +200,7 @@ TEST_F(Ipc, IdleRepliesPenAndScreenshotRequestsRunOnTheUiThreadInOrder) {
     EXPECT_GT(std::filesystem::file_size(png), 100u);
 }
 
-// Each connection costs the window's process a descriptor; a peer that
-// hoards hundreds gets only so many, and the window still answers after.
+// Connections cost descriptors: a hoarder gets only so many, and the window still answers.
 TEST_F(Ipc, APeerThatHoardsConnectionsGetsOnlySoManyOfThem) {
     constexpr int kHoarded = 200;
     constexpr int kLimit = 128;

@@ -58,12 +58,10 @@ int RunPeer(const std::string& role) {
     if (kind == "save") {  // the fault armed as a fresh process finds it, then one save
         ::setenv("DIALVANE_STORAGE_FAULT", name.c_str(), 1);
         CFile file;
-        return file.Open(L"\\FlashMem\\sysini\\conf.ini", kCreateWrite) &&
-                       file.Write(answer.data(), 13) &&
-                       file.Write(answer.data() + 13, static_cast<UINT>(answer.size() - 13)) &&
-                       file.Close()
-                   ? 0
-                   : 1;
+        return !(file.Open(L"\\FlashMem\\sysini\\conf.ini", kCreateWrite) &&
+                 file.Write(answer.data(), 13) &&
+                 file.Write(answer.data() + 13, static_cast<UINT>(answer.size() - 13)) &&
+                 file.Close());
     }
     if (kind == "window") {
         PrintingWindow window(dv::Utf8ToWide(name).c_str(), std::atol(answer.c_str()), true);
@@ -74,9 +72,7 @@ int RunPeer(const std::string& role) {
     HANDLE mutex = CreateMutexW(nullptr, TRUE, dv::Utf8ToWide(name).c_str());
     std::printf("%s %lu\n", mutex != nullptr ? "handle" : "null",
                 static_cast<unsigned long>(GetLastError()));
-    char byte = 0;
-    while (::read(STDIN_FILENO, &byte, 1) > 0) {
-    }
+    ::pause();  // holding the mutex until killed
     return 0;
 }
 
