@@ -78,10 +78,7 @@ public:
             m_written.insert(m_written.end(), pwh->lpData, pwh->lpData + pwh->dwBufferLength);
             pwh->dwFlags = (pwh->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
             device.queued.push_back(pwh);
-            if (!m_neverSignal) {
-                FinishQueued(device);
-            }
-            return MMSYSERR_NOERROR;
+            return m_neverSignal ? MMSYSERR_NOERROR : FinishQueued(device);
         });
     }
     MMRESULT UnprepareHeader(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) override {
@@ -95,10 +92,7 @@ public:
     }
     MMRESULT Reset(HWAVEOUT hwo) override {
         return OnDevice(WaveCall::Reset, hwo, true, [&](OpenDevice& device) {
-            if (!device.queued.empty()) {
-                FinishQueued(device);
-            }
-            return MMSYSERR_NOERROR;
+            return device.queued.empty() ? MMSYSERR_NOERROR : FinishQueued(device);
         });
     }
     MMRESULT Close(HWAVEOUT hwo) override {
@@ -167,7 +161,7 @@ private:
     MMRESULT OnHeader(WaveCall call, HWAVEOUT hwo, const WAVEHDR* pwh, UINT cbwh, Body body) {
         return OnDevice(call, hwo, pwh != nullptr && cbwh == sizeof(WAVEHDR), body);
     }
-    void FinishQueued(OpenDevice& device) {
+    MMRESULT FinishQueued(OpenDevice& device) {
         for (WAVEHDR* header : device.queued) {
             header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
         }
@@ -175,6 +169,7 @@ private:
         if (device.event != nullptr) {
             SetEvent(device.event);
         }
+        return MMSYSERR_NOERROR;
     }
 
     WaveOutBackend* m_previous;
