@@ -46,7 +46,6 @@ int RunPeer(const std::string& role) {
     if (kind == "display") {                   // the dialog opens the screen
         CDialog dialog(kDialogTemplate);
         dialog.Create(kDialogTemplate);
-        // Only the last of these has pixels on the screen to present.
         for (RECT r :
              {RECT{10, 10, 10, 20}, RECT{10, 20, 30, 20}, RECT{480, 0, 500, 9}, RECT{0, 0, 5, 5}}) {
             dv::display::Present(r);
@@ -201,9 +200,7 @@ std::optional<LRESULT> WirePeer::ReadReply(int timeoutMs) {
 
 std::vector<uint8_t> WirePeer::Message(dv::ipc::FrameKind kind, UINT message, WPARAM wParam,
                                        LPARAM lParam, bool replyWhenIdle) {
-    auto frame = dv::ipc::MessageFrame(kind, message, wParam, lParam);
-    frame.seq = 1;
-    return Encoded(frame, replyWhenIdle);
+    return Encoded(dv::ipc::MessageFrame(kind, message, wParam, lParam), replyWhenIdle);
 }
 
 std::vector<uint8_t> WirePeer::Pen(int action, int x, int y, bool replyWhenIdle) {
