@@ -40,7 +40,7 @@ void WhileServing(Body body) {
 
 class Ipc : public PlatformTest {};
 
-TEST_F(Ipc, SendWaitsForTheRemoteHandlerAndPostsKeepTheirOrder) {
+TEST_F(Ipc, SendsWaitPostsKeepTheirOrderAndDeadOrHungPeersHangNoSender) {
     Peer peer("window Launcher_Tulvo 42");
     const HWND launcher = Remote(peer, L"Launcher_Tulvo");
     ASSERT_TRUE(IsWindow(launcher));
@@ -54,11 +54,8 @@ TEST_F(Ipc, SendWaitsForTheRemoteHandlerAndPostsKeepTheirOrder) {
     EXPECT_TRUE(SetForegroundWindow(launcher));
     EXPECT_EQ(SendMessageW(launcher, UM_SETTINGS_PAGE, 4, 0), 42);
     EXPECT_EQ(peer.ReadLine(), "4528 4 0");  // the raise itself is no message
-}
-
-// A dead peer's messages fail at once, a hung one's in time, and the late
-// reply is not taken for the next.
-TEST_F(Ipc, DeadAndHungPeersDoNotHangTheSender) {
+    // A dead peer's messages fail at once, a hung one's in time, and the late
+    // reply is not taken for the next.
     Peer dead("window Gone 1"), hung("window Stuck 9");
     const HWND remote = Remote(dead, L"Gone"), stuck = Remote(hung, L"Stuck");
     ASSERT_NE(remote, nullptr);
