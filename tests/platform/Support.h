@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/socket.h>
-#include <sys/types.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -19,7 +18,6 @@
 #include <vector>
 
 #include "platform/WinBase.h"
-#include "platform/WinDef.h"
 #include "platform/ipc/Frame.h"
 #include "platform/ipc/Sockets.h"
 #include "platform/testing/LogCapture.h"
