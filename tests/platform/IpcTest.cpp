@@ -1,9 +1,8 @@
 // Windows of other processes: finding them, sending and posting, peers that
 // die, hang or speak garbage, and the requests of dialvane-ctl.
 
-#include <atomic>
 #include <chrono>
-#include <thread>
+#include <future>
 
 #include "Support.h"
 #include "platform/WinUser.h"
@@ -27,15 +26,11 @@ HWND Remote(Peer& peer, const wchar_t* title) {
 }
 
 // Runs requests on another thread while this one serves the window.
-template <typename Body>
-void WhileServing(Body body) {
-    std::atomic<bool> done = false;
-    std::thread peer([&] {
-        body();
-        done = true;
-    });
-    EXPECT_TRUE(PumpMessagesUntil([&] { return done.load(); }, 3 * kWaitMs));
-    peer.join();
+void WhileServing(const std::function<void()>& body) {
+    const auto peer = std::async(std::launch::async, body);
+    EXPECT_TRUE(PumpMessagesUntil(
+        [&] { return peer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+        3 * kWaitMs));
 }
 
 class Ipc : public PlatformTest {};

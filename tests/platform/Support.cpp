@@ -75,13 +75,6 @@ int RunPeer(const std::string& role) {
     return 0;
 }
 
-// Waits for the process's end: its exit status, or -1.
-int ExitStatusOf(pid_t pid) {
-    int status = 0;
-    const bool ended = pid > 0 && ::waitpid(pid, &status, 0) > 0 && WIFEXITED(status);
-    return ended ? WEXITSTATUS(status) : -1;
-}
-
 dv::ipc::RemoteWindow SocketOf(const wchar_t* title) {
     std::string path = dv::ipc::WindowSocketPath(title).string();
     return dv::ipc::RemoteWindow{path, dv::ipc::SocketIdentity(path).value_or(0)};
@@ -157,8 +150,10 @@ std::string Peer::ReadLine(int timeoutMs) {
     return line;
 }
 
-int Peer::Wait() {
-    return ExitStatusOf(std::exchange(m_pid, -1));
+int ExitStatusOf(pid_t pid) {
+    int status = 0;
+    const bool ended = pid > 0 && ::waitpid(pid, &status, 0) > 0 && WIFEXITED(status);
+    return ended ? WEXITSTATUS(status) : -1;
 }
 
 std::vector<int> InChildrenAtOnce(int count, const std::function<bool(int)>& body) {

@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/WinBase.h"
@@ -41,6 +42,9 @@ protected:
     std::filesystem::path runtime;
 };
 
+// Waits for the process's end: its exit status, or -1.
+int ExitStatusOf(pid_t pid);
+
 // Roles: "window TITLE ANSWER" (prints "ready", then "MSG WPARAM LPARAM" per
 // message); "display" (a dialog opens the screen; presents three empty
 // rectangles and one of 5 x 5; prints "display 1" if shown); "mutex NAME"
@@ -60,8 +64,7 @@ public:
             ::kill(m_pid, signal);
         }
     }
-    // Waits for its end: the exit status, or -1.
-    int Wait();
+    int Wait() { return ExitStatusOf(std::exchange(m_pid, -1)); }
 
 private:
     pid_t m_pid = -1;
