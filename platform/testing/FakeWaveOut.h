@@ -1,8 +1,7 @@
-// A stand-in for audio device 0 while it lives: records every waveOut* call
-// and can be told to fail any call or never report a buffer done. By default
-// a written buffer counts as played at once and the open's event is signalled.
-// Header calls with a header size other than sizeof(WAVEHDR) are refused, as
-// the real device refuses them.
+// A stand-in for audio device 0 while it lives: records every waveOut* call and
+// can fail any call or never report a buffer done. By default a written buffer
+// counts as played at once and the open's event is signalled. Header calls with
+// a header size other than sizeof(WAVEHDR) are refused, as the device does.
 #pragma once
 
 #include <cstdint>
@@ -28,8 +27,7 @@ public:
     FakeWaveOut(const FakeWaveOut&) = delete;
     FakeWaveOut& operator=(const FakeWaveOut&) = delete;
 
-    // "open", "prepare", "write", "unprepare", "reset", "close",
-    // "setvolume 0x%08x", "getvolume", in the order they came, failed ones too.
+    // Each call's name ("setvolume 0x%08x" with its value), failed ones too.
     std::vector<std::string> Calls() const { return Locked(m_calls); }
     // The last open: "device 0 flags 0x50000 event instance 0", and the first
     // 16 bytes of its format record (all a PCM record is sure to have).
@@ -52,77 +50,56 @@ public:
 
     MMRESULT Open(HWAVEOUT* phwo, UINT uDeviceID, const WAVEFORMATEX* pwfx, DWORD_PTR dwCallback,
                   DWORD_PTR dwInstance, DWORD fdwOpen) override {
-        std::lock_guard guard(m_lock);
-        if (auto failure = Enter(WaveCall::Open)) {
-            return *failure;
-        }
-        if (phwo == nullptr || pwfx == nullptr) {
-            return MMSYSERR_INVALPARAM;
-        }
-        char text[96];
-        std::snprintf(text, sizeof text, "device %u flags 0x%x %s instance %lu", uDeviceID, fdwOpen,
-                      dwCallback != 0 ? "event" : "none", static_cast<unsigned long>(dwInstance));
-        m_lastOpen = text;
-        const auto* bytes = reinterpret_cast<const uint8_t*>(pwfx);
-        m_lastFormat.assign(bytes, bytes + kPcmRecordSize);
-        *phwo = reinterpret_cast<HWAVEOUT>(m_nextHandle += kHandleStride);
-        m_open[*phwo].event =
-            fdwOpen == CALLBACK_EVENT ? reinterpret_cast<HANDLE>(dwCallback) : nullptr;
-        return MMSYSERR_NOERROR;
+        return Checked(WaveCall::Open, phwo != nullptr && pwfx != nullptr, [&] {
+            char text[96];
+            std::snprintf(text, sizeof text, "device %u flags 0x%x %s instance %lu", uDeviceID,
+                          fdwOpen, dwCallback != 0 ? "event" : "none",
+                          static_cast<unsigned long>(dwInstance));
+            m_lastOpen = text;
+            const auto* bytes = reinterpret_cast<const uint8_t*>(pwfx);
+            m_lastFormat.assign(bytes, bytes + kPcmRecordSize);
+            *phwo = reinterpret_cast<HWAVEOUT>(m_nextHandle += kHandleStride);
+            m_open[*phwo].event =
+                fdwOpen == CALLBACK_EVENT ? reinterpret_cast<HANDLE>(dwCallback) : nullptr;
+            return MMSYSERR_NOERROR;
+        });
     }
     MMRESULT PrepareHeader(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) override {
-        std::lock_guard guard(m_lock);
-        if (auto refused = EnterHeader(WaveCall::Prepare, hwo, pwh, cbwh)) {
-            return *refused;
-        }
-        pwh->dwFlags |= WHDR_PREPARED;
-        return MMSYSERR_NOERROR;
+        return OnHeader(WaveCall::Prepare, hwo, pwh, cbwh, [&](OpenDevice&) {
+            pwh->dwFlags |= WHDR_PREPARED;
+            return MMSYSERR_NOERROR;
+        });
     }
     MMRESULT Write(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) override {
-        std::lock_guard guard(m_lock);
-        if (auto refused = EnterHeader(WaveCall::Write, hwo, pwh, cbwh)) {
-            return *refused;
-        }
-        if ((pwh->dwFlags & WHDR_PREPARED) == 0) {
-            return WAVERR_UNPREPARED;
-        }
-        m_written.insert(m_written.end(), pwh->lpData, pwh->lpData + pwh->dwBufferLength);
-        OpenDevice& device = m_open.at(hwo);
-        pwh->dwFlags = (pwh->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
-        device.queued.push_back(pwh);
-        if (!m_neverSignal) {
-            FinishQueued(device);
-        }
-        return MMSYSERR_NOERROR;
+        return OnHeader(WaveCall::Write, hwo, pwh, cbwh, [&](OpenDevice& device) {
+            if ((pwh->dwFlags & WHDR_PREPARED) == 0) {
+                return WAVERR_UNPREPARED;
+            }
+            m_written.insert(m_written.end(), pwh->lpData, pwh->lpData + pwh->dwBufferLength);
+            pwh->dwFlags = (pwh->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
+            device.queued.push_back(pwh);
+            return m_neverSignal ? MMSYSERR_NOERROR : FinishQueued(device);
+        });
     }
     MMRESULT UnprepareHeader(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) override {
-        std::lock_guard guard(m_lock);
-        if (auto refused = EnterHeader(WaveCall::Unprepare, hwo, pwh, cbwh)) {
-            return *refused;
-        }
-        if ((pwh->dwFlags & WHDR_INQUEUE) != 0) {
-            return WAVERR_STILLPLAYING;
-        }
-        pwh->dwFlags &= ~WHDR_PREPARED;
-        return MMSYSERR_NOERROR;
+        return OnHeader(WaveCall::Unprepare, hwo, pwh, cbwh, [&](OpenDevice&) {
+            if ((pwh->dwFlags & WHDR_INQUEUE) != 0) {
+                return WAVERR_STILLPLAYING;
+            }
+            pwh->dwFlags &= ~WHDR_PREPARED;
+            return MMSYSERR_NOERROR;
+        });
     }
     MMRESULT Reset(HWAVEOUT hwo) override {
-        std::lock_guard guard(m_lock);
-        if (auto refused = EnterDevice(WaveCall::Reset, hwo)) {
-            return *refused;
-        }
-        if (!m_open.at(hwo).queued.empty()) {
-            FinishQueued(m_open.at(hwo));
-        }
-        return MMSYSERR_NOERROR;
+        return OnDevice(WaveCall::Reset, hwo, true, [&](OpenDevice& device) {
+            return device.queued.empty() ? MMSYSERR_NOERROR : FinishQueued(device);
+        });
     }
     MMRESULT Close(HWAVEOUT hwo) override {
-        std::lock_guard guard(m_lock);
-        if (auto refused = EnterDevice(WaveCall::Close, hwo)) {
-            return *refused;
-        }
-        return m_open.at(hwo).queued.empty() && m_open.erase(hwo) ? MMSYSERR_NOERROR
-                                                                  : WAVERR_STILLPLAYING;
+        return OnDevice(WaveCall::Close, hwo, true, [&](OpenDevice& device) {
+            return device.queued.empty() && m_open.erase(hwo) ? MMSYSERR_NOERROR
+                                                              : WAVERR_STILLPLAYING;
+        });
     }
     MMRESULT SetVolume(HWAVEOUT, DWORD dwVolume) override {
         std::lock_guard guard(m_lock);
@@ -135,21 +112,15 @@ public:
         return MMSYSERR_NOERROR;
     }
     MMRESULT GetVolume(HWAVEOUT, DWORD* pdwVolume) override {
-        std::lock_guard guard(m_lock);
-        if (auto failure = Enter(WaveCall::GetVolume)) {
-            return *failure;
-        }
-        if (pdwVolume == nullptr) {
-            return MMSYSERR_INVALPARAM;
-        }
-        *pdwVolume = m_volume;
-        return MMSYSERR_NOERROR;
+        return Checked(WaveCall::GetVolume, pdwVolume != nullptr, [&] {
+            *pdwVolume = m_volume;
+            return MMSYSERR_NOERROR;
+        });
     }
 
 private:
     static constexpr uintptr_t kHandleStride = 0x10;
     static constexpr std::size_t kPcmRecordSize = 16;
-    // Indexed by WaveCall.
     static constexpr const char* kCallNames[] = {"open",  "prepare", "write",     "unprepare",
                                                  "reset", "close",   "setvolume", "getvolume"};
 
@@ -169,25 +140,28 @@ private:
         const auto it = m_failures.find(call);
         return it == m_failures.end() ? std::nullopt : std::optional(it->second);
     }
-    // As Enter, then whether the handle is open.
-    std::optional<MMRESULT> EnterDevice(WaveCall call, HWAVEOUT hwo) {
+    // As Enter, then refused for bad arguments (then an unknown handle), in the
+    // device's order; else body's result.
+    template <typename Body>
+    MMRESULT Checked(WaveCall call, bool argumentsOk, Body body) {
+        std::lock_guard guard(m_lock);
         if (auto failure = Enter(call)) {
-            return failure;
+            return *failure;
         }
-        return m_open.contains(hwo) ? std::nullopt : std::optional(MMSYSERR_INVALHANDLE);
+        return argumentsOk ? body() : MMSYSERR_INVALPARAM;
     }
-    // As Enter, then the checks every header call makes, in the device's order.
-    std::optional<MMRESULT> EnterHeader(WaveCall call, HWAVEOUT hwo, const WAVEHDR* pwh,
-                                        UINT cbwh) {
-        if (auto failure = Enter(call)) {
-            return failure;
-        }
-        if (pwh == nullptr || cbwh != sizeof(WAVEHDR)) {
-            return MMSYSERR_INVALPARAM;
-        }
-        return m_open.contains(hwo) ? std::nullopt : std::optional(MMSYSERR_INVALHANDLE);
+    template <typename Body>
+    MMRESULT OnDevice(WaveCall call, HWAVEOUT hwo, bool argumentsOk, Body body) {
+        return Checked(call, argumentsOk, [&] {
+            const auto it = m_open.find(hwo);
+            return it == m_open.end() ? MMSYSERR_INVALHANDLE : body(it->second);
+        });
     }
-    void FinishQueued(OpenDevice& device) {
+    template <typename Body>
+    MMRESULT OnHeader(WaveCall call, HWAVEOUT hwo, const WAVEHDR* pwh, UINT cbwh, Body body) {
+        return OnDevice(call, hwo, pwh != nullptr && cbwh == sizeof(WAVEHDR), body);
+    }
+    MMRESULT FinishQueued(OpenDevice& device) {
         for (WAVEHDR* header : device.queued) {
             header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
         }
@@ -195,6 +169,7 @@ private:
         if (device.event != nullptr) {
             SetEvent(device.event);
         }
+        return MMSYSERR_NOERROR;
     }
 
     WaveOutBackend* m_previous;

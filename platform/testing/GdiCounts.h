@@ -1,5 +1,4 @@
-// Live counts of the drawing objects created and not yet freed, for tests
-// that check a run frees everything it made.
+// Drawing objects created and not yet freed, to check a run frees what it made.
 #pragma once
 
 #include "platform/gdi/ObjectCounts.h"

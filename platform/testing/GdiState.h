@@ -1,5 +1,4 @@
-// What a font was made from and what a surface's text state is, for tests
-// that check the objects a program creates.
+// What a font was made from and a surface's text state, to check made objects.
 #pragma once
 
 #include <optional>

@@ -45,7 +45,6 @@ PixelSnapshot SnapshotScreen() {
 
 bool SavePng(const PixelSnapshot& picture, const std::filesystem::path& file) {
     std::vector<png_byte> rgb;
-    rgb.reserve(picture.pixels.size() * 3);
     for (uint32_t p : picture.pixels) {
         rgb.insert(rgb.end(), {static_cast<png_byte>(p >> 16), static_cast<png_byte>(p >> 8),
                                static_cast<png_byte>(p)});

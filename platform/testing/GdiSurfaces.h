@@ -1,6 +1,5 @@
-// Test access to the pixels behind drawing surfaces: snapshots to compare and
-// fills to prepare a known picture, and the image decoders fed arbitrary
-// bytes. Pixels are 0x00RRGGBB.
+// The pixels behind drawing surfaces (0x00RRGGBB), to compare or prepare, and
+// the image decoders fed arbitrary bytes.
 #pragma once
 
 #include <cstdint>
@@ -29,8 +28,7 @@ PixelSnapshot SnapshotScreen();
 bool SavePng(const PixelSnapshot& picture, const std::filesystem::path& file);
 std::optional<PixelSnapshot> LoadPng(const std::filesystem::path& file);
 
-// The pixels of the bitmap selected into the surface (the screen for a
-// screen surface); empty for an unknown surface.
+// The pixels of the surface's bitmap (or screen); empty for an unknown surface.
 PixelSnapshot SnapshotSurface(HDC hdc);
 PixelSnapshot SnapshotBitmap(HBITMAP hbm);
 // Sets every pixel of the surface's bitmap to f(x, y).

@@ -1,5 +1,4 @@
-// The kernel handles (files, drivers, events, mutexes) open in this process,
-// for tests that check every path closes what it opened.
+// Kernel handles open in this process, to check every path closes what it opened.
 #pragma once
 
 #include "platform/core/KernelObject.h"

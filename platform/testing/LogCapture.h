@@ -1,5 +1,4 @@
-// Collects the debug output while it lives, for tests that check log lines
-// byte for byte.
+// Collects the debug output while it lives, to check log lines byte for byte.
 #pragma once
 
 #include <mutex>
@@ -28,15 +27,9 @@ public:
     LogCapture& operator=(const LogCapture&) = delete;
 
     // Everything logged so far, in order, as one UTF-8 string.
-    std::string Text() const {
-        std::lock_guard guard(m_lock);
-        return m_text;
-    }
+    std::string Text() const { return Locked(m_text); }
     // How many writes that took.
-    std::size_t WriteCount() const {
-        std::lock_guard guard(m_lock);
-        return m_writes;
-    }
+    std::size_t WriteCount() const { return Locked(m_writes); }
     bool Contains(const std::string& text) const { return Text().find(text) != std::string::npos; }
     void Clear() {
         std::lock_guard guard(m_lock);
@@ -45,6 +38,12 @@ public:
     }
 
 private:
+    template <typename T>
+    T Locked(const T& field) const {
+        std::lock_guard guard(m_lock);
+        return field;
+    }
+
     int m_id = 0;
     mutable std::mutex m_lock;
     std::string m_text;

@@ -1,6 +1,5 @@
-// Puts a routine of the test's own in the place of the touch calibration
-// screen while the scope lives: TouchCalibrate() then runs it and returns
-// its result. The screen comes back when the scope ends.
+// While it lives, TouchCalibrate() runs the test's routine instead of the
+// calibration screen and returns its result.
 #pragma once
 
 #include <functional>

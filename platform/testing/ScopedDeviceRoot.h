@@ -1,6 +1,5 @@
-// A device root of its own for one test: a fresh temporary folder named by
-// DIALVANE_ROOT while the scope lives, removed afterwards (the previous
-// DIALVANE_ROOT comes back).
+// A fresh temporary device root named by DIALVANE_ROOT while it lives, then
+// removed and the previous DIALVANE_ROOT restored.
 #pragma once
 
 #include <stdlib.h>
@@ -25,11 +24,11 @@ public:
         Provisioned,  // laid out as a unit leaves the factory
     };
 
-    explicit ScopedDeviceRoot(Shape shape = Shape::Empty) : m_base(MakeTempFolder()) {
+    explicit ScopedDeviceRoot(Shape shape = Shape::Empty)
+        : m_base(MakeTempFolder()), m_root(m_base / "unit") {
         if (const char* previous = std::getenv(kVariable)) {
             m_previous = previous;
         }
-        m_root = m_base / "unit";
         ::setenv(kVariable, m_root.c_str(), 1);
         if (shape == Shape::Empty) {
             std::filesystem::create_directory(m_root);

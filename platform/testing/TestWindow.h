@@ -1,6 +1,5 @@
-// A window for tests: a titled top-level window that records every message
-// it receives and answers a chosen value. Titled, it is reachable from other
-// processes like any window of the unit, so it stands in for the launcher.
+// A top-level window recording every message it gets and answering a chosen
+// value; titled, other processes reach it, so it stands in for the launcher.
 #pragma once
 
 #include <chrono>
@@ -66,35 +65,29 @@ private:
     LRESULT m_answer;
 };
 
-// Handles the calling thread's queued messages, paints and due timers until
-// none is left (the loop would block).
+// Handles the thread's queued messages, paints and due timers until none is left.
 inline void PumpMessagesUntilIdle() {
     window::LoopOptions options;
     options.returnWhenIdle = true;
     window::RunMessageLoop(options);
 }
 
-// Forgets a WM_QUIT posted on the calling thread (by a dialog destroyed in a
-// test), so that the next test's loop runs.
+// Forgets a WM_QUIT a destroyed dialog posted, so that the next test's loop runs.
 inline void ClearPendingQuit() {
     window::CurrentQueue()->ClearQuit();
 }
 
-// Pumps, waiting for more, until done() holds or timeoutMs passes. Returns
-// done().
+// Pumps, waiting for more, until done() holds (true) or timeoutMs passes.
 inline bool PumpMessagesUntil(const std::function<bool()>& done, int timeoutMs) {
     constexpr int kPumpSliceMs = 10;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        PumpMessagesUntilIdle();
-        if (done()) {
-            return true;
-        }
+    for (PumpMessagesUntilIdle(); !done(); PumpMessagesUntilIdle()) {
         if (std::chrono::steady_clock::now() >= deadline) {
             return false;
         }
         window::CurrentQueue()->Wait(kPumpSliceMs);
     }
+    return true;
 }
 
 }  // namespace dv::testing

@@ -1,9 +1,8 @@
 // Windows of other processes: finding them, sending and posting, peers that
 // die, hang or speak garbage, and the requests of dialvane-ctl.
 
-#include <atomic>
 #include <chrono>
-#include <thread>
+#include <future>
 
 #include "Support.h"
 #include "platform/WinUser.h"
@@ -20,31 +19,26 @@ constexpr UINT WM_PROBE = WM_USER + 7;
 constexpr LRESULT kAnswer = 9;
 constexpr int kWaitMs = 5000;
 
-long long MillisecondsSince(Clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+// The window of a "window" peer, once it is up.
+HWND Remote(Peer& peer, const wchar_t* title) {
+    EXPECT_EQ(peer.ReadLine(), "ready");
+    return FindWindowW(nullptr, title);
 }
 
 // Runs requests on another thread while this one serves the window.
-template <typename Body>
-void WhileServing(Body body) {
-    std::atomic<bool> done = false;
-    std::thread peer([&] {
-        body();
-        done = true;
-    });
-    EXPECT_TRUE(PumpMessagesUntil([&] { return done.load(); }, 3 * kWaitMs));
-    peer.join();
+void WhileServing(const std::function<void()>& body) {
+    const auto peer = std::async(std::launch::async, body);
+    EXPECT_TRUE(PumpMessagesUntil(
+        [&] { return peer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+        3 * kWaitMs));
 }
 
 class Ipc : public PlatformTest {};
 
-TEST_F(Ipc, SendWaitsForTheRemoteHandlerAndPostsKeepTheirOrder) {
+TEST_F(Ipc, SendsWaitPostsKeepTheirOrderAndDeadOrHungPeersHangNoSender) {
     Peer peer("window Launcher_Tulvo 42");
-    ASSERT_EQ(peer.ReadLine(), "ready");
-    const HWND launcher = FindWindowW(nullptr, L"Launcher_Tulvo");
-    ASSERT_NE(launcher, nullptr);
-    EXPECT_TRUE(IsWindow(launcher));
-    EXPECT_EQ(FindWindowW(nullptr, L"Launcher_Tulvo"), launcher);
+    const HWND launcher = Remote(peer, L"Launcher_Tulvo");
+    ASSERT_TRUE(IsWindow(launcher));
     EXPECT_EQ(FindWindowW(nullptr, L"Nobody"), nullptr);
     EXPECT_TRUE(PostMessageW(launcher, 0x85A, 1, 0));
     EXPECT_TRUE(PostMessageW(launcher, 0x1234, 5, -7));
@@ -55,42 +49,34 @@ TEST_F(Ipc, SendWaitsForTheRemoteHandlerAndPostsKeepTheirOrder) {
     EXPECT_TRUE(SetForegroundWindow(launcher));
     EXPECT_EQ(SendMessageW(launcher, UM_SETTINGS_PAGE, 4, 0), 42);
     EXPECT_EQ(peer.ReadLine(), "4528 4 0");  // the raise itself is no message
-}
-
-TEST_F(Ipc, ADeadPeerIsNotFoundAndItsMessagesFailAtOnce) {
-    Peer peer("window Gone 1");
-    ASSERT_EQ(peer.ReadLine(), "ready");
-    const HWND remote = FindWindowW(nullptr, L"Gone");
+    // A dead peer's messages fail at once, a hung one's in time, and the late
+    // reply is not taken for the next.
+    Peer dead("window Gone 1"), hung("window Stuck 9");
+    const HWND remote = Remote(dead, L"Gone"), stuck = Remote(hung, L"Stuck");
     ASSERT_NE(remote, nullptr);
-    peer.Signal(SIGKILL);
-    peer.Wait();
+    dead.Signal(SIGKILL);
+    dead.Wait();
     EXPECT_EQ(FindWindowW(nullptr, L"Gone"), nullptr);
     EXPECT_FALSE(IsWindow(remote));
-    const auto start = Clock::now();
+    auto start = Clock::now();
     EXPECT_EQ(SendMessageW(remote, UM_SETTINGS_PAGE, 1, 0), 0);
     EXPECT_FALSE(PostMessageW(remote, UM_SETTINGS_PAGE, 1, 0));
-    EXPECT_LT(MillisecondsSince(start), 1000);
-    // A new window of that title takes the stale socket's place; the old
-    // handle does not reach it.
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
+    // A new window of that title takes the stale socket's place, out of the
+    // old handle's reach.
     TestWindow successor(L"Gone", 5);
     EXPECT_EQ(FindWindowW(nullptr, L"Gone"), successor.m_hWnd);
     EXPECT_EQ(SendMessageW(remote, UM_SETTINGS_PAGE, 1, 0), 0);
     PumpMessagesUntilIdle();
     EXPECT_TRUE(successor.Messages().empty());
-}
-
-TEST_F(Ipc, AHungPeerDoesNotHangTheSenderAndItsLateReplyIsNotTakenForTheNext) {
-    Peer peer("window Stuck 9");
-    ASSERT_EQ(peer.ReadLine(), "ready");
-    const HWND remote = FindWindowW(nullptr, L"Stuck");
-    peer.Signal(SIGSTOP);
-    const auto start = Clock::now();
-    EXPECT_EQ(SendMessageW(remote, UM_SETTINGS_PAGE, 1, 0), 0);
-    EXPECT_LT(MillisecondsSince(start), 8000);
-    peer.Signal(SIGCONT);
-    EXPECT_EQ(peer.ReadLine(), "4528 1 0");
-    EXPECT_EQ(SendMessageW(remote, UM_SETTINGS_PAGE, 2, 0), 9);
-    EXPECT_EQ(peer.ReadLine(), "4528 2 0");
+    hung.Signal(SIGSTOP);
+    start = Clock::now();
+    EXPECT_EQ(SendMessageW(stuck, UM_SETTINGS_PAGE, 1, 0), 0);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(8));
+    hung.Signal(SIGCONT);
+    EXPECT_EQ(hung.ReadLine(), "4528 1 0");
+    EXPECT_EQ(SendMessageW(stuck, UM_SETTINGS_PAGE, 2, 0), 9);
+    EXPECT_EQ(hung.ReadLine(), "4528 2 0");
 }
 
 // Each bad frame is dropped with a log line and the connection goes on; a
@@ -161,8 +147,7 @@ TEST_F(Ipc, MessagesOnlyTheWindowSystemSendsAndForeignTimerCallbacksAreRefused) 
     EXPECT_TRUE(KillTimer(window.m_hWnd, 7));
 }
 
-// Handling WM_PROBE posts a follow-up and invalidates; a request that asks
-// for idle is answered only after both.
+// WM_PROBE posts a follow-up and invalidates: an idle reply comes after both.
 class ChainWindow : public TestWindow {
 public:
     using TestWindow::TestWindow;
@@ -203,8 +188,7 @@ TEST_F(Ipc, IdleRepliesPenAndScreenshotRequestsRunOnTheUiThreadInOrder) {
     EXPECT_GT(std::filesystem::file_size(png), 100u);
 }
 
-// Each connection costs the window's process a descriptor; a peer that
-// hoards hundreds gets only so many, and the window still answers after.
+// Connections cost descriptors: a hoarder gets only so many, and the window still answers.
 TEST_F(Ipc, APeerThatHoardsConnectionsGetsOnlySoManyOfThem) {
     constexpr int kHoarded = 200;
     constexpr int kLimit = 128;
@@ -214,16 +198,11 @@ TEST_F(Ipc, APeerThatHoardsConnectionsGetsOnlySoManyOfThem) {
         hoard.push_back(std::make_unique<WirePeer>(L"Target"));
         ASSERT_TRUE(hoard.back()->Connected());
     }
-    int closed = 0;
-    PumpMessagesUntil(
-        [&] {
-            closed = static_cast<int>(std::count_if(
-                hoard.begin(), hoard.end(), [](auto& peer) { return peer->ClosedByWindow(0); }));
-            return closed >= kHoarded - kLimit;
-        },
-        kWaitMs);
-    EXPECT_GE(closed, kHoarded - kLimit);
-    EXPECT_LT(closed, kHoarded);
+    const auto closed = [&] {
+        return std::ranges::count_if(hoard, [](auto& peer) { return peer->ClosedByWindow(0); });
+    };
+    EXPECT_TRUE(PumpMessagesUntil([&] { return closed() >= kHoarded - kLimit; }, kWaitMs));
+    EXPECT_LT(closed(), kHoarded);
     EXPECT_TRUE(log.Contains("connections are open already"));
     hoard.clear();
     std::optional<LRESULT> probe;

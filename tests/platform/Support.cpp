@@ -3,20 +3,19 @@
 #include <poll.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
 #include "platform/Platform.h"
-#include "platform/WinBase.h"
 #include "platform/WinUser.h"
 #include "platform/afx/CDialog.h"
 #include "platform/afx/CFile.h"
 #include "platform/display/Display.h"
 #include "platform/ipc/IpcClient.h"
 #include "platform/ipc/RuntimeFolder.h"
-#include "platform/ipc/Sockets.h"
 
 namespace dv::test {
 namespace {
@@ -47,7 +46,6 @@ int RunPeer(const std::string& role) {
     if (kind == "display") {                   // the dialog opens the screen
         CDialog dialog(kDialogTemplate);
         dialog.Create(kDialogTemplate);
-        // Only the last of these has pixels on the screen to present.
         for (RECT r :
              {RECT{10, 10, 10, 20}, RECT{10, 20, 30, 20}, RECT{480, 0, 500, 9}, RECT{0, 0, 5, 5}}) {
             dv::display::Present(r);
@@ -59,12 +57,10 @@ int RunPeer(const std::string& role) {
     if (kind == "save") {  // the fault armed as a fresh process finds it, then one save
         ::setenv("DIALVANE_STORAGE_FAULT", name.c_str(), 1);
         CFile file;
-        return file.Open(L"\\FlashMem\\sysini\\conf.ini", kCreateWrite) &&
-                       file.Write(answer.data(), 13) &&
-                       file.Write(answer.data() + 13, static_cast<UINT>(answer.size() - 13)) &&
-                       file.Close()
-                   ? 0
-                   : 1;
+        return !(file.Open(L"\\FlashMem\\sysini\\conf.ini", kCreateWrite) &&
+                 file.Write(answer.data(), 13) &&
+                 file.Write(answer.data() + 13, static_cast<UINT>(answer.size() - 13)) &&
+                 file.Close());
     }
     if (kind == "window") {
         PrintingWindow window(dv::Utf8ToWide(name).c_str(), std::atol(answer.c_str()), true);
@@ -75,9 +71,7 @@ int RunPeer(const std::string& role) {
     HANDLE mutex = CreateMutexW(nullptr, TRUE, dv::Utf8ToWide(name).c_str());
     std::printf("%s %lu\n", mutex != nullptr ? "handle" : "null",
                 static_cast<unsigned long>(GetLastError()));
-    char byte = 0;
-    while (::read(STDIN_FILENO, &byte, 1) > 0) {
-    }
+    ::pause();  // holding the mutex until killed
     return 0;
 }
 
@@ -92,6 +86,11 @@ std::optional<dv::ipc::Frame> DecodeOne(std::span<const uint8_t> bytes) {
     auto result = decoder.Next();
     return result.status == dv::ipc::FrameDecoder::Status::Frame ? std::optional(result.frame)
                                                                  : std::nullopt;
+}
+
+std::vector<uint8_t> Encoded(dv::ipc::Frame frame, bool replyWhenIdle) {
+    frame.flags = replyWhenIdle ? dv::ipc::kFlagReplyWhenIdle : 0;
+    return dv::ipc::EncodeFrame(frame);
 }
 
 [[maybe_unused]] const bool kRanAsPeer = [] {
@@ -151,9 +150,8 @@ std::string Peer::ReadLine(int timeoutMs) {
     return line;
 }
 
-int Peer::Wait() {
+int ExitStatusOf(pid_t pid) {
     int status = 0;
-    const pid_t pid = std::exchange(m_pid, -1);
     const bool ended = pid > 0 && ::waitpid(pid, &status, 0) > 0 && WIFEXITED(status);
     return ended ? WEXITSTATUS(status) : -1;
 }
@@ -167,12 +165,8 @@ std::vector<int> InChildrenAtOnce(int count, const std::function<bool(int)>& bod
         }
         children.push_back(pid);
     }
-    std::vector<int> statuses;
-    for (pid_t pid : children) {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        statuses.push_back(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
-    }
+    std::vector<int> statuses(children.size());
+    std::ranges::transform(children, statuses.begin(), ExitStatusOf);
     return statuses;
 }
 
@@ -201,31 +195,15 @@ std::optional<LRESULT> WirePeer::ReadReply(int timeoutMs) {
 
 std::vector<uint8_t> WirePeer::Message(dv::ipc::FrameKind kind, UINT message, WPARAM wParam,
                                        LPARAM lParam, bool replyWhenIdle) {
-    dv::ipc::Frame frame;
-    frame.kind = kind;
-    frame.seq = 1;
-    frame.flags = replyWhenIdle ? dv::ipc::kFlagReplyWhenIdle : 0;
-    frame.message = message;
-    frame.wParam = wParam;
-    frame.lParam = lParam;
-    return dv::ipc::EncodeFrame(frame);
+    return Encoded(dv::ipc::MessageFrame(kind, message, wParam, lParam), replyWhenIdle);
 }
 
 std::vector<uint8_t> WirePeer::Pen(int action, int x, int y, bool replyWhenIdle) {
-    dv::ipc::Frame frame;
-    frame.kind = dv::ipc::FrameKind::Pen;
-    frame.flags = replyWhenIdle ? dv::ipc::kFlagReplyWhenIdle : 0;
-    frame.pen = static_cast<dv::ipc::PenCode>(action);
-    frame.x = x;
-    frame.y = y;
-    return dv::ipc::EncodeFrame(frame);
+    return Encoded(dv::ipc::PenFrame(static_cast<dv::ipc::PenCode>(action), x, y), replyWhenIdle);
 }
 
 std::vector<uint8_t> WirePeer::Shot(const std::string& path) {
-    dv::ipc::Frame frame;
-    frame.kind = dv::ipc::FrameKind::Shot;
-    frame.path = path;
-    return dv::ipc::EncodeFrame(frame);
+    return Encoded(dv::ipc::ShotFrame(path), false);
 }
 
 std::optional<LRESULT> WirePeer::Transact(const wchar_t* title, std::span<const uint8_t> frame,

@@ -1,13 +1,11 @@
-// Shared set-up of the platform's tests: no display, a device root and a
-// runtime folder of each test's own, the log captured; and other processes
-// (this program run again in a role) for the tests that need a peer.
+// The platform tests' set-up (no display; a device root, runtime folder and
+// log capture of each test's own) and peers: this program run again in a role.
 #pragma once
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/socket.h>
-#include <sys/types.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -17,10 +15,10 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/WinBase.h"
-#include "platform/WinDef.h"
 #include "platform/ipc/Frame.h"
 #include "platform/ipc/Sockets.h"
 #include "platform/testing/LogCapture.h"
@@ -44,13 +42,14 @@ protected:
     std::filesystem::path runtime;
 };
 
-// A running copy of this program. Roles: "window TITLE ANSWER" (a titled
-// window that prints "MSG WPARAM LPARAM" for each message, "ready" first);
-// "display" (opens the screen with a dialog, presents three empty rectangles
-// and one of 5 x 5, prints "display 1" when it shows); "mutex NAME" (prints
-// "handle|null ERROR" and holds the mutex until its stdin closes); "save FAULT
-// TEXT" (DIALVANE_STORAGE_FAULT=FAULT, then TEXT saved to conf.ini in two
-// writes; exits 0 when saved).
+// Waits for the process's end: its exit status, or -1.
+int ExitStatusOf(pid_t pid);
+
+// Roles: "window TITLE ANSWER" (prints "ready", then "MSG WPARAM LPARAM" per
+// message); "display" (a dialog opens the screen; presents three empty
+// rectangles and one of 5 x 5; prints "display 1" if shown); "mutex NAME"
+// (prints "handle|null ERROR", then holds it); "save FAULT TEXT" (with
+// DIALVANE_STORAGE_FAULT=FAULT, TEXT saved to conf.ini in two writes; 0 if saved).
 class Peer {
 public:
     explicit Peer(const std::string& role);
@@ -60,14 +59,12 @@ public:
 
     // The next line printed, "" at its end or after timeoutMs.
     std::string ReadLine(int timeoutMs = 5000);
-    void CloseStdin() { ::shutdown(m_fd, SHUT_WR); }
     void Signal(int signal) {
         if (m_pid > 0) {  // never -1: that would signal every process
             ::kill(m_pid, signal);
         }
     }
-    // Waits for its end: the exit status, or -1.
-    int Wait();
+    int Wait() { return ExitStatusOf(std::exchange(m_pid, -1)); }
 
 private:
     pid_t m_pid = -1;
@@ -84,9 +81,7 @@ inline int InChild(const std::function<bool()>& body) {
 
 constexpr int kWireTimeoutMs = 1000;  // to connect or to write
 
-// Another program on a window's socket, speaking the frames of the wire
-// protocol or any bytes at all, for what a window does with well-formed and
-// hostile peers.
+// Another program on a window's socket, speaking wire frames or any bytes.
 class WirePeer {
 public:
     // Connects to the socket of the window titled title in the runtime folder.
@@ -99,9 +94,8 @@ public:
     bool Write(std::span<const uint8_t> bytes) {
         return m_fd >= 0 && dv::ipc::WriteAll(m_fd, bytes, kWireTimeoutMs);
     }
-    // Waits up to timeoutMs for a reply frame, pumping the calling thread's
-    // messages meanwhile: its result, or nullopt when the window closed the
-    // connection or did not answer.
+    // Pumps up to timeoutMs for a reply frame: its result, or nullopt when the
+    // window closed the connection or did not answer.
     std::optional<LRESULT> ReadReply(int timeoutMs);
     // Waits up to timeoutMs for the window to close the connection.
     bool ClosedByWindow(int timeoutMs) {
