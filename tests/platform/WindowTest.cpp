@@ -159,8 +159,8 @@ TEST_F(Window, ThePenBecomesButtonMessagesOfTheActiveWindowAndQuickTapsDoubleCli
         TestWindow tapped(nullptr, 0, true);
         for (POINT p : taps) {
             Tap(p.x, p.y);
-            const DWORD start = GetTickCount();
-            ASSERT_TRUE(PumpMessagesUntil([&] { return GetTickCount() - start >= pause; }, 5000));
+            const DWORD start = GetTickCount(), waitMs = pause;
+            ASSERT_TRUE(PumpMessagesUntil([&] { return GetTickCount() - start >= waitMs; }, 5000));
         }
         PumpMessagesUntilIdle();
         std::vector<UINT> downs = Ids(tapped);
