@@ -62,7 +62,13 @@ TEST_F(Calibration, BadTapsStartAgainAndOnlyAStoredSequenceCounts) {
         {{{100, 100}}, "tap 1 at (100, 100) is off its target; starting again"},
         {{kTargets[0], {kTargets[0].x + 21, kTargets[0].y}}, "tap 2 at (261, 117) is off its"},
         {{kTargets[0], {kTargets[0].x + 5, kTargets[0].y}}, "tap 2 at (245, 117) repeats the one"},
+        {{{255, 117}, kTargets[1], kTargets[2], kTargets[3], kTargets[4]},
+         "tap 5 at (48, 202) does not agree with the others; starting again"},
     };
+    // The corners' middle is the centre target, so a first tap d off leaves 4d/5
+    // at it after the fit of all five: 12 px off is taken, 15 (above) refused.
+    EXPECT_TRUE(CalibrateWith({{252, 117}, kTargets[1], kTargets[2], kTargets[3], kTargets[4]}));
+    EXPECT_FALSE(log.Contains("does not agree")) << log.Text();
     for (const auto& [before, why] : cases) {
         log.Clear();
         std::vector<POINT> taps = before;
