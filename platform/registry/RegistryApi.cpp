@@ -152,7 +152,10 @@ LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD*, DWORD* lpType, BYT
             *lpcbData = needed;
             return ERROR_MORE_DATA;
         }
-        std::memcpy(lpData, value.data.data(), value.data.size());
+        // An empty value has no bytes to copy, and memcpy may not be given its null data.
+        if (needed != 0) {
+            std::memcpy(lpData, value.data.data(), needed);
+        }
     }
     *lpcbData = needed;
     return ERROR_SUCCESS;
