@@ -1,13 +1,10 @@
 // Drives the dialog with arbitrary sequences of pen events, timer messages,
-// keys and close requests, mostly at the buttons, sliders, bars and options
-// but also anywhere on or off the screen. The first byte picks the settings
-// file the dialog starts from; each following event takes an opcode byte and
-// its operands. Between any two messages every drawing object the dialog
-// made must still be the only ones alive, the settings file must be 26 bytes
-// and no driver may be sent a level out of its range; after a pen-up that
-// ends an interaction (however many downs it had), the working copies must
-// equal the stored record. A dialog that closes is checked for freed objects and
-// opened again on the file it saved.
+// keys and close requests, mostly at what each page reacts to but also
+// anywhere on or off the screen. The first byte picks the starting settings
+// file; each event takes an opcode byte and its operands. Besides the
+// harness's checks, the file must stay 26 bytes and the working copies must
+// equal the stored record after a pen-up that ends an interaction; a dialog
+// that closes is opened again on the file it saved.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -170,24 +167,20 @@ POINT Between(POINT from, POINT to, int step, int steps) {
 }
 
 WPARAM KeyCode(uint8_t b) {
-    if (b < kEnterBelow) {
-        return kEnterKey;
-    }
-    return b < kEscapeBelow ? kEscapeKey : b;
+    return b < kEnterBelow ? kEnterKey : b < kEscapeBelow ? kEscapeKey : b;
 }
 
 void RunEvent(Session& s, Input& in) {
     static constexpr UINT kKeyMessages[] = {WM_KEYDOWN, WM_KEYUP, WM_CHAR};
     const uint8_t opcode = in.Byte();
-    switch (static_cast<Op>(opcode % static_cast<uint8_t>(Op::Count))) {
+    const Op op = static_cast<Op>(opcode % static_cast<uint8_t>(Op::Count));
+    switch (op) {
         case Op::Down:
             s.Pen((opcode & kDoubleClickBit) != 0 ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, in.Point());
             break;
         case Op::Move:
-            s.Pen(WM_MOUSEMOVE, in.Point());
-            break;
         case Op::Up:
-            s.Pen(WM_LBUTTONUP, in.Point());
+            s.Pen(op == Op::Move ? WM_MOUSEMOVE : WM_LBUTTONUP, in.Point());
             break;
         case Op::Tap:
             s.Tap(in.Point());

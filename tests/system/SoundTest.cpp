@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <cstring>
+#include <iterator>
+#include <sstream>
 
 #include "platform/testing/FakeWaveOut.h"
 #include "platform/testing/HandleCount.h"
@@ -57,6 +59,11 @@ Bytes Raw(const char (&text)[N]) {
     return Bytes(text, text + N - 1);
 }
 
+std::vector<std::string> Split(const std::string& words) {
+    std::istringstream in(words);
+    return {std::istream_iterator<std::string>(in), {}};
+}
+
 Bytes Ramp(std::size_t n) {
     Bytes b(n);
     for (std::size_t i = 0; i < n; ++i) {
@@ -95,35 +102,32 @@ protected:
 };
 
 TEST_F(SoundTest, LoadsFormatAndSamplesSkippingOtherChunksWithoutPadding) {
+    auto load = [&](const std::string& name, const Bytes& file) {
+        const auto path = Put(name, file);
+        WAVEFORMATEX* format = nullptr;
+        DWORD size = 0;
+        BYTE* data = nullptr;
+        EXPECT_EQ(ReadWaveFile(path.c_str(), &format, &size, &data), 0) << name;
+        auto* fmt = reinterpret_cast<BYTE*>(format);
+        std::pair<Bytes, Bytes> out{Bytes(fmt, fmt + (fmt ? 16 : 0)), Bytes(data, data + size)};
+        delete[] data;
+        delete[] fmt;
+        return out;
+    };
     const Bytes samples = Ramp(101);
     // Odd sizes: a pad byte skipped after them would misplace the next chunk.
-    const auto path = Put(
-        "ok.wav", Riff({Chunk("junk", Ramp(3)), Chunk("fmt ", Fmt(11025)), Chunk("LIST", Ramp(9)),
-                        Chunk("data", samples), Chunk("cue ", Ramp(4))}));
-    WAVEFORMATEX* format = nullptr;
-    DWORD size = 0;
-    BYTE* data = nullptr;
-    ASSERT_EQ(ReadWaveFile(path.c_str(), &format, &size, &data), 0);
-    EXPECT_EQ(Bytes(reinterpret_cast<BYTE*>(format), reinterpret_cast<BYTE*>(format) + 16),
-              Fmt(11025));
-    EXPECT_EQ(Bytes(data, data + size), samples);
-    delete[] data;
-    delete[] reinterpret_cast<BYTE*>(format);
+    EXPECT_EQ(load("ok.wav",
+                   Riff({Chunk("junk", Ramp(3)), Chunk("fmt ", Fmt(11025)), Chunk("LIST", Ramp(9)),
+                         Chunk("data", samples), Chunk("cue ", Ramp(4))})),
+              std::pair(Fmt(11025), samples));
     // Only a count of exactly zero ends the scan: one byte short of the
     // skipped chunk's end, the count wraps and the chunks after it are read.
     const auto understated =
-        Put("understated.wav",
-            Riff({Chunk("junk", Ramp(5)), Chunk("fmt ", Fmt(8000)), Chunk("data", samples)}, 14));
-    ASSERT_EQ(ReadWaveFile(understated.c_str(), &format, &size, &data), 0);
-    EXPECT_EQ(Bytes(data, data + size), samples);
-    delete[] data;
-    delete[] reinterpret_cast<BYTE*>(format);
+        Riff({Chunk("junk", Ramp(5)), Chunk("fmt ", Fmt(8000)), Chunk("data", samples)}, 14);
+    EXPECT_EQ(load("understated.wav", understated), std::pair(Fmt(8000), samples));
     // An empty data chunk that ends the file is read as no samples.
-    const auto empty = Put("empty.wav", Riff({Chunk("fmt ", Fmt(8000)), Chunk("data", {})}));
-    ASSERT_EQ(ReadWaveFile(empty.c_str(), &format, &size, &data), 0);
-    EXPECT_EQ(size, 0u);
-    delete[] data;
-    delete[] reinterpret_cast<BYTE*>(format);
+    EXPECT_EQ(load("empty.wav", Riff({Chunk("fmt ", Fmt(8000)), Chunk("data", {})})),
+              std::pair(Fmt(8000), Bytes{}));
     EXPECT_EQ(m_log.Text(), "");
 }
 
@@ -241,20 +245,16 @@ TEST_F(SoundTest, EveryFailedLoadIsLoggedLeavesTheOutputsAndPlaysNothing) {
     EXPECT_TRUE(m_device.Calls().empty());
 }
 
-TEST_F(SoundTest, PlaysTheSamplesOnDeviceZeroWithTheFilesFormat) {
+TEST_F(SoundTest, PlaysOnDeviceZeroAndLogsEachDeviceFailureStillReleasingTheRest) {
     const Bytes samples = Ramp(80);
     const auto path = Put("click.wav", Riff({Chunk("fmt ", Fmt(8000)), Chunk("data", samples)}));
     PlayWaveFile(path.c_str());
     EXPECT_EQ(m_log.Text(), "");
-    EXPECT_EQ(m_device.Calls(),
-              (std::vector<std::string>{"open", "prepare", "write", "unprepare", "close"}));
+    EXPECT_EQ(m_device.Calls(), Split("open prepare write unprepare close"));
     EXPECT_EQ(m_device.LastOpen(), "device 0 flags 0x50000 event instance 0");
     EXPECT_EQ(m_device.LastFormat(), Fmt(8000));
     EXPECT_EQ(m_device.Written(), samples);
     EXPECT_EQ(m_device.OpenHandles(), 0);
-}
-
-TEST_F(SoundTest, EachDeviceFailureIsLoggedAndTheRestStillReleased) {
     struct Failure {
         WaveCall call;
         MMRESULT code;
@@ -264,8 +264,7 @@ TEST_F(SoundTest, EachDeviceFailureIsLoggedAndTheRestStillReleased) {
     // clang-format off
     const Failure kFailures[] = {
         {WaveCall::Open, MMSYSERR_ALLOCATED, "waveOutOpen failed. mr=00000004", "open"},
-        {WaveCall::Prepare, MMSYSERR_NOMEM, "waveOutPrepareHeader failed. mr=00000007",
-         "open prepare close"},
+        {WaveCall::Prepare, MMSYSERR_NOMEM, "waveOutPrepareHeader failed. mr=00000007", "open prepare close"},
         // A failed write leaves the header prepared: no unprepare follows.
         {WaveCall::Write, MMSYSERR_INVALPARAM, "waveOutWrite failed. mr=0000000b",
          "open prepare write close"},
@@ -275,18 +274,13 @@ TEST_F(SoundTest, EachDeviceFailureIsLoggedAndTheRestStillReleased) {
          "open prepare write unprepare close"},
     };
     // clang-format on
-    const auto path = Put("click.wav", Riff({Chunk("fmt ", Fmt(8000)), Chunk("data", Ramp(80))}));
     for (const Failure& f : kFailures) {
         dv::testing::FakeWaveOut device;
         device.FailCall(f.call, f.code);
         m_log.Clear();
         PlayWaveFile(path.c_str());
         EXPECT_EQ(m_log.Text(), std::string(f.log) + "\r\n");
-        std::string calls;
-        for (const std::string& call : device.Calls()) {
-            calls += (calls.empty() ? "" : " ") + call;
-        }
-        EXPECT_EQ(calls, f.calls) << f.log;
+        EXPECT_EQ(device.Calls(), Split(f.calls)) << f.log;
         EXPECT_EQ(device.OpenHandles(), f.call == WaveCall::Close ? 1 : 0) << f.log;
     }
 }
@@ -303,8 +297,7 @@ TEST_F(SoundTest, DeviceThatNeverFinishesIsTakenBackAfterTheSoundPlusOneSecond) 
               "Timeout waiting for playback to complete\r\nwaveOutReset failed. mr=00000001\r\n"
               "waveOutUnprepareHeader failed. mr=00000021\r\nwaveOutClose failed. mr=00000021\r\n");
     // The buffer is taken back before it is unprepared and freed.
-    EXPECT_EQ(m_device.Calls(), (std::vector<std::string>{"open", "prepare", "write", "reset",
-                                                          "unprepare", "close"}));
+    EXPECT_EQ(m_device.Calls(), Split("open prepare write reset unprepare close"));
 }
 
 TEST(PlaybackWaitMs, IsTheLengthPlusOneSecondWithoutOverflow) {
