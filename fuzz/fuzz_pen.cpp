@@ -29,8 +29,7 @@ constexpr uint8_t kEscapeBelow = 0x60;
 constexpr WPARAM kEnterKey = 13;
 constexpr WPARAM kEscapeKey = 27;
 
-// Points the pen aims at: what each page reacts to, its edges, and places
-// beyond them.
+// Points the pen aims at: what each page reacts to, its edges, and beyond.
 // clang-format off
 constexpr POINT kTargets[] = {
     // Main menu: icons, preview and the corners of its zone, close button.
@@ -52,8 +51,7 @@ constexpr POINT kTargets[] = {
 };
 // clang-format on
 
-// Settings files a dialog may start from, all in range: the factory record,
-// the other end of every field, and two in between.
+// Start records, all in range: factory, the other end of every field, two between.
 constexpr INIINFO kStartRecords[] = {
     kFactoryIniInfo,
     {PAGE_ADVAN, 0, 10, 3, 2, 156, 405, AUTOPOWER_OFF, REARCAM_OFF, FMT_ON, 108, 0, PIKOMUTE_ON},
@@ -127,7 +125,7 @@ public:
 private:
     void Open() {
         CSettingsDlg& dlg = m_run.Open();
-        if (m_reopened) {
+        if (m_opens > 0) {
             Expect(dvfuzz::SameRecord(dlg.m_IniInfo, m_saved),
                    "reopened dialog did not load the record it saved");
         }
@@ -148,7 +146,6 @@ private:
         }
         m_saved = m_run.Dlg().m_IniInfo;
         m_run.Close();
-        m_reopened = true;
         if (m_opens < kMaxOpens) {
             Open();
         }
@@ -157,7 +154,6 @@ private:
     dvfuzz::Unit& m_unit = dvfuzz::Unit::Get();
     dvfuzz::DialogRun m_run;
     INIINFO m_saved{};
-    bool m_reopened = false;
     bool m_penDown = false;
     int m_opens = 0;
 };

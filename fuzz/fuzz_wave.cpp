@@ -13,8 +13,7 @@
 
 namespace {
 
-std::filesystem::path g_base;
-std::filesystem::path g_file;
+std::filesystem::path g_base, g_file;
 
 }  // namespace
 

@@ -1,6 +1,7 @@
-// The device rules behind the pages, as tables: pen y to volume step, bar
-// position to backlight and contrast levels, the FM frequency's steps and
-// wrap-around, the option touch areas' edges, what the restore and settings writes do.
+// The device rules behind the pages, as tables: volume steps, bar levels, FM steps and
+// wrap-around, option touch areas' edges; what the restore and settings writes do.
+#include <tuple>
+
 #include "tests/system/SystemFixture.h"
 
 namespace {
@@ -33,9 +34,8 @@ TEST_F(DeviceTest, PenUpYChoosesTheVolumeStepAndItsVolume) {
         EXPECT_EQ(Audio(), std::string("vol:") + c.volume + " click") << "y " << c.y;
     }
     // Steps from a damaged record are brought into the table's range.
-    EXPECT_EQ(Dlg().m_device.GetVolumeStepY(99), 80);
-    EXPECT_EQ(Dlg().m_device.GetVolumeStepY(-3), 152);
-    EXPECT_EQ(Dlg().m_device.GetVolumeStepY(5), 115);
+    const auto stepY = [&](int step) { return Dlg().m_device.GetVolumeStepY(step); };
+    EXPECT_EQ(std::tuple(stepY(99), stepY(-3), stepY(5)), std::tuple(80, 152, 115));
     Mark();
     Dlg().m_device.SetVolumeStep(-1);
     Dlg().m_device.SetVolumeStep(42);

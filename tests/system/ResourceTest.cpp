@@ -1,6 +1,5 @@
-// The artwork as the program loads it: every bitmap's id, size, depth and
-// strip layout. Where the pieces land on the screen is pinned by the
-// screen tests' reference pictures.
+// The artwork as the program loads it: every bitmap's id, size, depth and strip
+// layout; where the pieces land is pinned by the scenarios' reference pictures.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,7 +1,5 @@
-// What the pictures of the scenarios leave out: the text (placed, coloured
-// and in the fonts the screens ask for) and the image buttons' own rules.
-// That no drawing object outlives its use is checked by the fixture between
-// any two messages of every test.
+// What the scenarios' pictures leave out: the text (placed, coloured, in the
+// fonts asked for) and the image buttons' own rules; the fixture checks leaks.
 #include <string>
 #include <tuple>
 #include <utility>

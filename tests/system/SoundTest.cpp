@@ -1,12 +1,12 @@
-// The click sound: wave files built byte by byte, every way a load fails
-// with its exact log lines, and every device failure of the player. Each
-// path closes the file and the event it opened.
+// The click sound: wave files built byte by byte, every failed load and device
+// failure with its exact log lines; each path closes the file and event it opened.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstring>
 #include <iterator>
 #include <sstream>
+#include <tuple>
 
 #include "platform/testing/FakeWaveOut.h"
 #include "platform/testing/HandleCount.h"
@@ -85,15 +85,6 @@ protected:
                          {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
         return L"\\windows\\" + std::wstring(name.begin(), name.end());
     }
-    HANDLE OpenPastHeader(const std::wstring& path, DWORD* riffSize) {
-        HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               0, nullptr);
-        uint8_t header[12];
-        DWORD read = 0;
-        EXPECT_TRUE(ReadFile(h, header, 12, &read, nullptr));
-        std::memcpy(riffSize, header + 4, 4);
-        return h;
-    }
 
     dv::testing::ScopedDeviceRoot m_root;
     dv::testing::LogCapture m_log;
@@ -135,8 +126,12 @@ TEST_F(SoundTest, RemainingCountFallsByEveryByteReadOrSkipped) {
     const auto path =
         Put("count.wav",
             Riff({Chunk("junk", Ramp(5)), Chunk("fmt ", Fmt(8000)), Chunk("data", Ramp(20))}));
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    uint8_t header[12];
     DWORD remaining = 0;
-    HANDLE h = OpenPastHeader(path, &remaining);
+    EXPECT_TRUE(ReadFile(h, header, 12, &remaining, nullptr));
+    std::memcpy(&remaining, header + 4, 4);
     ASSERT_EQ(remaining, 4u + 13 + 24 + 28);
     BYTE* buffer = nullptr;
     DWORD size = 0;
@@ -203,8 +198,7 @@ std::vector<BadFile> BadFiles() {
         {"bigskip.wav", Riff({Chunk("junk", {}, 0x90000000), Chunk("fmt ", fmt), data}),
          "Error reading chunk header\n" + noFormat},
         // The RIFF size runs out exactly at the end of the skipped chunk.
-        {"riffshort.wav", Riff({Chunk("junk", Ramp(5)), Chunk("fmt ", fmt), data}, 13),
-         noFormat},
+        {"riffshort.wav", Riff({Chunk("junk", Ramp(5)), Chunk("fmt ", fmt), data}, 13), noFormat},
     };
     // clang-format on
 }
@@ -218,9 +212,8 @@ TEST_F(SoundTest, EveryFailedLoadIsLoggedLeavesTheOutputsAndPlaysNothing) {
         auto* data = reinterpret_cast<BYTE*>(0x30);
         EXPECT_EQ(ReadWaveFile(path.c_str(), &format, &size, &data), 1) << bad.name;
         EXPECT_EQ(m_log.Text(), bad.log) << bad.name;
-        EXPECT_EQ(format, reinterpret_cast<WAVEFORMATEX*>(0x10));
-        EXPECT_EQ(size, 0x20u);
-        EXPECT_EQ(data, reinterpret_cast<BYTE*>(0x30));
+        EXPECT_EQ(std::tuple(format, size, data), std::tuple(reinterpret_cast<WAVEFORMATEX*>(0x10),
+                                                             0x20u, reinterpret_cast<BYTE*>(0x30)));
         m_log.Clear();
         PlayWaveFile(path.c_str());
         EXPECT_EQ(m_log.Text(), bad.log + "ReadWaveFile failed. mr=00000001\r\n") << bad.name;
@@ -230,8 +223,7 @@ TEST_F(SoundTest, EveryFailedLoadIsLoggedLeavesTheOutputsAndPlaysNothing) {
     EXPECT_EQ(m_log.Text(),
               "Error opening \\windows\\missing.wav. Error code = 0x00000002\n"
               "ReadWaveFile failed. mr=00000001\r\n");
-    const std::wstring path =
-        Put("ok.wav", Riff({Chunk("fmt ", Fmt(8000)), Chunk("data", Ramp(4))}));
+    const auto path = Put("ok.wav", Riff({Chunk("fmt ", Fmt(8000)), Chunk("data", Ramp(4))}));
     WAVEFORMATEX* format = nullptr;
     DWORD size = 0;
     BYTE* data = nullptr;
@@ -258,13 +250,13 @@ TEST_F(SoundTest, PlaysOnDeviceZeroAndLogsEachDeviceFailureStillReleasingTheRest
     struct Failure {
         WaveCall call;
         MMRESULT code;
-        const char* log;
-        const char* calls;
+        const char *log, *calls;
     };
     // clang-format off
     const Failure kFailures[] = {
         {WaveCall::Open, MMSYSERR_ALLOCATED, "waveOutOpen failed. mr=00000004", "open"},
-        {WaveCall::Prepare, MMSYSERR_NOMEM, "waveOutPrepareHeader failed. mr=00000007", "open prepare close"},
+        {WaveCall::Prepare, MMSYSERR_NOMEM, "waveOutPrepareHeader failed. mr=00000007",
+         "open prepare close"},
         // A failed write leaves the header prepared: no unprepare follows.
         {WaveCall::Write, MMSYSERR_INVALPARAM, "waveOutWrite failed. mr=0000000b",
          "open prepare write close"},

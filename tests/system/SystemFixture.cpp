@@ -24,8 +24,7 @@ constexpr const char* kTouchCalFile = "FlashMem/sysini/touchcal.ini";
 constexpr std::size_t kBootFlagOffset = 2112 + 90;
 
 struct PageIcon {
-    const char* name;
-    const char* tap;
+    const char *name, *tap;
 };
 constexpr PageIcon kPageIcons[] = {
     {"sound", "tap 44 175"}, {"basic", "tap 110 145"}, {"advanced", "tap 169 103"}};
