@@ -1,8 +1,6 @@
-// The settings dialog driven as the modal loop drives it, with the checks
-// that hold between any two messages: the fuzz targets run it on a private
-// device root made once per process, the system tests on one per test. A
-// broken invariant ends the process with a message, so that libFuzzer keeps
-// the input; the tests make it a failure of the test instead.
+// The settings dialog driven as the modal loop drives it, with the checks that
+// hold between any two messages. A broken one ends a fuzz target's process, so
+// that libFuzzer keeps the input; the system tests make it a test failure.
 #pragma once
 
 #include <unistd.h>

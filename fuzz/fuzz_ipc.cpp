@@ -10,40 +10,28 @@
 
 #include "platform/ipc/Frame.h"
 
-namespace {
-
-void CheckRoundTrip(const dv::ipc::Frame& frame) {
-    auto bytes = dv::ipc::EncodeFrame(frame);
-    dv::ipc::FrameDecoder again;
-    again.Feed(bytes);
-    auto result = again.Next();
-    if (result.status != dv::ipc::FrameDecoder::Status::Frame ||
-        dv::ipc::EncodeFrame(result.frame) != bytes) {
-        std::abort();
-    }
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    using Status = dv::ipc::FrameDecoder::Status;
     dv::ipc::FrameDecoder decoder;
-    std::size_t offset = 0;
     // The first byte of each step sets the size of the chunk that follows,
     // as reads from a socket would cut the stream.
-    while (offset < size) {
-        std::size_t chunk = 1 + data[offset] % 64;
-        ++offset;
-        chunk = std::min(chunk, size - offset);
-        decoder.Feed(std::span<const uint8_t>(data + offset, chunk));
-        offset += chunk;
-        for (;;) {
-            auto result = decoder.Next();
-            if (result.status == dv::ipc::FrameDecoder::Status::NeedMore ||
-                result.status == dv::ipc::FrameDecoder::Status::Fatal) {
-                break;
+    for (std::size_t offset = 0; offset < size;) {
+        const std::size_t chunk = std::min<std::size_t>(1 + data[offset] % 64, size - offset - 1);
+        decoder.Feed(std::span<const uint8_t>(data + offset + 1, chunk));
+        offset += 1 + chunk;
+        for (auto result = decoder.Next();
+             result.status != Status::NeedMore && result.status != Status::Fatal;
+             result = decoder.Next()) {
+            if (result.status != Status::Frame) {
+                continue;
             }
-            if (result.status == dv::ipc::FrameDecoder::Status::Frame) {
-                CheckRoundTrip(result.frame);
+            // A frame it accepts re-encodes to bytes that decode to the same frame.
+            const auto bytes = dv::ipc::EncodeFrame(result.frame);
+            dv::ipc::FrameDecoder again;
+            again.Feed(bytes);
+            const auto decoded = again.Next();
+            if (decoded.status != Status::Frame || dv::ipc::EncodeFrame(decoded.frame) != bytes) {
+                std::abort();
             }
         }
     }

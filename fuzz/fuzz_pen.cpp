@@ -1,13 +1,10 @@
 // Drives the dialog with arbitrary sequences of pen events, timer messages,
-// keys and close requests, mostly at the buttons, sliders, bars and options
-// but also anywhere on or off the screen. The first byte picks the settings
-// file the dialog starts from; each following event takes an opcode byte and
-// its operands. Between any two messages every drawing object the dialog
-// made must still be the only ones alive, the settings file must be 26 bytes
-// and no driver may be sent a level out of its range; after a pen-up that
-// ends an interaction (however many downs it had), the working copies must
-// equal the stored record. A dialog that closes is checked for freed objects and
-// opened again on the file it saved.
+// keys and close requests, mostly at what each page reacts to but also
+// anywhere on or off the screen. The first byte picks the starting settings
+// file; each event takes an opcode byte and its operands. Besides the
+// harness's checks, the file must stay 26 bytes and the working copies must
+// equal the stored record after a pen-up that ends an interaction; a dialog
+// that closes is opened again on the file it saved.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -32,8 +29,7 @@ constexpr uint8_t kEscapeBelow = 0x60;
 constexpr WPARAM kEnterKey = 13;
 constexpr WPARAM kEscapeKey = 27;
 
-// Points the pen aims at: what each page reacts to, its edges, and places
-// beyond them.
+// Points the pen aims at: what each page reacts to, its edges, and beyond.
 // clang-format off
 constexpr POINT kTargets[] = {
     // Main menu: icons, preview and the corners of its zone, close button.
@@ -55,8 +51,7 @@ constexpr POINT kTargets[] = {
 };
 // clang-format on
 
-// Settings files a dialog may start from, all in range: the factory record,
-// the other end of every field, and two in between.
+// Start records, all in range: factory, the other end of every field, two between.
 constexpr INIINFO kStartRecords[] = {
     kFactoryIniInfo,
     {PAGE_ADVAN, 0, 10, 3, 2, 156, 405, AUTOPOWER_OFF, REARCAM_OFF, FMT_ON, 108, 0, PIKOMUTE_ON},
@@ -130,7 +125,7 @@ public:
 private:
     void Open() {
         CSettingsDlg& dlg = m_run.Open();
-        if (m_reopened) {
+        if (m_opens > 0) {
             Expect(dvfuzz::SameRecord(dlg.m_IniInfo, m_saved),
                    "reopened dialog did not load the record it saved");
         }
@@ -151,7 +146,6 @@ private:
         }
         m_saved = m_run.Dlg().m_IniInfo;
         m_run.Close();
-        m_reopened = true;
         if (m_opens < kMaxOpens) {
             Open();
         }
@@ -160,7 +154,6 @@ private:
     dvfuzz::Unit& m_unit = dvfuzz::Unit::Get();
     dvfuzz::DialogRun m_run;
     INIINFO m_saved{};
-    bool m_reopened = false;
     bool m_penDown = false;
     int m_opens = 0;
 };
@@ -170,24 +163,20 @@ POINT Between(POINT from, POINT to, int step, int steps) {
 }
 
 WPARAM KeyCode(uint8_t b) {
-    if (b < kEnterBelow) {
-        return kEnterKey;
-    }
-    return b < kEscapeBelow ? kEscapeKey : b;
+    return b < kEnterBelow ? kEnterKey : b < kEscapeBelow ? kEscapeKey : b;
 }
 
 void RunEvent(Session& s, Input& in) {
     static constexpr UINT kKeyMessages[] = {WM_KEYDOWN, WM_KEYUP, WM_CHAR};
     const uint8_t opcode = in.Byte();
-    switch (static_cast<Op>(opcode % static_cast<uint8_t>(Op::Count))) {
+    const Op op = static_cast<Op>(opcode % static_cast<uint8_t>(Op::Count));
+    switch (op) {
         case Op::Down:
             s.Pen((opcode & kDoubleClickBit) != 0 ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, in.Point());
             break;
         case Op::Move:
-            s.Pen(WM_MOUSEMOVE, in.Point());
-            break;
         case Op::Up:
-            s.Pen(WM_LBUTTONUP, in.Point());
+            s.Pen(op == Op::Move ? WM_MOUSEMOVE : WM_LBUTTONUP, in.Point());
             break;
         case Op::Tap:
             s.Tap(in.Point());

@@ -8,20 +8,18 @@
 #include "platform/core/DebugLog.h"
 #include "platform/registry/RegFileFormat.h"
 
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
+    dv::SetDebugLogToStderr(false);
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool quiet = [] {
-        dv::SetDebugLogToStderr(false);
-        return true;
-    }();
-    (void)quiet;
-    std::string_view text(reinterpret_cast<const char*>(data), size);
-    dv::RegParseResult first = dv::ParseRegFile(text);
-    std::string written = dv::FormatRegFile(first.tree);
-    dv::RegParseResult second = dv::ParseRegFile(written);
-    if (!second.problems.empty() || !(second.tree == first.tree)) {
-        std::abort();
-    }
-    if (dv::FormatRegFile(second.tree) != written) {
+    const dv::RegParseResult first =
+        dv::ParseRegFile(std::string_view(reinterpret_cast<const char*>(data), size));
+    const std::string written = dv::FormatRegFile(first.tree);
+    const dv::RegParseResult second = dv::ParseRegFile(written);
+    if (!second.problems.empty() || !(second.tree == first.tree) ||
+        dv::FormatRegFile(second.tree) != written) {
         std::abort();
     }
     return 0;

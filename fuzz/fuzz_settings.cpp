@@ -1,11 +1,8 @@
-// Feeds arbitrary settings files to the dialog: each input becomes
-// \FlashMem\sysini\conf.ini, the real dialog loads it as it starts, then
-// shows every page the way the pen opens them (the stored page through the
-// preview, each icon, the advanced page with the FM transmitter off and on,
-// the main menu with each icon selected), puts the hardware back from the
-// stored values and closes. Loading must take the file's first 26 bytes or
-// the factory record and leave the file alone; every drawing object must be
-// freed; the file must end as the 26 bytes the dialog holds.
+// Feeds arbitrary settings files to the dialog as \FlashMem\sysini\conf.ini:
+// it loads one as it starts, shows every page as the pen opens them (the
+// advanced one with the FM transmitter off and on), restores the hardware
+// from the stored values and closes. Loading takes the first 26 bytes or the
+// factory record and leaves the file alone; the file ends as the record held.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -19,22 +16,6 @@ namespace {
 using dvfuzz::DialogRun;
 using dvfuzz::Expect;
 
-INIINFO ExpectedRecord(std::span<const uint8_t> file) {
-    if (file.size() < dvfuzz::kRecordSize) {
-        return kFactoryIniInfo;
-    }
-    INIINFO info;
-    std::memcpy(&info, file.data(), sizeof info);
-    return info;
-}
-
-void CheckLoaded(const CSettingsDlg& dlg, const INIINFO& expected) {
-    Expect(dvfuzz::SameRecord(dlg.m_IniInfo, expected), "loaded record differs from the file");
-    Expect(dvfuzz::WorkingMatchesStored(dlg), "working copies differ from the loaded record");
-    Expect(dlg.m_nSelIcon == expected.nPage, "selected icon is not the stored page");
-    Expect(dlg.m_nCurPage == PAGE_MAIN, "dialog did not start on the main menu");
-}
-
 // Back to the main menu from whatever page a tap opened; the touch page
 // returns by itself once it is painted.
 void BackToMain(DialogRun& run) {
@@ -45,15 +26,6 @@ void BackToMain(DialogRun& run) {
     Expect(run.Dlg().m_nCurPage == PAGE_MAIN, "OK did not return to the main menu");
 }
 
-// The advanced page in the other FM state as well, then as it was.
-void PaintOtherFmState(DialogRun& run) {
-    CSettingsDlg& dlg = run.Dlg();
-    const SHORT loaded = dlg.AdvanPageDAta.nFmtOn;
-    dlg.AdvanPageDAta.nFmtOn = loaded == FMT_ON ? FMT_OFF : FMT_ON;
-    run.Repaint();
-    dlg.AdvanPageDAta.nFmtOn = loaded;
-}
-
 void TourPages(DialogRun& run) {
     // The preview opens the page stored at the last save.
     run.Tap(dvfuzz::kPreview);
@@ -62,7 +34,12 @@ void TourPages(DialogRun& run) {
         run.Tap(dvfuzz::kIconCentres[icon]);
         if (icon == PAGE_ADVAN) {
             Expect(run.Dlg().m_nCurPage == PAGE_ADVAN, "advanced icon did not open its page");
-            PaintOtherFmState(run);
+            // The other FM state painted as well, then as it was.
+            SHORT& fm = run.Dlg().AdvanPageDAta.nFmtOn;
+            const SHORT loaded = fm;
+            fm = loaded == FMT_ON ? FMT_OFF : FMT_ON;
+            run.Repaint();
+            fm = loaded;
         }
         BackToMain(run);
         Expect(run.Dlg().m_nSelIcon == icon, "opened page's icon is not selected");
@@ -99,12 +76,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     unit.Log().Clear();
     const std::span<const uint8_t> file(data, size);
     unit.WriteSettings(file);
-    const INIINFO expected = ExpectedRecord(file);
+    // Loading takes the file's first 26 bytes, or the factory record from a shorter file.
+    INIINFO expected = kFactoryIniInfo;
+    if (size >= dvfuzz::kRecordSize) {
+        std::memcpy(&expected, data, sizeof expected);
+    }
 
     DialogRun run;
     run.SetDriverChecks(dvfuzz::DriverValuesInRange(expected));
     CSettingsDlg& dlg = run.Open();
-    CheckLoaded(dlg, expected);
+    Expect(dvfuzz::SameRecord(dlg.m_IniInfo, expected), "loaded record differs from the file");
+    Expect(dvfuzz::WorkingMatchesStored(dlg), "working copies differ from the loaded record");
+    Expect(dlg.m_nSelIcon == expected.nPage, "selected icon is not the stored page");
+    Expect(dlg.m_nCurPage == PAGE_MAIN, "dialog did not start on the main menu");
     Expect(unit.Read(dvfuzz::kSettingsFile) ==
                std::string_view(reinterpret_cast<const char*>(data), size),
            "loading changed the settings file");

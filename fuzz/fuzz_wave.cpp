@@ -13,13 +13,7 @@
 
 namespace {
 
-std::filesystem::path g_base;
-std::filesystem::path g_file;
-
-void RemoveBase() {
-    std::error_code ec;
-    std::filesystem::remove_all(g_base, ec);
-}
+std::filesystem::path g_base, g_file;
 
 }  // namespace
 
@@ -29,8 +23,11 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
         std::abort();
     }
     g_base = pattern;
-    std::atexit(RemoveBase);
-    std::filesystem::path root = g_base / "unit";
+    std::atexit([] {
+        std::error_code ec;
+        std::filesystem::remove_all(g_base, ec);
+    });
+    const std::filesystem::path root = g_base / "unit";
     std::filesystem::create_directories(root / "windows");
     setenv("DIALVANE_ROOT", root.c_str(), 1);
     g_file = root / "windows" / "fuzz.wav";
@@ -39,10 +36,8 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    {
-        std::ofstream out(g_file, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
+    std::ofstream(g_file, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     WAVEFORMATEX* format = nullptr;
     DWORD dataSize = 0;
     BYTE* samples = nullptr;

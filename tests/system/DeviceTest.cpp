@@ -1,6 +1,7 @@
-// The device rules behind the pages, as tables: pen y to volume step, bar
-// position to backlight and contrast levels, the FM frequency's steps and
-// wrap-around, the option touch areas' edges, and what the restore sends.
+// The device rules behind the pages, as tables: volume steps, bar levels, FM steps and
+// wrap-around, option touch areas' edges; what the restore and settings writes do.
+#include <tuple>
+
 #include "tests/system/SystemFixture.h"
 
 namespace {
@@ -14,8 +15,7 @@ std::string Iic(const std::string& v) {
 
 TEST_F(DeviceTest, PenUpYChoosesTheVolumeStepAndItsVolume) {
     struct Case {
-        int y;
-        int step;
+        int y, step;
         const char* volume;
     };
     const Case kCases[] = {
@@ -34,9 +34,8 @@ TEST_F(DeviceTest, PenUpYChoosesTheVolumeStepAndItsVolume) {
         EXPECT_EQ(Audio(), std::string("vol:") + c.volume + " click") << "y " << c.y;
     }
     // Steps from a damaged record are brought into the table's range.
-    EXPECT_EQ(Dlg().m_device.GetVolumeStepY(99), 80);
-    EXPECT_EQ(Dlg().m_device.GetVolumeStepY(-3), 152);
-    EXPECT_EQ(Dlg().m_device.GetVolumeStepY(5), 115);
+    const auto stepY = [&](int step) { return Dlg().m_device.GetVolumeStepY(step); };
+    EXPECT_EQ(std::tuple(stepY(99), stepY(-3), stepY(5)), std::tuple(80, 152, 115));
     Mark();
     Dlg().m_device.SetVolumeStep(-1);
     Dlg().m_device.SetVolumeStep(42);
@@ -46,8 +45,7 @@ TEST_F(DeviceTest, PenUpYChoosesTheVolumeStepAndItsVolume) {
 TEST_F(DeviceTest, BarPositionsBecomeBacklightLevelsAndContrastValues) {
     struct Case {
         int position;
-        const char* level;
-        const char* contrast;
+        const char *level, *contrast;
     };
     const Case kCases[] = {{0, "21", "30"},   {1, "21", "31"},   {2, "22", "31"},
                            {5, "22", "33"},   {6, "23", "33"},   {124, "42", "78"},
@@ -69,26 +67,31 @@ TEST_F(DeviceTest, BarPositionsBecomeBacklightLevelsAndContrastValues) {
     EXPECT_EQ(Journal("BAK1"), "open|close");
     EXPECT_EQ(Journal("IIC1"), "open|close");
     EXPECT_EQ(Log(), "ConTrast : 0Xc0 \r\n");
+    // Settings writes report whether the file was written.
+    INIINFO record = kFactoryIniInfo;
+    record.nBright = 300;
+    EXPECT_EQ(Dlg().m_launcher.IniWriteString(&record, kSettingsFilePath), 1);
+    EXPECT_EQ(StoredRecord()->nBright, 300);
+    EXPECT_EQ(Dlg().m_launcher.IniSetDefault(&record), 1);
+    EXPECT_EQ(StoredRecord()->nBright, kFactoryIniInfo.nBright);
+    Mark();
+    EXPECT_EQ(Dlg().m_launcher.IniWriteString(&record, L"\\FlashMem\\sysini"), 0);
+    EXPECT_EQ(Log(), "IniWriteString Open Error!!\r\n");
 }
 
 TEST_F(DeviceTest, FmRepeatTimerStepsTheFrequencyAndWraps) {
     struct Case {
-        int mhz;
-        int tenths;
-        int direction;
+        int mhz, tenths, direction;
         const char* sent;  // MHz and tenths as sent to the transmitter
     };
+    // clang-format off
     const Case kCases[] = {
-        {108, 0, FM_STEP_UP, "57 05"},
-        {100, 0, FM_STEP_UP, "64 01"},
-        {99, 9, FM_STEP_UP, "64 00"},
-        {107, 9, FM_STEP_UP, "6c 00"},
-        {87, 5, FM_STEP_DOWN, "6c 00"},
-        {100, 0, FM_STEP_DOWN, "63 09"},
-        {100, 3, FM_STEP_DOWN, "64 02"},
-        {88, 5, FM_STEP_DOWN, "58 04"},
-        {100, 3, 3, "64 03"},
+        {108, 0, FM_STEP_UP, "57 05"},   {100, 0, FM_STEP_UP, "64 01"},
+        {99, 9, FM_STEP_UP, "64 00"},    {107, 9, FM_STEP_UP, "6c 00"},
+        {87, 5, FM_STEP_DOWN, "6c 00"},  {100, 0, FM_STEP_DOWN, "63 09"},
+        {100, 3, FM_STEP_DOWN, "64 02"}, {88, 5, FM_STEP_DOWN, "58 04"}, {100, 3, 3, "64 03"},
     };
+    // clang-format on
     Start("nFmtOn=5");
     for (const Case& c : kCases) {
         Mark();
@@ -102,10 +105,15 @@ TEST_F(DeviceTest, FmRepeatTimerStepsTheFrequencyAndWraps) {
     }
     // Stepping changes only the working copy.
     EXPECT_EQ(Describe(*StoredRecord()), Describe(m_start.record));
-}
-
-TEST_F(DeviceTest, RestoreSwitchesTheTransmitterOnAtTheWorkingFrequency) {
-    Start("nFmtOn=5");
+    // A pen-up stops the repeat timer.
+    Dlg().SetTimer(IDT_FM_REPEAT, 1, nullptr);
+    Dlg().m_bFmRepeat = 1;
+    Run("up 10 10");
+    EXPECT_EQ(Dlg().m_bFmRepeat, 0);
+    Mark();
+    dv::testing::PumpMessagesUntil([] { return false; }, 60);
+    EXPECT_EQ(Journal("FMT1"), "");
+    // The restore switches the transmitter on at the working frequency.
     Dlg().AdvanPageDAta.nFmtOn = FMT_OFF;
     Dlg().AdvanPageDAta.nFmtMhz = 99;
     Dlg().AdvanPageDAta.nFmtDecimal = 1;
@@ -114,19 +122,6 @@ TEST_F(DeviceTest, RestoreSwitchesTheTransmitterOnAtTheWorkingFrequency) {
     EXPECT_NE(Log().find("Repare Fmt Repare\r\n"), std::string::npos);
 }
 
-TEST_F(DeviceTest, PenUpStopsTheFmRepeatTimer) {
-    Start("nFmtOn=5");
-    Dlg().SetTimer(IDT_FM_REPEAT, 1, nullptr);
-    Dlg().m_bFmRepeat = 1;
-    Run("up 10 10");
-    EXPECT_EQ(Dlg().m_bFmRepeat, 0);
-    Mark();
-    dv::testing::PumpMessagesUntil([] { return false; }, 60);
-    EXPECT_EQ(Journal("FMT1"), "");
-}
-
-// Every option's touch area takes its top and left edges and stops one short
-// of its right and bottom ones.
 TEST_F(DeviceTest, OptionTouchAreasEndOneShortOfTheirRightAndBottomEdges) {
     struct Case {
         RECT rect;
@@ -134,25 +129,21 @@ TEST_F(DeviceTest, OptionTouchAreasEndOneShortOfTheirRightAndBottomEdges) {
         SHORT ADVAN_PAGE_DATA::*advan;
         SHORT value, other;
     };
+    using B = BASIC_PAGE_DATA;
+    using A = ADVAN_PAGE_DATA;
+    // clang-format off
     const Case kCases[] = {
-        {{156, 75, 225, 90}, &BASIC_PAGE_DATA::nAutoStart, nullptr, 0, 1},
-        {{246, 75, 327, 90}, &BASIC_PAGE_DATA::nAutoStart, nullptr, 1, 2},
-        {{349, 75, 415, 90}, &BASIC_PAGE_DATA::nAutoStart, nullptr, 2, 0},
-        {{156, 103, 225, 118},
-         &BASIC_PAGE_DATA::nAutoPowerOn,
-         nullptr,
-         AUTOPOWER_OFF,
-         AUTOPOWER_ON},
-        {{246, 103, 300, 118},
-         &BASIC_PAGE_DATA::nAutoPowerOn,
-         nullptr,
-         AUTOPOWER_ON,
-         AUTOPOWER_OFF},
-        {{154, 83, 242, 102}, nullptr, &ADVAN_PAGE_DATA::PiKoMute, PIKOMUTE_ON, PIKOMUTE_OFF},
-        {{250, 83, 435, 102}, nullptr, &ADVAN_PAGE_DATA::PiKoMute, PIKOMUTE_OFF, PIKOMUTE_ON},
-        {{156, 113, 220, 131}, nullptr, &ADVAN_PAGE_DATA::nRearCamera, REARCAM_OFF, REARCAM_ON},
-        {{232, 113, 290, 131}, nullptr, &ADVAN_PAGE_DATA::nRearCamera, REARCAM_ON, REARCAM_OFF},
+        {{156, 75, 225, 90}, &B::nAutoStart, nullptr, 0, 1},
+        {{246, 75, 327, 90}, &B::nAutoStart, nullptr, 1, 2},
+        {{349, 75, 415, 90}, &B::nAutoStart, nullptr, 2, 0},
+        {{156, 103, 225, 118}, &B::nAutoPowerOn, nullptr, AUTOPOWER_OFF, AUTOPOWER_ON},
+        {{246, 103, 300, 118}, &B::nAutoPowerOn, nullptr, AUTOPOWER_ON, AUTOPOWER_OFF},
+        {{154, 83, 242, 102}, nullptr, &A::PiKoMute, PIKOMUTE_ON, PIKOMUTE_OFF},
+        {{250, 83, 435, 102}, nullptr, &A::PiKoMute, PIKOMUTE_OFF, PIKOMUTE_ON},
+        {{156, 113, 220, 131}, nullptr, &A::nRearCamera, REARCAM_OFF, REARCAM_ON},
+        {{232, 113, 290, 131}, nullptr, &A::nRearCamera, REARCAM_ON, REARCAM_OFF},
     };
+    // clang-format on
     for (const bool basic : {true, false}) {
         TearDown();
         SetUp();
@@ -176,19 +167,6 @@ TEST_F(DeviceTest, OptionTouchAreasEndOneShortOfTheirRightAndBottomEdges) {
             }
         }
     }
-}
-
-TEST_F(DeviceTest, SettingsWritesReportWhetherTheFileWasWritten) {
-    Start();
-    INIINFO record = kFactoryIniInfo;
-    record.nBright = 300;
-    EXPECT_EQ(Dlg().m_launcher.IniWriteString(&record, kSettingsFilePath), 1);
-    EXPECT_EQ(StoredRecord()->nBright, 300);
-    EXPECT_EQ(Dlg().m_launcher.IniSetDefault(&record), 1);
-    EXPECT_EQ(StoredRecord()->nBright, kFactoryIniInfo.nBright);
-    Mark();
-    EXPECT_EQ(Dlg().m_launcher.IniWriteString(&record, L"\\FlashMem\\sysini"), 0);
-    EXPECT_EQ(Log(), "IniWriteString Open Error!!\r\n");
 }
 
 }  // namespace

@@ -1,10 +1,9 @@
-// The artwork as the program loads it: every bitmap's id, size, depth and
-// strip layout. Where the pieces land on the screen is pinned by the
-// screen tests' reference pictures.
+// The artwork as the program loads it: every bitmap's id, size, depth and strip
+// layout; where the pieces land is pinned by the scenarios' reference pictures.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
+#include <iterator>
 
 #include "platform/Resources.h"
 #include "platform/WinGdi.h"
@@ -35,31 +34,20 @@ constexpr BitmapRow kTable[] = {
 };
 // clang-format on
 
-PixelSnapshot Load(unsigned id) {
-    HBITMAP hbm = ::LoadBitmapW(nullptr, MAKEINTRESOURCEW(id));
-    EXPECT_NE(hbm, nullptr) << id;
-    PixelSnapshot picture = dv::testing::SnapshotBitmap(hbm);
-    ::DeleteObject(hbm);
-    return picture;
-}
-
 TEST(Resources, EveryBitmapHasItsIdSizeAndDepthAndStripsAPressedHalf) {
-    std::set<unsigned> ids;
-    for (const auto& r : dv::EmbeddedResources()) {
-        if (r.kind == dv::ResourceKind::Bitmap) {
-            ids.insert(r.id);
-            ASSERT_GT(r.size, kBmpBitCountOffset);
-            const int bits = r.data[kBmpBitCountOffset];
-            const auto row = std::find_if(std::begin(kTable), std::end(kTable),
-                                          [&](const BitmapRow& b) { return b.id == r.id; });
-            ASSERT_NE(row, std::end(kTable)) << r.id;
-            EXPECT_EQ(bits, row->bits) << r.id;
-        }
-    }
-    EXPECT_EQ(ids.size(), std::size(kTable));
+    const auto all = dv::EmbeddedResources();
+    EXPECT_EQ(std::count_if(all.begin(), all.end(),
+                            [](const auto& r) { return r.kind == dv::ResourceKind::Bitmap; }),
+              std::ssize(kTable));
     EXPECT_NE(dv::FindEmbeddedResource(dv::ResourceKind::Icon, 128), nullptr);
     for (const BitmapRow& s : kTable) {
-        const PixelSnapshot bmp = Load(s.id);
+        const auto* r = dv::FindEmbeddedResource(dv::ResourceKind::Bitmap, s.id);
+        ASSERT_TRUE(r != nullptr && r->size > kBmpBitCountOffset) << s.id;
+        EXPECT_EQ(r->data[kBmpBitCountOffset], s.bits) << s.id;
+        HBITMAP hbm = ::LoadBitmapW(nullptr, MAKEINTRESOURCEW(s.id));
+        ASSERT_NE(hbm, nullptr) << s.id;
+        const PixelSnapshot bmp = dv::testing::SnapshotBitmap(hbm);
+        ::DeleteObject(hbm);
         EXPECT_EQ(std::pair(bmp.width, bmp.height), std::pair(s.width, s.height)) << s.id;
         if (s.strip && bmp.width == s.width) {
             const int half = bmp.width / 2;

@@ -1,8 +1,7 @@
-// What the pictures of the scenarios leave out: the text (placed, coloured
-// and in the fonts the screens ask for) and the image buttons' own rules.
-// That no drawing object outlives its use is checked by the fixture between
-// any two messages of every test.
+// What the scenarios' pictures leave out: the text (placed, coloured, in the
+// fonts asked for) and the image buttons' own rules; the fixture checks leaks.
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "platform/testing/GdiCounts.h"
@@ -70,24 +69,17 @@ TEST_F(ScreenTest, FmFrequencyIsCentredInItsBox) {
     }
 }
 
-TEST_F(ScreenTest, FontsAreMadeAsTheScreensAskForThem) {
+TEST_F(ScreenTest, FontsAreMadeAsAskedAndButtonsFreeTheSurfacesTheyMade) {
     Start();
     const auto screenFont = dv::testing::LogFontOf(Dlg().m_fontScreen);
     const auto versionFont = dv::testing::LogFontOf(Dlg().m_hVersionFont);
     ASSERT_TRUE(screenFont && versionFont);
-    EXPECT_EQ(std::wstring(screenFont->lfFaceName), L"Tahoma");
-    EXPECT_EQ(std::wstring(versionFont->lfFaceName), L"Tahoma");
-    struct Want {
-        LONG height, weight;
-        BYTE charSet, quality;
-    };
+    using Want = std::tuple<LONG, LONG, BYTE, BYTE>;  // height, weight, char set, quality
     for (auto [font, want] :
          {std::pair{*screenFont, Want{12, FW_BOLD, ANSI_CHARSET, DEFAULT_QUALITY}},
           {*versionFont, Want{16, FW_BOLD, DEFAULT_CHARSET, ANTIALIASED_QUALITY}}}) {
-        EXPECT_EQ(font.lfHeight, want.height);
-        EXPECT_EQ(font.lfWeight, want.weight);
-        EXPECT_EQ(font.lfCharSet, want.charSet);
-        EXPECT_EQ(font.lfQuality, want.quality);
+        EXPECT_EQ(std::wstring(font.lfFaceName), L"Tahoma");
+        EXPECT_EQ(Want(font.lfHeight, font.lfWeight, font.lfCharSet, font.lfQuality), want);
         EXPECT_EQ(font.lfWidth + font.lfItalic + font.lfUnderline + font.lfStrikeOut, 0);
     }
     const auto state = dv::testing::TextStateOf(Dlg().m_pScreenDC->GetSafeHdc());
@@ -97,10 +89,10 @@ TEST_F(ScreenTest, FontsAreMadeAsTheScreensAskForThem) {
     EXPECT_EQ(state->textColor, RGB(255, 255, 255));
 
     HFONT plain = Dlg().MakeFont(L"Tahoma", 0x10C, false, false);
-    EXPECT_EQ(dv::testing::LogFontOf(plain)->lfHeight, 12);
-    EXPECT_EQ(dv::testing::LogFontOf(plain)->lfWeight, FW_NORMAL);
-    EXPECT_EQ(dv::testing::LogFontOf(plain)->lfQuality, NONANTIALIASED_QUALITY);
+    const LOGFONTW plainFont = *dv::testing::LogFontOf(plain);
     ::DeleteObject(plain);
+    EXPECT_EQ(std::tuple(plainFont.lfHeight, plainFont.lfWeight, plainFont.lfQuality),
+              std::tuple(12, FW_NORMAL, NONANTIALIASED_QUALITY));
     const std::wstring longest(31, L'a');
     HFONT fits = Dlg().MakeFont(longest.c_str(), 16, true, true);
     EXPECT_EQ(std::wstring(dv::testing::LogFontOf(fits)->lfFaceName), longest);
@@ -114,28 +106,7 @@ TEST_F(ScreenTest, FontsAreMadeAsTheScreensAskForThem) {
         EXPECT_EQ(Log(), "MakeFont: face name missing or longer than 31 characters\r\n");
         ::DeleteObject(font);
     }
-}
-
-TEST_F(ScreenTest, EraseRequestAnswersZeroAndPaintsNothing) {
-    Start("page basic");
-    const auto before = Screen();
-    EXPECT_EQ(Dlg().SendMessage(WM_ERASEBKGND, 0, 0), 0);
-    EXPECT_EQ(Screen(), before);
-}
-
-TEST_F(ScreenTest, ButtonDrawsOnlyTheImagesItHas) {
-    Start("page advanced");
-    const auto before = Screen();
-    Dlg().m_btn[7].Draw(Dlg().m_pScreenDC, true, 1);
-    Dlg().m_btn[7].Draw(Dlg().m_pScreenDC, true, -1);
-    EXPECT_EQ(Screen(), before);
-    Dlg().m_btn[7].Draw(Dlg().m_pScreenDC, true, 0);
-    Dlg().m_btn[7].Draw(Dlg().m_pScreenDC, false, 0);
-    EXPECT_EQ(Screen(), before);
-}
-
-TEST_F(ScreenTest, ButtonsFreeExactlyTheSurfacesTheyMade) {
-    Start();
+    // Buttons free exactly the surfaces they made.
     const dv::testing::GdiCounts start = dv::testing::LiveGdiObjects();
     for (int extra : {0, 1, 2, 3, -1}) {
         Mark();
@@ -153,6 +124,20 @@ TEST_F(ScreenTest, ButtonsFreeExactlyTheSurfacesTheyMade) {
                              : "")
             << extra;
     }
+}
+
+TEST_F(ScreenTest, EraseRequestAndButtonsWithoutTheImagePaintNothing) {
+    Start("page advanced");
+    const auto before = Screen();
+    EXPECT_EQ(Dlg().SendMessage(WM_ERASEBKGND, 0, 0), 0);
+    EXPECT_EQ(Screen(), before);
+    // Images 1 and -1 it does not have; the pressed image 0 is undone by the normal one.
+    Dlg().m_btn[7].Draw(Dlg().m_pScreenDC, true, 1);
+    Dlg().m_btn[7].Draw(Dlg().m_pScreenDC, true, -1);
+    EXPECT_EQ(Screen(), before);
+    Dlg().m_btn[7].Draw(Dlg().m_pScreenDC, true, 0);
+    Dlg().m_btn[7].Draw(Dlg().m_pScreenDC, false, 0);
+    EXPECT_EQ(Screen(), before);
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
-// The click sound: wave files built byte by byte, every way a load fails
-// with its exact log lines, and every device failure of the player. Each
-// path closes the file and the event it opened.
+// The click sound: wave files built byte by byte, every failed load and device
+// failure with its exact log lines; each path closes the file and event it opened.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstring>
+#include <iterator>
+#include <sstream>
+#include <tuple>
 
 #include "platform/testing/FakeWaveOut.h"
 #include "platform/testing/HandleCount.h"
@@ -57,6 +59,11 @@ Bytes Raw(const char (&text)[N]) {
     return Bytes(text, text + N - 1);
 }
 
+std::vector<std::string> Split(const std::string& words) {
+    std::istringstream in(words);
+    return {std::istream_iterator<std::string>(in), {}};
+}
+
 Bytes Ramp(std::size_t n) {
     Bytes b(n);
     for (std::size_t i = 0; i < n; ++i) {
@@ -78,15 +85,6 @@ protected:
                          {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
         return L"\\windows\\" + std::wstring(name.begin(), name.end());
     }
-    HANDLE OpenPastHeader(const std::wstring& path, DWORD* riffSize) {
-        HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               0, nullptr);
-        uint8_t header[12];
-        DWORD read = 0;
-        EXPECT_TRUE(ReadFile(h, header, 12, &read, nullptr));
-        std::memcpy(riffSize, header + 4, 4);
-        return h;
-    }
 
     dv::testing::ScopedDeviceRoot m_root;
     dv::testing::LogCapture m_log;
@@ -95,35 +93,32 @@ protected:
 };
 
 TEST_F(SoundTest, LoadsFormatAndSamplesSkippingOtherChunksWithoutPadding) {
+    auto load = [&](const std::string& name, const Bytes& file) {
+        const auto path = Put(name, file);
+        WAVEFORMATEX* format = nullptr;
+        DWORD size = 0;
+        BYTE* data = nullptr;
+        EXPECT_EQ(ReadWaveFile(path.c_str(), &format, &size, &data), 0) << name;
+        auto* fmt = reinterpret_cast<BYTE*>(format);
+        std::pair<Bytes, Bytes> out{Bytes(fmt, fmt + (fmt ? 16 : 0)), Bytes(data, data + size)};
+        delete[] data;
+        delete[] fmt;
+        return out;
+    };
     const Bytes samples = Ramp(101);
     // Odd sizes: a pad byte skipped after them would misplace the next chunk.
-    const auto path = Put(
-        "ok.wav", Riff({Chunk("junk", Ramp(3)), Chunk("fmt ", Fmt(11025)), Chunk("LIST", Ramp(9)),
-                        Chunk("data", samples), Chunk("cue ", Ramp(4))}));
-    WAVEFORMATEX* format = nullptr;
-    DWORD size = 0;
-    BYTE* data = nullptr;
-    ASSERT_EQ(ReadWaveFile(path.c_str(), &format, &size, &data), 0);
-    EXPECT_EQ(Bytes(reinterpret_cast<BYTE*>(format), reinterpret_cast<BYTE*>(format) + 16),
-              Fmt(11025));
-    EXPECT_EQ(Bytes(data, data + size), samples);
-    delete[] data;
-    delete[] reinterpret_cast<BYTE*>(format);
+    EXPECT_EQ(load("ok.wav",
+                   Riff({Chunk("junk", Ramp(3)), Chunk("fmt ", Fmt(11025)), Chunk("LIST", Ramp(9)),
+                         Chunk("data", samples), Chunk("cue ", Ramp(4))})),
+              std::pair(Fmt(11025), samples));
     // Only a count of exactly zero ends the scan: one byte short of the
     // skipped chunk's end, the count wraps and the chunks after it are read.
     const auto understated =
-        Put("understated.wav",
-            Riff({Chunk("junk", Ramp(5)), Chunk("fmt ", Fmt(8000)), Chunk("data", samples)}, 14));
-    ASSERT_EQ(ReadWaveFile(understated.c_str(), &format, &size, &data), 0);
-    EXPECT_EQ(Bytes(data, data + size), samples);
-    delete[] data;
-    delete[] reinterpret_cast<BYTE*>(format);
+        Riff({Chunk("junk", Ramp(5)), Chunk("fmt ", Fmt(8000)), Chunk("data", samples)}, 14);
+    EXPECT_EQ(load("understated.wav", understated), std::pair(Fmt(8000), samples));
     // An empty data chunk that ends the file is read as no samples.
-    const auto empty = Put("empty.wav", Riff({Chunk("fmt ", Fmt(8000)), Chunk("data", {})}));
-    ASSERT_EQ(ReadWaveFile(empty.c_str(), &format, &size, &data), 0);
-    EXPECT_EQ(size, 0u);
-    delete[] data;
-    delete[] reinterpret_cast<BYTE*>(format);
+    EXPECT_EQ(load("empty.wav", Riff({Chunk("fmt ", Fmt(8000)), Chunk("data", {})})),
+              std::pair(Fmt(8000), Bytes{}));
     EXPECT_EQ(m_log.Text(), "");
 }
 
@@ -131,8 +126,12 @@ TEST_F(SoundTest, RemainingCountFallsByEveryByteReadOrSkipped) {
     const auto path =
         Put("count.wav",
             Riff({Chunk("junk", Ramp(5)), Chunk("fmt ", Fmt(8000)), Chunk("data", Ramp(20))}));
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    uint8_t header[12];
     DWORD remaining = 0;
-    HANDLE h = OpenPastHeader(path, &remaining);
+    EXPECT_TRUE(ReadFile(h, header, 12, &remaining, nullptr));
+    std::memcpy(&remaining, header + 4, 4);
     ASSERT_EQ(remaining, 4u + 13 + 24 + 28);
     BYTE* buffer = nullptr;
     DWORD size = 0;
@@ -199,8 +198,7 @@ std::vector<BadFile> BadFiles() {
         {"bigskip.wav", Riff({Chunk("junk", {}, 0x90000000), Chunk("fmt ", fmt), data}),
          "Error reading chunk header\n" + noFormat},
         // The RIFF size runs out exactly at the end of the skipped chunk.
-        {"riffshort.wav", Riff({Chunk("junk", Ramp(5)), Chunk("fmt ", fmt), data}, 13),
-         noFormat},
+        {"riffshort.wav", Riff({Chunk("junk", Ramp(5)), Chunk("fmt ", fmt), data}, 13), noFormat},
     };
     // clang-format on
 }
@@ -214,9 +212,8 @@ TEST_F(SoundTest, EveryFailedLoadIsLoggedLeavesTheOutputsAndPlaysNothing) {
         auto* data = reinterpret_cast<BYTE*>(0x30);
         EXPECT_EQ(ReadWaveFile(path.c_str(), &format, &size, &data), 1) << bad.name;
         EXPECT_EQ(m_log.Text(), bad.log) << bad.name;
-        EXPECT_EQ(format, reinterpret_cast<WAVEFORMATEX*>(0x10));
-        EXPECT_EQ(size, 0x20u);
-        EXPECT_EQ(data, reinterpret_cast<BYTE*>(0x30));
+        EXPECT_EQ(std::tuple(format, size, data), std::tuple(reinterpret_cast<WAVEFORMATEX*>(0x10),
+                                                             0x20u, reinterpret_cast<BYTE*>(0x30)));
         m_log.Clear();
         PlayWaveFile(path.c_str());
         EXPECT_EQ(m_log.Text(), bad.log + "ReadWaveFile failed. mr=00000001\r\n") << bad.name;
@@ -226,8 +223,7 @@ TEST_F(SoundTest, EveryFailedLoadIsLoggedLeavesTheOutputsAndPlaysNothing) {
     EXPECT_EQ(m_log.Text(),
               "Error opening \\windows\\missing.wav. Error code = 0x00000002\n"
               "ReadWaveFile failed. mr=00000001\r\n");
-    const std::wstring path =
-        Put("ok.wav", Riff({Chunk("fmt ", Fmt(8000)), Chunk("data", Ramp(4))}));
+    const auto path = Put("ok.wav", Riff({Chunk("fmt ", Fmt(8000)), Chunk("data", Ramp(4))}));
     WAVEFORMATEX* format = nullptr;
     DWORD size = 0;
     BYTE* data = nullptr;
@@ -241,25 +237,20 @@ TEST_F(SoundTest, EveryFailedLoadIsLoggedLeavesTheOutputsAndPlaysNothing) {
     EXPECT_TRUE(m_device.Calls().empty());
 }
 
-TEST_F(SoundTest, PlaysTheSamplesOnDeviceZeroWithTheFilesFormat) {
+TEST_F(SoundTest, PlaysOnDeviceZeroAndLogsEachDeviceFailureStillReleasingTheRest) {
     const Bytes samples = Ramp(80);
     const auto path = Put("click.wav", Riff({Chunk("fmt ", Fmt(8000)), Chunk("data", samples)}));
     PlayWaveFile(path.c_str());
     EXPECT_EQ(m_log.Text(), "");
-    EXPECT_EQ(m_device.Calls(),
-              (std::vector<std::string>{"open", "prepare", "write", "unprepare", "close"}));
+    EXPECT_EQ(m_device.Calls(), Split("open prepare write unprepare close"));
     EXPECT_EQ(m_device.LastOpen(), "device 0 flags 0x50000 event instance 0");
     EXPECT_EQ(m_device.LastFormat(), Fmt(8000));
     EXPECT_EQ(m_device.Written(), samples);
     EXPECT_EQ(m_device.OpenHandles(), 0);
-}
-
-TEST_F(SoundTest, EachDeviceFailureIsLoggedAndTheRestStillReleased) {
     struct Failure {
         WaveCall call;
         MMRESULT code;
-        const char* log;
-        const char* calls;
+        const char *log, *calls;
     };
     // clang-format off
     const Failure kFailures[] = {
@@ -275,18 +266,13 @@ TEST_F(SoundTest, EachDeviceFailureIsLoggedAndTheRestStillReleased) {
          "open prepare write unprepare close"},
     };
     // clang-format on
-    const auto path = Put("click.wav", Riff({Chunk("fmt ", Fmt(8000)), Chunk("data", Ramp(80))}));
     for (const Failure& f : kFailures) {
         dv::testing::FakeWaveOut device;
         device.FailCall(f.call, f.code);
         m_log.Clear();
         PlayWaveFile(path.c_str());
         EXPECT_EQ(m_log.Text(), std::string(f.log) + "\r\n");
-        std::string calls;
-        for (const std::string& call : device.Calls()) {
-            calls += (calls.empty() ? "" : " ") + call;
-        }
-        EXPECT_EQ(calls, f.calls) << f.log;
+        EXPECT_EQ(device.Calls(), Split(f.calls)) << f.log;
         EXPECT_EQ(device.OpenHandles(), f.call == WaveCall::Close ? 1 : 0) << f.log;
     }
 }
@@ -303,8 +289,7 @@ TEST_F(SoundTest, DeviceThatNeverFinishesIsTakenBackAfterTheSoundPlusOneSecond) 
               "Timeout waiting for playback to complete\r\nwaveOutReset failed. mr=00000001\r\n"
               "waveOutUnprepareHeader failed. mr=00000021\r\nwaveOutClose failed. mr=00000021\r\n");
     // The buffer is taken back before it is unprepared and freed.
-    EXPECT_EQ(m_device.Calls(), (std::vector<std::string>{"open", "prepare", "write", "reset",
-                                                          "unprepare", "close"}));
+    EXPECT_EQ(m_device.Calls(), Split("open prepare write reset unprepare close"));
 }
 
 TEST(PlaybackWaitMs, IsTheLengthPlusOneSecondWithoutOverflow) {

@@ -24,8 +24,7 @@ constexpr const char* kTouchCalFile = "FlashMem/sysini/touchcal.ini";
 constexpr std::size_t kBootFlagOffset = 2112 + 90;
 
 struct PageIcon {
-    const char* name;
-    const char* tap;
+    const char *name, *tap;
 };
 constexpr PageIcon kPageIcons[] = {
     {"sound", "tap 44 175"}, {"basic", "tap 110 145"}, {"advanced", "tap 169 103"}};
@@ -57,10 +56,6 @@ std::vector<BYTE> WideString(const std::string& text) {
     std::vector<BYTE> bytes(wide.size() * 2);
     std::memcpy(bytes.data(), wide.data(), bytes.size());
     return bytes;
-}
-
-std::string_view Bytes(const void* data, std::size_t size) {
-    return {static_cast<const char*>(data), size};
 }
 
 }  // namespace
@@ -118,7 +113,8 @@ void SystemTest::Start(std::string_view setup) {
         ApplySetupItem(item);
     }
     if (writeRecord) {
-        m_root->WriteFile(kSettingsFile, Bytes(&m_start.record, sizeof m_start.record));
+        m_root->WriteFile(kSettingsFile,
+                          {reinterpret_cast<const char*>(&m_start.record), sizeof m_start.record});
     }
     if (m_withLauncher) {
         m_launcher = std::make_unique<dv::testing::TestWindow>(L"Launcher_Tulvo");
@@ -159,7 +155,8 @@ void SystemTest::ApplySetupItem(const std::string& item) {
     const auto argEnd = arg.find(' ');
     if (verb == "conf") {
         const std::vector<BYTE> bytes = FromHex(arg);
-        m_root->WriteFile(kSettingsFile, Bytes(bytes.data(), bytes.size()));
+        m_root->WriteFile(kSettingsFile,
+                          {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
     } else if (verb == "nosysini") {
         std::filesystem::remove_all(*m_root / "FlashMem/sysini");
     } else if (verb == "absent" || verb == "switch") {

@@ -1,26 +1,19 @@
 // The settings dialog on a fresh device root of its own, driven as the pen
-// and the other programs of the unit drive it, and observed through what
-// they see: the settings file, the drivers' journals, the launcher's
-// messages, the audio device, the debug log and the screen.
+// and the unit's other programs drive it, and observed through what they see.
 //
 // Start() takes the starting state as ';'-separated items:
-//   nBright=100 nPage=2     fields of the stored record (the factory record
-//                           otherwise); conf HEX: the file's raw bytes;
-//                           nofile; nosysini
-//   absent BAK1             a driver taken away; switch FLS1.fail-erase
-//   bootflag 0              byte 90 of the boot sector
-//   reg TEXT                CalibrationData as a string; regkey none: no key;
-//   regraw TYPE HEX         the value with any type and raw bytes
-//   cal TEXT                what the calibration routine stores
-//   calpost X Y             a tap the calibration routine leaves queued
-//   file PATH TEXT          a file of the device root
-//   dir PATH                a folder where a file is expected
-//   nolauncher              no launcher window
-//   page sound|basic|advanced   opened with the pen before the records start
+//   nBright=100 nPage=2    stored record fields (the factory record otherwise)
+//   conf HEX; nofile; nosysini          the settings file's raw bytes, or none
+//   absent BAK1; switch FLS1.fail-erase a driver taken away, or a driver switch
+//   bootflag 0             byte 90 of the boot sector
+//   reg TEXT; regraw TYPE HEX; regkey none   CalibrationData as a string, as
+//                          any type and raw bytes, or no key at all
+//   cal TEXT; calpost X Y  what the calibration routine stores; a tap it leaves
+//   file PATH TEXT; dir PATH            a file of the device root; a folder
+//   nolauncher; page sound|basic|advanced   no launcher; a page opened first
 // Run() takes a script: down X Y; move X Y; up X Y; tap X Y; dbl X Y;
 // timer ID; key CODE; close; repaint; mark (forget what was recorded).
-// Between any two messages and once the dialog is gone, the checks of the
-// fuzz targets' harness hold (drawing objects, files, drivers, audio).
+// The harness's checks hold between any two messages and once the dialog is gone.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -44,8 +37,7 @@ protected:
     struct Snapshot {
         INIINFO record;
         std::string log;
-        int page;
-        int bootFlag;
+        int page, bootFlag;
         std::optional<std::string> touchCal;
     };
 
