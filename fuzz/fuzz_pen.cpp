@@ -66,7 +66,10 @@ public:
     Input(const uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
     bool Empty() const { return m_pos >= m_size; }
     uint8_t Byte() { return Empty() ? 0 : m_data[m_pos++]; }
-    SHORT Short() { return static_cast<SHORT>(Byte() | (Byte() << 8)); }
+    SHORT Short() {
+        const uint8_t low = Byte();  // the operands of | have no order of their own
+        return static_cast<SHORT>(low | (Byte() << 8));
+    }
 
     POINT Point() {
         const uint8_t selector = Byte();
