@@ -115,7 +115,7 @@ TEST_F(Registry, ValuesOfEveryKindAreWrittenAsRegeditTextReadBackAndKeptWhenAWri
 TEST_F(Registry, RegeditFormsAreReadAlsoFromUtf16AndEachDamagedLineIsLoggedAndSkipped) {
     root.WriteFile("registry.reg",
                    "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n; a comment\r\n"
-                   "[HKEY_LOCAL_MACHINE\\A]\r\n@=\"default\"\r\n\"Wrapped\"=hex(7):61,00,\\\r\n"
+                   "[hkey_local_machine\\A]\r\n@=\"default\"\r\n\"Wrapped\"=hex(7):61,00,\\\r\n"
                    "  00,00,00,00\r\n\"Num\" = dword:1\r\n\"Expand\"=hex(2):25,00,00,00\r\n"
                    "\"Gone\"=\"x\"\r\n\"Gone\"=-\r\n"
                    "[HKEY_LOCAL_MACHINE\\A\\B]\r\n[-HKEY_LOCAL_MACHINE\\A\\B]\r\n");
