@@ -71,6 +71,11 @@ TEST_F(Storage, AReplacementTakesItsStepsAndAFaultAtAnyStepIsReportedWithOldOrNe
             EXPECT_FALSE(root.Exists(kTempHost));
         }
     }
+    // The new file keeps the mode of the one it replaces.
+    const auto perms = [&] { return std::filesystem::status(root / kConfHost).permissions(); };
+    std::filesystem::permissions(root / kConfHost, std::filesystem::perms(0600));
+    ASSERT_TRUE(SaveNew());
+    EXPECT_EQ(perms(), std::filesystem::perms(0600));
     // A failed temporary file fails the open with a write fault and leaves no lock.
     dv::StorageFaultScope faults;
     faults.Arm(1, dv::StorageFaultAction::Fail);
