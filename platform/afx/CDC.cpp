@@ -1,22 +1,15 @@
 #include "platform/afx/CDC.h"
 
-#include <map>
 #include <memory>
-#include <mutex>
 
 #include "platform/afx/Wrappers.h"
 
 namespace {
 
-struct DcWrappers {
-    std::mutex lock;
-    std::map<HDC, std::unique_ptr<CDC>> wrappers;
-};
-
-DcWrappers& Wrappers() {
+dv::afx::WrapperMap<HDC, CDC>& Wrappers() {
     static auto* wrappers = [] {
         dv::afx::WatchGoneHandles();
-        return new DcWrappers;  // lives to the process end
+        return new dv::afx::WrapperMap<HDC, CDC>;  // lives to the process end
     }();
     return *wrappers;
 }
@@ -96,29 +89,19 @@ CDC* CDC::FromHandle(HDC hDC) {
     if (hDC == nullptr) {
         return nullptr;
     }
-    auto& state = Wrappers();
-    std::scoped_lock lock(state.lock);
-    auto& slot = state.wrappers[hDC];
-    if (!slot) {
-        slot = std::make_unique<CDC>();
-        slot->m_hDC = hDC;
-    }
-    return slot.get();
+    return Wrappers().Find(hDC, [](HDC handle) {
+        auto wrapper = std::make_unique<CDC>();
+        wrapper->m_hDC = handle;
+        return wrapper;
+    });
 }
 
 namespace dv::afx {
 
 void ForgetDcWrapper(HDC hdc) {
-    std::unique_ptr<CDC> gone;
-    {
-        auto& state = Wrappers();
-        std::scoped_lock lock(state.lock);
-        auto it = state.wrappers.find(hdc);
-        if (it == state.wrappers.end()) {
-            return;
-        }
-        gone = std::move(it->second);
-        state.wrappers.erase(it);
+    const std::unique_ptr<CDC> gone = Wrappers().Take(hdc);
+    if (gone == nullptr) {
+        return;
     }
     gone->m_hDC = nullptr;  // the surface is already gone
 }

@@ -1,22 +1,15 @@
 #include "platform/afx/CFont.h"
 
-#include <map>
 #include <memory>
-#include <mutex>
 
 #include "platform/afx/Wrappers.h"
 
 namespace {
 
-struct FontWrappers {
-    std::mutex lock;
-    std::map<HFONT, std::unique_ptr<CFont>> wrappers;
-};
-
-FontWrappers& Wrappers() {
+dv::afx::WrapperMap<HFONT, CFont>& Wrappers() {
     static auto* wrappers = [] {
         dv::afx::WatchGoneHandles();
-        return new FontWrappers;  // lives to the process end
+        return new dv::afx::WrapperMap<HFONT, CFont>;  // lives to the process end
     }();
     return *wrappers;
 }
@@ -31,29 +24,19 @@ CFont* CFont::FromHandle(HFONT hFont) {
     if (hFont == nullptr) {
         return nullptr;
     }
-    auto& state = Wrappers();
-    std::scoped_lock lock(state.lock);
-    auto& slot = state.wrappers[hFont];
-    if (!slot) {
-        slot = std::make_unique<CFont>();
-        slot->m_hObject = hFont;
-    }
-    return slot.get();
+    return Wrappers().Find(hFont, [](HFONT handle) {
+        auto wrapper = std::make_unique<CFont>();
+        wrapper->m_hObject = handle;
+        return wrapper;
+    });
 }
 
 namespace dv::afx {
 
 void ForgetFontWrapper(HFONT hfont) {
-    std::unique_ptr<CFont> gone;
-    {
-        auto& state = Wrappers();
-        std::scoped_lock lock(state.lock);
-        auto it = state.wrappers.find(hfont);
-        if (it == state.wrappers.end()) {
-            return;
-        }
-        gone = std::move(it->second);
-        state.wrappers.erase(it);
+    const std::unique_ptr<CFont> gone = Wrappers().Take(hfont);
+    if (gone == nullptr) {
+        return;
     }
     gone->m_hObject = nullptr;
 }
