@@ -128,6 +128,15 @@ Frame MessageFrame(FrameKind kind, uint32_t message, uint64_t wParam, int64_t lP
     return frame;
 }
 
+Frame ReplyFrame(uint32_t seq, int64_t result, ReplyStatus status) {
+    Frame frame;
+    frame.kind = FrameKind::Reply;
+    frame.seq = seq;
+    frame.result = result;
+    frame.status = status;
+    return frame;
+}
+
 Frame PenFrame(PenCode pen, int32_t x, int32_t y) {
     Frame frame;
     frame.kind = FrameKind::Pen;

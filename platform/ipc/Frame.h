@@ -58,6 +58,7 @@ Frame MessageFrame(FrameKind kind, uint32_t message, uint64_t wParam, int64_t lP
 Frame PenFrame(PenCode pen, int32_t x, int32_t y);
 Frame ShotFrame(std::string path);
 Frame RaiseFrame();
+Frame ReplyFrame(uint32_t seq, int64_t result, ReplyStatus status);
 
 std::vector<uint8_t> EncodeFrame(const Frame& frame);
 

@@ -53,12 +53,7 @@ struct Connection {
     // that cannot be written the connection is closed and its later replies
     // are skipped at once.
     void Reply(uint32_t seq, LRESULT result, ReplyStatus status) {
-        Frame frame;
-        frame.kind = FrameKind::Reply;
-        frame.seq = seq;
-        frame.result = result;
-        frame.status = status;
-        std::vector<uint8_t> bytes = EncodeFrame(frame);
+        std::vector<uint8_t> bytes = EncodeFrame(ReplyFrame(seq, result, status));
         std::lock_guard guard(writeLock);
         if (replyFailed) {
             return;
