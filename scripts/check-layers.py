@@ -40,6 +40,8 @@ RANK = {folder: rank for rank, folders in enumerate(LAYERS) for folder in folder
 CLASS_LIBRARY = re.compile(r"\b(CWnd|CDialog|CDC|CFont|CGdiObject|CPaintDC|CWinApp|CFile)\b")
 CLASS_LIBRARY_CAST = re.compile(r"dynamic_cast\s*<\s*(?:const\s+)?C[A-Z]\w*\s*\*")
 MAY_NAME_CLASSES = {"afx", "main", "testing"}
+# The class library is written on the API alone, as on the unit.
+API_ONLY = {"afx": {"api"}}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"(platform/[^"]+)"', re.MULTILINE)
 SOURCE_SUFFIXES = (".h", ".cpp")
@@ -94,6 +96,10 @@ def check(repo):
                 problems.append(f"{shown}: includes \"{header}\": folder \"{other}\" is in no layer")
                 continue
             edges.setdefault((own, other), shown)
+            if own in API_ONLY and other not in API_ONLY[own]:
+                problems.append(f"{shown}: includes \"{header}\": {own} is written on the API of "
+                                "platform/include alone")
+                continue
             if RANK[other] > RANK[own]:
                 problems.append(f"{shown}: includes \"{header}\": {own} (layer {RANK[own]}) may not "
                                 f"include {other}, a layer above it (layer {RANK[other]})")

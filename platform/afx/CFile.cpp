@@ -1,8 +1,6 @@
 #include "platform/afx/CFile.h"
 
-#include "platform/Platform.h"
 #include "platform/WinBase.h"
-#include "platform/storage/StorageFile.h"
 
 namespace {
 
@@ -11,31 +9,35 @@ constexpr UINT kShareMask = 0x0070;
 
 // shareDenyWrite and shareDenyNone let other opens in; compatibility,
 // exclusive and deny-read keep the file to this open alone.
-bool IsShared(UINT flags) {
+DWORD ShareOf(UINT flags) {
     UINT share = flags & kShareMask;
-    return share == CFile::shareDenyWrite || share == CFile::shareDenyNone;
+    return share == CFile::shareDenyWrite || share == CFile::shareDenyNone
+               ? FILE_SHARE_READ | FILE_SHARE_WRITE
+               : 0;
 }
 
-dv::FileOpenMode ModeOf(UINT flags) {
-    dv::FileOpenMode mode;
-    UINT access = flags & kAccessMask;
-    mode.read = access == CFile::modeRead || access == CFile::modeReadWrite;
-    mode.write = access == CFile::modeWrite || access == CFile::modeReadWrite;
-    mode.shared = IsShared(flags);
-    if ((flags & CFile::modeCreate) == 0) {
-        mode.disposition = dv::FileDisposition::OpenExisting;
-    } else if ((flags & CFile::modeNoTruncate) != 0) {
-        mode.disposition = dv::FileDisposition::ReplaceKeeping;
-    } else {
-        mode.disposition = dv::FileDisposition::Replace;
+DWORD AccessOf(UINT flags) {
+    switch (flags & kAccessMask) {
+        case CFile::modeWrite:
+            return GENERIC_WRITE;
+        case CFile::modeReadWrite:
+            return GENERIC_READ | GENERIC_WRITE;
+        default:
+            return GENERIC_READ;
     }
-    return mode;
+}
+
+DWORD CreationOf(UINT flags) {
+    if ((flags & CFile::modeCreate) == 0) {
+        return OPEN_EXISTING;
+    }
+    return (flags & CFile::modeNoTruncate) != 0 ? OPEN_ALWAYS : CREATE_ALWAYS;
 }
 
 }  // namespace
 
 struct CFile::Impl {
-    std::shared_ptr<dv::StorageFile> file;
+    HANDLE file = INVALID_HANDLE_VALUE;
 };
 
 CFile::CFile() : m_pImpl(std::make_unique<Impl>()) {}
@@ -52,52 +54,42 @@ BOOL CFile::Open(LPCWSTR lpszFileName, UINT nOpenFlags, CFileException* pError) 
         }
         return FALSE;
     };
-    if (m_pImpl->file) {
-        return fail(ERROR_INVALID_PARAMETER);  // already open
-    }
-    if (lpszFileName == nullptr || *lpszFileName == L'\0' ||
-        (nOpenFlags & kAccessMask) == kAccessMask) {
+    if (IsOpen() || (nOpenFlags & kAccessMask) == kAccessMask) {
         return fail(ERROR_INVALID_PARAMETER);
     }
-    DWORD error = ERROR_SUCCESS;
-    m_pImpl->file =
-        dv::StorageFile::Open(dv::UnitPathToHost(lpszFileName), ModeOf(nOpenFlags), error);
-    if (!m_pImpl->file) {
-        return fail(error);
+    HANDLE file = CreateFileW(lpszFileName, AccessOf(nOpenFlags), ShareOf(nOpenFlags), nullptr,
+                              CreationOf(nOpenFlags), 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return fail(GetLastError());
     }
+    m_pImpl->file = file;
     return TRUE;
 }
 
 UINT CFile::Read(void* lpBuf, UINT nCount) {
-    if (!m_pImpl->file || (lpBuf == nullptr && nCount != 0)) {
-        return 0;
+    DWORD count = 0;  // a short read keeps what it got, with its error set
+    if (IsOpen()) {
+        ReadFile(m_pImpl->file, lpBuf, nCount, &count, nullptr);
     }
-    DWORD count = 0;
-    DWORD error = m_pImpl->file->Read(std::span<BYTE>(static_cast<BYTE*>(lpBuf), nCount), count);
-    SetLastError(error);
     return count;
 }
 
 BOOL CFile::Write(const void* lpBuf, UINT nCount) {
-    if (!m_pImpl->file || (lpBuf == nullptr && nCount != 0)) {
-        return FALSE;
-    }
     DWORD count = 0;
-    DWORD error =
-        m_pImpl->file->Write(std::span<const BYTE>(static_cast<const BYTE*>(lpBuf), nCount), count);
-    SetLastError(error);
-    return error == ERROR_SUCCESS && count == nCount ? TRUE : FALSE;
+    return IsOpen() && WriteFile(m_pImpl->file, lpBuf, nCount, &count, nullptr) && count == nCount
+               ? TRUE
+               : FALSE;
 }
 
 BOOL CFile::Close() {
-    if (!m_pImpl || !m_pImpl->file) {
+    if (!m_pImpl || !IsOpen()) {
         return TRUE;
     }
-    bool ok = m_pImpl->file->Close();
-    m_pImpl->file.reset();
-    return ok ? TRUE : FALSE;
+    HANDLE file = m_pImpl->file;
+    m_pImpl->file = INVALID_HANDLE_VALUE;
+    return CloseHandle(file);
 }
 
 BOOL CFile::IsOpen() const {
-    return m_pImpl->file ? TRUE : FALSE;
+    return m_pImpl->file != INVALID_HANDLE_VALUE ? TRUE : FALSE;
 }

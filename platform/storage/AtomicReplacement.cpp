@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <array>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -17,7 +16,6 @@ namespace dv {
 namespace {
 
 constexpr mode_t kNewFileMode = 0644;
-constexpr std::size_t kCopyChunk = 64 * 1024;
 constexpr const char* kTempPrefix = ".";
 constexpr const char* kTempSuffix = ".new";
 constexpr const char* kInjected = "injected fault";
@@ -61,7 +59,7 @@ AtomicReplacement::~AtomicReplacement() {
 }
 
 std::unique_ptr<AtomicReplacement> AtomicReplacement::Begin(const std::filesystem::path& target,
-                                                            bool keepContents, DWORD& error) {
+                                                            DWORD& error) {
     std::filesystem::path temp = TempPathFor(target);
     switch (EnterReplaceStep(ReplaceStep::OpenTemp)) {
         case StepVerdict::Proceed:
@@ -86,19 +84,14 @@ std::unique_ptr<AtomicReplacement> AtomicReplacement::Begin(const std::filesyste
         return nullptr;
     }
     ::fchmod(fd.Get(), mode);
-    std::unique_ptr<AtomicReplacement> replacement(
+    return std::unique_ptr<AtomicReplacement>(
         new AtomicReplacement(target, std::move(temp), std::move(fd)));
-    if (keepContents && !replacement->CopyOldContents()) {
-        error = ERROR_WRITE_FAULT;
-        return nullptr;
-    }
-    return replacement;
 }
 
 bool AtomicReplacement::ReplaceWhole(const std::filesystem::path& target,
                                      std::span<const BYTE> bytes) {
     DWORD error = ERROR_SUCCESS;
-    auto replacement = Begin(target, false, error);
+    auto replacement = Begin(target, error);
     if (!replacement) {
         return false;
     }
@@ -108,33 +101,6 @@ bool AtomicReplacement::ReplaceWhole(const std::filesystem::path& target,
         return false;
     }
     return replacement->Commit();
-}
-
-bool AtomicReplacement::CopyOldContents() {
-    UniqueFd source(::open(m_target.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!source.Valid()) {
-        return errno == ENOENT;  // nothing to keep
-    }
-    std::array<BYTE, kCopyChunk> chunk{};
-    for (;;) {
-        ssize_t n = ::read(source.Get(), chunk.data(), chunk.size());
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            LogFailure("read of the old contents", errno);
-            return false;
-        }
-        if (n == 0) {
-            break;
-        }
-        DWORD written = 0;
-        if (Write(std::span<const BYTE>(chunk.data(), static_cast<std::size_t>(n)), written) !=
-            ERROR_SUCCESS) {
-            return false;
-        }
-    }
-    return ::lseek(m_fd.Get(), 0, SEEK_SET) == 0;
 }
 
 DWORD AtomicReplacement::Write(std::span<const BYTE> data, DWORD& written) {

@@ -19,10 +19,9 @@ namespace dv {
 
 class AtomicReplacement {
 public:
-    // keepContents: the new file starts as a copy of the old one (an open
-    // that creates without truncating). error gets the failure's code.
+    // error gets the failure's code.
     static std::unique_ptr<AtomicReplacement> Begin(const std::filesystem::path& target,
-                                                    bool keepContents, DWORD& error);
+                                                    DWORD& error);
     // Writes all of the whole file's bytes in one go; the usual way for the
     // platform's own files.
     static bool ReplaceWhole(const std::filesystem::path& target, std::span<const BYTE> bytes);
@@ -44,7 +43,6 @@ public:
 
 private:
     AtomicReplacement(std::filesystem::path target, std::filesystem::path temp, UniqueFd fd);
-    bool CopyOldContents();
     void Abandon();
     void StopAtCut();
     // error 0: the failure was injected through the fault seam.

@@ -15,8 +15,7 @@ constexpr DWORD kErrorFileExists = 80;
 constexpr std::string_view kReplaceLockSuffix = ".replace";
 
 bool IsReplacing(FileDisposition d) {
-    return d == FileDisposition::Replace || d == FileDisposition::ReplaceExisting ||
-           d == FileDisposition::ReplaceKeeping;
+    return d == FileDisposition::Replace || d == FileDisposition::ReplaceExisting;
 }
 
 DWORD OpenErrorFromErrno(int error) {
@@ -120,9 +119,7 @@ std::shared_ptr<StorageFile> StorageFile::Open(const std::filesystem::path& host
             }
             [[fallthrough]];
         case FileDisposition::Replace:
-        case FileDisposition::ReplaceKeeping:
-            file->m_replacement = AtomicReplacement::Begin(
-                hostPath, mode.disposition == FileDisposition::ReplaceKeeping, error);
+            file->m_replacement = AtomicReplacement::Begin(hostPath, error);
             if (!file->m_replacement) {
                 return nullptr;
             }

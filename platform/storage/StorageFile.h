@@ -25,7 +25,6 @@ enum class FileDisposition {
     CreateNew,        // must not exist
     Replace,          // created or cut to nothing
     ReplaceExisting,  // cut to nothing; must exist
-    ReplaceKeeping,   // created when missing, else keeps its bytes
 };
 
 struct FileOpenMode {

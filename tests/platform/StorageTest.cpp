@@ -123,7 +123,7 @@ TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) 
             file.Open(kConf, CFile::modeReadWrite | CFile::modeCreate | CFile::modeNoTruncate));
         EXPECT_EQ(file.Read(buffer, 4), 4u);
         EXPECT_TRUE(file.Write("AB", 2));
-    }  // the destructor commits
+    }  // written in place
     EXPECT_EQ(root.ReadFile(kConfHost), "abcdAB");
     CFile file;
     ASSERT_TRUE(file.Open(kConf, CFile::modeRead));

@@ -2,7 +2,8 @@
 // otherwise, across threads and processes. A file opened with modeCreate is
 // replaced whole when it is closed: the new bytes go to a temporary file in
 // the same folder, which is flushed and renamed over the old one, so a power
-// cut leaves either the old or the new contents.
+// cut leaves either the old or the new contents. modeCreate with
+// modeNoTruncate opens the file in place, made empty when missing.
 #pragma once
 
 #include <memory>
