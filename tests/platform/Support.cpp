@@ -105,6 +105,9 @@ std::vector<uint8_t> Encoded(dv::ipc::Frame frame, bool replyWhenIdle) {
 void PlatformTest::SetUp() {
     static int counter = 0;
     dv::display::Disable();
+    if (::fcntl(STDIN_FILENO, F_GETFD) == -1) {  // so that descriptor 0 is ours to watch
+        ::open("/dev/null", O_RDONLY);
+    }
     runtime = std::filesystem::temp_directory_path() /
               ("dv-ptest-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
     std::filesystem::remove_all(runtime);

@@ -2,6 +2,7 @@
 // log capture of each test's own) and peers: this program run again in a role.
 #pragma once
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -35,6 +36,7 @@ protected:
         dv::testing::ClearPendingQuit();
         std::error_code ignored;
         std::filesystem::remove_all(runtime, ignored);
+        EXPECT_NE(::fcntl(STDIN_FILENO, F_GETFD), -1) << "descriptor 0 was closed";
     }
 
     dv::testing::ScopedDeviceRoot root;
