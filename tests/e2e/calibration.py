@@ -62,6 +62,8 @@ for name, close in (("UM_CLOSE_SETTINGS", lambda u, p: u.ctl("post", "Dialvane",
 unit = Unit()
 launcher, panel = open_calibration(unit)
 first = pixels(unit.shot("first.png"))
+check([x for x in range(480) if first[117][x] == 0xFFFFFF] == list(range(228, 253)),
+      "the first cross is not 25 px wide at (240, 117)")
 refusals = [("wrong corner", (48, 32), "tap 2 at (48, 32) is off its target"),
             ("repeat", (243, 119), "tap 2 at (243, 119) repeats the one before")]
 again = []

@@ -39,6 +39,7 @@ TEST_F(Display, WaitWithoutADisplayEndsOnWakeOrTimeoutAndADialogOpensTheScreen) 
                 ::testing::HasSubstr("SDL video driver is offscreen"));
     const std::string presented = root.ReadFile("frames.log");
     EXPECT_THAT(presented, ::testing::HasSubstr(" present 0 0 5 5\n"));
+    EXPECT_THAT(presented, ::testing::ContainsRegex(" present 30[0-9] 20[0-9] "));
     EXPECT_EQ(presented.find("present 10 "), std::string::npos) << presented;
     EXPECT_EQ(presented.find("present 480 "), std::string::npos) << presented;
 }

@@ -98,18 +98,19 @@ TEST_F(Gdi, SurfacesOwnTheirBitmapsRefuseToFreeWhatIsInUseAndBadArgumentsCreateN
                     LoadBitmapW(nullptr, L"NOSUCHBITMAP"),
                     LoadIconW(nullptr, MAKEINTRESOURCEW(4242)), LoadIconW(nullptr, L"APP")}),
                 Each(nullptr));
-    EXPECT_EQ(std::tuple(GetPixel(bogus, 0, 0), SetTextColor(bogus, 0), SetBkMode(bogus, OPAQUE)),
-              std::tuple(CLR_INVALID, CLR_INVALID, 0));
+    EXPECT_EQ(std::tuple(GetPixel(bogus, 0, 0), SetTextColor(bogus, 0), SetBkColor(bogus, 0),
+                         SetBkMode(bogus, OPAQUE)),
+              std::tuple(CLR_INVALID, CLR_INVALID, CLR_INVALID, 0));
     EXPECT_TRUE(IconPictures(reinterpret_cast<HICON>(0x1234)).empty());
     EXPECT_EQ(LiveGdiObjects(), start);
-    for (const char* line :
-         {"GDI: SelectObject: bitmap is selected into another surface",
-          "GDI: DeleteObject: bitmap is selected into a surface",
-          "GDI: DeleteObject: font is selected into a surface",
-          "GDI: DeleteObject: stock objects cannot be deleted", "GDI: DeleteDC: unknown surface",
-          "GDI: CreateCompatibleBitmap: size out of range: 0 x 10\r\n",
-          "GDI: LoadBitmapW: no bitmap resource 999\r\n",
-          "GDI: LoadIconW: no icon resource 4242\r\n"}) {
+    for (const char* line : {"GDI: SelectObject: bitmap is selected into another surface",
+                             "GDI: DeleteObject: bitmap is selected into a surface",
+                             "GDI: DeleteObject: font is selected into a surface",
+                             "GDI: DeleteObject: stock objects cannot be deleted",
+                             "GDI: DeleteDC: unknown surface", "GDI: SetBkColor: unknown surface",
+                             "GDI: CreateCompatibleBitmap: size out of range: 0 x 10\r\n",
+                             "GDI: LoadBitmapW: no bitmap resource 999\r\n",
+                             "GDI: LoadIconW: no icon resource 4242\r\n"}) {
         EXPECT_TRUE(log.Contains(line)) << line;
     }
 }

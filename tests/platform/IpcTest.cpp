@@ -163,6 +163,7 @@ public:
 
 TEST_F(Ipc, IdleRepliesPenAndScreenshotRequestsRunOnTheUiThreadInOrder) {
     ChainWindow window(L"Dialvane", 11, true);
+    TestWindow second(L"Second", 7);  // a process's second listener is served too
     const std::string png = (runtime / "shot.png").string();
     const std::string folder = (runtime / "folder.png").string();  // cannot be replaced
     std::filesystem::create_directories(folder);
@@ -178,9 +179,11 @@ TEST_F(Ipc, IdleRepliesPenAndScreenshotRequestsRunOnTheUiThreadInOrder) {
               WirePeer::Shot("/nonexistent/dir/x.png"), WirePeer::Shot(folder)}) {
             results.push_back(WirePeer::Transact(L"Dialvane", frame, kWaitMs));
         }
+        results.push_back(WirePeer::Transact(
+            L"Second", WirePeer::Message(WireKind::Send, WM_PROBE, 0, 0), kWaitMs));
     });
     EXPECT_EQ(seenBeforeReply, (std::vector<std::size_t>{1, 1}));
-    EXPECT_EQ(results, (std::vector<std::optional<LRESULT>>{11, 0, 0, 1, 0, 0}));
+    EXPECT_EQ(results, (std::vector<std::optional<LRESULT>>{11, 0, 0, 1, 0, 0, 7}));
     EXPECT_FALSE(std::filesystem::exists(folder + ".part"));
     EXPECT_EQ(window.MessagesOf(WM_LBUTTONDOWN),
               (std::vector<RecordedMessage>{{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 40)}}));

@@ -106,6 +106,8 @@ TEST_F(Registry, ValuesOfEveryKindAreWrittenAsRegeditTextReadBackAndKeptWhenAWri
     }
     EXPECT_EQ(Query(kTouch, L"CalibrationData").second, Utf16(u"1,1"));
     EXPECT_TRUE(log.Contains("Registry: cannot write"));
+    root.WriteFile("registry.reg", "REGEDIT4\r\n");  // another process took the key away
+    EXPECT_EQ(Set(key, L"CalibrationData", REG_SZ, Utf16(u"3,3")), 1018);  // ERROR_KEY_DELETED
     RegCloseKey(key);
     dv::testing::ScopedDeviceRoot missing(dv::testing::ScopedDeviceRoot::Shape::Missing);
     EXPECT_EQ(CreateKey(kTouch, &key), ERROR_WRITE_FAULT);

@@ -50,6 +50,11 @@ int RunPeer(const std::string& role) {
              {RECT{10, 10, 10, 20}, RECT{10, 20, 30, 20}, RECT{480, 0, 500, 9}, RECT{0, 0, 5, 5}}) {
             dv::display::Present(r);
         }
+        HDC screen = GetDC(nullptr);  // text without a background presents its glyphs alone
+        SetBkMode(screen, TRANSPARENT);
+        RECT text{300, 200, 400, 234};
+        DrawTextW(screen, L"W", -1, &text, DT_LEFT);
+        ReleaseDC(nullptr, screen);
         std::printf("display %d\n", dv::display::IsOpen() ? 1 : 0);
         return 0;
     }
