@@ -221,6 +221,11 @@ TEST_F(Gdi, IconsAndBitmapsDecodeAndDamagedCopiesAreRefusedWithoutBadReads) {
                                 54, 2,  62, 0x102030, 66, 0x405060, 70, 0x3210,  74, 0x20}));
     ASSERT_EQ(indexed.size(), 1u);
     EXPECT_EQ(indexed[0].pixels, (std::vector<uint32_t>{0xFF405060, 0xFF102030, 0, 0xFF000000}));
+    const auto direct = DecodeIcoImages(Le(
+        74, {2,  0x10001, 6,  0x102, 10, 0x180001, 14, 52,         18, 22,    22, 40,
+             26, 2,       30, 2,     34, 0x180001, 62, 0x60102030, 66, 0x4050}));  // 24 bits: blue,
+                                                                                   // green, red
+    EXPECT_EQ(direct.at(0).pixels, (std::vector<uint32_t>{0xFF102030, 0xFF405060}));
     // Bitmaps of each depth decode top row first.
     for (auto [bits, last, origin] : {std::tuple{8u, 0x405060u, 0x102030u},
                                       {24u, 0x800102u, 0x800000u},
