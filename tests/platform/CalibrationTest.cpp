@@ -33,7 +33,8 @@ protected:
     BOOL CalibrateWith(const std::vector<POINT>& taps) {
         dv::testing::TestWindow panel(L"Dialvane", 0, true);
         WirePeer last(L"Dialvane");  // the tap that ends the screen: no idle reply
-        std::thread tapper([&] {
+        std::thread tapper([&] {  // first a lift of a pen that was down before the screen
+            WirePeer::Transact(L"Dialvane", WirePeer::Pen(kPenUp, 0, 0), kWaitMs);
             for (std::size_t i = 0; i < taps.size(); ++i) {
                 const POINT p = taps[i];
                 WirePeer::Transact(L"Dialvane", WirePeer::Pen(kPenDown, p.x, p.y), kWaitMs);
@@ -68,7 +69,7 @@ TEST_F(Calibration, BadTapsStartAgainAndOnlyAStoredSequenceCounts) {
     // The corners' middle is the centre target, so a first tap d off leaves 4d/5
     // at it after the fit of all five: 12 px off is taken, 15 (above) refused.
     EXPECT_TRUE(CalibrateWith({{252, 117}, kTargets[1], kTargets[2], kTargets[3], kTargets[4]}));
-    EXPECT_FALSE(log.Contains("does not agree")) << log.Text();
+    EXPECT_FALSE(log.Contains("starting again")) << log.Text();
     for (const auto& [before, why] : cases) {
         log.Clear();
         std::vector<POINT> taps = before;
