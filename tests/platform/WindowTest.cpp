@@ -43,7 +43,7 @@ TEST_F(Window, PaintsCoalesceAfterQueuedMessagesSendsCrossThreadsAndTheDestroyed
         {{FALSE, TRUE, FALSE}, true, false, {WM_TEST, WM_PAINT, WM_ERASEBKGND}},
         {{FALSE}, true, true, {WM_TEST, WM_PAINT, WM_PAINT}},
         {{}, true, false, {WM_TEST}},
-        {{FALSE}, false, false, {WM_TEST, WM_PAINT}},
+        {{TRUE}, false, false, {WM_TEST, WM_PAINT}},
     };
     for (const auto& [invalidations, paints, again, expected] : cases) {
         PaintingWindow window(nullptr);
@@ -58,6 +58,11 @@ TEST_F(Window, PaintsCoalesceAfterQueuedMessagesSendsCrossThreadsAndTheDestroyed
         window.PostMessage(WM_TEST, 1, 2);
         PumpMessagesUntilIdle();
         EXPECT_EQ(Ids(window), expected);
+        window.Clear();  // a paint left undone takes its erase along
+        window.paints = true;
+        window.InvalidateRect(&part, FALSE);
+        PumpMessagesUntilIdle();
+        EXPECT_EQ(Ids(window), std::vector<UINT>{WM_PAINT});
     }
     EXPECT_FALSE(InvalidateRect(reinterpret_cast<HWND>(0x77), nullptr, FALSE));
     // Sends from another thread run on the owner, timers tick, the destroyed get nothing.
