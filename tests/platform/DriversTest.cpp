@@ -136,6 +136,10 @@ TEST_F(Drivers, AbsentSwitchesAndWhatOtherProgramsDoToTheFolderAreSeenAtTheNextC
         EXPECT_EQ(second.ReadFile("dev/BAK1.state"), "7\n");
     }
     EXPECT_EQ(root.ReadFile("dev/BAK1.state"), "2\n");
+    root.WriteFile("dev/BAK1.fail-ioctl", "");  // the call is journaled, fails, changes nothing
+    EXPECT_EQ(ErrorOf([] { return SetLevel(5); }), ERROR_GEN_FAILURE);
+    EXPECT_TRUE(root.ReadFile("dev/BAK1.log").ends_with(OneCall(kSetLevel, {5})));
+    EXPECT_EQ(root.ReadFile("dev/BAK1.state"), "2\n");
 }
 
 constexpr int kRead = -1;  // the fill of a read
