@@ -3,8 +3,6 @@
 // that libFuzzer keeps the input; the system tests make it a test failure.
 #pragma once
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -13,17 +11,17 @@
 #include <fstream>
 #include <map>
 #include <memory>
-#include <span>
 #include <sstream>
 #include <string>
 
 #include "app/SettingsDlg.h"
 #include "platform/Platform.h"
+#include "platform/core/KernelObject.h"
 #include "platform/testing/FakeWaveOut.h"
 #include "platform/testing/GdiCounts.h"
-#include "platform/testing/HandleCount.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/testing/ScopedCalibration.h"
+#include "platform/testing/ScopedDeviceRoot.h"
 #include "platform/testing/TestWindow.h"
 
 namespace dvfuzz {
@@ -70,8 +68,6 @@ inline bool DriverValuesInRange(const INIINFO& r) {
 // taken as they grow and kept for Journal().
 class DialogRun {
 public:
-    DialogRun() = default;
-    DialogRun(const DialogRun&) = delete;
     ~DialogRun() { Close(); }
 
     // The open dialog, for the calibration stand-ins.
@@ -105,7 +101,7 @@ public:
         s_current = nullptr;
         m_dlg.reset();
         Expect(dv::testing::LiveGdiObjects() == m_objects, "drawing objects left after the dialog");
-        Expect(dv::testing::OpenKernelHandles() == m_handles, "handles left open after the dialog");
+        Expect(dv::OpenHandleCount() == m_handles, "handles left open after the dialog");
         Expect(m_audio.OpenHandles() == 0, "audio device left open");
     }
 
@@ -184,7 +180,7 @@ private:
     }
 
     void Check() {
-        Expect(dv::testing::OpenKernelHandles() == m_handles, "a file or driver left open");
+        Expect(dv::OpenHandleCount() == m_handles, "a file or driver left open");
         TakeJournals();
     }
 
@@ -208,7 +204,7 @@ private:
     inline static CSettingsDlg* s_current = nullptr;
     dv::testing::GdiCounts m_objects = dv::testing::LiveGdiObjects();
     dv::testing::GdiCounts m_withDialog;
-    std::size_t m_handles = dv::testing::OpenKernelHandles();
+    std::size_t m_handles = dv::OpenHandleCount();
     dv::testing::FakeWaveOut m_audio;
     std::unique_ptr<CSettingsDlg> m_dlg;
     std::map<std::string, std::string> m_journals;
@@ -223,33 +219,17 @@ public:
         return *unit;
     }
 
-    std::filesystem::path Path(const char* relative) const { return m_root / relative; }
-    std::string Read(const char* relative) const {
-        std::ostringstream text;
-        text << std::ifstream(Path(relative), std::ios::binary).rdbuf();
-        return text.str();
-    }
-    void WriteSettings(std::span<const uint8_t> bytes) const {
-        std::ofstream(Path(kSettingsFile), std::ios::binary | std::ios::trunc)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
-    }
+    const dv::testing::ScopedDeviceRoot& Root() const { return *m_root; }
     dv::testing::LogCapture& Log() { return m_log; }
 
 private:
     Unit() {
-        char pattern[] = "/tmp/dialvane-fuzz-XXXXXX";
-        Expect(mkdtemp(pattern) != nullptr, "no scratch folder");
-        m_root = std::filesystem::path(pattern) / "unit";
-        const auto runtime = std::filesystem::path(pattern) / "run";
+        const auto runtime = m_root->Path().parent_path() / "run";
         std::filesystem::create_directory(runtime);
         std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-        setenv("DIALVANE_ROOT", m_root.c_str(), 1);
         setenv("DIALVANE_RUNTIME", runtime.c_str(), 1);
         setenv("DIALVANE_DISPLAY", "none", 1);
-        Expect(dv::ProvisionDeviceRoot(), "device root not provisioned");
-        static std::filesystem::path base = pattern;
-        std::atexit([] { std::filesystem::remove_all(base); });
+        std::atexit([] { Get().m_root.reset(); });
         m_launcher = std::make_unique<dv::testing::TestWindow>(kLauncherTitle);
         // As the real screen does, the stand-in leaves the dialog to repaint.
         m_calibration = std::make_unique<dv::testing::ScopedCalibration>([] {
@@ -260,7 +240,9 @@ private:
         });
     }
 
-    std::filesystem::path m_root;
+    std::unique_ptr<dv::testing::ScopedDeviceRoot> m_root =
+        std::make_unique<dv::testing::ScopedDeviceRoot>(
+            dv::testing::ScopedDeviceRoot::Shape::Provisioned);
     dv::testing::LogCapture m_log;
     std::unique_ptr<dv::testing::TestWindow> m_launcher;
     std::unique_ptr<dv::testing::ScopedCalibration> m_calibration;

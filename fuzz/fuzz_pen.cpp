@@ -5,11 +5,8 @@
 // harness's checks, the file must stay 26 bytes and the working copies must
 // equal the stored record after a pen-up that ends an interaction; a dialog
 // that closes is opened again on the file it saved.
-#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
-#include <system_error>
 
 #include "fuzz/DialogHarness.h"
 
@@ -91,7 +88,8 @@ private:
 class Session {
 public:
     explicit Session(const INIINFO& start) {
-        m_unit.WriteSettings({reinterpret_cast<const uint8_t*>(&start), sizeof start});
+        m_unit.Root().WriteFile(dvfuzz::kSettingsFile,
+                                {reinterpret_cast<const char*>(&start), sizeof start});
         m_run.SetDriverChecks(true);
         Open();
     }
@@ -141,9 +139,7 @@ private:
     // dialogs, replaced by a new one on the file the old one saved.
     void After() {
         if (m_run.IsOpen()) {
-            std::error_code ec;
-            Expect(std::filesystem::file_size(m_unit.Path(dvfuzz::kSettingsFile), ec) ==
-                       dvfuzz::kRecordSize,
+            Expect(m_unit.Root().ReadFile(dvfuzz::kSettingsFile).size() == dvfuzz::kRecordSize,
                    "settings file is not 26 bytes");
             return;
         }

@@ -6,8 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <span>
-#include <vector>
+#include <string_view>
 
 #include "fuzz/DialogHarness.h"
 
@@ -74,8 +73,8 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     dvfuzz::Unit& unit = dvfuzz::Unit::Get();
     unit.Log().Clear();
-    const std::span<const uint8_t> file(data, size);
-    unit.WriteSettings(file);
+    const std::string_view file(reinterpret_cast<const char*>(data), size);
+    unit.Root().WriteFile(dvfuzz::kSettingsFile, file);
     // Loading takes the file's first 26 bytes, or the factory record from a shorter file.
     INIINFO expected = kFactoryIniInfo;
     if (size >= dvfuzz::kRecordSize) {
@@ -89,8 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Expect(dvfuzz::WorkingMatchesStored(dlg), "working copies differ from the loaded record");
     Expect(dlg.m_nSelIcon == expected.nPage, "selected icon is not the stored page");
     Expect(dlg.m_nCurPage == PAGE_MAIN, "dialog did not start on the main menu");
-    Expect(unit.Read(dvfuzz::kSettingsFile) ==
-               std::string_view(reinterpret_cast<const char*>(data), size),
+    Expect(unit.Root().ReadFile(dvfuzz::kSettingsFile) == file,
            "loading changed the settings file");
 
     TourPages(run);
@@ -99,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const INIINFO held = dlg.m_IniInfo;
     run.Close();
 
-    const std::string saved = unit.Read(dvfuzz::kSettingsFile);
+    const std::string saved = unit.Root().ReadFile(dvfuzz::kSettingsFile);
     Expect(saved.size() == dvfuzz::kRecordSize, "settings file is not 26 bytes after a save");
     Expect(std::memcmp(saved.data(), &held, sizeof held) == 0,
            "settings file differs from the record the dialog held");

@@ -2,42 +2,30 @@
 // \windows\fuzz.wav in a private device root and loaded with ReadWaveFile.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <system_error>
+#include <string_view>
 
 #include "platform/core/DebugLog.h"
+#include "platform/testing/ScopedDeviceRoot.h"
 #include "sound/WaveFile.h"
 
 namespace {
 
-std::filesystem::path g_base, g_file;
+// Removed when the process exits.
+dv::testing::ScopedDeviceRoot& Root() {
+    static dv::testing::ScopedDeviceRoot root;
+    return root;
+}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-    char pattern[] = "/tmp/dialvane-fuzz-wave-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) {
-        std::abort();
-    }
-    g_base = pattern;
-    std::atexit([] {
-        std::error_code ec;
-        std::filesystem::remove_all(g_base, ec);
-    });
-    const std::filesystem::path root = g_base / "unit";
-    std::filesystem::create_directories(root / "windows");
-    setenv("DIALVANE_ROOT", root.c_str(), 1);
-    g_file = root / "windows" / "fuzz.wav";
+    Root().MakeFolder("windows");
     dv::SetDebugLogToStderr(false);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    std::ofstream(g_file, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    Root().WriteFile("windows/fuzz.wav", {reinterpret_cast<const char*>(data), size});
     WAVEFORMATEX* format = nullptr;
     DWORD dataSize = 0;
     BYTE* samples = nullptr;

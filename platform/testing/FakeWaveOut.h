@@ -102,14 +102,12 @@ public:
         });
     }
     MMRESULT SetVolume(HWAVEOUT, DWORD dwVolume) override {
-        std::lock_guard guard(m_lock);
         char detail[16];
         std::snprintf(detail, sizeof detail, " 0x%08x", dwVolume);
-        if (auto failure = Enter(WaveCall::SetVolume, detail)) {
-            return *failure;
-        }
-        m_volume = dwVolume;
-        return MMSYSERR_NOERROR;
+        std::lock_guard guard(m_lock);
+        const auto failure = Enter(WaveCall::SetVolume, detail);
+        m_volume = failure ? m_volume : dwVolume;
+        return failure.value_or(MMSYSERR_NOERROR);
     }
     MMRESULT GetVolume(HWAVEOUT, DWORD* pdwVolume) override {
         return Checked(WaveCall::GetVolume, pdwVolume != nullptr, [&] {

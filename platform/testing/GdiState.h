@@ -2,6 +2,7 @@
 #pragma once
 
 #include <optional>
+#include <tuple>
 
 #include "platform/gdi/GdiObjects.h"
 
@@ -14,11 +15,8 @@ inline std::optional<LOGFONTW> LogFontOf(HFONT font) {
     return object == nullptr ? std::nullopt : std::optional(object->logFont);
 }
 
-struct TextState {
-    HFONT font = nullptr;
-    int bkMode = 0;
-    COLORREF textColor = 0;
-};
+// The surface's font, background mode and text colour.
+using TextState = std::tuple<HFONT, int, COLORREF>;
 
 inline std::optional<TextState> TextStateOf(HDC dc) {
     auto& table = gdi::GdiObjects::Instance();

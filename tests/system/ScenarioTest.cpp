@@ -4,8 +4,8 @@
 // starting record, no launcher message, no sound, no driver call, no change
 // of page, boot flag or calibration file.
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
+#include <span>
 
 #include "tests/system/SystemFixture.h"
 
@@ -324,10 +324,7 @@ void PrintTo(const Row& row, std::ostream* out) {
     *out << row.name;
 }
 
-class ScenarioTest : public SystemTest, public ::testing::WithParamInterface<Row> {
-protected:
-    void ExpectScreen(const char* name);
-};
+class ScenarioTest : public SystemTest, public ::testing::WithParamInterface<Row> {};
 
 void ExpectLinesInOrder(const std::string& log, const std::vector<const char*>& lines) {
     std::size_t at = 0;
@@ -341,15 +338,13 @@ void ExpectLinesInOrder(const std::string& log, const std::vector<const char*>& 
 
 // The text on the screen depends on the fonts installed; it is measured on
 // its own (ScreenTest) and left out of the pictures.
+// The version label's box, then the FM frequency's (shown only with the transmitter on).
 void MaskText(dv::testing::PixelSnapshot& picture, const CSettingsDlg& dlg) {
-    std::vector<RECT> masks;
-    if (dlg.m_nCurPage == PAGE_ADVAN) {
-        masks.push_back({158, 141, 361, 154});
-        if (dlg.AdvanPageDAta.nFmtOn == FMT_ON) {
-            masks.push_back({361, 142, 411, 158});
-        }
-    }
-    for (const RECT& r : masks) {
+    constexpr RECT kMasks[] = {{158, 141, 361, 154}, {361, 142, 411, 158}};
+    const std::size_t count = dlg.m_nCurPage != PAGE_ADVAN         ? 0
+                              : dlg.AdvanPageDAta.nFmtOn == FMT_ON ? 2
+                                                                   : 1;
+    for (const RECT& r : std::span(kMasks, count)) {
         for (LONG y = r.top; y < r.bottom; ++y) {
             std::fill_n(&picture.pixels[static_cast<std::size_t>(y * picture.width + r.left)],
                         r.right - r.left, 0);
@@ -357,21 +352,21 @@ void MaskText(dv::testing::PixelSnapshot& picture, const CSettingsDlg& dlg) {
     }
 }
 
-void ScenarioTest::ExpectScreen(const char* name) {
+void ExpectScreen(const char* name, const CSettingsDlg& dlg) {
     const auto golden =
         std::filesystem::path(DV_SOURCE_DIR) / "tests/system/golden" / (std::string(name) + ".png");
-    auto shot = Screen();
+    auto shot = dv::testing::SnapshotScreen();
     if (std::getenv("DV_UPDATE_GOLDEN") != nullptr) {
         ASSERT_TRUE(dv::testing::SavePng(shot, golden));
         return;
     }
     auto want = dv::testing::LoadPng(golden);
     ASSERT_TRUE(want.has_value()) << golden << " is missing; DV_UPDATE_GOLDEN=1 makes it";
-    MaskText(shot, Dlg());
-    MaskText(*want, Dlg());
+    MaskText(shot, dlg);
+    MaskText(*want, dlg);
     if (shot != *want) {
         const auto actual = std::filesystem::temp_directory_path() / (std::string(name) + ".png");
-        dv::testing::SavePng(Screen(), actual);
+        dv::testing::SavePng(dv::testing::SnapshotScreen(), actual);
         ADD_FAILURE() << "the screen differs from " << golden << "; it is in " << actual;
     }
 }
@@ -410,7 +405,7 @@ TEST_P(ScenarioTest, Runs) {
         EXPECT_EQ(Log().find(text), std::string::npos) << "logged: " << text;
     }
     if (e.screen != nullptr) {
-        ExpectScreen(e.screen);
+        ExpectScreen(e.screen, Dlg());
     }
 }
 

@@ -82,11 +82,8 @@ TEST_F(ScreenTest, FontsAreMadeAsAskedAndButtonsFreeTheSurfacesTheyMade) {
         EXPECT_EQ(Want(font.lfHeight, font.lfWeight, font.lfCharSet, font.lfQuality), want);
         EXPECT_EQ(font.lfWidth + font.lfItalic + font.lfUnderline + font.lfStrikeOut, 0);
     }
-    const auto state = dv::testing::TextStateOf(Dlg().m_pScreenDC->GetSafeHdc());
-    ASSERT_TRUE(state);
-    EXPECT_EQ(state->font, static_cast<HFONT>(Dlg().m_fontScreen));
-    EXPECT_EQ(state->bkMode, TRANSPARENT);
-    EXPECT_EQ(state->textColor, RGB(255, 255, 255));
+    EXPECT_EQ(dv::testing::TextStateOf(Dlg().m_pScreenDC->GetSafeHdc()),
+              dv::testing::TextState(Dlg().m_fontScreen, TRANSPARENT, RGB(255, 255, 255)));
 
     HFONT plain = Dlg().MakeFont(L"Tahoma", 0x10C, false, false);
     const LOGFONTW plainFont = *dv::testing::LogFontOf(plain);

@@ -19,15 +19,11 @@ constexpr std::array<const char*, 13> kFieldNames = {
     "nFmtMhz", "nFmtDecimal", "PiKoMute"};
 constexpr const wchar_t* kTouchKey = L"HARDWARE\\DEVICEMAP\\TOUCH";
 constexpr const char* kEmptyRegistry = "Windows Registry Editor Version 5.00\r\n\r\n";
-constexpr const char* kSettingsFile = "FlashMem/sysini/conf.ini";
 constexpr const char* kTouchCalFile = "FlashMem/sysini/touchcal.ini";
 constexpr std::size_t kBootFlagOffset = 2112 + 90;
 
-struct PageIcon {
-    const char *name, *tap;
-};
-constexpr PageIcon kPageIcons[] = {
-    {"sound", "tap 44 175"}, {"basic", "tap 110 145"}, {"advanced", "tap 169 103"}};
+// The pages a test may open first, in the order of their main-menu icons.
+constexpr const char* kPageNames[] = {"sound", "basic", "advanced"};
 
 std::vector<std::string> Split(std::string_view text, char separator) {
     std::vector<std::string> parts;
@@ -56,6 +52,18 @@ std::vector<BYTE> WideString(const std::string& text) {
     std::vector<BYTE> bytes(wide.size() * 2);
     std::memcpy(bytes.data(), wide.data(), bytes.size());
     return bytes;
+}
+
+void SetRegistryValue(DWORD type, const std::vector<BYTE>& bytes) {
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTouchKey, 0, nullptr, 0, 0, nullptr, &key,
+                              &disposition),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExW(key, L"CalibrationData", 0, type, bytes.data(),
+                             static_cast<DWORD>(bytes.size())),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
 }
 
 }  // namespace
@@ -113,7 +121,7 @@ void SystemTest::Start(std::string_view setup) {
         ApplySetupItem(item);
     }
     if (writeRecord) {
-        m_root->WriteFile(kSettingsFile,
+        m_root->WriteFile(dvfuzz::kSettingsFile,
                           {reinterpret_cast<const char*>(&m_start.record), sizeof m_start.record});
     }
     if (m_withLauncher) {
@@ -135,9 +143,9 @@ void SystemTest::Start(std::string_view setup) {
     });
     m_run = std::make_unique<dvfuzz::DialogRun>();
     m_run->Open();
-    for (const PageIcon& icon : kPageIcons) {
-        if (m_openPage == icon.name) {
-            Run(icon.tap);
+    for (std::size_t page = 0; page < std::size(kPageNames); ++page) {
+        if (m_openPage == kPageNames[page]) {
+            m_run->Tap(dvfuzz::kIconCentres[page]);
             m_start.record = StoredRecord().value_or(m_start.record);
         }
     }
@@ -155,7 +163,7 @@ void SystemTest::ApplySetupItem(const std::string& item) {
     const auto argEnd = arg.find(' ');
     if (verb == "conf") {
         const std::vector<BYTE> bytes = FromHex(arg);
-        m_root->WriteFile(kSettingsFile,
+        m_root->WriteFile(dvfuzz::kSettingsFile,
                           {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
     } else if (verb == "nosysini") {
         std::filesystem::remove_all(*m_root / "FlashMem/sysini");
@@ -189,46 +197,30 @@ void SystemTest::ApplySetupItem(const std::string& item) {
     }
 }
 
-void SystemTest::SetRegistryValue(DWORD type, const std::vector<BYTE>& bytes) const {
-    HKEY key = nullptr;
-    DWORD disposition = 0;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTouchKey, 0, nullptr, 0, 0, nullptr, &key,
-                              &disposition),
-              ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExW(key, L"CalibrationData", 0, type, bytes.data(),
-                             static_cast<DWORD>(bytes.size())),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-}
-
 void SystemTest::Run(std::string_view script) {
-    for (const std::string& step : Split(script, ';')) {
-        Step(step);
-    }
-}
-
-void SystemTest::Step(std::string_view step) {
     static const std::map<std::string, UINT> kPen = {{"down", WM_LBUTTONDOWN},
                                                      {"move", WM_MOUSEMOVE},
                                                      {"up", WM_LBUTTONUP},
                                                      {"dbl", WM_LBUTTONDBLCLK}};
     static const std::map<std::string, UINT> kMessages = {
         {"timer", WM_TIMER}, {"key", WM_KEYDOWN}, {"close", UM_CLOSE_SETTINGS}};
-    const std::vector<std::string> words = Split(step, ' ');
-    const std::string& verb = words[0];
-    auto number = [&](std::size_t i) { return std::stoi(words.at(i), nullptr, 0); };
-    if (const auto pen = kPen.find(verb); pen != kPen.end()) {
-        m_run->Pen(pen->second, {number(1), number(2)});
-    } else if (const auto message = kMessages.find(verb); message != kMessages.end()) {
-        m_run->Deliver(message->second, words.size() > 1 ? static_cast<WPARAM>(number(1)) : 0);
-    } else if (verb == "tap") {
-        m_run->Tap({number(1), number(2)});
-    } else if (verb == "repaint") {
-        m_run->Repaint();
-    } else if (verb == "mark") {
-        Mark();
-    } else {
-        ADD_FAILURE() << "unknown script step: " << step;
+    for (const std::string& step : Split(script, ';')) {
+        const std::vector<std::string> words = Split(step, ' ');
+        const std::string& verb = words[0];
+        auto number = [&](std::size_t i) { return std::stoi(words.at(i), nullptr, 0); };
+        if (const auto pen = kPen.find(verb); pen != kPen.end()) {
+            m_run->Pen(pen->second, {number(1), number(2)});
+        } else if (const auto message = kMessages.find(verb); message != kMessages.end()) {
+            m_run->Deliver(message->second, words.size() > 1 ? static_cast<WPARAM>(number(1)) : 0);
+        } else if (verb == "tap") {
+            m_run->Tap({number(1), number(2)});
+        } else if (verb == "repaint") {
+            m_run->Repaint();
+        } else if (verb == "mark") {
+            Mark();
+        } else {
+            ADD_FAILURE() << "unknown script step: " << step;
+        }
     }
 }
 
@@ -277,7 +269,7 @@ std::string SystemTest::Audio() const {
 }
 
 std::optional<INIINFO> SystemTest::StoredRecord() const {
-    const std::string bytes = ReadFile(kSettingsFile);
+    const std::string bytes = m_root->ReadFile(dvfuzz::kSettingsFile);
     if (bytes.size() != sizeof(INIINFO)) {
         return std::nullopt;
     }
@@ -287,10 +279,10 @@ std::optional<INIINFO> SystemTest::StoredRecord() const {
 }
 
 std::optional<std::string> SystemTest::TouchCal() const {
-    return Exists(kTouchCalFile) ? std::optional(ReadFile(kTouchCalFile)) : std::nullopt;
+    return Exists(kTouchCalFile) ? std::optional(m_root->ReadFile(kTouchCalFile)) : std::nullopt;
 }
 
 int SystemTest::BootFlag() const {
-    const std::string image = ReadFile("dev/FLS1.img");
+    const std::string image = m_root->ReadFile("dev/FLS1.img");
     return image.size() > kBootFlagOffset ? static_cast<unsigned char>(image[kBootFlagOffset]) : -1;
 }

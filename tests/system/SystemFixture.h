@@ -59,7 +59,6 @@ protected:
     std::string Audio() const;
     std::string Log() const { return m_log.Text(); }
     std::optional<INIINFO> StoredRecord() const;
-    std::string ReadFile(const std::string& relative) const { return m_root->ReadFile(relative); }
     bool Exists(const std::string& relative) const { return m_root->Exists(relative); }
     std::optional<std::string> TouchCal() const;
     int BootFlag() const;
@@ -74,8 +73,6 @@ protected:
 
 private:
     void ApplySetupItem(const std::string& item);
-    void Step(std::string_view step);
-    void SetRegistryValue(DWORD type, const std::vector<BYTE>& bytes) const;
 
     std::unique_ptr<dv::testing::ScopedDeviceRoot> m_root;
     std::unique_ptr<dv::testing::ScopedCalibration> m_calibration;
