@@ -131,7 +131,6 @@ TEST_F(DeviceTest, OptionTouchAreasEndOneShortOfTheirRightAndBottomEdges) {
     };
     using B = BASIC_PAGE_DATA;
     using A = ADVAN_PAGE_DATA;
-    // clang-format off
     const Case kCases[] = {
         {{156, 75, 225, 90}, &B::nAutoStart, nullptr, 0, 1},
         {{246, 75, 327, 90}, &B::nAutoStart, nullptr, 1, 2},
@@ -143,7 +142,6 @@ TEST_F(DeviceTest, OptionTouchAreasEndOneShortOfTheirRightAndBottomEdges) {
         {{156, 113, 220, 131}, nullptr, &A::nRearCamera, REARCAM_OFF, REARCAM_ON},
         {{232, 113, 290, 131}, nullptr, &A::nRearCamera, REARCAM_ON, REARCAM_OFF},
     };
-    // clang-format on
     for (const bool basic : {true, false}) {
         TearDown();
         SetUp();

@@ -21,7 +21,6 @@ struct BitmapRow {
     bool strip;
 };
 
-// clang-format off
 constexpr BitmapRow kTable[] = {
     {129, 480, 234, 24, false}, {130, 146, 97, 24, true},   {131, 116, 90, 24, true},
     {132, 120, 83, 24, true},   {133, 126, 96, 24, true},   {134, 189, 123, 24, false},
@@ -32,7 +31,6 @@ constexpr BitmapRow kTable[] = {
     {147, 19, 19, 32, false},   {148, 457, 160, 24, false}, {149, 158, 31, 32, true},
     {150, 12, 14, 32, false},   {151, 54, 18, 32, false},   {152, 12, 14, 32, false},
 };
-// clang-format on
 
 TEST(Resources, EveryBitmapHasItsIdSizeAndDepthAndStripsAPressedHalf) {
     const auto all = dv::EmbeddedResources();

@@ -32,7 +32,7 @@ RECT Bounds(RECT r, Pass pass, int* count = nullptr) {
     return box;
 }
 
-TEST_F(ScreenTest, VersionLabelIsWhiteOverThePageAndStartsAtX158) {
+TEST_F(ScreenTest, VersionLabelIsWhiteFromX158AndEraseAndMissingButtonImagesPaintNothing) {
     Start("page advanced");
     const auto background = dv::testing::SnapshotSurface(Dlg().m_dcAdvanBg.GetSafeHdc());
     ASSERT_EQ(std::pair(background.width, background.height), std::pair(480, 234));
@@ -52,6 +52,17 @@ TEST_F(ScreenTest, VersionLabelIsWhiteOverThePageAndStartsAtX158) {
     EXPECT_GT(whites, 40);
     // Antialiased: the edges of the strokes are blends, not white.
     EXPECT_GT(changed - whites, 100);
+
+    // An erase request paints nothing; nor do a button's images 1 and -1, which it does not
+    // have; its pressed image 0 is undone by the normal one.
+    EXPECT_EQ(Dlg().SendMessage(WM_ERASEBKGND, 0, 0), 0);
+    EXPECT_EQ(Screen(), screen);
+    Dlg().m_btn[7].Draw(Dlg().m_pScreenDC, true, 1);
+    Dlg().m_btn[7].Draw(Dlg().m_pScreenDC, true, -1);
+    EXPECT_EQ(Screen(), screen);
+    Dlg().m_btn[7].Draw(Dlg().m_pScreenDC, true, 0);
+    Dlg().m_btn[7].Draw(Dlg().m_pScreenDC, false, 0);
+    EXPECT_EQ(Screen(), screen);
 }
 
 TEST_F(ScreenTest, FmFrequencyIsCentredInItsBox) {
@@ -121,20 +132,6 @@ TEST_F(ScreenTest, FontsAreMadeAsAskedAndButtonsFreeTheSurfacesTheyMade) {
                              : "")
             << extra;
     }
-}
-
-TEST_F(ScreenTest, EraseRequestAndButtonsWithoutTheImagePaintNothing) {
-    Start("page advanced");
-    const auto before = Screen();
-    EXPECT_EQ(Dlg().SendMessage(WM_ERASEBKGND, 0, 0), 0);
-    EXPECT_EQ(Screen(), before);
-    // Images 1 and -1 it does not have; the pressed image 0 is undone by the normal one.
-    Dlg().m_btn[7].Draw(Dlg().m_pScreenDC, true, 1);
-    Dlg().m_btn[7].Draw(Dlg().m_pScreenDC, true, -1);
-    EXPECT_EQ(Screen(), before);
-    Dlg().m_btn[7].Draw(Dlg().m_pScreenDC, true, 0);
-    Dlg().m_btn[7].Draw(Dlg().m_pScreenDC, false, 0);
-    EXPECT_EQ(Screen(), before);
 }
 
 }  // namespace

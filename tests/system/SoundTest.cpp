@@ -169,7 +169,6 @@ std::vector<BadFile> BadFiles() {
     Bytes cut = Riff({Chunk("fmt ", fmt)});
     cut.resize(cut.size() - 6);
     const std::string noFormat = "Unable to read format chunk\r\n";
-    // clang-format off
     return {
         {"short.wav", Raw("RIFF\4\0\0\0WAV"), "Error reading file header\n"},
         {"empty.wav", {}, "Error reading file header\n"},
@@ -197,7 +196,6 @@ std::vector<BadFile> BadFiles() {
         // The RIFF size runs out exactly at the end of the skipped chunk.
         {"riffshort.wav", Riff({Chunk("junk", Ramp(5)), Chunk("fmt ", fmt), data}, 13), noFormat},
     };
-    // clang-format on
 }
 
 TEST_F(SoundTest, EveryFailedLoadIsLoggedLeavesTheOutputsAndPlaysNothing) {
