@@ -102,6 +102,20 @@ void PaintSurface(HDC hdc, const std::function<uint32_t(int x, int y)>& f) {
     });
 }
 
+std::optional<LOGFONTW> LogFontOf(HFONT font) {
+    auto& table = gdi::GdiObjects::Instance();
+    std::scoped_lock lock(table.Lock());
+    const gdi::FontObject* object = table.FindFont(font);
+    return object == nullptr ? std::nullopt : std::optional(object->logFont);
+}
+
+std::optional<TextState> TextStateOf(HDC hdc) {
+    auto& table = gdi::GdiObjects::Instance();
+    std::scoped_lock lock(table.Lock());
+    const gdi::DcObject* dc = table.FindDc(hdc);
+    return dc ? std::optional(TextState{dc->font, dc->bkMode, dc->textColor}) : std::nullopt;
+}
+
 std::vector<PixelSnapshot> DecodeIcoImages(std::span<const uint8_t> bytes) {
     return Pictures(gdi::DecodeIco(bytes));
 }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <tuple>
 #include <vector>
 
 #include "platform/WinGdi.h"
@@ -33,6 +34,11 @@ PixelSnapshot SnapshotSurface(HDC hdc);
 PixelSnapshot SnapshotBitmap(HBITMAP hbm);
 // Sets every pixel of the surface's bitmap to f(x, y).
 void PaintSurface(HDC hdc, const std::function<uint32_t(int x, int y)>& f);
+
+// What a font was made from; a surface's font, background mode and text colour.
+using TextState = std::tuple<HFONT, int, COLORREF>;
+std::optional<LOGFONTW> LogFontOf(HFONT font);
+std::optional<TextState> TextStateOf(HDC dc);
 
 // The images of an ICO file, 0xAARRGGBB; the pixels of a BMP file; the images
 // behind an icon handle (none for one LoadIconW did not return).

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "platform/testing/GdiCounts.h"
-#include "platform/testing/GdiState.h"
 #include "tests/system/SystemFixture.h"
 
 namespace {
