@@ -26,7 +26,6 @@
 
 namespace dvfuzz {
 
-constexpr std::size_t kRecordSize = sizeof(INIINFO);
 constexpr const char* kSettingsFile = "FlashMem/sysini/conf.ini";
 // Main-menu icon centres (sound, basic, advanced, touch), OK and the preview.
 constexpr POINT kIconCentres[] = {{44, 175}, {110, 145}, {169, 103}, {230, 63}};

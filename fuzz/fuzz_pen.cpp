@@ -135,7 +135,7 @@ private:
     // dialogs, replaced by a new one on the file the old one saved.
     void After() {
         if (m_run.IsOpen()) {
-            Expect(m_unit.Root().ReadFile(dvfuzz::kSettingsFile).size() == dvfuzz::kRecordSize,
+            Expect(m_unit.Root().ReadFile(dvfuzz::kSettingsFile).size() == sizeof(INIINFO),
                    "settings file is not 26 bytes");
             return;
         }
@@ -152,10 +152,6 @@ private:
     bool m_penDown = false;
     int m_opens = 0;
 };
-
-POINT Between(POINT from, POINT to, int step, int steps) {
-    return {from.x + (to.x - from.x) * step / steps, from.y + (to.y - from.y) * step / steps};
-}
 
 // A quarter of the key bytes are Enter and an eighth Escape; the rest are their own codes.
 WPARAM KeyCode(uint8_t b) {
@@ -183,7 +179,8 @@ void RunEvent(Session& s, Input& in) {
             const int steps = 1 + in.Byte() % kMaxDragSteps;
             s.Pen(WM_LBUTTONDOWN, from);
             for (int i = 1; i <= steps && !s.Done(); ++i) {
-                s.Pen(WM_MOUSEMOVE, Between(from, to, i, steps));
+                s.Pen(WM_MOUSEMOVE,
+                      {from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
             }
             s.Pen(WM_LBUTTONUP, to);
             break;

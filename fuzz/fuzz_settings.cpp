@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <tuple>
+#include <utility>
 
 #include "fuzz/DialogHarness.h"
 
@@ -35,8 +37,7 @@ void TourPages(DialogRun& run) {
             Expect(run.Dlg().m_nCurPage == PAGE_ADVAN, "advanced icon did not open its page");
             // The other FM state painted as well, then as it was.
             SHORT& fm = run.Dlg().AdvanPageDAta.nFmtOn;
-            const SHORT loaded = fm;
-            fm = loaded == FMT_ON ? FMT_OFF : FMT_ON;
+            const SHORT loaded = std::exchange(fm, fm == FMT_ON ? FMT_OFF : FMT_ON);
             run.Repaint();
             fm = loaded;
         }
@@ -49,18 +50,14 @@ void TourPages(DialogRun& run) {
 // Every restore branch, with the stored values as they came from the file:
 // working values unlike the stored ones, then as they were.
 void RestoreFromStored(CSettingsDlg& dlg) {
-    const SOUND_PAGE_DATA sound = dlg.SoundPageData;
-    const BASIC_PAGE_DATA basic = dlg.BasicPageData;
-    const ADVAN_PAGE_DATA advan = dlg.AdvanPageDAta;
+    const auto saved = std::tuple(dlg.SoundPageData, dlg.BasicPageData, dlg.AdvanPageDAta);
     const INIINFO& stored = dlg.m_IniInfo;
     dlg.SoundPageData.nNaviVolume = static_cast<SHORT>(~stored.nNaviVolume);
     dlg.BasicPageData.nBright = static_cast<SHORT>(~stored.nBright);
     dlg.BasicPageData.nContrast = static_cast<SHORT>(~stored.nContrast);
     dlg.AdvanPageDAta.nFmtOn = static_cast<SHORT>(~stored.nFmtOn);
     dlg.RestoreDevices();
-    dlg.SoundPageData = sound;
-    dlg.BasicPageData = basic;
-    dlg.AdvanPageDAta = advan;
+    std::tie(dlg.SoundPageData, dlg.BasicPageData, dlg.AdvanPageDAta) = saved;
 }
 
 }  // namespace
@@ -77,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     unit.Root().WriteFile(dvfuzz::kSettingsFile, file);
     // Loading takes the file's first 26 bytes, or the factory record from a shorter file.
     INIINFO expected = kFactoryIniInfo;
-    if (size >= dvfuzz::kRecordSize) {
+    if (size >= sizeof(INIINFO)) {
         std::memcpy(&expected, data, sizeof expected);
     }
 
@@ -98,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     run.Close();
 
     const std::string saved = unit.Root().ReadFile(dvfuzz::kSettingsFile);
-    Expect(saved.size() == dvfuzz::kRecordSize, "settings file is not 26 bytes after a save");
+    Expect(saved.size() == sizeof(INIINFO), "settings file is not 26 bytes after a save");
     Expect(std::memcmp(saved.data(), &held, sizeof held) == 0,
            "settings file differs from the record the dialog held");
     return 0;
