@@ -14,12 +14,7 @@ namespace {
 constexpr int kUnchanged = -100;
 constexpr int kClosed = -1;
 
-// Driver journals, lines joined by '|'.
-#define BAK(level) "open|ioctl 0x00002000 in " level "|close"
-#define SAME "open|close"  // opened and closed, nothing sent
-#define IIC(v)                                                       \
-    "open|ioctl 0x00000000 in 8a 70 20|ioctl 0x00000000 in 8a 74 " v \
-    "|ioctl 0x00000000 in 8a 75 " v "|ioctl 0x00000000 in 8a 76 " v "|close"
+// More driver journals.
 #define FLS_READ "open|seek 2112|read 512|close"
 #define FLS_WRITE "open|seek 2112|ioctl 0x00002040 in 42 00 00 00|write 512|close"
 #define BOOT_BANNER "\r\n\r\n=============== WRITE Shared Memory with BootLoader ==============="

@@ -71,10 +71,7 @@ Bytes Ramp(std::size_t n) {
 
 class SoundTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_root.MakeFolder("windows");
-        m_handles = dv::OpenHandleCount();
-    }
+    void SetUp() override { m_root.MakeFolder("windows"); }
     void TearDown() override { EXPECT_EQ(dv::OpenHandleCount(), m_handles); }
 
     std::wstring Put(const std::string& name, const Bytes& bytes) {
@@ -86,7 +83,7 @@ protected:
     dv::testing::ScopedDeviceRoot m_root;
     dv::testing::LogCapture m_log;
     dv::testing::FakeWaveOut m_device;
-    std::size_t m_handles = 0;
+    std::size_t m_handles = dv::OpenHandleCount();
 };
 
 TEST_F(SoundTest, LoadsFormatAndSamplesSkippingOtherChunksWithoutPadding) {

@@ -31,6 +31,14 @@
 #include "platform/testing/ScopedDeviceRoot.h"
 #include "platform/testing/TestWindow.h"
 
+// Driver journals as Journal() gives them: a backlight level or contrast value
+// sent, or the driver opened and closed with nothing sent.
+#define BAK(level) "open|ioctl 0x00002000 in " level "|close"
+#define IIC(v)                                                       \
+    "open|ioctl 0x00000000 in 8a 70 20|ioctl 0x00000000 in 8a 74 " v \
+    "|ioctl 0x00000000 in 8a 75 " v "|ioctl 0x00000000 in 8a 76 " v "|close"
+#define SAME "open|close"
+
 class SystemTest : public ::testing::Test {
 protected:
     // What held when Start() was done.
