@@ -80,7 +80,7 @@ public:
         Expect(m_dlg->Create(IDD_SETTINGS_DIALOG) != FALSE, "dialog not created");
         dv::testing::PumpMessagesUntilIdle();
         m_withDialog = dv::testing::LiveGdiObjects();
-        Check();
+        Pump();
         return *m_dlg;
     }
 
@@ -136,7 +136,8 @@ public:
         }
         Expect(dv::testing::LiveGdiObjects() == m_withDialog, "drawing objects changed");
         Expect(m_audio.OpenHandles() == 0, "audio device left open");
-        Check();
+        Expect(dv::OpenHandleCount() == m_handles, "a file or driver left open");
+        TakeJournals();
     }
 
     // Levels sent while the values they come from are in range stay in theirs.
@@ -176,11 +177,6 @@ private:
         dv::testing::ClearPendingQuit();
         dv::testing::PumpMessagesUntilIdle();
         dv::testing::ClearPendingQuit();
-    }
-
-    void Check() {
-        Expect(dv::OpenHandleCount() == m_handles, "a file or driver left open");
-        TakeJournals();
     }
 
     void TakeJournals() {

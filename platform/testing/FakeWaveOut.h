@@ -43,7 +43,7 @@ public:
         m_failures[call] = code;
     }
     // Buffers stay queued until a reset; their event never comes.
-    void NeverSignal(bool never = true) {
+    void NeverSignal(bool never) {
         std::lock_guard guard(m_lock);
         m_neverSignal = never;
     }

@@ -34,8 +34,7 @@ constexpr BitmapRow kTable[] = {
 
 TEST(Resources, EveryBitmapHasItsIdSizeAndDepthAndStripsAPressedHalf) {
     const auto all = dv::EmbeddedResources();
-    EXPECT_EQ(std::count_if(all.begin(), all.end(),
-                            [](const auto& r) { return r.kind == dv::ResourceKind::Bitmap; }),
+    EXPECT_EQ(std::ranges::count(all, dv::ResourceKind::Bitmap, &dv::EmbeddedResource::kind),
               std::ssize(kTable));
     EXPECT_NE(dv::FindEmbeddedResource(dv::ResourceKind::Icon, 128), nullptr);
     for (const BitmapRow& s : kTable) {

@@ -102,13 +102,6 @@ void SystemTest::SetUp() {
         dv::testing::ScopedDeviceRoot::Shape::Provisioned);
 }
 
-void SystemTest::TearDown() {
-    m_run.reset();
-    m_calibration.reset();
-    m_launcher.reset();
-    m_root.reset();
-}
-
 void SystemTest::Start(std::string_view setup) {
     m_start.record = kFactoryIniInfo;
     bool writeRecord = true;

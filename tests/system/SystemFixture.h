@@ -50,7 +50,6 @@ protected:
     };
 
     void SetUp() override;
-    void TearDown() override;
 
     void Start(std::string_view setup = "");
     void Run(std::string_view script);
@@ -82,11 +81,12 @@ protected:
 private:
     void ApplySetupItem(const std::string& item);
 
-    std::unique_ptr<dv::testing::ScopedDeviceRoot> m_root;
-    std::unique_ptr<dv::testing::ScopedCalibration> m_calibration;
-    std::unique_ptr<dv::testing::TestWindow> m_launcher;
-    std::unique_ptr<dvfuzz::DialogRun> m_run;
+    // Destroyed bottom up: the dialog first, the log last.
     dv::testing::LogCapture m_log;
+    std::unique_ptr<dv::testing::ScopedDeviceRoot> m_root;
+    std::unique_ptr<dv::testing::TestWindow> m_launcher;
+    std::unique_ptr<dv::testing::ScopedCalibration> m_calibration;
+    std::unique_ptr<dvfuzz::DialogRun> m_run;
     std::optional<std::string> m_calibrationStores;
     std::optional<POINT> m_calibrationPost;
     std::string m_openPage;
