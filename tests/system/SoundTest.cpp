@@ -89,9 +89,7 @@ protected:
 TEST_F(SoundTest, LoadsFormatAndSamplesSkippingOtherChunksWithoutPadding) {
     auto load = [&](const std::string& name, const Bytes& file) {
         const auto path = Put(name, file);
-        WAVEFORMATEX* format = nullptr;
-        DWORD size = 0;
-        BYTE* data = nullptr;
+        auto [format, size, data] = std::tuple<WAVEFORMATEX*, DWORD, BYTE*>();
         EXPECT_EQ(ReadWaveFile(path.c_str(), &format, &size, &data), 0) << name;
         auto* fmt = reinterpret_cast<BYTE*>(format);
         std::pair<Bytes, Bytes> out{Bytes(fmt, fmt + (fmt ? 16 : 0)), Bytes(data, data + size)};
@@ -196,16 +194,16 @@ std::vector<BadFile> BadFiles() {
 }
 
 TEST_F(SoundTest, EveryFailedLoadIsLoggedLeavesTheOutputsAndPlaysNothing) {
+    // The outputs' values before a load, which a failed load must leave.
+    const auto kUntouched = std::tuple(reinterpret_cast<WAVEFORMATEX*>(0x10), DWORD{0x20},
+                                       reinterpret_cast<BYTE*>(0x30));
     for (const BadFile& bad : BadFiles()) {
         const auto path = Put(bad.name, bad.bytes);
         m_log.Clear();
-        auto* format = reinterpret_cast<WAVEFORMATEX*>(0x10);
-        DWORD size = 0x20;
-        auto* data = reinterpret_cast<BYTE*>(0x30);
+        auto [format, size, data] = kUntouched;
         EXPECT_EQ(ReadWaveFile(path.c_str(), &format, &size, &data), 1) << bad.name;
         EXPECT_EQ(m_log.Text(), bad.log) << bad.name;
-        EXPECT_EQ(std::tuple(format, size, data), std::tuple(reinterpret_cast<WAVEFORMATEX*>(0x10),
-                                                             0x20u, reinterpret_cast<BYTE*>(0x30)));
+        EXPECT_EQ(std::tuple(format, size, data), kUntouched) << bad.name;
         m_log.Clear();
         PlayWaveFile(path.c_str());
         EXPECT_EQ(m_log.Text(), bad.log + "ReadWaveFile failed. mr=00000001\r\n") << bad.name;
@@ -216,9 +214,7 @@ TEST_F(SoundTest, EveryFailedLoadIsLoggedLeavesTheOutputsAndPlaysNothing) {
               "Error opening \\windows\\missing.wav. Error code = 0x00000002\n"
               "ReadWaveFile failed. mr=00000001\r\n");
     const auto path = Put("ok.wav", Riff({Chunk("fmt ", Fmt(8000)), Chunk("data", Ramp(4))}));
-    WAVEFORMATEX* format = nullptr;
-    DWORD size = 0;
-    BYTE* data = nullptr;
+    auto [format, size, data] = kUntouched;
     m_log.Clear();
     EXPECT_EQ(ReadWaveFile(nullptr, &format, &size, &data), 1);
     EXPECT_EQ(ReadWaveFile(path.c_str(), nullptr, &size, &data), 1);
