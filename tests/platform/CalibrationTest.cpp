@@ -33,7 +33,7 @@ protected:
     BOOL CalibrateWith(const std::vector<POINT>& taps) {
         dv::testing::TestWindow panel(L"Dialvane", 0, true);
         WirePeer last(L"Dialvane");  // the tap that ends the screen: no idle reply
-        std::thread tapper([&] {  // first a lift of a pen that was down before the screen
+        std::thread tapper([&] {     // first a lift of a pen that was down before the screen
             WirePeer::Transact(L"Dialvane", WirePeer::Pen(kPenUp, 0, 0), kWaitMs);
             for (std::size_t i = 0; i < taps.size(); ++i) {
                 const POINT p = taps[i];
