@@ -1,6 +1,7 @@
 # Start-up as the unit's other programs see it: the first start lays out the
 # device root, a second copy brings the first forward and ends, twenty copies
 # at once leave one, and the default folders come from HOME / XDG_*.
+import fcntl
 import os
 import time
 
@@ -29,6 +30,16 @@ check(panel.poll() is None and took < 2 * SLOW, "the first copy died, or the sec
 ok("a second copy finds the first, brings it forward and ends in %.0f ms" % (1000 * took))
 check(unit.close(panel) == 0, "dialvane-ctl close did not end the panel with status 0")
 check(not os.path.exists(os.path.join(unit.runtime, "w-Dialvane.sock")), "the socket was left")
+
+# A copy that holds the mutex but has no window yet, as one just starting does.
+with open(os.path.join(unit.runtime, "m-Dialvane.lock"), "a") as held:
+    fcntl.flock(held, fcntl.LOCK_SH)
+    early = unit.panel(wait=False)
+    check(early.wait(timeout=10 * SLOW) == 0, "the copy ended with %s" % early.returncode)
+log = unit.log(early)
+check("===============> Alead Play\r\n" in log and "===============> No Find Hwnd\r\n" in log,
+      "the copy beside a windowless one logged:\n%s" % log)
+ok("a copy started beside one without a window yet logs it found none and ends")
 
 for _ in range(50 if LONG else 1):
     copies = [unit.panel(wait=False) for _ in range(20)]
