@@ -1,5 +1,6 @@
 // A picture button: a sprite strip twice as wide as the button, normal look
-// in the left half and pressed look in the right half.
+// in the left half and pressed look in the right half. Its CDC members make
+// it non-copyable.
 #pragma once
 
 #include "platform/afx/CDC.h"
@@ -8,8 +9,6 @@ class CImageButton {
 public:
     CImageButton();
     virtual ~CImageButton();
-    CImageButton(const CImageButton&) = delete;
-    CImageButton& operator=(const CImageButton&) = delete;
 
     void Create(CDC* pScreenDC, UINT nBitmapId, RECT rect, int nExtraImages, UINT nBitmapId2,
                 UINT nBitmapId3);

@@ -1,7 +1,8 @@
 // A memory surface that lives for one drawing call. It is compatible with a
 // given surface and holds either a blank bitmap of a chosen size or one
 // bitmap resource at a time; leaving scope gives back the surface's own
-// bitmap and deletes the surface and what it held.
+// bitmap and deletes the surface and what it held. Its CDC member makes it
+// non-copyable, so no copy can delete the surface twice.
 #pragma once
 
 #include "platform/afx/CDC.h"
@@ -10,8 +11,6 @@ class CScratchSurface {
 public:
     explicit CScratchSurface(CDC* pLikeDC);
     ~CScratchSurface();
-    CScratchSurface(const CScratchSurface&) = delete;
-    CScratchSurface& operator=(const CScratchSurface&) = delete;
 
     // A blank bitmap of cx x cy, compatible with the surface given at construction.
     void HoldBlank(int cx, int cy);
