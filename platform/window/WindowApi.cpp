@@ -1,6 +1,7 @@
 // Windows and messages: finding windows, sending and posting, destruction and
 // the default handling of messages.
 #include <future>
+#include <utility>
 
 #include "platform/WinBase.h"
 #include "platform/display/Display.h"
@@ -43,6 +44,31 @@ LRESULT SendAcrossThreads(const std::shared_ptr<dv::window::WindowRecord>& recor
         [promise](LRESULT value) { promise->set_value(value); });
     record->queue->Push(std::move(item));
     return result.get();
+}
+
+HICON IconOf(HWND hwnd, WPARAM size) {
+    auto record = LocalRecord(hwnd);
+    if (record == nullptr || size > ICON_BIG) {
+        return nullptr;
+    }
+    std::lock_guard guard(Windows().Mutex());
+    return record->icons[size];
+}
+
+// Keeps the icon of the given size and shows it on the display; answers the
+// one it replaces, as WM_SETICON does.
+LRESULT SwapIcon(HWND hwnd, WPARAM size, HICON icon) {
+    auto record = LocalRecord(hwnd);
+    if (record == nullptr || size > ICON_BIG) {
+        return 0;
+    }
+    HICON previous = nullptr;
+    {
+        std::lock_guard guard(Windows().Mutex());
+        previous = std::exchange(record->icons[size], icon);
+    }
+    dv::display::SetIcon(icon);
+    return reinterpret_cast<LRESULT>(previous);
 }
 
 }  // namespace
@@ -147,11 +173,12 @@ void PostQuitMessage(int nExitCode) {
     dv::window::CurrentQueue()->PostQuit(nExitCode);
 }
 
-LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM /*wParam*/, LPARAM lParam) {
+LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     switch (Msg) {
         case WM_SETICON:
-            dv::display::SetIcon(reinterpret_cast<HICON>(lParam));
-            return 0;
+            return SwapIcon(hWnd, wParam, reinterpret_cast<HICON>(lParam));
+        case WM_GETICON:
+            return reinterpret_cast<LRESULT>(IconOf(hWnd, wParam));
         case WM_CLOSE:
             if (LocalRecord(hWnd) != nullptr) {
                 DestroyWindow(hWnd);

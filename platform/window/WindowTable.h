@@ -53,6 +53,8 @@ struct WindowRecord {
     bool destroying = false;
     std::vector<Timer> timers;
     std::shared_ptr<ipc::Listener> listener;
+    // WM_SETICON's small and big icons, by ICON_SMALL / ICON_BIG.
+    HICON icons[2] = {};
     // The window that opened the display: its title and icon are the display's.
     bool ownsDisplay = false;
 

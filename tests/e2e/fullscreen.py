@@ -1,9 +1,9 @@
 # The panel full screen on displays of the unit's sizes, under Xvfb: the X
 # screen shows the panel centred on black at the fit's scale; taps mapped
 # from panel pixels reach every main-menu icon, both ends of a slider and the
-# calibration's crosses; a tap in the border does nothing, and a drag into it
-# goes on past the panel's edge. A window, at last, is driven as a person
-# with a mouse would.
+# calibration's crosses; the X window has the program's icon; a tap in the
+# border does nothing, and a drag into it goes on past the panel's edge. A
+# window, at last, is driven as a person with a mouse would.
 import os
 from array import array
 
@@ -78,9 +78,12 @@ def run(size, scale, box, filter):
           "the log on DIALVANE_SCALE=%s:\n%s" % (scale, unit.log(panel)))
     geometry = xdo("getwindowgeometry", "--shell", panel_window(unit), unit=unit).stdout
     check("X=0\nY=0\nWIDTH=%d\nHEIGHT=%d" % (width, height) in geometry, geometry)
+    icon = subprocess.run(["xprop", "-id", panel_window(unit), "_NET_WM_ICON"], env=unit.env,
+                          capture_output=True, text=True, timeout=30).stdout
+    check("Icon (32 x 32):" in icon, "the window's icon: " + icon[:80])
     check_picture(unit, box, filter)
-    ok("%s %s: the window covers the screen, the log says so, the panel is drawn %s in %s on "
-       "black" % (size, scale or "", filter, box))
+    ok("%s %s: the window covers the screen and has the icon, the log says so, the panel is "
+       "drawn %s in %s on black" % (size, scale or "", filter, box))
 
     # Taps in the border, below and beside the icons, then one on the sound icon.
     sound = at(ICON["sound"])

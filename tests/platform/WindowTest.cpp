@@ -126,6 +126,28 @@ TEST_F(Window, ClassesRegisterOnceUnregisterOnceAndKeepTheirStyle) {
     EXPECT_EQ(ErrorOf([] { return UnregisterClassW(nullptr, nullptr); }), kBad);
 }
 
+TEST_F(Window, IconsAreKeptBySizeAndSettingOneAnswersTheOneItReplaces) {
+    TestWindow window(nullptr), other(nullptr);
+    const HWND hwnd = window.m_hWnd;
+    HICON icon = LoadIconW(nullptr, MAKEINTRESOURCEW(128));
+    ASSERT_NE(icon, nullptr);
+    auto lparam = [](HICON h) { return reinterpret_cast<LPARAM>(h); };
+    auto get = [](HWND h, WPARAM size) {
+        return reinterpret_cast<HICON>(DefWindowProcW(h, WM_GETICON, size, 0));
+    };
+    EXPECT_EQ(DefWindowProcW(hwnd, WM_SETICON, ICON_BIG, lparam(icon)), 0);
+    EXPECT_EQ(DefWindowProcW(hwnd, WM_SETICON, ICON_BIG, lparam(icon)), lparam(icon));
+    EXPECT_EQ(get(hwnd, ICON_SMALL), nullptr);
+    EXPECT_EQ(DefWindowProcW(hwnd, WM_SETICON, ICON_SMALL, lparam(icon)), 0);
+    EXPECT_EQ(std::pair(get(hwnd, ICON_SMALL), get(hwnd, ICON_BIG)), std::pair(icon, icon));
+    EXPECT_EQ(get(hwnd, ICON_BIG + 1), nullptr);
+    EXPECT_EQ(DefWindowProcW(hwnd, WM_SETICON, ICON_BIG + 1, lparam(icon)), 0);
+    EXPECT_EQ(get(other.m_hWnd, ICON_BIG), nullptr);
+    EXPECT_EQ(DefWindowProcW(hwnd, WM_SETICON, ICON_BIG, 0), lparam(icon));
+    EXPECT_EQ(get(hwnd, ICON_BIG), nullptr);
+    EXPECT_TRUE(log.Contains("Display: SetIcon: not an icon of the program's resources"));
+}
+
 void Tap(int x, int y) {
     dv::DeliverPenInput(dv::PenAction::Down, x, y);
     dv::DeliverPenInput(dv::PenAction::Up, x, y);

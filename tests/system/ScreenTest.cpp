@@ -79,6 +79,15 @@ TEST_F(ScreenTest, FmFrequencyIsCentredInItsBox) {
     }
 }
 
+TEST_F(ScreenTest, TheWindowCarriesTheProgramsIconAtBothSizes) {
+    Start();
+    HICON appIcon = ::LoadIconW(nullptr, MAKEINTRESOURCEW(IDI_APP_ICON));
+    ASSERT_NE(appIcon, nullptr);
+    for (WPARAM size : {ICON_SMALL, ICON_BIG}) {
+        EXPECT_EQ(Dlg().SendMessage(WM_GETICON, size, 0), reinterpret_cast<LRESULT>(appIcon));
+    }
+}
+
 TEST_F(ScreenTest, FontsAreMadeAsAskedAndButtonsFreeTheSurfacesTheyMade) {
     Start();
     const auto screenFont = dv::testing::LogFontOf(Dlg().m_fontScreen);
