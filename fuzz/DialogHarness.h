@@ -63,6 +63,17 @@ inline bool DriverValuesInRange(const INIINFO& r) {
            tenths >= 875 && tenths <= 1080;
 }
 
+// What the window's destruction frees: the screen, its font, the version
+// font and the four page backgrounds. The buttons go with the object.
+inline bool WindowResourcesFreed(const CSettingsDlg& dlg) {
+    const CDC* const kBackgrounds[] = {&dlg.m_dcMainBg, &dlg.m_dcSoundBg, &dlg.m_dcBasicBg,
+                                       &dlg.m_dcAdvanBg};
+    return dlg.m_pScreenDC == nullptr && dlg.m_hVersionFont == nullptr &&
+           dlg.m_fontScreen.GetSafeHandle() == nullptr && dlg.m_pOldFont == nullptr &&
+           std::none_of(std::begin(kBackgrounds), std::end(kBackgrounds),
+                        [](const CDC* dc) { return dc->GetSafeHdc() != nullptr; });
+}
+
 // One dialog at a time on the current device root. The drivers' journals are
 // taken as they grow and kept for Journal().
 class DialogRun {
@@ -97,6 +108,7 @@ public:
         }
         Expect(!IsOpen(), "dialog still open after UM_CLOSE_SETTINGS");
         Drain();
+        Expect(WindowResourcesFreed(*m_dlg), "drawing resources outlived the window");
         s_current = nullptr;
         m_dlg.reset();
         Expect(dv::testing::LiveGdiObjects() == m_objects, "drawing objects left after the dialog");

@@ -15,16 +15,8 @@ HBITMAP LoadResourceBitmap(UINT nBitmapId) {
 
 CImageButton::CImageButton() : m_rect{0, 0, 0, 0}, m_nExtraImages(0) {}
 
-CImageButton::~CImageButton() {
-    // Only the surfaces Create made exist; each takes its bitmap with it.
-    // Detaching first leaves nothing for CDC's own destructor to free again.
-    for (int k = 0; k <= m_nExtraImages; ++k) {
-        HDC hDC = m_dcImage[k].Detach();
-        if (hDC != nullptr) {
-            ::DeleteDC(hDC);
-        }
-    }
-}
+// The surfaces Create made go with their CDC members, each with its bitmap.
+CImageButton::~CImageButton() = default;
 
 void CImageButton::Create(CDC* pScreenDC, UINT nBitmapId, RECT rect, int nExtraImages,
                           UINT nBitmapId2, UINT nBitmapId3) {

@@ -6,9 +6,9 @@ CScratchSurface::CScratchSurface(CDC* pLikeDC) : m_pLikeDC(pLikeDC) {
     m_dc.CreateCompatibleDC(pLikeDC);
 }
 
+// The surface itself goes with its CDC member, once it holds its own bitmap again.
 CScratchSurface::~CScratchSurface() {
     ReleaseHeld();
-    m_dc.DeleteDC();
 }
 
 void CScratchSurface::HoldBlank(int cx, int cy) {
