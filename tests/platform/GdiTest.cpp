@@ -102,6 +102,10 @@ TEST_F(Gdi, SurfacesOwnTheirBitmapsRefuseToFreeWhatIsInUseAndBadArgumentsCreateN
                          SetBkMode(bogus, OPAQUE)),
               std::tuple(CLR_INVALID, CLR_INVALID, CLR_INVALID, 0));
     EXPECT_TRUE(IconPictures(reinterpret_cast<HICON>(0x1234)).empty());
+    // A resource id is any value of 16 bits; anything above is a name's address.
+    EXPECT_EQ(std::pair(IS_INTRESOURCE(MAKEINTRESOURCEW(0xFFFF)),
+                        IS_INTRESOURCE(reinterpret_cast<LPCWSTR>(UINT_PTR{0x10000}))),
+              std::pair(true, false));
     EXPECT_EQ(LiveGdiObjects(), start);
     for (const char* line : {"GDI: SelectObject: bitmap is selected into another surface",
                              "GDI: DeleteObject: bitmap is selected into a surface",
