@@ -55,19 +55,23 @@ HICON IconOf(HWND hwnd, WPARAM size) {
     return record->icons[size];
 }
 
-// Keeps the icon of the given size and shows it on the display; answers the
-// one it replaces, as WM_SETICON does.
+// Keeps the icon of the given size, shown on the display when the window owns
+// it; answers the one it replaces, as WM_SETICON does.
 LRESULT SwapIcon(HWND hwnd, WPARAM size, HICON icon) {
     auto record = LocalRecord(hwnd);
     if (record == nullptr || size > ICON_BIG) {
         return 0;
     }
     HICON previous = nullptr;
+    bool ownsDisplay = false;
     {
         std::lock_guard guard(Windows().Mutex());
         previous = std::exchange(record->icons[size], icon);
+        ownsDisplay = record->ownsDisplay;
     }
-    dv::display::SetIcon(icon);
+    if (ownsDisplay) {
+        dv::display::SetIcon(icon);
+    }
     return reinterpret_cast<LRESULT>(previous);
 }
 
