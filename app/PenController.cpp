@@ -16,7 +16,6 @@ constexpr int BTN_ICON_TOUCH = 3;
 constexpr int BTN_CLOSE = 4;
 constexpr int BTN_OK = 5;
 constexpr int BTN_DEFAULT = 7;
-constexpr int MAIN_ICON_COUNT = 4;
 
 // A zone whose bounds both count as inside, unlike a rectangle's.
 struct Zone {
@@ -102,12 +101,6 @@ void CSettingsDlg::PressAcceptedButton(POINT point) {
         if (PageAccepts(m_nCurPage, i) && ButtonHolds(i, point)) {
             PressButton(i);
         }
-    }
-}
-
-void CSettingsDlg::DrawMainIcons(int nPressedIcon) {
-    for (int i = 0; i < MAIN_ICON_COUNT; ++i) {
-        m_btn[i].Draw(m_pScreenDC, i == nPressedIcon, 0);
     }
 }
 
@@ -251,16 +244,17 @@ void CSettingsDlg::OnLButtonUp(UINT /*nFlags*/, POINT point) {
     // page, and the value just set would be committed without it.
     switch (m_nDragSlider) {
         case 0:
-            SoundPageData.nNaviVolume = static_cast<SHORT>(m_device.VolumeStepFromY(point.y, 1));
+            SoundPageData.nNaviVolume = static_cast<SHORT>(m_device.VolumeStepFromY(point.y, TRUE));
             Click();
             SavePageData();
             break;
         case 1:
-            SoundPageData.nDmbVolume = static_cast<SHORT>(m_device.VolumeStepFromY(point.y, 0));
+            SoundPageData.nDmbVolume = static_cast<SHORT>(m_device.VolumeStepFromY(point.y, FALSE));
             SavePageData();
             break;
         case 2:
-            SoundPageData.nAvInVolume = static_cast<SHORT>(m_device.VolumeStepFromY(point.y, 0));
+            SoundPageData.nAvInVolume =
+                static_cast<SHORT>(m_device.VolumeStepFromY(point.y, FALSE));
             SavePageData();
             break;
         default:
@@ -295,7 +289,7 @@ void CSettingsDlg::OnLButtonUp(UINT /*nFlags*/, POINT point) {
 void CSettingsDlg::RunButtonAction(int nButton) {
     switch (nButton) {
         case BTN_ICON_TOUCH:
-            DrawMainIcons(nButton);
+            DrawMainIcons(m_pScreenDC, nButton);
             m_nSelIcon = m_nCurPage = PAGE_TOUCH;
             OpenTouchPage();
             SavePageData();
@@ -311,7 +305,7 @@ void CSettingsDlg::RunButtonAction(int nButton) {
             break;
         default:
             if (nButton >= BTN_ICON_SOUND && nButton < BTN_ICON_TOUCH) {
-                DrawMainIcons(nButton);
+                DrawMainIcons(m_pScreenDC, nButton);
                 m_nSelIcon = m_nCurPage = static_cast<SHORT>(nButton);
                 ::InvalidateRect(m_hWnd, nullptr, FALSE);
                 SavePageData();

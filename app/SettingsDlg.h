@@ -104,7 +104,7 @@ private:
     void PressButton(int nButton);
     bool ButtonHolds(int nButton, POINT point) const;
     void PressAcceptedButton(POINT point);
-    void DrawMainIcons(int nPressedIcon);
+    void DrawMainIcons(CDC* pDC, int nPressedIcon);
     void OpenTouchPage();
     void RunButtonAction(int nButton);
     void PenDownMain(POINT point);

@@ -48,19 +48,6 @@ HDC SafeHdc(CDC* pDC) {
     return pDC != nullptr ? pDC->GetSafeHdc() : nullptr;
 }
 
-// Length of a face name when it fits LF_FACESIZE with its terminator, else -1.
-int FittingFaceLength(LPCWSTR lpszFace) {
-    if (lpszFace == nullptr) {
-        return -1;
-    }
-    for (int n = 0; n < LF_FACESIZE; ++n) {
-        if (lpszFace[n] == L'\0') {
-            return n;
-        }
-    }
-    return -1;
-}
-
 }  // namespace
 
 void CSettingsDlg::CreateMainBackground() {
@@ -119,9 +106,10 @@ HFONT CSettingsDlg::MakeFont(LPCWSTR lpszFace, int nHeight, bool bBold, bool bAn
     lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
     lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     lf.lfQuality = bAntialiased ? ANTIALIASED_QUALITY : NONANTIALIASED_QUALITY;
-    const int nFaceLength = FittingFaceLength(lpszFace);
-    if (nFaceLength >= 0) {
-        std::wmemcpy(lf.lfFaceName, lpszFace, static_cast<size_t>(nFaceLength) + 1);
+    // A face name fits when its terminator is within LF_FACESIZE units.
+    const size_t nFaceLength = lpszFace != nullptr ? wcsnlen(lpszFace, LF_FACESIZE) : LF_FACESIZE;
+    if (nFaceLength < LF_FACESIZE) {
+        std::wmemcpy(lf.lfFaceName, lpszFace, nFaceLength + 1);
     } else {
         // The font is still made, in the platform's default face.
         NKDbgPrintfW(L"MakeFont: face name missing or longer than %d characters\r\n",

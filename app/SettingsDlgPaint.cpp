@@ -42,6 +42,12 @@ void DrawVersionText(CDC* pPage, HFONT hVersionFont) {
 
 }  // namespace
 
+void CSettingsDlg::DrawMainIcons(CDC* pDC, int nPressedIcon) {
+    for (int i = 0; i < kMainIconCount; ++i) {
+        m_btn[i].Draw(pDC, i == nPressedIcon, 0);
+    }
+}
+
 void CSettingsDlg::OnPaint() {
     CPaintDC dc(this);
     NKDbgPrintfW(L"++++++++++++++++++++++Dialvane OnPaint\r\n");
@@ -62,9 +68,7 @@ void CSettingsDlg::OnPaint() {
         switch (m_nCurPage) {
             case PAGE_MAIN:
                 pPage->BitBlt(0, 0, kScreenWidth, kScreenHeight, &m_dcMainBg, 0, 0, SRCCOPY);
-                for (int i = 0; i < kMainIconCount; ++i) {
-                    m_btn[i].Draw(pPage, i == m_nSelIcon, 0);
-                }
+                DrawMainIcons(pPage, m_nSelIcon);
                 DrawMainPreview(pPage);
                 break;
             case PAGE_SOUND:

@@ -1,6 +1,9 @@
 // The device rules behind the pages, as tables: volume steps, bar levels, FM steps and
 // wrap-around, option touch areas' edges; what the restore and settings writes do.
+#include <string>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "tests/system/SystemFixture.h"
 
@@ -117,6 +120,17 @@ TEST_F(DeviceTest, FmRepeatTimerStepsTheFrequencyAndWraps) {
     EXPECT_NE(Log().find("Repare Fmt Repare\r\n"), std::string::npos);
 }
 
+// Two taps just inside a rectangle's corners and four just outside its edges.
+std::vector<std::pair<POINT, bool>> EdgeTaps(const RECT& r) {
+    return {{{r.left, r.top}, true},      {{r.right - 1, r.bottom - 1}, true},
+            {{r.left - 1, r.top}, false}, {{r.left, r.top - 1}, false},
+            {{r.right, r.top}, false},    {{r.left, r.bottom}, false}};
+}
+
+std::string At(POINT pt) {
+    return std::to_string(pt.x) + " " + std::to_string(pt.y);
+}
+
 TEST_F(DeviceTest, OptionTouchAreasEndOneShortOfTheirRightAndBottomEdges) {
     struct Case {
         RECT rect;
@@ -143,19 +157,57 @@ TEST_F(DeviceTest, OptionTouchAreasEndOneShortOfTheirRightAndBottomEdges) {
             Run("tap 50 212; tap 169 103");  // OK, then the advanced icon
         }
         SHORT& working = c.basic ? Dlg().BasicPageData.*c.basic : Dlg().AdvanPageDAta.*c.advan;
-        const RECT& r = c.rect;
-        const std::pair<POINT, bool> kTaps[] = {
-            {{r.left, r.top}, true},      {{r.right - 1, r.bottom - 1}, true},
-            {{r.left - 1, r.top}, false}, {{r.left, r.top - 1}, false},
-            {{r.right, r.top}, false},    {{r.left, r.bottom}, false},
-        };
-        for (auto [pt, takes] : kTaps) {
+        for (auto [pt, takes] : EdgeTaps(c.rect)) {
             working = c.other;
-            Run("tap " + std::to_string(pt.x) + " " + std::to_string(pt.y));
-            EXPECT_EQ(working, takes ? c.value : c.other) << pt.x << "," << pt.y;
+            Run("tap " + At(pt));
+            EXPECT_EQ(working, takes ? c.value : c.other) << At(pt);
         }
     }
     EXPECT_EQ(Dlg().m_nCurPage, PAGE_ADVAN);
+}
+
+TEST_F(DeviceTest, ButtonsAreHeldOnlyInsideTheirRectangles) {
+    const std::tuple<int, RECT, const char*> kCases[] = {
+        {0, {8, 127, 81, 224}, ""},
+        {1, {81, 100, 139, 190}, ""},
+        {2, {139, 62, 199, 145}, ""},
+        {3, {199, 15, 262, 111}, ""},
+        {4, {405, 8, 466, 30}, ""},
+        {5, {11, 197, 90, 228}, "tap 44 175"},
+        {7, {389, 197, 468, 228}, "tap 50 212; tap 169 103"},
+    };
+    Start();
+    for (const auto& [button, rect, open] : kCases) {
+        Run(open);
+        for (auto [pt, takes] : EdgeTaps(rect)) {
+            Run("down " + At(pt));
+            EXPECT_EQ(Dlg().m_nPressedBtn == button, takes) << button << " at " << At(pt);
+            Run("up 479 233");  // released away from it: nothing is done
+        }
+    }
+    EXPECT_FALSE(Closed());
+}
+
+// The results that callers may test, for operations that succeed.
+TEST_F(DeviceTest, OperationsAnswerTheirDocumentedResults) {
+    Start("bootflag 1; reg 1,2 3,4");
+    BYTE sector[BOOT_SECTOR_SIZE] = {};
+    EXPECT_EQ(Dlg().m_bootShare.AccessBootShare(sector, 1), 1);  // mode 1 reads
+    EXPECT_EQ(sector[90], 1);
+    sector[90] = 0;
+    EXPECT_EQ(Dlg().m_bootShare.AccessBootShare(sector, 0), 1);  // mode 0 erases and writes
+    EXPECT_EQ(BootFlag(), 0);
+    CLauncherLink& link = Dlg().m_launcher;
+    INIINFO record{};
+    const std::vector<int> results{// a braced list runs its calls in order
+                                   link.IniReadString(&record, kSettingsFilePath),
+                                   link.IniWriteString(&record, kSettingsFilePath),
+                                   link.IniSetDefault(&record),
+                                   link.ReadCalibrationData(),
+                                   link.SaveTouchCal(),
+                                   Dlg().m_device.IicWrite(nullptr, 0x8a, 0x70, 0)};
+    EXPECT_EQ(results, std::vector<int>(6, 1));
+    EXPECT_EQ(TouchCal(), "1,2 3,4");
 }
 
 }  // namespace
