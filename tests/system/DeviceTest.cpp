@@ -65,16 +65,6 @@ TEST_F(DeviceTest, BarPositionsBecomeBacklightLevelsAndContrastValues) {
     EXPECT_EQ(Journal("BAK1"), SAME);
     EXPECT_EQ(Journal("IIC1"), SAME);
     EXPECT_EQ(Log(), "ConTrast : 0Xc0 \r\n");
-    // Settings writes report whether the file was written.
-    INIINFO record = kFactoryIniInfo;
-    record.nBright = 300;
-    EXPECT_EQ(Dlg().m_launcher.IniWriteString(&record, kSettingsFilePath), 1);
-    EXPECT_EQ(StoredRecord()->nBright, 300);
-    EXPECT_EQ(Dlg().m_launcher.IniSetDefault(&record), 1);
-    EXPECT_EQ(StoredRecord()->nBright, kFactoryIniInfo.nBright);
-    Mark();
-    EXPECT_EQ(Dlg().m_launcher.IniWriteString(&record, L"\\FlashMem\\sysini"), 0);
-    EXPECT_EQ(Log(), "IniWriteString Open Error!!\r\n");
 }
 
 TEST_F(DeviceTest, FmRepeatTimerStepsTheFrequencyAndWraps) {
@@ -188,26 +178,31 @@ TEST_F(DeviceTest, ButtonsAreHeldOnlyInsideTheirRectangles) {
     EXPECT_FALSE(Closed());
 }
 
-// The results that callers may test, for operations that succeed.
+// The results that callers may test, and what the operations did.
 TEST_F(DeviceTest, OperationsAnswerTheirDocumentedResults) {
     Start("bootflag 1; reg 1,2 3,4");
     BYTE sector[BOOT_SECTOR_SIZE] = {};
     EXPECT_EQ(Dlg().m_bootShare.AccessBootShare(sector, 1), 1);  // mode 1 reads
     EXPECT_EQ(sector[90], 1);
     sector[90] = 0;
-    EXPECT_EQ(Dlg().m_bootShare.AccessBootShare(sector, 0), 1);  // mode 0 erases and writes
-    EXPECT_EQ(BootFlag(), 0);
     CLauncherLink& link = Dlg().m_launcher;
-    INIINFO record{};
+    INIINFO record = kFactoryIniInfo;
+    record.nBright = 300;
     const std::vector<int> results{// a braced list runs its calls in order
-                                   link.IniReadString(&record, kSettingsFilePath),
+                                   Dlg().m_bootShare.AccessBootShare(sector, 0),  // erase, write
                                    link.IniWriteString(&record, kSettingsFilePath),
-                                   link.IniSetDefault(&record),
+                                   link.IniReadString(&record, kSettingsFilePath),
                                    link.ReadCalibrationData(),
                                    link.SaveTouchCal(),
                                    Dlg().m_device.IicWrite(nullptr, 0x8a, 0x70, 0)};
     EXPECT_EQ(results, std::vector<int>(6, 1));
-    EXPECT_EQ(TouchCal(), "1,2 3,4");
+    EXPECT_EQ(std::tuple(BootFlag(), StoredRecord()->nBright, TouchCal()),
+              std::tuple(0, 300, "1,2 3,4"));
+    EXPECT_EQ(link.IniSetDefault(&record), 1);
+    EXPECT_EQ(StoredRecord()->nBright, kFactoryIniInfo.nBright);
+    Mark();
+    EXPECT_EQ(link.IniWriteString(&record, L"\\FlashMem\\sysini"), 0);
+    EXPECT_EQ(Log(), "IniWriteString Open Error!!\r\n");
 }
 
 }  // namespace
