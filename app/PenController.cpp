@@ -51,7 +51,6 @@ constexpr int kBasicFirstOption = 0;
 constexpr int kBasicLastOption = 4;
 constexpr int kAutoStartLastOption = 2;
 constexpr int kAdvanFirstOption = 5;
-constexpr int kAdvanLastRect = 10;
 constexpr int kAdvanLastAccepted = 8;
 
 // What each accepted advanced option sets: PiKoMute for the first two,
@@ -67,18 +66,15 @@ constexpr AdvanOption kAdvanOptions[] = {
     {&ADVAN_PAGE_DATA::nRearCamera, REARCAM_ON},
 };
 
-// The buttons a pen down can hold, by page id (PAGE_SOUND .. PAGE_MAIN).
-constexpr bool kButtonAccepted[5][IMAGE_BUTTON_COUNT] = {
-    {false, false, false, false, true, true, false, false},    // sound
-    {false, false, false, false, true, true, false, false},    // basic
-    {false, false, false, false, true, true, false, true},     // advanced
-    {false, false, false, false, false, false, false, false},  // touch
-    {true, true, true, true, true, false, false, false},       // main menu
-};
-
-bool PageAccepts(SHORT nPage, int nButton) {
-    return nPage >= PAGE_SOUND && nPage <= PAGE_MAIN && kButtonAccepted[nPage][nButton];
-}
+// The buttons a pen down can hold, on each page that takes the pen.
+constexpr bool kSoundButtons[IMAGE_BUTTON_COUNT] = {false, false, false, false,
+                                                    true,  true,  false, false};
+constexpr bool kBasicButtons[IMAGE_BUTTON_COUNT] = {false, false, false, false,
+                                                    true,  true,  false, false};
+constexpr bool kAdvanButtons[IMAGE_BUTTON_COUNT] = {false, false, false, false,
+                                                    true,  true,  false, true};
+constexpr bool kMainButtons[IMAGE_BUTTON_COUNT] = {true, true,  true,  true,
+                                                   true, false, false, false};
 
 }  // namespace
 
@@ -96,9 +92,9 @@ bool CSettingsDlg::ButtonHolds(int nButton, POINT point) const {
     return PtInRect(&m_btn[nButton].m_rect, point) != FALSE;
 }
 
-void CSettingsDlg::PressAcceptedButton(POINT point) {
+void CSettingsDlg::PressAcceptedButton(POINT point, const bool (&bAccepted)[IMAGE_BUTTON_COUNT]) {
     for (int i = 0; i < IMAGE_BUTTON_COUNT; ++i) {
-        if (PageAccepts(m_nCurPage, i) && ButtonHolds(i, point)) {
+        if (bAccepted[i] && ButtonHolds(i, point)) {
             PressButton(i);
         }
     }
@@ -130,7 +126,7 @@ void CSettingsDlg::OnLButtonDown(UINT /*nFlags*/, POINT point) {
 }
 
 void CSettingsDlg::PenDownMain(POINT point) {
-    PressAcceptedButton(point);
+    PressAcceptedButton(point, kMainButtons);
     if (!kPreviewZone.Holds(point)) {
         return;
     }
@@ -148,7 +144,7 @@ void CSettingsDlg::PenDownMain(POINT point) {
 }
 
 void CSettingsDlg::PenDownSound(POINT point) {
-    PressAcceptedButton(point);
+    PressAcceptedButton(point, kSoundButtons);
     for (int nSlider = 0; nSlider < VOLUME_SLIDER_COUNT; ++nSlider) {
         if (!kSliderZones[nSlider].Holds(point)) {
             continue;
@@ -165,7 +161,7 @@ void CSettingsDlg::PenDownSound(POINT point) {
 }
 
 void CSettingsDlg::PenDownBasic(POINT point) {
-    PressAcceptedButton(point);
+    PressAcceptedButton(point, kBasicButtons);
     int nOption = -1;
     for (int i = kBasicFirstOption; i <= kBasicLastOption; ++i) {
         if (PtInRect(&m_rcHit[i], point)) {
@@ -202,9 +198,9 @@ void CSettingsDlg::PenDownBasic(POINT point) {
 void CSettingsDlg::PenDownAdvan(POINT point) {
     NKDbgPrintfW(L"point.x = %d, point.y = %d\r\n", static_cast<int>(point.x),
                  static_cast<int>(point.y));
-    PressAcceptedButton(point);
-    for (int i = kAdvanFirstOption; i <= kAdvanLastRect; ++i) {
-        if (i > kAdvanLastAccepted || !PtInRect(&m_rcHit[i], point)) {
+    PressAcceptedButton(point, kAdvanButtons);
+    for (int i = kAdvanFirstOption; i <= kAdvanLastAccepted; ++i) {
+        if (!PtInRect(&m_rcHit[i], point)) {
             continue;
         }
         int j = i - kAdvanFirstOption;

@@ -103,7 +103,7 @@ private:
     void Click();
     void PressButton(int nButton);
     bool ButtonHolds(int nButton, POINT point) const;
-    void PressAcceptedButton(POINT point);
+    void PressAcceptedButton(POINT point, const bool (&bAccepted)[IMAGE_BUTTON_COUNT]);
     void DrawMainIcons(CDC* pDC, int nPressedIcon);
     void OpenTouchPage();
     void RunButtonAction(int nButton);
