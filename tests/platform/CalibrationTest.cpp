@@ -14,10 +14,8 @@ namespace dv::test {
 namespace {
 
 constexpr POINT kTargets[5] = {{240, 117}, {432, 202}, {432, 32}, {48, 32}, {48, 202}};
-constexpr int kPenDown = 0;
-constexpr int kPenUp = 2;
-constexpr int kWaitMs = 5000;
-constexpr int kRescueMs = 2000;
+constexpr int kPenDown = 0, kPenUp = 2;
+constexpr int kWaitMs = 5000, kRescueMs = 2000;
 
 std::u16string Stored() {
     HKEY key = nullptr;  // stays null, and the text empty, when nothing is stored
@@ -88,11 +86,7 @@ TEST_F(Calibration, BadTapsStartAgainAndOnlyAStoredSequenceCounts) {
     // at it after the fit of all five: 12 px off is taken, 15 (above) refused.
     EXPECT_TRUE(CalibrateWith({{252, 117}, kTargets[1], kTargets[2], kTargets[3], kTargets[4]}));
     // A panel shifted as a whole fits exactly, however far its taps are from the targets.
-    std::vector<POINT> shifted;
-    for (const POINT& t : kTargets) {
-        shifted.push_back({t.x + 9, t.y - 9});
-    }
-    EXPECT_TRUE(CalibrateWith(shifted));
+    EXPECT_TRUE(CalibrateWith({{249, 108}, {441, 193}, {441, 23}, {57, 23}, {57, 193}}));  // +9, -9
     EXPECT_FALSE(log.Contains("starting again")) << log.Text();
     for (const auto& [before, why] : cases) {
         log.Clear();

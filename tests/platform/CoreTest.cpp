@@ -40,13 +40,11 @@ TEST_F(Core, EventsSignalResetAndTimeOutAsTheirKindSays) {
     EXPECT_TRUE(CloseHandle(manual));
     for (HANDLE bad :
          {automatic, static_cast<HANDLE>(nullptr), reinterpret_cast<HANDLE>(0x12345)}) {
-        SetLastError(0);
-        EXPECT_EQ(WaitForSingleObject(bad, 0), WAIT_FAILED);
-        EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
-        EXPECT_FALSE(SetEvent(bad));
-        EXPECT_FALSE(ResetEvent(bad));
-        EXPECT_FALSE(CloseHandle(bad));
-        EXPECT_FALSE(ReleaseMutex(bad));
+        EXPECT_EQ(ErrorOf([&] { return WaitForSingleObject(bad, 0) != WAIT_FAILED; }),
+                  ERROR_INVALID_HANDLE);
+        EXPECT_THAT(
+            (std::vector{SetEvent(bad), ResetEvent(bad), CloseHandle(bad), ReleaseMutex(bad)}),
+            ::testing::Each(FALSE));
     }
 }
 
@@ -61,28 +59,26 @@ TEST_F(Core, OneOfRacingProcessesCreatesAMutexAndItLivesWhileAnyHandleIsOpen) {
               (std::multiset<std::string>{"handle 0", "handle 183", "handle 183", "handle 183"}));
     Peer holder("mutex Dialvane");
     ASSERT_EQ(holder.ReadLine(), "handle 0");
-    HANDLE second = CreateMutexW(nullptr, TRUE, L"Dialvane");
-    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    const auto create = [](BOOL owned, DWORD error, const wchar_t* name = L"Dialvane") {
+        HANDLE h = CreateMutexW(nullptr, owned, name);
+        EXPECT_EQ(GetLastError(), error);
+        return h;
+    };
+    HANDLE second = create(TRUE, ERROR_ALREADY_EXISTS);
     EXPECT_FALSE(ReleaseMutex(second));  // opened, not owned
     EXPECT_TRUE(CloseHandle(second));
     holder.Signal(SIGKILL);
     holder.Wait();
-    HANDLE a = CreateMutexW(nullptr, TRUE, L"Dialvane");
-    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    HANDLE a = create(TRUE, ERROR_SUCCESS);
     EXPECT_TRUE(ReleaseMutex(a));
     EXPECT_FALSE(ReleaseMutex(a));
-    HANDLE b = CreateMutexW(nullptr, FALSE, L"Dialvane");
-    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    HANDLE b = create(FALSE, ERROR_ALREADY_EXISTS);
     EXPECT_TRUE(CloseHandle(a));
-    HANDLE c = CreateMutexW(nullptr, FALSE, L"Dialvane");
-    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);  // b is still open
+    HANDLE c = create(FALSE, ERROR_ALREADY_EXISTS);  // b is still open
     EXPECT_TRUE(CloseHandle(b));
     EXPECT_TRUE(CloseHandle(c));
-    HANDLE d = CreateMutexW(nullptr, FALSE, L"Dialvane");
-    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
-    EXPECT_TRUE(CloseHandle(d));
-    HANDLE unnamed = CreateMutexW(nullptr, TRUE, nullptr);  // never shared: always new
-    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    EXPECT_TRUE(CloseHandle(create(FALSE, ERROR_SUCCESS)));
+    HANDLE unnamed = create(TRUE, ERROR_SUCCESS, nullptr);  // never shared: always new
     EXPECT_TRUE(ReleaseMutex(unnamed));
     EXPECT_TRUE(CloseHandle(unnamed));
 }

@@ -46,8 +46,7 @@ TEST_F(Display, WaitWithoutADisplayEndsOnWakeOrTimeoutAndADialogOpensTheScreen) 
 
 using namespace dv::display;
 
-constexpr auto kCrisp = ScaleFilter::Nearest;
-constexpr auto kSmooth = ScaleFilter::Linear;
+constexpr auto kCrisp = ScaleFilter::Nearest, kSmooth = ScaleFilter::Linear;
 
 struct Fit {
     int displayWidth, displayHeight;
@@ -82,8 +81,7 @@ void ExpectFit(int width, int height, ScaleMode mode, const Letterbox& want) {
     EXPECT_EQ(std::tuple(box.x, box.y, box.width, box.height, box.filter),
               std::tuple(want.x, want.y, want.width, want.height, want.filter));
     EXPECT_DOUBLE_EQ(box.scale, want.scale);
-    const int right = box.x + box.width - 1;
-    const int bottom = box.y + box.height - 1;
+    const int right = box.x + box.width - 1, bottom = box.y + box.height - 1;
     EXPECT_EQ(At(box, box.x, box.y), std::tuple(0, 0, true));
     EXPECT_EQ(At(box, right, bottom), std::tuple(479, 233, true));
     // Past each edge: outside, and one panel pixel beyond it.

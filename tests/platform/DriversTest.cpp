@@ -4,13 +4,11 @@
 
 #include "Support.h"
 #include "platform/Platform.h"
-#include "platform/WinBase.h"
 
 namespace dv::test {
 namespace {
 
-constexpr DWORD kSetLevel = 0x2000;
-constexpr DWORD kEraseBlock = 0x2040;
+constexpr DWORD kSetLevel = 0x2000, kEraseBlock = 0x2040;
 constexpr DWORD kSector = 2112;
 constexpr std::size_t kImageSize = 4096;
 
@@ -172,9 +170,8 @@ TEST_F(Drivers, FlashKeepsToTheChipsRulesAndItsSwitches) {
                            std::string(kImageSize - kSector - 512, '\xFF'));
     CloseHandle(h);
     EXPECT_EQ(root.ReadFile("dev/FLS1.log"),
-              "open\nseek 2112\nwrite 512\nseek 2112\nwrite 512\n"
-              "ioctl 0x00002040 in 42 00 00 00\nseek 2112\nwrite 512\nseek -512 current\n"
-              "read 512\nclose\n");
+              "open\nseek 2112\nwrite 512\nseek 2112\nwrite 512\nioctl 0x00002040 in 42 00 00 00\n"
+              "seek 2112\nwrite 512\nseek -512 current\nread 512\nclose\n");
 
     h = OpenDevice("FLS1");
     for (const std::vector<BYTE>& input : std::vector<std::vector<BYTE>>{

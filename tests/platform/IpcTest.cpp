@@ -14,8 +14,7 @@ using namespace dv::testing;
 using WireKind = dv::ipc::FrameKind;
 using Clock = std::chrono::steady_clock;
 
-constexpr UINT UM_SETTINGS_PAGE = 0x11B0;
-constexpr UINT WM_PROBE = WM_USER + 7;
+constexpr UINT UM_SETTINGS_PAGE = 0x11B0, WM_PROBE = WM_USER + 7;
 constexpr LRESULT kAnswer = 9;
 constexpr int kWaitMs = 5000;
 
@@ -43,9 +42,8 @@ TEST_F(Ipc, SendsWaitPostsKeepTheirOrderAndDeadOrHungPeersHangNoSender) {
     EXPECT_TRUE(PostMessageW(launcher, 0x85A, 1, 0));
     EXPECT_TRUE(PostMessageW(launcher, 0x1234, 5, -7));
     EXPECT_EQ(SendMessageW(launcher, UM_SETTINGS_PAGE, 3, 0), 42);
-    EXPECT_EQ(peer.ReadLine(), "2138 1 0");
-    EXPECT_EQ(peer.ReadLine(), "4660 5 -7");
-    EXPECT_EQ(peer.ReadLine(), "4528 3 0");
+    EXPECT_EQ((std::vector{peer.ReadLine(), peer.ReadLine(), peer.ReadLine()}),
+              (std::vector<std::string>{"2138 1 0", "4660 5 -7", "4528 3 0"}));
     EXPECT_TRUE(SetForegroundWindow(launcher));
     EXPECT_EQ(SendMessageW(launcher, UM_SETTINGS_PAGE, 4, 0), 42);
     EXPECT_EQ(peer.ReadLine(), "4528 4 0");  // the raise itself is no message
@@ -88,30 +86,27 @@ TEST_F(Ipc, MalformedFramesAreDroppedAndABadHeaderClosesTheConnection) {
         change(bytes);
         return bytes;
     };
-    const std::vector<std::pair<std::vector<uint8_t>, const char*>> dropped = {
-        {frame([](auto& b) { b[6] = 0x42; }), "unknown frame kind 0x42\r\n"},
-        {frame([](auto& b) { b[12] = 8, b.resize(16 + 8); }), "payload of the wrong size"},
-        {WirePeer::Message(WireKind::Reply, 0, 0, 0), "dropped a reply frame"},
-        {frame([](auto& b) { b[16 + 4] = 9; }, WirePeer::Pen(0, 1, 1)), "dropped a frame"},
-        {WirePeer::Shot(std::string("a\0b", 3)), "dropped a frame"},
+    constexpr bool kClose = true, kDrop = false;
+    const std::tuple<std::vector<uint8_t>, const char*, bool> cases[] = {
+        {frame([](auto& b) { b[6] = 0x42; }), "unknown frame kind 0x42\r\n", kDrop},
+        {frame([](auto& b) { b[12] = 8, b.resize(16 + 8); }), "payload of the wrong size", kDrop},
+        {WirePeer::Message(WireKind::Reply, 0, 0, 0), "dropped a reply frame", kDrop},
+        {frame([](auto& b) { b[16 + 4] = 9; }, WirePeer::Pen(0, 1, 1)), "dropped a frame", kDrop},
+        {WirePeer::Shot(std::string("a\0b", 3)), "dropped a frame", kDrop},
+        {std::vector<uint8_t>(64, 0xAB), "bad magic 0xabababab\r\n", kClose},
+        {frame([](auto& b) { b[4] = 2; }), "version", kClose},
+        {frame([](auto& b) { b[12] = 0xFF, b[13] = 0xFF; }), "oversized payload", kClose},
+        {frame([](auto& b) { b[15] = 0xFF; }), "oversized payload", kClose},
     };
-    const std::vector<std::pair<std::vector<uint8_t>, const char*>> fatal = {
-        {std::vector<uint8_t>(64, 0xAB), "bad magic 0xabababab\r\n"},
-        {frame([](auto& b) { b[4] = 2; }), "version"},
-        {frame([](auto& b) { b[12] = 0xFF, b[13] = 0xFF; }), "oversized payload"},
-        {frame([](auto& b) { b[15] = 0xFF; }), "oversized payload"},
-    };
-    for (bool closes : {false, true}) {
-        for (const auto& [bytes, problem] : closes ? fatal : dropped) {
-            log.Clear();
-            WirePeer peer(L"Target");
-            ASSERT_TRUE(peer.Write(bytes));
-            peer.Write(WirePeer::Message(WireKind::Send, WM_PROBE, 2, 0));
-            EXPECT_EQ(peer.ReadReply(kWaitMs), closes ? std::nullopt : std::optional(kAnswer))
-                << problem;
-            EXPECT_TRUE(log.Contains(problem)) << log.Text();
-            EXPECT_TRUE(!closes || log.Contains("closed the connection from pid ")) << problem;
-        }
+    for (const auto& [bytes, problem, closes] : cases) {
+        log.Clear();
+        WirePeer peer(L"Target");
+        ASSERT_TRUE(peer.Write(bytes));
+        peer.Write(WirePeer::Message(WireKind::Send, WM_PROBE, 2, 0));
+        EXPECT_EQ(peer.ReadReply(kWaitMs), closes ? std::nullopt : std::optional(kAnswer))
+            << problem;
+        EXPECT_TRUE(log.Contains(problem)) << log.Text();
+        EXPECT_TRUE(!closes || log.Contains("closed the connection from pid ")) << problem;
     }
     EXPECT_EQ(window.Messages(), std::vector<RecordedMessage>(5, RecordedMessage{WM_PROBE, 2, 0}));
 }
@@ -193,8 +188,7 @@ TEST_F(Ipc, IdleRepliesPenAndScreenshotRequestsRunOnTheUiThreadInOrder) {
 
 // Connections cost descriptors: a hoarder gets only so many, and the window still answers.
 TEST_F(Ipc, APeerThatHoardsConnectionsGetsOnlySoManyOfThem) {
-    constexpr int kHoarded = 200;
-    constexpr int kLimit = 128;
+    constexpr int kHoarded = 200, kLimit = 128;
     TestWindow window(L"Target", kAnswer);
     std::vector<std::unique_ptr<WirePeer>> hoard;
     for (int i = 0; i < kHoarded; ++i) {

@@ -85,10 +85,8 @@ TEST_F(Registry, ValuesOfEveryKindAreWrittenAsRegeditTextReadBackAndKeptWhenAWri
     for (const auto& [name, buffer, offered, result, needed] : cases) {
         std::vector<BYTE> bytes(128, 0xEE);
         DWORD size = offered, type = REG_NONE;
-        EXPECT_EQ(
-            RegQueryValueExW(key, name, nullptr, &type, buffer ? bytes.data() : nullptr, &size),
-            result)
-            << offered;
+        BYTE* const out = buffer ? bytes.data() : nullptr;
+        EXPECT_EQ(RegQueryValueExW(key, name, nullptr, &type, out, &size), result) << offered;
         EXPECT_EQ(size, needed);
         EXPECT_EQ(bytes[0], result == ERROR_SUCCESS && buffer ? '7' : 0xEE);
         EXPECT_EQ(type, result == ERROR_FILE_NOT_FOUND ? REG_NONE : REG_SZ);
@@ -181,11 +179,10 @@ TEST_F(Registry, BadInputIsRefusedUnwrittenAndConcurrentWritersAllKeepTheirValue
     EXPECT_FALSE(root.Exists("registry.reg"));
     const HKEY bogus = reinterpret_cast<HKEY>(0x5555);
     DWORD size = 0;
-    EXPECT_EQ(RegQueryValueExW(bogus, L"x", nullptr, nullptr, nullptr, &size),
-              ERROR_INVALID_HANDLE);
-    EXPECT_EQ(RegSetValueExW(bogus, L"x", 0, REG_SZ, nullptr, 0), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(RegOpenKeyExW(bogus, L"x", 0, 0, &key), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(RegCloseKey(bogus), ERROR_INVALID_HANDLE);
+    EXPECT_THAT((std::vector{RegQueryValueExW(bogus, L"x", nullptr, nullptr, nullptr, &size),
+                             RegSetValueExW(bogus, L"x", 0, REG_SZ, nullptr, 0),
+                             RegOpenKeyExW(bogus, L"x", 0, 0, &key), RegCloseKey(bogus)}),
+                ::testing::Each(ERROR_INVALID_HANDLE));
     key = Create(L"A");
     const std::string before = root.ReadFile("registry.reg");
     EXPECT_EQ(RegSetValueExW(key, L"line\nbreak", 0, REG_SZ, nullptr, 0), ERROR_INVALID_PARAMETER);

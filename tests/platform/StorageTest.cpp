@@ -5,7 +5,6 @@
 
 #include "Support.h"
 #include "platform/Platform.h"
-#include "platform/WinBase.h"
 #include "platform/afx/CFile.h"
 #include "platform/storage/StorageFaults.h"
 
@@ -21,8 +20,7 @@ constexpr UINT kCreateWrite = 0x1002;
 constexpr DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
 constexpr unsigned kRenameStep = 5;
 constexpr DWORD kErrorFileExists = 80;
-const std::string kOld = "old record bytes, 26 long.";
-const std::string kNew = "NEW_RECORD_BYTES,_26_LONG!";
+const std::string kOld = "old record bytes, 26 long.", kNew = "NEW_RECORD_BYTES,_26_LONG!";
 
 class Storage : public PlatformTest {
 protected:
@@ -215,11 +213,10 @@ TEST_F(Storage, SharingRulesHoldBetweenHandlesThreadsAndProcesses) {
     EXPECT_EQ(root.ReadFile(kConfHost), kOld);
     EXPECT_FALSE(root.Exists(kTempHost));
 
-    EXPECT_EQ(InChild([] {  // killed while it holds the file
-                  return Open(kReadWrite, 0) != INVALID_HANDLE_VALUE &&
-                         !::kill(::getpid(), SIGKILL);
-              }),
-              -1);
+    const auto dieHolding = [] {
+        return Open(kReadWrite, 0) != INVALID_HANDLE_VALUE && !::kill(::getpid(), SIGKILL);
+    };
+    EXPECT_EQ(InChild(dieHolding), -1);
     EXPECT_TRUE(CloseHandle(Open(GENERIC_READ, 0)));  // the dead process holds nothing
 }
 

@@ -12,7 +12,6 @@
 #include "platform/Platform.h"
 #include "platform/WinUser.h"
 #include "platform/afx/CDialog.h"
-#include "platform/afx/CFile.h"
 #include "platform/display/Display.h"
 #include "platform/ipc/IpcClient.h"
 #include "platform/ipc/RuntimeFolder.h"
@@ -23,7 +22,6 @@ namespace {
 constexpr char kRoleVariable[] = "DV_PLATFORM_TEST_PEER";
 constexpr int kPollSliceMs = 5;
 constexpr UINT kDialogTemplate = 102;
-constexpr UINT kCreateWrite = 0x1002;
 
 class PrintingWindow : public dv::testing::TestWindow {
 public:
@@ -59,14 +57,6 @@ int RunPeer(const std::string& role) {
         return 0;
     }
     dv::display::Disable();
-    if (kind == "save") {  // the fault armed as a fresh process finds it, then one save
-        ::setenv("DIALVANE_STORAGE_FAULT", name.c_str(), 1);
-        CFile file;
-        return !(file.Open(L"\\FlashMem\\sysini\\conf.ini", kCreateWrite) &&
-                 file.Write(answer.data(), 13) &&
-                 file.Write(answer.data() + 13, static_cast<UINT>(answer.size() - 13)) &&
-                 file.Close());
-    }
     if (kind == "window") {
         PrintingWindow window(dv::Utf8ToWide(name).c_str(), std::atol(answer.c_str()), true);
         std::printf("ready\n");
@@ -180,10 +170,8 @@ std::vector<int> InChildrenAtOnce(int count, const std::function<bool(int)>& bod
 
 WirePeer::WirePeer(const wchar_t* title) {
     UniqueFd fd;
-    if (dv::ipc::ConnectTo(SocketOf(title).socketPath, kWireTimeoutMs, fd) ==
-        dv::ipc::ConnectResult::Connected) {
-        m_fd = fd.Release();
-    }
+    const auto result = dv::ipc::ConnectTo(SocketOf(title).socketPath, kWireTimeoutMs, fd);
+    m_fd = result == dv::ipc::ConnectResult::Connected ? fd.Release() : -1;
 }
 
 bool WirePeer::Receive() {
@@ -223,8 +211,7 @@ std::optional<LRESULT> WirePeer::Transact(const wchar_t* title, std::span<const 
 std::vector<BYTE> Utf16(std::u16string_view text, bool terminator) {
     std::vector<BYTE> bytes;
     for (char16_t u : text) {
-        bytes.push_back(static_cast<BYTE>(u));
-        bytes.push_back(static_cast<BYTE>(u >> 8));
+        bytes.insert(bytes.end(), {static_cast<BYTE>(u), static_cast<BYTE>(u >> 8)});
     }
     if (terminator) {
         bytes.insert(bytes.end(), {0, 0});

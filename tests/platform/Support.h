@@ -50,8 +50,7 @@ int ExitStatusOf(pid_t pid);
 // Roles: "window TITLE ANSWER" (prints "ready", then "MSG WPARAM LPARAM" per
 // message); "display" (a dialog opens the screen; presents three empty
 // rectangles and one of 5 x 5; prints "display 1" if shown); "mutex NAME"
-// (prints "handle|null ERROR", then holds it); "save FAULT TEXT" (with
-// DIALVANE_STORAGE_FAULT=FAULT, TEXT saved to conf.ini in two writes; 0 if saved).
+// (prints "handle|null ERROR", then holds it).
 class Peer {
 public:
     explicit Peer(const std::string& role);
@@ -86,7 +85,6 @@ constexpr int kWireTimeoutMs = 1000;  // to connect or to write
 // Another program on a window's socket, speaking wire frames or any bytes.
 class WirePeer {
 public:
-    // Connects to the socket of the window titled title in the runtime folder.
     explicit WirePeer(const wchar_t* title);
     ~WirePeer() { ::close(m_fd); }  // nothing for -1
     WirePeer(const WirePeer&) = delete;
@@ -99,7 +97,6 @@ public:
     // Pumps up to timeoutMs for a reply frame: its result, or nullopt when the
     // window closed the connection or did not answer.
     std::optional<LRESULT> ReadReply(int timeoutMs);
-    // Waits up to timeoutMs for the window to close the connection.
     bool ClosedByWindow(int timeoutMs) {
         return dv::testing::PumpMessagesUntil([&] { return !Receive(); }, timeoutMs);
     }

@@ -125,8 +125,8 @@ TEST(DrawText, PlacesTheLinesByTheFlagsAndBadArgumentsDrawNothing) {
     };
     const Box topLeft = ink(kLine);
     EXPECT_LE(topLeft.left - kRect.left, 2);
-    EXPECT_GE(topLeft.top - kRect.top, 1);  // digits start below the cell's top
-    EXPECT_LE(topLeft.top - kRect.top, 5);
+    // Digits start below the cell's top.
+    EXPECT_THAT(topLeft.top - kRect.top, ::testing::AllOf(::testing::Ge(1), ::testing::Le(5)));
     const Box cell = ink(kLine | DT_RIGHT | DT_BOTTOM, kRect, OPAQUE);
     EXPECT_EQ(cell, (Box{cell.left, kRect.bottom - kFmCell, kRect.right - 1, kRect.bottom - 1}));
     const int slack = cell.left - kRect.left;  // rectangle width less text width

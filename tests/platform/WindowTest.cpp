@@ -13,8 +13,7 @@ namespace {
 using namespace dv::testing;
 using ::testing::ElementsAre;
 
-constexpr UINT WM_TEST = WM_USER + 7, WM_CLOSE_ME = WM_USER + 10;
-constexpr UINT kTemplate = 102;
+constexpr UINT WM_TEST = WM_USER + 7, WM_CLOSE_ME = WM_USER + 10, kTemplate = 102;
 
 // Paints the way a dialog does, and can invalidate again from its paint.
 struct PaintingWindow : TestWindow {
@@ -30,8 +29,7 @@ struct PaintingWindow : TestWindow {
         aliveInDestroy |= message == WM_DESTROY && IsWindow(m_hWnd) != FALSE;
         return result;
     }
-    bool paints = true, invalidateWhilePainting = false;
-    bool aliveInDestroy = false;
+    bool paints = true, invalidateWhilePainting = false, aliveInDestroy = false;
 };
 
 class Window : public PlatformTest {};
