@@ -22,6 +22,7 @@ struct PaintingWindow : TestWindow {
         const LRESULT result = TestWindow::WindowProc(message, wParam, lParam);
         if (message == WM_PAINT && paints) {
             CPaintDC dc(this);
+            painted = dc.m_ps.rcPaint;
             if (std::exchange(invalidateWhilePainting, false)) {
                 Invalidate(FALSE);
             }
@@ -30,6 +31,7 @@ struct PaintingWindow : TestWindow {
         return result;
     }
     bool paints = true, invalidateWhilePainting = false, aliveInDestroy = false;
+    RECT painted{};
 };
 
 class Window : public PlatformTest {};
@@ -63,6 +65,13 @@ TEST_F(Window, PaintsCoalesceAfterQueuedMessagesSendsCrossThreadsAndTheDestroyed
         EXPECT_EQ(Ids(window), std::vector<UINT>{WM_PAINT});
     }
     EXPECT_FALSE(InvalidateRect(reinterpret_cast<HWND>(0x77), nullptr, FALSE));
+    {  // a whole-window paint covers the client area, wherever the window stands
+        PaintingWindow window(nullptr);
+        window.MoveWindow(10, 20, 100, 50, TRUE);
+        PumpMessagesUntilIdle();
+        const RECT& r = window.painted;
+        EXPECT_EQ(std::tuple(r.left, r.top, r.right, r.bottom), std::tuple(0, 0, 100, 50));
+    }
     // Sends from another thread run on the owner, timers tick, the destroyed get nothing.
     PaintingWindow window(L"Doomed", 42);
     const HWND hwnd = window.m_hWnd;
