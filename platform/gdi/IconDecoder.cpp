@@ -52,15 +52,8 @@ unsigned IndexAt(const Reader& r, std::size_t row, int x, int bits) {
 
 // Where the parts of one image lie, from its bitmap header.
 struct EntryLayout {
-    int width = 0;
-    int height = 0;
-    int bits = 0;
-    std::size_t paletteEntries = 0;
-    std::size_t palette = 0;
-    std::size_t colourRows = 0;
-    std::size_t colourRowBytes = 0;
-    std::size_t maskRows = 0;
-    std::size_t maskRowBytes = 0;
+    int width, height, bits;
+    std::size_t paletteEntries, palette, colourRows, colourRowBytes, maskRows, maskRowBytes;
 };
 
 std::optional<EntryLayout> ReadLayout(const Reader& r, std::size_t offset, std::size_t size) {
@@ -82,7 +75,7 @@ std::optional<EntryLayout> ReadLayout(const Reader& r, std::size_t offset, std::
     if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) {
         return std::nullopt;
     }
-    EntryLayout l;
+    EntryLayout l{};
     l.width = width;
     l.height = doubledHeight / 2;
     l.bits = bits;
