@@ -162,18 +162,15 @@ void CSettingsDlg::PenDownSound(POINT point) {
 
 void CSettingsDlg::PenDownBasic(POINT point) {
     PressAcceptedButton(point, kBasicButtons);
-    int nOption = -1;
+    // Options 0..2 are the start-up application's, 3 and 4 automatic power-on's.
     for (int i = kBasicFirstOption; i <= kBasicLastOption; ++i) {
         if (PtInRect(&m_rcHit[i], point)) {
             Click();
-            nOption = i;
+            SHORT& nField =
+                i <= kAutoStartLastOption ? BasicPageData.nAutoStart : BasicPageData.nAutoPowerOn;
+            nField = static_cast<SHORT>(i);
             break;
         }
-    }
-    if (nOption >= kBasicFirstOption && nOption <= kAutoStartLastOption) {
-        BasicPageData.nAutoStart = static_cast<SHORT>(nOption);
-    } else if (nOption > kAutoStartLastOption) {
-        BasicPageData.nAutoPowerOn = static_cast<SHORT>(nOption);
     }
     // Every pen down on this page redraws the marks and commits the page.
     DrawBasicOptions(m_pScreenDC);
