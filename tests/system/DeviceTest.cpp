@@ -157,15 +157,12 @@ TEST_F(DeviceTest, OptionTouchAreasEndOneShortOfTheirRightAndBottomEdges) {
 }
 
 TEST_F(DeviceTest, ButtonsAreHeldOnlyInsideTheirRectangles) {
+    // clang-format off
     const std::tuple<int, RECT, const char*> kCases[] = {
-        {0, {8, 127, 81, 224}, ""},
-        {1, {81, 100, 139, 190}, ""},
-        {2, {139, 62, 199, 145}, ""},
-        {3, {199, 15, 262, 111}, ""},
-        {4, {405, 8, 466, 30}, ""},
-        {5, {11, 197, 90, 228}, "tap 44 175"},
-        {7, {389, 197, 468, 228}, "tap 50 212; tap 169 103"},
-    };
+        {0, {8, 127, 81, 224}, ""}, {1, {81, 100, 139, 190}, ""}, {2, {139, 62, 199, 145}, ""},
+        {3, {199, 15, 262, 111}, ""}, {4, {405, 8, 466, 30}, ""},
+        {5, {11, 197, 90, 228}, "tap 44 175"}, {7, {389, 197, 468, 228}, "tap 50 212; tap 169 103"}};
+    // clang-format on
     Start();
     for (const auto& [button, rect, open] : kCases) {
         Run(open);
