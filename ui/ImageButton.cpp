@@ -13,7 +13,7 @@ HBITMAP LoadResourceBitmap(UINT nBitmapId) {
 
 }  // namespace
 
-CImageButton::CImageButton() : m_rect{0, 0, 0, 0}, m_nExtraImages(0) {}
+CImageButton::CImageButton() = default;
 
 // The surfaces Create made go with their CDC members, each with its bitmap.
 CImageButton::~CImageButton() = default;

@@ -14,7 +14,7 @@ public:
                 UINT nBitmapId3);
     void Draw(CDC* pTargetDC, bool bPressed, int nImage);
 
-    RECT m_rect;
+    RECT m_rect{};
     CDC m_dcImage[3];
-    int m_nExtraImages;
+    int m_nExtraImages{};
 };

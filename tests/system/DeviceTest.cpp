@@ -197,7 +197,13 @@ TEST_F(DeviceTest, OperationsAnswerTheirDocumentedResults) {
               std::tuple(0, 300, "1,2 3,4"));
     EXPECT_EQ(link.IniSetDefault(&record), 1);
     EXPECT_EQ(StoredRecord()->nBright, kFactoryIniInfo.nBright);
-    Mark();
+    Mark();  // the transmitter's modes: 1 off, 2 on at a frequency, others nothing
+    for (int mode : {1, 2, 3}) {
+        Dlg().m_device.SetFmTransmitter(mode, 99, 1);
+    }
+    EXPECT_EQ(Journal("FMT1"),
+              "open|ioctl 0x00000002 in 01|close|open|ioctl 0x00000002 in "
+              "00|ioctl 0x00000001 in 63 01|close|open|close");
     EXPECT_EQ(link.IniWriteString(&record, L"\\FlashMem\\sysini"), 0);
     EXPECT_EQ(Log(), "IniWriteString Open Error!!\r\n");
 }
