@@ -123,12 +123,14 @@ const Row kRows[] = {
      {.page = kClosed, .audio = "click", .screen = "main-sound"}},
     {"OkCancelAndDefaultAreDeadOnTheMenu", "", "tap 85 212; tap 130 212; tap 98 197; tap 428 212", {}},
     // The four icons' areas, away from the sliders, bars and options.
-    {"IconsAreDeadOnTheSoundPage", "page sound", "tap 44 175; tap 90 180; tap 150 70; tap 250 30", {}},
+    {"IconsAndDefaultAreDeadOnTheSoundPage", "page sound",
+     "tap 44 175; tap 90 180; tap 150 70; tap 250 30; tap 428 212", {}},
     // Every pen down on the basic page saves and tells the launcher, and only that.
-    {"IconsAreDeadOnTheBasicPage", "page basic", "tap 44 175; tap 90 180; tap 150 70; tap 250 30",
-     {.launcher = "S1 S1 S1 S1"}},
-    {"IconsAreDeadOnTheAdvancedPage", "page advanced", "tap 44 175; tap 90 180; tap 150 70; tap 250 30",
-     {}},
+    {"IconsCancelAndDefaultAreDeadOnTheBasicPage", "page basic",
+     "tap 44 175; tap 90 180; tap 150 70; tap 250 30; tap 130 212; tap 428 212",
+     {.launcher = "S1 S1 S1 S1 S1 S1"}},
+    {"IconsAndCancelAreDeadOnTheAdvancedPage", "page advanced",
+     "tap 44 175; tap 90 180; tap 150 70; tap 250 30; tap 130 212", {}},
 
     // Sound page.
     {"NavigationSliderSetsTheVolumeThenClicks", "page sound", "down 106 80; up 106 80",
