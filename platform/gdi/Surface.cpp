@@ -13,16 +13,6 @@ Surface::Surface(const Surface& other) : width(other.width), height(other.height
     ShareContents(other);
 }
 
-Surface& Surface::operator=(const Surface& other) {
-    if (this != &other) {
-        width = other.width;
-        height = other.height;
-        m_pixels.reset();
-        ShareContents(other);
-    }
-    return *this;
-}
-
 void Surface::Allocate() {
     m_pixels = std::make_shared_for_overwrite<uint32_t[]>(Size());
 }

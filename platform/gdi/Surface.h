@@ -20,7 +20,7 @@ public:
     Surface() = default;
     Surface(int w, int h);
     Surface(const Surface& other);
-    Surface& operator=(const Surface& other);
+    Surface& operator=(const Surface& other) = delete;
     Surface(Surface&&) noexcept = default;
     Surface& operator=(Surface&&) noexcept = default;
 

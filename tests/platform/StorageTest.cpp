@@ -171,6 +171,11 @@ TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) 
     EXPECT_EQ(SetFilePointer(h, 1, &high, FILE_CURRENT), 0xFFFFFFFFu);
     EXPECT_EQ(high, 0);
     EXPECT_EQ(SetFilePointer(h, 1, &high, FILE_BEGIN), 1u);
+    high = 1;  // with a high half the distance is 4 GiB and 5
+    EXPECT_EQ(std::pair(SetFilePointer(h, 5, &high, FILE_BEGIN), high),
+              std::pair(DWORD{5}, LONG{1}));
+    EXPECT_EQ(ErrorOf([&] { return ReadFile(h, nullptr, 1, &n, nullptr); }),
+              ERROR_INVALID_PARAMETER);
     CloseHandle(h);
     EXPECT_FALSE(file.Open(kConf, 0x0003));
     EXPECT_FALSE(file.Open(nullptr, 0));
