@@ -17,7 +17,6 @@ namespace dv::gdi {
 // of a whole surface onto another of its size shares instead of copying.
 class Surface {
 public:
-    Surface() = default;
     Surface(int w, int h);
     Surface(const Surface& other);
     Surface& operator=(const Surface& other) = delete;

@@ -176,8 +176,8 @@ TEST_F(DeviceTest, OperationsAnswerTheirDocumentedResults) {
     CLauncherLink& link = Dlg().m_launcher;
     INIINFO record = kFactoryIniInfo;
     record.nBright = 300;
-    const std::vector<int> results{// a braced list runs its calls in order
-                                   Dlg().m_bootShare.AccessBootShare(sector, 0),  // erase, write
+    // A braced list runs its calls in order: mode 0 erases and writes the sector.
+    const std::vector<int> results{Dlg().m_bootShare.AccessBootShare(sector, 0),
                                    link.IniWriteString(&record, kSettingsFilePath),
                                    link.IniReadString(&record, kSettingsFilePath),
                                    link.ReadCalibrationData(),
