@@ -57,10 +57,8 @@ HBITMAP LoadBitmapW(HINSTANCE /*hInstance*/, LPCWSTR lpBitmapName) {
         return nullptr;
     }
     const unsigned id = ResourceIdOf(lpBitmapName);
-    std::shared_ptr<const dv::gdi::Surface> decoded;
-    if (id != 0) {
-        decoded = dv::gdi::DecodedBitmapResource(id);
-    }
+    // Id 0 (a name that is not a number) is never a resource: the look-up misses.
+    const std::shared_ptr<const dv::gdi::Surface> decoded = dv::gdi::DecodedBitmapResource(id);
     if (!decoded) {
         const std::string what =
             id != 0 ? std::to_string(id) : "\"" + dv::WideToUtf8(lpBitmapName) + "\"";

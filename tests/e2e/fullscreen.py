@@ -123,18 +123,20 @@ def run(size, scale, box, filter):
 for case in SIZES:
     run(*case)
 
-# A value DIALVANE_FULLSCREEN does not know: a window, as without it, and a
-# log line. In that window, at scale 2, the X pointer opens a page, drags a
-# slider, switches an option, drags a bar, and closes with the close box at
-# once after a click, while wake-ups are on their way.
+# Values DIALVANE_FULLSCREEN and DIALVANE_SCALE do not know: a window at the
+# largest scale that fits (2: scale 3 is one row too tall), and log lines. In
+# that window the X pointer opens a page, drags a slider, switches an option,
+# drags a bar, and closes with the close box at once after a click, while
+# wake-ups are on their way.
 unit = Unit()
-xvfb(unit, 2, "1280x720")
+xvfb(unit, None, "1440x701")
 launcher = unit.launcher()
-panel = unit.panel({"DIALVANE_FULLSCREEN": "yes"})
+panel = unit.panel({"DIALVANE_FULLSCREEN": "yes", "DIALVANE_SCALE": "9"})
 win = panel_window(unit)
 check("WIDTH=960\nHEIGHT=468" in xdo("getwindowgeometry", "--shell", win, unit=unit).stdout,
       "the window is not 960 x 468")
-check("DIALVANE_FULLSCREEN must be 0 or 1, not 'yes'; opening a window" in unit.log(panel),
+check("DIALVANE_FULLSCREEN must be 0 or 1, not 'yes'; opening a window" in unit.log(panel) and
+      "DIALVANE_SCALE must be 1..8; choosing a scale that fits" in unit.log(panel),
       unit.log(panel))
 
 

@@ -51,11 +51,15 @@ for _ in range(50 if LONG else 1):
     check(unit.close(running[0]) == 0, "the copy left did not close with status 0")
 ok("20 copies started at once leave exactly one, the others end with status 0")
 
-# Without DIALVANE_ROOT and DIALVANE_RUNTIME the folders come from XDG_*.
-unit.env = {k: v for k, v in unit.env.items() if k not in ("DIALVANE_ROOT", "DIALVANE_RUNTIME")}
-panel = unit.panel()
+# Without DIALVANE_ROOT and DIALVANE_RUNTIME the folders come from XDG_*; an X
+# display that cannot be opened leaves the panel headless.
+unit.env = {k: v for k, v in unit.env.items() if k not in ("DIALVANE_ROOT", "DIALVANE_RUNTIME",
+                                                           "SDL_VIDEODRIVER")}
+panel = unit.panel({"DISPLAY": ":9999"})
+check("; running headless with SDL's offscreen driver\r\n" in unit.log(panel), unit.log(panel))
 check(os.path.exists(unit.path("xdg_data_home/dialvane/unit/FlashMem/sysini/conf.ini")) and
       os.path.exists(unit.path("xdg_runtime_dir/dialvane/w-Dialvane.sock")),
       "no settings file under XDG_DATA_HOME, or no socket under XDG_RUNTIME_DIR")
 check(unit.close(panel) == 0, "the panel on the default folders did not close with status 0")
-ok("without DIALVANE_ROOT / DIALVANE_RUNTIME the panel uses XDG_DATA_HOME and XDG_RUNTIME_DIR")
+ok("without DIALVANE_ROOT / DIALVANE_RUNTIME the panel uses XDG_DATA_HOME and XDG_RUNTIME_DIR; "
+   "without a display it runs headless")

@@ -129,7 +129,8 @@ TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) 
     EXPECT_EQ(file.Read(buffer, sizeof buffer), 2u);
     EXPECT_EQ(file.Read(buffer, sizeof buffer), 0u);
     EXPECT_EQ(ErrorOf([&] { return file.Write("x", 1); }), ERROR_ACCESS_DENIED);
-    EXPECT_FALSE(file.Open(kConf, CFile::modeRead));  // already open
+    EXPECT_EQ(ErrorOf([&] { return file.Open(kConf, CFile::modeRead); }),  // already open
+              ERROR_INVALID_PARAMETER);
     EXPECT_TRUE(file.Close());
     EXPECT_TRUE(file.Close());
     EXPECT_FALSE(file.IsOpen());
@@ -241,6 +242,9 @@ TEST(Provisioning, NewRootsHaveTheFactoryLayoutEvenWhenStartedAtOnceAndOldOnesAr
     EXPECT_FALSE(dv::ProvisionDeviceRoot());
     EXPECT_TRUE(std::filesystem::is_regular_file(file.Path()));
     EXPECT_TRUE(log.Contains("exists but is not a folder"));
+    ::setenv("DIALVANE_ROOT", (file.Path() / "unit").c_str(), 1);  // no folder under a file
+    EXPECT_FALSE(dv::ProvisionDeviceRoot());
+    EXPECT_TRUE(log.Contains("cannot make " + file.Path().string() + "/")) << log.Text();
 
     // Concurrent first starts all see one whole root.
     ScopedDeviceRoot fresh(ScopedDeviceRoot::Shape::Missing);
