@@ -180,8 +180,8 @@ TEST_F(Audio, BadFormatsHandlesHeadersAndArgumentsAreRefusedWithTheirCodes) {
     EXPECT_EQ(waveOutOpen(&w, 0, &good, e, 0, 0x00030000), MMSYSERR_INVALFLAG);
     EXPECT_EQ(waveOutOpen(&w, 0, &good, 0x4321, 0, CALLBACK_EVENT), MMSYSERR_INVALPARAM);
     const WAVEFORMATEX adpcm{2, 1, 8000, 8000, 1, 8, 0}, misaligned{1, 1, 8000, 8000, 4, 8, 0};
-    for (const WAVEFORMATEX& bad :
-         {adpcm, misaligned, Pcm(1, 8000, 24), Pcm(6, 8000, 16), Pcm(0, 8000, 16), Pcm(1, 0, 16)}) {
+    for (const WAVEFORMATEX& bad : {adpcm, misaligned, Pcm(1, 8000, 24), Pcm(6, 8000, 16),
+                                    Pcm(0, 8000, 16), Pcm(1, 999, 16), Pcm(2, 384001, 8)}) {
         EXPECT_EQ(waveOutOpen(&w, 0, &bad, e, 0, CALLBACK_EVENT), WAVERR_BADFORMAT)
             << bad.nChannels << " " << bad.wBitsPerSample;
     }
@@ -209,7 +209,13 @@ TEST_F(Audio, BadFormatsHandlesHeadersAndArgumentsAreRefusedWithTheirCodes) {
     EXPECT_EQ(volume, 0x6FFF6FFFu);
     EXPECT_EQ(waveOutGetVolume(wave, nullptr), MMSYSERR_INVALPARAM);
     ASSERT_EQ(waveOutClose(wave), MMSYSERR_NOERROR);
-    EXPECT_EQ(Journal(), "open pcm 1 8000 8\nvolume 0x6fff6fff\nclose\n");
+    for (const WAVEFORMATEX& edge : {Pcm(1, 1000, 8), Pcm(2, 384000, 16)}) {
+        ASSERT_EQ(Open(edge), MMSYSERR_NOERROR);
+        ASSERT_EQ(waveOutClose(wave), MMSYSERR_NOERROR);
+    }
+    EXPECT_EQ(Journal(),
+              "open pcm 1 8000 8\nvolume 0x6fff6fff\nclose\nopen pcm 1 1000 8\nclose\n"
+              "open pcm 2 384000 16\nclose\n");
 }
 
 }  // namespace
