@@ -95,8 +95,18 @@ TEST_F(Core, TheDebugOutputFormatsAsTheUnitsWidePrintfInUtf8) {
               "ConTrast : 0Xc0 \r\n"
               "100% x \xEC\x84\xA4\xEC\xA0\x95\r\n");
     EXPECT_EQ(log.WriteCount(), 4u);
-    EXPECT_EQ(dv::WideToUtf8(dv::Utf8ToWide("\xEC\x84\xA4 \xF0\x9F\x98\x80")),
-              "\xEC\x84\xA4 \xF0\x9F\x98\x80");
+    // Each sequence length at both its ends; what is no character becomes U+FFFD.
+    const std::wstring wide = {0x7F,   0x80,   0x7FF,  0x800,   0xD7FF,   0xD800,
+                               0xDFFF, 0xE000, 0xFFFF, 0x10000, 0x10FFFF, 0x110000};
+    const std::string utf8 =
+        "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEF\xBF\xBD\xEF\xBF\xBD\xEE\x80\x80"
+        "\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\xEF\xBF\xBD";
+    EXPECT_EQ(dv::WideToUtf8(wide), utf8);
+    EXPECT_EQ(dv::Utf8ToWide(utf8), (std::wstring{0x7F, 0x80, 0x7FF, 0x800, 0xD7FF, 0xFFFD, 0xFFFD,
+                                                  0xE000, 0xFFFF, 0x10000, 0x10FFFF, 0xFFFD}));
+    EXPECT_EQ(dv::Utf8ToWide("\xFF"
+                             "a\xE2(\xA1\xF8\xF0\x9F\x98"),
+              (std::wstring{0xFFFD, L'a', 0xFFFD, L'(', 0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD}));
     EXPECT_EQ(dv::UnitPathToHost(L"\\FlashMem\\sysini\\conf.ini"),
               root / "FlashMem/sysini/conf.ini");
 }
