@@ -39,6 +39,10 @@ TEST_F(Ipc, SendsWaitPostsKeepTheirOrderAndDeadOrHungPeersHangNoSender) {
     const HWND launcher = Remote(peer, L"Launcher_Tulvo");
     ASSERT_TRUE(IsWindow(launcher));
     EXPECT_EQ(FindWindowW(nullptr, L"Nobody"), nullptr);
+    {  // a title too long for a socket path leaves the window to its own process
+        TestWindow local(std::wstring(120, L'x').c_str(), 1);
+        EXPECT_TRUE(log.Contains(" cannot be reached from other processes: the socket path \""));
+    }
     EXPECT_TRUE(PostMessageW(launcher, 0x85A, 1, 0));
     EXPECT_TRUE(PostMessageW(launcher, 0x1234, 5, -7));
     EXPECT_EQ(SendMessageW(launcher, UM_SETTINGS_PAGE, 3, 0), 42);
