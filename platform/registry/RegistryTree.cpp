@@ -70,16 +70,16 @@ bool RegistryTree::HasKey(std::string_view path) const {
     return path.empty() || Find(path);
 }
 
-bool RegistryTree::CreateKey(std::string_view path) {
+void RegistryTree::CreateKey(std::string_view path) {
     if (path.empty()) {
         // The root always exists; it gets an entry of its own for its values.
         if (Find(path) == nullptr) {
             m_keys.emplace(std::string(), RegKey{});
         }
-        return false;
+        return;
     }
     if (Find(path) != nullptr) {
-        return false;
+        return;
     }
     // Parents first, as a key never exists without them.
     for (std::size_t pos = path.find(kSeparator); pos != std::string_view::npos;
@@ -90,7 +90,6 @@ bool RegistryTree::CreateKey(std::string_view path) {
         }
     }
     m_keys.emplace(Fold(path), RegKey{std::string(path), {}});
-    return true;
 }
 
 void RegistryTree::DeleteKey(std::string_view path) {

@@ -32,8 +32,8 @@ public:
     static std::string Join(std::string_view parent, std::string_view child);
 
     bool HasKey(std::string_view path) const;
-    // Creates the key and any missing parents; true when the key was new.
-    bool CreateKey(std::string_view path);
+    // Creates the key and any missing parents, unless it exists.
+    void CreateKey(std::string_view path);
     // Removes the key with everything below it.
     void DeleteKey(std::string_view path);
     const RegValue* FindValue(std::string_view path, std::string_view name) const;

@@ -86,6 +86,10 @@ TEST_F(Window, PaintsCoalesceAfterQueuedMessagesSendsCrossThreadsAndTheDestroyed
     EXPECT_EQ(window.MessagesOf(WM_TIMER)[0], (RecordedMessage{WM_TIMER, kTimer, 0}));
     EXPECT_TRUE(window.KillTimer(kTimer));
     EXPECT_FALSE(window.KillTimer(kTimer));
+    window.Clear();
+    window.SetTimer(kTimer, 60000, nullptr);  // its first tick only after a minute
+    PumpMessagesUntil([] { return false; }, 30);
+    EXPECT_TRUE(window.MessagesOf(WM_TIMER).empty());
     window.SetTimer(1, 1, nullptr);
     window.PostMessage(WM_TEST);
     window.Clear();
