@@ -1,5 +1,6 @@
 #include "platform/audio/Gain.h"
 
+#include <array>
 #include <cstring>
 
 namespace dv {
@@ -25,7 +26,7 @@ uint8_t SilenceByte(const PcmFormat& format) {
 
 void CopyWithGain(const PcmFormat& format, DWORD volume, std::span<const uint8_t> src,
                   std::span<uint8_t> dst) {
-    const WORD levels[2] = {LOWORD(volume), HIWORD(volume)};
+    const std::array levels{LOWORD(volume), HIWORD(volume)};  // left, right
     if (levels[0] == kFullLevel && (format.channels == 1 || levels[1] == kFullLevel)) {
         std::memcpy(dst.data(), src.data(), src.size());
         return;
