@@ -15,20 +15,19 @@ class ScreenTest : public SystemTest {};
 
 // The bounds of the pixels of r that pass, and how many do.
 template <typename Pass>
-RECT Bounds(RECT r, Pass pass, int* count = nullptr) {
+std::pair<RECT, int> Bounds(RECT r, Pass pass) {
     RECT box{r.right, r.bottom, r.left - 1, r.top - 1};
+    int count = 0;
     for (LONG y = r.top; y < r.bottom; ++y) {
         for (LONG x = r.left; x < r.right; ++x) {
             if (pass(x, y)) {
                 box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x),
                        std::max(box.bottom, y)};
-                if (count != nullptr) {
-                    ++*count;
-                }
+                ++count;
             }
         }
     }
-    return box;
+    return {box, count};
 }
 
 TEST_F(ScreenTest, VersionLabelIsWhiteFromX158AndEraseAndMissingButtonImagesPaintNothing) {
@@ -37,12 +36,10 @@ TEST_F(ScreenTest, VersionLabelIsWhiteFromX158AndEraseAndMissingButtonImagesPain
     ASSERT_EQ(std::pair(background.width, background.height), std::pair(480, 234));
     const auto screen = Screen();
     auto changes = [&](LONG x, LONG y) { return screen.At(x, y) != background.At(x, y); };
-    int changed = 0;
-    int whites = 0;
-    const RECT text = Bounds({150, 135, 380, 160}, changes, &changed);
-    Bounds(
-        {150, 135, 380, 160},
-        [&](LONG x, LONG y) { return changes(x, y) && screen.At(x, y) == kWhite; }, &whites);
+    const auto [text, changed] = Bounds({150, 135, 380, 160}, changes);
+    const int whites = Bounds({150, 135, 380, 160}, [&](LONG x, LONG y) {
+                           return changes(x, y) && screen.At(x, y) == kWhite;
+                       }).second;
     EXPECT_EQ(text.left, 158);
     // The 16-pixel bold face: the label is about 162 pixels long.
     EXPECT_NEAR(text.right - text.left, 161, 8);
@@ -71,8 +68,8 @@ TEST_F(ScreenTest, FmFrequencyIsCentredInItsBox) {
         Dlg().AdvanPageDAta.nFmtDecimal = static_cast<SHORT>(tenths);
         Run("repaint");
         const auto screen = Screen();
-        const RECT box =
-            Bounds({359, 141, 413, 159}, [&](LONG x, LONG y) { return screen.At(x, y) == kWhite; });
+        auto white = [&](LONG x, LONG y) { return screen.At(x, y) == kWhite; };
+        const RECT box = Bounds({359, 141, 413, 159}, white).first;
         EXPECT_NEAR((box.left + box.right) / 2.0, 386, 1.5) << mhz;
         EXPECT_NEAR((box.top + box.bottom) / 2.0, 150, 1.5) << mhz;
         EXPECT_GT(box.right - box.left, 15) << mhz;
