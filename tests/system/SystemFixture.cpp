@@ -18,7 +18,6 @@ constexpr std::array<const char*, 13> kFieldNames = {
     "nBright", "nContrast",   "nAutoPowerOn", "nRearCamera", "nFmtOn",
     "nFmtMhz", "nFmtDecimal", "PiKoMute"};
 constexpr const wchar_t* kTouchKey = L"HARDWARE\\DEVICEMAP\\TOUCH";
-constexpr const char* kEmptyRegistry = "Windows Registry Editor Version 5.00\r\n\r\n";
 constexpr const char* kTouchCalFile = "FlashMem/sysini/touchcal.ini";
 constexpr std::size_t kBootFlagOffset = 2112 + 90;
 
@@ -56,10 +55,9 @@ std::vector<BYTE> WideString(const std::string& text) {
 
 void SetRegistryValue(DWORD type, const std::vector<BYTE>& bytes) {
     HKEY key = nullptr;
-    DWORD disposition = 0;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTouchKey, 0, nullptr, 0, 0, nullptr, &key,
-                              &disposition),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTouchKey, 0, nullptr, 0, 0, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
     EXPECT_EQ(RegSetValueExW(key, L"CalibrationData", 0, type, bytes.data(),
                              static_cast<DWORD>(bytes.size())),
               ERROR_SUCCESS);
@@ -172,7 +170,7 @@ void SystemTest::ApplySetupItem(const std::string& item) {
         SetRegistryValue(static_cast<DWORD>(std::stoul(arg.substr(0, argEnd))),
                          FromHex(arg.substr(argEnd + 1)));
     } else if (verb == "regkey") {
-        m_root->WriteFile("registry.reg", kEmptyRegistry);
+        m_root->WriteFile("registry.reg", "Windows Registry Editor Version 5.00\r\n\r\n");
     } else if (verb == "cal") {
         m_calibrationStores = arg;
     } else if (verb == "calpost") {
@@ -191,20 +189,20 @@ void SystemTest::ApplySetupItem(const std::string& item) {
 }
 
 void SystemTest::Run(std::string_view script) {
-    static const std::map<std::string, UINT> kPen = {{"down", WM_LBUTTONDOWN},
-                                                     {"move", WM_MOUSEMOVE},
-                                                     {"up", WM_LBUTTONUP},
-                                                     {"dbl", WM_LBUTTONDBLCLK}};
+    // The pen's messages take a point; the others a WPARAM, if anything.
     static const std::map<std::string, UINT> kMessages = {
-        {"timer", WM_TIMER}, {"key", WM_KEYDOWN}, {"close", UM_CLOSE_SETTINGS}};
+        {"down", WM_LBUTTONDOWN},    {"move", WM_MOUSEMOVE}, {"up", WM_LBUTTONUP},
+        {"dbl", WM_LBUTTONDBLCLK},   {"timer", WM_TIMER},    {"key", WM_KEYDOWN},
+        {"close", UM_CLOSE_SETTINGS}};
     for (const std::string& step : Split(script, ';')) {
         const std::vector<std::string> words = Split(step, ' ');
         const std::string& verb = words[0];
         auto number = [&](std::size_t i) { return std::stoi(words.at(i), nullptr, 0); };
-        if (const auto pen = kPen.find(verb); pen != kPen.end()) {
-            m_run->Pen(pen->second, {number(1), number(2)});
-        } else if (const auto message = kMessages.find(verb); message != kMessages.end()) {
-            m_run->Deliver(message->second, words.size() > 1 ? static_cast<WPARAM>(number(1)) : 0);
+        const UINT message = kMessages.contains(verb) ? kMessages.at(verb) : 0;
+        if (message >= WM_MOUSEMOVE && message <= WM_LBUTTONDBLCLK) {
+            m_run->Pen(message, {number(1), number(2)});
+        } else if (message != 0) {
+            m_run->Deliver(message, words.size() > 1 ? static_cast<WPARAM>(number(1)) : 0);
         } else if (verb == "tap") {
             m_run->Tap({number(1), number(2)});
         } else if (verb == "repaint") {
