@@ -106,15 +106,10 @@ std::string At(POINT pt) {
 }
 
 TEST_F(DeviceTest, OptionTouchAreasEndOneShortOfTheirRightAndBottomEdges) {
-    struct Case {
-        RECT rect;
-        SHORT BASIC_PAGE_DATA::*basic;
-        SHORT ADVAN_PAGE_DATA::*advan;
-        SHORT value, other;
-    };
     using B = BASIC_PAGE_DATA;
     using A = ADVAN_PAGE_DATA;
-    const Case kCases[] = {
+    // An option's rectangle, the basic or advanced field it sets, its value and another.
+    const std::tuple<RECT, SHORT B::*, SHORT A::*, SHORT, SHORT> kCases[] = {
         {{156, 75, 225, 90}, &B::nAutoStart, nullptr, 0, 1},
         {{246, 75, 327, 90}, &B::nAutoStart, nullptr, 1, 2},
         {{349, 75, 415, 90}, &B::nAutoStart, nullptr, 2, 0},
@@ -126,15 +121,15 @@ TEST_F(DeviceTest, OptionTouchAreasEndOneShortOfTheirRightAndBottomEdges) {
         {{232, 113, 290, 131}, nullptr, &A::nRearCamera, REARCAM_ON, REARCAM_OFF},
     };
     Start("page basic");
-    for (const Case& c : kCases) {
-        if (c.advan != nullptr && Dlg().m_nCurPage == PAGE_BASIC) {
+    for (const auto& [rect, basic, advan, value, other] : kCases) {
+        if (advan != nullptr && Dlg().m_nCurPage == PAGE_BASIC) {
             Run("tap 50 212; tap 169 103");  // OK, then the advanced icon
         }
-        SHORT& working = c.basic ? Dlg().BasicPageData.*c.basic : Dlg().AdvanPageDAta.*c.advan;
-        for (auto [pt, takes] : EdgeTaps(c.rect)) {
-            working = c.other;
+        SHORT& working = basic ? Dlg().BasicPageData.*basic : Dlg().AdvanPageDAta.*advan;
+        for (auto [pt, takes] : EdgeTaps(rect)) {
+            working = other;
             Run("tap " + At(pt));
-            EXPECT_EQ(working, takes ? c.value : c.other) << At(pt);
+            EXPECT_EQ(working, takes ? value : other) << At(pt);
         }
     }
     EXPECT_EQ(Dlg().m_nCurPage, PAGE_ADVAN);
