@@ -321,10 +321,6 @@ const Row kRows[] = {
 };
 // clang-format on
 
-void PrintTo(const Row& row, std::ostream* out) {
-    *out << row.name;
-}
-
 class ScenarioTest : public SystemTest, public ::testing::WithParamInterface<Row> {};
 
 void ExpectLinesInOrder(const std::string& log, const std::vector<const char*>& lines) {
