@@ -134,11 +134,9 @@ void SystemTest::Start(std::string_view setup) {
     });
     m_run = std::make_unique<dvfuzz::DialogRun>();
     m_run->Open();
-    for (std::size_t page = 0; page < std::size(kPageNames); ++page) {
-        if (m_openPage == kPageNames[page]) {
-            m_run->Tap(dvfuzz::kIconCentres[page]);
-            m_start.record = StoredRecord().value_or(m_start.record);
-        }
+    if (const auto page = std::ranges::find(kPageNames, m_openPage); page != std::end(kPageNames)) {
+        m_run->Tap(dvfuzz::kIconCentres[page - std::begin(kPageNames)]);
+        m_start.record = StoredRecord().value_or(m_start.record);
     }
     m_start.log = m_log.Text();
     m_start.page = Dlg().m_nCurPage;
