@@ -104,12 +104,49 @@ void SystemTest::Start(std::string_view setup) {
     m_start.record = kFactoryIniInfo;
     bool writeRecord = true;
     for (const std::string& item : Split(setup, ';')) {
-        if (item.find('=') != std::string::npos && item.find(' ') == std::string::npos) {
+        const auto space = item.find(' ');
+        const std::string verb = item.substr(0, space);
+        const std::string arg = space == std::string::npos ? "" : item.substr(space + 1);
+        const auto argEnd = arg.find(' ');
+        // The record is written last unless an item leaves no file or writes its own.
+        writeRecord &= verb != "nofile" && verb != "nosysini" && verb != "conf";
+        if (item.find('=') != std::string::npos && space == std::string::npos) {
             m_start.record = ParseRecord(m_start.record, item);
-            continue;
+        } else if (verb == "conf") {
+            const std::vector<BYTE> bytes = FromHex(arg);
+            m_root->WriteFile(dvfuzz::kSettingsFile,
+                              {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+        } else if (verb == "nosysini") {
+            std::filesystem::remove_all(*m_root / "FlashMem/sysini");
+        } else if (verb == "absent" || verb == "switch") {
+            m_root->WriteFile("dev/" + arg + (verb == "absent" ? ".absent" : ""), "");
+        } else if (verb == "bootflag") {
+            std::string image = m_root->ReadFile("dev/FLS1.img");
+            image[kBootFlagOffset] = static_cast<char>(std::stoi(arg));
+            m_root->WriteFile("dev/FLS1.img", image);
+        } else if (verb == "reg") {
+            SetRegistryValue(REG_SZ, WideString(arg));
+        } else if (verb == "regraw") {
+            SetRegistryValue(static_cast<DWORD>(std::stoul(arg.substr(0, argEnd))),
+                             FromHex(arg.substr(argEnd + 1)));
+        } else if (verb == "regkey") {
+            m_root->WriteFile("registry.reg", "Windows Registry Editor Version 5.00\r\n\r\n");
+        } else if (verb == "cal") {
+            m_calibrationStores = arg;
+        } else if (verb == "calpost") {
+            m_calibrationPost =
+                POINT{std::stoi(arg.substr(0, argEnd)), std::stoi(arg.substr(argEnd))};
+        } else if (verb == "file") {
+            m_root->WriteFile(arg.substr(0, argEnd), arg.substr(argEnd + 1));
+        } else if (verb == "dir") {
+            m_root->MakeFolder(arg);
+        } else if (verb == "nolauncher") {
+            m_withLauncher = false;
+        } else if (verb == "page") {
+            m_openPage = arg;
+        } else if (verb != "nofile") {
+            ADD_FAILURE() << "unknown setup item: " << item;
         }
-        writeRecord &= item != "nofile" && item != "nosysini" && !item.starts_with("conf ");
-        ApplySetupItem(item);
     }
     if (writeRecord) {
         m_root->WriteFile(dvfuzz::kSettingsFile,
@@ -143,47 +180,6 @@ void SystemTest::Start(std::string_view setup) {
     m_start.bootFlag = BootFlag();
     m_start.touchCal = TouchCal();
     Mark();
-}
-
-void SystemTest::ApplySetupItem(const std::string& item) {
-    const auto space = item.find(' ');
-    const std::string verb = item.substr(0, space);
-    const std::string arg = space == std::string::npos ? "" : item.substr(space + 1);
-    const auto argEnd = arg.find(' ');
-    if (verb == "conf") {
-        const std::vector<BYTE> bytes = FromHex(arg);
-        m_root->WriteFile(dvfuzz::kSettingsFile,
-                          {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
-    } else if (verb == "nosysini") {
-        std::filesystem::remove_all(*m_root / "FlashMem/sysini");
-    } else if (verb == "absent" || verb == "switch") {
-        m_root->WriteFile("dev/" + arg + (verb == "absent" ? ".absent" : ""), "");
-    } else if (verb == "bootflag") {
-        std::string image = m_root->ReadFile("dev/FLS1.img");
-        image[kBootFlagOffset] = static_cast<char>(std::stoi(arg));
-        m_root->WriteFile("dev/FLS1.img", image);
-    } else if (verb == "reg") {
-        SetRegistryValue(REG_SZ, WideString(arg));
-    } else if (verb == "regraw") {
-        SetRegistryValue(static_cast<DWORD>(std::stoul(arg.substr(0, argEnd))),
-                         FromHex(arg.substr(argEnd + 1)));
-    } else if (verb == "regkey") {
-        m_root->WriteFile("registry.reg", "Windows Registry Editor Version 5.00\r\n\r\n");
-    } else if (verb == "cal") {
-        m_calibrationStores = arg;
-    } else if (verb == "calpost") {
-        m_calibrationPost = POINT{std::stoi(arg.substr(0, argEnd)), std::stoi(arg.substr(argEnd))};
-    } else if (verb == "file") {
-        m_root->WriteFile(arg.substr(0, argEnd), arg.substr(argEnd + 1));
-    } else if (verb == "dir") {
-        m_root->MakeFolder(arg);
-    } else if (verb == "nolauncher") {
-        m_withLauncher = false;
-    } else if (verb == "page") {
-        m_openPage = arg;
-    } else if (verb != "nofile") {
-        ADD_FAILURE() << "unknown setup item: " << item;
-    }
 }
 
 void SystemTest::Run(std::string_view script) {

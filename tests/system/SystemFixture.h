@@ -79,8 +79,6 @@ protected:
     int m_calibrations = 0;
 
 private:
-    void ApplySetupItem(const std::string& item);
-
     // Destroyed bottom up: the dialog first, the log last.
     dv::testing::LogCapture m_log;
     std::unique_ptr<dv::testing::ScopedDeviceRoot> m_root;
