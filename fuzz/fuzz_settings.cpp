@@ -27,39 +27,6 @@ void BackToMain(DialogRun& run) {
     Expect(run.Dlg().m_nCurPage == PAGE_MAIN, "OK did not return to the main menu");
 }
 
-void TourPages(DialogRun& run) {
-    // The preview opens the page stored at the last save.
-    run.Tap(dvfuzz::kPreview);
-    BackToMain(run);
-    for (SHORT icon = PAGE_SOUND; icon <= PAGE_TOUCH; ++icon) {
-        run.Tap(dvfuzz::kIconCentres[icon]);
-        if (icon == PAGE_ADVAN) {
-            Expect(run.Dlg().m_nCurPage == PAGE_ADVAN, "advanced icon did not open its page");
-            // The other FM state painted as well, then as it was.
-            SHORT& fm = run.Dlg().AdvanPageDAta.nFmtOn;
-            const SHORT loaded = std::exchange(fm, fm == FMT_ON ? FMT_OFF : FMT_ON);
-            run.Repaint();
-            fm = loaded;
-        }
-        BackToMain(run);
-        Expect(run.Dlg().m_nSelIcon == icon, "opened page's icon is not selected");
-        Expect(run.Dlg().m_IniInfo.nPage == icon, "opened page not stored");
-    }
-}
-
-// Every restore branch, with the stored values as they came from the file:
-// working values unlike the stored ones, then as they were.
-void RestoreFromStored(CSettingsDlg& dlg) {
-    const auto saved = std::tuple(dlg.SoundPageData, dlg.BasicPageData, dlg.AdvanPageDAta);
-    const INIINFO& stored = dlg.m_IniInfo;
-    dlg.SoundPageData.nNaviVolume = static_cast<SHORT>(~stored.nNaviVolume);
-    dlg.BasicPageData.nBright = static_cast<SHORT>(~stored.nBright);
-    dlg.BasicPageData.nContrast = static_cast<SHORT>(~stored.nContrast);
-    dlg.AdvanPageDAta.nFmtOn = static_cast<SHORT>(~stored.nFmtOn);
-    dlg.RestoreDevices();
-    std::tie(dlg.SoundPageData, dlg.BasicPageData, dlg.AdvanPageDAta) = saved;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
@@ -87,8 +54,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Expect(unit.Root().ReadFile(dvfuzz::kSettingsFile) == file,
            "loading changed the settings file");
 
-    TourPages(run);
-    RestoreFromStored(dlg);
+    // The preview opens the page stored at the last save.
+    run.Tap(dvfuzz::kPreview);
+    BackToMain(run);
+    for (SHORT icon = PAGE_SOUND; icon <= PAGE_TOUCH; ++icon) {
+        run.Tap(dvfuzz::kIconCentres[icon]);
+        if (icon == PAGE_ADVAN) {
+            Expect(dlg.m_nCurPage == PAGE_ADVAN, "advanced icon did not open its page");
+            // The other FM state painted as well, then as it was.
+            SHORT& fm = dlg.AdvanPageDAta.nFmtOn;
+            const SHORT loaded = std::exchange(fm, fm == FMT_ON ? FMT_OFF : FMT_ON);
+            run.Repaint();
+            fm = loaded;
+        }
+        BackToMain(run);
+        Expect(dlg.m_nSelIcon == icon, "opened page's icon is not selected");
+        Expect(dlg.m_IniInfo.nPage == icon, "opened page not stored");
+    }
+
+    // Every restore branch, with the stored values as they came from the file:
+    // working values unlike the stored ones, then as they were.
+    const auto working = std::tuple(dlg.SoundPageData, dlg.BasicPageData, dlg.AdvanPageDAta);
+    const INIINFO& stored = dlg.m_IniInfo;
+    dlg.SoundPageData.nNaviVolume = static_cast<SHORT>(~stored.nNaviVolume);
+    dlg.BasicPageData.nBright = static_cast<SHORT>(~stored.nBright);
+    dlg.BasicPageData.nContrast = static_cast<SHORT>(~stored.nContrast);
+    dlg.AdvanPageDAta.nFmtOn = static_cast<SHORT>(~stored.nFmtOn);
+    dlg.RestoreDevices();
+    std::tie(dlg.SoundPageData, dlg.BasicPageData, dlg.AdvanPageDAta) = working;
     run.Pump();
     const INIINFO held = dlg.m_IniInfo;
     run.Close();
