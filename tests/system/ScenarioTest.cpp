@@ -349,25 +349,6 @@ void MaskText(dv::testing::PixelSnapshot& picture, const CSettingsDlg& dlg) {
     }
 }
 
-void ExpectScreen(const char* name, const CSettingsDlg& dlg) {
-    const auto golden =
-        std::filesystem::path(DV_SOURCE_DIR) / "tests/system/golden" / (std::string(name) + ".png");
-    auto shot = dv::testing::SnapshotScreen();
-    if (std::getenv("DV_UPDATE_GOLDEN") != nullptr) {
-        ASSERT_TRUE(dv::testing::SavePng(shot, golden));
-        return;
-    }
-    auto want = dv::testing::LoadPng(golden);
-    ASSERT_TRUE(want.has_value()) << golden << " is missing; DV_UPDATE_GOLDEN=1 makes it";
-    MaskText(shot, dlg);
-    MaskText(*want, dlg);
-    if (shot != *want) {
-        const auto actual = std::filesystem::temp_directory_path() / (std::string(name) + ".png");
-        dv::testing::SavePng(dv::testing::SnapshotScreen(), actual);
-        ADD_FAILURE() << "the screen differs from " << golden << "; it is in " << actual;
-    }
-}
-
 TEST_P(ScenarioTest, Runs) {
     const Row& row = GetParam();
     Start(row.setup);
@@ -399,7 +380,22 @@ TEST_P(ScenarioTest, Runs) {
         EXPECT_EQ(Log().find(text), std::string::npos) << "logged: " << text;
     }
     if (e.screen != nullptr) {
-        ExpectScreen(e.screen, Dlg());
+        const std::string file = std::string(e.screen) + ".png";
+        const auto golden = std::filesystem::path(DV_SOURCE_DIR) / "tests/system/golden" / file;
+        auto shot = dv::testing::SnapshotScreen();
+        if (std::getenv("DV_UPDATE_GOLDEN") != nullptr) {
+            ASSERT_TRUE(dv::testing::SavePng(shot, golden));
+            return;
+        }
+        auto want = dv::testing::LoadPng(golden);
+        ASSERT_TRUE(want.has_value()) << golden << " is missing; DV_UPDATE_GOLDEN=1 makes it";
+        MaskText(shot, Dlg());
+        MaskText(*want, Dlg());
+        if (shot != *want) {
+            const auto actual = std::filesystem::temp_directory_path() / file;
+            dv::testing::SavePng(dv::testing::SnapshotScreen(), actual);
+            ADD_FAILURE() << "the screen differs from " << golden << "; it is in " << actual;
+        }
     }
 }
 
