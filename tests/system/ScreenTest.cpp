@@ -76,17 +76,14 @@ TEST_F(ScreenTest, FmFrequencyIsCentredInItsBox) {
     }
 }
 
-TEST_F(ScreenTest, TheWindowCarriesTheProgramsIconAtBothSizes) {
+TEST_F(ScreenTest, TheWindowsIconAndFontsAreMadeAsAskedAndButtonsFreeTheSurfacesTheyMade) {
     Start();
+    // The program's icon at both sizes.
     HICON appIcon = ::LoadIconW(nullptr, MAKEINTRESOURCEW(IDI_APP_ICON));
     ASSERT_NE(appIcon, nullptr);
     for (WPARAM size : {ICON_SMALL, ICON_BIG}) {
         EXPECT_EQ(Dlg().SendMessage(WM_GETICON, size, 0), reinterpret_cast<LRESULT>(appIcon));
     }
-}
-
-TEST_F(ScreenTest, FontsAreMadeAsAskedAndButtonsFreeTheSurfacesTheyMade) {
-    Start();
     const auto screenFont = dv::testing::LogFontOf(Dlg().m_fontScreen);
     const auto versionFont = dv::testing::LogFontOf(Dlg().m_hVersionFont);
     ASSERT_TRUE(screenFont && versionFont);
