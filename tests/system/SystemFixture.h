@@ -41,14 +41,6 @@
 
 class SystemTest : public ::testing::Test {
 protected:
-    // What held when Start() was done.
-    struct Snapshot {
-        INIINFO record;
-        std::string log;
-        int page, bootFlag;
-        std::optional<std::string> touchCal;
-    };
-
     void SetUp() override;
 
     void Start(std::string_view setup = "");
@@ -75,7 +67,13 @@ protected:
     static INIINFO ParseRecord(INIINFO base, std::string_view assignments);
     static std::string Describe(const INIINFO& record);
 
-    Snapshot m_start{};
+    // What held when Start() was done.
+    struct {
+        INIINFO record;
+        std::string log;
+        int page, bootFlag;
+        std::optional<std::string> touchCal;
+    } m_start{};
     int m_calibrations = 0;
 
 private:
