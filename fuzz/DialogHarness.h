@@ -224,17 +224,20 @@ public:
         return *unit;
     }
 
-    const dv::testing::ScopedDeviceRoot& Root() const { return *m_root; }
-    dv::testing::LogCapture& Log() { return m_log; }
+    // Shared by the runs: the device root and the log.
+    std::unique_ptr<dv::testing::ScopedDeviceRoot> root =
+        std::make_unique<dv::testing::ScopedDeviceRoot>(
+            dv::testing::ScopedDeviceRoot::Shape::Provisioned);
+    dv::testing::LogCapture log;
 
 private:
     Unit() {
-        const auto runtime = m_root->Path().parent_path() / "run";
+        const auto runtime = root->Path().parent_path() / "run";
         std::filesystem::create_directory(runtime);
         std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
         setenv("DIALVANE_RUNTIME", runtime.c_str(), 1);
         setenv("DIALVANE_DISPLAY", "none", 1);
-        std::atexit([] { Get().m_root.reset(); });
+        std::atexit([] { Get().root.reset(); });
         m_launcher = std::make_unique<dv::testing::TestWindow>(kLauncherTitle);
         // As the real screen does, the stand-in leaves the dialog to repaint.
         m_calibration = std::make_unique<dv::testing::ScopedCalibration>([] {
@@ -245,10 +248,6 @@ private:
         });
     }
 
-    std::unique_ptr<dv::testing::ScopedDeviceRoot> m_root =
-        std::make_unique<dv::testing::ScopedDeviceRoot>(
-            dv::testing::ScopedDeviceRoot::Shape::Provisioned);
-    dv::testing::LogCapture m_log;
     std::unique_ptr<dv::testing::TestWindow> m_launcher;
     std::unique_ptr<dv::testing::ScopedCalibration> m_calibration;
 };

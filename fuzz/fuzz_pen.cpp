@@ -84,8 +84,8 @@ private:
 class Session {
 public:
     explicit Session(const INIINFO& start) {
-        m_unit.Root().WriteFile(dvfuzz::kSettingsFile,
-                                {reinterpret_cast<const char*>(&start), sizeof start});
+        m_unit.root->WriteFile(dvfuzz::kSettingsFile,
+                               {reinterpret_cast<const char*>(&start), sizeof start});
         m_run.SetDriverChecks(true);
         Open();
     }
@@ -134,7 +134,7 @@ private:
     // dialogs, replaced by a new one on the file the old one saved.
     void After() {
         if (m_run.IsOpen()) {
-            Expect(m_unit.Root().ReadFile(dvfuzz::kSettingsFile).size() == sizeof(INIINFO),
+            Expect(m_unit.root->ReadFile(dvfuzz::kSettingsFile).size() == sizeof(INIINFO),
                    "settings file is not 26 bytes");
             return;
         }
@@ -213,7 +213,7 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    dvfuzz::Unit::Get().Log().Clear();
+    dvfuzz::Unit::Get().log.Clear();
     Input in(data, size);
     Session session(kStartRecords[in.Byte() % std::size(kStartRecords)]);
     for (int i = 0; i < kMaxEvents && !in.Empty() && !session.Done(); ++i) {

@@ -36,9 +36,9 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     dvfuzz::Unit& unit = dvfuzz::Unit::Get();
-    unit.Log().Clear();
+    unit.log.Clear();
     const std::string_view file(reinterpret_cast<const char*>(data), size);
-    unit.Root().WriteFile(dvfuzz::kSettingsFile, file);
+    unit.root->WriteFile(dvfuzz::kSettingsFile, file);
     // Loading takes the file's first 26 bytes, or the factory record from a shorter file.
     INIINFO expected = kFactoryIniInfo;
     if (size >= sizeof(INIINFO)) {
@@ -51,8 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Expect(dvfuzz::SameRecord(dlg.m_IniInfo, expected), "loaded record differs from the file");
     Expect(dlg.m_nSelIcon == expected.nPage, "selected icon is not the stored page");
     Expect(dlg.m_nCurPage == PAGE_MAIN, "dialog did not start on the main menu");
-    Expect(unit.Root().ReadFile(dvfuzz::kSettingsFile) == file,
-           "loading changed the settings file");
+    Expect(unit.root->ReadFile(dvfuzz::kSettingsFile) == file, "loading changed the settings file");
 
     // The preview opens the page stored at the last save.
     run.Tap(dvfuzz::kPreview);
@@ -86,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const INIINFO held = dlg.m_IniInfo;
     run.Close();
 
-    const std::string saved = unit.Root().ReadFile(dvfuzz::kSettingsFile);
+    const std::string saved = unit.root->ReadFile(dvfuzz::kSettingsFile);
     Expect(saved.size() == sizeof(INIINFO), "settings file is not 26 bytes after a save");
     Expect(std::memcmp(saved.data(), &held, sizeof held) == 0,
            "settings file differs from the record the dialog held");
