@@ -163,11 +163,8 @@ public:
     std::string Journal(const std::string& device) {
         TakeJournals();
         std::string text = m_journals[device];
-        while (text.ends_with('\n')) {
-            text.pop_back();
-        }
         std::replace(text.begin(), text.end(), '\n', '|');
-        return text;
+        return text.substr(0, text.find_last_not_of('|') + 1);
     }
     void ForgetJournals() {
         TakeJournals();
