@@ -235,8 +235,7 @@ std::string SystemTest::Launcher() const {
 }
 
 std::string SystemTest::Audio() const {
-    static const std::vector<std::string> kClick = {"open", "prepare", "write", "unprepare",
-                                                    "close"};
+    static const std::vector<std::string> kClick = Split("open prepare write unprepare close", ' ');
     const auto calls = m_run->Audio().Calls();
     std::string out;
     for (auto it = calls.begin() + static_cast<long>(m_audioMark); it != calls.end(); ++it) {
