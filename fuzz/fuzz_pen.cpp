@@ -60,16 +60,11 @@ public:
     Input(const uint8_t* data, std::size_t size) : m_data(data, size) {}
     bool Empty() const { return m_pos >= m_data.size(); }
     uint8_t Byte() { return Empty() ? 0 : m_data[m_pos++]; }
-    SHORT Short() {
-        const uint8_t low = Byte();  // the operands of | have no order of their own
-        return static_cast<SHORT>(low | (Byte() << 8));
-    }
-
     POINT Point() {
         const uint8_t selector = Byte();
         if (selector >= kRawPointSelector) {
-            const SHORT x = Short();
-            return {x, Short()};
+            const uint8_t b[] = {Byte(), Byte(), Byte(), Byte()};  // a braced list runs in order
+            return {static_cast<SHORT>(b[0] | b[1] << 8), static_cast<SHORT>(b[2] | b[3] << 8)};
         }
         const POINT& base = kTargets[selector % std::size(kTargets)];
         const uint8_t jitter = Byte();
