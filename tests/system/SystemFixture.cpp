@@ -17,7 +17,6 @@ constexpr std::array<const char*, 13> kFieldNames = {
     "nPage",   "nNaviVolume", "nDmbVolume",   "nAvInVolume", "nAutoStart",
     "nBright", "nContrast",   "nAutoPowerOn", "nRearCamera", "nFmtOn",
     "nFmtMhz", "nFmtDecimal", "PiKoMute"};
-constexpr const wchar_t* kTouchKey = L"HARDWARE\\DEVICEMAP\\TOUCH";
 constexpr const char* kTouchCalFile = "FlashMem/sysini/touchcal.ini";
 constexpr std::size_t kBootFlagOffset = 2112 + 90;
 
@@ -55,9 +54,9 @@ std::vector<BYTE> WideString(const std::string& text) {
 
 void SetRegistryValue(DWORD type, const std::vector<BYTE>& bytes) {
     HKEY key = nullptr;
-    ASSERT_EQ(
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTouchKey, 0, nullptr, 0, 0, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\TOUCH", 0, nullptr, 0, 0,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
     EXPECT_EQ(RegSetValueExW(key, L"CalibrationData", 0, type, bytes.data(),
                              static_cast<DWORD>(bytes.size())),
               ERROR_SUCCESS);
@@ -175,10 +174,7 @@ void SystemTest::Start(std::string_view setup) {
         m_run->Tap(dvfuzz::kIconCentres[page - std::begin(kPageNames)]);
         m_start.record = StoredRecord().value_or(m_start.record);
     }
-    m_start.log = m_log.Text();
-    m_start.page = Dlg().m_nCurPage;
-    m_start.bootFlag = BootFlag();
-    m_start.touchCal = TouchCal();
+    m_start = {m_start.record, m_log.Text(), Dlg().m_nCurPage, BootFlag(), TouchCal()};
     Mark();
 }
 
