@@ -56,14 +56,6 @@ inline bool WorkingMatchesStored(const CSettingsDlg& dlg) {
            std::memcmp(&dlg.AdvanPageDAta, &s.nRearCamera, sizeof dlg.AdvanPageDAta) == 0;
 }
 
-// Whether every value that reaches a driver comes from a field in range.
-inline bool DriverValuesInRange(const INIINFO& r) {
-    auto bar = [](SHORT x) { return x >= BAR_KNOB_X_MIN && x <= BAR_KNOB_X_MAX; };
-    const int tenths = r.nFmtMhz * 10 + r.nFmtDecimal;
-    return bar(r.nBright) && bar(r.nContrast) && r.nFmtDecimal >= 0 && r.nFmtDecimal <= 9 &&
-           tenths >= 875 && tenths <= 1080;
-}
-
 // What the window's destruction frees: the screen, its font, the version
 // font and the four page backgrounds. The buttons go with the object.
 inline bool WindowResourcesFreed(const CSettingsDlg& dlg) {
