@@ -123,8 +123,8 @@ const Row kRows[] = {
      {.page = kClosed, .audio = "click", .screen = "main-sound"}},
     {"OkCancelAndDefaultAreDeadOnTheMenu", "", "tap 85 212; tap 130 212; tap 98 197; tap 428 212", {}},
     // The four icons' areas, away from the sliders, bars and options.
-    {"IconsAndDefaultAreDeadOnTheSoundPage", "page sound",
-     "tap 44 175; tap 90 180; tap 150 70; tap 250 30; tap 428 212", {}},
+    {"IconsCancelAndDefaultAreDeadOnTheSoundPage", "page sound",
+     "tap 44 175; tap 90 180; tap 150 70; tap 250 30; tap 428 212; tap 130 212; tap 176 227", {}},
     // Every pen down on the basic page saves and tells the launcher, and only that.
     {"IconsCancelAndDefaultAreDeadOnTheBasicPage", "page basic",
      "tap 44 175; tap 90 180; tap 150 70; tap 250 30; tap 130 212; tap 428 212",
@@ -156,7 +156,6 @@ const Row kRows[] = {
      {.audio = "click", .nolog = {"OnBtOk"}, .screen = "sound-factory"}},
     {"CloseOnTheSoundPage", "page sound", "tap 435 19",
      {.page = kClosed, .audio = "click", .screen = "sound-factory"}},
-    {"CancelRectangleIsDeadOnTheSoundPage", "page sound", "tap 130 212; tap 176 227", {}},
     {"SecondPenDownOnOkLetsTheHeldSliderGoFirst", "page sound",
      "down 116 150; move 116 90; down 50 212; up 50 212", {.page = PAGE_MAIN,
      .file = "nNaviVolume=0", .launcher = "S0", .audio = "click vol:0x00000000 click"}},
