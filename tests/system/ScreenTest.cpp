@@ -103,36 +103,33 @@ TEST_F(ScreenTest, TheWindowsIconAndFontsAreMadeAsAskedAndButtonsFreeTheSurfaces
     ::DeleteObject(plain);
     EXPECT_EQ(std::tuple(plainFont.lfHeight, plainFont.lfWeight, plainFont.lfQuality),
               std::tuple(12, FW_NORMAL, NONANTIALIASED_QUALITY));
-    const std::wstring longest(31, L'a');
-    HFONT fits = Dlg().MakeFont(longest.c_str(), 16, true, true);
-    EXPECT_EQ(std::wstring(dv::testing::LogFontOf(fits)->lfFaceName), longest);
-    ::DeleteObject(fits);
-    const std::wstring tooLong(32, L'b');
-    for (LPCWSTR face : {tooLong.c_str(), static_cast<LPCWSTR>(nullptr)}) {
+    const std::wstring longest(31, L'a'), tooLong(32, L'b');
+    for (LPCWSTR face : {longest.c_str(), tooLong.c_str(), static_cast<LPCWSTR>(nullptr)}) {
         Mark();
         HFONT font = Dlg().MakeFont(face, 16, true, true);
         ASSERT_NE(font, nullptr);
-        EXPECT_EQ(dv::testing::LogFontOf(font)->lfFaceName[0], L'\0');
-        EXPECT_EQ(Log(), "MakeFont: face name missing or longer than 31 characters\r\n");
+        const bool fits = face == longest.c_str();
+        EXPECT_EQ(std::wstring(dv::testing::LogFontOf(font)->lfFaceName), fits ? longest : L"");
+        EXPECT_EQ(Log(),
+                  fits ? "" : "MakeFont: face name missing or longer than 31 characters\r\n");
         ::DeleteObject(font);
     }
     // Buttons free exactly the surfaces they made.
     const dv::testing::GdiCounts start = dv::testing::LiveGdiObjects();
     for (int extra : {0, 1, 2, 3, -1}) {
         Mark();
+        const bool fits = extra >= 0 && extra <= 2;
         {
             CImageButton button;
             button.Create(Dlg().m_pScreenDC, 140, {0, 0, 79, 31}, extra, 141, 149);
-            const int made = extra >= 0 && extra <= 2 ? extra + 1 : 1;
+            const int made = fits ? extra + 1 : 1;
             EXPECT_EQ(dv::testing::LiveGdiObjects().dcs - start.dcs, made) << extra;
             EXPECT_EQ(dv::testing::LiveGdiObjects().bitmaps - start.bitmaps, made) << extra;
         }
         EXPECT_EQ(dv::testing::LiveGdiObjects(), start) << extra;
-        EXPECT_EQ(Log(), extra == 3 || extra == -1
-                             ? "CImageButton: extra image count " + std::to_string(extra) +
-                                   " out of range 0..2, using 0\r\n"
-                             : "")
-            << extra;
+        const std::string warning = "CImageButton: extra image count " + std::to_string(extra) +
+                                    " out of range 0..2, using 0\r\n";
+        EXPECT_EQ(Log(), fits ? "" : warning) << extra;
     }
 }
 
