@@ -337,9 +337,7 @@ void ExpectLinesInOrder(const std::string& log, const std::vector<const char*>& 
 // The version label's box, then the FM frequency's (shown only with the transmitter on).
 void MaskText(dv::testing::PixelSnapshot& picture, const CSettingsDlg& dlg) {
     constexpr RECT kMasks[] = {{158, 141, 361, 154}, {361, 142, 411, 158}};
-    const std::size_t count = dlg.m_nCurPage != PAGE_ADVAN         ? 0
-                              : dlg.AdvanPageDAta.nFmtOn == FMT_ON ? 2
-                                                                   : 1;
+    const int count = dlg.m_nCurPage != PAGE_ADVAN ? 0 : 1 + (dlg.AdvanPageDAta.nFmtOn == FMT_ON);
     for (const RECT& r : std::span(kMasks, count)) {
         for (LONG y = r.top; y < r.bottom; ++y) {
             std::fill_n(&picture.pixels[static_cast<std::size_t>(y * picture.width + r.left)],

@@ -75,8 +75,7 @@ INIINFO SystemTest::ParseRecord(INIINFO base, std::string_view assignments) {
             ADD_FAILURE() << "not a field assignment: " << item;
             continue;
         }
-        fields[static_cast<std::size_t>(name - kFieldNames.begin())] =
-            static_cast<SHORT>(std::stoi(item.substr(eq + 1)));
+        fields[name - kFieldNames.begin()] = static_cast<SHORT>(std::stoi(item.substr(eq + 1)));
     }
     std::memcpy(&base, fields.data(), sizeof base);
     return base;
