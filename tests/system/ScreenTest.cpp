@@ -84,13 +84,17 @@ TEST_F(ScreenTest, TheWindowsIconAndFontsAreMadeAsAskedAndButtonsFreeTheSurfaces
     for (WPARAM size : {ICON_SMALL, ICON_BIG}) {
         EXPECT_EQ(Dlg().SendMessage(WM_GETICON, size, 0), reinterpret_cast<LRESULT>(appIcon));
     }
+    HFONT plain = Dlg().MakeFont(L"Tahoma", 0x10C, false, false);  // only the low byte is a height
     const auto screenFont = dv::testing::LogFontOf(Dlg().m_fontScreen);
     const auto versionFont = dv::testing::LogFontOf(Dlg().m_hVersionFont);
-    ASSERT_TRUE(screenFont && versionFont);
+    const auto plainFont = dv::testing::LogFontOf(plain);
+    ::DeleteObject(plain);
+    ASSERT_TRUE(screenFont && versionFont && plainFont);
     using Want = std::tuple<LONG, LONG, BYTE, BYTE>;  // height, weight, char set, quality
     for (auto [font, want] :
          {std::pair{*screenFont, Want{12, FW_BOLD, ANSI_CHARSET, DEFAULT_QUALITY}},
-          {*versionFont, Want{16, FW_BOLD, DEFAULT_CHARSET, ANTIALIASED_QUALITY}}}) {
+          {*versionFont, Want{16, FW_BOLD, DEFAULT_CHARSET, ANTIALIASED_QUALITY}},
+          {*plainFont, Want{12, FW_NORMAL, DEFAULT_CHARSET, NONANTIALIASED_QUALITY}}}) {
         EXPECT_EQ(std::wstring(font.lfFaceName), L"Tahoma");
         EXPECT_EQ(Want(font.lfHeight, font.lfWeight, font.lfCharSet, font.lfQuality), want);
         EXPECT_EQ(font.lfWidth + font.lfItalic + font.lfUnderline + font.lfStrikeOut, 0);
@@ -98,11 +102,6 @@ TEST_F(ScreenTest, TheWindowsIconAndFontsAreMadeAsAskedAndButtonsFreeTheSurfaces
     EXPECT_EQ(dv::testing::TextStateOf(Dlg().m_pScreenDC->GetSafeHdc()),
               dv::testing::TextState(Dlg().m_fontScreen, TRANSPARENT, RGB(255, 255, 255)));
 
-    HFONT plain = Dlg().MakeFont(L"Tahoma", 0x10C, false, false);
-    const LOGFONTW plainFont = *dv::testing::LogFontOf(plain);
-    ::DeleteObject(plain);
-    EXPECT_EQ(std::tuple(plainFont.lfHeight, plainFont.lfWeight, plainFont.lfQuality),
-              std::tuple(12, FW_NORMAL, NONANTIALIASED_QUALITY));
     const std::wstring longest(31, L'a'), tooLong(32, L'b');
     for (LPCWSTR face : {longest.c_str(), tooLong.c_str(), static_cast<LPCWSTR>(nullptr)}) {
         Mark();
