@@ -9,8 +9,6 @@
 #include <sstream>
 #include <vector>
 
-#include "platform/Platform.h"
-
 namespace {
 
 constexpr std::array<const char*, 13> kFieldNames = {
@@ -220,10 +218,8 @@ std::string SystemTest::Launcher() const {
         std::string item = m.message == UM_SETTINGS_PAGE ? "S"
                            : m.message == UM_TOUCH_CAL   ? "T"
                                                          : "#" + std::to_string(m.message) + ":";
-        item += std::to_string(static_cast<long long>(m.wParam));
-        if (m.lParam != 0) {
-            item += ":" + std::to_string(m.lParam);
-        }
+        item += std::to_string(static_cast<long long>(m.wParam)) +
+                (m.lParam != 0 ? ":" + std::to_string(m.lParam) : "");
         out += (out.empty() ? "" : " ") + item;
     }
     return out;
