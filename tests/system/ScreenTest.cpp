@@ -37,9 +37,8 @@ TEST_F(ScreenTest, VersionLabelIsWhiteFromX158AndEraseAndMissingButtonImagesPain
     const auto screen = Screen();
     auto changes = [&](LONG x, LONG y) { return screen.At(x, y) != background.At(x, y); };
     const auto [text, changed] = Bounds({150, 135, 380, 160}, changes);
-    const int whites = Bounds({150, 135, 380, 160}, [&](LONG x, LONG y) {
-                           return changes(x, y) && screen.At(x, y) == kWhite;
-                       }).second;
+    auto white = [&](LONG x, LONG y) { return changes(x, y) && screen.At(x, y) == kWhite; };
+    const int whites = Bounds({150, 135, 380, 160}, white).second;
     EXPECT_EQ(text.left, 158);
     // The 16-pixel bold face: the label is about 162 pixels long.
     EXPECT_NEAR(text.right - text.left, 161, 8);
