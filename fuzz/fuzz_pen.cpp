@@ -96,10 +96,8 @@ public:
             m_penDown = message != WM_LBUTTONUP;
         }
         m_run.Pen(message, pt);
-        if (endsInteraction && m_run.IsOpen()) {
-            Expect(dvfuzz::WorkingMatchesStored(m_run.Dlg()),
-                   "working copies differ from the stored record after a pen-up");
-        }
+        Expect(!endsInteraction || !m_run.IsOpen() || dvfuzz::WorkingMatchesStored(m_run.Dlg()),
+               "working copies differ from the stored record after a pen-up");
         After();
     }
     void Tap(POINT pt, bool doubleClick = false) {
