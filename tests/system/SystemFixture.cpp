@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -87,13 +86,6 @@ std::string SystemTest::Describe(const INIINFO& record) {
         out += std::string(i == 0 ? "" : " ") + kFieldNames[i] + "=" + std::to_string(fields[i]);
     }
     return out;
-}
-
-void SystemTest::SetUp() {
-    ::setenv("DIALVANE_DISPLAY", "none", 1);
-    dvfuzz::g_onBroken = [](const char* what) { ADD_FAILURE() << "broken: " << what; };
-    m_root = std::make_unique<dv::testing::ScopedDeviceRoot>(
-        dv::testing::ScopedDeviceRoot::Shape::Provisioned);
 }
 
 void SystemTest::Start(std::string_view setup) {

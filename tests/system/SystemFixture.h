@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,7 +42,12 @@
 
 class SystemTest : public ::testing::Test {
 protected:
-    void SetUp() override;
+    void SetUp() override {
+        ::setenv("DIALVANE_DISPLAY", "none", 1);
+        dvfuzz::g_onBroken = [](const char* what) { ADD_FAILURE() << "broken: " << what; };
+        m_root = std::make_unique<dv::testing::ScopedDeviceRoot>(
+            dv::testing::ScopedDeviceRoot::Shape::Provisioned);
+    }
 
     void Start(std::string_view setup = "");
     void Run(std::string_view script);
