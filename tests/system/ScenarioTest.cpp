@@ -28,12 +28,8 @@ struct Expect {
     int page = kUnchanged;  // m_nCurPage at the end, or kClosed
     int selIcon = kUnchanged;
     const char* file = "";  // the starting record with these fields changed; or "none"
-    const char* launcher = "";
-    const char* audio = "";
-    const char* bak1 = "";
-    const char* iic1 = "";
-    const char* fmt1 = "";
-    const char* fls1 = "";
+    // What the launcher was sent, the audio device did, and the drivers' journals.
+    const char *launcher = "", *audio = "", *bak1 = "", *iic1 = "", *fmt1 = "", *fls1 = "";
     int bootFlag = kUnchanged;
     std::optional<std::string> touchcal{};  // unchanged when not given
     int calibrations = 0;
@@ -44,9 +40,7 @@ struct Expect {
 };
 
 struct Row {
-    const char* name;
-    const char* setup;
-    const char* script;
+    const char *name, *setup, *script;
     Expect expect;
 };
 
