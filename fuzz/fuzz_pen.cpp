@@ -15,9 +15,8 @@ namespace {
 
 using dvfuzz::Expect;
 
-constexpr int kMaxEvents = 256;
-constexpr int kMaxOpens = 8;
-constexpr int kMaxDragSteps = 8;
+// Events an input may run, dialogs it may open, mouse moves a drag makes.
+constexpr int kMaxEvents = 256, kMaxOpens = 8, kMaxDragSteps = 8;
 // Opcode bytes below this take a point from the table, with jitter.
 constexpr uint8_t kRawPointSelector = 0xF0;
 constexpr int kJitterCentre = 8;
