@@ -63,8 +63,7 @@ inline bool WindowResourcesFreed(const CSettingsDlg& dlg) {
                                        &dlg.m_dcAdvanBg};
     return dlg.m_pScreenDC == nullptr && dlg.m_hVersionFont == nullptr &&
            dlg.m_fontScreen.GetSafeHandle() == nullptr && dlg.m_pOldFont == nullptr &&
-           std::none_of(std::begin(kBackgrounds), std::end(kBackgrounds),
-                        [](const CDC* dc) { return dc->GetSafeHdc() != nullptr; });
+           std::ranges::none_of(kBackgrounds, [](const CDC* dc) { return dc->GetSafeHdc(); });
 }
 
 // One dialog at a time on the current device root. The drivers' journals are
