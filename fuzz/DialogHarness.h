@@ -13,6 +13,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "app/SettingsDlg.h"
 #include "platform/Platform.h"
@@ -55,14 +56,6 @@ inline bool WorkingMatchesStored(const CSettingsDlg& dlg) {
            std::memcmp(&dlg.AdvanPageDAta, &s.nRearCamera, sizeof dlg.AdvanPageDAta) == 0;
 }
 
-// Whether every value that reaches a driver comes from a field in range.
-inline bool DriverValuesInRange(const INIINFO& r) {
-    auto bar = [](SHORT x) { return x >= BAR_KNOB_X_MIN && x <= BAR_KNOB_X_MAX; };
-    const int tenths = r.nFmtMhz * 10 + r.nFmtDecimal;
-    return bar(r.nBright) && bar(r.nContrast) && r.nFmtDecimal >= 0 && r.nFmtDecimal <= 9 &&
-           tenths >= 875 && tenths <= 1080;
-}
-
 // What the window's destruction frees: the screen, its font, the version
 // font and the four page backgrounds. The buttons go with the object.
 inline bool WindowResourcesFreed(const CSettingsDlg& dlg) {
@@ -70,8 +63,7 @@ inline bool WindowResourcesFreed(const CSettingsDlg& dlg) {
                                        &dlg.m_dcAdvanBg};
     return dlg.m_pScreenDC == nullptr && dlg.m_hVersionFont == nullptr &&
            dlg.m_fontScreen.GetSafeHandle() == nullptr && dlg.m_pOldFont == nullptr &&
-           std::none_of(std::begin(kBackgrounds), std::end(kBackgrounds),
-                        [](const CDC* dc) { return dc->GetSafeHdc() != nullptr; });
+           std::ranges::none_of(kBackgrounds, [](const CDC* dc) { return dc->GetSafeHdc(); });
 }
 
 // One dialog at a time on the current device root. The drivers' journals are
@@ -92,6 +84,7 @@ public:
         dv::testing::PumpMessagesUntilIdle();
         m_withDialog = dv::testing::LiveGdiObjects();
         Pump();
+        Expect(WorkingMatchesStored(*m_dlg), "working copies differ from the loaded record");
         return *m_dlg;
     }
 
@@ -161,11 +154,8 @@ public:
     std::string Journal(const std::string& device) {
         TakeJournals();
         std::string text = m_journals[device];
-        while (text.ends_with('\n')) {
-            text.pop_back();
-        }
         std::replace(text.begin(), text.end(), '\n', '|');
-        return text;
+        return text.substr(0, text.find_last_not_of('|') + 1);
     }
     void ForgetJournals() {
         TakeJournals();
@@ -173,12 +163,8 @@ public:
     }
 
 private:
-    struct Range {
-        const char* device;
-        const char* prefix;
-        int low, high;
-    };
-    static constexpr Range kJournals[] = {
+    // A device, the start of its lines that send a level, and the level's range.
+    static constexpr std::tuple<const char*, const char*, int, int> kJournals[] = {
         {"BAK1", "ioctl 0x00002000 in ", 33, 100},
         {"IIC1", "ioctl 0x00000000 in 8a 7", 0x20, 192},
         {"FMT1", "ioctl 0x00000001 in ", 0, 9},
@@ -226,17 +212,20 @@ public:
         return *unit;
     }
 
-    const dv::testing::ScopedDeviceRoot& Root() const { return *m_root; }
-    dv::testing::LogCapture& Log() { return m_log; }
+    // Shared by the runs: the device root and the log.
+    std::unique_ptr<dv::testing::ScopedDeviceRoot> root =
+        std::make_unique<dv::testing::ScopedDeviceRoot>(
+            dv::testing::ScopedDeviceRoot::Shape::Provisioned);
+    dv::testing::LogCapture log;
 
 private:
     Unit() {
-        const auto runtime = m_root->Path().parent_path() / "run";
+        const auto runtime = root->Path().parent_path() / "run";
         std::filesystem::create_directory(runtime);
         std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
         setenv("DIALVANE_RUNTIME", runtime.c_str(), 1);
         setenv("DIALVANE_DISPLAY", "none", 1);
-        std::atexit([] { Get().m_root.reset(); });
+        std::atexit([] { Get().root.reset(); });
         m_launcher = std::make_unique<dv::testing::TestWindow>(kLauncherTitle);
         // As the real screen does, the stand-in leaves the dialog to repaint.
         m_calibration = std::make_unique<dv::testing::ScopedCalibration>([] {
@@ -247,10 +236,6 @@ private:
         });
     }
 
-    std::unique_ptr<dv::testing::ScopedDeviceRoot> m_root =
-        std::make_unique<dv::testing::ScopedDeviceRoot>(
-            dv::testing::ScopedDeviceRoot::Shape::Provisioned);
-    dv::testing::LogCapture m_log;
     std::unique_ptr<dv::testing::TestWindow> m_launcher;
     std::unique_ptr<dv::testing::ScopedCalibration> m_calibration;
 };

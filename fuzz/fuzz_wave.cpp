@@ -11,21 +11,18 @@
 namespace {
 
 // Removed when the process exits.
-dv::testing::ScopedDeviceRoot& Root() {
-    static dv::testing::ScopedDeviceRoot root;
-    return root;
-}
+dv::testing::ScopedDeviceRoot g_root;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-    Root().MakeFolder("windows");
+    g_root.MakeFolder("windows");
     dv::SetDebugLogToStderr(false);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    Root().WriteFile("windows/fuzz.wav", {reinterpret_cast<const char*>(data), size});
+    g_root.WriteFile("windows/fuzz.wav", {reinterpret_cast<const char*>(data), size});
     WAVEFORMATEX* format = nullptr;
     DWORD dataSize = 0;
     BYTE* samples = nullptr;

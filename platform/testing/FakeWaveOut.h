@@ -105,15 +105,12 @@ public:
         char detail[16];
         std::snprintf(detail, sizeof detail, " 0x%08x", dwVolume);
         std::lock_guard guard(m_lock);
-        const auto failure = Enter(WaveCall::SetVolume, detail);
-        m_volume = failure ? m_volume : dwVolume;
-        return failure.value_or(MMSYSERR_NOERROR);
+        return Enter(WaveCall::SetVolume, detail).value_or(MMSYSERR_NOERROR);
     }
-    MMRESULT GetVolume(HWAVEOUT, DWORD* pdwVolume) override {
-        return Checked(WaveCall::GetVolume, pdwVolume != nullptr, [&] {
-            *pdwVolume = m_volume;
-            return MMSYSERR_NOERROR;
-        });
+    // The panel never reads the volume back: the call is recorded and refused.
+    MMRESULT GetVolume(HWAVEOUT, DWORD*) override {
+        std::lock_guard guard(m_lock);
+        return Enter(WaveCall::GetVolume).value_or(MMSYSERR_NOTSUPPORTED);
     }
 
 private:
@@ -178,7 +175,6 @@ private:
     std::string m_lastOpen;
     std::vector<uint8_t> m_lastFormat;
     std::vector<uint8_t> m_written;
-    DWORD m_volume = 0xFFFFFFFFu;
     std::map<HWAVEOUT, OpenDevice> m_open;
     uintptr_t m_nextHandle = 0x7A000;
 };

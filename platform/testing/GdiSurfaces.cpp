@@ -2,8 +2,6 @@
 
 #include <png.h>
 
-#include <algorithm>
-
 #include "platform/gdi/BitmapResources.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/IconDecoder.h"

@@ -26,11 +26,8 @@ public:
     // activate: the window takes the pen (as a dialog does when created).
     explicit TestWindow(const wchar_t* title, LRESULT answer = 0, bool activate = false)
         : m_answer(answer) {
-        CreateEx(activate ? 0 : WS_EX_NOACTIVATE, L"Dialog", nullptr, WS_POPUP | WS_VISIBLE,
+        CreateEx(activate ? 0 : WS_EX_NOACTIVATE, L"Dialog", title, WS_POPUP | WS_VISIBLE,
                  RECT{0, 0, 480, 234});
-        if (title != nullptr) {
-            SetWindowText(title);
-        }
     }
     ~TestWindow() override {
         if (m_hWnd != nullptr) {

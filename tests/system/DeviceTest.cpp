@@ -12,10 +12,8 @@ namespace {
 class DeviceTest : public SystemTest {};
 
 TEST_F(DeviceTest, PenUpYChoosesTheVolumeStepAndItsVolume) {
-    const struct {
-        int y, step;
-        const char* volume;
-    } kCases[] = {
+    // The pen-up's y, the step stored and the volume set.
+    const std::tuple<int, int, const char*> kCases[] = {
         {152, 0, "0x00000000"}, {200, 0, "0x00000000"}, {151, 1, "0x6fff6fff"},
         {144, 1, "0x6fff6fff"}, {143, 2, "0x7fff7fff"}, {136, 2, "0x7fff7fff"},
         {129, 3, "0x8fff8fff"}, {122, 4, "0x9fff9fff"}, {115, 5, "0xafffafff"},
@@ -24,11 +22,11 @@ TEST_F(DeviceTest, PenUpYChoosesTheVolumeStepAndItsVolume) {
         {86, 10, "0xffffffff"}, {0, 10, "0xffffffff"},  {-7, 10, "0xffffffff"},
     };
     Start("page sound");
-    for (const auto& c : kCases) {
+    for (const auto& [y, step, volume] : kCases) {
         Mark();
-        Run("down 116 100; up 116 " + std::to_string(c.y));
-        EXPECT_EQ(StoredRecord()->nNaviVolume, c.step) << "y " << c.y;
-        EXPECT_EQ(Audio(), std::string("vol:") + c.volume + " click") << "y " << c.y;
+        Run("down 116 100; up 116 " + std::to_string(y));
+        EXPECT_EQ(StoredRecord()->nNaviVolume, step) << "y " << y;
+        EXPECT_EQ(Audio(), std::string("vol:") + volume + " click") << "y " << y;
     }
     // Steps from a damaged record are brought into the table's range.
     const auto stepY = [&](int step) { return Dlg().m_device.GetVolumeStepY(step); };
@@ -40,31 +38,26 @@ TEST_F(DeviceTest, PenUpYChoosesTheVolumeStepAndItsVolume) {
 }
 
 TEST_F(DeviceTest, BarPositionsBecomeBacklightLevelsAndContrastValues) {
-    const struct {
-        int position;
-        const char *backlight, *contrast;  // the journals
-    } kCases[] = {
+    // A bar position, the backlight's journal and the contrast chip's.
+    const std::tuple<int, const char*, const char*> kCases[] = {
         {0, BAK("21"), IIC("30")},   {1, BAK("21"), IIC("31")},   {2, BAK("22"), IIC("31")},
         {5, BAK("22"), IIC("33")},   {6, BAK("23"), IIC("33")},   {124, BAK("42"), IIC("78")},
         {139, BAK("46"), IIC("80")}, {248, BAK("63"), IIC("bf")}, {249, BAK("64"), IIC("c0")}};
     Start();
-    for (const auto& c : kCases) {
+    for (const auto& [position, backlight, contrast] : kCases) {
         Mark();
         Dlg().m_device.nLastBacklight = Dlg().m_device.nLastContrast = -1;
-        Dlg().m_device.SetBacklight(c.position);
-        Dlg().m_device.SetContrast(c.position);
-        EXPECT_EQ(Journal("BAK1"), c.backlight) << c.position;
-        EXPECT_EQ(Journal("IIC1"), c.contrast) << c.position;
+        Dlg().m_device.SetBacklight(position);
+        Dlg().m_device.SetContrast(position);
+        EXPECT_EQ(Journal("BAK1"), backlight) << position;
+        EXPECT_EQ(Journal("IIC1"), contrast) << position;
     }
 }
 
 TEST_F(DeviceTest, FmRepeatTimerStepsTheFrequencyAndWraps) {
-    struct Case {
-        int mhz, tenths, direction;
-        const char* sent;  // MHz and tenths as sent to the transmitter
-    };
+    // MHz, tenths, direction; then MHz and tenths as sent to the transmitter.
     // clang-format off
-    const Case kCases[] = {
+    const std::tuple<int, int, int, const char*> kCases[] = {
         {108, 0, FM_STEP_UP, "57 05"},   {100, 0, FM_STEP_UP, "64 01"},
         {99, 9, FM_STEP_UP, "64 00"},    {107, 9, FM_STEP_UP, "6c 00"},
         {87, 5, FM_STEP_DOWN, "6c 00"},  {100, 0, FM_STEP_DOWN, "63 09"},
@@ -72,15 +65,15 @@ TEST_F(DeviceTest, FmRepeatTimerStepsTheFrequencyAndWraps) {
     };
     // clang-format on
     Start("nFmtOn=5");
-    for (const Case& c : kCases) {
+    for (const auto& [mhz, tenths, direction, sent] : kCases) {
         Mark();
-        Dlg().AdvanPageDAta.nFmtMhz = static_cast<SHORT>(c.mhz);
-        Dlg().AdvanPageDAta.nFmtDecimal = static_cast<SHORT>(c.tenths);
-        Dlg().m_nFmDirection = c.direction;
+        Dlg().AdvanPageDAta.nFmtMhz = static_cast<SHORT>(mhz);
+        Dlg().AdvanPageDAta.nFmtDecimal = static_cast<SHORT>(tenths);
+        Dlg().m_nFmDirection = direction;
         Run("timer 32769");
-        EXPECT_EQ(Journal("FMT1"), std::string("open|ioctl 0x00000002 in 00|ioctl 0x00000001 in ") +
-                                       c.sent + "|close")
-            << c.mhz << "." << c.tenths << " direction " << c.direction;
+        EXPECT_EQ(Journal("FMT1"),
+                  std::string("open|ioctl 0x00000002 in 00|ioctl 0x00000001 in ") + sent + "|close")
+            << mhz << "." << tenths << " direction " << direction;
     }
     // Stepping changes only the working copy.
     EXPECT_EQ(Describe(*StoredRecord()), Describe(m_start.record));
@@ -113,15 +106,10 @@ std::string At(POINT pt) {
 }
 
 TEST_F(DeviceTest, OptionTouchAreasEndOneShortOfTheirRightAndBottomEdges) {
-    struct Case {
-        RECT rect;
-        SHORT BASIC_PAGE_DATA::*basic;
-        SHORT ADVAN_PAGE_DATA::*advan;
-        SHORT value, other;
-    };
     using B = BASIC_PAGE_DATA;
     using A = ADVAN_PAGE_DATA;
-    const Case kCases[] = {
+    // An option's rectangle, the basic or advanced field it sets, its value and another.
+    const std::tuple<RECT, SHORT B::*, SHORT A::*, SHORT, SHORT> kCases[] = {
         {{156, 75, 225, 90}, &B::nAutoStart, nullptr, 0, 1},
         {{246, 75, 327, 90}, &B::nAutoStart, nullptr, 1, 2},
         {{349, 75, 415, 90}, &B::nAutoStart, nullptr, 2, 0},
@@ -133,15 +121,15 @@ TEST_F(DeviceTest, OptionTouchAreasEndOneShortOfTheirRightAndBottomEdges) {
         {{232, 113, 290, 131}, nullptr, &A::nRearCamera, REARCAM_ON, REARCAM_OFF},
     };
     Start("page basic");
-    for (const Case& c : kCases) {
-        if (c.advan != nullptr && Dlg().m_nCurPage == PAGE_BASIC) {
+    for (const auto& [rect, basic, advan, value, other] : kCases) {
+        if (advan != nullptr && Dlg().m_nCurPage == PAGE_BASIC) {
             Run("tap 50 212; tap 169 103");  // OK, then the advanced icon
         }
-        SHORT& working = c.basic ? Dlg().BasicPageData.*c.basic : Dlg().AdvanPageDAta.*c.advan;
-        for (auto [pt, takes] : EdgeTaps(c.rect)) {
-            working = c.other;
+        SHORT& working = basic ? Dlg().BasicPageData.*basic : Dlg().AdvanPageDAta.*advan;
+        for (auto [pt, takes] : EdgeTaps(rect)) {
+            working = other;
             Run("tap " + At(pt));
-            EXPECT_EQ(working, takes ? c.value : c.other) << At(pt);
+            EXPECT_EQ(working, takes ? value : other) << At(pt);
         }
     }
     EXPECT_EQ(Dlg().m_nCurPage, PAGE_ADVAN);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <tuple>
 
 #include "platform/Resources.h"
 #include "platform/WinGdi.h"
@@ -11,17 +12,10 @@
 
 namespace {
 
-using dv::testing::PixelSnapshot;
-
 constexpr std::size_t kBmpBitCountOffset = 28;
 
-struct BitmapRow {
-    unsigned id;
-    int width, height, bits;
-    bool strip;
-};
-
-constexpr BitmapRow kTable[] = {
+// Id, width, height, bits a pixel, and whether it is a strip of a normal and a pressed half.
+constexpr std::tuple<unsigned, int, int, int, bool> kTable[] = {
     {129, 480, 234, 24, false}, {130, 146, 97, 24, true},   {131, 116, 90, 24, true},
     {132, 120, 83, 24, true},   {133, 126, 96, 24, true},   {134, 189, 123, 24, false},
     {135, 189, 123, 24, false}, {136, 189, 123, 24, false}, {137, 189, 123, 24, false},
@@ -37,16 +31,16 @@ TEST(Resources, EveryBitmapHasItsIdSizeAndDepthAndStripsAPressedHalf) {
     EXPECT_EQ(std::ranges::count(all, dv::ResourceKind::Bitmap, &dv::EmbeddedResource::kind),
               std::ssize(kTable));
     EXPECT_NE(dv::FindEmbeddedResource(dv::ResourceKind::Icon, 128), nullptr);
-    for (const BitmapRow& s : kTable) {
-        const auto* r = dv::FindEmbeddedResource(dv::ResourceKind::Bitmap, s.id);
-        ASSERT_TRUE(r != nullptr && r->size > kBmpBitCountOffset) << s.id;
-        EXPECT_EQ(r->data[kBmpBitCountOffset], s.bits) << s.id;
-        HBITMAP hbm = ::LoadBitmapW(nullptr, MAKEINTRESOURCEW(s.id));
-        ASSERT_NE(hbm, nullptr) << s.id;
-        const PixelSnapshot bmp = dv::testing::SnapshotBitmap(hbm);
+    for (const auto& [id, width, height, bits, strip] : kTable) {
+        const auto* r = dv::FindEmbeddedResource(dv::ResourceKind::Bitmap, id);
+        ASSERT_TRUE(r != nullptr && r->size > kBmpBitCountOffset) << id;
+        EXPECT_EQ(r->data[kBmpBitCountOffset], bits) << id;
+        HBITMAP hbm = ::LoadBitmapW(nullptr, MAKEINTRESOURCEW(id));
+        ASSERT_NE(hbm, nullptr) << id;
+        const auto bmp = dv::testing::SnapshotBitmap(hbm);
         ::DeleteObject(hbm);
-        EXPECT_EQ(std::pair(bmp.width, bmp.height), std::pair(s.width, s.height)) << s.id;
-        if (s.strip && bmp.width == s.width) {
+        EXPECT_EQ(std::pair(bmp.width, bmp.height), std::pair(width, height)) << id;
+        if (strip && bmp.width == width) {
             const int half = bmp.width / 2;
             int differing = 0;
             for (int y = 0; y < bmp.height; ++y) {
@@ -54,7 +48,7 @@ TEST(Resources, EveryBitmapHasItsIdSizeAndDepthAndStripsAPressedHalf) {
                     differing += bmp.At(x, y) != bmp.At(x + half, y);
                 }
             }
-            EXPECT_GT(differing, half * bmp.height / 20) << s.id;
+            EXPECT_GT(differing, half * bmp.height / 20) << id;
         }
     }
 }

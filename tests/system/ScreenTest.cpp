@@ -15,20 +15,19 @@ class ScreenTest : public SystemTest {};
 
 // The bounds of the pixels of r that pass, and how many do.
 template <typename Pass>
-RECT Bounds(RECT r, Pass pass, int* count = nullptr) {
+std::pair<RECT, int> Bounds(RECT r, Pass pass) {
     RECT box{r.right, r.bottom, r.left - 1, r.top - 1};
+    int count = 0;
     for (LONG y = r.top; y < r.bottom; ++y) {
         for (LONG x = r.left; x < r.right; ++x) {
             if (pass(x, y)) {
                 box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x),
                        std::max(box.bottom, y)};
-                if (count != nullptr) {
-                    ++*count;
-                }
+                ++count;
             }
         }
     }
-    return box;
+    return {box, count};
 }
 
 TEST_F(ScreenTest, VersionLabelIsWhiteFromX158AndEraseAndMissingButtonImagesPaintNothing) {
@@ -37,12 +36,9 @@ TEST_F(ScreenTest, VersionLabelIsWhiteFromX158AndEraseAndMissingButtonImagesPain
     ASSERT_EQ(std::pair(background.width, background.height), std::pair(480, 234));
     const auto screen = Screen();
     auto changes = [&](LONG x, LONG y) { return screen.At(x, y) != background.At(x, y); };
-    int changed = 0;
-    int whites = 0;
-    const RECT text = Bounds({150, 135, 380, 160}, changes, &changed);
-    Bounds(
-        {150, 135, 380, 160},
-        [&](LONG x, LONG y) { return changes(x, y) && screen.At(x, y) == kWhite; }, &whites);
+    const auto [text, changed] = Bounds({150, 135, 380, 160}, changes);
+    auto white = [&](LONG x, LONG y) { return changes(x, y) && screen.At(x, y) == kWhite; };
+    const int whites = Bounds({150, 135, 380, 160}, white).second;
     EXPECT_EQ(text.left, 158);
     // The 16-pixel bold face: the label is about 162 pixels long.
     EXPECT_NEAR(text.right - text.left, 161, 8);
@@ -71,32 +67,33 @@ TEST_F(ScreenTest, FmFrequencyIsCentredInItsBox) {
         Dlg().AdvanPageDAta.nFmtDecimal = static_cast<SHORT>(tenths);
         Run("repaint");
         const auto screen = Screen();
-        const RECT box =
-            Bounds({359, 141, 413, 159}, [&](LONG x, LONG y) { return screen.At(x, y) == kWhite; });
+        auto white = [&](LONG x, LONG y) { return screen.At(x, y) == kWhite; };
+        const RECT box = Bounds({359, 141, 413, 159}, white).first;
         EXPECT_NEAR((box.left + box.right) / 2.0, 386, 1.5) << mhz;
         EXPECT_NEAR((box.top + box.bottom) / 2.0, 150, 1.5) << mhz;
         EXPECT_GT(box.right - box.left, 15) << mhz;
     }
 }
 
-TEST_F(ScreenTest, TheWindowCarriesTheProgramsIconAtBothSizes) {
+TEST_F(ScreenTest, TheWindowsIconAndFontsAreMadeAsAskedAndButtonsFreeTheSurfacesTheyMade) {
     Start();
+    // The program's icon at both sizes.
     HICON appIcon = ::LoadIconW(nullptr, MAKEINTRESOURCEW(IDI_APP_ICON));
     ASSERT_NE(appIcon, nullptr);
     for (WPARAM size : {ICON_SMALL, ICON_BIG}) {
         EXPECT_EQ(Dlg().SendMessage(WM_GETICON, size, 0), reinterpret_cast<LRESULT>(appIcon));
     }
-}
-
-TEST_F(ScreenTest, FontsAreMadeAsAskedAndButtonsFreeTheSurfacesTheyMade) {
-    Start();
+    HFONT plain = Dlg().MakeFont(L"Tahoma", 0x10C, false, false);  // only the low byte is a height
     const auto screenFont = dv::testing::LogFontOf(Dlg().m_fontScreen);
     const auto versionFont = dv::testing::LogFontOf(Dlg().m_hVersionFont);
-    ASSERT_TRUE(screenFont && versionFont);
+    const auto plainFont = dv::testing::LogFontOf(plain);
+    ::DeleteObject(plain);
+    ASSERT_TRUE(screenFont && versionFont && plainFont);
     using Want = std::tuple<LONG, LONG, BYTE, BYTE>;  // height, weight, char set, quality
     for (auto [font, want] :
          {std::pair{*screenFont, Want{12, FW_BOLD, ANSI_CHARSET, DEFAULT_QUALITY}},
-          {*versionFont, Want{16, FW_BOLD, DEFAULT_CHARSET, ANTIALIASED_QUALITY}}}) {
+          {*versionFont, Want{16, FW_BOLD, DEFAULT_CHARSET, ANTIALIASED_QUALITY}},
+          {*plainFont, Want{12, FW_NORMAL, DEFAULT_CHARSET, NONANTIALIASED_QUALITY}}}) {
         EXPECT_EQ(std::wstring(font.lfFaceName), L"Tahoma");
         EXPECT_EQ(Want(font.lfHeight, font.lfWeight, font.lfCharSet, font.lfQuality), want);
         EXPECT_EQ(font.lfWidth + font.lfItalic + font.lfUnderline + font.lfStrikeOut, 0);
@@ -104,41 +101,33 @@ TEST_F(ScreenTest, FontsAreMadeAsAskedAndButtonsFreeTheSurfacesTheyMade) {
     EXPECT_EQ(dv::testing::TextStateOf(Dlg().m_pScreenDC->GetSafeHdc()),
               dv::testing::TextState(Dlg().m_fontScreen, TRANSPARENT, RGB(255, 255, 255)));
 
-    HFONT plain = Dlg().MakeFont(L"Tahoma", 0x10C, false, false);
-    const LOGFONTW plainFont = *dv::testing::LogFontOf(plain);
-    ::DeleteObject(plain);
-    EXPECT_EQ(std::tuple(plainFont.lfHeight, plainFont.lfWeight, plainFont.lfQuality),
-              std::tuple(12, FW_NORMAL, NONANTIALIASED_QUALITY));
-    const std::wstring longest(31, L'a');
-    HFONT fits = Dlg().MakeFont(longest.c_str(), 16, true, true);
-    EXPECT_EQ(std::wstring(dv::testing::LogFontOf(fits)->lfFaceName), longest);
-    ::DeleteObject(fits);
-    const std::wstring tooLong(32, L'b');
-    for (LPCWSTR face : {tooLong.c_str(), static_cast<LPCWSTR>(nullptr)}) {
+    const std::wstring longest(31, L'a'), tooLong(32, L'b');
+    for (LPCWSTR face : {longest.c_str(), tooLong.c_str(), static_cast<LPCWSTR>(nullptr)}) {
         Mark();
         HFONT font = Dlg().MakeFont(face, 16, true, true);
         ASSERT_NE(font, nullptr);
-        EXPECT_EQ(dv::testing::LogFontOf(font)->lfFaceName[0], L'\0');
-        EXPECT_EQ(Log(), "MakeFont: face name missing or longer than 31 characters\r\n");
+        const bool fits = face == longest.c_str();
+        EXPECT_EQ(std::wstring(dv::testing::LogFontOf(font)->lfFaceName), fits ? longest : L"");
+        EXPECT_EQ(Log(),
+                  fits ? "" : "MakeFont: face name missing or longer than 31 characters\r\n");
         ::DeleteObject(font);
     }
     // Buttons free exactly the surfaces they made.
     const dv::testing::GdiCounts start = dv::testing::LiveGdiObjects();
     for (int extra : {0, 1, 2, 3, -1}) {
         Mark();
+        const bool fits = extra >= 0 && extra <= 2;
         {
             CImageButton button;
             button.Create(Dlg().m_pScreenDC, 140, {0, 0, 79, 31}, extra, 141, 149);
-            const int made = extra >= 0 && extra <= 2 ? extra + 1 : 1;
+            const int made = fits ? extra + 1 : 1;
             EXPECT_EQ(dv::testing::LiveGdiObjects().dcs - start.dcs, made) << extra;
             EXPECT_EQ(dv::testing::LiveGdiObjects().bitmaps - start.bitmaps, made) << extra;
         }
         EXPECT_EQ(dv::testing::LiveGdiObjects(), start) << extra;
-        EXPECT_EQ(Log(), extra == 3 || extra == -1
-                             ? "CImageButton: extra image count " + std::to_string(extra) +
-                                   " out of range 0..2, using 0\r\n"
-                             : "")
-            << extra;
+        const std::string warning = "CImageButton: extra image count " + std::to_string(extra) +
+                                    " out of range 0..2, using 0\r\n";
+        EXPECT_EQ(Log(), fits ? "" : warning) << extra;
     }
 }
 

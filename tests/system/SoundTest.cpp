@@ -50,12 +50,6 @@ Bytes Riff(const std::vector<Bytes>& chunks, int64_t size = -1) {
     return Chunk("RIFF", body, size);
 }
 
-// The bytes of a literal, without its terminator.
-template <std::size_t N>
-Bytes Raw(const char (&text)[N]) {
-    return Bytes(text, text + N - 1);
-}
-
 std::vector<std::string> Split(const std::string& words) {
     std::istringstream in(words);
     return {std::istream_iterator<std::string>(in), {}};
@@ -152,23 +146,17 @@ TEST_F(SoundTest, RemainingCountFallsByEveryByteReadOrSkipped) {
     CloseHandle(h);
 }
 
-struct BadFile {
-    const char* name;
-    Bytes bytes;
-    std::string log;
-};
-
-std::vector<BadFile> BadFiles() {
+TEST_F(SoundTest, EveryFailedLoadIsLoggedLeavesTheOutputsAndPlaysNothing) {
     const Bytes fmt = Fmt(22050);
     const Bytes data = Chunk("data", Ramp(8));
     Bytes cut = Riff({Chunk("fmt ", fmt)});
     cut.resize(cut.size() - 6);
     const std::string noFormat = "Unable to read format chunk\r\n";
-    return {
-        {"short.wav", Raw("RIFF\4\0\0\0WAV"), "Error reading file header\n"},
+    const std::tuple<const char*, Bytes, std::string> kBadFiles[] = {
+        {"short.wav", Chunk("RIFF", {'W', 'A', 'V'}, 4), "Error reading file header\n"},
         {"empty.wav", {}, "Error reading file header\n"},
-        {"rifx.wav", Raw("RIFX\4\0\0\0WAVE"), "Invalid wave file header\n"},
-        {"wavx.wav", Raw("RIFF\4\0\0\0WAVX"), "Invalid wave file header\n"},
+        {"rifx.wav", Chunk("RIFX", {'W', 'A', 'V', 'E'}), "Invalid wave file header\n"},
+        {"wavx.wav", Chunk("RIFF", {'W', 'A', 'V', 'X'}), "Invalid wave file header\n"},
         {"nodata.wav", Riff({Chunk("fmt ", fmt), Chunk("LIST", Ramp(6))}),
          "Error reading chunk header\n"},
         {"nofmt.wav", Riff({data}), "Error reading chunk header\n" + noFormat},
@@ -191,34 +179,31 @@ std::vector<BadFile> BadFiles() {
         // The RIFF size runs out exactly at the end of the skipped chunk.
         {"riffshort.wav", Riff({Chunk("junk", Ramp(5)), Chunk("fmt ", fmt), data}, 13), noFormat},
     };
-}
-
-TEST_F(SoundTest, EveryFailedLoadIsLoggedLeavesTheOutputsAndPlaysNothing) {
     // The outputs' values before a load, which a failed load must leave.
     const auto kUntouched = std::tuple(reinterpret_cast<WAVEFORMATEX*>(0x10), DWORD{0x20},
                                        reinterpret_cast<BYTE*>(0x30));
-    for (const BadFile& bad : BadFiles()) {
-        const auto path = Put(bad.name, bad.bytes);
+    for (const auto& [name, bytes, log] : kBadFiles) {
+        const auto path = Put(name, bytes);
         m_log.Clear();
         auto [format, size, data] = kUntouched;
-        EXPECT_EQ(ReadWaveFile(path.c_str(), &format, &size, &data), 1) << bad.name;
-        EXPECT_EQ(m_log.Text(), bad.log) << bad.name;
-        EXPECT_EQ(std::tuple(format, size, data), kUntouched) << bad.name;
+        EXPECT_EQ(ReadWaveFile(path.c_str(), &format, &size, &data), 1) << name;
+        EXPECT_EQ(m_log.Text(), log) << name;
+        EXPECT_EQ(std::tuple(format, size, data), kUntouched) << name;
         m_log.Clear();
         PlayWaveFile(path.c_str());
-        EXPECT_EQ(m_log.Text(), bad.log + "ReadWaveFile failed. mr=00000001\r\n") << bad.name;
+        EXPECT_EQ(m_log.Text(), log + "ReadWaveFile failed. mr=00000001\r\n") << name;
     }
     m_log.Clear();
     PlayWaveFile(L"\\windows\\missing.wav");
     EXPECT_EQ(m_log.Text(),
               "Error opening \\windows\\missing.wav. Error code = 0x00000002\n"
               "ReadWaveFile failed. mr=00000001\r\n");
-    const auto path = Put("ok.wav", Riff({Chunk("fmt ", Fmt(8000)), Chunk("data", Ramp(4))}));
-    auto [format, size, data] = kUntouched;
+    const auto path = Put("ok.wav", Riff({Chunk("fmt ", fmt), data}));
+    auto [format, size, samples] = kUntouched;
     m_log.Clear();
-    EXPECT_EQ(ReadWaveFile(nullptr, &format, &size, &data), 1);
-    EXPECT_EQ(ReadWaveFile(path.c_str(), nullptr, &size, &data), 1);
-    EXPECT_EQ(ReadWaveFile(path.c_str(), &format, nullptr, &data), 1);
+    EXPECT_EQ(ReadWaveFile(nullptr, &format, &size, &samples), 1);
+    EXPECT_EQ(ReadWaveFile(path.c_str(), nullptr, &size, &samples), 1);
+    EXPECT_EQ(ReadWaveFile(path.c_str(), &format, nullptr, &samples), 1);
     EXPECT_EQ(ReadWaveFile(path.c_str(), &format, &size, nullptr), 1);
     const std::string invalid = "Invalid parameter to ReadWaveFile()\r\n";
     EXPECT_EQ(m_log.Text(), invalid + invalid + invalid + invalid);
@@ -235,13 +220,8 @@ TEST_F(SoundTest, PlaysOnDeviceZeroAndLogsEachDeviceFailureStillReleasingTheRest
     EXPECT_EQ(m_device.LastFormat(), Fmt(8000));
     EXPECT_EQ(m_device.Written(), samples);
     EXPECT_EQ(m_device.OpenHandles(), 0);
-    struct Failure {
-        WaveCall call;
-        MMRESULT code;
-        const char *log, *calls;
-    };
     // clang-format off
-    const Failure kFailures[] = {
+    const std::tuple<WaveCall, MMRESULT, const char*, const char*> kFailures[] = {
         {WaveCall::Open, MMSYSERR_ALLOCATED, "waveOutOpen failed. mr=00000004", "open"},
         {WaveCall::Prepare, MMSYSERR_NOMEM, "waveOutPrepareHeader failed. mr=00000007",
          "open prepare close"},
@@ -259,20 +239,19 @@ TEST_F(SoundTest, PlaysOnDeviceZeroAndLogsEachDeviceFailureStillReleasingTheRest
          "waveOutClose failed. mr=00000021", "open prepare write reset unprepare close"},
     };
     // clang-format on
-    for (const Failure& f : kFailures) {
+    for (const auto& [call, code, log, calls] : kFailures) {
         dv::testing::FakeWaveOut device;
-        device.FailCall(f.call, f.code);
-        device.NeverSignal(f.call == WaveCall::Reset);
+        device.FailCall(call, code);
+        device.NeverSignal(call == WaveCall::Reset);
         m_log.Clear();
         const auto start = std::chrono::steady_clock::now();
         PlayWaveFile(path.c_str());
         EXPECT_GE(std::chrono::steady_clock::now() - start,
-                  std::chrono::milliseconds(f.call == WaveCall::Reset ? 1005 : 0));
-        EXPECT_EQ(m_log.Text(), std::string(f.log) + "\r\n");
-        EXPECT_EQ(device.Calls(), Split(f.calls)) << f.log;
+                  std::chrono::milliseconds(call == WaveCall::Reset ? 1005 : 0));
+        EXPECT_EQ(m_log.Text(), std::string(log) + "\r\n");
+        EXPECT_EQ(device.Calls(), Split(calls)) << log;
         // A failed close, itself or after a failed reset, leaves the device open.
-        EXPECT_EQ(device.OpenHandles(), f.call == WaveCall::Close || f.call == WaveCall::Reset)
-            << f.log;
+        EXPECT_EQ(device.OpenHandles(), call == WaveCall::Close || call == WaveCall::Reset) << log;
     }
 }
 

@@ -2,14 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
 #include <sstream>
 #include <vector>
-
-#include "platform/Platform.h"
 
 namespace {
 
@@ -17,8 +14,6 @@ constexpr std::array<const char*, 13> kFieldNames = {
     "nPage",   "nNaviVolume", "nDmbVolume",   "nAvInVolume", "nAutoStart",
     "nBright", "nContrast",   "nAutoPowerOn", "nRearCamera", "nFmtOn",
     "nFmtMhz", "nFmtDecimal", "PiKoMute"};
-constexpr const wchar_t* kTouchKey = L"HARDWARE\\DEVICEMAP\\TOUCH";
-constexpr const char* kEmptyRegistry = "Windows Registry Editor Version 5.00\r\n\r\n";
 constexpr const char* kTouchCalFile = "FlashMem/sysini/touchcal.ini";
 constexpr std::size_t kBootFlagOffset = 2112 + 90;
 
@@ -56,9 +51,8 @@ std::vector<BYTE> WideString(const std::string& text) {
 
 void SetRegistryValue(DWORD type, const std::vector<BYTE>& bytes) {
     HKEY key = nullptr;
-    DWORD disposition = 0;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTouchKey, 0, nullptr, 0, 0, nullptr, &key,
-                              &disposition),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\TOUCH", 0, nullptr, 0, 0,
+                              nullptr, &key, nullptr),
               ERROR_SUCCESS);
     EXPECT_EQ(RegSetValueExW(key, L"CalibrationData", 0, type, bytes.data(),
                              static_cast<DWORD>(bytes.size())),
@@ -78,8 +72,7 @@ INIINFO SystemTest::ParseRecord(INIINFO base, std::string_view assignments) {
             ADD_FAILURE() << "not a field assignment: " << item;
             continue;
         }
-        fields[static_cast<std::size_t>(name - kFieldNames.begin())] =
-            static_cast<SHORT>(std::stoi(item.substr(eq + 1)));
+        fields[name - kFieldNames.begin()] = static_cast<SHORT>(std::stoi(item.substr(eq + 1)));
     }
     std::memcpy(&base, fields.data(), sizeof base);
     return base;
@@ -95,23 +88,53 @@ std::string SystemTest::Describe(const INIINFO& record) {
     return out;
 }
 
-void SystemTest::SetUp() {
-    ::setenv("DIALVANE_DISPLAY", "none", 1);
-    dvfuzz::g_onBroken = [](const char* what) { ADD_FAILURE() << "broken: " << what; };
-    m_root = std::make_unique<dv::testing::ScopedDeviceRoot>(
-        dv::testing::ScopedDeviceRoot::Shape::Provisioned);
-}
-
 void SystemTest::Start(std::string_view setup) {
     m_start.record = kFactoryIniInfo;
     bool writeRecord = true;
     for (const std::string& item : Split(setup, ';')) {
-        if (item.find('=') != std::string::npos && item.find(' ') == std::string::npos) {
+        const auto space = item.find(' ');
+        const std::string verb = item.substr(0, space);
+        const std::string arg = space == std::string::npos ? "" : item.substr(space + 1);
+        const auto argEnd = arg.find(' ');
+        // The record is written last unless an item leaves no file or writes its own.
+        writeRecord &= verb != "nofile" && verb != "nosysini" && verb != "conf";
+        if (item.find('=') != std::string::npos && space == std::string::npos) {
             m_start.record = ParseRecord(m_start.record, item);
-            continue;
+        } else if (verb == "conf") {
+            const std::vector<BYTE> bytes = FromHex(arg);
+            m_root->WriteFile(dvfuzz::kSettingsFile,
+                              {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+        } else if (verb == "nosysini") {
+            std::filesystem::remove_all(*m_root / "FlashMem/sysini");
+        } else if (verb == "absent" || verb == "switch") {
+            m_root->WriteFile("dev/" + arg + (verb == "absent" ? ".absent" : ""), "");
+        } else if (verb == "bootflag") {
+            std::string image = m_root->ReadFile("dev/FLS1.img");
+            image[kBootFlagOffset] = static_cast<char>(std::stoi(arg));
+            m_root->WriteFile("dev/FLS1.img", image);
+        } else if (verb == "reg") {
+            SetRegistryValue(REG_SZ, WideString(arg));
+        } else if (verb == "regraw") {
+            SetRegistryValue(static_cast<DWORD>(std::stoul(arg.substr(0, argEnd))),
+                             FromHex(arg.substr(argEnd + 1)));
+        } else if (verb == "regkey") {
+            m_root->WriteFile("registry.reg", "Windows Registry Editor Version 5.00\r\n\r\n");
+        } else if (verb == "cal") {
+            m_calibrationStores = arg;
+        } else if (verb == "calpost") {
+            m_calibrationPost =
+                POINT{std::stoi(arg.substr(0, argEnd)), std::stoi(arg.substr(argEnd))};
+        } else if (verb == "file") {
+            m_root->WriteFile(arg.substr(0, argEnd), arg.substr(argEnd + 1));
+        } else if (verb == "dir") {
+            m_root->MakeFolder(arg);
+        } else if (verb == "nolauncher") {
+            m_withLauncher = false;
+        } else if (verb == "page") {
+            m_openPage = arg;
+        } else if (verb != "nofile") {
+            ADD_FAILURE() << "unknown setup item: " << item;
         }
-        writeRecord &= item != "nofile" && item != "nosysini" && !item.starts_with("conf ");
-        ApplySetupItem(item);
     }
     if (writeRecord) {
         m_root->WriteFile(dvfuzz::kSettingsFile,
@@ -136,75 +159,29 @@ void SystemTest::Start(std::string_view setup) {
     });
     m_run = std::make_unique<dvfuzz::DialogRun>();
     m_run->Open();
-    for (std::size_t page = 0; page < std::size(kPageNames); ++page) {
-        if (m_openPage == kPageNames[page]) {
-            m_run->Tap(dvfuzz::kIconCentres[page]);
-            m_start.record = StoredRecord().value_or(m_start.record);
-        }
+    if (const auto page = std::ranges::find(kPageNames, m_openPage); page != std::end(kPageNames)) {
+        m_run->Tap(dvfuzz::kIconCentres[page - std::begin(kPageNames)]);
+        m_start.record = StoredRecord().value_or(m_start.record);
     }
-    m_start.log = m_log.Text();
-    m_start.page = Dlg().m_nCurPage;
-    m_start.bootFlag = BootFlag();
-    m_start.touchCal = TouchCal();
+    m_start = {m_start.record, m_log.Text(), Dlg().m_nCurPage, BootFlag(), TouchCal()};
     Mark();
 }
 
-void SystemTest::ApplySetupItem(const std::string& item) {
-    const auto space = item.find(' ');
-    const std::string verb = item.substr(0, space);
-    const std::string arg = space == std::string::npos ? "" : item.substr(space + 1);
-    const auto argEnd = arg.find(' ');
-    if (verb == "conf") {
-        const std::vector<BYTE> bytes = FromHex(arg);
-        m_root->WriteFile(dvfuzz::kSettingsFile,
-                          {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
-    } else if (verb == "nosysini") {
-        std::filesystem::remove_all(*m_root / "FlashMem/sysini");
-    } else if (verb == "absent" || verb == "switch") {
-        m_root->WriteFile("dev/" + arg + (verb == "absent" ? ".absent" : ""), "");
-    } else if (verb == "bootflag") {
-        std::string image = m_root->ReadFile("dev/FLS1.img");
-        image[kBootFlagOffset] = static_cast<char>(std::stoi(arg));
-        m_root->WriteFile("dev/FLS1.img", image);
-    } else if (verb == "reg") {
-        SetRegistryValue(REG_SZ, WideString(arg));
-    } else if (verb == "regraw") {
-        SetRegistryValue(static_cast<DWORD>(std::stoul(arg.substr(0, argEnd))),
-                         FromHex(arg.substr(argEnd + 1)));
-    } else if (verb == "regkey") {
-        m_root->WriteFile("registry.reg", kEmptyRegistry);
-    } else if (verb == "cal") {
-        m_calibrationStores = arg;
-    } else if (verb == "calpost") {
-        m_calibrationPost = POINT{std::stoi(arg.substr(0, argEnd)), std::stoi(arg.substr(argEnd))};
-    } else if (verb == "file") {
-        m_root->WriteFile(arg.substr(0, argEnd), arg.substr(argEnd + 1));
-    } else if (verb == "dir") {
-        m_root->MakeFolder(arg);
-    } else if (verb == "nolauncher") {
-        m_withLauncher = false;
-    } else if (verb == "page") {
-        m_openPage = arg;
-    } else if (verb != "nofile") {
-        ADD_FAILURE() << "unknown setup item: " << item;
-    }
-}
-
 void SystemTest::Run(std::string_view script) {
-    static const std::map<std::string, UINT> kPen = {{"down", WM_LBUTTONDOWN},
-                                                     {"move", WM_MOUSEMOVE},
-                                                     {"up", WM_LBUTTONUP},
-                                                     {"dbl", WM_LBUTTONDBLCLK}};
+    // The pen's messages take a point; the others a WPARAM, if anything.
     static const std::map<std::string, UINT> kMessages = {
-        {"timer", WM_TIMER}, {"key", WM_KEYDOWN}, {"close", UM_CLOSE_SETTINGS}};
+        {"down", WM_LBUTTONDOWN},    {"move", WM_MOUSEMOVE}, {"up", WM_LBUTTONUP},
+        {"dbl", WM_LBUTTONDBLCLK},   {"timer", WM_TIMER},    {"key", WM_KEYDOWN},
+        {"close", UM_CLOSE_SETTINGS}};
     for (const std::string& step : Split(script, ';')) {
         const std::vector<std::string> words = Split(step, ' ');
         const std::string& verb = words[0];
         auto number = [&](std::size_t i) { return std::stoi(words.at(i), nullptr, 0); };
-        if (const auto pen = kPen.find(verb); pen != kPen.end()) {
-            m_run->Pen(pen->second, {number(1), number(2)});
-        } else if (const auto message = kMessages.find(verb); message != kMessages.end()) {
-            m_run->Deliver(message->second, words.size() > 1 ? static_cast<WPARAM>(number(1)) : 0);
+        const UINT message = kMessages.contains(verb) ? kMessages.at(verb) : 0;
+        if (message >= WM_MOUSEMOVE && message <= WM_LBUTTONDBLCLK) {
+            m_run->Pen(message, {number(1), number(2)});
+        } else if (message != 0) {
+            m_run->Deliver(message, words.size() > 1 ? static_cast<WPARAM>(number(1)) : 0);
         } else if (verb == "tap") {
             m_run->Tap({number(1), number(2)});
         } else if (verb == "repaint") {
@@ -233,18 +210,15 @@ std::string SystemTest::Launcher() const {
         std::string item = m.message == UM_SETTINGS_PAGE ? "S"
                            : m.message == UM_TOUCH_CAL   ? "T"
                                                          : "#" + std::to_string(m.message) + ":";
-        item += std::to_string(static_cast<long long>(m.wParam));
-        if (m.lParam != 0) {
-            item += ":" + std::to_string(m.lParam);
-        }
+        item += std::to_string(static_cast<long long>(m.wParam)) +
+                (m.lParam != 0 ? ":" + std::to_string(m.lParam) : "");
         out += (out.empty() ? "" : " ") + item;
     }
     return out;
 }
 
 std::string SystemTest::Audio() const {
-    static const std::vector<std::string> kClick = {"open", "prepare", "write", "unprepare",
-                                                    "close"};
+    static const std::vector<std::string> kClick = Split("open prepare write unprepare close", ' ');
     const auto calls = m_run->Audio().Calls();
     std::string out;
     for (auto it = calls.begin() + static_cast<long>(m_audioMark); it != calls.end(); ++it) {

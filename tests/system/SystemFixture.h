@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,15 +42,12 @@
 
 class SystemTest : public ::testing::Test {
 protected:
-    // What held when Start() was done.
-    struct Snapshot {
-        INIINFO record;
-        std::string log;
-        int page, bootFlag;
-        std::optional<std::string> touchCal;
-    };
-
-    void SetUp() override;
+    void SetUp() override {
+        ::setenv("DIALVANE_DISPLAY", "none", 1);
+        dvfuzz::g_onBroken = [](const char* what) { ADD_FAILURE() << "broken: " << what; };
+        m_root = std::make_unique<dv::testing::ScopedDeviceRoot>(
+            dv::testing::ScopedDeviceRoot::Shape::Provisioned);
+    }
 
     void Start(std::string_view setup = "");
     void Run(std::string_view script);
@@ -75,12 +73,16 @@ protected:
     static INIINFO ParseRecord(INIINFO base, std::string_view assignments);
     static std::string Describe(const INIINFO& record);
 
-    Snapshot m_start{};
+    // What held when Start() was done.
+    struct {
+        INIINFO record;
+        std::string log;
+        int page, bootFlag;
+        std::optional<std::string> touchCal;
+    } m_start{};
     int m_calibrations = 0;
 
 private:
-    void ApplySetupItem(const std::string& item);
-
     // Destroyed bottom up: the dialog first, the log last.
     dv::testing::LogCapture m_log;
     std::unique_ptr<dv::testing::ScopedDeviceRoot> m_root;
