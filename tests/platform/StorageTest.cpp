@@ -232,8 +232,8 @@ TEST(Provisioning, NewRootsHaveTheFactoryLayoutEvenWhenStartedAtOnceAndOldOnesAr
     const std::string image = root.ReadFile("dev/FLS1.img");
     // The boot record: version, length, image offset, size and load address, boot delay,
     // its CRC-32, then the auto-start flag; the rest of the sector erased.
-    EXPECT_EQ(image.substr(2112, 96), std::string("DVBL\1\0Z\0\0\0\4\0\0\0`\0\0\0 \x80,\1", 24) +
-                                          std::string(62, '\0') + "\xC5\xFE\x52\x28\1" +
+    EXPECT_EQ(image.substr(2112, 96), std::string("DVBL\1\0Z\0\0\0\4\0\0\0`\0\0\0 \x80,\1", 22) +
+                                          std::string(64, '\0') + "\xC5\xFE\x52\x28\1" +
                                           std::string(5, '\xFF'));
     EXPECT_EQ(image.substr(0, 2112), std::string(2112, '\xFF'));
     std::filesystem::remove(root / "registry.reg");
