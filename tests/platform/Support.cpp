@@ -52,8 +52,8 @@ int RunPeer(const std::string& role) {
         SetBkMode(screen, TRANSPARENT);
         RECT text{300, 200, 400, 234};
         DrawTextW(screen, L"W", -1, &text, DT_LEFT);
-        HDC memory =
-            CreateCompatibleDC(screen);  // a blit presents what it wrote, cut to the screen
+        // A blit presents what it wrote, cut to the screen.
+        HDC memory = CreateCompatibleDC(screen);
         HGDIOBJ old = SelectObject(memory, CreateCompatibleBitmap(screen, 9, 9));
         BitBlt(screen, 100, 50, 6, 5, memory, 0, 0, SRCCOPY);
         BitBlt(screen, 476, 231, 6, 5, memory, 0, 0, SRCCOPY);
