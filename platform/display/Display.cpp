@@ -46,6 +46,10 @@ bool InitVideo() {
     // deliver every tap twice.
     SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    // A panel has no click that only brings its window forward: without
+    // this, SDL drops a press it reads within 10 ms of the window's focus,
+    // so the first tap after the window opens could be lost.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     const bool driverChosen = std::getenv("SDL_VIDEODRIVER") != nullptr;
     if (!driverChosen && !HaveDesktop()) {
         LogHeadless("no display found (DISPLAY and WAYLAND_DISPLAY are not set)");
