@@ -42,20 +42,21 @@ LRESULT CSettingsDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         m_curWParam = wParam;
         m_curLParam = lParam;
         switch (entry.kind) {
-            case HandlerKind::Pen:
-                (this->*entry.penHandler)(static_cast<UINT>(wParam), PointFromLParam(lParam));
-                return 0;
-            case HandlerKind::Void:
-                (this->*entry.voidHandler)();
-                return 0;
             case HandlerKind::Erase:
                 return OnEraseBkgnd(nullptr);
-            case HandlerKind::Timer:
-                OnTimer(static_cast<UINT_PTR>(wParam));
-                return 0;
             case HandlerKind::Message:
                 return (this->*entry.messageHandler)(wParam, lParam);
+            case HandlerKind::Pen:
+                (this->*entry.penHandler)(static_cast<UINT>(wParam), PointFromLParam(lParam));
+                break;
+            case HandlerKind::Void:
+                (this->*entry.voidHandler)();
+                break;
+            case HandlerKind::Timer:
+                OnTimer(static_cast<UINT_PTR>(wParam));
+                break;
         }
+        return 0;  // pen, paint, destroy and timer handlers have no result
     }
     return CDialog::WindowProc(message, wParam, lParam);
 }

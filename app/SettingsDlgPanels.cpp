@@ -3,6 +3,7 @@
 // frequency panel. Each is composed off screen over a copy of its page
 // background and reaches its target in a single block copy, so it never
 // flickers; the pieces are loaded per call and freed before returning.
+#include <algorithm>
 #include <cwchar>
 
 #include "app/SettingsDlg.h"
@@ -84,14 +85,7 @@ int SliderIndex(int nSlider) {
 }
 
 int KnobTop(int nKnobY) {
-    int t = nKnobY - kKnobCentreOffset;
-    if (t < 0) {
-        t = 0;
-    }
-    if (t > kKnobTopMax) {
-        t = kKnobTopMax;
-    }
-    return t;
+    return std::clamp(nKnobY - kKnobCentreOffset, 0, kKnobTopMax);
 }
 
 template <size_t N>

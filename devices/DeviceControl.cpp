@@ -37,8 +37,8 @@ constexpr int kFmMhzMax = 108;
 constexpr int kFmDecimalBottom = 5;  // 87.5 MHz is the lowest frequency
 
 HANDLE OpenDriver(LPCWSTR lpszDevice) {
-    return CreateFileW(lpszDevice, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                       nullptr);
+    return CreateFileW(lpszDevice, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 void SendControl(HANDLE hDevice, DWORD dwCode, BYTE* pInput, DWORD nInputSize) {

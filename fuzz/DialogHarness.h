@@ -171,7 +171,10 @@ private:
         {"FLS1", nullptr, 0, 0},
     };
 
-    static void Drain() {
+    void Drain() {
+        // The dialog's end quits the program's loop, as it did on the unit.
+        Expect(m_quitSeen || dv::testing::QuitPending(), "the dialog ended without a WM_QUIT");
+        m_quitSeen = true;
         dv::testing::ClearPendingQuit();
         dv::testing::PumpMessagesUntilIdle();
         dv::testing::ClearPendingQuit();
@@ -195,6 +198,7 @@ private:
     }
 
     inline static CSettingsDlg* s_current = nullptr;
+    bool m_quitSeen = false;
     dv::testing::GdiCounts m_objects = dv::testing::LiveGdiObjects();
     dv::testing::GdiCounts m_withDialog;
     std::size_t m_handles = dv::OpenHandleCount();

@@ -25,7 +25,7 @@ CBootShare::~CBootShare() = default;
 int CBootShare::AccessBootShare(BYTE* pBuffer, int nMode) {
     m_nLastReadCount = 0;
     HANDLE hFlash = CreateFileW(kFlashDevice, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFlash == INVALID_HANDLE_VALUE) {
         NKDbgPrintfW(L"!!!!!!!!!!! Cannot open FLS1 \r\n");
         return 0;

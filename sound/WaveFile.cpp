@@ -138,8 +138,8 @@ int ReadWaveFile(LPCWSTR pszFileName, WAVEFORMATEX** ppFormat, DWORD* pdwDataSiz
         NKDbgPrintfW(L"Invalid parameter to ReadWaveFile()\r\n");
         return 1;
     }
-    HANDLE hFile =
-        CreateFileW(pszFileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE hFile = CreateFileW(pszFileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE) {
         NKDbgPrintfW(L"Error opening %s. Error code = 0x%08x\n", pszFileName, GetLastError());
         return 1;

@@ -69,6 +69,11 @@ inline void PumpMessagesUntilIdle() {
     window::RunMessageLoop(options);
 }
 
+// Whether a WM_QUIT waits in the thread's queue.
+inline bool QuitPending() {
+    return window::CurrentQueue()->QuitPending();
+}
+
 // Forgets a WM_QUIT a destroyed dialog posted, so that the next test's loop runs.
 inline void ClearPendingQuit() {
     window::CurrentQueue()->ClearQuit();
