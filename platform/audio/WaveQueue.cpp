@@ -1,11 +1,24 @@
 #include "platform/audio/WaveQueue.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "platform/audio/Gain.h"
 
 namespace dv {
+namespace {
+
+// Programs poll WHDR_DONE from their own threads while the audio thread sets
+// it: the flags change in one atomic store, which a poller's atomic read sees
+// whole, with the buffer's end before it.
+void MarkDone(WAVEHDR* header) {
+    std::atomic_ref flags(header->dwFlags);
+    flags.store((flags.load(std::memory_order_relaxed) & ~WHDR_INQUEUE) | WHDR_DONE,
+                std::memory_order_release);
+}
+
+}  // namespace
 
 WaveQueue::WaveQueue(PcmFormat format, const std::atomic<DWORD>& volume, DoneHandler onDone)
     : m_format(format), m_volume(volume), m_onDone(std::move(onDone)) {}
@@ -50,7 +63,7 @@ void WaveQueue::Reset() {
     {
         std::lock_guard guard(m_lock);
         for (WAVEHDR* header : m_queue) {
-            header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
+            MarkDone(header);
         }
         returned = m_queue.size();
         m_queue.clear();
@@ -85,7 +98,7 @@ std::size_t WaveQueue::TakeDrained() {
     for (; m_drained > 0; --m_drained) {
         WAVEHDR* header = m_queue.front();
         m_queue.pop_front();
-        header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
+        MarkDone(header);
     }
     return finished;
 }

@@ -1,5 +1,6 @@
 // waveOut* on SDL's disk driver: the output read back from its file, what the device was told
 // from its journal.
+#include <atomic>
 #include <cstring>
 #include <fstream>
 
@@ -93,7 +94,8 @@ TEST_F(Audio, QueuedBuffersPlayInOrderScaledByTheLeftLevelAndEachIsSignalledWhen
         Each(WAVERR_STILLPLAYING));
     ASSERT_EQ(WaitForSingleObject(event, 5000), WAIT_OBJECT_0);
     EXPECT_EQ(a.dwFlags & (WHDR_DONE | WHDR_INQUEUE), WHDR_DONE);
-    ASSERT_TRUE(dv::testing::PumpMessagesUntil([&] { return (b.dwFlags & WHDR_DONE) != 0; }, 5000));
+    ASSERT_TRUE(dv::testing::PumpMessagesUntil(
+        [&] { return (std::atomic_ref(b.dwFlags).load() & WHDR_DONE) != 0; }, 5000));
     for (WAVEHDR* h : {&a, &b}) {
         EXPECT_EQ(waveOutUnprepareHeader(wave, h, sizeof *h), MMSYSERR_NOERROR);
     }
