@@ -23,8 +23,8 @@ int CLauncherLink::ReadCalibrationData() {
     std::memset(szCalibrationData, 0, sizeof(szCalibrationData));
     HKEY hKey = nullptr;
     DWORD dwDisposition = 0;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTouchKey, 0, nullptr, 0, 0, nullptr, &hKey,
-                        &dwDisposition) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTouchKey, 0, nullptr, REG_OPTION_NON_VOLATILE, 0,
+                        nullptr, &hKey, &dwDisposition) != ERROR_SUCCESS) {
         return 0;
     }
     if (dwDisposition != REG_OPENED_EXISTING_KEY) {

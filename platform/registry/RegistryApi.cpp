@@ -85,9 +85,9 @@ std::shared_ptr<RegistryBackend> ReplaceRegistryBackend(std::shared_ptr<Registry
 
 }  // namespace dv
 
-LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSAM, void*,
+LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR, DWORD, REGSAM, void*,
                      HKEY* phkResult, DWORD* lpdwDisposition) {
-    if (phkResult == nullptr) {
+    if (phkResult == nullptr || Reserved != 0) {
         return ERROR_INVALID_PARAMETER;
     }
     *phkResult = nullptr;
@@ -107,8 +107,8 @@ LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSAM, 
     return ERROR_SUCCESS;
 }
 
-LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, HKEY* phkResult) {
-    if (phkResult == nullptr) {
+LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM, HKEY* phkResult) {
+    if (phkResult == nullptr || ulOptions != 0) {
         return ERROR_INVALID_PARAMETER;
     }
     *phkResult = nullptr;
@@ -123,13 +123,13 @@ LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, HKEY* phkResult) 
     return ERROR_SUCCESS;
 }
 
-LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD*, DWORD* lpType, BYTE* lpData,
-                      DWORD* lpcbData) {
+LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD* lpReserved, DWORD* lpType,
+                      BYTE* lpData, DWORD* lpcbData) {
     auto path = dv::KeyPath(hKey);
     if (!path) {
         return ERROR_INVALID_HANDLE;
     }
-    if (lpData != nullptr && lpcbData == nullptr) {
+    if ((lpData != nullptr && lpcbData == nullptr) || lpReserved != nullptr) {
         return ERROR_INVALID_PARAMETER;
     }
     dv::RegValue value;
@@ -161,14 +161,14 @@ LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD*, DWORD* lpType, BYT
     return ERROR_SUCCESS;
 }
 
-LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData,
-                    DWORD cbData) {
+LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType,
+                    const BYTE* lpData, DWORD cbData) {
     auto path = dv::KeyPath(hKey);
     if (!path) {
         return ERROR_INVALID_HANDLE;
     }
     std::string name = dv::NameOf(lpValueName);
-    if ((lpData == nullptr && cbData != 0) || !dv::IsValueNameUsable(name)) {
+    if ((lpData == nullptr && cbData != 0) || !dv::IsValueNameUsable(name) || Reserved != 0) {
         return ERROR_INVALID_PARAMETER;
     }
     dv::RegValue value{dwType, std::vector<BYTE>(lpData, lpData + cbData)};

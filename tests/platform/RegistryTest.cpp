@@ -187,6 +187,15 @@ TEST_F(Registry, BadInputIsRefusedUnwrittenAndConcurrentWritersAllKeepTheirValue
     const std::string before = root.ReadFile("registry.reg");
     EXPECT_EQ(RegSetValueExW(key, L"line\nbreak", 0, REG_SZ, nullptr, 0), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(RegSetValueExW(key, L"x", 0, REG_SZ, nullptr, 4), ERROR_INVALID_PARAMETER);
+    // Reserved arguments that are not 0.
+    HKEY other = nullptr;
+    DWORD reserved = 0;
+    EXPECT_THAT((std::vector{RegSetValueExW(key, L"x", 1, REG_SZ, nullptr, 0),
+                             RegQueryValueExW(key, L"x", &reserved, nullptr, nullptr, &size),
+                             RegCreateKeyExW(key, L"B", 1, nullptr, 0, 0, nullptr, &other, nullptr),
+                             RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"A", 1, 0, &other)}),
+                ::testing::Each(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(other, nullptr);
     EXPECT_EQ(root.ReadFile("registry.reg"), before);
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
     EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);

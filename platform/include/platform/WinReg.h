@@ -14,9 +14,14 @@ constexpr DWORD REG_BINARY = 3;
 constexpr DWORD REG_DWORD = 4;
 constexpr DWORD REG_MULTI_SZ = 7;
 
+constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
+
 constexpr DWORD REG_CREATED_NEW_KEY = 1;
 constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
+// Arguments the unit reserves (Reserved, ulOptions, lpReserved) must be 0:
+// anything else fails with ERROR_INVALID_PARAMETER. The unit ignores dwOptions
+// and samDesired.
 LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR lpClass, DWORD dwOptions,
                      REGSAM samDesired, void* lpSecurityAttributes, HKEY* phkResult,
                      DWORD* lpdwDisposition);
