@@ -187,6 +187,49 @@ std::vector<uint8_t> Bmp(uint32_t w, uint32_t h, uint32_t bits) {
     return b;
 }
 
+// An icon file whose count entries all name one image: width, doubled height, bits, colours
+// used, header size, planes and compression as given, its palette and rows as they imply.
+std::vector<uint8_t> Ico(std::array<int32_t, 7> f, uint32_t count = 1) {
+    const auto [width, doubled, bits, colours, header, planes, compression] = f;
+    const uint32_t palette = bits > 8 ? 0 : colours ? colours : 1u << bits;
+    auto rows = [&](int32_t depth) {
+        return (std::max(width, 0) * depth + 31) / 32 * 4 * std::max(doubled / 2, 0);
+    };
+    const uint32_t at = 6 + 16 * count, size = header + palette * 4 + rows(bits) + rows(1);
+    auto b = Le(at + std::max(size, 40u),
+                {2, 1 | count << 16, at, uint32_t(header), at + 4, uint32_t(width), at + 8,
+                 uint32_t(doubled), at + 12, uint32_t(planes | bits << 16), at + 16,
+                 uint32_t(compression), at + 32, uint32_t(colours)});
+    for (uint32_t n = 0; n < count; ++n) {
+        Put32(b, 14 + 16 * n, size);
+        Put32(b, 18 + 16 * n, at);
+    }
+    return b;
+}
+
+TEST_F(Gdi, IconsAtTheLimitsOfTheirFieldsDecodeAndThosePastThemAreRefused) {
+    // width, doubled height, bits, colours, header, planes, compression; entries; images read
+    const std::tuple<std::array<int32_t, 7>, uint32_t, std::size_t> kIcons[] = {
+        {{256, 512, 1, 0, 40, 1, 0}, 1, 1}, {{257, 2, 1, 0, 40, 1, 0}, 1, 0},
+        {{1, 514, 1, 0, 40, 1, 0}, 1, 0},   {{1, 3, 1, 0, 40, 1, 0}, 1, 0},
+        {{0, 2, 1, 0, 40, 1, 0}, 1, 0},     {{1, 0, 1, 0, 40, 1, 0}, 1, 0},
+        {{1, 2, 4, 0, 40, 1, 0}, 1, 1},     {{1, 2, 8, 256, 40, 1, 0}, 1, 1},
+        {{1, 2, 8, 257, 40, 1, 0}, 1, 0},   {{1, 2, 24, 0, 40, 1, 0}, 1, 1},
+        {{1, 2, 32, 0, 40, 1, 0}, 1, 1},    {{1, 2, 16, 0, 40, 1, 0}, 1, 0},
+        {{1, 2, 1, 0, 39, 1, 0}, 1, 0},     {{1, 2, 1, 0, 44, 1, 0}, 1, 1},
+        {{1, 2, 1, 0, 40, 2, 0}, 1, 0},     {{1, 2, 1, 0, 40, 1, 1}, 1, 0},
+        {{1, 2, 1, 0, 40, 1, 0}, 64, 64},   {{1, 2, 1, 0, 40, 1, 0}, 65, 0},
+    };
+    for (const auto& [fields, entries, images] : kIcons) {
+        EXPECT_EQ(DecodeIcoImages(Ico(fields, entries)).size(), images)
+            << fields[0] << " " << fields[1] << " " << fields[2] << " " << fields[3] << " "
+            << fields[4] << " " << entries;
+    }
+    auto small = Ico({1, 2, 1, 0, 40, 1, 0});
+    Put32(small, 14, 55);  // one byte short of the mask
+    EXPECT_TRUE(DecodeIcoImages(small).empty());
+}
+
 TEST_F(Gdi, IconsAndBitmapsDecodeAndDamagedCopiesAreRefusedWithoutBadReads) {
     const auto* resource = dv::FindEmbeddedResource(dv::ResourceKind::Icon, kAppIcon);
     const std::vector<uint8_t> good(resource->data, resource->data + resource->size);
