@@ -118,10 +118,7 @@ std::optional<LRESULT> AwaitReply(ClientConnection& connection, uint32_t seq, in
         }
         pollfd waiter{connection.fd.Get(), POLLIN, 0};
         int ready = ::poll(&waiter, 1, static_cast<int>(left.count()));
-        if (ready < 0 && errno == EINTR) {
-            continue;
-        }
-        if (ready <= 0) {
+        if (ready <= 0) {  // interrupted or timed out: the deadline decides
             continue;
         }
         ssize_t n = ::recv(connection.fd.Get(), buffer, sizeof(buffer), MSG_DONTWAIT);

@@ -166,6 +166,8 @@ TEST_F(Registry, RegeditFormsAreReadAlsoFromUtf16AndEachDamagedLineIsLoggedAndSk
     EXPECT_EQ(Query(L"K", L"Good").first, REG_NONE);
     EXPECT_TRUE(log.Contains("line 1: first line is not"));
     EXPECT_TRUE(log.Contains("line 2: value outside a section"));
+    root.WriteFile("registry.reg", "[HKEY_LOCAL_MACHINE\\K]\r\n\"Good\"=\"unheaded\"\r\n");
+    EXPECT_EQ(Query(L"K", L"Good"), std::make_pair(REG_SZ, Utf16(u"unheaded")));
 }
 
 TEST_F(Registry, BadInputIsRefusedUnwrittenAndConcurrentWritersAllKeepTheirValues) {
