@@ -47,6 +47,22 @@ TEST_F(Display, WaitWithoutADisplayEndsOnWakeOrTimeoutAndADialogOpensTheScreen) 
     EXPECT_EQ(presented.find("present 480 "), std::string::npos) << presented;
 }
 
+TEST_F(Display, PointerAndTouchTakeTurnsAsThePenAndEscapeAndTheCloseBoxReachTheirHandlers) {
+    ::setenv("SDL_VIDEODRIVER", "dummy", 1);  // a window that reads SDL's events
+    ::setenv("DIALVANE_SCALE", "2", 1);
+    Peer peer("pen");
+    ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    ::unsetenv("DIALVANE_SCALE");
+    std::string lines;
+    for (std::string line; !(line = peer.ReadLine()).empty();) {
+        lines += line + "|";
+    }
+    EXPECT_EQ(lines,
+              "display 1|d 50 25|m 100 50|u -2 250|d 240 58|m 360 117|u 480 234|cancel|cancel|"
+              "close|close|");
+    EXPECT_EQ(peer.Wait(), 0);
+}
+
 using namespace dv::display;
 
 constexpr auto kCrisp = ScaleFilter::Nearest, kSmooth = ScaleFilter::Linear;

@@ -1,5 +1,6 @@
 #include "Support.h"
 
+#include <SDL.h>
 #include <poll.h>
 #include <sys/wait.h>
 
@@ -8,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
+#include <tuple>
 
 #include "platform/Platform.h"
 #include "platform/WinUser.h"
@@ -36,6 +38,69 @@ public:
     }
 };
 
+SDL_Event Mouse(Uint32 type, int x, int y, Uint8 button = SDL_BUTTON_LEFT, Uint32 which = 0) {
+    SDL_Event e{};
+    e.type = type;
+    if (type == SDL_MOUSEMOTION) {
+        std::tie(e.motion.which, e.motion.x, e.motion.y) = std::tuple(which, x, y);
+    } else {
+        std::tie(e.button.which, e.button.button, e.button.x, e.button.y) =
+            std::tuple(which, button, x, y);
+    }
+    return e;
+}
+
+SDL_Event Finger(Uint32 type, SDL_FingerID id, float x, float y) {
+    SDL_Event e{};
+    e.type = type;
+    std::tie(e.tfinger.fingerId, e.tfinger.x, e.tfinger.y) = std::tuple(id, x, y);
+    return e;
+}
+
+SDL_Event Other(Uint32 type, SDL_Keycode sym = 0, Uint8 repeat = 0) {
+    SDL_Event e{};
+    e.type = type;
+    std::tie(e.key.keysym.sym, e.key.repeat) = std::tuple(sym, repeat);
+    if (type == SDL_WINDOWEVENT) {
+        e.window.event = SDL_WINDOWEVENT_CLOSE;
+    }
+    return e;
+}
+
+// Pointer and touch at once, foreign buttons and fingers, keys and the close
+// box, as SDL hands them over in a window at scale 2.
+void PrintPenInput() {
+    const SDL_Event events[] = {
+        Mouse(SDL_MOUSEBUTTONDOWN, 101, 51),
+        Finger(SDL_FINGERDOWN, 1, 0.5f, 0.5f),
+        Mouse(SDL_MOUSEMOTION, 201, 101),
+        Mouse(SDL_MOUSEMOTION, 9, 9, 0, SDL_TOUCH_MOUSEID),
+        Mouse(SDL_MOUSEBUTTONUP, -3, 500),
+        Mouse(SDL_MOUSEMOTION, 50, 50),
+        Mouse(SDL_MOUSEBUTTONDOWN, 9, 9, SDL_BUTTON_RIGHT),
+        Mouse(SDL_MOUSEBUTTONDOWN, 9, 9, SDL_BUTTON_LEFT, SDL_TOUCH_MOUSEID),
+        Finger(SDL_FINGERDOWN, 7, 0.5f, 0.25f),
+        Mouse(SDL_MOUSEBUTTONDOWN, 20, 20),
+        Finger(SDL_FINGERMOTION, 8, 0.1f, 0.1f),
+        Finger(SDL_FINGERMOTION, 7, 0.75f, 0.5f),
+        Finger(SDL_FINGERUP, 8, 0, 0),
+        Finger(SDL_FINGERUP, 7, 1, 1),
+        Mouse(SDL_MOUSEBUTTONUP, 20, 20),
+        Other(SDL_KEYDOWN, SDLK_ESCAPE),
+        Other(SDL_KEYDOWN, SDLK_ESCAPE, 1),
+        Other(SDL_KEYDOWN, SDLK_ESCAPE),
+        Other(SDL_KEYDOWN, SDLK_RETURN),
+        Other(SDL_WINDOWEVENT),
+        Other(SDL_QUIT)};
+    for (SDL_Event e : events) {
+        SDL_PushEvent(&e);
+    }
+    dv::display::WaitEvents(0, {[](PenAction action, int x, int y) {
+                                    std::printf("%c %d %d\n", "dmu"[int(action)], x, y);
+                                },
+                                [] { std::printf("cancel\n"); }, [] { std::printf("close\n"); }});
+}
+
 int RunPeer(const std::string& role) {
     std::istringstream words(role);
     std::string kind, name, answer;
@@ -61,6 +126,11 @@ int RunPeer(const std::string& role) {
         DeleteDC(memory);
         ReleaseDC(nullptr, screen);
         std::printf("display %d\n", dv::display::IsOpen() ? 1 : 0);
+        return 0;
+    }
+    if (kind == "pen") {
+        std::printf("display %d\n", dv::display::Open() ? 1 : 0);
+        PrintPenInput();
         return 0;
     }
     dv::display::Disable();
