@@ -44,8 +44,7 @@ sys.excepthook = lambda kind, value, trace: print("FAIL: %s" % value, file=sys.s
     issubclass(kind, Failure)) else sys.__excepthook__(kind, value, trace)
 
 
-def ok(text):
-    print("ok: " + text, flush=True)
+ok = lambda text: print("ok: " + text, flush=True)
 
 
 def check(condition, text):
@@ -62,8 +61,7 @@ def wait_for(condition, what, limit_s=10.0):
     return value
 
 
-def record(values):
-    return struct.pack("<13h", *values)
+record = lambda values: struct.pack("<13h", *values)
 
 
 def fields(data):
@@ -71,8 +69,7 @@ def fields(data):
     return list(struct.unpack("<13h", data))
 
 
-def rss_kb(proc):
-    return int(Unit.text("/proc/%d/status" % proc.pid).split("VmRSS:")[1].split()[0])
+rss_kb = lambda proc: int(Unit.text("/proc/%d/status" % proc.pid).split("VmRSS:")[1].split()[0])
 
 
 def pixels(path):
@@ -130,10 +127,7 @@ def frame(kind, payload, magic=0x314D5644, version=1, length=None):
     return struct.pack("<IHHII", magic, version, kind, 0, n) + payload
 
 
-def message(msg, w=0, l=0, flags=0):
-    return struct.pack("<IIQq", flags, msg, w & (2**64 - 1), l)
-
-
+message = lambda msg, w=0, l=0, flags=0: struct.pack("<IIQq", flags, msg, w & (2**64 - 1), l)
 pen = lambda action, x, y, flags=0: struct.pack("<IIii", flags, action, x, y)
 
 
@@ -165,9 +159,7 @@ class Unit:
 
     def end(self):
         for proc in self.procs:
-            if proc.poll() is None:
-                proc.kill()
-                proc.wait()
+            kill9(proc)
         shutil.rmtree(self.work, ignore_errors=True)
 
     def spawn(self, args, extra=None, out=None, err=None, **kwargs):
@@ -228,9 +220,7 @@ class Unit:
         except (FileNotFoundError, TypeError):
             return None
 
-    @staticmethod
-    def text(path):
-        return (Unit.read(path) or b"").decode("utf-8", "replace")
+    text = staticmethod(lambda path: (Unit.read(path) or b"").decode("utf-8", "replace"))
 
     @staticmethod
     def heard(launcher):

@@ -20,19 +20,15 @@ LAPS = 20 if LONG else 1 if VALGRIND or ASAN else 3
 FLAT_KB = 96
 
 
-def boot_flag():
-    with open(os.path.join(unit.root, "dev", "FLS1.img"), "rb") as f:
-        f.seek(2112 + 90)
-        return f.read(1)[0]
-
-
 def field_is(n, value):
     return lambda: fields(unit.conf())[n] == value or "field %d is %d, not %d" % (
         n, fields(unit.conf())[n], value)
 
 
 def boot(value):
-    return lambda: boot_flag() == value or "the boot flag is %d" % boot_flag()
+    """The boot record's auto-start flag, byte 90 of the boot sector."""
+    flag = lambda: unit.read(os.path.join(unit.root, "dev", "FLS1.img"))[2112 + 90]
+    return lambda: flag() == value or "the boot flag is %d" % flag()
 
 
 def shows(line, journal, at=None):
