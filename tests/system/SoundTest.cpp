@@ -2,6 +2,7 @@
 // failure with its exact log lines; each path closes the file and event it opened.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <iterator>
@@ -55,9 +56,7 @@ std::vector<std::string> Split(const std::string& words) {
 
 Bytes Ramp(std::size_t n) {
     Bytes b(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        b[i] = static_cast<uint8_t>(i * 7 + 1);
-    }
+    std::ranges::generate(b, [i = 0]() mutable { return static_cast<uint8_t>(i++ * 7 + 1); });
     return b;
 }
 
