@@ -13,10 +13,7 @@ CAL_LINES = ["UM_TOUCH_CAL 1 0", "UM_SETTINGS_PAGE 3 0", "UM_TOUCH_CAL 0 0"]
 INSTRUCTION_ROWS = range(150, 185)  # the line below the centre target
 
 
-def raw(pixel, size):
-    return (min(max(pixel, 0), size - 1) * 4095 + (size - 1) // 2) // (size - 1)
-
-
+raw = lambda pixel, size: (min(max(pixel, 0), size - 1) * 4095 + (size - 1) // 2) // (size - 1)
 SHIFTED = [(x + 5, y - 4) for x, y in TARGETS]
 SHIFTED_RAW = " ".join("%d,%d" % (raw(x, 480), raw(y, 234)) for x, y in SHIFTED)
 

@@ -122,9 +122,8 @@ def raw_peer(unit, data, reply=True, sock=None):
     return got
 
 
-def frame(kind, payload, magic=0x314D5644, version=1, length=None):
-    n = len(payload) if length is None else length
-    return struct.pack("<IHHII", magic, version, kind, 0, n) + payload
+frame = lambda kind, payload, magic=0x314D5644, version=1, length=None: struct.pack(
+    "<IHHII", magic, version, kind, 0, len(payload) if length is None else length) + payload
 
 
 message = lambda msg, w=0, l=0, flags=0: struct.pack("<IIQq", flags, msg, w & (2**64 - 1), l)
@@ -228,8 +227,7 @@ class Unit:
         lines = Unit.text(launcher.out).replace("\r", "").splitlines()
         return [line for line in lines if not line.startswith("0x0000 ")]
 
-    def shot(self, name):
-        return self.ctl("shot", self.path(name)) and self.path(name)
+    shot = lambda self, name: self.ctl("shot", self.path(name)) and self.path(name)
 
 
 def xvfb(unit, scale=2, screen="1280x800"):
