@@ -1,7 +1,6 @@
-# The touch calibration screen as the launcher and the touch screen see it:
-# a close while it holds the pen waits for it to end; taps off their target
-# or repeated are refused and the sequence starts again; Escape cancels and
-# keeps the old calibration; five good taps are stored in the registry and
+# The touch calibration screen as the launcher and the touch screen see it: a close while it holds
+# the pen waits for it to end; taps off their target or repeated are refused and the sequence starts
+# again; Escape cancels and keeps the old calibration; five good taps are stored in the registry and
 # touchcal.ini.
 import os
 import signal

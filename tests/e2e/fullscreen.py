@@ -1,9 +1,8 @@
-# The panel full screen on displays of the unit's sizes, under Xvfb: the X
-# screen shows the panel centred on black at the fit's scale; taps mapped
-# from panel pixels reach every main-menu icon, both ends of a slider and the
-# calibration's crosses; the X window has the program's icon; a tap in the
-# border does nothing, and a drag into it goes on past the panel's edge. A
-# window, at last, is driven as a person with a mouse would.
+# The panel full screen on displays of the unit's sizes, under Xvfb: the X screen shows the panel
+# centred on black at the fit's scale; taps mapped from panel pixels reach every main-menu icon,
+# both ends of a slider and the calibration's crosses; the X window has the program's icon; a tap in
+# the border does nothing, and a drag into it goes on past the panel's edge. A window, at last, is
+# driven as a person with a mouse would.
 import os
 from array import array
 
@@ -123,11 +122,10 @@ def run(size, scale, box, filter):
 for case in SIZES:
     run(*case)
 
-# Values DIALVANE_FULLSCREEN and DIALVANE_SCALE do not know: a window at the
-# largest scale that fits (2: scale 3 is one row too tall), and log lines. In
-# that window the X pointer opens a page, drags a slider, switches an option,
-# drags a bar, and closes with the close box at once after a click, while
-# wake-ups are on their way.
+# Values DIALVANE_FULLSCREEN and DIALVANE_SCALE do not know: a window at the largest scale that fits
+# (2: scale 3 is one row too tall), and log lines. In that window the X pointer opens a page, drags
+# a slider, switches an option, drags a bar, and closes with the close box at once after a click,
+# while wake-ups are on their way.
 unit = Unit()
 xvfb(unit, None, "1440x701")
 launcher = unit.launcher()
