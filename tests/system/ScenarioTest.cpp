@@ -1,8 +1,7 @@
-// The panel's behaviour as tables: each row is a starting state, a pen and
-// message script, and everything the other parts of the unit see happen.
-// Whatever a row does not name must not happen: the settings file keeps the
-// starting record, no launcher message, no sound, no driver call, no change
-// of page, boot flag or calibration file.
+// The panel's behaviour as tables: each row is a starting state, a pen and message script, and
+// everything the other parts of the unit see happen. Whatever a row does not name must not happen:
+// the settings file keeps the starting record, no launcher message, no sound, no driver call, no
+// change of page, boot flag or calibration file.
 #include <cstdlib>
 #include <filesystem>
 #include <span>
