@@ -16,8 +16,7 @@ for name in ("777", "770", "707", "701", "real"):
     os.chmod(unit.path(name), int(name, 8) if name != "real" else 0o700)
 os.symlink(unit.path("real"), unit.path("link"))
 open(unit.path("plain"), "w").close()
-folders = ["777", "770", "707", "701", "link", "plain"]
-for folder in folders:
+for folder in ("777", "770", "707", "701", "link", "plain"):
     for program in (PANEL, CTL):
         run = subprocess.run([program, "close"], capture_output=True, text=True, timeout=30,
                              env=dict(unit.env, DIALVANE_RUNTIME=unit.path(folder)))

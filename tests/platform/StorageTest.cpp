@@ -19,7 +19,6 @@ constexpr const char* kTempHost = "FlashMem/sysini/.conf.ini.new";
 constexpr UINT kCreateWrite = 0x1002;
 constexpr DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
 constexpr unsigned kRenameStep = 5;
-constexpr DWORD kErrorFileExists = 80;
 const std::string kOld = "old record bytes, 26 long.", kNew = "NEW_RECORD_BYTES,_26_LONG!";
 
 class Storage : public PlatformTest {
@@ -70,10 +69,10 @@ TEST_F(Storage, AReplacementTakesItsStepsAndAFaultAtAnyStepIsReportedWithOldOrNe
         }
     }
     // The new file keeps the mode of the one it replaces.
-    const auto perms = [&] { return std::filesystem::status(root / kConfHost).permissions(); };
     std::filesystem::permissions(root / kConfHost, std::filesystem::perms(0600));
     ASSERT_TRUE(SaveNew());
-    EXPECT_EQ(perms(), std::filesystem::perms(0600));
+    EXPECT_EQ(std::filesystem::status(root / kConfHost).permissions(),
+              std::filesystem::perms(0600));
     // A failed temporary file fails the open with a write fault and leaves no lock.
     dv::StorageFaultScope faults;
     faults.Arm(1, dv::StorageFaultAction::Fail);
@@ -139,7 +138,7 @@ TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) 
         // name, disposition, error
         {nullptr, OPEN_EXISTING, ERROR_INVALID_PARAMETER},
         {kConf, 99, ERROR_INVALID_PARAMETER},
-        {kConf, CREATE_NEW, kErrorFileExists},
+        {kConf, CREATE_NEW, 80},  // ERROR_FILE_EXISTS
         {L"\\FlashMem\\sysini\\none.ini", OPEN_EXISTING, ERROR_FILE_NOT_FOUND},
         {L"\\FlashMem\\sysini\\none.ini", TRUNCATE_EXISTING, ERROR_FILE_NOT_FOUND},
         {L"\\FlashMem\\nowhere\\conf.ini", CREATE_ALWAYS, ERROR_PATH_NOT_FOUND},
