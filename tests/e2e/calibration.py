@@ -82,8 +82,7 @@ ok("a tap on the wrong corner and a repeated tap are refused: logged, the cross 
 # (e) Five taps that agree are stored, each as the raw touch value of where it landed.
 for target in SHIFTED:
     unit.tap(target)
-check(stored(unit) == ([SHIFTED_RAW], SHIFTED_RAW), "stored %s, not %s" % (stored(unit),
-                                                                        SHIFTED_RAW))
+check(stored(unit) == ([SHIFTED_RAW], SHIFTED_RAW), "stored %s" % (stored(unit),))
 check("TouchCalibrate: CalibrationData = %s\r\n" % SHIFTED_RAW in unit.log(panel), "no log line")
 check(unit.heard(launcher) == CAL_LINES, "the launcher has %s" % unit.heard(launcher))
 check(unit.close(panel) == 0, "the panel did not close with status 0")

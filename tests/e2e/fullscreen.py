@@ -16,6 +16,11 @@ SIZES = [("800x480", None, (0, 45, 800, 390), "smooth"),
 NAV_SLIDER_BOTTOM = (116, 160)
 
 
+def press(unit, points, *window):  # pressed at the first point, let go at the last
+    moves = [["mousemove", *window, x, y] for x, y in points]
+    xdo(*moves[0], "mousedown", 1, *sum(moves[1:], []), "mouseup", 1, unit=unit)
+
+
 def screen_rows(unit):
     """The X screen's rows of 0xRRGGBB values, from xwd's dump of the root window."""
     data = subprocess.run(["xwd", "-root", "-silent"], capture_output=True, env=unit.env,
@@ -60,10 +65,7 @@ def run(size, scale, box, filter):
     x0, y0, w, h = box
     at = lambda p: (x0 + int((p[0] + 0.5) * w / 480), y0 + int((p[1] + 0.5) * h / 234))
 
-    def drag(*points):  # screen points: pressed at the first, let go at the last
-        moves = [["mousemove", x, y] for x, y in points]
-        xdo(*moves[0], "mousedown", 1, *sum(moves[1:], []), "mouseup", 1, unit=unit)
-
+    drag = lambda *points: press(unit, points)  # screen points
     tap = lambda p: drag(at(p))
     launcher = unit.launcher()
     panel = unit.panel({"DIALVANE_FULLSCREEN": "1"})
@@ -138,9 +140,7 @@ check("DIALVANE_FULLSCREEN must be 0 or 1, not 'yes'; opening a window" in unit.
       unit.log(panel))
 
 
-def drag(*points):
-    moves = [["mousemove", "--window", win, x * 2 + 1, y * 2 + 1] for x, y in points]
-    xdo(*moves[0], "mousedown", 1, *sum(moves[1:], []), "mouseup", 1, unit=unit)
+drag = lambda *points: press(unit, [(x * 2 + 1, y * 2 + 1) for x, y in points], "--window", win)
 
 
 field = lambda n, value, what: wait_for(lambda: fields(unit.conf())[n] == value, what)
