@@ -1,7 +1,6 @@
-# The touch calibration screen as the launcher and the touch screen see it:
-# a close while it holds the pen waits for it to end; taps off their target
-# or repeated are refused and the sequence starts again; Escape cancels and
-# keeps the old calibration; five good taps are stored in the registry and
+# The touch calibration screen as the launcher and the touch screen see it: a close while it holds
+# the pen waits for it to end; taps off their target or repeated are refused and the sequence starts
+# again; Escape cancels and keeps the old calibration; five good taps are stored in the registry and
 # touchcal.ini.
 import os
 import signal
@@ -13,10 +12,7 @@ CAL_LINES = ["UM_TOUCH_CAL 1 0", "UM_SETTINGS_PAGE 3 0", "UM_TOUCH_CAL 0 0"]
 INSTRUCTION_ROWS = range(150, 185)  # the line below the centre target
 
 
-def raw(pixel, size):
-    return (min(max(pixel, 0), size - 1) * 4095 + (size - 1) // 2) // (size - 1)
-
-
+raw = lambda pixel, size: (min(max(pixel, 0), size - 1) * 4095 + (size - 1) // 2) // (size - 1)
 SHIFTED = [(x + 5, y - 4) for x, y in TARGETS]
 SHIFTED_RAW = " ".join("%d,%d" % (raw(x, 480), raw(y, 234)) for x, y in SHIFTED)
 
@@ -86,8 +82,7 @@ ok("a tap on the wrong corner and a repeated tap are refused: logged, the cross 
 # (e) Five taps that agree are stored, each as the raw touch value of where it landed.
 for target in SHIFTED:
     unit.tap(target)
-check(stored(unit) == ([SHIFTED_RAW], SHIFTED_RAW), "stored %s, not %s" % (stored(unit),
-                                                                        SHIFTED_RAW))
+check(stored(unit) == ([SHIFTED_RAW], SHIFTED_RAW), "stored %s" % (stored(unit),))
 check("TouchCalibrate: CalibrationData = %s\r\n" % SHIFTED_RAW in unit.log(panel), "no log line")
 check(unit.heard(launcher) == CAL_LINES, "the launcher has %s" % unit.heard(launcher))
 check(unit.close(panel) == 0, "the panel did not close with status 0")

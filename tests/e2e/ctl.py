@@ -1,7 +1,6 @@
-# dialvane-ctl as the unit's other programs use it: the stand-in launcher,
-# messages by name and number, commands that return only once the panel is
-# idle (so no script needs a sleep), screenshots, no window to talk to, usage
-# errors, and SIGTERM / SIGKILL of either side.
+# dialvane-ctl as the unit's other programs use it: the stand-in launcher, messages by name and
+# number, commands that return only once the panel is idle (so no script needs a sleep),
+# screenshots, no window to talk to, usage errors, and SIGTERM / SIGKILL of either side.
 import os
 import signal
 
@@ -42,15 +41,12 @@ check(len(unit.heard(launcher)) == notices + 1, "a pen down on the basic page se
       % (len(unit.heard(launcher)) - notices))
 ok("pen down / move / up reach the panel as its touch screen's input")
 
-panel.send_signal(signal.SIGTERM)
-check(panel.wait(timeout=10 * SLOW) == 0, "SIGTERM ended the panel with %s" % panel.returncode)
-check(not os.path.exists(os.path.join(unit.runtime, "w-Dialvane.sock")), "the socket was left")
-unit.ctl("tap", 1, 1, expect=1)
-launcher.send_signal(signal.SIGTERM)
-check(launcher.wait(timeout=10 * SLOW) == 0, "SIGTERM ended the launcher with %s"
-      % launcher.returncode)
-check(not os.path.exists(os.path.join(unit.runtime, "w-Launcher_Tulvo.sock")),
-      "the launcher left its socket")
+for proc, title in ((panel, "Dialvane"), (launcher, "Launcher_Tulvo")):
+    proc.send_signal(signal.SIGTERM)
+    check(proc.wait(timeout=10 * SLOW) == 0, "SIGTERM ended %s with %s" % (title, proc.returncode))
+    sock = os.path.join(unit.runtime, "w-%s.sock" % title)
+    check(not os.path.exists(sock), title + " left its socket")
+    unit.ctl("tap", 1, 1, expect=1)
 ok("SIGTERM ends the panel and the launcher with status 0, each removing its socket")
 
 killed = unit.launcher()

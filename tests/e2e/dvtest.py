@@ -1,9 +1,8 @@
-# The end-to-end harness: each script drives the real build/dialvane from
-# outside, through build/dialvane-ctl (its own frame encoder) and, under
-# Xvfb, the X11 pointer. Every Unit has its own device root, runtime folder,
-# HOME and XDG folders and no sound server of the machine's, so nothing of
-# the machine's state leaks in; waits poll a condition up to a deadline
-# instead of sleeping.
+# The end-to-end harness: each script drives the real build/dialvane from outside, through
+# build/dialvane-ctl (its own frame encoder) and, under Xvfb, the X11 pointer. Every Unit has its
+# own device root, runtime folder, HOME and XDG folders and no sound server of the machine's, so
+# nothing of the machine's state leaks in; waits poll a condition up to a deadline instead of
+# sleeping.
 import atexit
 import os
 import resource
@@ -44,8 +43,7 @@ sys.excepthook = lambda kind, value, trace: print("FAIL: %s" % value, file=sys.s
     issubclass(kind, Failure)) else sys.__excepthook__(kind, value, trace)
 
 
-def ok(text):
-    print("ok: " + text, flush=True)
+ok = lambda text: print("ok: " + text, flush=True)
 
 
 def check(condition, text):
@@ -62,8 +60,7 @@ def wait_for(condition, what, limit_s=10.0):
     return value
 
 
-def record(values):
-    return struct.pack("<13h", *values)
+record = lambda values: struct.pack("<13h", *values)
 
 
 def fields(data):
@@ -71,8 +68,7 @@ def fields(data):
     return list(struct.unpack("<13h", data))
 
 
-def rss_kb(proc):
-    return int(Unit.text("/proc/%d/status" % proc.pid).split("VmRSS:")[1].split()[0])
+rss_kb = lambda proc: int(Unit.text("/proc/%d/status" % proc.pid).split("VmRSS:")[1].split()[0])
 
 
 def pixels(path):
@@ -125,15 +121,11 @@ def raw_peer(unit, data, reply=True, sock=None):
     return got
 
 
-def frame(kind, payload, magic=0x314D5644, version=1, length=None):
-    n = len(payload) if length is None else length
-    return struct.pack("<IHHII", magic, version, kind, 0, n) + payload
+frame = lambda kind, payload, magic=0x314D5644, version=1, length=None: struct.pack(
+    "<IHHII", magic, version, kind, 0, len(payload) if length is None else length) + payload
 
 
-def message(msg, w=0, l=0, flags=0):
-    return struct.pack("<IIQq", flags, msg, w & (2**64 - 1), l)
-
-
+message = lambda msg, w=0, l=0, flags=0: struct.pack("<IIQq", flags, msg, w & (2**64 - 1), l)
 pen = lambda action, x, y, flags=0: struct.pack("<IIii", flags, action, x, y)
 
 
@@ -165,9 +157,7 @@ class Unit:
 
     def end(self):
         for proc in self.procs:
-            if proc.poll() is None:
-                proc.kill()
-                proc.wait()
+            kill9(proc)
         shutil.rmtree(self.work, ignore_errors=True)
 
     def spawn(self, args, extra=None, out=None, err=None, **kwargs):
@@ -228,9 +218,7 @@ class Unit:
         except (FileNotFoundError, TypeError):
             return None
 
-    @staticmethod
-    def text(path):
-        return (Unit.read(path) or b"").decode("utf-8", "replace")
+    text = staticmethod(lambda path: (Unit.read(path) or b"").decode("utf-8", "replace"))
 
     @staticmethod
     def heard(launcher):
@@ -238,8 +226,7 @@ class Unit:
         lines = Unit.text(launcher.out).replace("\r", "").splitlines()
         return [line for line in lines if not line.startswith("0x0000 ")]
 
-    def shot(self, name):
-        return self.ctl("shot", self.path(name)) and self.path(name)
+    shot = lambda self, name: self.ctl("shot", self.path(name)) and self.path(name)
 
 
 def xvfb(unit, scale=2, screen="1280x800"):

@@ -1,9 +1,8 @@
-# The panel full screen on displays of the unit's sizes, under Xvfb: the X
-# screen shows the panel centred on black at the fit's scale; taps mapped
-# from panel pixels reach every main-menu icon, both ends of a slider and the
-# calibration's crosses; the X window has the program's icon; a tap in the
-# border does nothing, and a drag into it goes on past the panel's edge. A
-# window, at last, is driven as a person with a mouse would.
+# The panel full screen on displays of the unit's sizes, under Xvfb: the X screen shows the panel
+# centred on black at the fit's scale; taps mapped from panel pixels reach every main-menu icon,
+# both ends of a slider and the calibration's crosses; the X window has the program's icon; a tap in
+# the border does nothing, and a drag into it goes on past the panel's edge. A window, at last, is
+# driven as a person with a mouse would.
 import os
 from array import array
 
@@ -15,6 +14,11 @@ SIZES = [("800x480", None, (0, 45, 800, 390), "smooth"),
          ("1280x720", None, (0, 48, 1280, 624), "smooth"),
          ("1280x720", "integer", (160, 126, 960, 468), "crisp")]
 NAV_SLIDER_BOTTOM = (116, 160)
+
+
+def press(unit, points, *window):  # pressed at the first point, let go at the last
+    moves = [["mousemove", *window, x, y] for x, y in points]
+    xdo(*moves[0], "mousedown", 1, *sum(moves[1:], []), "mouseup", 1, unit=unit)
 
 
 def screen_rows(unit):
@@ -61,10 +65,7 @@ def run(size, scale, box, filter):
     x0, y0, w, h = box
     at = lambda p: (x0 + int((p[0] + 0.5) * w / 480), y0 + int((p[1] + 0.5) * h / 234))
 
-    def drag(*points):  # screen points: pressed at the first, let go at the last
-        moves = [["mousemove", x, y] for x, y in points]
-        xdo(*moves[0], "mousedown", 1, *sum(moves[1:], []), "mouseup", 1, unit=unit)
-
+    drag = lambda *points: press(unit, points)  # screen points
     tap = lambda p: drag(at(p))
     launcher = unit.launcher()
     panel = unit.panel({"DIALVANE_FULLSCREEN": "1"})
@@ -123,11 +124,10 @@ def run(size, scale, box, filter):
 for case in SIZES:
     run(*case)
 
-# Values DIALVANE_FULLSCREEN and DIALVANE_SCALE do not know: a window at the
-# largest scale that fits (2: scale 3 is one row too tall), and log lines. In
-# that window the X pointer opens a page, drags a slider, switches an option,
-# drags a bar, and closes with the close box at once after a click, while
-# wake-ups are on their way.
+# Values DIALVANE_FULLSCREEN and DIALVANE_SCALE do not know: a window at the largest scale that fits
+# (2: scale 3 is one row too tall), and log lines. In that window the X pointer opens a page, drags
+# a slider, switches an option, drags a bar, and closes with the close box at once after a click,
+# while wake-ups are on their way.
 unit = Unit()
 xvfb(unit, None, "1440x701")
 launcher = unit.launcher()
@@ -140,9 +140,7 @@ check("DIALVANE_FULLSCREEN must be 0 or 1, not 'yes'; opening a window" in unit.
       unit.log(panel))
 
 
-def drag(*points):
-    moves = [["mousemove", "--window", win, x * 2 + 1, y * 2 + 1] for x, y in points]
-    xdo(*moves[0], "mousedown", 1, *sum(moves[1:], []), "mouseup", 1, unit=unit)
+drag = lambda *points: press(unit, [(x * 2 + 1, y * 2 + 1) for x, y in points], "--window", win)
 
 
 field = lambda n, value, what: wait_for(lambda: fields(unit.conf())[n] == value, what)

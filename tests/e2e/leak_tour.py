@@ -1,11 +1,9 @@
-# The whole tour through dialvane-ctl, as the touch screen drives it, lap
-# after lap: every page, a change on each, Default, a calibration, and at the
-# end the close box. The first lap is checked step by step in the settings
-# file, the drivers' journals, the boot record, the launcher's lines and the
-# screen; it also warms up (caches, the allocator's first arenas), after which
-# the normal build's memory must stay flat from lap to lap. In the sanitizer
-# build LeakSanitizer checks the heap at exit instead.
-# DIALVANE_VALGRIND=1 runs the panel under valgrind --leak-check=full (slow).
+# The whole tour through dialvane-ctl, as the touch screen drives it, lap after lap: every page, a
+# change on each, Default, a calibration, and at the end the close box. The first lap is checked
+# step by step in the settings file, the drivers' journals, the boot record, the launcher's lines
+# and the screen; it also warms up (caches, the allocator's first arenas), after which the normal
+# build's memory must stay flat from lap to lap. In the sanitizer build LeakSanitizer checks the
+# heap at exit instead. DIALVANE_VALGRIND=1 runs the panel under valgrind --leak-check=full (slow).
 import os
 import re
 import shutil
@@ -20,19 +18,15 @@ LAPS = 20 if LONG else 1 if VALGRIND or ASAN else 3
 FLAT_KB = 96
 
 
-def boot_flag():
-    with open(os.path.join(unit.root, "dev", "FLS1.img"), "rb") as f:
-        f.seek(2112 + 90)
-        return f.read(1)[0]
-
-
 def field_is(n, value):
     return lambda: fields(unit.conf())[n] == value or "field %d is %d, not %d" % (
         n, fields(unit.conf())[n], value)
 
 
 def boot(value):
-    return lambda: boot_flag() == value or "the boot flag is %d" % boot_flag()
+    """The boot record's auto-start flag, byte 90 of the boot sector."""
+    flag = lambda: unit.read(os.path.join(unit.root, "dev", "FLS1.img"))[2112 + 90]
+    return lambda: flag() == value or "the boot flag is %d" % flag()
 
 
 def shows(line, journal, at=None):

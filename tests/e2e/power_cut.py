@@ -1,9 +1,8 @@
-# Power lost while the panel saves: SIGKILL at random moments in a saving tap
-# or the start-up, then the file's replacement cut at each system call in turn
-# (DIALVANE_STORAGE_FAULT=cut:N). Each loss leaves the old or the new record,
-# never a mix, and a boot sector intact or erased (between its erase and its
-# write), never damaged; the next start loads the file, refuses a second copy
-# and builds its next save on exactly those values. DIALVANE_LONG=1: full counts.
+# Power lost while the panel saves: SIGKILL at random moments in a saving tap or the start-up, then
+# the file's replacement cut at each system call in turn (DIALVANE_STORAGE_FAULT=cut:N). Each loss
+# leaves the old or the new record, never a mix, and a boot sector intact or erased (between its
+# erase and its write), never damaged; the next start loads the file, refuses a second copy and
+# builds its next save on exactly those values. DIALVANE_LONG=1: full counts.
 import os
 import random
 import time
@@ -85,12 +84,10 @@ check(unit.close(panel) == 0, "the last panel did not close with status 0")
 ok("%d SIGKILLs (%s): each left the old or the new record whole, and the next start loaded it"
    % (KILLS, ", ".join("%s %d" % kv for kv in counts.items())))
 
-# One save cut at each of its steps in turn (DIALVANE_STORAGE_FAULT=cut:N:
-# 1 open the temporary file, 2 write, 3 fsync, 4 rename, 5 fsync the folder;
-# 6 is past the end): the panel ends with its power-cut status, the file
-# holds the old record until the rename is done and the new one after it, and the
-# next start loads it. Every step of the replacement is also failed and cut
-# in-process by the platform's Storage tests.
+# One save cut at each step (cut:N: 1 open the temporary file, 2 write, 3 fsync, 4 rename,
+# 5 fsync the folder; 6 is past the end): the panel ends with its power-cut status, the file
+# holds the old record until the rename and the new one after it, and the next start loads
+# it. The platform's Storage tests also fail and cut every step in-process.
 START = [3, 6, 6, 6, 0, 300, 295, 4, 3, 4, 87, 5, 0]
 for n in range(1, 7):
     with open(unit.conf_path, "wb") as f:

@@ -1,8 +1,7 @@
-# What the panel lets in: a runtime folder others could use is refused before
-# anything is made in it; another user's process can neither drive the panel
-# nor stand in for its launcher; noise on the socket, every message number
-# (the window system's own among them) with pointer-like parameters, and
-# hundreds of hoarded connections each change nothing.
+# What the panel lets in: a runtime folder others could use is refused before anything is made in
+# it; another user's process can neither drive the panel nor stand in for its launcher; noise on the
+# socket, every message number (the window system's own among them) with pointer-like parameters,
+# and hundreds of hoarded connections each change nothing.
 import os
 import shutil
 import subprocess
@@ -17,8 +16,7 @@ for name in ("777", "770", "707", "701", "real"):
     os.chmod(unit.path(name), int(name, 8) if name != "real" else 0o700)
 os.symlink(unit.path("real"), unit.path("link"))
 open(unit.path("plain"), "w").close()
-folders = ["777", "770", "707", "701", "link", "plain"]
-for folder in folders:
+for folder in ("777", "770", "707", "701", "link", "plain"):
     for program in (PANEL, CTL):
         run = subprocess.run([program, "close"], capture_output=True, text=True, timeout=30,
                              env=dict(unit.env, DIALVANE_RUNTIME=unit.path(folder)))

@@ -162,8 +162,7 @@ TEST_F(DeviceTest, OperationsAnswerTheirDocumentedResults) {
     EXPECT_EQ(sector[90], 1);
     sector[90] = 0;
     CLauncherLink& link = Dlg().m_launcher;
-    INIINFO record = kFactoryIniInfo;
-    record.nBright = 300;
+    INIINFO record = ParseRecord(kFactoryIniInfo, "nBright=300");
     // A braced list runs its calls in order: mode 0 erases and writes the sector.
     const std::vector<int> results{Dlg().m_bootShare.AccessBootShare(sector, 0),
                                    link.IniWriteString(&record, kSettingsFilePath),

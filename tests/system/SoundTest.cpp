@@ -2,6 +2,7 @@
 // failure with its exact log lines; each path closes the file and event it opened.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <iterator>
@@ -20,10 +21,8 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using dv::testing::WaveCall;
 
-void Put32(Bytes& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-    }
+void Put32(Bytes& b, uint32_t v) {  // little-endian
+    b.insert(b.end(), {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
 }
 
 Bytes Chunk(const char (&code)[5], const Bytes& body, int64_t claimed = -1) {
@@ -57,9 +56,7 @@ std::vector<std::string> Split(const std::string& words) {
 
 Bytes Ramp(std::size_t n) {
     Bytes b(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        b[i] = static_cast<uint8_t>(i * 7 + 1);
-    }
+    std::ranges::generate(b, [i = 0]() mutable { return static_cast<uint8_t>(i++ * 7 + 1); });
     return b;
 }
 
@@ -122,8 +119,7 @@ TEST_F(SoundTest, RemainingCountFallsByEveryByteReadOrSkipped) {
     BYTE* buffer = nullptr;
     DWORD size = 0;
     ASSERT_EQ(ReadChunk(h, FOURCC_FMT, &buffer, &size, &remaining), 1);
-    EXPECT_EQ(size, 16u);
-    EXPECT_EQ(remaining, 4u + 28);
+    EXPECT_EQ(std::pair(size, remaining), std::pair(16u, 4u + 28));
     delete[] buffer;
     ASSERT_EQ(ReadChunk(h, FOURCC_DATA, &buffer, &size, &remaining), 1);
     delete[] buffer;
@@ -131,8 +127,7 @@ TEST_F(SoundTest, RemainingCountFallsByEveryByteReadOrSkipped) {
     EXPECT_EQ(remaining, 4u);
     buffer = reinterpret_cast<BYTE*>(0x1);
     EXPECT_EQ(ReadChunk(h, FOURCC_DATA, &buffer, &size, &remaining), 0);
-    EXPECT_EQ(buffer, reinterpret_cast<BYTE*>(0x1));
-    EXPECT_EQ(size, 20u);
+    EXPECT_EQ(std::pair(buffer, size), std::pair(reinterpret_cast<BYTE*>(0x1), 20u));
     // A count that runs out before the chunk ends the scan without a line.
     DWORD exhausted = 0;
     EXPECT_EQ(ReadChunk(h, FOURCC_DATA, &buffer, &size, &exhausted), 0);
@@ -215,11 +210,10 @@ TEST_F(SoundTest, PlaysOnDeviceZeroAndLogsEachDeviceFailureStillReleasingTheRest
     const auto path = Put("click.wav", Riff({Chunk("fmt ", Fmt(8000)), Chunk("data", samples)}));
     PlayWaveFile(path.c_str());
     EXPECT_EQ(m_log.Text(), "");
-    EXPECT_EQ(m_device.Calls(), Split("open prepare write unprepare close"));
-    EXPECT_EQ(m_device.LastOpen(), "device 0 flags 0x50000 event instance 0");
-    EXPECT_EQ(m_device.LastFormat(), Fmt(8000));
-    EXPECT_EQ(m_device.Written(), samples);
-    EXPECT_EQ(m_device.OpenHandles(), 0);
+    EXPECT_EQ(std::tuple(m_device.Calls(), m_device.LastOpen(), m_device.OpenHandles()),
+              std::tuple(Split("open prepare write unprepare close"),
+                         "device 0 flags 0x50000 event instance 0", 0));
+    EXPECT_EQ(std::pair(m_device.LastFormat(), m_device.Written()), std::pair(Fmt(8000), samples));
     // clang-format off
     const std::tuple<WaveCall, MMRESULT, const char*, const char*> kFailures[] = {
         {WaveCall::Open, MMSYSERR_ALLOCATED, "waveOutOpen failed. mr=00000004", "open"},

@@ -1,13 +1,11 @@
 // The settings dialog on a fresh device root of its own, driven as the pen
 // and the unit's other programs drive it, and observed through what they see.
-//
 // Start() takes the starting state as ';'-separated items:
 //   nBright=100 nPage=2    stored record fields (the factory record otherwise)
 //   conf HEX; nofile; nosysini          the settings file's raw bytes, or none
 //   absent BAK1; switch FLS1.fail-erase a driver taken away, or a driver switch
 //   bootflag 0             byte 90 of the boot sector
-//   reg TEXT; regraw TYPE HEX; regkey none   CalibrationData as a string, as
-//                          any type and raw bytes, or no key at all
+//   reg TEXT; regraw TYPE HEX; regkey none  CalibrationData: text, raw, or no key
 //   cal TEXT; calpost X Y  what the calibration routine stores; a tap it leaves
 //   file PATH TEXT; dir PATH            a file of the device root; a folder
 //   nolauncher; page sound|basic|advanced   no launcher; a page opened first
@@ -51,7 +49,6 @@ protected:
 
     void Start(std::string_view setup = "");
     void Run(std::string_view script);
-    // Forgets everything recorded so far.
     void Mark();
 
     CSettingsDlg& Dlg() { return m_run->Dlg(); }
