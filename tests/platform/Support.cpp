@@ -70,28 +70,20 @@ SDL_Event Other(Uint32 type, SDL_Keycode sym = 0, Uint8 repeat = 0) {
 // Pointer and touch at once, foreign buttons and fingers, keys and the close
 // box, as SDL hands them over in a window at scale 2.
 void PrintPenInput() {
+    // clang-format off
     const SDL_Event events[] = {
-        Mouse(SDL_MOUSEBUTTONDOWN, 101, 51),
-        Finger(SDL_FINGERDOWN, 1, 0.5f, 0.5f),
-        Mouse(SDL_MOUSEMOTION, 201, 101),
-        Mouse(SDL_MOUSEMOTION, 9, 9, 0, SDL_TOUCH_MOUSEID),
-        Mouse(SDL_MOUSEBUTTONUP, -3, 500),
-        Mouse(SDL_MOUSEMOTION, 50, 50),
+        Mouse(SDL_MOUSEBUTTONDOWN, 101, 51), Finger(SDL_FINGERDOWN, 1, 0.5f, 0.5f),
+        Mouse(SDL_MOUSEMOTION, 201, 101), Mouse(SDL_MOUSEMOTION, 9, 9, 0, SDL_TOUCH_MOUSEID),
+        Mouse(SDL_MOUSEBUTTONUP, -3, 500), Mouse(SDL_MOUSEMOTION, 50, 50),
         Mouse(SDL_MOUSEBUTTONDOWN, 9, 9, SDL_BUTTON_RIGHT),
         Mouse(SDL_MOUSEBUTTONDOWN, 9, 9, SDL_BUTTON_LEFT, SDL_TOUCH_MOUSEID),
-        Finger(SDL_FINGERDOWN, 7, 0.5f, 0.25f),
-        Mouse(SDL_MOUSEBUTTONDOWN, 20, 20),
-        Finger(SDL_FINGERMOTION, 8, 0.1f, 0.1f),
-        Finger(SDL_FINGERMOTION, 7, 0.75f, 0.5f),
-        Finger(SDL_FINGERUP, 8, 0, 0),
-        Finger(SDL_FINGERUP, 7, 1, 1),
-        Mouse(SDL_MOUSEBUTTONUP, 20, 20),
-        Other(SDL_KEYDOWN, SDLK_ESCAPE),
-        Other(SDL_KEYDOWN, SDLK_ESCAPE, 1),
-        Other(SDL_KEYDOWN, SDLK_ESCAPE),
-        Other(SDL_KEYDOWN, SDLK_RETURN),
-        Other(SDL_WINDOWEVENT),
-        Other(SDL_QUIT)};
+        Finger(SDL_FINGERDOWN, 7, 0.5f, 0.25f), Mouse(SDL_MOUSEBUTTONDOWN, 20, 20),
+        Finger(SDL_FINGERMOTION, 8, 0.1f, 0.1f), Finger(SDL_FINGERMOTION, 7, 0.75f, 0.5f),
+        Finger(SDL_FINGERUP, 8, 0, 0), Finger(SDL_FINGERUP, 7, 1, 1),
+        Mouse(SDL_MOUSEBUTTONUP, 20, 20), Other(SDL_KEYDOWN, SDLK_ESCAPE),
+        Other(SDL_KEYDOWN, SDLK_ESCAPE, 1), Other(SDL_KEYDOWN, SDLK_ESCAPE),
+        Other(SDL_KEYDOWN, SDLK_RETURN), Other(SDL_WINDOWEVENT), Other(SDL_QUIT)};
+    // clang-format on
     for (SDL_Event e : events) {
         SDL_PushEvent(&e);
     }
@@ -287,11 +279,8 @@ std::optional<LRESULT> WirePeer::Transact(const wchar_t* title, std::span<const 
 
 std::vector<BYTE> Utf16(std::u16string_view text, bool terminator) {
     std::vector<BYTE> bytes;
-    for (char16_t u : text) {
+    for (char16_t u : std::u16string(text) + std::u16string(terminator ? 1u : 0u, u'\0')) {
         bytes.insert(bytes.end(), {static_cast<BYTE>(u), static_cast<BYTE>(u >> 8)});
-    }
-    if (terminator) {
-        bytes.insert(bytes.end(), {0, 0});
     }
     return bytes;
 }

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <ranges>
 #include <span>
 #include <string>
 #include <string_view>
@@ -125,11 +126,9 @@ inline DWORD ErrorOf(const std::function<bool()>& call) {
 }
 
 inline std::vector<UINT> Ids(const dv::testing::TestWindow& window) {
-    std::vector<UINT> ids;
-    for (const auto& m : window.Messages()) {
-        ids.push_back(m.message);
-    }
-    return ids;
+    const auto ids =
+        window.Messages() | std::views::transform(&dv::testing::RecordedMessage::message);
+    return {ids.begin(), ids.end()};
 }
 
 }  // namespace dv::test
