@@ -1,7 +1,7 @@
 // The touch calibration screen driven by pen taps from another program, as
 // the unit's touch panel would give them.
-#include <atomic>
 #include <chrono>
+#include <future>
 #include <thread>
 
 #include "Support.h"
@@ -35,19 +35,17 @@ protected:
     // so that a sequence wrongly refused fails the test instead of hanging it.
     BOOL CalibrateWith(const std::vector<POINT>& taps) {
         dv::testing::TestWindow panel(L"Dialvane", 0, true);
-        std::atomic<bool> done = false;
-        std::thread tapper([&] {  // first a lift of a pen that was down before the screen
+        std::promise<void> done;
+        std::thread tapper([&, ended = done.get_future()] {
+            // first a lift of a pen that was down before the screen
             WirePeer::Transact(L"Dialvane", WirePeer::Pen(kPenUp, 0, 0), kWaitMs);
             TapAll(taps);
-            for (int waited = 0; !done && waited < kRescueMs; waited += 10) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-            if (!done) {
+            if (ended.wait_for(std::chrono::milliseconds(kRescueMs)) != std::future_status::ready) {
                 TapAll({std::begin(kTargets), std::end(kTargets)});
             }
         });
         const BOOL result = TouchCalibrate();
-        done = true;
+        done.set_value();
         tapper.join();
         EXPECT_FALSE(dv::PenCaptureActive());
         EXPECT_TRUE(panel.MessagesOf(WM_LBUTTONDOWN).empty());  // the screen took the pen
