@@ -147,8 +147,7 @@ TEST_F(Ipc, MessagesOnlyTheWindowSystemSendsAndForeignTimerCallbacksAreRefused) 
 }
 
 // WM_PROBE posts a follow-up and invalidates: an idle reply comes after both.
-class ChainWindow : public TestWindow {
-public:
+struct ChainWindow : TestWindow {
     using TestWindow::TestWindow;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
         const LRESULT result = TestWindow::WindowProc(message, wParam, lParam);

@@ -201,7 +201,6 @@ TEST_F(Registry, BadInputIsRefusedUnwrittenAndConcurrentWritersAllKeepTheirValue
     EXPECT_EQ(root.ReadFile("registry.reg"), before);
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
     EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
-    // Writers in several processes at once all keep their values.
     RegCloseKey(Create(kTouch));
     constexpr int kWriters = 3, kValuesEach = 6;
     const auto name = [](int v) { return L"w" + std::to_wstring(v); };

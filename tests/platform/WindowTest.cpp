@@ -49,8 +49,7 @@ TEST_F(Window, PaintsCoalesceAfterQueuedMessagesSendsCrossThreadsAndTheDestroyed
         PaintingWindow window(nullptr);
         PumpMessagesUntilIdle();
         window.Clear();
-        window.paints = paints;
-        window.invalidateWhilePainting = again;
+        std::tie(window.paints, window.invalidateWhilePainting) = std::tuple(paints, again);
         RECT part{10, 10, 20, 20};
         for (BOOL erase : invalidations) {
             window.InvalidateRect(&part, erase);
@@ -95,8 +94,7 @@ TEST_F(Window, PaintsCoalesceAfterQueuedMessagesSendsCrossThreadsAndTheDestroyed
     window.Clear();
     ASSERT_TRUE(DestroyWindow(hwnd));
     EXPECT_TRUE(window.aliveInDestroy);
-    EXPECT_EQ(window.m_hWnd, nullptr);
-    EXPECT_EQ(FindWindowW(nullptr, L"Doomed"), nullptr);
+    EXPECT_EQ(std::pair(window.m_hWnd, FindWindowW(nullptr, L"Doomed")), std::pair(HWND{}, HWND{}));
     EXPECT_EQ(std::tuple(IsWindow(hwnd), PostMessageW(hwnd, WM_TEST, 0, 0),
                          SendMessageW(hwnd, WM_TEST, 0, 0), SetTimer(hwnd, 2, 1, nullptr),
                          KillTimer(hwnd, 1), DestroyWindow(hwnd)),
