@@ -158,8 +158,7 @@ void RunEvent(Session& s, Input& in) {
             s.Tap(in.Point());
             break;
         case Op::Drag: {
-            const POINT from = in.Point();
-            const POINT to = in.Point();
+            const POINT from = in.Point(), to = in.Point();
             const int steps = 1 + in.Byte() % kMaxDragSteps;
             s.Pen(WM_LBUTTONDOWN, from);
             for (int i = 1; i <= steps && !s.Done(); ++i) {

@@ -24,7 +24,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     unit.log.Clear();
     const std::string_view file(reinterpret_cast<const char*>(data), size);
     unit.root->WriteFile(dvfuzz::kSettingsFile, file);
-    // Loading takes the file's first 26 bytes, or the factory record from a shorter file.
     INIINFO expected = kFactoryIniInfo;
     if (size >= sizeof(INIINFO)) {
         std::memcpy(&expected, data, sizeof expected);

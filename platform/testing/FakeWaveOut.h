@@ -35,7 +35,6 @@ public:
     std::vector<uint8_t> LastFormat() const { return Locked(m_lastFormat); }
     // The bytes of every buffer written, copied when it was written.
     std::vector<uint8_t> Written() const { return Locked(m_written); }
-    // Opens not yet closed.
     int OpenHandles() const { return static_cast<int>(Locked(m_open).size()); }
 
     void FailCall(WaveCall call, MMRESULT code) {

@@ -45,7 +45,6 @@ public:
         std::lock_guard guard(m_lock);
         return m_messages;
     }
-    // Only the messages with this number.
     std::vector<RecordedMessage> MessagesOf(UINT message) const {
         std::vector<RecordedMessage> result = Messages();
         std::erase_if(result, [&](const RecordedMessage& m) { return m.message != message; });
