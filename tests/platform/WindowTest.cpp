@@ -140,20 +140,17 @@ TEST_F(Window, IconsAreKeptBySizeAndSettingOneAnswersTheOneItReplaces) {
     const HWND hwnd = window.m_hWnd;
     HICON icon = LoadIconW(nullptr, MAKEINTRESOURCEW(128));
     ASSERT_NE(icon, nullptr);
-    auto lparam = [](HICON h) { return reinterpret_cast<LPARAM>(h); };
-    auto get = [](HWND h, WPARAM size) {
-        return reinterpret_cast<HICON>(DefWindowProcW(h, WM_GETICON, size, 0));
-    };
-    EXPECT_EQ(DefWindowProcW(hwnd, WM_SETICON, ICON_BIG, lparam(icon)), 0);
-    EXPECT_EQ(DefWindowProcW(hwnd, WM_SETICON, ICON_BIG, lparam(icon)), lparam(icon));
-    EXPECT_EQ(get(hwnd, ICON_SMALL), nullptr);
-    EXPECT_EQ(DefWindowProcW(hwnd, WM_SETICON, ICON_SMALL, lparam(icon)), 0);
-    EXPECT_EQ(std::pair(get(hwnd, ICON_SMALL), get(hwnd, ICON_BIG)), std::pair(icon, icon));
-    EXPECT_EQ(get(hwnd, ICON_BIG + 1), nullptr);
-    EXPECT_EQ(DefWindowProcW(hwnd, WM_SETICON, ICON_BIG + 1, lparam(icon)), 0);
-    EXPECT_EQ(get(other.m_hWnd, ICON_BIG), nullptr);
-    EXPECT_EQ(DefWindowProcW(hwnd, WM_SETICON, ICON_BIG, 0), lparam(icon));
-    EXPECT_EQ(get(hwnd, ICON_BIG), nullptr);
+    const LPARAM i = reinterpret_cast<LPARAM>(icon);  // window, message, size, icon, result
+    const std::tuple<HWND, UINT, WPARAM, LPARAM, LRESULT> steps[] = {
+        {hwnd, WM_SETICON, ICON_BIG, i, 0},         {hwnd, WM_SETICON, ICON_BIG, i, i},
+        {hwnd, WM_GETICON, ICON_SMALL, 0, 0},       {hwnd, WM_SETICON, ICON_SMALL, i, 0},
+        {hwnd, WM_GETICON, ICON_SMALL, 0, i},       {hwnd, WM_GETICON, ICON_BIG, 0, i},
+        {hwnd, WM_GETICON, ICON_BIG + 1, 0, 0},     {hwnd, WM_SETICON, ICON_BIG + 1, i, 0},
+        {other.m_hWnd, WM_GETICON, ICON_BIG, 0, 0}, {hwnd, WM_SETICON, ICON_BIG, 0, i},
+        {hwnd, WM_GETICON, ICON_BIG, 0, 0}};
+    for (const auto& [target, message, size, lParam, result] : steps) {
+        EXPECT_EQ(DefWindowProcW(target, message, size, lParam), result) << message << " " << size;
+    }
     // Neither window owns the display, so not even the null icon reached it.
     EXPECT_FALSE(log.Contains("Display: SetIcon"));
 }
