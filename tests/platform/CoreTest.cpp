@@ -20,8 +20,7 @@ TEST_F(Core, EventsSignalResetAndTimeOutAsTheirKindSays) {
     EXPECT_TRUE(SetEvent(automatic));
     EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_TIMEOUT);
-    EXPECT_TRUE(SetEvent(automatic));
-    EXPECT_TRUE(ResetEvent(automatic));
+    EXPECT_THAT((std::vector{SetEvent(automatic), ResetEvent(automatic)}), ::testing::Each(TRUE));
     EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_TIMEOUT);
     EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForSingleObject(manual, INFINITE), WAIT_OBJECT_0);
@@ -36,8 +35,7 @@ TEST_F(Core, EventsSignalResetAndTimeOutAsTheirKindSays) {
     start = GetTickCount();
     Sleep(30);
     EXPECT_GE(GetTickCount() - start, 29u);
-    EXPECT_TRUE(CloseHandle(automatic));
-    EXPECT_TRUE(CloseHandle(manual));
+    EXPECT_THAT((std::vector{CloseHandle(automatic), CloseHandle(manual)}), ::testing::Each(TRUE));
     for (HANDLE bad :
          {automatic, static_cast<HANDLE>(nullptr), reinterpret_cast<HANDLE>(0x12345)}) {
         EXPECT_EQ(ErrorOf([&] { return WaitForSingleObject(bad, 0) != WAIT_FAILED; }),
@@ -75,12 +73,10 @@ TEST_F(Core, OneOfRacingProcessesCreatesAMutexAndItLivesWhileAnyHandleIsOpen) {
     HANDLE b = create(FALSE, ERROR_ALREADY_EXISTS);
     EXPECT_TRUE(CloseHandle(a));
     HANDLE c = create(FALSE, ERROR_ALREADY_EXISTS);  // b is still open
-    EXPECT_TRUE(CloseHandle(b));
-    EXPECT_TRUE(CloseHandle(c));
+    EXPECT_THAT((std::vector{CloseHandle(b), CloseHandle(c)}), ::testing::Each(TRUE));
     EXPECT_TRUE(CloseHandle(create(FALSE, ERROR_SUCCESS)));
     HANDLE unnamed = create(TRUE, ERROR_SUCCESS, nullptr);  // never shared: always new
-    EXPECT_TRUE(ReleaseMutex(unnamed));
-    EXPECT_TRUE(CloseHandle(unnamed));
+    EXPECT_THAT((std::vector{ReleaseMutex(unnamed), CloseHandle(unnamed)}), ::testing::Each(TRUE));
 }
 
 TEST_F(Core, TheDebugOutputFormatsAsTheUnitsWidePrintfInUtf8) {
