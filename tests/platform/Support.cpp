@@ -17,6 +17,7 @@
 #include "platform/display/Display.h"
 #include "platform/ipc/IpcClient.h"
 #include "platform/ipc/RuntimeFolder.h"
+#include "platform/testing/GdiSurfaces.h"
 
 namespace dv::test {
 namespace {
@@ -110,12 +111,9 @@ int RunPeer(const std::string& role) {
         RECT text{300, 200, 400, 234};
         DrawTextW(screen, L"W", -1, &text, DT_LEFT);
         // A blit presents what it wrote, cut to the screen.
-        HDC memory = CreateCompatibleDC(screen);
-        HGDIOBJ old = SelectObject(memory, CreateCompatibleBitmap(screen, 9, 9));
-        BitBlt(screen, 100, 50, 6, 5, memory, 0, 0, SRCCOPY);
-        BitBlt(screen, 476, 231, 6, 5, memory, 0, 0, SRCCOPY);
-        DeleteObject(SelectObject(memory, old));
-        DeleteDC(memory);
+        const dv::testing::GdiMemorySurface memory(9, 9);
+        BitBlt(screen, 100, 50, 6, 5, memory.dc(), 0, 0, SRCCOPY);
+        BitBlt(screen, 476, 231, 6, 5, memory.dc(), 0, 0, SRCCOPY);
         ReleaseDC(nullptr, screen);
         std::printf("display %d\n", dv::display::IsOpen() ? 1 : 0);
         return 0;
