@@ -91,9 +91,7 @@ public:
             return;
         }
         const bool endsInteraction = message == WM_LBUTTONUP && m_penDown;
-        if (message != WM_MOUSEMOVE) {
-            m_penDown = message != WM_LBUTTONUP;
-        }
+        m_penDown = message == WM_MOUSEMOVE ? m_penDown : message != WM_LBUTTONUP;
         m_run.Pen(message, pt);
         Expect(!endsInteraction || !m_run.IsOpen() || dvfuzz::WorkingMatchesStored(m_run.Dlg()),
                "working copies differ from the stored record after a pen-up");
