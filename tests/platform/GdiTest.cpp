@@ -192,8 +192,8 @@ std::vector<uint8_t> Bmp(uint32_t w, uint32_t h, uint32_t bits) {
 std::vector<uint8_t> Ico(std::array<int32_t, 7> f, uint32_t count = 1) {
     const auto [width, doubled, bits, colours, header, planes, compression] = f;
     const uint32_t palette = bits > 8 ? 0 : colours ? colours : 1u << bits;
-    auto rows = [&](int32_t depth) {
-        return (std::max(width, 0) * depth + 31) / 32 * 4 * std::max(doubled / 2, 0);
+    auto rows = [w = std::max(width, 0), h = std::max(doubled / 2, 0)](int32_t depth) {
+        return (w * depth + 31) / 32 * 4 * h;
     };
     const uint32_t at = 6 + 16 * count, size = header + palette * 4 + rows(bits) + rows(1);
     auto b = Le(at + std::max(size, 40u),

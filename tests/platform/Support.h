@@ -9,10 +9,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <optional>
-#include <ranges>
 #include <span>
 #include <string>
 #include <string_view>
@@ -126,9 +126,11 @@ inline DWORD ErrorOf(const std::function<bool()>& call) {
 }
 
 inline std::vector<UINT> Ids(const dv::testing::TestWindow& window) {
-    const auto ids =
-        window.Messages() | std::views::transform(&dv::testing::RecordedMessage::message);
-    return {ids.begin(), ids.end()};
+    const auto messages = window.Messages();
+    std::vector<UINT> ids(messages.size());
+    std::transform(messages.begin(), messages.end(), ids.begin(),
+                   [](auto& m) { return m.message; });
+    return ids;
 }
 
 }  // namespace dv::test
