@@ -4,6 +4,7 @@
 # and the screen; it also warms up (caches, the allocator's first arenas), after which the normal
 # build's memory must stay flat from lap to lap. In the sanitizer build LeakSanitizer checks the
 # heap at exit instead. DIALVANE_VALGRIND=1 runs the panel under valgrind --leak-check=full (slow).
+import glob
 import os
 import re
 import shutil
@@ -74,6 +75,11 @@ if VALGRIND:
     unit.env["GLIBC_TUNABLES"] = "glibc.cpu.hwcaps=-AVX2,-AVX512F,-EVEX"
 panel = unit.panel(wrapper=wrapper)
 lap(checked=True)
+os.umask(mask := os.umask(0))  # reads the umask
+for folder, mode in ((unit.root, 0o644), (unit.runtime, 0o600)):
+    found = {p: oct(os.stat(p).st_mode & 0o7777) for p in glob.glob(folder + "/**", recursive=True)
+             if os.path.isfile(p)}
+    check(set(found.values()) == {oct(mode & ~mask)}, "files made with other modes: %s" % found)
 sizes = []
 for _ in range(LAPS):
     lap()

@@ -119,6 +119,8 @@ int RunPeer(const std::string& role) {
         return 0;
     }
     if (kind == "pen") {
+        ::setenv("SDL_VIDEODRIVER", "dummy", 1);  // a window that reads SDL's events
+        ::setenv("DIALVANE_SCALE", "2", 1);
         std::printf("display %d\n", dv::display::Open() ? 1 : 0);
         PrintPenInput();
         return 0;
