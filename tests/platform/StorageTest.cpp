@@ -137,6 +137,7 @@ TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) 
     const std::tuple<const wchar_t*, DWORD, DWORD> cases[] = {
         // name, disposition, error
         {nullptr, OPEN_EXISTING, ERROR_INVALID_PARAMETER},
+        {L"", OPEN_EXISTING, ERROR_INVALID_PARAMETER},
         {kConf, 99, ERROR_INVALID_PARAMETER},
         {kConf, CREATE_NEW, 80},  // ERROR_FILE_EXISTS
         {L"\\FlashMem\\sysini\\none.ini", OPEN_EXISTING, ERROR_FILE_NOT_FOUND},
@@ -184,9 +185,9 @@ TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) 
 }
 
 TEST_F(Storage, SharingRulesHoldBetweenHandlesThreadsAndProcesses) {
-    // The error of an open for reading here, and the exit status of a child's (0: opened).
-    const auto openError = [](DWORD share) {
-        return ErrorOf([=] { return Open(GENERIC_READ, share) != INVALID_HANDLE_VALUE; });
+    // The error of an open here (for reading unless told); a child's exit status (0: opened).
+    const auto openError = [](DWORD share, DWORD access = GENERIC_READ, DWORD how = OPEN_EXISTING) {
+        return ErrorOf([=] { return Open(access, share, how) != INVALID_HANDLE_VALUE; });
     };
     const auto childOpens = [=](DWORD share) { return InChild([=] { return !openError(share); }); };
     HANDLE shared = Open(GENERIC_READ, FILE_SHARE_READ);
@@ -214,6 +215,11 @@ TEST_F(Storage, SharingRulesHoldBetweenHandlesThreadsAndProcesses) {
     held.Close();
     EXPECT_EQ(root.ReadFile(kConfHost), kOld);
     EXPECT_FALSE(root.Exists(kTempHost));
+    for (DWORD replacing : {DWORD{CREATE_ALWAYS}, DWORD{TRUNCATE_EXISTING}}) {  // one at a time
+        HANDLE first = Open(GENERIC_WRITE, FILE_SHARE_WRITE, replacing);
+        EXPECT_EQ(openError(FILE_SHARE_WRITE, GENERIC_WRITE, replacing), ERROR_SHARING_VIOLATION);
+        CloseHandle(first);
+    }
 
     const auto dieHolding = [] {
         return Open(kReadWrite, 0) != INVALID_HANDLE_VALUE && !::kill(::getpid(), SIGKILL);
