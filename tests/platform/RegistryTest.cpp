@@ -143,6 +143,7 @@ TEST_F(Registry, RegeditFormsAreReadAlsoFromUtf16AndEachDamagedLineIsLoggedAndSk
         {"\"A\"=dword:123456789", "dword needs 1 to 8 hex digits"},
         {"\"A\"=hex(zz):00", "hex(N) needs a hex type number"},
         {"\"A\"=hex;00", "hex data must follow a colon"},
+        {"\"A\"=hex", "hex data must follow a colon"},
         {"\"A\"\"x\"", "= missing after the value name"},
         {"\"A\"=something", "value is not a string, dword:, hex: or hex(N):"},
         {"[HKEY_CURRENT_USER\\Software]", "only HKEY_LOCAL_MACHINE is kept"},
