@@ -38,6 +38,7 @@ TEST_F(Ipc, SendsWaitPostsKeepTheirOrderAndDeadOrHungPeersHangNoSender) {
     Peer peer("window Launcher_Tulvo 42");
     const HWND launcher = Remote(peer, L"Launcher_Tulvo");
     ASSERT_TRUE(IsWindow(launcher));
+    EXPECT_EQ(FindWindowW(nullptr, L"Launcher_Tulvo"), launcher);  // one handle per window
     EXPECT_EQ(FindWindowW(nullptr, L"Nobody"), nullptr);
     {  // a title too long for a socket path leaves the window to its own process
         TestWindow local(std::wstring(120, L'x').c_str(), 1);
