@@ -159,6 +159,5 @@ drag(CLOSE_BOX)
 check(panel.wait(timeout=10 * SLOW) == 0 and "X Error" not in unit.text(panel.err),
       "the close box ended the panel with %s:\n%s" % (panel.returncode,
                                                       unit.text(panel.err)[-2000:]))
-ok("DIALVANE_FULLSCREEN=yes is logged and opens the usual 960 x 468 window, where the pointer "
-   "stores step 8, auto start DMB and contrast 190, and the close box right after a click "
-   "ends the panel with 0 and no X error")
+ok("DIALVANE_FULLSCREEN=yes: logged, the usual 960 x 468 window; the pointer stores step 8, auto "
+   "start DMB and contrast 190; the close box right after a click ends it with 0, no X error")

@@ -59,9 +59,8 @@ def lap(checked=False):
     unit.shot("lap.png")
     if checked:
         check(unit.heard(launcher) == HEARD, "launcher: %s" % unit.heard(launcher))
-        ok("one lap: the slider stores step 10 at full volume, power-on off reaches the boot "
-           "record, brightness the backlight, Default puts the factory record and boot flag "
-           "back, the launcher hears every page in order")
+        ok("one lap: slider step 10 at full volume, power-on off in the boot record, brightness in "
+           "the backlight, Default restores record and boot flag, the launcher hears every page")
 
 
 unit = Unit()

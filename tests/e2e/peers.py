@@ -49,9 +49,8 @@ t = time.monotonic()
 check(unit.close(panel, limit_s=STOPPED_S) == 0, "beside a stopped launcher the close failed")
 closing = time.monotonic() - t
 relaunched.send_signal(signal.SIGCONT)
-ok("launcher stopped: a save took %.1f s (the reply limit), after SIGCONT %.0f ms and the "
-   "launcher caught up; closing beside a stopped one took %.1f s, exit 0"
-   % (stopped, 1000 * resumed, closing))
+ok("launcher stopped: a save took %.1f s (the reply limit), after SIGCONT %.0f ms, caught up; "
+   "closing beside a stopped one: %.1f s, exit 0" % (stopped, 1000 * resumed, closing))
 
 # A peer that posts and sends thousands of frames and never reads a reply.
 panel = unit.panel()
@@ -72,6 +71,5 @@ peer.close()
 unit.tap(ICON["advan"])
 check(fields(unit.conf())[0] == 2 and unit.close(panel) == 0, "after the flood the panel "
       "did not save or close")
-ok("a flood of 20000 posts and 5000 sends never read: the peer is cut off with a log line, "
-   "the panel answered throughout (%d probes, slowest %.0f ms), saved and closed with 0"
-   % (len(probes), 1000 * max(probes)))
+ok("20000 posts and 5000 sends never read: the peer cut off with a log line; the panel answered "
+   "(%d probes, slowest %.0f ms), saved, closed with 0" % (len(probes), 1000 * max(probes)))

@@ -109,6 +109,5 @@ check(panel.wait(timeout=30 * SLOW) == POWER_CUT_EXIT and unit.conf() is None,
       "first start cut:2: status %s, file %r" % (panel.returncode, unit.conf()))
 panel = unit.panel()
 check(unit.conf() == record(FACTORY) and unit.close(panel) == 0, "after the first start's cut")
-ok("one save cut at each of its 5 steps and past them, the first start cut at its write: each "
-   "ended the panel with %d and left the old or the new record, which the next start loaded"
-   % POWER_CUT_EXIT)
+ok("a save cut at each of its 5 steps and past them, the first start cut at its write: exit %d, "
+   "the old or the new record left, and loaded by the next start" % POWER_CUT_EXIT)
