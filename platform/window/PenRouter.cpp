@@ -151,8 +151,6 @@ PenCapture::PenCapture(PenHandler onPen, std::function<void()> onCancel)
         s.captureQueue = window::CurrentQueue();
     }
     s.captures.push_back(this);
-    s.down = false;
-    s.haveLastDown = false;
 }
 
 PenCapture::~PenCapture() {

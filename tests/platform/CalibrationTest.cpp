@@ -35,6 +35,8 @@ protected:
     // so that a sequence wrongly refused fails the test instead of hanging it.
     BOOL CalibrateWith(const std::vector<POINT>& taps) {
         dv::testing::TestWindow panel(L"Dialvane", 0, true);
+        dv::DeliverPenInput(dv::PenAction::Down, 1, 1);  // the screen takes over a pen that is down
+        dv::testing::PumpMessagesUntilIdle();
         std::promise<void> done;
         std::thread tapper([&, ended = done.get_future()] {
             // first a lift of a pen that was down before the screen
@@ -48,7 +50,10 @@ protected:
         done.set_value();
         tapper.join();
         EXPECT_FALSE(dv::PenCaptureActive());
-        EXPECT_TRUE(panel.MessagesOf(WM_LBUTTONDOWN).empty());  // the screen took the pen
+        dv::DeliverPenInput(dv::PenAction::Move, 2, 2);  // and lifts it at its end
+        dv::testing::PumpMessagesUntilIdle();
+        EXPECT_EQ(panel.MessagesOf(WM_LBUTTONDOWN).size(), 1u);  // the screen took the pen
+        EXPECT_TRUE(panel.MessagesOf(WM_MOUSEMOVE).empty());
         return result;
     }
 

@@ -44,6 +44,8 @@ TEST_F(Ipc, SendsWaitPostsKeepTheirOrderAndDeadOrHungPeersHangNoSender) {
         TestWindow local(std::wstring(120, L'x').c_str(), 1);
         EXPECT_TRUE(log.Contains(" cannot be reached from other processes: the socket path \""));
     }
+    // A new process's first pen input, a move with no down before it, reaches no window.
+    EXPECT_TRUE(WirePeer::Transact(L"Launcher_Tulvo", WirePeer::Pen(1, 5, 5), kWaitMs));
     EXPECT_TRUE(PostMessageW(launcher, 0x85A, 1, 0));
     EXPECT_TRUE(PostMessageW(launcher, 0x1234, 5, -7));
     EXPECT_EQ(SendMessageW(launcher, UM_SETTINGS_PAGE, 3, 0), 42);
