@@ -76,6 +76,8 @@ const Row kRows[] = {
     {"StoredPageOutsideTheMenuHighlightsNothingAndThePreviewCommitsTheMenu", "nPage=7",
      "tap 300 170", {.page = PAGE_MAIN, .file = "nPage=4", .launcher = "S4", .audio = "click",
      .screen = "main-none"}},
+    {"StoredMainMenuPageHighlightsNothing", "nPage=4", "", {.page = PAGE_MAIN, .selIcon = 4,
+     .screen = "main-none"}},
 
     // Main menu.
     {"SoundIconOpensItsPage", "nPage=2", "tap 44 175", {.page = PAGE_SOUND, .selIcon = 0,
