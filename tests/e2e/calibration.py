@@ -86,8 +86,7 @@ check(stored(unit) == ([SHIFTED_RAW], SHIFTED_RAW), "stored %s" % (stored(unit),
 check("TouchCalibrate: CalibrationData = %s\r\n" % SHIFTED_RAW in unit.log(panel), "no log line")
 check(unit.heard(launcher) == CAL_LINES, "the launcher has %s" % unit.heard(launcher))
 check(unit.close(panel) == 0, "the panel did not close with status 0")
-ok("five taps 6 px off their targets after two refusals: stored in the registry and "
-   "touchcal.ini, the launcher told in order")
+ok("5 taps 6 px off after 2 refusals: stored in registry and touchcal.ini, launcher told")
 
 # (d) Escape on the X keyboard cancels and keeps the calibration there was.
 unit = Unit()

@@ -101,8 +101,7 @@ def run(size, scale, box, filter):
     drag(at((116, 120)), at((116, 40)), (at((116, 0))[0], y0 // 2))  # up into the border
     wait_for(lambda: fields(unit.conf())[1] == 10, "navigation volume 10 past the slider's top")
     check("volume 0xffffffff" in volume(), "WAV1: " + volume())
-    ok("border taps do nothing; the sound icon opens its page; a tap at the slider's foot "
-       "stores step 0, a drag from it into the border step 10")
+    ok("border taps do nothing; sound icon: its page; slider foot: step 0, dragged to the border 10")
 
     for icon, page in (("basic", 1), ("advan", 2)):
         tap(OK_BUTTON)
@@ -116,8 +115,7 @@ def run(size, scale, box, filter):
     registry = lambda: unit.text(os.path.join(unit.root, "registry.reg"))
     wait_for(lambda: TARGETS_RAW in registry(), "the calibration of the exact targets")
     wait_for(lambda: "UM_SETTINGS_PAGE 3 0" in heard(), "the touch page after the calibration")
-    ok("the basic, advanced and touch icons open their pages; the five crosses, tapped, "
-       "store the calibration of the exact targets")
+    ok("the basic, advanced and touch icons open their pages; 5 tapped crosses store the targets")
     check(unit.close(panel) == 0, "the panel ended with %s" % panel.returncode)
 
 

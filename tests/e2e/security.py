@@ -24,8 +24,7 @@ for folder in ("777", "770", "707", "701", "link", "plain"):
               % (folder, os.path.basename(program), run.returncode, run.stderr))
         check(not os.listdir(unit.path("real")) and (folder in ("link", "plain") or not
               os.listdir(unit.path(folder))), "%s: something was made there" % folder)
-ok("runtime folders of modes 777, 770, 707 and 701, a symbolic link and a plain file: the "
-   "panel and dialvane-ctl refuse them with status 2 and make nothing")
+ok("runtime folders 777, 770, 707, 701, a symlink, a plain file: both refuse with 2, make nothing")
 
 panel = unit.panel()
 unit.tap(ICON["basic"])  # every pen down here would save

@@ -61,5 +61,4 @@ check(os.path.exists(unit.path("xdg_data_home/dialvane/unit/FlashMem/sysini/conf
       os.path.exists(unit.path("xdg_runtime_dir/dialvane/w-Dialvane.sock")),
       "no settings file under XDG_DATA_HOME, or no socket under XDG_RUNTIME_DIR")
 check(unit.close(panel) == 0, "the panel on the default folders did not close with status 0")
-ok("without DIALVANE_ROOT / DIALVANE_RUNTIME the panel uses XDG_DATA_HOME and XDG_RUNTIME_DIR; "
-   "without a display it runs headless")
+ok("no DIALVANE_ROOT / DIALVANE_RUNTIME: XDG_DATA_HOME, XDG_RUNTIME_DIR; no display: headless")

@@ -36,7 +36,6 @@ protected:
     BOOL CalibrateWith(const std::vector<POINT>& taps) {
         dv::testing::TestWindow panel(L"Dialvane", 0, true);
         dv::DeliverPenInput(dv::PenAction::Down, 1, 1);  // the screen takes over a pen that is down
-        dv::testing::PumpMessagesUntilIdle();
         std::promise<void> done;
         std::thread tapper([&, ended = done.get_future()] {
             // first a lift of a pen that was down before the screen
