@@ -101,7 +101,7 @@ def run(size, scale, box, filter):
     drag(at((116, 120)), at((116, 40)), (at((116, 0))[0], y0 // 2))  # up into the border
     wait_for(lambda: fields(unit.conf())[1] == 10, "navigation volume 10 past the slider's top")
     check("volume 0xffffffff" in volume(), "WAV1: " + volume())
-    ok("border taps do nothing; sound icon: its page; slider foot: step 0, dragged to the border 10")
+    ok("border taps do nothing; sound icon: its page; slider foot: step 0, to the border: 10")
 
     for icon, page in (("basic", 1), ("advan", 2)):
         tap(OK_BUTTON)
