@@ -150,6 +150,8 @@ PenCapture::PenCapture(PenHandler onPen, std::function<void()> onCancel)
     if (s.captures.empty()) {
         s.captureQueue = window::CurrentQueue();
     }
+    // While a capture is active the pen reaches only it; the windows' pen state
+    // is forgotten when the last capture ends.
     s.captures.push_back(this);
 }
 
