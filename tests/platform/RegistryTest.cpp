@@ -152,8 +152,10 @@ TEST_F(Registry, RegeditFormsAreReadAlsoFromUtf16AndEachDamagedLineIsLoggedAndSk
     const std::string path = (root / "registry.reg").string();
     for (const auto& [line, problem] : cases) {
         SCOPED_TRACE(line);
-        const std::string text = std::string(kHeader) + "[HKEY_LOCAL_MACHINE\\K]\r\n" + line +
-                                 "\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"Good\"=\"yes\"\r\n";
+        std::string text = kHeader;  // appended: GCC 12 misreads a chain of + here
+        text.append("[HKEY_LOCAL_MACHINE\\K]\r\n")
+            .append(line)
+            .append("\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"Good\"=\"yes\"\r\n");
         root.WriteFile("registry.reg", text);
         log.Clear();
         EXPECT_EQ(Query(L"K", L"Good"), std::make_pair(REG_SZ, Utf16(u"yes")));
