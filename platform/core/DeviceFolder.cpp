@@ -99,8 +99,6 @@ public:
         }
     }
 
-    void MarkForked() { m_bForked = true; }
-
 private:
     DeviceFolderCache() {
         ::pthread_atfork([] { Instance().m_lock.lock(); }, [] { Instance().m_lock.unlock(); },

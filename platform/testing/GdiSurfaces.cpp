@@ -41,23 +41,6 @@ PixelSnapshot SnapshotScreen() {
     return {480, 234, {pixels.begin(), pixels.end()}};
 }
 
-bool SavePng(const PixelSnapshot& picture, const std::filesystem::path& file) {
-    std::vector<png_byte> rgb;
-    for (uint32_t p : picture.pixels) {
-        rgb.insert(rgb.end(), {static_cast<png_byte>(p >> 16), static_cast<png_byte>(p >> 8),
-                               static_cast<png_byte>(p)});
-    }
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(picture.width);
-    image.height = static_cast<png_uint_32>(picture.height);
-    image.format = PNG_FORMAT_RGB;
-    const bool ok = png_image_write_to_file(&image, file.c_str(), 0, rgb.data(), picture.width * 3,
-                                            nullptr) != 0;
-    png_image_free(&image);
-    return ok;
-}
-
 std::optional<PixelSnapshot> LoadPng(const std::filesystem::path& file) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;

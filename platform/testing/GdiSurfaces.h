@@ -25,8 +25,7 @@ struct PixelSnapshot {
 
 // The screen's pixels (480 x 234).
 PixelSnapshot SnapshotScreen();
-// RGB PNG files of snapshots, for pictures kept beside the tests.
-bool SavePng(const PixelSnapshot& picture, const std::filesystem::path& file);
+// An RGB PNG file's pixels, for pictures kept beside the tests.
 std::optional<PixelSnapshot> LoadPng(const std::filesystem::path& file);
 
 // The pixels of the surface's bitmap (or screen); empty for an unknown surface.

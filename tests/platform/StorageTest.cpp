@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "platform/afx/CFile.h"
 #include "platform/storage/StorageFaults.h"
+#include "platform/storage/StorageFile.h"
 
 namespace dv::test {
 namespace {
@@ -226,6 +227,22 @@ TEST_F(Storage, SharingRulesHoldBetweenHandlesThreadsAndProcesses) {
     };
     EXPECT_EQ(InChild(dieHolding), -1);
     EXPECT_TRUE(CloseHandle(Open(GENERIC_READ, 0)));  // the dead process holds nothing
+}
+
+// Every call sees the file open or closed, never half closed (the thread sanitizer checks).
+TEST_F(Storage, OneFileReadFromOneThreadWhileAnotherClosesIt) {
+    DWORD error = 0;
+    const auto file = StorageFile::Open(root / kConfHost, FileOpenMode{.read = true}, error);
+    ASSERT_TRUE(file);
+    auto reader = std::async(std::launch::async, [&file, bytes = std::array<BYTE, 4>{}]() mutable {
+        DWORD count = 0;
+        for (uint64_t at = 0;
+             file->Seek(0, FILE_BEGIN, at) == 0 && file->Read(bytes, count) == 0;) {
+        }
+        return file->Read(bytes, count);
+    });
+    EXPECT_TRUE(file->Close());
+    EXPECT_EQ(reader.get(), DWORD{ERROR_INVALID_HANDLE});
 }
 
 TEST(Provisioning, NewRootsHaveTheFactoryLayoutEvenWhenStartedAtOnceAndOldOnesAreLeftAlone) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <span>
 
+#include "platform/gdi/Screen.h"
 #include "tests/system/SystemFixture.h"
 
 namespace {
@@ -366,7 +367,7 @@ TEST_P(ScenarioTest, Runs) {
         const auto golden = std::filesystem::path(DV_SOURCE_DIR) / "tests/system/golden" / file;
         auto shot = dv::testing::SnapshotScreen();
         if (std::getenv("DV_UPDATE_GOLDEN") != nullptr) {
-            ASSERT_TRUE(dv::testing::SavePng(shot, golden));
+            ASSERT_TRUE(dv::gdi::SaveScreenPng(golden.c_str()));
             return;
         }
         auto want = dv::testing::LoadPng(golden);
@@ -375,7 +376,7 @@ TEST_P(ScenarioTest, Runs) {
         MaskText(*want, Dlg());
         if (shot != *want) {
             const auto actual = std::filesystem::temp_directory_path() / file;
-            dv::testing::SavePng(dv::testing::SnapshotScreen(), actual);
+            dv::gdi::SaveScreenPng(actual.c_str());
             ADD_FAILURE() << "the screen differs from " << golden << "; it is in " << actual;
         }
     }
