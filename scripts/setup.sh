@@ -12,7 +12,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-14 libclang-rt-14-dev
   fonts-wine fonts-nanum fontconfig
-  xvfb xdotool x11-apps x11-utils procps python3
+  xvfb xdotool x11-apps x11-utils netpbm procps python3
   pulseaudio pulseaudio-utils libpulse-dev
 )
 

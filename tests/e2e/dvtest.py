@@ -14,7 +14,6 @@ import subprocess
 import sys
 import tempfile
 import time
-import zlib
 
 SOURCE = os.environ.get("DIALVANE_SOURCE_DIR") or os.path.dirname(
     os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -71,29 +70,17 @@ def fields(data):
 rss_kb = lambda proc: int(Unit.text("/proc/%d/status" % proc.pid).split("VmRSS:")[1].split()[0])
 
 
-def pixels(path):
-    """A screenshot's rows of 0xRRGGBB values (the PNG filters undone)."""
-    data, pos, idat = Unit.read(path), 8, b""
-    while pos < len(data):
-        n, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        if kind == b"IHDR":
-            width, height, _, colour = struct.unpack(">IIBB", data[pos + 8:pos + 18])
-        elif kind == b"IDAT":
-            idat += data[pos + 8:pos + 8 + n]
-        pos += 12 + n
-    raw, bpp = zlib.decompress(idat), 3 if colour == 2 else 4
-    rows, prev, stride = [], bytearray(width * bpp), width * bpp + 1
-    for y in range(height):
-        kind, line = raw[y * stride], bytearray(raw[y * stride + 1:(y + 1) * stride])
-        for i in range(len(line)):
-            a, b, c = (line[i - bpp], prev[i], prev[i - bpp]) if i >= bpp else (0, prev[i], 0)
-            p = a + b - c
-            paeth = a if abs(p - a) <= min(abs(p - b), abs(p - c)) else (
-                b if abs(p - b) <= abs(p - c) else c)
-            line[i] = (line[i] + (0, a, b, (a + b) // 2, paeth)[kind]) & 255
-        rows.append([int.from_bytes(line[x * bpp:x * bpp + 3], "big") for x in range(width)])
-        prev = line
-    return rows
+def ppm_rows(ppm):
+    """A binary PPM's rows of 0xRRGGBB values."""
+    width, height, maxval = map(int, ppm.split(None, 4)[1:4])
+    check(ppm[:2] == b"P6" and maxval == 255, "not an 8-bit PPM: %r" % ppm[:20])
+    data = ppm[len(ppm) - width * height * 3:]
+    return [[int.from_bytes(data[i:i + 3], "big") for i in range(y, y + width * 3, 3)]
+            for y in range(0, len(data), width * 3)]
+
+
+pixels = lambda path: ppm_rows(subprocess.run(["pngtopnm", path], capture_output=True,
+                                              check=True).stdout)
 
 
 def raw_peer(unit, data, reply=True, sock=None):

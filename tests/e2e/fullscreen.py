@@ -4,7 +4,6 @@
 # the border does nothing, and a drag into it goes on past the panel's edge. A window, at last, is
 # driven as a person with a mouse would.
 import os
-from array import array
 
 from dvtest import *
 
@@ -23,17 +22,10 @@ def press(unit, points, *window):  # pressed at the first point, let go at the l
 
 def screen_rows(unit):
     """The X screen's rows of 0xRRGGBB values, from xwd's dump of the root window."""
-    data = subprocess.run(["xwd", "-root", "-silent"], capture_output=True, env=unit.env,
+    dump = subprocess.run(["xwd", "-root", "-silent"], capture_output=True, env=unit.env,
                           timeout=30, check=True).stdout
-    head = struct.unpack(">25I", data[:100])
-    width, height, order, bpp, stride = head[4], head[5], head[7], head[11], head[12]
-    check(order == 0 and stride >= width * 4 and bpp in (24, 32), "xwd header %s" % (head,))
-    data, rows = data[head[0] + head[19] * 12:], []
-    for y in range(height):
-        row = array("I")
-        row.frombytes(data[y * stride:y * stride + width * 4])
-        rows.append([v & 0xFFFFFF for v in row])
-    return rows
+    return ppm_rows(subprocess.run(["xwdtopnm"], input=dump, capture_output=True,
+                                   check=True).stdout)
 
 
 def check_picture(unit, box, filter):
