@@ -3,10 +3,13 @@
 #include <atomic>
 #include <cstring>
 #include <fstream>
+#include <future>
 
 #include "Support.h"
 #include "platform/MmSystem.h"
 #include "platform/audio/SdlAudio.h"
+#include "platform/audio/TimedAudioOutput.h"
+#include "platform/audio/WaveQueue.h"
 
 namespace dv::test {
 namespace {
@@ -218,6 +221,23 @@ TEST_F(Audio, BadFormatsHandlesHeadersAndArgumentsAreRefusedWithTheirCodes) {
     EXPECT_EQ(Journal(),
               "open pcm 1 8000 8\nvolume 0x6fff6fff\nclose\nopen pcm 1 1000 8\nclose\n"
               "open pcm 2 384000 16\nclose\n");
+}
+
+// The output of last resort keeps time: a buffer of 0.2 s is played no sooner, then given back.
+TEST(TimedAudio, ABufferIsGivenBackOnceItsLengthHasPassed) {
+    const std::atomic<DWORD> volume{kFull};
+    std::promise<bool> done;
+    dv::WaveQueue queue({1, 8000, 8}, volume, [&done](bool played) { done.set_value(played); });
+    std::vector<char> samples(1600, 1);
+    WAVEHDR header = Audio::Header(samples.data(), samples.size());
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(queue.Prepare(&header), MMSYSERR_NOERROR);
+    ASSERT_EQ(queue.Write(&header, [] {}), MMSYSERR_NOERROR);
+    const dv::TimedAudioOutput output(queue);
+    auto finished = done.get_future();
+    ASSERT_EQ(finished.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_TRUE(finished.get());
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
 }
 
 }  // namespace
