@@ -48,6 +48,7 @@ TEST_F(Registry, ValuesOfEveryKindAreWrittenAsRegeditTextReadBackAndKeptWhenAWri
         {L"NoEnd", REG_SZ, {'a', 0}},
         {L"Short", REG_DWORD, {1, 2}},
         {L"Empty", REG_BINARY, {}},
+        {L"Nothing", REG_SZ, {0, 0}},
         {L"Break", REG_SZ, Utf16(u"a\nb")}};
     for (const auto& [name, type, bytes] : values) {
         EXPECT_EQ(Set(key, name, type, bytes), ERROR_SUCCESS);
@@ -62,7 +63,7 @@ TEST_F(Registry, ValuesOfEveryKindAreWrittenAsRegeditTextReadBackAndKeptWhenAWri
                   "\"CalibrationData\"=\"1,2 \\\"q\\\" C:\\\\x \xF0\x9F\x98\x80\"\r\n"
                   "\"Pieces\"=hex(7):61,00,62,00,00,00,63,00,64,00,00,00,00,00\r\n"
                   "\"Blob\"=hex:00,ff,10\r\n@=dword:0000002a\r\n\"NoEnd\"=hex(1):61,00\r\n"
-                  "\"Short\"=hex(4):01,02\r\n\"Empty\"=hex:\r\n"
+                  "\"Short\"=hex(4):01,02\r\n\"Empty\"=hex:\r\n\"Nothing\"=\"\"\r\n"
                   "\"Break\"=hex(1):61,00,0a,00,62,00,00,00\r\n");
     key = Create(L"hardware\\DeviceMap\\touch", &disposition);
     EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
