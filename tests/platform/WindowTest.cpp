@@ -132,7 +132,7 @@ TEST_F(Window, ClassesRegisterOnceUnregisterOnceAndKeepTheirStyle) {
     EXPECT_EQ(ErrorOf([&] { return GetClassInfoW(nullptr, L"Dialog", &wc); }), kNoClass);
     EXPECT_EQ(ErrorOf([] { return RegisterClassW(nullptr) != 0; }), kBad);
     EXPECT_EQ(ErrorOf([&] { return GetClassInfoW(nullptr, nullptr, &wc); }), kBad);
-    EXPECT_EQ(ErrorOf([] { return UnregisterClassW(nullptr, nullptr); }), kBad);
+    EXPECT_EQ(ErrorOf([] { return UnregisterClassW(MAKEINTRESOURCEW(5), nullptr); }), kBad);
 }
 
 TEST_F(Window, IconsAreKeptBySizeAndSettingOneAnswersTheOneItReplaces) {
