@@ -58,8 +58,8 @@ for name, close in (("UM_CLOSE_SETTINGS", lambda u, p: u.ctl("post", "Dialvane",
 unit = Unit()
 launcher, panel = open_calibration(unit)
 first = pixels(unit.shot("first.png"))
-check([x for x in range(480) if first[117][x] == 0xFFFFFF] == list(range(228, 253)),
-      "the first cross is not 25 px wide at (240, 117)")
+check([x for x in range(480) if first[117][x] == 0xFFFFFF] == list(range(228, 253)) and
+      first[110][236:245].count(0x3FBF5F) == 6, "the first cross is not 25 px wide, ringed")
 ink = [y for y in INSTRUCTION_ROWS if any(p != first[0][0] for p in first[y])]
 check(ink == list(range(162, 175)), "the instruction line is not 14 px Tahoma centred in rows "
       "150-184: ink in rows %s" % ink)
