@@ -34,27 +34,27 @@ using PenHandler = std::function<void(PenAction action, int x, int y)>;
 // calibration. Typical use, on the UI thread:
 //
 //     bool done = false;
-//     dv::PenCapture capture([&](dv::PenAction a, int x, int y) { ...; done = ...; });
+//     dv::PenCapture capture([&](dv::PenAction a, int x, int y) { ...; done = ...; },
+//                            [&] { done = true; });
 //     dv::RunNestedLoop([&] { return !done; });
 //
 // While a capture lives:
 //  - pen input goes, raw, to the newest capture's handler (called on the UI
 //    thread, from the loop) instead of becoming window messages;
 //  - windows get no WM_PAINT: the screen shows the capture's drawing;
-//  - a cancel (Escape, close box) goes to onCancel when one is given; without
-//    one it is held and delivered to the active window when the last
-//    capture ends.
+//  - a cancel (Escape) goes to onCancel; the close box is held and delivered
+//    to the active window when the last capture ends.
 // When the last capture ends, every window of its thread is invalidated
 // without erasing, so the windows below repaint.
 class PenCapture {
 public:
-    explicit PenCapture(PenHandler onPen, std::function<void()> onCancel = {});
+    explicit PenCapture(PenHandler onPen, std::function<void()> onCancel);
     ~PenCapture();
     PenCapture(const PenCapture&) = delete;
     PenCapture& operator=(const PenCapture&) = delete;
 
     void HandlePen(PenAction action, int x, int y) const;
-    bool HandleCancel() const;
+    void HandleCancel() const { m_onCancel(); }
 
 private:
     PenHandler m_onPen;

@@ -122,10 +122,7 @@ void DeliverCancel() {
         }
     }
     if (capture != nullptr) {
-        if (!capture->HandleCancel()) {
-            std::lock_guard guard(s.lock);
-            s.closeHeld = true;
-        }
+        capture->HandleCancel();
         return;
     }
     window::RequestCloseActiveWindow();
@@ -183,14 +180,6 @@ void PenCapture::HandlePen(PenAction action, int x, int y) const {
     if (m_onPen) {
         m_onPen(action, x, y);
     }
-}
-
-bool PenCapture::HandleCancel() const {
-    if (!m_onCancel) {
-        return false;
-    }
-    m_onCancel();
-    return true;
 }
 
 bool RunNestedLoop(const std::function<bool()>& keepRunning) {
