@@ -119,6 +119,7 @@ TEST_F(Display, ThePanelFillsTheDisplayCentredAndPointsMapBackToItsPixels) {
         ExpectFit(fit.displayWidth, fit.displayHeight, ScaleMode::Fit, fit.fit);
         ExpectFit(fit.displayWidth, fit.displayHeight, ScaleMode::Integer, fit.integer);
     }
+    EXPECT_EQ(FitPanel(1, 1, ScaleMode::Fit).width, 1);  // shrunk into a display of one pixel
 }
 
 }  // namespace

@@ -206,8 +206,7 @@ TEST_F(Drivers, FlashKeepsToTheChipsRulesAndItsSwitches) {
         SCOPED_TRACE(name);
         root.WriteFile(std::string("dev/FLS1.") + name, content);
         SetLastError(0);
-        EXPECT_EQ(call(), expected);
-        EXPECT_EQ(GetLastError(), error);
+        EXPECT_EQ((std::pair{call(), GetLastError()}), std::pair(expected, error));  // in order
         std::filesystem::remove(root / (std::string("dev/FLS1.") + name));
     }
     EXPECT_EQ(read(), 512u);

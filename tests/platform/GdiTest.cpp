@@ -91,7 +91,9 @@ TEST_F(Gdi, SurfacesOwnTheirBitmapsRefuseToFreeWhatIsInUseAndBadArgumentsCreateN
         EXPECT_EQ(CreateCompatibleBitmap(nullptr, cx, cy), nullptr) << cx << "x" << cy;
     }
     EXPECT_TRUE(DeleteObject(CreateCompatibleBitmap(nullptr, 8192, 1)));
-    EXPECT_NE(ErrorOf([] { return LoadBitmapW(nullptr, MAKEINTRESOURCEW(999)) != nullptr; }), 0u);
+    EXPECT_EQ(std::pair(ErrorOf([] { return LoadBitmapW(nullptr, MAKEINTRESOURCEW(999)); }),
+                        ErrorOf([] { return LoadIconW(nullptr, MAKEINTRESOURCEW(4242)); })),
+              std::pair(DWORD{1814}, DWORD{1814}));  // no such resource
     EXPECT_THAT((std::vector<const void*>{
                     CreateCompatibleBitmap(bogus, 4, 4), CreateCompatibleDC(bogus),
                     CreateFontIndirectW(nullptr), LoadBitmapW(nullptr, nullptr),
@@ -268,11 +270,10 @@ TEST_F(Gdi, IconsAndBitmapsDecodeAndDamagedCopiesAreRefusedWithoutBadReads) {
                                 54, 2,  62, 0x102030, 66, 0x405060, 70, 0x3210,  74, 0x20}));
     ASSERT_EQ(indexed.size(), 1u);
     EXPECT_EQ(indexed[0].pixels, (std::vector<uint32_t>{0xFF405060, 0xFF102030, 0, 0xFF000000}));
-    const auto direct = DecodeIcoImages(Le(
-        74, {2,  0x10001, 6,  0x102, 10, 0x180001, 14, 52,         18, 22,    22, 40,
-             26, 2,       30, 2,     34, 0x180001, 62, 0x60102030, 66, 0x4050}));  // 24 bits: blue,
-                                                                                   // green, red
-    EXPECT_EQ(direct.at(0).pixels, (std::vector<uint32_t>{0xFF102030, 0xFF405060}));
+    const auto direct = DecodeIcoImages(
+        Le(74, {2,  0x10001, 6, 0x102, 10, 0x180001, 14,       52, 18,         22, 22,
+                40, 26,      2, 30,    2,  34,       0x180001, 62, 0x60102030, 66, 0x4050}));
+    EXPECT_EQ(direct.at(0).pixels, (std::vector<uint32_t>{0xFF102030, 0xFF405060}));  // 24-bit BGR
     // Bitmaps of each depth decode top row first.
     for (auto [bits, last, origin] : {std::tuple{8u, 0x405060u, 0x102030u},
                                       {24u, 0x800102u, 0x800000u},

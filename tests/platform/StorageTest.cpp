@@ -176,8 +176,7 @@ TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) 
     EXPECT_EQ(ErrorOf([&] { return ReadFile(h, nullptr, 1, &n, nullptr); }),
               ERROR_INVALID_PARAMETER);
     CloseHandle(h);
-    EXPECT_FALSE(file.Open(kConf, 0x0003));
-    EXPECT_FALSE(file.Open(nullptr, 0));
+    EXPECT_FALSE(file.Open(kConf, 0x0003) || file.Open(nullptr, 0));
     CloseHandle(
         CreateFileW(L"\\..\\..\\escape.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     EXPECT_TRUE(root.Exists("escape.txt"));  // a path cannot climb out of the root

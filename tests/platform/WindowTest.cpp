@@ -173,8 +173,7 @@ TEST_F(Window, ThePenBecomesButtonMessagesOfTheActiveWindowAndQuickTapsDoubleCli
                             RecordedMessage{WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(11, -21)},
                             RecordedMessage{WM_LBUTTONUP, 0, MAKELPARAM(12, 22)}));
     EXPECT_EQ(GET_Y_LPARAM(window.Messages()[1].lParam), -21);
-    EXPECT_TRUE(behind.Messages().empty());
-    EXPECT_TRUE(SetForegroundWindow(behind.m_hWnd));
+    EXPECT_TRUE(behind.Messages().empty() && SetForegroundWindow(behind.m_hWnd));
     EXPECT_FALSE(SetForegroundWindow(reinterpret_cast<HWND>(0x77)));
     Tap(300, 200);
     PumpMessagesUntilIdle();
