@@ -92,7 +92,7 @@ TEST_F(Window, PaintsCoalesceAfterQueuedMessagesSendsCrossThreadsAndTheDestroyed
     window.SetTimer(1, 1, nullptr);
     window.PostMessage(WM_TEST);
     window.Clear();
-    ASSERT_TRUE(DestroyWindow(hwnd));
+    ASSERT_EQ(DefWindowProcW(hwnd, WM_CLOSE, 0, 0), 0);  // which destroys it
     EXPECT_TRUE(window.aliveInDestroy);
     EXPECT_EQ(std::pair(window.m_hWnd, FindWindowW(nullptr, L"Doomed")), std::pair(HWND{}, HWND{}));
     EXPECT_EQ(std::tuple(IsWindow(hwnd), PostMessageW(hwnd, WM_TEST, 0, 0),

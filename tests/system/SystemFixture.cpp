@@ -186,8 +186,6 @@ void SystemTest::Run(std::string_view script) {
             m_run->Tap({number(1), number(2)});
         } else if (verb == "repaint") {
             m_run->Repaint();
-        } else if (verb == "mark") {
-            Mark();
         } else {
             ADD_FAILURE() << "unknown script step: " << step;
         }
