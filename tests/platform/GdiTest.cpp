@@ -224,8 +224,7 @@ TEST_F(Gdi, IconsAtTheLimitsOfTheirFieldsDecodeAndThosePastThemAreRefused) {
     };
     for (const auto& [fields, entries, images] : kIcons) {
         EXPECT_EQ(DecodeIcoImages(Ico(fields, entries)).size(), images)
-            << fields[0] << " " << fields[1] << " " << fields[2] << " " << fields[3] << " "
-            << fields[4] << " " << entries;
+            << ::testing::PrintToString(fields) << " " << entries;
     }
     auto small = Ico({1, 2, 1, 0, 40, 1, 0});
     Put32(small, 14, 55);  // one byte short of the mask

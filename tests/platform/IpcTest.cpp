@@ -40,9 +40,10 @@ TEST_F(Ipc, SendsWaitPostsKeepTheirOrderAndDeadOrHungPeersHangNoSender) {
     ASSERT_TRUE(IsWindow(launcher));
     EXPECT_EQ(FindWindowW(nullptr, L"Launcher_Tulvo"), launcher);  // one handle per window
     EXPECT_EQ(FindWindowW(nullptr, L"Nobody"), nullptr);
-    {  // a title too long for a socket path leaves the window to its own process
-        TestWindow local(std::wstring(120, L'x').c_str(), 1);
+    {  // a title too long for a socket path, or another process's, keeps the window local
+        TestWindow local(std::wstring(120, L'x').c_str(), 1), twin(L"Launcher_Tulvo");
         EXPECT_TRUE(log.Contains(" cannot be reached from other processes: the socket path \""));
+        EXPECT_TRUE(log.Contains("processes: a window of another process already has this title"));
     }
     // A new process's first pen input, a move with no down before it, reaches no window.
     EXPECT_TRUE(WirePeer::Transact(L"Launcher_Tulvo", WirePeer::Pen(1, 5, 5), kWaitMs));
