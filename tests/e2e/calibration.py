@@ -26,8 +26,7 @@ def stored(unit):
 def open_calibration(unit):
     launcher, panel = unit.launcher(), unit.panel()
     unit.tap(ICON["touch"])
-    check(unit.heard(launcher) == CAL_LINES[:1], "opening: the launcher has %s"
-          % unit.heard(launcher))
+    check(unit.heard(launcher) == CAL_LINES[:1], "opening: the launcher: %s" % unit.heard(launcher))
     return launcher, panel
 
 
@@ -47,8 +46,7 @@ for name, close in (("UM_CLOSE_SETTINGS", lambda u, p: u.ctl("post", "Dialvane",
     unit.ctl("pen", "up", *TARGETS[4], expect=None)  # the panel may end before it is idle
     check(panel.wait(timeout=10 * SLOW) == 0, "%s: exit status %s" % (name, panel.returncode))
     # The close comes before the paint that would say the calibration is over.
-    check(unit.heard(launcher) == CAL_LINES[:2], "%s: the launcher has %s"
-          % (name, unit.heard(launcher)))
+    check(unit.heard(launcher) == CAL_LINES[:2], "%s: %s" % (name, unit.heard(launcher)))
     check(stored(unit) == ([TARGETS_RAW], TARGETS_RAW), "%s: stored %s" % (name, stored(unit)))
     check(fields(unit.conf())[0] == 3, "%s: the touch page was not saved" % name)
     ok("%s during calibration waits for its end; then the touch page is saved and the "
@@ -69,8 +67,7 @@ again = []
 for what, tap, line in refusals:
     unit.tap(TARGETS[0])
     unit.tap(tap)
-    check("TouchCalibrate: %s; starting again\r\n" % line in unit.log(panel), "%s: no line '%s'"
-          % (what, line))
+    check("TouchCalibrate: %s; starting again\r\n" % line in unit.log(panel), what + ": " + line)
     again.append(pixels(unit.shot("again.png")))
     changed = {y for y in range(234) if again[-1][y] != first[y]}
     check(changed and changed <= set(INSTRUCTION_ROWS), "%s: the screen changed in rows %s, not "

@@ -25,8 +25,7 @@ took = time.monotonic() - t
 log = unit.log(second)
 check("===============> Alead Play\r\n" in log and "===============> Find Hwnd\r\n" in log,
       "the second copy logged:\n%s" % log)
-check(panel.poll() is None and took < 2 * SLOW, "the first copy died, or the second took %.1f s"
-      % took)
+check(panel.poll() is None and took < 2 * SLOW, "the first copy died, or %.1f s passed" % took)
 ok("a second copy finds the first, brings it forward and ends in %.0f ms" % (1000 * took))
 check(unit.close(panel) == 0, "dialvane-ctl close did not end the panel with status 0")
 check(not os.path.exists(os.path.join(unit.runtime, "w-Dialvane.sock")), "the socket was left")

@@ -81,7 +81,7 @@ TEST_F(Core, OneOfRacingProcessesCreatesAMutexAndItLivesWhileAnyHandleIsOpen) {
 
 TEST_F(Core, TheDebugOutputFormatsAsTheUnitsWidePrintfInUtf8) {
     NKDbgPrintfW(L"Read Size Error ReadByte : %d, INIINFO Size : %d\r\n", 0, 26);
-    NKDbgPrintfW(L"Error opening %s. Error code = 0x%08x\n", L"\\windows\\question.wav", 2u);
+    NKDbgPrintfW(L"Error opening %ls. Error code = 0x%08lx\n", L"\\windows\\question.wav", 2ul);
     NKDbgPrintfW(L"ConTrast : 0X%02x \r\n", 0xC0);
     NKDbgPrintfW(L"100%% %c %s\r\n", L'x', L"\uC124\uC815");
     NKDbgPrintfW(nullptr);
