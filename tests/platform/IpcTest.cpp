@@ -75,6 +75,10 @@ TEST_F(Ipc, SendsWaitPostsKeepTheirOrderAndDeadOrHungPeersHangNoSender) {
     EXPECT_EQ(SendMessageW(remote, UM_SETTINGS_PAGE, 1, 0), 0);
     PumpMessagesUntilIdle();
     EXPECT_TRUE(successor.Messages().empty());
+    const HWND heir = successor.m_hWnd;  // renamed, it is reached by the new title only
+    EXPECT_TRUE(SetWindowTextW(heir, L"Heir") && SetWindowTextW(heir, L"Heir"));
+    EXPECT_EQ(std::pair(WirePeer(L"Gone").Connected(), WirePeer(L"Heir").Connected()),
+              std::pair(false, true));
     hung.Signal(SIGSTOP);
     start = Clock::now();
     EXPECT_EQ(SendMessageW(stuck, UM_SETTINGS_PAGE, 1, 0), 0);
