@@ -124,7 +124,7 @@ TEST_F(Gdi, SurfacesOwnTheirBitmapsRefuseToFreeWhatIsInUseAndBadArgumentsCreateN
 
 TEST_F(Gdi, LoadedBitmapsAreCountedCopiesAndTheScreenSharesItsPixels) {
     HBITMAP first = LoadBitmapW(nullptr, MAKEINTRESOURCEW(kScreenBitmap));
-    HBITMAP second = LoadBitmapW(nullptr, MAKEINTRESOURCEW(kScreenBitmap));
+    HBITMAP second = LoadBitmapW(nullptr, L"#129");  // the same id by name
     EXPECT_EQ(LiveGdiObjects().bitmaps, start.bitmaps + 2);
     const PixelSnapshot a = SnapshotBitmap(first);
     {

@@ -97,8 +97,9 @@ TEST_F(Window, PaintsCoalesceAfterQueuedMessagesSendsCrossThreadsAndTheDestroyed
     EXPECT_EQ(std::pair(window.m_hWnd, FindWindowW(nullptr, L"Doomed")), std::pair(HWND{}, HWND{}));
     EXPECT_EQ(std::tuple(IsWindow(hwnd), PostMessageW(hwnd, WM_TEST, 0, 0),
                          SendMessageW(hwnd, WM_TEST, 0, 0), SetTimer(hwnd, 2, 1, nullptr),
-                         KillTimer(hwnd, 1), DestroyWindow(hwnd)),
-              std::tuple(FALSE, FALSE, 0, 0u, FALSE, FALSE));
+                         KillTimer(hwnd, 1), DestroyWindow(hwnd), SetWindowLongPtrW(hwnd, 0, 1),
+                         GetWindowLongPtrW(hwnd, GWLP_USERDATA)),
+              std::tuple(FALSE, FALSE, 0, 0u, FALSE, FALSE, 0, 0));
     PumpMessagesUntil([] { return false; }, 30);
     EXPECT_EQ(Ids(window), std::vector<UINT>{WM_DESTROY});
 }
