@@ -40,6 +40,7 @@ protected:
         std::thread tapper([&, ended = done.get_future()] {
             // first a lift of a pen that was down before the screen
             WirePeer::Transact(L"Dialvane", WirePeer::Pen(kPenUp, 0, 0), kWaitMs);
+            dv::DeliverClose();  // the close box waits for the screen's end, then closes
             TapAll(taps);
             if (ended.wait_for(std::chrono::milliseconds(kRescueMs)) != std::future_status::ready) {
                 TapAll({std::begin(kTargets), std::end(kTargets)});
@@ -52,6 +53,7 @@ protected:
         dv::DeliverPenInput(dv::PenAction::Move, 2, 2);  // and lifts it at its end
         dv::testing::PumpMessagesUntilIdle();
         EXPECT_EQ(panel.MessagesOf(WM_LBUTTONDOWN).size(), 1u);  // the screen took the pen
+        EXPECT_EQ(panel.MessagesOf(WM_CLOSE).size(), 1u);
         EXPECT_TRUE(panel.MessagesOf(WM_MOUSEMOVE).empty());
         return result;
     }

@@ -59,7 +59,7 @@ TEST_F(Window, PaintsCoalesceAfterQueuedMessagesSendsCrossThreadsAndTheDestroyed
         EXPECT_EQ(Ids(window), expected);
         window.Clear();  // a paint left undone takes its erase along
         window.paints = true;
-        window.InvalidateRect(&part, FALSE);
+        InvalidateRect(nullptr, &part, FALSE);  // every window
         PumpMessagesUntilIdle();
         EXPECT_EQ(Ids(window), std::vector<UINT>{WM_PAINT});
     }
