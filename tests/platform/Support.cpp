@@ -106,10 +106,10 @@ int RunPeer(const std::string& role) {
              {RECT{10, 10, 10, 20}, RECT{10, 20, 30, 20}, RECT{480, 0, 500, 9}, RECT{0, 0, 5, 5}}) {
             dv::display::Present(r);
         }
-        HDC screen = GetDC(nullptr);  // text without a background presents its glyphs alone
+        HDC screen = GetDC(nullptr);  // text without a background presents its glyphs, all of them
         SetBkMode(screen, TRANSPARENT);
-        RECT text{300, 200, 400, 234};
-        DrawTextW(screen, L"W", -1, &text, DT_LEFT);
+        RECT text{300, 196, 400, 234};
+        DrawTextW(screen, L".W", -1, &text, DT_LEFT);
         // A blit presents what it wrote, cut to the screen.
         const dv::testing::GdiMemorySurface memory(9, 9);
         BitBlt(screen, 100, 50, 6, 5, memory.dc(), 0, 0, SRCCOPY);
