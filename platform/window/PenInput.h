@@ -54,7 +54,7 @@ public:
     PenCapture& operator=(const PenCapture&) = delete;
 
     void HandlePen(PenAction action, int x, int y) const;
-    void HandleCancel() const { m_onCancel(); }
+    void HandleCancel() const;
 
 private:
     PenHandler m_onPen;

@@ -182,6 +182,12 @@ void PenCapture::HandlePen(PenAction action, int x, int y) const {
     }
 }
 
+void PenCapture::HandleCancel() const {
+    if (m_onCancel) {
+        m_onCancel();
+    }
+}
+
 bool RunNestedLoop(const std::function<bool()>& keepRunning) {
     window::LoopOptions options;
     options.keepRunning = keepRunning;
