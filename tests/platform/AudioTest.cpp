@@ -115,7 +115,7 @@ TEST_F(Audio, QueuedBuffersPlayInOrderScaledByTheLeftLevelAndEachIsSignalledWhen
 }
 
 TEST_F(Audio, StereoChannelsTakeTheirOwnLevelsAndAnOutputThatWillNotOpenFallsBack) {
-    ASSERT_EQ(waveOutSetVolume(nullptr, 0x80004000u), MMSYSERR_NOERROR);
+    ASSERT_EQ(waveOutSetVolume(nullptr, 0x8000FFFFu), MMSYSERR_NOERROR);
     std::vector<uint8_t> frames;
     for (int i = 0; i < 800; ++i) {
         frames.insert(frames.end(), {uint8_t(0xC0 + i % 32), uint8_t(0x20 + i % 16)});
@@ -128,7 +128,7 @@ TEST_F(Audio, StereoChannelsTakeTheirOwnLevelsAndAnOutputThatWillNotOpenFallsBac
     ASSERT_GE(played.size(), 2 * frames.size());
     EXPECT_TRUE(std::equal(played.begin(), played.begin() + 1600, played.end() - 1600));
     for (std::size_t i = 0; i < frames.size(); ++i) {
-        const int64_t level = i % 2 ? 0x8000 : 0x4000;
+        const int64_t level = i % 2 ? 0x8000 : 0xFFFF;  // left whole, right half
         ASSERT_EQ(played[i], static_cast<uint8_t>((frames[i] - 0x80) * level / 0xFFFF + 0x80)) << i;
     }
     // An output that will not open falls back, so the buffer still finishes.
