@@ -17,6 +17,10 @@ dv::afx::WrapperMap<HFONT, CFont>& Wrappers() {
 }  // namespace
 
 BOOL CFont::CreateFontIndirect(const LOGFONTW* lpLogFont) {
+    // Attach would refuse a second font for this wrapper, and the font would leak.
+    if (m_hObject != nullptr) {
+        return FALSE;
+    }
     return Attach(::CreateFontIndirectW(lpLogFont));
 }
 

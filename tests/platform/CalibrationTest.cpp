@@ -89,8 +89,8 @@ TEST_F(Calibration, BadTapsStartAgainAndOnlyAStoredSequenceCounts) {
     // The corners' middle is the centre target, so a first tap d off leaves 4d/5
     // at it after the fit of all five: 12 px off is taken, 15 (above) refused.
     EXPECT_TRUE(CalibrateWith({{252, 117}, kTargets[1], kTargets[2], kTargets[3], kTargets[4]}));
-    // A panel shifted as a whole fits exactly, however far its taps are from the targets.
-    EXPECT_TRUE(CalibrateWith({{249, 108}, {441, 193}, {441, 23}, {57, 23}, {57, 193}}));  // +9, -9
+    // A panel shifted as a whole fits exactly, even with each tap 20 px (the miss distance) left.
+    EXPECT_TRUE(CalibrateWith({{220, 117}, {412, 202}, {412, 32}, {28, 32}, {28, 202}}));
     EXPECT_FALSE(log.Contains("starting again")) << log.Text();
     for (const auto& [before, why] : cases) {
         log.Clear();

@@ -134,7 +134,9 @@ TEST_F(Gdi, LoadedBitmapsAreCountedCopiesAndTheScreenSharesItsPixels) {
         PaintSurface(memory.GetSafeHdc(), [](int, int) { return 0xABCDEFu; });
         memory.SelectObject(old);
         CFont font;
-        ASSERT_TRUE(font.CreateFontIndirect(&kTahoma));
+        ASSERT_EQ((std::vector{font.CreateFontIndirect(nullptr), font.CreateFontIndirect(&kTahoma),
+                               font.CreateFontIndirect(&kTahoma)}),
+                  (std::vector{FALSE, TRUE, FALSE}));  // no font, then one, then no second one
         CFont* oldFont = memory.SelectObject(&font);
         EXPECT_FALSE(font.DeleteObject());  // still selected: refused, handle kept
         memory.SelectObject(oldFont);

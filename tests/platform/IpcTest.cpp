@@ -47,8 +47,7 @@ TEST_F(Ipc, SendsWaitPostsKeepTheirOrderAndDeadOrHungPeersHangNoSender) {
     }
     // A new process's first pen input, a move with no down before it, reaches no window.
     EXPECT_TRUE(WirePeer::Transact(L"Launcher_Tulvo", WirePeer::Pen(1, 5, 5), kWaitMs));
-    EXPECT_TRUE(PostMessageW(launcher, 0x85A, 1, 0));
-    EXPECT_TRUE(PostMessageW(launcher, 0x1234, 5, -7));
+    EXPECT_TRUE(PostMessageW(launcher, 0x85A, 1, 0) && PostMessageW(launcher, 0x1234, 5, -7));
     EXPECT_EQ(SendMessageW(launcher, UM_SETTINGS_PAGE, 3, 0), 42);
     EXPECT_EQ((std::vector{peer.ReadLine(), peer.ReadLine(), peer.ReadLine()}),
               (std::vector<std::string>{"2138 1 0", "4660 5 -7", "4528 3 0"}));
