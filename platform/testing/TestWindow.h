@@ -29,11 +29,6 @@ public:
         CreateEx(activate ? 0 : WS_EX_NOACTIVATE, L"Dialog", title, WS_POPUP | WS_VISIBLE,
                  RECT{0, 0, 480, 234});
     }
-    ~TestWindow() override {
-        if (m_hWnd != nullptr) {
-            DestroyWindow();
-        }
-    }
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
         std::lock_guard guard(m_lock);

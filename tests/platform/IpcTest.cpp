@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <future>
+#include <memory>
 
 #include "Support.h"
 #include "platform/WinUser.h"
@@ -69,15 +70,17 @@ TEST_F(Ipc, SendsWaitPostsKeepTheirOrderAndDeadOrHungPeersHangNoSender) {
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
     // A new window of that title takes the stale socket's place, out of the
     // old handle's reach.
-    TestWindow successor(L"Gone", 5);
-    EXPECT_EQ(FindWindowW(nullptr, L"Gone"), successor.m_hWnd);
+    auto successor = std::make_unique<TestWindow>(L"Gone", 5);
+    EXPECT_EQ(FindWindowW(nullptr, L"Gone"), successor->m_hWnd);
     EXPECT_EQ(SendMessageW(remote, UM_SETTINGS_PAGE, 1, 0), 0);
     PumpMessagesUntilIdle();
-    EXPECT_TRUE(successor.Messages().empty());
-    const HWND heir = successor.m_hWnd;  // renamed, it is reached by the new title only
+    EXPECT_TRUE(successor->Messages().empty());
+    const HWND heir = successor->m_hWnd;  // renamed, it is reached by the new title only
     EXPECT_TRUE(SetWindowTextW(heir, L"Heir") && SetWindowTextW(heir, L"Heir"));
     EXPECT_EQ(std::pair(WirePeer(L"Gone").Connected(), WirePeer(L"Heir").Connected()),
               std::pair(false, true));
+    successor.reset();  // an object that goes with its window up takes the socket along
+    EXPECT_FALSE(WirePeer(L"Heir").Connected());
     hung.Signal(SIGSTOP);
     start = Clock::now();
     EXPECT_EQ(SendMessageW(stuck, UM_SETTINGS_PAGE, 1, 0), 0);
