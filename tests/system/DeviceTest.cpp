@@ -1,5 +1,6 @@
 // The device rules behind the pages, as tables: volume steps, bar levels, FM steps and
 // wrap-around, option touch areas' edges; what the restore and settings writes do.
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -162,6 +163,7 @@ TEST_F(DeviceTest, OperationsAnswerTheirDocumentedResults) {
     EXPECT_EQ(sector[90], 1);
     sector[90] = 0;
     CLauncherLink& link = Dlg().m_launcher;
+    std::ranges::fill(link.szCalibrationData, L'9');  // what a longer earlier read left
     INIINFO record = ParseRecord(kFactoryIniInfo, "nBright=300");
     // A braced list runs its calls in order: mode 0 erases and writes the sector.
     const std::vector<int> results{Dlg().m_bootShare.AccessBootShare(sector, 0),
