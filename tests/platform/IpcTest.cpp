@@ -62,8 +62,7 @@ TEST_F(Ipc, SendsWaitPostsKeepTheirOrderAndDeadOrHungPeersHangNoSender) {
     ASSERT_NE(remote, nullptr);
     dead.Signal(SIGKILL);
     dead.Wait();
-    EXPECT_EQ(FindWindowW(nullptr, L"Gone"), nullptr);
-    EXPECT_FALSE(IsWindow(remote));
+    EXPECT_EQ(std::pair(FindWindowW(nullptr, L"Gone"), IsWindow(remote)), std::pair(HWND{}, FALSE));
     auto start = Clock::now();
     EXPECT_EQ(SendMessageW(remote, UM_SETTINGS_PAGE, 1, 0), 0);
     EXPECT_FALSE(PostMessageW(remote, UM_SETTINGS_PAGE, 1, 0));
@@ -121,6 +120,7 @@ TEST_F(Ipc, MalformedFramesAreDroppedAndABadHeaderClosesTheConnection) {
             << problem;
         EXPECT_TRUE(log.Contains(problem)) << log.Text();
         EXPECT_TRUE(!closes || log.Contains("closed the connection from pid ")) << problem;
+        EXPECT_EQ(peer.ClosedByWindow(0), closes) << problem;
     }
     EXPECT_EQ(window.Messages(), std::vector<RecordedMessage>(5, RecordedMessage{WM_PROBE, 2, 0}));
 }
