@@ -151,10 +151,11 @@ TEST_F(Gdi, LoadedBitmapsAreCountedCopiesAndTheScreenSharesItsPixels) {
     GdiMemorySurface memory(480, 234);
     PaintSurface(memory.dc(), Coordinates);
     EXPECT_TRUE(BitBlt(screen, 0, 0, 480, 234, memory.dc(), 0, 0, SRCCOPY));
-    EXPECT_EQ(GetPixel(other, 3, 4), RGB(0x01, 0x03, 0x04));
+    EXPECT_EQ(GetPixel(other, 3, 4) + GetPixel(other, 0, 0), RGB(1, 3, 4) + RGB(1, 0, 0));
     EXPECT_EQ(SnapshotScreen(), SnapshotSurface(memory.dc()));
-    EXPECT_THAT((std::vector{GetPixel(screen, 480, 0), GetPixel(screen, -1, 0)}),
-                Each(CLR_INVALID));
+    EXPECT_THAT(
+        (std::vector{GetPixel(screen, 480, 0), GetPixel(screen, -1, 0), GetPixel(screen, 0, 234)}),
+        Each(CLR_INVALID));
     PaintSurface(memory.dc(), [](int, int) { return 0u; });
     EXPECT_NE(SnapshotScreen(), SnapshotSurface(memory.dc()));
     EXPECT_EQ(ReleaseDC(nullptr, screen) + ReleaseDC(nullptr, other), 2);

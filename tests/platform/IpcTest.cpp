@@ -38,8 +38,7 @@ class Ipc : public PlatformTest {};
 TEST_F(Ipc, SendsWaitPostsKeepTheirOrderAndDeadOrHungPeersHangNoSender) {
     Peer peer("window Launcher_Tulvo 42");
     const HWND launcher = Remote(peer, L"Launcher_Tulvo");
-    ASSERT_TRUE(IsWindow(launcher));
-    EXPECT_EQ(FindWindowW(nullptr, L"Launcher_Tulvo"), launcher);  // one handle per window
+    ASSERT_TRUE(IsWindow(launcher) && FindWindowW(nullptr, L"Launcher_Tulvo") == launcher);
     EXPECT_EQ(FindWindowW(nullptr, L"Nobody"), nullptr);
     {  // a title too long for a socket path, or another process's, keeps the window local
         TestWindow local(std::wstring(120, L'x').c_str(), 1), twin(L"Launcher_Tulvo");
