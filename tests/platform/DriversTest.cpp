@@ -183,8 +183,7 @@ TEST_F(Drivers, FlashKeepsToTheChipsRulesAndItsSwitches) {
     h = OpenDevice("FLS1");
     for (const std::vector<BYTE>& input : std::vector<std::vector<BYTE>>{
              {65, 0, 0, 0}, {67, 0, 0, 0}, {66, 0}, {}, {66, 0, 0, 0, 0}}) {
-        EXPECT_EQ(ErrorOf([&] { return Control(h, kEraseBlock, input); }), ERROR_INVALID_PARAMETER)
-            << input.size();
+        EXPECT_EQ(ErrorOf(Control, h, kEraseBlock, input), ERROR_INVALID_PARAMETER) << input.size();
     }
     EXPECT_EQ(SetFilePointer(h, kImageSize + 1, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);

@@ -154,8 +154,7 @@ TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) 
     EXPECT_FALSE(root.Exists("FlashMem/nowhere") || root.Exists("FlashMem/sysini/none.ini"));
     const HANDLE bogus = reinterpret_cast<HANDLE>(0x4242);
     n = 7;
-    EXPECT_EQ(ErrorOf([&] { return ReadFile(bogus, nullptr, 0, &n, nullptr); }),
-              ERROR_INVALID_HANDLE);
+    EXPECT_EQ(ErrorOf(ReadFile, bogus, nullptr, 0, &n, nullptr), ERROR_INVALID_HANDLE);
     EXPECT_EQ(n, 0u);
     EXPECT_FALSE(WriteFile(bogus, "x", 1, &n, nullptr));
     EXPECT_EQ(SetFilePointer(bogus, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
@@ -173,8 +172,7 @@ TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) 
     high = 1;  // with a high half the distance is 4 GiB and 5
     EXPECT_EQ(std::pair(SetFilePointer(h, 5, &high, FILE_BEGIN), high),
               std::pair(DWORD{5}, LONG{1}));
-    EXPECT_EQ(ErrorOf([&] { return ReadFile(h, nullptr, 1, &n, nullptr); }),
-              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ErrorOf(ReadFile, h, nullptr, 1, &n, nullptr), ERROR_INVALID_PARAMETER);
     CloseHandle(h);
     EXPECT_FALSE(file.Open(kConf, 0x0003) || file.Open(nullptr, 0));
     CloseHandle(

@@ -118,10 +118,11 @@ private:
 };
 
 std::vector<BYTE> Utf16(std::u16string_view text, bool terminator = true);
-// The error a call leaves, 0 when it succeeded.
-inline DWORD ErrorOf(const std::function<bool()>& call) {
+// The error a call with these arguments leaves, 0 when it answered non-zero.
+template <class Call, class... Args>
+DWORD ErrorOf(Call call, Args... args) {
     SetLastError(0);
-    return call() ? 0 : GetLastError();
+    return call(args...) ? 0 : GetLastError();
 }
 
 inline std::vector<UINT> Ids(const dv::testing::TestWindow& window) {

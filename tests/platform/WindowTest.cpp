@@ -13,7 +13,7 @@ namespace {
 using namespace dv::testing;
 using ::testing::ElementsAre;
 
-constexpr UINT WM_TEST = WM_USER + 7, WM_CLOSE_ME = WM_USER + 10, kTemplate = 102;
+constexpr UINT WM_TEST = WM_USER + 7, WM_CLOSE_ME = WM_USER + 10, kTemplate = 102, kNoWindow = 1400;
 
 // Paints the way a dialog does, and can invalidate again from its paint.
 struct PaintingWindow : TestWindow {
@@ -94,12 +94,16 @@ TEST_F(Window, PaintsCoalesceAfterQueuedMessagesSendsCrossThreadsAndTheDestroyed
     window.Clear();
     ASSERT_EQ(DefWindowProcW(hwnd, WM_CLOSE, 0, 0), 0);  // which destroys it
     EXPECT_TRUE(window.aliveInDestroy);
-    EXPECT_EQ(std::pair(window.m_hWnd, FindWindowW(nullptr, L"Doomed")), std::pair(HWND{}, HWND{}));
-    EXPECT_EQ(std::tuple(IsWindow(hwnd), PostMessageW(hwnd, WM_TEST, 0, 0),
-                         SendMessageW(hwnd, WM_TEST, 0, 0), SetTimer(hwnd, 2, 1, nullptr),
-                         KillTimer(hwnd, 1), DestroyWindow(hwnd), SetWindowLongPtrW(hwnd, 0, 1),
-                         GetWindowLongPtrW(hwnd, GWLP_USERDATA)),
-              std::tuple(FALSE, FALSE, 0, 0u, FALSE, FALSE, 0, 0));
+    EXPECT_EQ(std::tuple(window.m_hWnd, FindWindowW(nullptr, L"Doomed"), IsWindow(hwnd),
+                         KillTimer(hwnd, 1), ErrorOf(SetTimer, hwnd, 2, 1, nullptr)),
+              std::tuple(HWND{}, HWND{}, FALSE, FALSE, DWORD{ERROR_INVALID_PARAMETER}));
+    EXPECT_THAT(
+        (std::vector{
+            ErrorOf(SetWindowLongPtrW, hwnd, 0, 1), ErrorOf(GetWindowLongPtrW, hwnd, GWLP_USERDATA),
+            ErrorOf(PostMessageW, hwnd, WM_TEST, 0, 0), ErrorOf(SendMessageW, hwnd, WM_TEST, 0, 0),
+            ErrorOf(DestroyWindow, hwnd), ErrorOf(MoveWindow, hwnd, 0, 0, 1, 1, FALSE),
+            ErrorOf(SetForegroundWindow, hwnd), ErrorOf(SetWindowTextW, hwnd, L"Gone")}),
+        ::testing::Each(kNoWindow));
     PumpMessagesUntil([] { return false; }, 30);
     EXPECT_EQ(Ids(window), std::vector<UINT>{WM_DESTROY});
 }
@@ -127,13 +131,16 @@ TEST_F(Window, ClassesRegisterOnceUnregisterOnceAndKeepTheirStyle) {
     WNDCLASSW wc{};
     ASSERT_TRUE(GetClassInfoW(nullptr, L"Dialog", &wc));
     EXPECT_EQ(wc.style, style.original.style | CS_DBLCLKS);
-    EXPECT_EQ(ErrorOf([&] { return RegisterClassW(&wc) != 0; }), kClassExists);
+    EXPECT_EQ(ErrorOf(RegisterClassW, &wc), kClassExists);
     ASSERT_TRUE(UnregisterClassW(L"Dialog", nullptr));
-    EXPECT_EQ(ErrorOf([] { return UnregisterClassW(L"Dialog", nullptr); }), kNoClass);
-    EXPECT_EQ(ErrorOf([&] { return GetClassInfoW(nullptr, L"Dialog", &wc); }), kNoClass);
-    EXPECT_EQ(ErrorOf([] { return RegisterClassW(nullptr) != 0; }), kBad);
-    EXPECT_EQ(ErrorOf([&] { return GetClassInfoW(nullptr, nullptr, &wc); }), kBad);
-    EXPECT_EQ(ErrorOf([] { return UnregisterClassW(MAKEINTRESOURCEW(5), nullptr); }), kBad);
+    EXPECT_EQ((std::vector{ErrorOf(UnregisterClassW, L"Dialog", nullptr),
+                           ErrorOf(GetClassInfoW, nullptr, L"Dialog", &wc),
+                           ErrorOf(CreateWindowExW, 0, L"Dialog", nullptr, 0, 0, 0, 1, 1, nullptr,
+                                   nullptr, nullptr, nullptr),
+                           ErrorOf(RegisterClassW, nullptr),
+                           ErrorOf(GetClassInfoW, nullptr, nullptr, &wc),
+                           ErrorOf(UnregisterClassW, MAKEINTRESOURCEW(5), nullptr)}),
+              (std::vector{kNoClass, kNoClass, 1407u, kBad, kBad, kBad}));
 }
 
 TEST_F(Window, IconsAreKeptBySizeAndSettingOneAnswersTheOneItReplaces) {
