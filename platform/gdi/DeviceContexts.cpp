@@ -2,6 +2,7 @@
 // the text state.
 #include <vector>
 
+#include "platform/WinBase.h"
 #include "platform/WinGdi.h"
 #include "platform/gdi/GdiLog.h"
 #include "platform/gdi/GdiObjects.h"
@@ -54,6 +55,7 @@ HDC CreateCompatibleDC(HDC hdc) {
     std::scoped_lock lock(table.Lock());
     if (hdc != nullptr && table.FindDc(hdc) == nullptr) {
         LogRefusal("CreateCompatibleDC", "unknown surface", hdc);
+        SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
     DcObject dc;

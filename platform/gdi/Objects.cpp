@@ -39,6 +39,7 @@ HBITMAP CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
     std::scoped_lock lock(table.Lock());
     if (hdc != nullptr && table.FindDc(hdc) == nullptr) {
         LogRefusal("CreateCompatibleBitmap", "unknown surface", hdc);
+        SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
     if (cx <= 0 || cy <= 0 || cx > kMaxBitmapDimension || cy > kMaxBitmapDimension) {

@@ -57,9 +57,11 @@ TEST_F(Gdi, BlockCopiesAreClippedAtEveryEdgeOfBothSurfaces) {
         BitBlt(one.dc(), shift, shift, 10, 8, one.dc(), 0, 0, SRCCOPY);
         EXPECT_EQ(SnapshotSurface(one.dc()).At(4, 4), Coordinates(4 - shift, 4 - shift));
     }
-    EXPECT_FALSE(BitBlt(nullptr, 0, 0, 1, 1, src.dc(), 0, 0, SRCCOPY));
-    EXPECT_FALSE(BitBlt(src.dc(), 0, 0, 1, 1, reinterpret_cast<HDC>(0x77), 0, 0, SRCCOPY));
-    EXPECT_FALSE(BitBlt(src.dc(), 0, 0, 1, 1, src.dc(), 0, 0, 0x00EE0086));
+    EXPECT_EQ(
+        (std::vector{ErrorOf(BitBlt, nullptr, 0, 0, 1, 1, src.dc(), 0, 0, SRCCOPY),
+                     ErrorOf(BitBlt, src.dc(), 0, 0, 1, 1, HDC(0x77), 0, 0, SRCCOPY),
+                     ErrorOf(BitBlt, src.dc(), 0, 0, 1, 1, src.dc(), 0, 0, 0x00EE0086)}),
+        (std::vector<DWORD>{ERROR_INVALID_HANDLE, ERROR_INVALID_HANDLE, ERROR_NOT_SUPPORTED}));
     EXPECT_EQ(SnapshotSurface(src.dc()), from);
 }
 
@@ -88,18 +90,19 @@ TEST_F(Gdi, SurfacesOwnTheirBitmapsRefuseToFreeWhatIsInUseAndBadArgumentsCreateN
                 Each(FALSE));
     for (auto [cx, cy] :
          {std::pair{0, 10}, {10, 0}, {-1, 10}, {10, -1}, {8193, 1}, {1, 8193}, {100000, 100000}}) {
-        EXPECT_EQ(CreateCompatibleBitmap(nullptr, cx, cy), nullptr) << cx << "x" << cy;
+        EXPECT_EQ(ErrorOf(CreateCompatibleBitmap, nullptr, cx, cy), ERROR_INVALID_PARAMETER) << cx;
     }
     EXPECT_TRUE(DeleteObject(CreateCompatibleBitmap(nullptr, 8192, 1)));
-    EXPECT_EQ(std::pair(ErrorOf([] { return LoadBitmapW(nullptr, MAKEINTRESOURCEW(999)); }),
-                        ErrorOf([] { return LoadIconW(nullptr, MAKEINTRESOURCEW(4242)); })),
-              std::pair(DWORD{1814}, DWORD{1814}));  // no such resource
-    EXPECT_THAT((std::vector<const void*>{
-                    CreateCompatibleBitmap(bogus, 4, 4), CreateCompatibleDC(bogus),
-                    CreateFontIndirectW(nullptr), LoadBitmapW(nullptr, nullptr),
-                    LoadBitmapW(nullptr, L"NOSUCHBITMAP"),
-                    LoadIconW(nullptr, MAKEINTRESOURCEW(4242)), LoadIconW(nullptr, L"APP")}),
-                Each(nullptr));
+    constexpr DWORD kNone = 1814, kBad = ERROR_INVALID_PARAMETER, kHandle = ERROR_INVALID_HANDLE;
+    EXPECT_EQ(
+        (std::vector{ErrorOf(LoadBitmapW, nullptr, MAKEINTRESOURCEW(999)),
+                     ErrorOf(LoadBitmapW, nullptr, L"NOSUCHBITMAP"),
+                     ErrorOf(LoadIconW, nullptr, MAKEINTRESOURCEW(4242)),
+                     ErrorOf(LoadBitmapW, nullptr, nullptr), ErrorOf(LoadIconW, nullptr, L"APP"),
+                     ErrorOf(CreateFontIndirectW, nullptr), ErrorOf(DeleteObject, bogus),
+                     ErrorOf(CreateCompatibleBitmap, bogus, 4, 4),
+                     ErrorOf(CreateCompatibleDC, bogus)}),
+        (std::vector{kNone, kNone, kNone, kNone, kNone, kBad, kHandle, kHandle, kHandle}));
     EXPECT_EQ(std::tuple(GetPixel(bogus, 0, 0), SetTextColor(bogus, 0), SetBkColor(bogus, 0),
                          SetBkMode(bogus, OPAQUE)),
               std::tuple(CLR_INVALID, CLR_INVALID, CLR_INVALID, 0));

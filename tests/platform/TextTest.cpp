@@ -6,6 +6,7 @@
 #include <climits>
 #include <set>
 
+#include "Support.h"
 #include "platform/WinGdi.h"
 #include "platform/testing/GdiSurfaces.h"
 #include "platform/testing/LogCapture.h"
@@ -157,11 +158,11 @@ TEST(DrawText, PlacesTheLinesByTheFlagsAndBadArgumentsDrawNothing) {
     dv::testing::LogCapture log;
     TextSurface t(40, 20, kFmFont);
     RECT r{0, 0, 40, 20};
-    EXPECT_THAT(
-        (std::vector{DrawTextW(t.dc(), nullptr, 3, &r, 0), DrawTextW(t.dc(), L"abc", 3, nullptr, 0),
-                     DrawTextW(t.dc(), L"abc", -7, &r, 0),
-                     DrawTextW(reinterpret_cast<HDC>(0x31), L"abc", 3, &r, 0)}),
-        ::testing::Each(0));
+    EXPECT_THAT((std::vector{dv::test::ErrorOf(DrawTextW, t.dc(), nullptr, 3, &r, 0),
+                             dv::test::ErrorOf(DrawTextW, t.dc(), L"abc", 3, nullptr, 0),
+                             dv::test::ErrorOf(DrawTextW, t.dc(), L"abc", -7, &r, 0)}),
+                ::testing::Each(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(dv::test::ErrorOf(DrawTextW, HDC(0x31), L"abc", 3, &r, 0), ERROR_INVALID_HANDLE);
     EXPECT_EQ(DrawTextW(t.dc(), L"abc", 0, &r, kLine), kFmCell);
     EXPECT_TRUE(InkBox(t.Pixels()).Empty());
     EXPECT_TRUE(log.Contains("GDI: DrawTextW: missing text or rectangle, or a bad length\r\n"));
