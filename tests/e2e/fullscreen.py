@@ -74,8 +74,7 @@ def run(size, scale, box, filter):
                           capture_output=True, text=True, timeout=30).stdout
     check("Icon (32 x 32):" in icon, "the window's icon: " + icon[:80])
     check_picture(unit, box, filter)
-    ok("%s %s: the window covers the screen and has the icon, the log says so, the panel is "
-       "drawn %s in %s on black" % (size, scale or "", filter, box))
+    ok("%s %s: full screen, icon, log line; %s in %s on black" % (size, scale or "", filter, box))
 
     # Taps in the border, below and beside the icons, then one on the sound icon.
     sound = at(ICON["sound"])
@@ -148,5 +147,4 @@ drag(CLOSE_BOX)
 check(panel.wait(timeout=10 * SLOW) == 0 and "X Error" not in unit.text(panel.err),
       "the close box ended the panel with %s:\n%s" % (panel.returncode,
                                                       unit.text(panel.err)[-2000:]))
-ok("DIALVANE_FULLSCREEN=yes: logged, the usual 960 x 468 window; the pointer stores step 8, auto "
-   "start DMB and contrast 190; the close box right after a click ends it with 0, no X error")
+ok("FULLSCREEN=yes: logged, a 960 x 468 window; pointer: step 8, DMB, contrast 190; close box: 0")

@@ -110,5 +110,4 @@ check(panel.wait(timeout=30 * SLOW) == POWER_CUT_EXIT and unit.conf() is None,
 panel = unit.panel({"DIALVANE_STORAGE_FAULT": "cut:7x"})  # not a fault: ignored, and said so
 check(unit.conf() == record(FACTORY) and "must be fail:N or cut:N; ignored" in unit.log(panel) and
       unit.close(panel) == 0, "after the first start's cut: %s" % unit.log(panel))
-ok("a save cut at each of its 5 steps and past them, the first start cut at its write: exit %d, "
-   "the old or the new record left, and loaded by the next start" % POWER_CUT_EXIT)
+ok("saves cut at each step, a first start cut: exit %d, old or new record loaded" % POWER_CUT_EXIT)
