@@ -10,8 +10,6 @@ namespace dv::window {
 namespace {
 
 constexpr wchar_t kDialogClass[] = L"Dialog";
-constexpr DWORD ERROR_CLASS_ALREADY_EXISTS = 1410;
-constexpr DWORD ERROR_CLASS_DOES_NOT_EXIST = 1411;
 constexpr UINT kFirstAtom = 0xC000;
 
 struct ClassTable {
@@ -71,7 +69,7 @@ BOOL GetClassInfoW(HINSTANCE /*hInstance*/, LPCWSTR lpClassName, WNDCLASSW* lpWn
     std::lock_guard guard(t.lock);
     auto it = t.classes.find(lpClassName);
     if (it == t.classes.end()) {
-        SetLastError(dv::window::ERROR_CLASS_DOES_NOT_EXIST);
+        SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
         return FALSE;
     }
     *lpWndClass = it->second;
@@ -86,7 +84,7 @@ BOOL UnregisterClassW(LPCWSTR lpClassName, HINSTANCE /*hInstance*/) {
     auto& t = dv::window::Table();
     std::lock_guard guard(t.lock);
     if (t.classes.erase(lpClassName) == 0) {
-        SetLastError(dv::window::ERROR_CLASS_DOES_NOT_EXIST);
+        SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
         return FALSE;
     }
     return TRUE;
@@ -102,7 +100,7 @@ UINT RegisterClassW(const WNDCLASSW* lpWndClass) {
     std::lock_guard guard(t.lock);
     std::wstring name = dv::window::NameOf(lpWndClass->lpszClassName);
     if (t.classes.count(name) != 0) {
-        SetLastError(dv::window::ERROR_CLASS_ALREADY_EXISTS);
+        SetLastError(ERROR_CLASS_ALREADY_EXISTS);
         return 0;
     }
     WNDCLASSW copy = *lpWndClass;

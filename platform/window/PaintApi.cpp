@@ -113,7 +113,7 @@ int ReleaseDC(HWND /*hWnd*/, HDC hDC) {
 UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc) {
     auto record = Windows().Find(hWnd);
     if (record == nullptr || record->remote) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
     bool wake = false;
@@ -140,6 +140,7 @@ UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerF
 BOOL KillTimer(HWND hWnd, UINT_PTR uIDEvent) {
     auto record = Windows().Find(hWnd);
     if (record == nullptr || record->remote) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
     std::lock_guard guard(Windows().Mutex());

@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr DWORD ERROR_INVALID_WINDOW_HANDLE = 1400;
-
 using dv::window::Windows;
 
 std::shared_ptr<dv::window::WindowRecord> LocalRecord(HWND hwnd) {

@@ -7,10 +7,6 @@
 
 namespace {
 
-constexpr DWORD ERROR_INVALID_WINDOW_HANDLE = 1400;
-constexpr DWORD ERROR_INVALID_INDEX = 1413;
-constexpr DWORD ERROR_CANNOT_FIND_WND_CLASS = 1407;
-
 std::wstring ClassNameOf(LPCWSTR name) {
     return (name == nullptr || IS_INTRESOURCE(name)) ? std::wstring() : std::wstring(name);
 }

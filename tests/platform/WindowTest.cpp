@@ -13,7 +13,7 @@ namespace {
 using namespace dv::testing;
 using ::testing::ElementsAre;
 
-constexpr UINT WM_TEST = WM_USER + 7, WM_CLOSE_ME = WM_USER + 10, kTemplate = 102, kNoWindow = 1400;
+constexpr UINT WM_TEST = WM_USER + 7, WM_CLOSE_ME = WM_USER + 10, kTemplate = 102;
 
 // Paints the way a dialog does, and can invalidate again from its paint.
 struct PaintingWindow : TestWindow {
@@ -94,16 +94,16 @@ TEST_F(Window, PaintsCoalesceAfterQueuedMessagesSendsCrossThreadsAndTheDestroyed
     window.Clear();
     ASSERT_EQ(DefWindowProcW(hwnd, WM_CLOSE, 0, 0), 0);  // which destroys it
     EXPECT_TRUE(window.aliveInDestroy);
-    EXPECT_EQ(std::tuple(window.m_hWnd, FindWindowW(nullptr, L"Doomed"), IsWindow(hwnd),
-                         KillTimer(hwnd, 1), ErrorOf(SetTimer, hwnd, 2, 1, nullptr)),
-              std::tuple(HWND{}, HWND{}, FALSE, FALSE, DWORD{ERROR_INVALID_PARAMETER}));
+    EXPECT_EQ(std::tuple(window.m_hWnd, FindWindowW(nullptr, L"Doomed"), IsWindow(hwnd)),
+              std::tuple(HWND{}, HWND{}, FALSE));
     EXPECT_THAT(
         (std::vector{
             ErrorOf(SetWindowLongPtrW, hwnd, 0, 1), ErrorOf(GetWindowLongPtrW, hwnd, GWLP_USERDATA),
             ErrorOf(PostMessageW, hwnd, WM_TEST, 0, 0), ErrorOf(SendMessageW, hwnd, WM_TEST, 0, 0),
             ErrorOf(DestroyWindow, hwnd), ErrorOf(MoveWindow, hwnd, 0, 0, 1, 1, FALSE),
-            ErrorOf(SetForegroundWindow, hwnd), ErrorOf(SetWindowTextW, hwnd, L"Gone")}),
-        ::testing::Each(kNoWindow));
+            ErrorOf(SetForegroundWindow, hwnd), ErrorOf(SetWindowTextW, hwnd, L"Gone"),
+            ErrorOf(KillTimer, hwnd, 1), ErrorOf(SetTimer, hwnd, 2, 1, nullptr)}),
+        ::testing::Each(ERROR_INVALID_WINDOW_HANDLE));
     PumpMessagesUntil([] { return false; }, 30);
     EXPECT_EQ(Ids(window), std::vector<UINT>{WM_DESTROY});
 }
@@ -126,12 +126,12 @@ struct DialogStyle {
 };
 
 TEST_F(Window, ClassesRegisterOnceUnregisterOnceAndKeepTheirStyle) {
-    constexpr DWORD kClassExists = 1410, kNoClass = 1411, kBad = ERROR_INVALID_PARAMETER;
+    constexpr DWORD kNoClass = ERROR_CLASS_DOES_NOT_EXIST, kBad = ERROR_INVALID_PARAMETER;
     DialogStyle style(true);
     WNDCLASSW wc{};
     ASSERT_TRUE(GetClassInfoW(nullptr, L"Dialog", &wc));
     EXPECT_EQ(wc.style, style.original.style | CS_DBLCLKS);
-    EXPECT_EQ(ErrorOf(RegisterClassW, &wc), kClassExists);
+    EXPECT_EQ(ErrorOf(RegisterClassW, &wc), ERROR_CLASS_ALREADY_EXISTS);
     ASSERT_TRUE(UnregisterClassW(L"Dialog", nullptr));
     EXPECT_EQ((std::vector{ErrorOf(UnregisterClassW, L"Dialog", nullptr),
                            ErrorOf(GetClassInfoW, nullptr, L"Dialog", &wc),
@@ -140,7 +140,7 @@ TEST_F(Window, ClassesRegisterOnceUnregisterOnceAndKeepTheirStyle) {
                            ErrorOf(RegisterClassW, nullptr),
                            ErrorOf(GetClassInfoW, nullptr, nullptr, &wc),
                            ErrorOf(UnregisterClassW, MAKEINTRESOURCEW(5), nullptr)}),
-              (std::vector{kNoClass, kNoClass, 1407u, kBad, kBad, kBad}));
+              (std::vector{kNoClass, kNoClass, ERROR_CANNOT_FIND_WND_CLASS, kBad, kBad, kBad}));
 }
 
 TEST_F(Window, IconsAreKeptBySizeAndSettingOneAnswersTheOneItReplaces) {

@@ -51,6 +51,13 @@ constexpr DWORD WS_EX_NODRAG = 0x40000000u;
 constexpr int GWLP_WNDPROC = -4;
 constexpr int GWLP_USERDATA = -21;
 
+// What the window and class functions leave for GetLastError when they refuse.
+constexpr DWORD ERROR_INVALID_WINDOW_HANDLE = 1400;
+constexpr DWORD ERROR_CANNOT_FIND_WND_CLASS = 1407;
+constexpr DWORD ERROR_CLASS_ALREADY_EXISTS = 1410;
+constexpr DWORD ERROR_CLASS_DOES_NOT_EXIST = 1411;
+constexpr DWORD ERROR_INVALID_INDEX = 1413;
+
 struct HMENU__;
 using HMENU = HMENU__*;
 
