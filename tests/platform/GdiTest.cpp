@@ -112,15 +112,15 @@ TEST_F(Gdi, SurfacesOwnTheirBitmapsRefuseToFreeWhatIsInUseAndBadArgumentsCreateN
                         IS_INTRESOURCE(reinterpret_cast<LPCWSTR>(UINT_PTR{0x10000}))),
               std::pair(true, false));
     EXPECT_EQ(LiveGdiObjects(), start);
-    for (const char* line : {"GDI: SelectObject: bitmap is selected into another surface",
-                             "GDI: DeleteObject: bitmap is selected into a surface",
-                             "GDI: DeleteObject: font is selected into a surface",
-                             "GDI: DeleteObject: stock objects cannot be deleted",
-                             "GDI: DeleteDC: unknown surface", "SetBkColor: unknown surface",
-                             "SetTextColor: unknown surface", "SelectObject: unknown object",
-                             "GDI: CreateCompatibleBitmap: size out of range: 0 x 10\r\n",
-                             "GDI: LoadBitmapW: no bitmap resource 999\r\n",
-                             "GDI: LoadIconW: no icon resource 4242\r\n"}) {
+    for (const char* line :
+         {"GDI: SelectObject: bitmap is selected into another surface",
+          "DeleteObject: bitmap is selected into a surface",
+          "DeleteObject: font is selected into a surface",
+          "DeleteObject: stock objects cannot be deleted", "DeleteDC: unknown surface",
+          "SetBkColor: unknown surface", "no LOGFONTW", "SetTextColor: unknown surface",
+          "SelectObject: unknown object", "CreateCompatibleBitmap: size out of range: 0 x 10\r\n",
+          "no bitmap name", "LoadBitmapW: no bitmap resource 999\r\n",
+          "LoadIconW: no icon resource 4242\r\n", "icons are loaded by numeric id"}) {
         EXPECT_TRUE(log.Contains(line)) << line;
     }
 }
