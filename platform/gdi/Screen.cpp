@@ -40,14 +40,14 @@ HDC CreateScreenDC() {
     return table.AddDc(dc);
 }
 
-void DeleteScreenDC(HDC hdc) {
+bool DeleteScreenDC(HDC hdc) {
     auto& table = GdiObjects::Instance();
     {
         std::scoped_lock lock(table.Lock());
         DcObject* dc = table.FindDc(hdc);
         if (dc == nullptr || !dc->screen) {
             LogRefusal("ReleaseDC", "not a screen surface", hdc);
-            return;
+            return false;
         }
         if (auto* font = table.FindFont(dc->font)) {
             --font->selections;
@@ -55,6 +55,7 @@ void DeleteScreenDC(HDC hdc) {
         table.RemoveDc(hdc);
     }
     NotifyHandleGone(hdc);
+    return true;
 }
 
 std::span<const uint32_t> ScreenPixels() {

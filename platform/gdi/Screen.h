@@ -22,7 +22,8 @@ void PresentScreen(const RECT& rect);
 
 // A device context that draws on the screen (GetDC, BeginPaint).
 HDC CreateScreenDC();
-void DeleteScreenDC(HDC hdc);
+// False, with a log line, for anything but such a surface.
+bool DeleteScreenDC(HDC hdc);
 // The screen's pixels, row by row, for screenshots and tests.
 std::span<const uint32_t> ScreenPixels();
 // Writes the screen as a 480 x 234 PNG (dialvane-ctl shot). False on failure.

@@ -106,8 +106,7 @@ int ReleaseDC(HWND /*hWnd*/, HDC hDC) {
     if (hDC == nullptr) {
         return 0;
     }
-    dv::gdi::DeleteScreenDC(hDC);
-    return 1;
+    return dv::gdi::DeleteScreenDC(hDC) ? 1 : 0;
 }
 
 UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc) {

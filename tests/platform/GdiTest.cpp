@@ -161,7 +161,9 @@ TEST_F(Gdi, LoadedBitmapsAreCountedCopiesAndTheScreenSharesItsPixels) {
         Each(CLR_INVALID));
     PaintSurface(memory.dc(), [](int, int) { return 0u; });
     EXPECT_NE(SnapshotScreen(), SnapshotSurface(memory.dc()));
+    EXPECT_EQ(std::tuple(DeleteDC(screen), ReleaseDC(nullptr, memory.dc())), std::tuple(FALSE, 0));
     EXPECT_EQ(ReleaseDC(nullptr, screen) + ReleaseDC(nullptr, other), 2);
+    EXPECT_TRUE(log.Contains("released, not deleted") && log.Contains("ReleaseDC: not a screen"));
 }
 
 void Put32(std::vector<uint8_t>& b, std::size_t at, uint32_t v) {
