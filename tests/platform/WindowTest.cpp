@@ -92,7 +92,8 @@ TEST_F(Window, PaintsCoalesceAfterQueuedMessagesSendsCrossThreadsAndTheDestroyed
     window.SetTimer(1, 1, nullptr);
     window.PostMessage(WM_TEST);
     window.Clear();
-    ASSERT_EQ(DefWindowProcW(hwnd, WM_CLOSE, 0, 0), 0);  // which destroys it
+    EXPECT_EQ(ErrorOf(GetWindowLongPtrW, hwnd, 5), ERROR_INVALID_INDEX);  // no such field
+    ASSERT_EQ(DefWindowProcW(hwnd, WM_CLOSE, 0, 0), 0);                   // which destroys it
     EXPECT_TRUE(window.aliveInDestroy);
     EXPECT_EQ(std::tuple(window.m_hWnd, FindWindowW(nullptr, L"Doomed"), IsWindow(hwnd)),
               std::tuple(HWND{}, HWND{}, FALSE));
