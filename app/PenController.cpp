@@ -182,13 +182,13 @@ void CSettingsDlg::PenDownBasic(POINT point) {
         Click();
         m_nDragBar = BAR_BRIGHT;
         DrawBar(m_pScreenDC, point.x, BAR_BRIGHT);
-        m_bBarChanged = 1;
+        m_bBarChanged = TRUE;
     }
     if (point.y >= kContrastRowTop && point.y <= kContrastRowBottom) {
         Click();
         m_nDragBar = BAR_CONTRAST;
         DrawBar(m_pScreenDC, point.x, BAR_CONTRAST);
-        m_bBarChanged = 1;
+        m_bBarChanged = TRUE;
     }
 }
 
@@ -258,7 +258,7 @@ void CSettingsDlg::OnLButtonUp(UINT /*nFlags*/, POINT point) {
         m_bFmRepeat = 0;
     }
     if (m_bBarChanged != 0) {
-        m_bBarChanged = 0;
+        m_bBarChanged = FALSE;
         SavePageData();
     }
     m_nDragSlider = DRAG_NONE;
@@ -314,7 +314,7 @@ void CSettingsDlg::OnLButtonDblClk(UINT /*nFlags*/, POINT /*point*/) {
 
 void CSettingsDlg::OnTimer(UINT_PTR nIDEvent) {
     if (nIDEvent == IDT_FM_REPEAT) {
-        DrawFmPanel(m_pScreenDC, m_nFmDirection, 0);
+        DrawFmPanel(m_pScreenDC, m_nFmDirection, FALSE);
     }
     Default();
 }

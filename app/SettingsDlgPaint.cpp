@@ -103,6 +103,6 @@ void CSettingsDlg::OnPaint() {
     // Drawn once the page surface is gone: the screen then owns its pixels
     // alone and the strip is written straight into them.
     if (m_nCurPage == PAGE_ADVAN && AdvanPageDAta.nFmtOn == FMT_ON) {
-        DrawFmPanel(m_pScreenDC, 0, 1);
+        DrawFmPanel(m_pScreenDC, 0, TRUE);
     }
 }

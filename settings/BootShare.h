@@ -12,7 +12,8 @@ constexpr int BOOT_ACCESS_READ = 1;
 // The start of the boot sector as the system holds it while updating it.
 struct READ_NAND_MEM {
     BYTE reserved[90];  // the boot loader's own bytes, written back unchanged
-    BYTE booting_flag;  // 1 automatic power-on on, 0 off
+    // Automatic power-on: 1 on, 0 off.
+    BYTE booting_flag;
 };
 #pragma pack(pop)
 static_assert(sizeof(READ_NAND_MEM) == 91);

@@ -121,7 +121,7 @@ int ReadChunk(HANDLE hFile, DWORD dwFourCC, BYTE** ppBuffer, DWORD* pdwSize, DWO
         NKDbgPrintfW(L"Unable to allocate chunk buffer\r\n");
         return 0;
     }
-    DWORD dwRead = 0;
+    DWORD dwRead{};
     if (!ReadFile(hFile, buffer.get(), header.dwSize, &dwRead, nullptr) || dwRead < header.dwSize) {
         NKDbgPrintfW(L"Unable to read chunk data\r\n");
         return 0;
