@@ -71,9 +71,9 @@ TEST_F(ScreenTest, VersionLabelIsTheVersionInItsFontAndEraseAndMissingButtonImag
     EXPECT_GT(whites, 40);
     EXPECT_GT(changed - whites, 100);
 
-    // An erase request paints nothing; nor do a button's images 1 and -1, which it does not
-    // have; its pressed image 0 is undone by the normal one.
-    EXPECT_EQ(Dlg().SendMessage(WM_ERASEBKGND, 0, 0), 0);
+    // An erase request and a timer of no one's paint nothing and answer 0; nor do a button's
+    // images 1 and -1, which it does not have; its pressed image 0 is undone by the normal one.
+    EXPECT_EQ(Dlg().SendMessage(WM_ERASEBKGND, 0, 0) | Dlg().SendMessage(WM_TIMER, 99, 0), 0);
     EXPECT_EQ(Screen(), screen);
     Dlg().m_btn[7].Draw(Dlg().m_pScreenDC, true, 1);
     Dlg().m_btn[7].Draw(Dlg().m_pScreenDC, true, -1);
