@@ -39,7 +39,7 @@ struct Expect {
     int bootFlag = kUnchanged;
     std::optional<std::string> touchcal{};  // unchanged when not given
     std::vector<const char*> log{};  // in this order; "\r\n" added unless a line ends in '\n'
-    std::vector<const char*> nolog{};
+    std::vector<const char*> nolog{"unknown bar id"};  // by default, no pen move drew a bar
     std::vector<const char*> startLog{};
     const char* screen = nullptr;  // the picture tests/system/golden/NAME.png
 };
