@@ -37,14 +37,11 @@ public:
     std::vector<uint8_t> Written() const { return Locked(m_written); }
     int OpenHandles() const { return static_cast<int>(Locked(m_open).size()); }
 
-    void FailCall(WaveCall call, MMRESULT code) {
+    // With neverSignal, buffers stay queued until a reset; their event never comes.
+    void FailCall(WaveCall call, MMRESULT code, bool neverSignal) {
         std::lock_guard guard(m_lock);
         m_failures[call] = code;
-    }
-    // Buffers stay queued until a reset; their event never comes.
-    void NeverSignal(bool never) {
-        std::lock_guard guard(m_lock);
-        m_neverSignal = never;
+        m_neverSignal = neverSignal;
     }
 
     MMRESULT Open(HWAVEOUT* phwo, UINT uDeviceID, const WAVEFORMATEX* pwfx, DWORD_PTR dwCallback,

@@ -198,12 +198,13 @@ TEST_F(Window, ThePenBecomesButtonMessagesOfTheActiveWindowAndQuickTapsDoubleCli
          {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_LBUTTONDOWN, WM_LBUTTONDOWN}},
         {0, false, {{50, 50}, {50, 50}}, {WM_LBUTTONDOWN, WM_LBUTTONDOWN}},
         {521, true, {{50, 50}, {50, 50}}, {WM_LBUTTONDOWN, WM_LBUTTONDOWN}},
+        {0, true, {{50, 50}, {-1, -1}, {50, 50}}, {WM_LBUTTONDOWN, WM_PAINT, WM_LBUTTONDOWN}},
     };
     for (const auto& [pause, dblclks, taps, expected] : cases) {
         DialogStyle style(dblclks);
         TestWindow tapped(nullptr, 0, true);
-        for (POINT p : taps) {
-            Tap(p.x, p.y);
+        for (POINT p : taps) {  // {-1, -1}: a pen capture begins and ends, and repaints
+            p.x < 0 ? void(dv::PenCapture({}, {})) : Tap(p.x, p.y);
             const DWORD start = GetTickCount(), waitMs = pause;
             ASSERT_TRUE(PumpMessagesUntil([&] { return GetTickCount() - start >= waitMs; }, 5000));
         }

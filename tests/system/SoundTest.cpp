@@ -235,8 +235,7 @@ TEST_F(SoundTest, PlaysOnDeviceZeroAndLogsEachDeviceFailureStillReleasingTheRest
     // clang-format on
     for (const auto& [call, code, log, calls] : kFailures) {
         dv::testing::FakeWaveOut device;
-        device.FailCall(call, code);
-        device.NeverSignal(call == WaveCall::Reset);
+        device.FailCall(call, code, call == WaveCall::Reset);
         m_log.Clear();
         const auto start = std::chrono::steady_clock::now();
         PlayWaveFile(path.c_str());
