@@ -184,8 +184,10 @@ TEST_F(DeviceTest, OperationsAnswerTheirDocumentedResults) {
     EXPECT_EQ(Journal("FMT1"),
               "open|ioctl 0x00000002 in 01|close|open|ioctl 0x00000002 in "
               "00|ioctl 0x00000001 in 63 01|close|open|close");
-    EXPECT_EQ(link.IniWriteString(&record, L"\\FlashMem\\sysini"), 0);
-    EXPECT_EQ(Log(), "IniWriteString Open Error!!\r\n");
+    EXPECT_EQ((std::vector{link.IniWriteString(&record, L"\\FlashMem\\sysini"),
+                           link.IniReadString(&record, L"\\none")}),
+              (std::vector{0, 0}));
+    EXPECT_EQ(Log(), "IniWriteString Open Error!!\r\nIniReadString Open Error!!\r\n");
 }
 
 }  // namespace
