@@ -149,8 +149,7 @@ public:
     void SetDriverChecks(bool on) { m_checkDrivers = on; }
 
     dv::testing::FakeWaveOut& Audio() { return m_audio; }
-    // What the device's journal took since the last ForgetJournals(), lines
-    // joined by '|'.
+    // What the device's journal took since the last ForgetJournals(), lines joined by '|'.
     std::string Journal(const std::string& device) {
         TakeJournals();
         std::string text = m_journals[device];

@@ -1,10 +1,9 @@
-// Drives the dialog with arbitrary sequences of pen events, timer messages,
-// keys and close requests, mostly at what each page reacts to but also
-// anywhere on or off the screen. The first byte picks the starting settings
-// file; each event takes an opcode byte and its operands. Besides the
-// harness's checks, the file must stay 26 bytes and the working copies must
-// equal the stored record after a pen-up that ends an interaction; a dialog
-// that closes is opened again on the file it saved.
+// Drives the dialog with arbitrary sequences of pen events, timer messages, keys and close
+// requests, mostly at what each page reacts to but also anywhere on or off the screen. The first
+// byte picks the starting settings file; each event takes an opcode byte and its operands. Besides
+// the harness's checks, the file must stay 26 bytes and the working copies must equal the stored
+// record after a pen-up that ends an interaction; a dialog that closes is opened again on the file
+// it saved.
 #include <cstddef>
 #include <cstdint>
 #include <span>

@@ -1,8 +1,7 @@
-// Feeds arbitrary settings files to the dialog as \FlashMem\sysini\conf.ini:
-// it loads one as it starts, shows every page as the pen opens them (the
-// advanced one with the FM transmitter off and on), restores the hardware
-// from the stored values and closes. Loading takes the first 26 bytes or the
-// factory record and leaves the file alone; the file ends as the record held.
+// Feeds arbitrary settings files to the dialog as \FlashMem\sysini\conf.ini: it loads one as it
+// starts, shows every page as the pen opens them (the advanced one with the FM transmitter off and
+// on), restores the hardware from the stored values and closes. Loading takes the first 26 bytes or
+// the factory record and leaves the file alone; the file ends as the record held.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>

@@ -1,6 +1,5 @@
-// Runs a fuzz target over every file of its corpus without libFuzzer, so the
-// ordinary test builds (the sanitizer one included) keep the targets and
-// their findings from rotting.
+// Runs a fuzz target over every file of its corpus without libFuzzer, so the ordinary test builds
+// (the sanitizer one included) keep the targets and their findings from rotting.
 //
 // usage: replay_<target> CORPUS_DIR...
 #include <algorithm>

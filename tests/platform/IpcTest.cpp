@@ -66,8 +66,7 @@ TEST_F(Ipc, SendsWaitPostsKeepTheirOrderAndDeadOrHungPeersHangNoSender) {
     EXPECT_EQ(SendMessageW(remote, UM_SETTINGS_PAGE, 1, 0), 0);
     EXPECT_FALSE(PostMessageW(remote, UM_SETTINGS_PAGE, 1, 0));
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
-    // A new window of that title takes the stale socket's place, out of the
-    // old handle's reach.
+    // A new window of that title takes the stale socket's place, out of the old handle's reach.
     auto successor = std::make_unique<TestWindow>(L"Gone", 5);
     EXPECT_EQ(FindWindowW(nullptr, L"Gone"), successor->m_hWnd);
     EXPECT_EQ(SendMessageW(remote, UM_SETTINGS_PAGE, 1, 0), 0);

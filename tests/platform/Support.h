@@ -47,10 +47,9 @@ protected:
 // Waits for the process's end: its exit status, or -1.
 int ExitStatusOf(pid_t pid);
 
-// Roles: "window TITLE ANSWER" (prints "ready", then "MSG WPARAM LPARAM" per
-// message); "display" (a dialog opens the screen; presents three empty
-// rectangles and one of 5 x 5; prints "display 1" if shown); "mutex NAME"
-// (prints "handle|null ERROR", then holds it).
+// Roles: "window TITLE ANSWER" (prints "ready", then "MSG WPARAM LPARAM" per message); "display" (a
+// dialog opens the screen; presents three empty rectangles and one of 5 x 5; prints "display 1" if
+// shown); "mutex NAME" (prints "handle|null ERROR", then holds it).
 class Peer {
 public:
     explicit Peer(const std::string& role);
