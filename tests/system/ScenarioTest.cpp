@@ -186,7 +186,7 @@ const Row kRows[] = {
     {"MissingFlashIsLoggedAndTheFileStillSaved", "absent FLS1; page basic", "tap 160 110",
      {.file = "nAutoPowerOn=3", .launcher = "S1", .audio = "click",
      .log = {"### Save Shared Boot Nand Memory ###", "!!!!!!!!!!! Cannot open FLS1 "},
-     .nolog = {"nCurrentFP"}}},
+     .nolog = {"nCurrentFP", "not read whole"}}},
     {"RefusedEraseWritesNothing", "switch FLS1.fail-erase; page basic", "tap 160 110",
      {.file = "nAutoPowerOn=3", .launcher = "S1", .audio = "click",
      .fls1 = FLS_READ "|open|seek 2112|ioctl 0x00002040 in 42 00 00 00|close",
