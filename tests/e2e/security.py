@@ -105,7 +105,16 @@ hoard = [raw_peer(unit, b"", reply=False) for _ in range(300)]
 tap = frame(3, pen(0, *ICON["advan"])) + frame(3, pen(2, *ICON["advan"], flags=1))
 check(len(raw_peer(unit, tap, sock=keeper) or b"") >= 28, "with connections hoarded no reply")
 check(fields(unit.conf())[0] == 2, "with connections hoarded the panel could not save")
-for s in hoard:
-    s.close()
+[s.close() for s in hoard]
 check(unit.answers() and unit.close(panel) == 0, "after the hoard the panel did not close")
 ok("300 connections hoarded against 256 descriptors: the panel still saved, and closed with 0")
+
+panel = unit.panel(max_files=32)  # now the hoard runs the panel out of descriptors
+hoard = [raw_peer(unit, b"", reply=False) for _ in range(30)]
+ticks = lambda: sum(map(int, open("/proc/%d/stat" % panel.pid).read().rsplit(")")[1].split()[11:13]))
+start = ticks()
+time.sleep(1)  # it waits between tries instead of retrying at once
+check(ticks() - start < os.sysconf("SC_CLK_TCK") // 5, "the panel spun: %d ticks" % (ticks() - start))
+[s.close() for s in hoard]
+check(unit.answers() and unit.close(panel) == 0, "out of descriptors the panel did not recover")
+ok("30 connections hoarded against 32 descriptors: the panel waits between tries, and recovers")

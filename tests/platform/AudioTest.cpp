@@ -1,5 +1,4 @@
-// waveOut* on SDL's disk driver: the output read back from its file, what the device was told
-// from its journal.
+// waveOut* on SDL's disk driver: the output read back from its file, the calls from the journal.
 #include <atomic>
 #include <cstring>
 #include <fstream>

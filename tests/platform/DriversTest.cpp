@@ -22,9 +22,8 @@ BOOL Control(HANDLE h, DWORD code, std::vector<BYTE> input) {
                            static_cast<DWORD>(input.size()), nullptr, 0, nullptr, nullptr);
 }
 
-// Names are not case sensitive.
 BOOL SetLevel(BYTE level) {
-    HANDLE h = OpenDevice("bak1");
+    HANDLE h = OpenDevice("bak1");  // names are not case sensitive
     const BOOL ok = h != INVALID_HANDLE_VALUE && Control(h, kSetLevel, {level});
     CloseHandle(h);
     return ok;
