@@ -58,8 +58,8 @@ first = pixels(unit.shot("first.png"))
 check([x for x in range(480) if first[117][x] == 0xFFFFFF] == list(range(228, 253)) and
       first[110][236:245].count(0x3FBF5F) == 6, "the first cross is not 25 px wide, ringed")
 ink = [y for y in INSTRUCTION_ROWS if any(p != first[0][0] for p in first[y])]
-check(ink == list(range(162, 175)), "the instruction line is not 14 px Tahoma centred in rows "
-      "150-184: ink in rows %s" % ink)
+check(ink == list(range(162, 175)) and 0xFFFFFF in first[168], "the instruction line is not "
+      "white 14 px Tahoma centred in rows 150-184: ink in rows %s" % ink)
 refusals = [("wrong corner", (48, 32), "tap 2 at (48, 32) is off its target"),
             ("repeat", (243, 119), "tap 2 at (243, 119) repeats the one before")]
 again = []
