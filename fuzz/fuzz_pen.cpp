@@ -24,22 +24,16 @@ constexpr uint8_t kDoubleClickBit = 0x80;
 // Points the pen aims at: what each page reacts to, its edges, and beyond.
 // clang-format off
 constexpr POINT kTargets[] = {
-    // Main menu: icons, preview and the corners of its zone, close button.
+    // Main menu: icons, preview and the corners of its zone, close button; OK, Cancel, Default.
     {44, 175}, {110, 145}, {169, 103}, {230, 63}, {300, 170}, {216, 111}, {405, 234}, {215, 150},
-    {406, 150}, {435, 19},
-    // OK, Cancel, Default.
-    {50, 212}, {130, 212}, {428, 212},
-    // Sliders: middle, zone corners, above and below.
+    {406, 150}, {435, 19}, {50, 212}, {130, 212}, {428, 212},
+    // Sliders: middle, zone corners, above and below; brightness and contrast rows: ends, beyond.
     {116, 120}, {223, 120}, {330, 120}, {106, 80}, {126, 160}, {213, 80}, {233, 160}, {320, 80},
-    {340, 160}, {116, 40}, {116, 200},
-    // Brightness and contrast rows: ends and beyond.
-    {156, 138}, {300, 138}, {405, 138}, {426, 138}, {100, 138}, {156, 165}, {300, 165}, {420, 165},
-    {470, 165},
-    // Basic options 0..4, advanced options 5..10, the FM panel.
+    {340, 160}, {116, 40}, {116, 200}, {156, 138}, {300, 138}, {405, 138}, {426, 138}, {100, 138},
+    {156, 165}, {300, 165}, {420, 165}, {470, 165},
+    // Basic options 0..4, advanced options 5..10, the FM panel; screen corners and past them.
     {190, 82}, {286, 82}, {382, 82}, {190, 110}, {273, 110}, {198, 92}, {342, 92}, {188, 122},
-    {261, 122}, {188, 151}, {261, 151}, {385, 150},
-    // Screen corners and past them.
-    {0, 0}, {479, 233}, {480, 234}, {-1, -1},
+    {261, 122}, {188, 151}, {261, 151}, {385, 150}, {0, 0}, {479, 233}, {480, 234}, {-1, -1},
 };
 // clang-format on
 
