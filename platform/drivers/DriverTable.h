@@ -1,6 +1,6 @@
 // Which driver answers a device name. The simulated hardware is the default;
-// a test puts its own driver in a name's place for a while (see
-// platform/testing/FakeDriverScope.h) without the system code knowing.
+// a benchmark or a test puts its own driver in a name's place for a while,
+// without the system code knowing.
 #pragma once
 
 #include <functional>

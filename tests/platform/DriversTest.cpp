@@ -4,6 +4,7 @@
 
 #include "Support.h"
 #include "platform/Platform.h"
+#include "platform/drivers/DriverTable.h"
 
 namespace dv::test {
 namespace {
@@ -140,10 +141,17 @@ TEST_F(Drivers, AbsentSwitchesAndWhatOtherProgramsDoToTheFolderAreSeenAtTheNextC
         EXPECT_EQ(second.ReadFile("dev/BAK1.state"), "7\n");
     }
     EXPECT_EQ(root.ReadFile("dev/BAK1.state"), "2\n");
+    // A factory put in a name's place (of any case) answers its opens; the last one put there.
+    int made = 0;
+    EXPECT_FALSE(dv::ReplaceDriverFactory(L"bak1:", [] { return nullptr; }));
+    EXPECT_TRUE(dv::ReplaceDriverFactory(L"BAK1:", [&] { return ++made, nullptr; }));
+    EXPECT_EQ(ErrorOf([] { return OpenDevice("BAK1") != INVALID_HANDLE_VALUE; }),
+              ERROR_DEV_NOT_EXIST);
+    EXPECT_TRUE(made == 1 && dv::ReplaceDriverFactory(L"Bak1:", {}) && SetLevel(6));
     root.WriteFile("dev/BAK1.fail-ioctl", "");  // the call is journaled, fails, changes nothing
     EXPECT_EQ(ErrorOf([] { return SetLevel(5); }), ERROR_GEN_FAILURE);
     EXPECT_TRUE(root.ReadFile("dev/BAK1.log").ends_with(OneCall(kSetLevel, {5})));
-    EXPECT_EQ(root.ReadFile("dev/BAK1.state"), "2\n");
+    EXPECT_EQ(root.ReadFile("dev/BAK1.state"), "6\n");
 }
 
 constexpr int kRead = -1;  // the fill of a read
