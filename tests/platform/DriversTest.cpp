@@ -141,8 +141,7 @@ TEST_F(Drivers, AbsentSwitchesAndWhatOtherProgramsDoToTheFolderAreSeenAtTheNextC
         EXPECT_EQ(second.ReadFile("dev/BAK1.state"), "7\n");
     }
     EXPECT_EQ(root.ReadFile("dev/BAK1.state"), "2\n");
-    // A factory put in a name's place (of any case) answers its opens; the last one put there.
-    int made = 0;
+    int made = 0;  // a factory put in a name's place (any case) answers its opens; the last wins
     EXPECT_FALSE(dv::ReplaceDriverFactory(L"bak1:", [] { return nullptr; }));
     EXPECT_TRUE(dv::ReplaceDriverFactory(L"BAK1:", [&] { return ++made, nullptr; }));
     EXPECT_EQ(ErrorOf([] { return OpenDevice("BAK1") != INVALID_HANDLE_VALUE; }),

@@ -303,8 +303,7 @@ const Row kRows[] = {
      {.page = kClosed, .file = "nPage=2 nBright=156 nContrast=405", .launcher = "S0 S1 S1 S2",
       .audio = "click click click click click click", .bak1 = BAK("21"), .iic1 = IIC("c0"),
       .log = {"DrawBar: knob x -300 left of the bar, drawn at 156", "ConTrast : 0Xc0 ",
-              "AdvanPageDAta.PiKoMute = 2"},
-      .nolog = {"PIKOMUTE", "Repare"}}},
+              "AdvanPageDAta.PiKoMute = 2"}, .nolog = {"PIKOMUTE", "Repare"}}},
 
     // Keys and the close message.
     {"CloseMessageOnTheMenu", "", "close", {.page = kClosed}},
