@@ -92,8 +92,8 @@ with open(os.path.join(unit.root, "dev", "bindings"), "w") as f:
 before = sink_volume()
 panel = unit.panel()
 unit.tap(ICON["sound"])
+wait_for(lambda: audio_lines(panel), "the missing sink's line")  # the click's output binds it
 unit.drag(NAV_TOP, STEP6, STEP6)
-wait_for(lambda: audio_lines(panel), "the missing sink's line")
 bindings = os.path.join(unit.root, "dev", "bindings")
 check(bindings + ':1: WAV1 cannot be bound to "alsa"; line ignored' in unit.log(panel),
       "no line-numbered complaint:\n" + unit.log(panel))
