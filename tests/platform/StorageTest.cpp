@@ -254,8 +254,7 @@ TEST(Provisioning, NewRootsHaveTheFactoryLayoutEvenWhenStartedAtOnceAndOldOnesAr
                                           std::string(5, '\xFF'));
     EXPECT_EQ(image.substr(0, 2112), std::string(2112, '\xFF'));
     std::filesystem::remove(root / "registry.reg");
-    EXPECT_TRUE(dv::ProvisionDeviceRoot());
-    EXPECT_FALSE(root.Exists("registry.reg"));
+    EXPECT_TRUE(dv::ProvisionDeviceRoot() && !root.Exists("registry.reg"));  // an old root is kept
 
     ScopedDeviceRoot file(ScopedDeviceRoot::Shape::Missing);
     { std::ofstream(file.Path()) << "not a folder"; }
@@ -265,7 +264,8 @@ TEST(Provisioning, NewRootsHaveTheFactoryLayoutEvenWhenStartedAtOnceAndOldOnesAr
     EXPECT_TRUE(log.Contains("exists but is not a folder"));
     ::setenv("DIALVANE_ROOT", (file.Path() / "unit").c_str(), 1);  // no folder under a file
     EXPECT_FALSE(dv::ProvisionDeviceRoot());
-    EXPECT_TRUE(log.Contains("cannot make " + file.Path().string() + "/")) << log.Text();
+    EXPECT_TRUE(log.Contains("cannot make " + file.Path().string() + "/") &&
+                !log.Contains("cannot write"));  // it stops at the first failure
 
     // Concurrent first starts all see one whole root.
     ScopedDeviceRoot fresh(ScopedDeviceRoot::Shape::Missing);
