@@ -19,8 +19,10 @@ HANDLE OpenDevice(const std::string& name) {
 }
 
 BOOL Control(HANDLE h, DWORD code, std::vector<BYTE> input) {
+    DWORD returned = 7;  // no device answers with data
     return DeviceIoControl(h, code, input.empty() ? nullptr : input.data(),
-                           static_cast<DWORD>(input.size()), nullptr, 0, nullptr, nullptr);
+                           static_cast<DWORD>(input.size()), nullptr, 0, &returned, nullptr) &&
+           returned == 0;
 }
 
 BOOL SetLevel(BYTE level) {

@@ -150,8 +150,7 @@ TEST_F(Ipc, MessagesOnlyTheWindowSystemSendsAndForeignTimerCallbacksAreRefused) 
     PumpMessagesUntilIdle();
     EXPECT_EQ(runs, 0);
     ASSERT_EQ(SetTimer(window.m_hWnd, 7, 1, count), 7u);
-    EXPECT_TRUE(PumpMessagesUntil([] { return runs > 0; }, kWaitMs));
-    EXPECT_TRUE(KillTimer(window.m_hWnd, 7));
+    EXPECT_TRUE(PumpMessagesUntil([] { return runs > 0; }, kWaitMs) && KillTimer(window.m_hWnd, 7));
 }
 
 // WM_PROBE posts a follow-up and invalidates: an idle reply comes after both.

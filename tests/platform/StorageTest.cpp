@@ -259,8 +259,7 @@ TEST(Provisioning, NewRootsHaveTheFactoryLayoutEvenWhenStartedAtOnceAndOldOnesAr
     ScopedDeviceRoot file(ScopedDeviceRoot::Shape::Missing);
     { std::ofstream(file.Path()) << "not a folder"; }
     dv::testing::LogCapture log;
-    EXPECT_FALSE(dv::ProvisionDeviceRoot());
-    EXPECT_TRUE(std::filesystem::is_regular_file(file.Path()));
+    EXPECT_TRUE(!dv::ProvisionDeviceRoot() && std::filesystem::is_regular_file(file.Path()));
     EXPECT_TRUE(log.Contains("exists but is not a folder"));
     ::setenv("DIALVANE_ROOT", (file.Path() / "unit").c_str(), 1);  // no folder under a file
     EXPECT_FALSE(dv::ProvisionDeviceRoot());
