@@ -118,6 +118,9 @@ TEST_F(Core, ARuntimeFolderOpenToOthersIsRefusedAndNothingUsesIt) {
     EXPECT_EQ(FindWindowW(nullptr, L"Launcher_Tulvo"), nullptr);
     EXPECT_TRUE(log.Contains("is open to group or others (mode 0777); refusing to use it"));
     ::chmod(runtime.c_str(), 0700);
+    std::filesystem::create_directory(runtime / "m-Busy.lock");  // the mutex's file cannot open
+    EXPECT_TRUE(ErrorOf(CreateMutexW, nullptr, TRUE, L"Busy") == ERROR_GEN_FAILURE &&
+                log.Contains("cannot open the named mutex \"Busy\""));
 }
 
 }  // namespace

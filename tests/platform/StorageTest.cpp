@@ -194,8 +194,7 @@ TEST_F(Storage, SharingRulesHoldBetweenHandlesThreadsAndProcesses) {
     CFile alsoShared;
     EXPECT_TRUE(alsoShared.Open(kConf, CFile::modeRead | CFile::shareDenyWrite));
     EXPECT_EQ(openError(0), ERROR_SHARING_VIOLATION);
-    EXPECT_EQ(childOpens(FILE_SHARE_READ), 0);
-    EXPECT_EQ(childOpens(0), 1);
+    EXPECT_EQ((std::vector{childOpens(FILE_SHARE_READ), childOpens(0)}), (std::vector{0, 1}));
     CloseHandle(shared);
     alsoShared.Close();
 
