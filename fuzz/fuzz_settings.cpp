@@ -50,8 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         }
         Expect(dlg.m_nCurPage == PAGE_MAIN, "OK did not return to the main menu");
     };
-    // The preview opens the page stored at the last save.
-    run.Tap(dvfuzz::kPreview);
+    run.Tap(dvfuzz::kPreview);  // the preview opens the page stored at the last save
     backToMain();
     for (SHORT icon = PAGE_SOUND; icon <= PAGE_TOUCH; ++icon) {
         run.Tap(dvfuzz::kIconCentres[icon]);

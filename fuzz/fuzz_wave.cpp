@@ -10,8 +10,7 @@
 
 namespace {
 
-// Removed when the process exits.
-dv::testing::ScopedDeviceRoot g_root;
+dv::testing::ScopedDeviceRoot g_root;  // removed when the process exits
 
 }  // namespace
 

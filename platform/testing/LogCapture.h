@@ -28,8 +28,7 @@ public:
 
     // Everything logged so far, in order, as one UTF-8 string.
     std::string Text() const { return Locked(m_text); }
-    // How many writes that took.
-    std::size_t WriteCount() const { return Locked(m_writes); }
+    std::size_t WriteCount() const { return Locked(m_writes); }  // how many writes that took
     bool Contains(const std::string& text) const { return Text().find(text) != std::string::npos; }
     void Clear() {
         std::lock_guard guard(m_lock);

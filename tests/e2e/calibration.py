@@ -51,8 +51,7 @@ for name, close in (("UM_CLOSE_SETTINGS", lambda u, p: u.ctl("post", "Dialvane",
     check(fields(unit.conf())[0] == 3, "%s: the touch page was not saved" % name)
     ok("%s waits for the calibration's end; touch page saved, launcher told, exit 0" % name)
 
-# (b), (c) Refused taps start the sequence again, and the screen says so.
-unit = Unit()
+unit = Unit()  # (b), (c) Refused taps start the sequence again, and the screen says so.
 launcher, panel = open_calibration(unit)
 first = pixels(unit.shot("first.png"))
 check([x for x in range(480) if first[117][x] == 0xFFFFFF] == list(range(228, 253)) and
@@ -83,8 +82,7 @@ check(unit.heard(launcher) == CAL_LINES, "the launcher has %s" % unit.heard(laun
 check(unit.close(panel) == 0, "the panel did not close with status 0")
 ok("5 taps 6 px off after 2 refusals: stored in registry and touchcal.ini, launcher told")
 
-# (d) Escape on the X keyboard cancels and keeps the calibration there was.
-unit = Unit()
+unit = Unit()  # (d) Escape on the X keyboard cancels and keeps the calibration there was.
 xvfb(unit)
 launcher, panel = open_calibration(unit)
 unit.tap(TARGETS[0])

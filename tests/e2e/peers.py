@@ -51,8 +51,7 @@ relaunched.send_signal(signal.SIGCONT)
 ok("launcher stopped: a save took %.1f s (the reply limit), after SIGCONT %.0f ms, caught up; "
    "closing beside a stopped one: %.1f s, exit 0" % (stopped, 1000 * resumed, closing))
 
-# A peer that posts and sends thousands of frames and never reads a reply.
-panel = unit.panel()
+panel = unit.panel()  # a peer that posts and sends thousands of frames and never reads a reply
 flood = b"".join(frame(2, message(0)) for _ in range(20000))
 flood += b"".join(frame(1, message(0, flags=1)) for _ in range(5000))
 peer, probes = raw_peer(unit, flood, reply=False), []

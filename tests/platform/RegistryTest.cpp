@@ -193,8 +193,7 @@ TEST_F(Registry, BadInputIsRefusedUnwrittenAndConcurrentWritersAllKeepTheirValue
     const std::string before = root.ReadFile("registry.reg");
     EXPECT_EQ(RegSetValueExW(key, L"line\nbreak", 0, REG_SZ, nullptr, 0), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(RegSetValueExW(key, L"x", 0, REG_SZ, nullptr, 4), ERROR_INVALID_PARAMETER);
-    // Reserved arguments that are not 0.
-    HKEY other = nullptr;
+    HKEY other = nullptr;  // reserved arguments that are not 0
     DWORD reserved = 0;
     EXPECT_THAT((std::vector{RegSetValueExW(key, L"x", 1, REG_SZ, nullptr, 0),
                              RegQueryValueExW(key, L"x", &reserved, nullptr, nullptr, &size),

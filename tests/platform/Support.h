@@ -44,8 +44,7 @@ protected:
     std::filesystem::path runtime;
 };
 
-// Waits for the process's end: its exit status, or -1.
-int ExitStatusOf(pid_t pid);
+int ExitStatusOf(pid_t pid);  // waits for the process's end: its exit status, or -1
 
 // Roles: "window TITLE ANSWER" (prints "ready", then "MSG WPARAM LPARAM" per message); "display" (a
 // dialog opens the screen; presents three empty rectangles and one of 5 x 5; prints "display 1" if
@@ -109,8 +108,7 @@ public:
                                            int timeoutMs);
 
 private:
-    // Receives what has come, without waiting: false once the window closed.
-    bool Receive();
+    bool Receive();  // receives what has come, without waiting: false once the window closed
 
     int m_fd = -1;
     std::vector<uint8_t> m_received;

@@ -78,8 +78,7 @@ TEST_F(DeviceTest, FmRepeatTimerStepsTheFrequencyAndWraps) {
     }
     // Stepping changes only the working copy.
     EXPECT_EQ(Describe(*StoredRecord()), Describe(m_start.record));
-    // A pen-up stops the repeat timer.
-    Dlg().SetTimer(IDT_FM_REPEAT, 1, nullptr);
+    Dlg().SetTimer(IDT_FM_REPEAT, 1, nullptr);  // a pen-up stops the repeat timer
     Dlg().m_bFmRepeat = 1;
     Run("up 10 10");
     EXPECT_EQ(Dlg().m_bFmRepeat, 0);

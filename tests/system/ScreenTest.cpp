@@ -63,8 +63,7 @@ TEST_F(ScreenTest, VersionLabelIsTheVersionInItsFontAndEraseAndMissingButtonImag
         Bounds(kAround, [&](LONG x, LONG y) { return screen.At(x, y) != label.At(x, y); }).second,
         0);
     EXPECT_EQ(text.left, 158);
-    // Antialiased ink: strokes white, their edges blends.
-    const int whites =
+    const int whites =  // antialiased ink: strokes white, their edges blends
         Bounds(kAround, [&](LONG x, LONG y) {
             return screen.At(x, y) != background.At(x, y) && screen.At(x, y) == kWhite;
         }).second;

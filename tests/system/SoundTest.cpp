@@ -123,13 +123,11 @@ TEST_F(SoundTest, RemainingCountFallsByEveryByteReadOrSkipped) {
     delete[] buffer;
     ASSERT_EQ(ReadChunk(h, FOURCC_DATA, &buffer, &size, &remaining), 1);
     delete[] buffer;
-    // "WAVE" counts in the RIFF size but is read with the header.
-    EXPECT_EQ(remaining, 4u);
+    EXPECT_EQ(remaining, 4u);  // "WAVE" counts in the RIFF size but is read with the header
     buffer = reinterpret_cast<BYTE*>(0x1);
     EXPECT_EQ(ReadChunk(h, FOURCC_DATA, &buffer, &size, &remaining), 0);
     EXPECT_EQ(std::pair(buffer, size), std::pair(reinterpret_cast<BYTE*>(0x1), 20u));
-    // A count that runs out before the chunk ends the scan without a line.
-    DWORD exhausted = 0;
+    DWORD exhausted = 0;  // a count that runs out before the chunk ends the scan without a line
     EXPECT_EQ(ReadChunk(h, FOURCC_DATA, &buffer, &size, &exhausted), 0);
     DWORD none = 8;
     EXPECT_EQ(ReadChunk(h, FOURCC_DATA, nullptr, &size, &none), 0);

@@ -80,8 +80,7 @@ protected:
     int m_calibrations = 0;
 
 private:
-    // Destroyed bottom up: the dialog first, the log last.
-    dv::testing::LogCapture m_log;
+    dv::testing::LogCapture m_log;  // destroyed bottom up: the dialog first, the log last
     std::unique_ptr<dv::testing::ScopedDeviceRoot> m_root;
     std::unique_ptr<dv::testing::TestWindow> m_launcher;
     std::unique_ptr<dv::testing::ScopedCalibration> m_calibration;
