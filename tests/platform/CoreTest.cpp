@@ -1,12 +1,12 @@
 // Kernel services: events, named mutexes across processes, the debug
-// output, ticks, text conversion and the runtime folder's privacy.
+// output, ticks, text conversion, the runtime folder's privacy and the API's numbers.
 #include <sys/stat.h>
 
 #include <thread>
 
 #include "Support.h"
+#include "platform/Afx.h"
 #include "platform/Platform.h"
-#include "platform/WinUser.h"
 
 namespace dv::test {
 namespace {
@@ -85,12 +85,13 @@ TEST_F(Core, TheDebugOutputFormatsAsTheUnitsWidePrintfInUtf8) {
     NKDbgPrintfW(L"ConTrast : 0X%02x \r\n", 0xC0);
     NKDbgPrintfW(L"100%% %c %s\r\n", L'x', L"\uC124\uC815");
     NKDbgPrintfW(nullptr);
+    NKDbgPrintfW(L"");  // written, but empty: not taken for a line too long
     EXPECT_EQ(log.Text(),
               "Read Size Error ReadByte : 0, INIINFO Size : 26\r\n"
               "Error opening \\windows\\question.wav. Error code = 0x00000002\n"
               "ConTrast : 0Xc0 \r\n"
               "100% x \xEC\x84\xA4\xEC\xA0\x95\r\n");
-    EXPECT_EQ(log.WriteCount(), 4u);
+    EXPECT_EQ(log.WriteCount(), 5u);
     // Each sequence length at both its ends; what is no character becomes U+FFFD.
     const std::wstring wide = {0x7F,   0x80,   0x7FF,  0x800,   0xD7FF,   0xD800,
                                0xDFFF, 0xE000, 0xFFFF, 0x10000, 0x10FFFF, 0x110000};
@@ -121,6 +122,22 @@ TEST_F(Core, ARuntimeFolderOpenToOthersIsRefusedAndNothingUsesIt) {
     std::filesystem::create_directory(runtime / "m-Busy.lock");  // the mutex's file cannot open
     EXPECT_TRUE(ErrorOf(CreateMutexW, nullptr, TRUE, L"Busy") == ERROR_GEN_FAILURE &&
                 log.Contains("cannot open the named mutex \"Busy\""));
+}
+
+// Error codes are logged as numbers, registry types stored as numbers: each is the unit's own.
+TEST(Api, NumbersAreTheUnitsOwn) {
+    EXPECT_THAT(
+        (std::vector<long long>{0, 2, 3, 5, 6, 8, 29, 30, 31, 32,   50,   55,   87,   183, 234,
+                                0, 1, 2, 3, 4, 7, 0,  1,  2,  1400, 1407, 1410, 1411, 1413}),
+        ::testing::ElementsAre(
+            ERROR_SUCCESS, ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED,
+            ERROR_INVALID_HANDLE, ERROR_NOT_ENOUGH_MEMORY, ERROR_WRITE_FAULT, ERROR_READ_FAULT,
+            ERROR_GEN_FAILURE, ERROR_SHARING_VIOLATION, ERROR_NOT_SUPPORTED, ERROR_DEV_NOT_EXIST,
+            ERROR_INVALID_PARAMETER, ERROR_ALREADY_EXISTS, ERROR_MORE_DATA, REG_NONE, REG_SZ,
+            REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ, REG_OPTION_NON_VOLATILE,
+            REG_CREATED_NEW_KEY, REG_OPENED_EXISTING_KEY, ERROR_INVALID_WINDOW_HANDLE,
+            ERROR_CANNOT_FIND_WND_CLASS, ERROR_CLASS_ALREADY_EXISTS, ERROR_CLASS_DOES_NOT_EXIST,
+            ERROR_INVALID_INDEX));
 }
 
 }  // namespace
