@@ -72,8 +72,7 @@ class DialogRun {
 public:
     ~DialogRun() { Close(); }
 
-    // The open dialog, for the calibration stand-ins.
-    static CSettingsDlg* Current() {
+    static CSettingsDlg* Current() {  // the open dialog, for the calibration stand-ins
         return s_current != nullptr && s_current->m_hWnd != nullptr ? s_current : nullptr;
     }
 
@@ -91,8 +90,7 @@ public:
     CSettingsDlg& Dlg() { return *m_dlg; }
     bool IsOpen() const { return m_dlg && m_dlg->m_hWnd != nullptr; }
 
-    // Ends the dialog as another program does and checks it freed everything.
-    void Close() {
+    void Close() {  // ends the dialog as another program does and checks it freed everything
         if (!m_dlg) {
             return;
         }
@@ -132,8 +130,7 @@ public:
         Pump();
     }
 
-    // Handles what is queued, then checks what must hold between messages.
-    void Pump() {
+    void Pump() {  // handles what is queued, then checks what must hold between messages
         dv::testing::PumpMessagesUntilIdle();
         if (!IsOpen()) {
             Drain();
@@ -207,8 +204,7 @@ private:
     bool m_checkDrivers = false;
 };
 
-// The process's unit, made once: windows and files outlive every run.
-class Unit {
+class Unit {  // the process's unit, made once: windows and files outlive every run
 public:
     static Unit& Get() {
         static Unit* unit = new Unit();

@@ -44,8 +44,7 @@ std::vector<PixelSnapshot> DecodeIcoImages(std::span<const uint8_t> bytes);
 std::optional<PixelSnapshot> DecodeBmpPicture(std::span<const uint8_t> bytes);
 std::vector<PixelSnapshot> IconPictures(HICON icon);
 
-// A memory surface of w x h with its own bitmap, deleted with the object.
-class GdiMemorySurface {
+class GdiMemorySurface {  // a memory surface of w x h with its own bitmap, deleted with the object
 public:
     GdiMemorySurface(int w, int h) : m_dc(CreateCompatibleDC(nullptr)) {
         SelectObject(m_dc, CreateCompatibleBitmap(m_dc, w, h));

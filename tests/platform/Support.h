@@ -80,8 +80,7 @@ inline int InChild(const std::function<bool()>& body) {
 
 constexpr int kWireTimeoutMs = 1000;  // to connect or to write
 
-// Another program on a window's socket, speaking wire frames or any bytes.
-class WirePeer {
+class WirePeer {  // another program on a window's socket, speaking wire frames or any bytes
 public:
     explicit WirePeer(const wchar_t* title);
     ~WirePeer() { ::close(m_fd); }  // nothing for -1

@@ -114,8 +114,7 @@ void Reregister(const WNDCLASSW& wc) {
     RegisterClassW(&wc);
 }
 
-// Sets or clears the dialog class's CS_DBLCLKS until it ends.
-struct DialogStyle {
+struct DialogStyle {  // sets or clears the dialog class's CS_DBLCLKS until it ends
     explicit DialogStyle(bool doubleClicks) {
         GetClassInfoW(nullptr, L"Dialog", &original);
         WNDCLASSW changed = original;

@@ -70,8 +70,7 @@ protected:
     static INIINFO ParseRecord(INIINFO base, std::string_view assignments);
     static std::string Describe(const INIINFO& record);
 
-    // What held when Start() was done.
-    struct {
+    struct {  // what held when Start() was done
         INIINFO record;
         std::string log;
         int page, bootFlag;
