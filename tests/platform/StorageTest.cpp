@@ -106,8 +106,7 @@ TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) 
     ASSERT_TRUE(ReadFile(h, buffer, sizeof buffer, &n, nullptr));
     EXPECT_EQ(std::string(buffer, n), "cdef");
     EXPECT_EQ(root.ReadFile(kConfHost), "0123456789");  // replaced only at the close
-    EXPECT_TRUE(CloseHandle(h));
-    EXPECT_EQ(root.ReadFile(kConfHost), "abcdef");
+    EXPECT_TRUE(CloseHandle(h) && root.ReadFile(kConfHost) == "abcdef");
 
     h = Open(GENERIC_WRITE, 0);  // in place
     EXPECT_EQ(SetFilePointer(h, -2, nullptr, FILE_END), 4u);
@@ -212,8 +211,7 @@ TEST_F(Storage, SharingRulesHoldBetweenHandlesThreadsAndProcesses) {
     EXPECT_EQ(other.get(), static_cast<LONG>(ERROR_SHARING_VIOLATION));
     EXPECT_EQ(childOpens(FILE_SHARE_READ), 1);
     held.Close();
-    EXPECT_EQ(root.ReadFile(kConfHost), kOld);
-    EXPECT_FALSE(root.Exists(kTempHost));
+    EXPECT_TRUE(root.ReadFile(kConfHost) == kOld && !root.Exists(kTempHost));
     for (DWORD replacing : {DWORD{CREATE_ALWAYS}, DWORD{TRUNCATE_EXISTING}}) {  // one at a time
         HANDLE first = Open(GENERIC_WRITE, FILE_SHARE_WRITE, replacing);
         EXPECT_EQ(openError(FILE_SHARE_WRITE, GENERIC_WRITE, replacing), ERROR_SHARING_VIOLATION);
@@ -239,8 +237,7 @@ TEST_F(Storage, OneFileReadFromOneThreadWhileAnotherClosesIt) {
         }
         return file->Read(bytes, count);
     });
-    EXPECT_TRUE(file->Close());
-    EXPECT_EQ(reader.get(), DWORD{ERROR_INVALID_HANDLE});
+    EXPECT_TRUE(file->Close() && reader.get() == ERROR_INVALID_HANDLE);
 }
 
 TEST(Provisioning, NewRootsHaveTheFactoryLayoutEvenWhenStartedAtOnceAndOldOnesAreLeftAlone) {

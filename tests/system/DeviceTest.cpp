@@ -160,6 +160,9 @@ TEST_F(DeviceTest, OperationsAnswerTheirDocumentedResults) {
     BYTE sector[BOOT_SECTOR_SIZE] = {};
     EXPECT_EQ(Dlg().m_bootShare.AccessBootShare(sector, 1), 1);  // mode 1 reads
     EXPECT_EQ(sector[90], 1);
+    std::ofstream{dv::DeviceRoot() / "dev/FLS1.fail-read"};  // from now on reads fail:
+    Dlg().m_bootShare.WriteBootFlag(1);  // nothing is written back over the sector
+    EXPECT_EQ(Journal("FLS1").find("write"), std::string::npos);
     sector[90] = 0;
     CLauncherLink& link = Dlg().m_launcher;
     std::ranges::fill(link.szCalibrationData, L'9');  // what a longer earlier read left
