@@ -16,16 +16,14 @@ class Core : public PlatformTest {};
 TEST_F(Core, EventsSignalResetAndTimeOutAsTheirKindSays) {
     HANDLE automatic = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     HANDLE manual = CreateEventW(nullptr, TRUE, TRUE, nullptr);
-    EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_TIMEOUT);
-    EXPECT_TRUE(SetEvent(automatic));
-    EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_OBJECT_0);
+    EXPECT_TRUE(WaitForSingleObject(automatic, 0) == WAIT_TIMEOUT && SetEvent(automatic) &&
+                WaitForSingleObject(automatic, 0) == WAIT_OBJECT_0);
     EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_TIMEOUT);
     EXPECT_THAT((std::vector{SetEvent(automatic), ResetEvent(automatic)}), ::testing::Each(TRUE));
     EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_TIMEOUT);
     EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForSingleObject(manual, INFINITE), WAIT_OBJECT_0);
-    EXPECT_TRUE(ResetEvent(manual));
-    EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_TIMEOUT);
+    EXPECT_TRUE(ResetEvent(manual) && WaitForSingleObject(manual, 0) == WAIT_TIMEOUT);
     DWORD start = GetTickCount();
     EXPECT_EQ(WaitForSingleObject(automatic, 40), WAIT_TIMEOUT);
     EXPECT_GE(GetTickCount() - start, 39u);
@@ -68,8 +66,7 @@ TEST_F(Core, OneOfRacingProcessesCreatesAMutexAndItLivesWhileAnyHandleIsOpen) {
     holder.Signal(SIGKILL);
     holder.Wait();
     HANDLE a = create(TRUE, ERROR_SUCCESS);
-    EXPECT_TRUE(ReleaseMutex(a));
-    EXPECT_EQ(ErrorOf(ReleaseMutex, a), 288u);
+    EXPECT_TRUE(ReleaseMutex(a) && ErrorOf(ReleaseMutex, a) == 288u);
     HANDLE b = create(FALSE, ERROR_ALREADY_EXISTS);
     EXPECT_TRUE(CloseHandle(a));
     HANDLE c = create(FALSE, ERROR_ALREADY_EXISTS);  // b is still open

@@ -80,8 +80,7 @@ TEST_F(Storage, AReplacementTakesItsStepsAndAFaultAtAnyStepIsReportedWithOldOrNe
     faults.Arm(1, dv::StorageFaultAction::Fail);
     CFile file;
     CFileException error;
-    EXPECT_FALSE(file.Open(kConf, kCreateWrite, &error));
-    EXPECT_EQ(error.m_lOsError, ERROR_WRITE_FAULT);
+    EXPECT_TRUE(!file.Open(kConf, kCreateWrite, &error) && error.m_lOsError == ERROR_WRITE_FAULT);
     EXPECT_TRUE(file.Open(kConf, kCreateWrite));
     faults.Arm(1, dv::StorageFaultAction::Fail);  // the write itself
     EXPECT_EQ(ErrorOf([&] { return file.Write(kNew.data(), 26); }), ERROR_WRITE_FAULT);
@@ -119,15 +118,13 @@ TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) 
         CFile file;
         ASSERT_TRUE(
             file.Open(kConf, CFile::modeReadWrite | CFile::modeCreate | CFile::modeNoTruncate));
-        EXPECT_EQ(file.Read(buffer, 4), 4u);
-        EXPECT_TRUE(file.Write("AB", 2));
+        EXPECT_TRUE(file.Read(buffer, 4) == 4u && file.Write("AB", 2));
     }  // written in place
     EXPECT_EQ(root.ReadFile(kConfHost), "abcdAB");
     CFile file;
     ASSERT_TRUE(file.Open(kConf, CFile::modeRead));
-    EXPECT_EQ(file.Read(buffer, 4), 4u);
-    EXPECT_EQ(file.Read(buffer, sizeof buffer), 2u);
-    EXPECT_EQ(file.Read(buffer, sizeof buffer), 0u);
+    EXPECT_TRUE(file.Read(buffer, 4) == 4u && file.Read(buffer, sizeof buffer) == 2u &&
+                file.Read(buffer, sizeof buffer) == 0u);
     EXPECT_EQ(ErrorOf([&] { return file.Write("x", 1); }), ERROR_ACCESS_DENIED);
     EXPECT_EQ(ErrorOf([&] { return file.Open(kConf, CFile::modeRead); }),  // already open
               ERROR_INVALID_PARAMETER);
@@ -154,8 +151,8 @@ TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) 
     EXPECT_FALSE(root.Exists("FlashMem/nowhere") || root.Exists("FlashMem/sysini/none.ini"));
     const HANDLE bogus = reinterpret_cast<HANDLE>(0x4242);
     n = 7;
-    EXPECT_EQ(ErrorOf(ReadFile, bogus, nullptr, 0, &n, nullptr), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(n, 0u);
+    EXPECT_TRUE(ErrorOf(ReadFile, bogus, nullptr, 0, &n, nullptr) == ERROR_INVALID_HANDLE &&
+                n == 0);
     EXPECT_FALSE(WriteFile(bogus, "x", 1, &n, nullptr));
     EXPECT_EQ(SetFilePointer(bogus, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
     EXPECT_EQ(ErrorOf([&] { return CloseHandle(bogus); }), ERROR_INVALID_HANDLE);
@@ -167,8 +164,7 @@ TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) 
     EXPECT_EQ(SetFilePointer(h, 1, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);  // the moves before it set no error
     LONG high = 0;
-    EXPECT_EQ(SetFilePointer(h, 1, &high, FILE_CURRENT), 0xFFFFFFFFu);
-    EXPECT_EQ(high, 0);
+    EXPECT_TRUE(SetFilePointer(h, 1, &high, FILE_CURRENT) == 0xFFFFFFFFu && high == 0);
     EXPECT_EQ(SetFilePointer(h, 1, &high, FILE_BEGIN), 1u);
     high = 1;  // with a high half the distance is 4 GiB and 5
     EXPECT_EQ(std::pair(SetFilePointer(h, 5, &high, FILE_BEGIN), high),
