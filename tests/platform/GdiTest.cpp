@@ -5,6 +5,7 @@
 #include "platform/WinUser.h"
 #include "platform/afx/CDC.h"
 #include "platform/afx/CFont.h"
+#include "platform/gdi/Screen.h"
 #include "platform/testing/GdiCounts.h"
 #include "platform/testing/GdiSurfaces.h"
 
@@ -106,7 +107,8 @@ TEST_F(Gdi, SurfacesOwnTheirBitmapsRefuseToFreeWhatIsInUseAndBadArgumentsCreateN
     EXPECT_EQ(std::tuple(GetPixel(bogus, 0, 0), SetTextColor(bogus, 0), SetBkColor(bogus, 0),
                          SetBkMode(bogus, OPAQUE)),
               std::tuple(CLR_INVALID, CLR_INVALID, CLR_INVALID, 0));
-    EXPECT_TRUE(IconPictures(reinterpret_cast<HICON>(0x1234)).empty());
+    EXPECT_TRUE(IconPictures(reinterpret_cast<HICON>(0x1234)).empty() &&
+                !dv::gdi::SaveScreenPng(""));
     // A resource id is any value of 16 bits; anything above is a name's address.
     EXPECT_EQ(std::pair(IS_INTRESOURCE(MAKEINTRESOURCEW(0xFFFF)),
                         IS_INTRESOURCE(reinterpret_cast<LPCWSTR>(UINT_PTR{0x10000}))),
@@ -120,7 +122,8 @@ TEST_F(Gdi, SurfacesOwnTheirBitmapsRefuseToFreeWhatIsInUseAndBadArgumentsCreateN
           "SetBkColor: unknown surface", "no LOGFONTW", "SetTextColor: unknown surface",
           "SelectObject: unknown object", "CreateCompatibleBitmap: size out of range: 0 x 10\r\n",
           "no bitmap name", "LoadBitmapW: no bitmap resource 999\r\n",
-          "LoadIconW: no icon resource 4242\r\n", "icons are loaded by numeric id"}) {
+          "LoadIconW: no icon resource 4242\r\n", "icons are loaded by numeric id",
+          "no file name"}) {
         EXPECT_TRUE(log.Contains(line)) << line;
     }
 }
