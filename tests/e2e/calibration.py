@@ -54,8 +54,10 @@ for name, close in (("UM_CLOSE_SETTINGS", lambda u, p: u.ctl("post", "Dialvane",
 unit = Unit()  # (b), (c) Refused taps start the sequence again, and the screen says so.
 launcher, panel = open_calibration(unit)
 first = pixels(unit.shot("first.png"))
+ring = {(x, y) for y, row in enumerate(first) for x, v in enumerate(row) if v == 0x3FBF5F}
 check([x for x in range(480) if first[117][x] == 0xFFFFFF] == list(range(228, 253)) and
-      first[110][236:245].count(0x3FBF5F) == 6, "the first cross is not 25 px wide, ringed")
+      first[110][236:245].count(0x3FBF5F) == 6 and ring == {(480 - x, 234 - y) for x, y in ring},
+      "the first cross is not 25 px wide, ringed alike on every side")
 ink = [y for y in INSTRUCTION_ROWS if any(p != first[0][0] for p in first[y])]
 check(ink == list(range(162, 175)) and 0xFFFFFF in first[168], "the instruction line is not "
       "white 14 px Tahoma centred in rows 150-184: ink in rows %s" % ink)
