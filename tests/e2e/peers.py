@@ -69,5 +69,4 @@ peer.close()
 unit.tap(ICON["advan"])
 check(fields(unit.conf())[0] == 2 and unit.close(panel) == 0, "after the flood the panel "
       "did not save or close")
-ok("20000 posts and 5000 sends never read: the peer cut off with a log line; the panel answered "
-   "(%d probes, slowest %.0f ms), saved, closed with 0" % (len(probes), 1000 * max(probes)))
+ok("the flood's peer was cut off, logged; answers took %.0f ms at most" % (1000 * max(probes)))

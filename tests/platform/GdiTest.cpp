@@ -238,8 +238,9 @@ TEST_F(Gdi, IconsAtTheLimitsOfTheirFieldsDecodeAndThosePastThemAreRefused) {
             << ::testing::PrintToString(fields) << " " << entries;
     }
     auto small = Ico({1, 2, 1, 0, 40, 1, 0});
-    Put32(small, 14, 55);  // one byte short of the mask
-    EXPECT_TRUE(DecodeIcoImages(small).empty());
+    Put32(small, 14, 55);                          // one byte short of the mask
+    EXPECT_TRUE(DecodeIcoImages(small).empty() &&  // 32 bits without alpha: the mask's opacity
+                DecodeIcoImages(Ico({1, 2, 32, 0, 40, 1, 0}))[0].At(0, 0) == 0xFF000000u);
 }
 
 TEST_F(Gdi, IconsAndBitmapsDecodeAndDamagedCopiesAreRefusedWithoutBadReads) {

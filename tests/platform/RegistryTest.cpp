@@ -117,13 +117,13 @@ TEST_F(Registry, RegeditFormsAreReadAlsoFromUtf16AndEachDamagedLineIsLoggedAndSk
                    "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n; a comment\r\n"
                    "[hkey_local_machine\\A]\r\n@=\"d\\\\e\\\"f\\g\"\r\n"
                    "\"Wrapped\"=hex(7):61,00,\\\r\n  00,00,00,00\r\n\"Num\" = dword:1\r\n"
-                   "\"Expand\"=hex(2):25,00,00,00\r\n\"Gone\"=\"x\"\r\n\"Gone\"=-\r\n"
+                   "\"Expand\"=hex(2):25\r\n\"Gone\"=\"x\"\r\n\"Gone\"=-\r\n"
                    "[HKEY_LOCAL_MACHINE\\A\\B]\r\n[-HKEY_LOCAL_MACHINE\\A\\B]\r\n");
     EXPECT_EQ(Query(L"a", L""), std::make_pair(REG_SZ, Utf16(u"d\\e\"f\\g")));
     EXPECT_EQ(Query(L"A", L"wrapped"),
               std::make_pair(REG_MULTI_SZ, std::vector<BYTE>{0x61, 0, 0, 0, 0, 0}));
     EXPECT_EQ(Query(L"A", L"Num"), std::make_pair(REG_DWORD, std::vector<BYTE>{1, 0, 0, 0}));
-    EXPECT_EQ(Query(L"A", L"Expand").first, REG_EXPAND_SZ);
+    EXPECT_EQ(Query(L"A", L"Expand"), std::make_pair(REG_EXPAND_SZ, std::vector<BYTE>{0x25}));
     EXPECT_EQ(Query(L"A", L"Gone").first, REG_NONE);
     HKEY key = nullptr;
     EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"A\\B", 0, 0, &key), ERROR_FILE_NOT_FOUND);

@@ -160,7 +160,7 @@ TEST(DrawText, PlacesTheLinesByTheFlagsAndBadArgumentsDrawNothing) {
     RECT r{0, 0, 40, 20};
     EXPECT_THAT((std::vector{dv::test::ErrorOf(DrawTextW, t.dc(), nullptr, 3, &r, 0),
                              dv::test::ErrorOf(DrawTextW, t.dc(), L"abc", 3, nullptr, 0),
-                             dv::test::ErrorOf(DrawTextW, t.dc(), L"abc", -7, &r, 0)}),
+                             dv::test::ErrorOf(DrawTextW, t.dc(), L"abc", -2, &r, 0)}),
                 ::testing::Each(ERROR_INVALID_PARAMETER));
     EXPECT_EQ(dv::test::ErrorOf(DrawTextW, HDC(0x31), L"abc", 3, &r, 0), ERROR_INVALID_HANDLE);
     EXPECT_TRUE(DrawTextW(t.dc(), L"abc", 0, &r, kLine) == kFmCell && InkBox(t.Pixels()).Empty());
