@@ -125,10 +125,10 @@ TEST_F(Core, ARuntimeFolderOpenToOthersIsRefusedAndNothingUsesIt) {
 TEST(Api, NumbersAreTheUnitsOwn) {
     EXPECT_THAT(
         (std::vector<long long>{
-            0, 1, 2,   3,   4, 5, 6, 7, 8, 10, 11, 32,  33,   34,   1,    1,    2,   3,   4, 5,
-            0, 1, 2,   0,   2, 3, 5, 6, 8, 29, 30, 31,  32,   50,   55,   87,   183, 234, 0, 258,
-            1, 2, 400, 700, 0, 1, 0, 0, 0, 1,  3,  4,   32,   3,    6,    7,    10,  0,   1, 2,
-            3, 4, 7,   0,   1, 2, 0, 1, 1, 2,  -4, -21, 1400, 1407, 1410, 1411, 1413}),
+            0, 1, 2,   3,   4, 5, 6, 7, 8, 10, 11, 32,  33,   34,   1,    1,    2,    3,   4, 5,
+            0, 1, 2,   0,   2, 3, 5, 6, 8, 29, 30, 31,  32,   50,   55,   87,   183,  234, 0, 258,
+            1, 2, 400, 700, 0, 1, 0, 0, 0, 1,  3,  4,   32,   3,    6,    7,    10,   0,   1, 2,
+            3, 4, 7,   0,   1, 2, 0, 1, 1, 2,  -4, -21, 1400, 1407, 1410, 1411, 1413, -1}),
         ::testing::ElementsAre(
             MMSYSERR_NOERROR, MMSYSERR_ERROR, MMSYSERR_BADDEVICEID, MMSYSERR_NOTENABLED,
             MMSYSERR_ALLOCATED, MMSYSERR_INVALHANDLE, MMSYSERR_NODRIVER, MMSYSERR_NOMEM,
@@ -146,7 +146,7 @@ TEST(Api, NumbersAreTheUnitsOwn) {
             REG_OPTION_NON_VOLATILE, REG_CREATED_NEW_KEY, REG_OPENED_EXISTING_KEY, ICON_SMALL,
             ICON_BIG, IDOK, IDCANCEL, GWLP_WNDPROC, GWLP_USERDATA, ERROR_INVALID_WINDOW_HANDLE,
             ERROR_CANNOT_FIND_WND_CLASS, ERROR_CLASS_ALREADY_EXISTS, ERROR_CLASS_DOES_NOT_EXIST,
-            ERROR_INVALID_INDEX));
+            ERROR_INVALID_INDEX, reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE)));
 }
 
 }  // namespace
