@@ -100,8 +100,9 @@ void CalibrationScreen::DrawRing(POINT c, int radius, uint32_t colour) {
     if (s == nullptr) {
         return;
     }
-    for (int dy = -radius - 1; dy <= radius + 1; ++dy) {
-        for (int dx = -radius - 1; dx <= radius + 1; ++dx) {
+    // A pixel within 0.75 of the ring is no further than radius from its centre on either axis.
+    for (int dy = -radius; dy <= radius; ++dy) {
+        for (int dx = -radius; dx <= radius; ++dx) {
             double dist = std::sqrt(static_cast<double>(dx * dx + dy * dy));
             if (std::fabs(dist - radius) < 0.75 && s->Contains(c.x + dx, c.y + dy)) {
                 s->Row(c.y + dy)[c.x + dx] = colour;
