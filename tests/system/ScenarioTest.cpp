@@ -168,7 +168,7 @@ const Row kRows[] = {
     {"AutoStartNavigationAndDmb", "page basic", "tap 250 80; tap 360 85",
      {.file = "nAutoStart=2", .launcher = "S1 S1", .audio = "click click", .screen = "basic-dmb"}},
     {"EveryPenDownOnTheBasicPageCommits", "page basic",
-     "tap 300 185; down 50 212; move 200 20; up 200 20", {.launcher = "S1 S1", .audio = "click"}},
+     "tap 155 95; down 50 212; move 200 20; up 200 20", {.launcher = "S1 S1", .audio = "click"}},
     {"PowerOnOffWritesTheBootFlag", "page basic", "tap 160 110", {.file = "nAutoPowerOn=3",
      .launcher = "S1", .audio = "click", .fls1 = FLS_READ "|" FLS_WRITE, .bootFlag = 0,
      .log = {"### Save Shared Boot Nand Memory ###", "nCurrentFP : 2112", "Read Size : 512",
