@@ -23,7 +23,7 @@ struct PixelSnapshot {
     bool operator==(const PixelSnapshot&) const = default;
 };
 
-PixelSnapshot SnapshotScreen();  // the screen's pixels (480 x 234).
+PixelSnapshot SnapshotScreen();  // the screen's pixels (480 x 234)
 // An RGB PNG file's pixels, for pictures kept beside the tests.
 std::optional<PixelSnapshot> LoadPng(const std::filesystem::path& file);
 

@@ -27,7 +27,7 @@ check("===============> Alead Play\r\n" in log and "===============> Find Hwnd\r
       "the second copy logged:\n%s" % log)
 check(panel.poll() is None and took < 2 * SLOW, "the first copy died, or %.1f s passed" % took)
 ok("a second copy finds the first, brings it forward and ends in %.0f ms" % (1000 * took))
-check(unit.close(panel) == 0 and "dropped" not in unit.log(panel), "no raise, or no close with 0")
+check(unit.close(panel) == 0 and "dropped" not in unit.log(panel), "raise dropped, or no exit 0")
 check(not os.path.exists(os.path.join(unit.runtime, "w-Dialvane.sock")), "the socket was left")
 
 # A copy that holds the mutex but has no window yet, as one just starting does.

@@ -167,7 +167,7 @@ const Row kRows[] = {
      {.file = "nAutoStart=0", .launcher = "S1", .audio = "click", .screen = "basic-factory"}},
     {"AutoStartNavigationAndDmb", "page basic", "tap 250 80; tap 360 85",
      {.file = "nAutoStart=2", .launcher = "S1 S1", .audio = "click click", .screen = "basic-dmb"}},
-    {"EveryPenDownOnTheBasicPageCommits", "page basic",
+    {"EveryPenDownOnTheBasicPageCommitsAndItIgnoresTheAdvancedOptionAreas", "page basic",
      "tap 155 95; down 50 212; move 200 20; up 200 20", {.launcher = "S1 S1", .audio = "click"}},
     {"PowerOnOffWritesTheBootFlag", "page basic", "tap 160 110", {.file = "nAutoPowerOn=3",
      .launcher = "S1", .audio = "click", .fls1 = FLS_READ "|" FLS_WRITE, .bootFlag = 0,
