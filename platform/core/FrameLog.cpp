@@ -44,6 +44,9 @@ void NoteFrameEvent(std::string_view what) {
     if (!log.fd.Valid()) {
         return;
     }
+    // The clock is read under the lock so that the file's lines are in time order whichever
+    // thread notes them.
+    std::scoped_lock guard(log.lock);
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
     char stamp[32];
@@ -52,7 +55,6 @@ void NoteFrameEvent(std::string_view what) {
     std::string line = stamp;
     line.append(what);
     line.push_back('\n');
-    std::scoped_lock guard(log.lock);
     [[maybe_unused]] ssize_t n = ::write(log.fd.Get(), line.data(), line.size());
 }
 

@@ -26,12 +26,16 @@ for args in (["send", "Launcher_Tulvo", "NOT_A_MESSAGE"], ["pen", "sideways", 1,
     unit.ctl(*args, expect=2)
 ok("commands aimed at a missing panel fail saying so; bad command lines are usage errors (2)")
 
-panel = unit.panel({"DIALVANE_FRAME_LOG": unit.path("frames.log")})
+start_ns, panel = time.time_ns(), unit.panel({"DIALVANE_FRAME_LOG": unit.path("frames.log")})
 main = unit.shot("main.png")
 check(len(pixels(main)) == 234 and len(pixels(main)[0]) == 480, "the shot is not 480 x 234")
 unit.tap((110, 150))
-check(unit.heard(launcher)[-1] == "UM_SETTINGS_PAGE 1 0" and " pen up 110 150\n" in unit.text(
-    unit.path("frames.log")), "after the tap the launcher has %s" % unit.heard(launcher))
+stamps, events = zip(*(l.split(" ", 1) for l in unit.text(unit.path("frames.log")).splitlines()))
+stamps = [int(t) for t in stamps]  # wall-clock nanoseconds, in order
+check(unit.heard(launcher)[-1] == "UM_SETTINGS_PAGE 1 0" and events[-1] == "paint" and {
+      "pen up 110 150", "present 81 100 139 190", "present 0 0 480 234"} <= set(events) and
+      start_ns <= stamps[0] and stamps == sorted(stamps) and stamps[-1] <= time.time_ns(),
+      "after the tap: launcher %s, frame trace %s" % (unit.heard(launcher), events))
 check(open(unit.shot("basic.png"), "rb").read() != open(main, "rb").read(), "no repaint")
 ok("a tap returns once the panel has handled it: launcher notice and repaint are done")
 notices = len(unit.heard(launcher))
