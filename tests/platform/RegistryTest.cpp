@@ -41,7 +41,7 @@ TEST_F(Registry, ValuesOfEveryKindAreWrittenAsRegeditTextReadBackAndKeptWhenAWri
     HKEY key = Create(kTouch, &disposition);
     EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
     const std::tuple<const wchar_t*, DWORD, std::vector<BYTE>> values[] = {
-        {L"CalibrationData", REG_SZ, Utf16(u"1,2 \"q\" C:\\x \U0001F600")},
+        {L"CalibrationData", REG_SZ, Utf16(u"\U0001F600\"q\" C:\\x \U0001F600")},
         {L"Pieces", REG_MULTI_SZ, Utf16(std::u16string(u"ab\0cd\0", 6))},
         {L"Blob", REG_BINARY, {0x00, 0xFF, 0x10}},
         {nullptr, REG_DWORD, {0x2A, 1, 2, 3}},
@@ -60,7 +60,7 @@ TEST_F(Registry, ValuesOfEveryKindAreWrittenAsRegeditTextReadBackAndKeptWhenAWri
                   "\r\n[HKEY_LOCAL_MACHINE\\HARDWARE]\r\n"
                   "\r\n[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP]\r\n"
                   "\r\n[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\TOUCH]\r\n"
-                  "\"CalibrationData\"=\"1,2 \\\"q\\\" C:\\\\x \xF0\x9F\x98\x80\"\r\n"
+                  "\"CalibrationData\"=\"\xF0\x9F\x98\x80\\\"q\\\" C:\\\\x \xF0\x9F\x98\x80\"\r\n"
                   "\"Pieces\"=hex(7):61,00,62,00,00,00,63,00,64,00,00,00,00,00\r\n"
                   "\"Blob\"=hex:00,ff,10\r\n@=dword:0302012a\r\n\"NoEnd\"=hex(1):61,00\r\n"
                   "\"Short\"=hex(4):01,02\r\n\"Empty\"=hex:\r\n\"Nothing\"=\"\"\r\n"
