@@ -128,8 +128,7 @@ class Unit:
                      "XDG_RUNTIME_DIR"):
             env[name] = self.path(name.lower())
             os.mkdir(env[name], 0o700)
-        env.update(DIALVANE_ROOT=self.root, DIALVANE_RUNTIME=self.runtime,
-                   SDL_AUDIODRIVER="dummy")
+        env.update(DIALVANE_ROOT=self.root, DIALVANE_RUNTIME=self.runtime, SDL_AUDIODRIVER="dummy")
         self.env, self.procs, self.starts = env, [], 0
         self.conf_path = self.path("unit", "FlashMem", "sysini", "conf.ini")
         self.conf = lambda: self.read(self.conf_path)

@@ -124,8 +124,7 @@ win = panel_window(unit)
 check("WIDTH=960\nHEIGHT=468" in xdo("getwindowgeometry", "--shell", win, unit=unit).stdout,
       "the window is not 960 x 468")
 check("DIALVANE_FULLSCREEN must be 0 or 1, not 'yes'; opening a window" in unit.log(panel) and
-      "DIALVANE_SCALE must be 1..8; choosing a scale that fits" in unit.log(panel),
-      unit.log(panel))
+      "DIALVANE_SCALE must be 1..8; choosing a scale that fits" in unit.log(panel), unit.log(panel))
 
 
 drag = lambda *points: press(unit, [(x * 2 + 1, y * 2 + 1) for x, y in points], "--window", win)

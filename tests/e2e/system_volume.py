@@ -45,8 +45,7 @@ def sink_volume():
 def expected():
     """The sink volume the journal's last level stands for, left and right."""
     volume = int([l for l in unit.journal("WAV1") if l.startswith("volume ")][-1].split()[1], 16)
-    return tuple((level * 0x10000 + 0x7FFF) // 0xFFFF for level in (volume & 0xFFFF,
-                                                                    volume >> 16))
+    return tuple((level * 0x10000 + 0x7FFF) // 0xFFFF for level in (volume & 0xFFFF, volume >> 16))
 
 
 audio_lines = lambda proc: [l for l in unit.log(proc).splitlines() if l.startswith("Audio:")]
