@@ -102,6 +102,11 @@ TEST(Fonts, EachFontDrawsTheSmoothingWeightAndWidthItAsksFor) {
         EXPECT_THAT(ink, ::testing::AllOf(::testing::Ge(minStem), ::testing::Le(maxStem)));
         label.Draw(kVersion, {4, 0, 240, 30}, kLine | DT_VCENTER);
         const PixelSnapshot l = label.Pixels();
+        dv::testing::PaintSurface(label.dc(), [](int, int) { return 0xFFFFFFu; });
+        SetTextColor(label.dc(), kBlack);  // black on white: each grey is the other's complement
+        label.Draw(kVersion, {4, 0, 240, 30}, kLine | DT_VCENTER);
+        const auto complement = [](uint32_t a, uint32_t b) { return a + b == 0xFFFFFFu; };
+        EXPECT_TRUE(std::ranges::equal(l.pixels, label.Pixels().pixels, complement));
         std::set<uint32_t> greys(l.pixels.begin(), l.pixels.end());
         std::erase_if(greys, [](uint32_t c) { return c == kBlack || c == 0xFFFFFF; });
         EXPECT_TRUE(smooth ? greys.size() > 16 : greys.empty()) << greys.size();
