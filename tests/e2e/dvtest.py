@@ -70,8 +70,7 @@ def fields(data):
 rss_kb = lambda proc: int(Unit.text("/proc/%d/status" % proc.pid).split("VmRSS:")[1].split()[0])
 
 
-def ppm_rows(ppm):
-    """A binary PPM's rows of 0xRRGGBB values."""
+def ppm_rows(ppm):  # a binary PPM's rows of 0xRRGGBB values
     width, height, maxval = map(int, ppm.split(None, 4)[1:4])
     check(ppm[:2] == b"P6" and maxval == 255, "not an 8-bit PPM: %r" % ppm[:20])
     data = ppm[len(ppm) - width * height * 3:]

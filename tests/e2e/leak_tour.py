@@ -24,8 +24,7 @@ def field_is(n, value):
         n, fields(unit.conf())[n], value)
 
 
-def boot(value):
-    """The boot record's auto-start flag, byte 90 of the boot sector."""
+def boot(value):  # the boot record's auto-start flag, byte 90 of the boot sector
     flag = lambda: unit.read(os.path.join(unit.root, "dev", "FLS1.img"))[2112 + 90]
     return lambda: flag() == value or "the boot flag is %d" % flag()
 

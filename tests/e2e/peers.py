@@ -13,8 +13,7 @@ panel = unit.panel()
 unit.tap(ICON["basic"])
 
 
-def save(limit_s, what):
-    """A tap on automatic power-on, switching it; how long the save took."""
+def save(limit_s, what):  # a tap on automatic power-on, switching it; how long the save took
     value = 7 - fields(unit.conf())[7]
     t = time.monotonic()
     unit.tap({3: (190, 110), 4: (273, 110)}[value])

@@ -32,8 +32,7 @@ def boot_state(sector):
     return "erased" if sector == b"\xff" * 512 else "intact" if whole else "damaged"
 
 
-def restart(loaded, what, second=True):
-    """The start after a loss loads what was left and builds its next save on it."""
+def restart(loaded, what, second=True):  # loads what a loss left, builds the next save on it
     panel = unit.panel()
     log = unit.log(panel)
     check("IniRead Success" in log and "Error" not in log, "%s: the log:\n%s" % (what, log))
