@@ -88,7 +88,7 @@ TEST_F(Window, PaintsCoalesceAfterQueuedMessagesSendsCrossThreadsAndTheDestroyed
     window.Clear();
     window.SetTimer(kTimer, 60000, nullptr);  // its first tick only after a minute
     PumpMessagesUntil([] { return false; }, 30);
-    EXPECT_TRUE(window.MessagesOf(WM_TIMER).empty());
+    EXPECT_TRUE(window.MessagesOf(WM_TIMER).empty() && window.ReleaseDC(nullptr) == 0);
     window.SetTimer(1, 1, nullptr);
     window.PostMessage(WM_TEST);
     window.Clear();
