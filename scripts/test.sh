@@ -19,5 +19,5 @@ ctest --test-dir build --output-on-failure -j 2 || status=1
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/)"
 ctest --test-dir build-asan --output-on-failure -j 2 || status=1
 echo "== fuzz targets (build-asan/)"
-./scripts/fuzz.sh "${DV_FUZZ_SECONDS:-20}" || status=1
+./scripts/fuzz.sh "${DV_FUZZ_SECONDS:-12}" || status=1
 exit $status
