@@ -33,8 +33,8 @@ unit.tap((110, 150))
 trace = [l.split(" ", 1) for l in unit.text(unit.path("frames.log")).splitlines()]
 stamps, events = [int(t) for t, _ in trace], [e for _, e in trace]  # wall-clock ns, in order
 check(unit.heard(launcher)[-1] == "UM_SETTINGS_PAGE 1 0" and events[-1] == "paint" and {
-      "pen up 110 150", "present 81 100 139 190", "present 0 0 480 234"} <= set(events) and start_ns
-      <= stamps[0] and stamps == sorted(stamps) and stamps[-1] <= time.time_ns(), trace)
+      "pen up 110 150", "present 81 100 139 190", "present 0 0 480 234"} <= set(events) and
+      start_ns <= stamps[0] and stamps == sorted(stamps) and stamps[-1] <= time.time_ns(), trace)
 check(open(unit.shot("basic.png"), "rb").read() != open(main, "rb").read(), "no repaint")
 ok("a tap returns once the panel has handled it: launcher notice and repaint are done")
 notices = len(unit.heard(launcher))
