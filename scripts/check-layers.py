@@ -22,7 +22,7 @@ import sys
 LAYERS = [
     ["api"],
     ["core"],
-    ["drivers", "audio"],
+    ["drivers", "audio", "touch"],
     ["storage"],
     ["registry"],
     ["provisioning"],

@@ -23,6 +23,9 @@ constexpr int kRingRadius = 7;
 constexpr int kFontHeight = 14;
 constexpr RECT kInstructionRect = {0, 100, kWidth, 134};
 constexpr RECT kInstructionRectLow = {0, 150, kWidth, 184};
+constexpr const wchar_t* kPrompts[] = {L"Touch the centre of the cross",
+                                       L"Tapped twice at one place: touch the cross",
+                                       L"The taps do not agree: start again"};
 
 gdi::Surface* SurfaceOf(HDC hdc) {
     auto& gdi = gdi::GdiObjects::Instance();
@@ -55,12 +58,11 @@ CalibrationScreen::~CalibrationScreen() {
     DeleteDC(m_hdc);
 }
 
-void CalibrationScreen::Show(POINT target, int index, int count, bool again) {
+void CalibrationScreen::Show(POINT target, int index, int count, Prompt prompt) {
     Fill(kBackground);
     DrawRing(target, kRingRadius, kRingColour);
     DrawCross(target, kCrossColour);
-    std::wstring text = std::wstring(again ? L"Missed the cross: start again  ("
-                                           : L"Touch the centre of the cross  (") +
+    std::wstring text = std::wstring(kPrompts[static_cast<int>(prompt)]) + L"  (" +
                         std::to_wstring(index + 1) + L"/" + std::to_wstring(count) + L")";
     // Keep the line clear of the target: below it when the target is high.
     RECT rc = target.y == kHeight / 2 ? kInstructionRectLow : kInstructionRect;

@@ -11,14 +11,17 @@ namespace dv {
 
 class CalibrationScreen {
 public:
+    // What the instruction line says: the plain request, or why the last tap
+    // was refused.
+    enum class Prompt { Touch, DoubleTap, StartAgain };
+
     CalibrationScreen();
     ~CalibrationScreen();
     CalibrationScreen(const CalibrationScreen&) = delete;
     CalibrationScreen& operator=(const CalibrationScreen&) = delete;
 
-    // Shows the target at `target`, the index-th of `count`; after a mis-tap
-    // the instruction line says that the sequence starts again.
-    void Show(POINT target, int index, int count, bool again = false);
+    // Shows the target at `target`, the index-th of `count`.
+    void Show(POINT target, int index, int count, Prompt prompt = Prompt::Touch);
 
 private:
     void Fill(uint32_t colour);

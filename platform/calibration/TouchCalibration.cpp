@@ -1,30 +1,34 @@
 #include "platform/calibration/TouchCalibration.h"
 
-#include <algorithm>
-#include <cmath>
-#include <cstring>
-#include <memory>
+#include <chrono>
+#include <filesystem>
 #include <mutex>
 #include <string>
 
+#include "platform/Platform.h"
 #include "platform/WinBase.h"
-#include "platform/WinGdi.h"
 #include "platform/WinReg.h"
-#include "platform/WinUser.h"
 #include "platform/calibration/CalibrationScreen.h"
+#include "platform/calibration/CalibrationTaps.h"
+#include "platform/display/TouchScreen.h"
+#include "platform/storage/AtomicReplacement.h"
+#include "platform/touch/TouchMap.h"
 #include "platform/window/PenInput.h"
 
 namespace dv {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr int kScreenWidth = 480;
 constexpr int kScreenHeight = 234;
 constexpr int kRawMax = 4095;
+constexpr int kTargetCount = static_cast<int>(std::size(kCalibrationTargets));
 constexpr LPCWSTR kTouchKey = L"HARDWARE\\DEVICEMAP\\TOUCH";
 constexpr LPCWSTR kCalibrationValue = L"CalibrationData";
-
-// Centre first, then the corners, inset so that a finger can reach them.
-constexpr POINT kTargets[5] = {{240, 117}, {432, 202}, {432, 32}, {48, 32}, {48, 202}};
+// A screen nobody touches (a unit with no keyboard has no other way out) gives up.
+constexpr auto kIdleLimit = std::chrono::seconds(30);
+constexpr const char* kUdevRules = "dev/touch-calibration.rules";
 
 std::mutex g_routineLock;
 CalibrationRoutine g_routine;
@@ -45,102 +49,92 @@ bool StoreCalibration(const std::wstring& text) {
     return result == ERROR_SUCCESS;
 }
 
-// A tap is refused, and the sequence starts again from the first target,
-// when it cannot be what the person aimed at: farther than kMissDistance
-// from its target (a tap meant for another place, or a stray touch), within
-// kRepeatDistance of the tap before (the pen bounced instead of moving on),
-// or, for the fifth, when the five do not fit one affine map from the
-// targets to the taps within kFitTolerance (one corner off against the
-// others). The distances are screen pixels.
-constexpr double kMissDistance = 20.0;
-constexpr double kRepeatDistance = 7.0;
-constexpr double kFitTolerance = 10.0;
-
-double Distance(POINT a, POINT b) {
-    return std::hypot(static_cast<double>(a.x - b.x), static_cast<double>(a.y - b.y));
+// For units where a compositor reads the touch screen through libinput.
+void WriteUdevRule(const display::BoundTouchScreen& bound, const touch::CalibrationPoints& raw) {
+    const auto matrix = display::TouchMatrixFor(raw);
+    if (!matrix) {
+        return;  // the taps were judged to fit, so this cannot happen
+    }
+    const std::string numbers = touch::MatrixText(*matrix);
+    const std::string rule = "# libinput's calibration matrix for " + bound.path +
+                             ", written by the panel's touch calibration\n"
+                             "SUBSYSTEM==\"input\", KERNEL==\"" +
+                             std::filesystem::path(bound.path).filename().string() +
+                             "\", ENV{LIBINPUT_CALIBRATION_MATRIX}=\"" + numbers + "\"\n";
+    const auto file = DeviceRoot() / kUdevRules;
+    const bool written = AtomicReplacement::ReplaceWhole(
+        file, std::span(reinterpret_cast<const BYTE*>(rule.data()), rule.size()));
+    const std::wstring path = file.wstring();
+    const std::wstring wideNumbers(numbers.begin(), numbers.end());
+    NKDbgPrintfW(written ? L"TouchCalibrate: LIBINPUT_CALIBRATION_MATRIX \"%s\" written to %s\r\n"
+                         : L"TouchCalibrate: cannot write LIBINPUT_CALIBRATION_MATRIX \"%s\" to "
+                           L"%s\r\n",
+                 wideNumbers.c_str(), path.c_str());
 }
 
-// The largest distance of a tap from where the least-squares affine map of
-// the targets onto the taps puts it.
-double LargestFitError(const POINT (&taps)[5]) {
-    double m[3][3] = {};
-    double rx[3] = {};
-    double ry[3] = {};
-    for (int i = 0; i < 5; ++i) {
-        const double v[3] = {static_cast<double>(kTargets[i].x), static_cast<double>(kTargets[i].y),
-                             1.0};
-        for (int r = 0; r < 3; ++r) {
-            for (int c = 0; c < 3; ++c) {
-                m[r][c] += v[r] * v[c];
-            }
-            rx[r] += v[r] * taps[i].x;
-            ry[r] += v[r] * taps[i].y;
-        }
+// The raw values of a tap: the controller's, or what it would have read.
+touch::RawPoint RawOf(int x, int y, const touch::RawPoint* raw) {
+    if (raw != nullptr) {
+        return *raw;
     }
-    auto det = [](const double(&a)[3][3]) {
-        return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
-               a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
-               a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
-    };
-    // Cramer's rule; the targets are fixed and not on one line, so the
-    // matrix is never singular.
-    auto solve = [&](const double(&rhs)[3], double(&out)[3]) {
-        const double d = det(m);
-        for (int k = 0; k < 3; ++k) {
-            double a[3][3];
-            std::memcpy(a, m, sizeof a);
-            for (int r = 0; r < 3; ++r) {
-                a[r][k] = rhs[r];
-            }
-            out[k] = det(a) / d;
-        }
-    };
-    double px[3];
-    double py[3];
-    solve(rx, px);
-    solve(ry, py);
-    double worst = 0.0;
-    for (int i = 0; i < 5; ++i) {
-        const double fx = px[0] * kTargets[i].x + px[1] * kTargets[i].y + px[2];
-        const double fy = py[0] * kTargets[i].x + py[1] * kTargets[i].y + py[2];
-        worst = std::max(worst, std::hypot(fx - taps[i].x, fy - taps[i].y));
+    if (const auto bound = display::RawTouchAt(x, y)) {
+        return *bound;
     }
-    return worst;
+    return {RawTouchValue(x, kScreenWidth), RawTouchValue(y, kScreenHeight)};
 }
 
-// Why the next tap is refused, or nullptr when it is taken.
-const wchar_t* Refusal(const POINT (&taps)[5], int next, POINT tap) {
-    if (next > 0 && Distance(tap, taps[next - 1]) <= kRepeatDistance) {
-        return L"repeats the one before";
+CalibrationTaps NewSequence() {
+    if (const auto bound = display::BoundTouch()) {
+        return CalibrationTaps(bound->x, bound->y);
     }
-    if (Distance(tap, kTargets[next]) > kMissDistance) {
-        return L"is off its target";
+    return CalibrationTaps({0, kRawMax}, {0, kRawMax});
+}
+
+// Takes the tap, or says on the screen and in the log why not.
+void Judge(CalibrationScreen& screen, CalibrationTaps& taps, touch::RawPoint raw) {
+    const int index = taps.Count();
+    const auto judgement = taps.Add(raw);
+    switch (judgement.verdict) {
+        case CalibrationTaps::Verdict::Taken:
+            if (!taps.Complete()) {
+                screen.Show(kCalibrationTargets[index + 1], index + 1, kTargetCount);
+            }
+            break;
+        case CalibrationTaps::Verdict::DoubleTap:
+            NKDbgPrintfW(
+                L"TouchCalibrate: tap %d at %d,%d repeats tap %d; touch the cross again\r\n",
+                index + 1, raw.x, raw.y, judgement.earlier + 1);
+            screen.Show(kCalibrationTargets[index], index, kTargetCount,
+                        CalibrationScreen::Prompt::DoubleTap);
+            break;
+        case CalibrationTaps::Verdict::Disagrees:
+            NKDbgPrintfW(
+                L"TouchCalibrate: tap %d at %d,%d does not agree with the others (%.1f px "
+                L"off); starting again\r\n",
+                index + 1, raw.x, raw.y, judgement.offPx);
+            screen.Show(kCalibrationTargets[0], 0, kTargetCount,
+                        CalibrationScreen::Prompt::StartAgain);
+            break;
     }
-    if (next == 4) {
-        POINT all[5];
-        std::copy(taps, taps + 4, all);
-        all[4] = tap;
-        if (LargestFitError(all) > kFitTolerance) {
-            return L"does not agree with the others";
-        }
-    }
-    return nullptr;
 }
 
 // Runs the screen: one tap per target, in order, until five agreeing taps
-// are in. Returns false when the user cancelled or the program is quitting.
-bool RunCalibrationScreen(POINT (&taps)[5]) {
+// are in. False when the user cancelled, nobody touched the screen for
+// kIdleLimit, or the program is quitting.
+bool RunCalibrationScreen(touch::CalibrationPoints& result) {
     CalibrationScreen screen;
-    int next = 0;
+    CalibrationTaps taps = NewSequence();
     bool cancelled = false;
     bool penDown = false;
-    POINT downAt{};
-    screen.Show(kTargets[0], 0, 5);
+    touch::RawPoint downAt{};
+    Clock::time_point lastTouch = Clock::now();
+    screen.Show(kCalibrationTargets[0], 0, kTargetCount);
     PenCapture capture(
-        [&](PenAction action, int x, int y) {
+        [&](PenAction action, int x, int y, const touch::RawPoint* raw) {
+            lastTouch = Clock::now();
             if (action == PenAction::Down) {
                 penDown = true;
-                downAt = POINT{x, y};
+                downAt = RawOf(x, y, raw);
                 return;
             }
             if (action != PenAction::Up || !penDown) {
@@ -149,21 +143,25 @@ bool RunCalibrationScreen(POINT (&taps)[5]) {
             // A target counts when the pen is lifted: the point where it
             // touched down is the one the user aimed.
             penDown = false;
-            if (const wchar_t* why = Refusal(taps, next, downAt)) {
-                NKDbgPrintfW(L"TouchCalibrate: tap %d at (%d, %d) %s; starting again\r\n", next + 1,
-                             static_cast<int>(downAt.x), static_cast<int>(downAt.y), why);
-                next = 0;
-                screen.Show(kTargets[0], 0, 5, true);
-                return;
-            }
-            taps[next++] = downAt;
-            if (next < 5) {
-                screen.Show(kTargets[next], next, 5);
-            }
+            Judge(screen, taps, downAt);
         },
         [&] { cancelled = true; });
-    bool running = RunNestedLoop([&] { return next < 5 && !cancelled; });
-    return running && !cancelled && next == 5;
+    const auto giveUpAt = [&] { return lastTouch + kIdleLimit; };
+    bool idle = false;
+    const bool running = RunNestedLoop(
+        [&] {
+            idle = Clock::now() >= giveUpAt();
+            return !taps.Complete() && !cancelled && !idle;
+        },
+        giveUpAt);
+    if (!taps.Complete() && idle && !cancelled) {
+        NKDbgPrintfW(L"TouchCalibrate: no tap for %d s\r\n", static_cast<int>(kIdleLimit.count()));
+    }
+    if (!running || cancelled || !taps.Complete()) {
+        return false;
+    }
+    std::copy(taps.Taps().begin(), taps.Taps().end(), result.begin());
+    return true;
 }
 
 }  // namespace
@@ -176,14 +174,13 @@ int RawTouchValue(int pixel, int screenSize) {
     return static_cast<int>((clamped * kRawMax + (screenSize - 1) / 2) / (screenSize - 1));
 }
 
-std::wstring FormatCalibration(const POINT (&taps)[5]) {
+std::wstring FormatCalibration(std::span<const touch::RawPoint> taps) {
     std::wstring text;
-    for (const POINT& tap : taps) {
+    for (const touch::RawPoint& tap : taps) {
         if (!text.empty()) {
             text.push_back(L' ');
         }
-        text += std::to_wstring(RawTouchValue(tap.x, kScreenWidth)) + L"," +
-                std::to_wstring(RawTouchValue(tap.y, kScreenHeight));
+        text += std::to_wstring(tap.x) + L"," + std::to_wstring(tap.y);
     }
     return text;
 }
@@ -206,7 +203,7 @@ BOOL TouchCalibrate() {
         return routine();
     }
     NKDbgPrintfW(L"TouchCalibrate: touch the five targets\r\n");
-    POINT taps[5] = {};
+    dv::touch::CalibrationPoints taps{};
     if (!dv::RunCalibrationScreen(taps)) {
         NKDbgPrintfW(L"TouchCalibrate: cancelled, calibration kept\r\n");
         return FALSE;
@@ -217,5 +214,8 @@ BOOL TouchCalibrate() {
         return FALSE;
     }
     NKDbgPrintfW(L"TouchCalibrate: CalibrationData = %s\r\n", text.c_str());
+    if (const auto bound = dv::display::BoundTouch()) {
+        dv::WriteUdevRule(*bound, taps);
+    }
     return TRUE;
 }

@@ -21,9 +21,11 @@ struct BindableDevice {
     std::string_view kind;
     bool takesTarget;
 };
-constexpr BindableDevice kBindable[] = {
-    {"BAK1", "sysfs", true}, {"WAV1", "pulse", true}, {"WAV1", "sdl", false}};
-constexpr std::string_view kKnownDevices[] = {"BAK1", "IIC1", "FMT1", "FLS1", "WAV1"};
+constexpr BindableDevice kBindable[] = {{"BAK1", "sysfs", true},
+                                        {"WAV1", "pulse", true},
+                                        {"WAV1", "sdl", false},
+                                        {"TOUCH", "evdev", true}};
+constexpr std::string_view kKnownDevices[] = {"BAK1", "IIC1", "FMT1", "FLS1", "WAV1", "TOUCH"};
 
 std::string_view Trim(std::string_view s) {
     const auto first = s.find_first_not_of(" \t\r");

@@ -11,6 +11,7 @@
 #include "platform/core/FrameLog.h"
 #include "platform/display/DisplayState.h"
 #include "platform/display/FullScreen.h"
+#include "platform/display/TouchScreen.h"
 #include "platform/gdi/Icons.h"
 #include "platform/gdi/Screen.h"
 
@@ -226,11 +227,13 @@ bool Open() {
     }
     gdi::SetScreenPresenter(&Present);
     PresentAll();
+    StartTouchScreen(s);
     return true;
 }
 
 void Close() {
     DisplayState& s = State();
+    StopTouchScreen(s);
     gdi::SetScreenPresenter(nullptr);
     {
         std::scoped_lock lock(s.lock);

@@ -10,6 +10,7 @@
 #include "platform/display/Display.h"
 #include "platform/display/DisplayState.h"
 #include "platform/display/FullScreen.h"
+#include "platform/display/TouchScreen.h"
 
 namespace dv::display {
 namespace {
@@ -55,7 +56,7 @@ void Notify(void (*handler)()) {
 }
 
 bool PenBusy(const DisplayState& s) {
-    return s.mouseDown || s.fingerDown;
+    return s.mouseDown || s.fingerDown || s.touchDown;
 }
 
 void HandleMouse(DisplayState& s, const InputSink& sink, const SDL_Event& e) {
@@ -171,6 +172,7 @@ void WaitEvents(int timeoutMs, const InputSink& sink) {
         // Headless there is nothing to read from SDL: sleep until woken
         // instead of letting SDL poll every millisecond.
         WaitWithoutDisplay(s, timeoutMs);
+        DeliverTouchFrames(s, sink);
         return;
     }
     {
@@ -190,6 +192,7 @@ void WaitEvents(int timeoutMs, const InputSink& sink) {
     while (s.open && SDL_PollEvent(&event) != 0) {
         Handle(s, sink, event);
     }
+    DeliverTouchFrames(s, sink);
     std::scoped_lock lock(s.lock);
     s.wakePending = false;
 }

@@ -3,6 +3,8 @@
 // waits on the display (the window layer) says where it goes.
 #pragma once
 
+#include "platform/touch/TouchFrame.h"
+
 namespace dv {
 
 enum class PenAction { Down, Move, Up };
@@ -15,6 +17,9 @@ struct InputSink {
     void (*pen)(PenAction action, int x, int y) = nullptr;
     void (*cancel)() = nullptr;
     void (*close)() = nullptr;
+    // Pen input from a bound touch controller, with the raw values it read;
+    // without it such input goes to pen.
+    void (*touch)(PenAction action, int x, int y, touch::RawPoint raw) = nullptr;
 };
 
 }  // namespace dv::display

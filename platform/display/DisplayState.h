@@ -5,10 +5,14 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "platform/display/Letterbox.h"
+#include "platform/touch/TouchController.h"
+#include "platform/touch/TouchMap.h"
 
 namespace dv::display {
 
@@ -50,6 +54,15 @@ struct DisplayState {
     bool mouseDown = false;
     bool fingerDown = false;
     SDL_FingerID finger = 0;
+
+    // The bound touch controller, the map of its raw values, what the map
+    // was made from (the stored calibration, the full-screen layout), and
+    // whether its pen is down.
+    std::unique_ptr<touch::TouchController> touch;
+    std::optional<touch::TouchMap> touchMap;
+    std::optional<std::wstring> touchCalibration;
+    std::string touchLayout;
+    bool touchDown = false;
 };
 
 DisplayState& State();

@@ -127,6 +127,17 @@ bool IsTimerCallbackOf(HWND hwnd, WPARAM id, LPARAM callback) {
     });
 }
 
+// The wait's limit in milliseconds (negative: none), shortened to the loop's
+// wake-up time; at least 1, so a time already past does not spin.
+int WaitLimit(const LoopOptions& options, int timeoutMs) {
+    if (!options.wakeAt) {
+        return timeoutMs;
+    }
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(options.wakeAt() - Clock::now());
+    const int limit = static_cast<int>(std::clamp<long long>(left.count(), 1, INT_MAX));
+    return timeoutMs < 0 ? limit : std::min(timeoutMs, limit);
+}
+
 LoopEnd RunLoop(ThreadQueue* queue, const LoopOptions& options, bool screenInputOnly) {
     auto keepRunning = [&options] { return !options.keepRunning || options.keepRunning(); };
     for (;;) {
@@ -165,7 +176,7 @@ LoopEnd RunLoop(ThreadQueue* queue, const LoopOptions& options, bool screenInput
         if (!keepRunning()) {
             return LoopEnd::Stopped;
         }
-        queue->Wait(timeoutMs);
+        queue->Wait(WaitLimit(options, timeoutMs));
     }
 }
 

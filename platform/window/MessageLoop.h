@@ -8,6 +8,7 @@
 // (in the display's event wait when the display is open).
 #pragma once
 
+#include <chrono>
 #include <functional>
 
 #include "platform/WinUser.h"
@@ -22,6 +23,9 @@ struct LoopOptions {
     std::function<BOOL(MSG*)> preTranslate;
     // Checked before each message and before blocking; false ends the loop.
     std::function<bool()> keepRunning;
+    // When set, the loop blocks no later than the time it returns, so that
+    // keepRunning can end it then.
+    std::function<std::chrono::steady_clock::time_point()> wakeAt;
     // Return instead of blocking when idle.
     bool returnWhenIdle = false;
     // For a screen that holds the pen: only pen input and screenshots are

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/core/FrameLog.h"
+#include "platform/display/Display.h"
 #include "platform/window/MessageLoop.h"
 #include "platform/window/PenInput.h"
 #include "platform/window/WindowTable.h"
@@ -22,6 +23,8 @@ struct PenState {
     std::shared_ptr<window::ThreadQueue> captureQueue;
     bool closeHeld = false;
     bool down = false;
+    // The controller's pen came down beside the screen: its drag goes nowhere.
+    bool touchBeside = false;
     bool haveLastDown = false;
     window::Clock::time_point lastDownTime;
     int lastDownX = 0;
@@ -62,9 +65,7 @@ bool IsDoubleClick(PenState& s, HWND target, int x, int y, window::Clock::time_p
     return false;
 }
 
-}  // namespace
-
-void DeliverPenInput(PenAction action, int x, int y) {
+void Route(PenAction action, int x, int y, const touch::RawPoint* raw) {
     if (FrameLogOn()) {
         NoteFrameEvent(std::string(kPenActionNames[static_cast<int>(action)]) + " " +
                        std::to_string(x) + " " + std::to_string(y));
@@ -106,10 +107,63 @@ void DeliverPenInput(PenAction action, int x, int y) {
         }
     }
     if (capture != nullptr) {
-        capture->HandlePen(action, x, y);
+        capture->HandlePen(action, x, y, raw);
         return;
     }
     PostMessageW(target, message, flags, MAKELPARAM(x, y));
+}
+
+}  // namespace
+
+void DeliverPenInput(PenAction action, int x, int y) {
+    Route(action, x, y, nullptr);
+}
+
+void DeliverTouchInput(PenAction action, int x, int y, touch::RawPoint raw) {
+    PenState& s = State();
+    {
+        // A touch that comes down beside the screen goes nowhere, as a click
+        // beside the window, but to a screen that holds the pen.
+        std::lock_guard guard(s.lock);
+        if (s.captures.empty()) {
+            if (action == PenAction::Down) {
+                s.touchBeside =
+                    x < 0 || y < 0 || x >= display::kScreenWidth || y >= display::kScreenHeight;
+            }
+            if (s.touchBeside) {
+                s.touchBeside = action != PenAction::Up;
+                return;
+            }
+        }
+    }
+    Route(action, x, y, &raw);
+}
+
+void CancelPenCaptures() {
+    PenState& s = State();
+    std::shared_ptr<window::ThreadQueue> queue;
+    {
+        std::lock_guard guard(s.lock);
+        queue = s.captureQueue;
+    }
+    if (queue == nullptr) {
+        return;
+    }
+    // The captures' handlers run on their own thread, in its loop.
+    window::QueueItem item;
+    item.screenInput = true;
+    item.task = [] {
+        std::vector<const PenCapture*> captures;
+        {
+            std::lock_guard guard(State().lock);
+            captures = State().captures;
+        }
+        for (auto it = captures.rbegin(); it != captures.rend(); ++it) {
+            (*it)->HandleCancel();
+        }
+        return LRESULT{0};
+    };
+    queue->Push(std::move(item));
 }
 
 void DeliverCancel() {
@@ -176,9 +230,9 @@ PenCapture::~PenCapture() {
     }
 }
 
-void PenCapture::HandlePen(PenAction action, int x, int y) const {
+void PenCapture::HandlePen(PenAction action, int x, int y, const touch::RawPoint* raw) const {
     if (m_onPen) {
-        m_onPen(action, x, y);
+        m_onPen(action, x, y, raw);
     }
 }
 
@@ -188,9 +242,11 @@ void PenCapture::HandleCancel() const {
     }
 }
 
-bool RunNestedLoop(const std::function<bool()>& keepRunning) {
+bool RunNestedLoop(const std::function<bool()>& keepRunning,
+                   const std::function<std::chrono::steady_clock::time_point()>& wakeAt) {
     window::LoopOptions options;
     options.keepRunning = keepRunning;
+    options.wakeAt = wakeAt;
     options.screenInputOnly = true;
     return window::RunMessageLoop(options) != window::LoopEnd::Quit;
 }

@@ -9,7 +9,8 @@ namespace dv::window {
 namespace {
 
 // What the screen reads becomes the window layer's pen input and cancel.
-constexpr display::InputSink kScreenInput{&DeliverPenInput, &DeliverCancel, &DeliverClose};
+constexpr display::InputSink kScreenInput{&DeliverPenInput, &DeliverCancel, &DeliverClose,
+                                          &DeliverTouchInput};
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 
 #include "platform/WindowServices.h"
 #include "platform/ipc/WindowSockets.h"
+#include "platform/window/PenInput.h"
 
 namespace dv::window {
 
@@ -170,6 +171,8 @@ void ReleaseWindowResources(WindowRecord& record) {
 }
 
 void RequestCloseActiveWindow() {
+    // A screen that holds the pen would hold the close until it ends.
+    CancelPenCaptures();
     WindowTable& table = Windows();
     HWND active = table.Foreground();
     if (active != nullptr && PostMessageW(active, WM_CLOSE, 0, 0)) {

@@ -109,7 +109,8 @@ LRESULT CallHandler(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Frees what a window holds: its timers and socket.
 void ReleaseWindowResources(WindowRecord& record);
 // Asks the active window to close (WM_CLOSE), from any thread; if no window
-// exists yet, the first one created gets it.
+// exists yet, the first one created gets it. A screen that holds the pen is
+// cancelled first, so the close is not held until it ends.
 void RequestCloseActiveWindow();
 // Invalidates every window of the queue's thread, without erasing.
 void InvalidateWindowsOf(const ThreadQueue* queue);

@@ -1,0 +1,94 @@
+# The calibration screen with a touch controller bound: five raw taps through a controller whose
+# axes are swapped and offset are stored as its raw values, with libinput's matrix as a udev rule,
+# and the next raw tap on an icon opens its page; a screen drifted 60 px and one turned 4 degrees
+# calibrate in one sequence; a double tap and taps that disagree are refused on the instruction
+# line; SIGTERM ends the panel at once, the calibration kept.
+import math
+import re
+import signal
+import time
+
+from evdevbed import *
+
+
+def raw_of(point, shift=(0, 0), turn=0.0):
+    """The raw reading of a touch at a panel point on a controller whose x axis reads the
+    screen's y (250..3750) and whose y axis reads its x (300..3700), on a screen drifted by
+    shift pixels and turned by turn degrees about its centre."""
+    c, s = math.cos(math.radians(turn)), math.sin(math.radians(turn))
+    x, y = point[0] + 0.5 + shift[0] - 240, point[1] + 0.5 + shift[1] - 117
+    x, y = 240 + x * c - y * s, 117 + x * s + y * c
+    return round(250 + y * 3500 / 234), round(300 + x * 3400 / 480)
+
+
+def calibrate(bed, unit, launcher, **screen):
+    """Opens the touch page with the pointer and taps the five targets raw; the stored text."""
+    heard = len(unit.heard(launcher))
+    unit.tap(ICON["touch"])
+    for target in TARGETS:
+        bed.tap(*raw_of(target, **screen))
+    wait_for(lambda: unit.heard(launcher)[heard:] == CAL_LINES, "the touch page's end")
+    return " ".join("%d,%d" % raw_of(t, **screen) for t in TARGETS)
+
+
+CAL_LINES = ["UM_TOUCH_CAL 1 0", "UM_SETTINGS_PAGE 3 0", "UM_TOUCH_CAL 0 0"]
+registry = lambda unit: unit.text(unit.path("unit", "registry.reg"))
+rules = lambda unit: unit.text(unit.path("unit", "dev", "touch-calibration.rules"))
+
+unit = Unit()
+bed = Bed(unit)
+launcher, panel = unit.launcher(), unit.panel()
+text = calibrate(bed, unit, launcher)
+check('"CalibrationData"="%s"' % text in registry(unit), "stored:\n%s" % registry(unit))
+check(unit.text(unit.path("unit", "FlashMem/sysini/touchcal.ini")) == text, "touchcal.ini")
+matrix = re.search(r'KERNEL=="event0", ENV\{LIBINPUT_CALIBRATION_MATRIX\}="([^"]*)"', rules(unit))
+check(matrix, "no udev rule for event0:\n%s" % rules(unit))
+a, b, c, d, e, f = map(float, matrix.group(1).split())
+# s = (4095 v - 300) / 3400, t = (4095 u - 250) / 3500: the swap in b and d, the offsets in c and f
+expected = (0, 4095 / 3400, -300 / 3400, 4095 / 3500, 0, -250 / 3500)
+check(all(abs(got - want) < 0.002 for got, want in zip((a, b, c, d, e, f), expected)),
+      "matrix %s, expected about %s" % (matrix.group(1), expected))
+bed.tap(*raw_of(ICON["basic"]))
+wait_for(lambda: field(unit, 0) == 1, "the basic page opened by a raw tap")
+check(bed.controller.grabbed, "the controller was not grabbed")
+ok("swapped, offset axes: raw values stored, matrix %s as a udev rule, a raw tap opens a page"
+   % matrix.group(1))
+
+unit.tap(OK_BUTTON)
+for screen in ({"shift": (60, 0)}, {"shift": (-42, 42)}, {"turn": 4.0}):
+    text = calibrate(bed, unit, launcher, **screen)
+    check("CalibrationData = %s\r\n" % text in unit.log(panel), "%s: not stored" % screen)
+check(not re.search("repeats|does not agree", unit.log(panel)), "a tap was refused:\n%s"
+      % unit.log(panel)[-1500:])
+bed.tap(*raw_of(ICON["sound"], turn=4.0))
+wait_for(lambda: field(unit, 0) == 0, "the sound page opened on the turned screen")
+ok("a screen 60 px off, one 60 px off diagonally and one turned 4 degrees calibrate in one go")
+
+unit.tap(OK_BUTTON)
+unit.tap(ICON["touch"])
+first = pixels(unit.shot("first.png"))
+bed.tap(*raw_of(TARGETS[0]))
+second = pixels(unit.shot("second.png"))
+bed.tap(*raw_of(TARGETS[0], shift=(3, -2)))
+check("TouchCalibrate: tap 2 at %d,%d repeats tap 1; touch the cross again\r\n"
+      % raw_of(TARGETS[0], shift=(3, -2)) in unit.log(panel), "no double-tap line")
+double = pixels(unit.shot("double.png"))
+changed = {y for y in range(234) if double[y] != second[y]}
+check(changed and changed <= set(range(100, 135)), "a double tap changed rows %s" % sorted(changed))
+for target in (TARGETS[1], TARGETS[2], TARGETS[4]):  # the fourth lands where the fifth belongs
+    bed.tap(*raw_of(target))
+check(re.search(r"tap 4 at [0-9,]+ does not agree with the others \([0-9.]+ px off\); starting "
+                r"again\r\n", unit.log(panel)), "no disagreement line")
+again = pixels(unit.shot("again.png"))
+changed = {y for y in range(234) if again[y] != first[y]}
+check(changed and changed <= set(range(150, 185)), "starting again changed rows %s" % sorted(changed))
+ok("a double tap asks for the same cross again and taps that disagree start again, each saying so")
+
+start = time.monotonic()
+panel.send_signal(signal.SIGTERM)
+check(panel.wait(timeout=5 * SLOW) == 0, "exit status %s" % panel.returncode)
+took = time.monotonic() - start
+check(took < 1.0 * SLOW, "SIGTERM during calibration took %.2f s" % took)
+check("TouchCalibrate: cancelled, calibration kept\r\n" in unit.log(panel), "no cancel line")
+check('"CalibrationData"="%s"' % text in registry(unit), "the calibration changed")
+ok("SIGTERM during calibration: the panel ended in %.2f s, the calibration kept" % took)

@@ -1,0 +1,82 @@
+# Raw touch input from a bound controller before any calibration (the linear map of its ranges),
+# beside the pointer and dialvane-ctl; and what the panel does when the controller cannot be used:
+# a node that is missing, an empty ABS range, a stored calibration whose points lie on one line,
+# and a controller that goes away in the middle of a drag.
+import re
+
+from evdevbed import *
+
+linear = lambda point: (round((point[0] + 0.5) * RAW_MAX / 480),
+                        round((point[1] + 0.5) * RAW_MAX / 234))
+BAR, BAR_END = (300, 138), (250, 140)  # the brightness bar on the basic page
+
+
+def store(unit, calibration):
+    """Puts a CalibrationData in the laid-out registry, or takes it out (None)."""
+    path = unit.path("unit", "registry.reg")
+    with open(path, "rb") as f:
+        text = re.sub(rb'"CalibrationData"="[^"]*"\r\n', b"", f.read())
+    if calibration is not None:
+        key = b"[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\TOUCH]\r\n"
+        text = text.replace(key, key + b'"CalibrationData"="%s"\r\n' % calibration.encode())
+        check(calibration.encode() in text, "no TOUCH key in the registry")
+    with open(path, "wb") as f:
+        f.write(text)
+
+unit = Unit()  # Uncalibrated raw taps, a drag cut short by the controller going away.
+bed = Bed(unit)
+store(unit, None)
+panel = unit.panel()
+check(re.search(r'TOUCH: reading /dev/input/event0 \("Resistive Touch 12-bit", x 0\.\.4095, '
+                r'y 0\.\.4095\)\r\n', unit.log(panel)), "no reading line:\n%s" % unit.log(panel))
+check(bed.controller.grabbed, "the controller was not grabbed")
+bed.tap(*linear(ICON["basic"]))
+wait_for(lambda: field(unit, 0) == 1, "the basic page opened by a raw tap")
+bed.down(*linear(BAR))
+bed.move(*linear(BAR_END))
+wait_for(lambda: " pen move 250 140" in Unit.text(bed.frames), "the drag's move")
+bed.unplug()
+wait_for(lambda: "TOUCH: /dev/input/event0 went away (No such device); touch input ends\r\n"
+         in unit.log(panel), "the controller's end")
+wait_for(lambda: field(unit, 5) == 250, "the drag's pen up at x 250")
+check(Unit.text(bed.frames).splitlines()[-1].endswith("pen up 250 140"), "the drag did not end")
+unit.tap(OK_BUTTON)
+unit.tap(ICON["sound"])
+wait_for(lambda: field(unit, 0) == 0, "the pointer after the controller went away")
+check(unit.close(panel) == 0, "the panel did not close with status 0")
+ok("raw taps on the linear map; a controller gone mid-drag ends the drag with a pen up, the "
+   "pointer goes on")
+
+unit = Unit()  # A bound node that does not exist: logged, the pointer works, nothing simulated.
+bed = Bed(unit)
+bed.bind("TOUCH = evdev:/dev/input/event7\n")
+panel = unit.panel()
+check("TOUCH: cannot open /dev/input/event7 (No such file or directory)\r\n" in unit.log(panel),
+      "no line for the missing node:\n%s" % unit.log(panel))
+unit.tap(ICON["sound"])
+wait_for(lambda: field(unit, 0) == 0, "the pointer's tap")
+ok("a missing node: one line naming the kernel's error, the pointer still works")
+
+unit = Unit()  # An empty range: refused; the calibration is still stored, and not applied.
+bed = Bed(unit, ranges={ABS_X: (0, RAW_MAX), ABS_Y: (100, 100)})
+launcher, panel = unit.launcher(), unit.panel()
+check("TOUCH: /dev/input/event0 reports an empty range (x 0..4095, y 100..100); not used\r\n"
+      in unit.log(panel), "no empty-range line:\n%s" % unit.log(panel))
+unit.tap(ICON["touch"])
+for target in TARGETS:
+    unit.tap(target)
+wait_for(lambda: "TouchCalibrate: CalibrationData = %s\r\n" % TARGETS_RAW in unit.log(panel),
+         "the calibration stored")
+check(not os.path.exists(unit.path("unit", "dev", "touch-calibration.rules")), "a udev rule")
+ok("an empty ABS range is refused; the calibration is stored as without a controller")
+
+unit = Unit()  # A stored calibration on one line: logged, the linear map stays.
+bed = Bed(unit)
+flat = "100,100 200,200 300,300 400,400 500,500"
+store(unit, flat)
+panel = unit.panel()
+check('TOUCH: CalibrationData "%s" is singular (its points lie on one line); the calibration in '
+      'use stays\r\n' % flat in unit.log(panel), "no singular line:\n%s" % unit.log(panel))
+bed.tap(*linear(ICON["advan"]))
+wait_for(lambda: field(unit, 0) == 2, "the advanced page by the linear map")
+ok("a singular stored calibration is logged and the map in use stays")
