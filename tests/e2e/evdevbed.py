@@ -29,18 +29,10 @@ ENOENT, ENODEV, ENOTTY = 2, 19, 25
 RAW_MAX = 4095
 
 
-def _bits(*numbers, size):
-    data = bytearray(size)
-    for n in numbers:
-        if n // 8 < size:
-            data[n // 8] |= 1 << (n % 8)
-    return bytes(data)
+_bits = lambda *numbers, size: sum(1 << n for n in numbers).to_bytes(64, "little")[:size]
 
 
-def field(unit, index):
-    """A field of the settings file, None before it is written."""
-    data = unit.conf()
-    return fields(data)[index] if data else None
+field = lambda unit, index: unit.conf() and fields(unit.conf())[index]  # None before it is written
 
 
 class Controller(UMockdev.IoctlBase):
@@ -51,25 +43,14 @@ class Controller(UMockdev.IoctlBase):
         super().__init__()
         self.ranges, self.grabbed, self.gone = ranges, False, False
 
-    def answer(self, nr, size):
-        if nr == 0x01:
-            return struct.pack("i", 0x010001)
-        if nr == 0x02:
-            return struct.pack("4H", 0x18, 0x0eef, 0x0001, 1)  # I2C, vendor, product, version
-        if nr == 0x06:
-            return (b"Resistive Touch 12-bit\0")[:size]
-        if nr == 0x20:
-            return _bits(EV_SYN, EV_KEY, EV_ABS, size=size)
-        if nr == 0x20 + EV_KEY:
-            return _bits(BTN_TOUCH, size=size)
-        if nr == 0x20 + EV_ABS:
-            return _bits(ABS_X, ABS_Y, size=size)
-        if 0x20 < nr < 0x40 or nr in (0x09, 0x18, 0x19, 0x1A, 0x1B):
-            return bytes(size)  # other event types, properties, key/led/sound/switch states
-        if nr - 0x40 in self.ranges:
-            low, high = self.ranges[nr - 0x40]
-            return struct.pack("6i", low, low, high, 0, 0, 0)
-        return None
+    def answer(self, nr, size):  # EVIOCGVERSION, GID, GNAME, GBIT, GABS; other bits and states 0
+        table = {0x01: struct.pack("i", 0x010001), 0x02: struct.pack("4H", 0x18, 0xEEF, 1, 1),
+                 0x06: b"Resistive Touch 12-bit\0"[:size], 0x20: _bits(EV_SYN, EV_KEY, EV_ABS,
+                 size=size), 0x21: _bits(BTN_TOUCH, size=size), 0x23: _bits(ABS_X, ABS_Y, size=size)}
+        table.update({0x40 + axis: struct.pack("6i", low, low, high, 0, 0, 0)
+                      for axis, (low, high) in self.ranges.items()})
+        zero = 0x20 < nr < 0x40 or nr in (0x09, 0x18, 0x19, 0x1A, 0x1B)
+        return table.get(nr, bytes(size) if zero else None)
 
     def do_handle_ioctl(self, client):
         request = client.get_request()
@@ -86,11 +67,8 @@ class Controller(UMockdev.IoctlBase):
             client.complete(-1, ENOENT if nr in (0x07, 0x08) else ENOTTY)
         return True
 
-    def do_handle_read(self, client):
-        if not self.gone:
-            return False  # the frames written into the node
-        client.complete(-1, ENODEV)
-        return True
+    def do_handle_read(self, client):  # the frames written into the node, until it is gone
+        return self.gone and client.complete(-1, ENODEV) is None
 
 
 class Bed:
@@ -108,18 +86,15 @@ class Bed:
         self.tb.attach_ioctl(NODE, self.controller)
         self.pty = self.tb.get_dev_fd(NODE)
         self.unit, self.time = unit, 100.0
-        preload = "libumockdev-preload.so.0"
-        if ASAN and "clang" not in Unit.text(os.path.join(BUILD, "CMakeCache.txt")):
-            preload = subprocess.run(["gcc", "-print-file-name=libasan.so"], capture_output=True,
-                                     text=True).stdout.strip() + " " + preload
+        # The sanitizer build is clang's, whose static runtime takes the preload as it is.
         self.frames = unit.path("frames.log")
-        unit.env.update(UMOCKDEV_DIR=self.root, LD_PRELOAD=preload, DIALVANE_FRAME_LOG=self.frames)
+        unit.env.update(UMOCKDEV_DIR=self.root, LD_PRELOAD="libumockdev-preload.so.0",
+                        DIALVANE_FRAME_LOG=self.frames)
         if bind:
             self.bind("TOUCH = evdev:%s\n" % NODE)
         atexit.register(self.end)
 
     def bind(self, text):
-        os.makedirs(self.unit.path("unit", "dev"), exist_ok=True)
         with open(self.unit.path("unit", "dev", "bindings"), "w") as f:
             f.write(text)
 
@@ -137,26 +112,17 @@ class Bed:
             data += struct.pack("llHHi", int(self.time), int(self.time % 1 * 1e6), kind, code, value)
         os.write(self.pty, data)
 
-    def down(self, x, y):
-        self.frame((EV_KEY, BTN_TOUCH, 1), (EV_ABS, ABS_X, x), (EV_ABS, ABS_Y, y))
+    down = lambda self, x, y: self.frame((EV_KEY, BTN_TOUCH, 1), (EV_ABS, ABS_X, x), (EV_ABS, ABS_Y, y))
+    move = lambda self, x, y: self.frame((EV_ABS, ABS_X, x), (EV_ABS, ABS_Y, y))
+    ups = lambda self: Unit.text(self.frames).count(" pen up ")
 
-    def move(self, x, y):
-        self.frame((EV_ABS, ABS_X, x), (EV_ABS, ABS_Y, y))
-
-    def up(self):
-        self.frame((EV_KEY, BTN_TOUCH, 0))
-
-    def ups(self):
-        return Unit.text(self.frames).count(" pen up ")
-
-    def tap(self, x, y, delivered=True):
-        """A raw tap; with delivered, returns when the panel has handled it."""
+    def tap(self, x, y):
+        """A raw tap; returns when the panel has handled it."""
         before = self.ups()
         self.down(x, y)
-        self.up()
-        if delivered:
-            wait_for(lambda: self.ups() > before, "the pen up of the raw tap (%d, %d)" % (x, y))
-            self.unit.shot("settle.png")  # screen input: handled after the tap, even mid-calibration
+        self.frame((EV_KEY, BTN_TOUCH, 0))
+        wait_for(lambda: self.ups() > before, "the pen up of the raw tap (%d, %d)" % (x, y))
+        self.unit.shot("settle.png")  # screen input: handled after the tap, even mid-calibration
 
     def unplug(self):
         self.controller.gone = True

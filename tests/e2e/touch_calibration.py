@@ -1,12 +1,9 @@
 # The calibration screen with a touch controller bound: five raw taps through a controller whose
 # axes are swapped and offset are stored as its raw values, with libinput's matrix as a udev rule,
 # and the next raw tap on an icon opens its page; a screen drifted 60 px and one turned 4 degrees
-# calibrate in one sequence; a double tap and taps that disagree are refused on the instruction
-# line; SIGTERM ends the panel at once, the calibration kept.
+# calibrate in one sequence; a raw double tap is refused on the instruction line.
 import math
 import re
-import signal
-import time
 
 from evdevbed import *
 
@@ -66,7 +63,6 @@ ok("a screen 60 px off, one 60 px off diagonally and one turned 4 degrees calibr
 
 unit.tap(OK_BUTTON)
 unit.tap(ICON["touch"])
-first = pixels(unit.shot("first.png"))
 bed.tap(*raw_of(TARGETS[0]))
 second = pixels(unit.shot("second.png"))
 bed.tap(*raw_of(TARGETS[0], shift=(3, -2)))
@@ -75,20 +71,4 @@ check("TouchCalibrate: tap 2 at %d,%d repeats tap 1; touch the cross again\r\n"
 double = pixels(unit.shot("double.png"))
 changed = {y for y in range(234) if double[y] != second[y]}
 check(changed and changed <= set(range(100, 135)), "a double tap changed rows %s" % sorted(changed))
-for target in (TARGETS[1], TARGETS[2], TARGETS[4]):  # the fourth lands where the fifth belongs
-    bed.tap(*raw_of(target))
-check(re.search(r"tap 4 at [0-9,]+ does not agree with the others \([0-9.]+ px off\); starting "
-                r"again\r\n", unit.log(panel)), "no disagreement line")
-again = pixels(unit.shot("again.png"))
-changed = {y for y in range(234) if again[y] != first[y]}
-check(changed and changed <= set(range(150, 185)), "starting again changed rows %s" % sorted(changed))
-ok("a double tap asks for the same cross again and taps that disagree start again, each saying so")
-
-start = time.monotonic()
-panel.send_signal(signal.SIGTERM)
-check(panel.wait(timeout=5 * SLOW) == 0, "exit status %s" % panel.returncode)
-took = time.monotonic() - start
-check(took < 1.0 * SLOW, "SIGTERM during calibration took %.2f s" % took)
-check("TouchCalibrate: cancelled, calibration kept\r\n" in unit.log(panel), "no cancel line")
-check('"CalibrationData"="%s"' % text in registry(unit), "the calibration changed")
-ok("SIGTERM during calibration: the panel ended in %.2f s, the calibration kept" % took)
+ok("a raw double tap is refused on the instruction line, the same cross asked again")

@@ -11,17 +11,12 @@ linear = lambda point: (round((point[0] + 0.5) * RAW_MAX / 480),
 BAR, BAR_END = (300, 138), (250, 140)  # the brightness bar on the basic page
 
 
-def store(unit, calibration):
-    """Puts a CalibrationData in the laid-out registry, or takes it out (None)."""
-    path = unit.path("unit", "registry.reg")
-    with open(path, "rb") as f:
-        text = re.sub(rb'"CalibrationData"="[^"]*"\r\n', b"", f.read())
-    if calibration is not None:
-        key = b"[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\TOUCH]\r\n"
-        text = text.replace(key, key + b'"CalibrationData"="%s"\r\n' % calibration.encode())
-        check(calibration.encode() in text, "no TOUCH key in the registry")
-    with open(path, "wb") as f:
-        f.write(text)
+def store(unit, value):  # the laid-out registry's CalibrationData replaced, or taken out (None)
+    text, path = unit.text(unit.path("unit", "registry.reg")), unit.path("unit", "registry.reg")
+    with open(path, "w", newline="") as f:
+        f.write(re.sub(r'"CalibrationData"="[^"]*"\r\n', "" if value is None else
+                       '"CalibrationData"="%s"\r\n' % value, text))
+
 
 unit = Unit()  # Uncalibrated raw taps, a drag cut short by the controller going away.
 bed = Bed(unit)
