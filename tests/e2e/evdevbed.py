@@ -35,10 +35,7 @@ _bits = lambda *numbers, size: sum(1 << n for n in numbers).to_bytes(64, "little
 field = lambda unit, index: unit.conf() and fields(unit.conf())[index]  # None before it is written
 
 
-class Controller(UMockdev.IoctlBase):
-    """The controller's answers: ranges per axis, whether it was grabbed, and after gone() every
-    read fails with ENODEV, as a controller unplugged."""
-
+class Controller(UMockdev.IoctlBase):  # its ranges per axis; once gone, reads fail with ENODEV
     def __init__(self, ranges):
         super().__init__()
         self.ranges, self.grabbed, self.gone = ranges, False, False

@@ -42,6 +42,19 @@ check(unit.close(panel) == 0, "the panel did not close with status 0")
 ok("raw taps on the linear map; a controller gone mid-drag ends the drag with a pen up, the "
    "pointer goes on")
 
+unit = Unit()  # Full screen the controller spans the display, the panel only its centred picture.
+xvfb(unit, scale=None)
+unit.env["DIALVANE_FULLSCREEN"] = "1"
+bed = Bed(unit)
+store(unit, None)
+panel = unit.panel()
+x0, y0 = wait_for(lambda: re.search(r"scaled [0-9.]+ to 1280 x 624 at \((\d+), (\d+)\)",
+                                    unit.log(panel)), "the full-screen layout").groups()
+bed.tap(round((int(x0) + (ICON["advan"][0] + 0.5) * 1280 / 480) * RAW_MAX / 1280),
+        round((int(y0) + (ICON["advan"][1] + 0.5) * 624 / 234) * RAW_MAX / 800))
+wait_for(lambda: field(unit, 0) == 2, "the advanced page by a raw tap on the full display")
+ok("full screen, a raw tap maps through the display's layout onto the panel")
+
 unit = Unit()  # A bound node that does not exist: logged, the pointer works, nothing simulated.
 bed = Bed(unit)
 bed.bind("TOUCH = evdev:/dev/input/event7\n")
