@@ -42,8 +42,8 @@ class Controller(UMockdev.IoctlBase):  # its ranges per axis; once gone, reads f
 
     def answer(self, nr, size):  # EVIOCGVERSION, GID, GNAME, GBIT, GABS; other bits and states 0
         table = {0x01: struct.pack("i", 0x010001), 0x02: struct.pack("4H", 0x18, 0xEEF, 1, 1),
-                 0x06: b"Resistive Touch 12-bit\0"[:size], 0x20: _bits(EV_SYN, EV_KEY, EV_ABS,
-                 size=size), 0x21: _bits(BTN_TOUCH, size=size), 0x23: _bits(ABS_X, ABS_Y, size=size)}
+                 0x06: b"Resistive Touch 12-bit\0"[:size], 0x20: _bits(0, 1, 3, size=size),
+                 0x21: _bits(BTN_TOUCH, size=size), 0x23: _bits(ABS_X, ABS_Y, size=size)}
         table.update({0x40 + axis: struct.pack("6i", low, low, high, 0, 0, 0)
                       for axis, (low, high) in self.ranges.items()})
         zero = 0x20 < nr < 0x40 or nr in (0x09, 0x18, 0x19, 0x1A, 0x1B)
@@ -106,20 +106,22 @@ class Bed:
         data = b""
         for kind, code, value in events + ((EV_SYN, 0, 0),):
             self.time += 0.01
-            data += struct.pack("llHHi", int(self.time), int(self.time % 1 * 1e6), kind, code, value)
+            stamp = (int(self.time), int(self.time % 1 * 1e6))
+            data += struct.pack("llHHi", *stamp, kind, code, value)
         os.write(self.pty, data)
 
-    down = lambda self, x, y: self.frame((EV_KEY, BTN_TOUCH, 1), (EV_ABS, ABS_X, x), (EV_ABS, ABS_Y, y))
+    down = lambda self, x, y: self.frame((EV_KEY, BTN_TOUCH, 1), (EV_ABS, ABS_X, x),
+                                         (EV_ABS, ABS_Y, y))
     move = lambda self, x, y: self.frame((EV_ABS, ABS_X, x), (EV_ABS, ABS_Y, y))
     ups = lambda self: Unit.text(self.frames).count(" pen up ")
 
     def tap(self, x, y):
-        """A raw tap; returns when the panel has handled it."""
+        """A raw tap; returns when the panel has taken its pen up."""
         before = self.ups()
         self.down(x, y)
         self.frame((EV_KEY, BTN_TOUCH, 0))
+        # Frames are handled in turn; what a check reads after a tap waits on its own.
         wait_for(lambda: self.ups() > before, "the pen up of the raw tap (%d, %d)" % (x, y))
-        self.unit.shot("settle.png")  # screen input: handled after the tap, even mid-calibration
 
     def unplug(self):
         self.controller.gone = True

@@ -12,10 +12,11 @@ BAR, BAR_END = (300, 138), (250, 140)  # the brightness bar on the basic page
 
 
 def store(unit, value):  # the laid-out registry's CalibrationData replaced, or taken out (None)
-    text, path = unit.text(unit.path("unit", "registry.reg")), unit.path("unit", "registry.reg")
+    path = unit.path("unit", "registry.reg")
+    key = "[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\TOUCH]\r\n"
+    text = re.sub(r'"CalibrationData"="[^"]*"\r\n', "", unit.text(path))
     with open(path, "w", newline="") as f:
-        f.write(re.sub(r'"CalibrationData"="[^"]*"\r\n', "" if value is None else
-                       '"CalibrationData"="%s"\r\n' % value, text))
+        f.write(text.replace(key, key + ('"CalibrationData"="%s"\r\n' % value if value else "")))
 
 
 unit = Unit()  # Uncalibrated raw taps, a drag cut short by the controller going away.
@@ -42,32 +43,29 @@ check(unit.close(panel) == 0, "the panel did not close with status 0")
 ok("raw taps on the linear map; a controller gone mid-drag ends the drag with a pen up, the "
    "pointer goes on")
 
-unit = Unit()  # Full screen the controller spans the display, the panel only its centred picture.
-xvfb(unit, scale=None)
-unit.env["DIALVANE_FULLSCREEN"] = "1"
-bed = Bed(unit)
-store(unit, None)
+bed.controller.gone = False  # A stored calibration on one line: logged, the linear map stays.
+flat = "100,100 200,200 300,300 400,400 500,500"
+store(unit, flat)
 panel = unit.panel()
-x0, y0 = wait_for(lambda: re.search(r"scaled [0-9.]+ to 1280 x 624 at \((\d+), (\d+)\)",
-                                    unit.log(panel)), "the full-screen layout").groups()
-bed.tap(round((int(x0) + (ICON["advan"][0] + 0.5) * 1280 / 480) * RAW_MAX / 1280),
-        round((int(y0) + (ICON["advan"][1] + 0.5) * 624 / 234) * RAW_MAX / 800))
-wait_for(lambda: field(unit, 0) == 2, "the advanced page by a raw tap on the full display")
-ok("full screen, a raw tap maps through the display's layout onto the panel")
+check('TOUCH: CalibrationData "%s" is singular (its points lie on one line); the calibration in '
+      'use stays\r\n' % flat in unit.log(panel), "no singular line:\n%s" % unit.log(panel))
+bed.tap(*linear(ICON["advan"]))
+wait_for(lambda: field(unit, 0) == 2, "the advanced page by the linear map")
+check(unit.close(panel) == 0, "the panel did not close with status 0")
+ok("a singular stored calibration is logged and the map in use stays")
 
-unit = Unit()  # A bound node that does not exist: logged, the pointer works, nothing simulated.
-bed = Bed(unit)
-bed.bind("TOUCH = evdev:/dev/input/event7\n")
+bed.bind("TOUCH = evdev:/dev/input/event7\n")  # A bound node that does not exist.
 panel = unit.panel()
 check("TOUCH: cannot open /dev/input/event7 (No such file or directory)\r\n" in unit.log(panel),
       "no line for the missing node:\n%s" % unit.log(panel))
 unit.tap(ICON["sound"])
 wait_for(lambda: field(unit, 0) == 0, "the pointer's tap")
+check(unit.close(panel) == 0, "the panel did not close with status 0")
 ok("a missing node: one line naming the kernel's error, the pointer still works")
 
-unit = Unit()  # An empty range: refused; the calibration is still stored, and not applied.
-bed = Bed(unit, ranges={ABS_X: (0, RAW_MAX), ABS_Y: (100, 100)})
-launcher, panel = unit.launcher(), unit.panel()
+bed.bind("TOUCH = evdev:%s\n" % NODE)  # An empty range: refused; the calibration still stored.
+bed.controller.ranges = {ABS_X: (0, RAW_MAX), ABS_Y: (100, 100)}
+panel = unit.panel()
 check("TOUCH: /dev/input/event0 reports an empty range (x 0..4095, y 100..100); not used\r\n"
       in unit.log(panel), "no empty-range line:\n%s" % unit.log(panel))
 unit.tap(ICON["touch"])
@@ -76,15 +74,17 @@ for target in TARGETS:
 wait_for(lambda: "TouchCalibrate: CalibrationData = %s\r\n" % TARGETS_RAW in unit.log(panel),
          "the calibration stored")
 check(not os.path.exists(unit.path("unit", "dev", "touch-calibration.rules")), "a udev rule")
+check(unit.close(panel) == 0, "the panel did not close with status 0")
 ok("an empty ABS range is refused; the calibration is stored as without a controller")
 
-unit = Unit()  # A stored calibration on one line: logged, the linear map stays.
-bed = Bed(unit)
-flat = "100,100 200,200 300,300 400,400 500,500"
-store(unit, flat)
+bed.controller.ranges = {ABS_X: (0, RAW_MAX), ABS_Y: (0, RAW_MAX)}  # Full screen: the controller
+store(unit, None)  # spans the display, the panel only its centred picture.
+xvfb(unit, scale=None)
+unit.env["DIALVANE_FULLSCREEN"] = "1"
 panel = unit.panel()
-check('TOUCH: CalibrationData "%s" is singular (its points lie on one line); the calibration in '
-      'use stays\r\n' % flat in unit.log(panel), "no singular line:\n%s" % unit.log(panel))
-bed.tap(*linear(ICON["advan"]))
-wait_for(lambda: field(unit, 0) == 2, "the advanced page by the linear map")
-ok("a singular stored calibration is logged and the map in use stays")
+x0, y0 = wait_for(lambda: re.search(r"scaled [0-9.]+ to 1280 x 624 at \((\d+), (\d+)\)",
+                                    unit.log(panel)), "the full-screen layout").groups()
+bed.tap(round((int(x0) + (ICON["advan"][0] + 0.5) * 1280 / 480) * RAW_MAX / 1280),
+        round((int(y0) + (ICON["advan"][1] + 0.5) * 624 / 234) * RAW_MAX / 800))
+wait_for(lambda: field(unit, 0) == 2, "the advanced page by a raw tap on the full display")
+ok("full screen, a raw tap maps through the display's layout onto the panel")
