@@ -35,7 +35,6 @@ bed.unplug()
 wait_for(lambda: "TOUCH: /dev/input/event0 went away (No such device); touch input ends\r\n"
          in unit.log(panel), "the controller's end")
 wait_for(lambda: field(unit, 5) == 250, "the drag's pen up at x 250")
-check(Unit.text(bed.frames).splitlines()[-1].endswith("pen up 250 140"), "the drag did not end")
 unit.tap(OK_BUTTON)
 unit.tap(ICON["sound"])
 wait_for(lambda: field(unit, 0) == 0, "the pointer after the controller went away")

