@@ -18,9 +18,10 @@
 
 namespace dv {
 
-// A tap a pen, not a finger, puts on a cross lands within a millimetre or so
-// (three pixels of the unit's screen); ten pixels is as far as a careful tap
-// strays, and still leaves every control of the panel hit where aimed.
+// Ten pixels is about 3 mm on the unit's screen: more than a careful tap on a
+// cross strays, less than the smallest control of the panel, so a calibration
+// that passes hits every control where it is aimed. A centre tap d pixels off
+// leaves 2d/3 of it after four taps and 4d/5 after five.
 constexpr double kAgreementPx = 10.0;
 // 2 % of the range: about 10 pixels across the screen, 5 down it; the
 // targets lie 85 pixels apart or more.
