@@ -1,0 +1,68 @@
+# What the X window shows is the panel's own picture (dialvane-ctl shot), pixel for pixel at the
+# window's scale, after partial redraws (a slider dragged, an option tapped, a bar dragged):
+# through the window's own surface and through SDL's renderer, at scales 1 and
+# 2. The log names the way the panel presents.
+import struct
+import subprocess
+
+from dvtest import *
+
+CASES = [("surface", 1), ("surface", 2), ("renderer", 1), ("renderer", 2)]
+SAID = {"surface": "Display: presenting through the window's surface, without OpenGL "
+                   "(DIALVANE_PRESENT=surface)",
+        "renderer": "Display: presenting through SDL's renderer 'software' "
+                    "(DIALVANE_PRESENT=renderer)"}
+# Compared after the steps that redraw a part of the screen only (named).
+STEPS = [(None, [ICON["sound"]]),
+         ("the navigation slider dragged", [(116, 150), (116, 120), (116, 95)]),
+         (None, [OK_BUTTON]), (None, [ICON["basic"]]),
+         ("an option tapped", [(370, 82)]),
+         ("the brightness bar dragged", [(300, 138), (250, 138), (200, 138)])]
+
+
+def window_pixels(unit, win):
+    """The window's RGB bytes, read from xwd's dump as they are (xwdtopnm would map them through
+    the window's own colormap)."""
+    dump = subprocess.run(["xwd", "-id", win, "-silent"], capture_output=True, env=unit.env,
+                          timeout=30, check=True).stdout
+    head = struct.unpack(">25I", dump[:100])
+    width, height, order, bits, line, masks = head[4], head[5], head[7], head[11], head[12], \
+        head[14:17]
+    check((order, bits, line, masks) == (0, 32, width * 4, (0xFF0000, 0xFF00, 0xFF)),
+          "an X image of another layout: %s" % (head,))
+    data = dump[head[0] + head[19] * 12:][:line * height]
+    rgb = bytearray(width * height * 3)
+    rgb[0::3], rgb[1::3], rgb[2::3] = data[2::4], data[1::4], data[0::4]
+    return bytes(rgb)
+
+
+def shot_pixels(unit, scale):
+    with open(unit.shot("panel.png"), "rb") as shot:
+        ppm = subprocess.run(["sh", "-c", "pngtopnm | pnmenlarge %d" % scale], input=shot.read(),
+                             capture_output=True, check=True).stdout
+    width, height = map(int, ppm.split(None, 4)[1:3])
+    return width, ppm[len(ppm) - width * height * 3:]
+
+
+def compare(unit, win, scale, what):
+    window, (width, panel) = window_pixels(unit, win), shot_pixels(unit, scale)
+    if window != panel:
+        at = next(i for i in range(min(len(window), len(panel))) if window[i] != panel[i]) // 3
+        check(False, "after %s at scale %d the window differs from the shot first at (%d, %d)"
+              " (%d and %d bytes)" % (what, scale, at % width, at // width, len(window),
+                                      len(panel)))
+
+
+for way, scale in CASES:
+    unit = Unit()
+    xvfb(unit, scale)
+    panel = unit.panel({"DIALVANE_PRESENT": way})
+    win = panel_window(unit)
+    check(SAID[way] in unit.log(panel), "no line %r in the log:\n%s" % (SAID[way], unit.log(panel)))
+    for what, points in STEPS:
+        unit.drag(*points) if len(points) > 1 else unit.tap(points[0])
+        if what:
+            compare(unit, win, scale, what)
+    ok("%s, scale %d: the window shows the shot after %d steps" % (way, scale, len(STEPS)))
+    check(unit.close(panel) == 0, "the panel ended with %s" % panel.returncode)
+    unit.end()
