@@ -1,7 +1,7 @@
 # What the X window shows is the panel's own picture (dialvane-ctl shot), pixel for pixel at the
 # window's scale, after partial redraws (a slider dragged, an option tapped, a bar dragged):
 # through the window's own surface and through SDL's renderer, at scales 1 and 2. The log names
-# the way the panel presents.
+# the way the panel presents; a scale too large for the display is lowered.
 import struct
 import subprocess
 
@@ -60,3 +60,14 @@ for way, scale in CASES:
     ok("%s, scale %d: the window shows the shot after %d steps" % (way, scale, len(STEPS)))
     check(unit.close(panel) == 0, "the panel ended with %s" % panel.returncode)
     unit.end()
+
+# A scale too large for the display is lowered to the largest that fits, with a log line.
+unit = Unit()
+xvfb(unit, 5, "1024x768")
+panel = unit.panel()
+check("WIDTH=960\nHEIGHT=468" in xdo("getwindowgeometry", "--shell", panel_window(unit),
+                                     unit=unit).stdout, "the window is not at scale 2")
+said = "DIALVANE_SCALE=5 makes a window of 2400 x 1170, larger than the display's 1024 x 768; " \
+       "using scale 2"
+check(said in unit.log(panel), unit.log(panel))
+ok("DIALVANE_SCALE=5 on 1024 x 768: " + said)
