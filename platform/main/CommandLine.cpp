@@ -2,7 +2,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
+
+#include "platform/ipc/RuntimeFolder.h"
 
 namespace dv {
 namespace {
@@ -36,6 +39,11 @@ void HandleCommandLine(int argc, char** argv) {
     if (argc == 2 && first == "--version") {
         std::printf("dialvane %s\n", kVersion);
         std::exit(kExitOk);
+    }
+    // A runtime folder that must be refused is said first, as at every
+    // start, whatever else is wrong.
+    if (const std::string problem = ipc::PrepareRuntimeDir(); !problem.empty()) {
+        std::fprintf(stderr, "dialvane: %s\n", problem.c_str());
     }
     std::fprintf(stderr, "dialvane: unknown argument '%s'\n%s", argv[1], kUsage);
     std::exit(kExitUsage);

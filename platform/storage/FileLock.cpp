@@ -85,7 +85,11 @@ std::filesystem::path FileLock::LockFileFor(const std::filesystem::path& hostPat
     if (name.size() > kLongestName) {
         name = HashName(name) + "-" + name.substr(name.size() - kKeptEnd);
     }
-    return folder / (name + kLockSuffix);
+    std::filesystem::path file = folder / (name + kLockSuffix);
+    // Made here, private like everything in the runtime folder, so that a
+    // caller that opens it itself (the registry's change lock) finds it so.
+    UniqueFd made(::open(file.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, kLockFileMode));
+    return file;
 }
 
 std::optional<FileLock> FileLock::Acquire(const std::filesystem::path& lockFile, Mode mode,

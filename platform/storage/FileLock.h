@@ -27,7 +27,7 @@ public:
     static std::optional<FileLock> Acquire(const std::filesystem::path& lockFile, Mode mode,
                                            DWORD& error);
     // The lock file guarding a file of the device root; suffix tells apart
-    // several locks of one file. Its folder is made when missing.
+    // several locks of one file. It and its folder are made when missing.
     static std::filesystem::path LockFileFor(const std::filesystem::path& hostPath,
                                              std::string_view suffix = {});
 
