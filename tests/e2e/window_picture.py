@@ -47,10 +47,10 @@ def compare(unit, win, scale, what):
               % (what, scale, at % (480 * scale), at // (480 * scale)))
 
 
+unit = Unit()
+xvfb(unit, None, "1024x768")  # one X server for every case
 for way, scale in CASES:
-    unit = Unit()
-    xvfb(unit, scale)
-    panel = unit.panel({"DIALVANE_PRESENT": way})
+    panel = unit.panel({"DIALVANE_PRESENT": way, "DIALVANE_SCALE": str(scale)})
     win = panel_window(unit)
     check(SAID[way] in unit.log(panel), "no line %r in the log:\n%s" % (SAID[way], unit.log(panel)))
     for what, points in STEPS:
@@ -59,12 +59,9 @@ for way, scale in CASES:
             compare(unit, win, scale, what)
     ok("%s, scale %d: the window shows the shot after %d steps" % (way, scale, len(STEPS)))
     check(unit.close(panel) == 0, "the panel ended with %s" % panel.returncode)
-    unit.end()
 
 # A scale too large for the display is lowered to the largest that fits, with a log line.
-unit = Unit()
-xvfb(unit, 5, "1024x768")
-panel = unit.panel()
+panel = unit.panel({"DIALVANE_SCALE": "5"})
 check("WIDTH=960\nHEIGHT=468" in xdo("getwindowgeometry", "--shell", panel_window(unit),
                                      unit=unit).stdout, "the window is not at scale 2")
 said = "DIALVANE_SCALE=5 makes a window of 2400 x 1170, larger than the display's 1024 x 768; " \
