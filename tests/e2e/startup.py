@@ -61,10 +61,9 @@ made = lambda: [p for p in ("xdg_data_home/dialvane", "xdg_runtime_dir/dialvane"
 helped, version = ask("--help"), ask("--version")
 check(not made(), "--help and --version made %s" % made())
 wrong = ask("--tour")
-check(helped.returncode == 0 and helped.stdout.startswith("usage: dialvane [--help | --version]"),
-      "--help: %d %r" % (helped.returncode, helped.stdout))
-check(version.returncode == 0 and re.fullmatch(r"dialvane \d+\.\d+\.\d+\n", version.stdout),
-      "--version: %d %r" % (version.returncode, version.stdout))
+check(helped.returncode == version.returncode == 0 and re.fullmatch(r"dialvane \d+\.\d+\.\d+\n",
+      version.stdout) and helped.stdout.startswith("usage: dialvane [--help | --version]"),
+      "--help: %r; --version: %r" % (helped, version))
 check(wrong.returncode == 2 and "unknown argument '--tour'\nusage:" in wrong.stderr,
       "--tour: %d %r" % (wrong.returncode, wrong.stderr))
 check("xdg_data_home/dialvane" not in made(), "--tour laid out a device root")
