@@ -1,6 +1,7 @@
 # Start-up as the unit's other programs see it: the first start lays out the
 # device root, a second copy brings the first forward and ends, twenty copies
-# at once leave one, and the default folders come from HOME / XDG_*.
+# at once leave one, --help and --version answer, a display named but not there
+# ends it, and the default folders come from HOME / XDG_*.
 import fcntl
 import os
 import re
