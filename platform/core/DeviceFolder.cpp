@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -14,6 +15,7 @@
 #include <system_error>
 
 #include "platform/Platform.h"
+#include "platform/core/DebugLog.h"
 #include "platform/core/UniqueFd.h"
 
 namespace dv {
@@ -82,6 +84,7 @@ public:
             Reset(folder);
         }
         if (!fd.Valid()) {
+            ReportUnwritable(path, errno);
             return nullptr;
         }
         if (!m_notify.Valid()) {
@@ -89,6 +92,18 @@ public:
             return &m_uncached;
         }
         return &m_files.emplace(std::string(name), OpenFile{std::move(fd), -1}).first->second;
+    }
+
+    // A root that cannot be written (a read-only flash) keeps no device
+    // state or journals; the devices work on without them. Said once, as
+    // every operation of every device would say it again.
+    void ReportUnwritable(const std::filesystem::path& path, int error) {
+        if (!m_reportedUnwritable) {
+            m_reportedUnwritable = true;
+            WriteDebugText("Devices: cannot write " + path.string() + " (" + std::strerror(error) +
+                           "); device state and journals are not kept while the device "
+                           "folder cannot be written\r\n");
+        }
     }
 
     void Forget(std::string_view name) {
@@ -185,9 +200,23 @@ private:
     std::map<std::string, int, std::less<>> m_ownCloses;
     OpenFile m_uncached;
     bool m_bForked = false;
+    bool m_reportedUnwritable = false;
 };
 
 }  // namespace
+
+void CheckDeviceFolderWritable() {
+    DeviceFolderCache& cache = DeviceFolderCache::Instance();
+    std::scoped_lock guard(cache.Lock());
+    // A folder not made yet is made in the root on first use.
+    std::filesystem::path folder = DeviceRoot() / kDeviceFolder;
+    if (::access(folder.c_str(), W_OK) != 0 && errno == ENOENT) {
+        folder = folder.parent_path();
+    }
+    if (::access(folder.c_str(), W_OK) != 0) {
+        cache.ReportUnwritable(folder, errno);
+    }
+}
 
 bool DeviceSwitchIsOn(std::string_view fileName) {
     DeviceFolderCache& cache = DeviceFolderCache::Instance();

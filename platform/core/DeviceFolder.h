@@ -23,6 +23,11 @@ enum class Freshness { Check, SameSession };
 // True while ROOT/dev/<fileName> exists. Always takes in outside changes.
 bool DeviceSwitchIsOn(std::string_view fileName);
 
+// Says at start, once, when ROOT/dev cannot be written (a read-only root):
+// the devices then work on without their state and journals, and the first
+// write that fails says nothing more.
+void CheckDeviceFolderWritable();
+
 // Appends text (whole lines) to ROOT/dev/<fileName>.
 void AppendDeviceJournal(std::string_view fileName, std::string_view text,
                          Freshness freshness = Freshness::Check);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "platform/Platform.h"
 #include "platform/core/DebugLog.h"
@@ -12,6 +13,7 @@
 #include "platform/display/DisplayState.h"
 #include "platform/display/FullScreen.h"
 #include "platform/display/TouchScreen.h"
+#include "platform/display/WindowSurface.h"
 #include "platform/gdi/Icons.h"
 #include "platform/gdi/Screen.h"
 
@@ -21,16 +23,23 @@ namespace {
 constexpr int kMaxDefaultScale = 3;
 constexpr int kMaxScale = 8;
 constexpr const char* kOffscreenDriver = "offscreen";
+constexpr int kDisplayMissingExit = 3;
 
 bool EnvSays(const char* name, const char* value) {
     const char* v = std::getenv(name);
     return v != nullptr && std::string(v) == value;
 }
 
-bool HaveDesktop() {
-    const char* x = std::getenv("DISPLAY");
-    const char* w = std::getenv("WAYLAND_DISPLAY");
-    return (x != nullptr && *x != '\0') || (w != nullptr && *w != '\0');
+// The display the environment names ("X display \":0\"", ...), or "" when
+// it names none.
+std::string NamedDisplay() {
+    for (auto [variable, kind] :
+         {std::pair{"DISPLAY", "X display"}, std::pair{"WAYLAND_DISPLAY", "Wayland display"}}) {
+        if (const char* name = std::getenv(variable); name != nullptr && *name != '\0') {
+            return std::string(kind) + " \"" + name + "\"";
+        }
+    }
+    return {};
 }
 
 void LogHeadless(const std::string& why) {
@@ -39,6 +48,15 @@ void LogHeadless(const std::string& why) {
         said = true;
         WriteDebugText("Display: " + why + "; running headless with SDL's offscreen driver\r\n");
     }
+}
+
+// A display that was asked for and is not there ends the program: running
+// unseen would look like a hang to whoever started it.
+[[noreturn]] void DisplayMissing(const std::string& what, const std::string& why) {
+    // The log goes to stderr as well.
+    WriteDebugText("Display: cannot open the " + what + ": " + why +
+                   " (DIALVANE_DISPLAY=none runs without a display)\r\n");
+    std::_Exit(kDisplayMissingExit);
 }
 
 bool InitVideo() {
@@ -51,49 +69,79 @@ bool InitVideo() {
     // this, SDL drops a press it reads within 10 ms of the window's focus,
     // so the first tap after the window opens could be lost.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-    const bool driverChosen = std::getenv("SDL_VIDEODRIVER") != nullptr;
-    if (!driverChosen && !HaveDesktop()) {
+    const char* chosen = std::getenv("SDL_VIDEODRIVER");
+    const std::string asked = chosen == nullptr ? "" : chosen;
+    const std::string named = NamedDisplay();
+    if (asked.empty() && named.empty()) {
         LogHeadless("no display found (DISPLAY and WAYLAND_DISPLAY are not set)");
         SDL_SetHint(SDL_HINT_VIDEODRIVER, kOffscreenDriver);
     }
+    const std::string wanted = !asked.empty() ? "SDL video driver \"" + asked + "\"" : named;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
         const char* driver = SDL_GetCurrentVideoDriver();
         if (driver != nullptr && std::string(driver) == kOffscreenDriver) {
+            if (asked.empty() && !named.empty()) {
+                DisplayMissing(named, "SDL cannot connect to it");
+            }
             LogHeadless("SDL video driver is offscreen");
         }
         return true;
     }
-    const std::string error = SDL_GetError();
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, kOffscreenDriver);
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
-        LogHeadless("cannot open the display (" + error + ")");
-        return true;
+    if (!wanted.empty()) {
+        DisplayMissing(wanted, SDL_GetError());
     }
     WriteDebugText("Display: SDL video cannot start: " + std::string(SDL_GetError()) + "\r\n");
     return false;
 }
 
+bool ScaleFits(int scale, const SDL_Rect& usable) {
+    return kScreenWidth * scale <= usable.w && kScreenHeight * scale <= usable.h;
+}
+
+// The largest scale up to most that fits the display, at least 1.
+int LargestFit(int most, const SDL_Rect& usable) {
+    int scale = most;
+    while (scale > 1 && !ScaleFits(scale, usable)) {
+        --scale;
+    }
+    return scale;
+}
+
+// DIALVANE_SCALE when it is a scale, else 0.
+int AskedScale() {
+    const char* env = std::getenv("DIALVANE_SCALE");
+    if (env == nullptr || *env == '\0') {
+        return 0;
+    }
+    char* end = nullptr;
+    const long scale = std::strtol(env, &end, 10);
+    if (*end == '\0' && scale >= 1 && scale <= kMaxScale) {
+        return static_cast<int>(scale);
+    }
+    WriteDebugText("Display: DIALVANE_SCALE must be 1.." + std::to_string(kMaxScale) +
+                   "; choosing a scale that fits\r\n");
+    return 0;
+}
+
 int ChooseScale(bool offscreen) {
-    if (const char* env = std::getenv("DIALVANE_SCALE"); env != nullptr && *env != '\0') {
-        char* end = nullptr;
-        const long scale = std::strtol(env, &end, 10);
-        if (*end == '\0' && scale >= 1 && scale <= kMaxScale) {
-            return static_cast<int>(scale);
-        }
-        WriteDebugText("Display: DIALVANE_SCALE must be 1.." + std::to_string(kMaxScale) +
-                       "; choosing a scale that fits\r\n");
-    }
-    // Headless, a larger picture only costs memory and copying.
+    const int asked = AskedScale();
     SDL_Rect usable{};
+    // Headless, a larger picture only costs memory and copying.
     if (offscreen || SDL_GetDisplayUsableBounds(0, &usable) != 0) {
-        return 1;
+        return asked != 0 ? asked : 1;
     }
-    for (int scale = kMaxDefaultScale; scale > 1; --scale) {
-        if (kScreenWidth * scale <= usable.w && kScreenHeight * scale <= usable.h) {
-            return scale;
-        }
+    if (asked == 0) {
+        return LargestFit(kMaxDefaultScale, usable);
     }
-    return 1;
+    const int scale = LargestFit(asked, usable);
+    if (scale != asked) {
+        WriteDebugText("Display: DIALVANE_SCALE=" + std::to_string(asked) + " makes a window of " +
+                       std::to_string(kScreenWidth * asked) + " x " +
+                       std::to_string(kScreenHeight * asked) + ", larger than the display's " +
+                       std::to_string(usable.w) + " x " + std::to_string(usable.h) +
+                       "; using scale " + std::to_string(scale) + "\r\n");
+    }
+    return scale;
 }
 
 void DestroyWindow(DisplayState& s) {
@@ -106,9 +154,52 @@ void DestroyWindow(DisplayState& s) {
     if (s.window != nullptr) {
         SDL_DestroyWindow(s.window);
     }
+    SDL_FreeSurface(s.stage);
     s.texture = nullptr;
     s.renderer = nullptr;
+    s.stage = nullptr;
+    s.surface = false;
     s.window = nullptr;
+}
+
+// Without a GPU the window's own surface is shown; SDL must not make that
+// surface through a renderer, which would load OpenGL after all.
+bool UseWindowSurface(DisplayState& s) {
+    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_OVERRIDE);
+    if (SDL_GetWindowSurface(s.window) == nullptr) {
+        WriteDebugText("Display: cannot make the window's surface: " + std::string(SDL_GetError()) +
+                       "; trying SDL's renderer\r\n");
+        return false;
+    }
+    s.surface = true;
+    return true;
+}
+
+bool UseRenderer(DisplayState& s) {
+    s.renderer = SDL_CreateRenderer(s.window, -1, 0);
+    if (s.renderer == nullptr) {
+        s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE);
+    }
+    if (s.renderer != nullptr) {
+        s.texture = SDL_CreateTexture(s.renderer, SDL_PIXELFORMAT_XRGB8888,
+                                      SDL_TEXTUREACCESS_STREAMING, kScreenWidth, kScreenHeight);
+    }
+    if (s.texture == nullptr) {
+        WriteDebugText("Display: cannot create the renderer: " + std::string(SDL_GetError()) +
+                       "\r\n");
+        return false;
+    }
+    return true;
+}
+
+void LogPresentation(const DisplayState& s, const std::string& why) {
+    std::string how = "the window's surface, without OpenGL";
+    if (!s.surface) {
+        SDL_RendererInfo info{};
+        how = std::string("SDL's renderer '") +
+              (SDL_GetRendererInfo(s.renderer, &info) == 0 ? info.name : "?") + "'";
+    }
+    WriteDebugText("Display: presenting through " + how + " (" + why + ")\r\n");
 }
 
 bool CreateWindow(DisplayState& s) {
@@ -141,20 +232,13 @@ bool CreateWindow(DisplayState& s) {
         }
         return true;
     }
-    s.renderer = SDL_CreateRenderer(s.window, -1, 0);
-    if (s.renderer == nullptr) {
-        s.renderer = SDL_CreateRenderer(s.window, -1, SDL_RENDERER_SOFTWARE);
-    }
-    if (s.renderer != nullptr) {
-        s.texture = SDL_CreateTexture(s.renderer, SDL_PIXELFORMAT_XRGB8888,
-                                      SDL_TEXTUREACCESS_STREAMING, kScreenWidth, kScreenHeight);
-    }
-    if (s.texture == nullptr) {
-        WriteDebugText("Display: cannot create the renderer: " + std::string(SDL_GetError()) +
-                       "\r\n");
+    std::string why;
+    const bool surfaceWanted = ChooseSurface(why);
+    if (!(surfaceWanted && UseWindowSurface(s)) && !UseRenderer(s)) {
         DestroyWindow(s);
         return false;
     }
+    LogPresentation(s, why);
     if (s.fullScreen) {
         LayOutFullScreen(s);
         SDL_ShowCursor(SDL_DISABLE);
@@ -184,6 +268,10 @@ void Render(DisplayState& s, const SDL_Rect& area) {
     const auto pixels = gdi::ScreenPixels();
     if (s.offscreen) {
         RenderOffscreen(s, area, const_cast<uint32_t*>(pixels.data()));
+        return;
+    }
+    if (s.surface) {
+        PresentToSurface(s, area, pixels);
         return;
     }
     const uint32_t* first =

@@ -45,8 +45,13 @@ struct DisplayState {
     std::string layout;
 
     SDL_Window* window = nullptr;
+    // A window presents through an SDL renderer, or through its own surface
+    // (surface; stage converts a smooth picture when the window's pixels
+    // have another format).
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
+    bool surface = false;
+    SDL_Surface* stage = nullptr;
 
     std::string title = "Dialvane";
 

@@ -71,8 +71,11 @@ void LayOutFullScreen(DisplayState& s) {
         s.drawHeight = s.windowHeight;
     }
     s.box = FitPanel(s.drawWidth, s.drawHeight, s.scaleMode);
-    SDL_SetTextureScaleMode(s.texture, s.box.filter == ScaleFilter::Nearest ? SDL_ScaleModeNearest
-                                                                            : SDL_ScaleModeLinear);
+    if (s.texture != nullptr) {
+        SDL_SetTextureScaleMode(s.texture, s.box.filter == ScaleFilter::Nearest
+                                               ? SDL_ScaleModeNearest
+                                               : SDL_ScaleModeLinear);
+    }
     if (std::string layout = Describe(s); layout != s.layout) {
         WriteDebugText(layout);
         s.layout = std::move(layout);

@@ -11,6 +11,10 @@ constexpr std::size_t kPenPayload = 16;
 constexpr std::size_t kRaisePayload = 4;
 constexpr std::size_t kReplyPayload = 12;
 constexpr std::size_t kShotFixed = 4;
+// The touch screen reports 16-bit signed coordinates; wider values would wrap
+// on their way to a window message's lParam.
+constexpr int32_t kPenMin = -32768;
+constexpr int32_t kPenMax = 32767;
 
 void Put16(std::vector<uint8_t>& out, uint16_t v) {
     out.push_back(static_cast<uint8_t>(v));
@@ -82,6 +86,11 @@ bool ParsePayload(Frame& frame, const uint8_t* p, std::size_t size, std::string&
             frame.pen = static_cast<PenCode>(action);
             frame.x = static_cast<int32_t>(Get32(p + 8));
             frame.y = static_cast<int32_t>(Get32(p + 12));
+            if (!PenCoordinateFits(frame.x) || !PenCoordinateFits(frame.y)) {
+                problem = "pen coordinates (" + std::to_string(frame.x) + ", " +
+                          std::to_string(frame.y) + ") outside -32768..32767";
+                return false;
+            }
             return true;
         }
         case FrameKind::Shot:
@@ -118,6 +127,10 @@ bool ParsePayload(Frame& frame, const uint8_t* p, std::size_t size, std::string&
 }
 
 }  // namespace
+
+bool PenCoordinateFits(int64_t value) {
+    return value >= kPenMin && value <= kPenMax;
+}
 
 Frame MessageFrame(FrameKind kind, uint32_t message, uint64_t wParam, int64_t lParam) {
     Frame frame;

@@ -56,6 +56,9 @@ struct Frame {
 // The requests, as every sender builds them.
 Frame MessageFrame(FrameKind kind, uint32_t message, uint64_t wParam, int64_t lParam);
 Frame PenFrame(PenCode pen, int32_t x, int32_t y);
+// Whether a pen coordinate is one the touch screen can give (16-bit signed);
+// a pen frame with another is refused.
+bool PenCoordinateFits(int64_t value);
 Frame ShotFrame(std::string path);
 Frame RaiseFrame();
 Frame ReplyFrame(uint32_t seq, int64_t result, ReplyStatus status);

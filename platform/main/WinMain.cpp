@@ -11,6 +11,7 @@
 #include "platform/afx/CWinApp.h"
 #include "platform/display/Display.h"
 #include "platform/ipc/RuntimeFolder.h"
+#include "platform/main/CommandLine.h"
 #include "platform/window/WindowTable.h"
 
 namespace {
@@ -46,7 +47,8 @@ void HandleTerminationSignals() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    dv::HandleCommandLine(argc, argv);
     std::string problem = dv::ipc::PrepareRuntimeDir();
     if (!problem.empty()) {
         std::fprintf(stderr, "dialvane: %s\n", problem.c_str());

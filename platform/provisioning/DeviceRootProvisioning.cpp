@@ -15,6 +15,7 @@
 #include "platform/Resources.h"
 #include "platform/WinReg.h"
 #include "platform/core/DebugLog.h"
+#include "platform/core/DeviceFolder.h"
 #include "platform/core/UniqueFd.h"
 #include "platform/drivers/FlashLayout.h"
 #include "platform/provisioning/FactoryBootRecord.h"
@@ -154,7 +155,11 @@ bool ProvisionDeviceRoot() {
     std::filesystem::path root = DeviceRoot();
     std::error_code ec;
     if (std::filesystem::exists(std::filesystem::symlink_status(root, ec))) {
-        return KeepExisting(root);
+        const bool usable = KeepExisting(root);
+        if (usable) {
+            CheckDeviceFolderWritable();  // a read-only root says so at start, not at a tap
+        }
+        return usable;
     }
     std::optional<std::span<const BYTE>> clickSound;
     if (const EmbeddedResource* wav =

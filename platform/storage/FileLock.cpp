@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "platform/Platform.h"
@@ -13,14 +15,20 @@
 namespace dv {
 namespace {
 
-constexpr const char* kLockFolder = ".locks";
+constexpr const char* kLockFolder = "locks";
 constexpr const char* kLockSuffix = ".lock";
+constexpr mode_t kFolderMode = 0700;
+constexpr mode_t kLockFileMode = 0600;
+// File names stay well inside NAME_MAX; longer paths are named by a hash and
+// their end.
+constexpr std::size_t kLongestName = 200;
+constexpr std::size_t kKeptEnd = 120;
 
-// One flat folder of lock files: the unit path becomes one file name, with
+// One flat folder of lock files: the file's path becomes one file name, with
 // '/' and '%' escaped so that distinct paths never share a lock.
-std::string EncodeRelative(const std::string& relative) {
+std::string EncodePath(const std::string& path) {
     std::string out;
-    for (char c : relative) {
+    for (char c : path) {
         if (c == '/') {
             out += "%2F";
         } else if (c == '%') {
@@ -32,29 +40,63 @@ std::string EncodeRelative(const std::string& relative) {
     return out;
 }
 
+std::string HashName(const std::string& text) {
+    uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (unsigned char c : text) {
+        hash = (hash ^ c) * 1099511628211ull;
+    }
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    return hex;
+}
+
+// Every process names a file alike however its root was spelled (relative,
+// through a link): the root's real path, then the path inside it.
+std::string Key(const std::filesystem::path& hostPath) {
+    std::error_code error;
+    const std::filesystem::path root = DeviceRoot();
+    std::filesystem::path real = std::filesystem::weakly_canonical(root, error);
+    if (error) {
+        real = std::filesystem::absolute(root, error);
+    }
+    const std::filesystem::path relative = hostPath.lexically_relative(root);
+    if (relative.empty() || relative.native().starts_with("..")) {
+        return std::filesystem::absolute(hostPath, error).lexically_normal().string();
+    }
+    return (real / relative).lexically_normal().string();
+}
+
+void MakeFolder(const std::filesystem::path& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder.parent_path(), error);
+    if (::mkdir(folder.parent_path().c_str(), kFolderMode) != 0 && errno != EEXIST) {
+        return;
+    }
+    ::mkdir(folder.c_str(), kFolderMode);
+}
+
 }  // namespace
 
 std::filesystem::path FileLock::LockFileFor(const std::filesystem::path& hostPath,
                                             std::string_view suffix) {
-    std::filesystem::path root = DeviceRoot();
-    std::filesystem::path relative = hostPath.lexically_relative(root);
-    std::string key = relative.empty() || relative.native().starts_with("..")
-                          ? hostPath.lexically_normal().string()
-                          : relative.string();
-    return root / kLockFolder / (EncodeRelative(key) + std::string(suffix) + kLockSuffix);
+    const std::filesystem::path folder = RuntimeDir() / kLockFolder;
+    MakeFolder(folder);
+    std::string name = EncodePath(Key(hostPath)) + std::string(suffix);
+    if (name.size() > kLongestName) {
+        name = HashName(name) + "-" + name.substr(name.size() - kKeptEnd);
+    }
+    std::filesystem::path file = folder / (name + kLockSuffix);
+    // Made here, private like everything in the runtime folder, so that a
+    // caller that opens it itself (the registry's change lock) finds it so.
+    UniqueFd made(::open(file.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, kLockFileMode));
+    return file;
 }
 
 std::optional<FileLock> FileLock::Acquire(const std::filesystem::path& lockFile, Mode mode,
                                           DWORD& error) {
-    // The folder of lock files is the platform's own; it is made on demand
-    // inside a root that already exists, never the root itself.
-    if (::mkdir(lockFile.parent_path().c_str(), 0755) != 0 && errno != EEXIST) {
-        error = ERROR_PATH_NOT_FOUND;
-        return std::nullopt;
-    }
-    UniqueFd fd(::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+    UniqueFd fd(::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kLockFileMode));
     if (!fd.Valid()) {
-        error = ERROR_ACCESS_DENIED;
+        error = errno == ENOENT ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED;
         return std::nullopt;
     }
     int operation = (mode == Mode::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;

@@ -1,11 +1,17 @@
 // The lock that makes an open of a device-root file exclusive or shared,
 // across threads and processes. Each lock is a flock() on its own open of a
-// lock file under ROOT/.locks/, so two opens in one thread conflict just as
-// two opens in two processes do, and a process that dies lets go of its locks.
+// lock file, so two opens in one thread conflict just as two opens in two
+// processes do, and a process that dies lets go of its locks.
+//
+// The lock files live in the runtime folder (RUNTIME/locks/), which every
+// program of the unit shares and can write, so that reading a file of a
+// root that cannot be written (a read-only flash) needs no write access to
+// it.
 #pragma once
 
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 #include "platform/WinDef.h"
 #include "platform/core/UniqueFd.h"
@@ -21,7 +27,7 @@ public:
     static std::optional<FileLock> Acquire(const std::filesystem::path& lockFile, Mode mode,
                                            DWORD& error);
     // The lock file guarding a file of the device root; suffix tells apart
-    // several locks of one file.
+    // several locks of one file. It and its folder are made when missing.
     static std::filesystem::path LockFileFor(const std::filesystem::path& hostPath,
                                              std::string_view suffix = {});
 

@@ -5,7 +5,10 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <vector>
+
+#include "platform/core/DebugLog.h"
 
 namespace dv {
 namespace {
@@ -126,7 +129,13 @@ std::shared_ptr<StorageFile> StorageFile::Open(const std::filesystem::path& host
             return file;
     }
     if (!file->m_fd.Valid()) {
-        error = OpenErrorFromErrno(errno);
+        const int saved = errno;
+        if (mode.write && (saved == EACCES || saved == EPERM || saved == EROFS)) {
+            // A change that cannot be kept says where and why, once per open.
+            WriteDebugText("Storage: cannot open " + hostPath.string() + " for writing (" +
+                           std::strerror(saved) + ")\r\n");
+        }
+        error = OpenErrorFromErrno(saved);
         return nullptr;
     }
     return file;

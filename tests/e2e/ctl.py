@@ -44,6 +44,15 @@ raw_peer(unit, tap(0) + tap(1))  # a quick double tap, handled once the panel is
 check(len(unit.heard(launcher)) == notices + 2, "a drag, a double tap: %s" % unit.heard(launcher))
 ok("pen down / move / up reach the panel as its touch screen's input; a double tap acts once")
 
+# y 65674 would wrap to 138, the brightness bar of the basic page open now: refused, logged.
+settled, wide = unit.conf(), frame(3, pen(0, 300, 65674)) + frame(3, pen(2, 300, 65674))
+check(raw_peer(unit, wide + frame(1, message(0, flags=1))) and unit.conf() == settled,
+      "a pen frame at y 65674 changed the settings")
+check("pen coordinates (300, 65674) outside -32768..32767" in unit.log(panel), unit.log(panel))
+refused = unit.ctl("tap", 300, 40000, expect=2).stderr
+check(refused.startswith("dialvane-ctl: Y 40000 is outside the pen's range -32768..32767"), refused)
+ok("pen frames beyond 16 bits are dropped with a log line; dialvane-ctl says why it refuses them")
+
 for proc, title in ((panel, "Dialvane"), (launcher, "Launcher_Tulvo")):
     proc.send_signal(signal.SIGTERM)
     check(proc.wait(timeout=10 * SLOW) == 0, "SIGTERM ended %s with %s" % (title, proc.returncode))

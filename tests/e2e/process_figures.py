@@ -2,6 +2,7 @@
 # and the whole-process figures (printed, not judged: the machine is shared).
 import glob
 import os
+import shutil
 import subprocess
 
 from dvtest import *
@@ -24,5 +25,7 @@ print(run.stdout)
 check(run.returncode == 0, "process-figures.sh: status %d\n%s" % (run.returncode, run.stderr))
 for row in ("start to first painted frame", "peak memory", "pen-down to pressed look"):
     check(("\n" + row) in run.stdout, 'no "%s" row in the figures' % row)
+check(not shutil.which("Xvfb") or "\npeak memory, tour of every page (window, Xvfb)" in run.stdout,
+      "no windowed memory figure")
 check("pressed-look samples: 1;" in run.stdout, "the pressed look was not seen after the pen-down")
 ok("the process figures tool measured all three figures")

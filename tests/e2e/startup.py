@@ -1,8 +1,10 @@
 # Start-up as the unit's other programs see it: the first start lays out the
 # device root, a second copy brings the first forward and ends, twenty copies
-# at once leave one, and the default folders come from HOME / XDG_*.
+# at once leave one, --help and --version answer, a display named but not there
+# ends it, and the default folders come from HOME / XDG_*.
 import fcntl
 import os
+import re
 import time
 
 from dvtest import *
@@ -50,12 +52,38 @@ for _ in range(50 if LONG else 1):
     check(unit.close(running[0]) == 0, "the copy left did not close with status 0")
 ok("20 copies started at once leave exactly one, the others end with status 0")
 
-# Without DIALVANE_ROOT and DIALVANE_RUNTIME the folders come from XDG_*; an X
-# display that cannot be opened leaves the panel headless.
+# --help and --version answer and lay out nothing; any other argument is refused with the usage.
 unit.env = {k: v for k, v in unit.env.items() if k not in ("DIALVANE_ROOT", "DIALVANE_RUNTIME",
                                                            "SDL_VIDEODRIVER")}
-panel = unit.panel({"DISPLAY": ":9999"})
-check("; running headless with SDL's offscreen driver\r\n" in unit.log(panel), unit.log(panel))
+ask = lambda *args, **env: subprocess.run([PANEL, *args], capture_output=True, text=True,
+                                          env=dict(unit.env, **env), timeout=30 * SLOW)
+made = lambda: [p for p in ("xdg_data_home/dialvane", "xdg_runtime_dir/dialvane")
+                if os.path.exists(unit.path(p))]
+helped, version = ask("--help"), ask("--version")
+check(not made(), "--help and --version made %s" % made())
+wrong = ask("--tour")
+check(helped.returncode == version.returncode == 0 and re.fullmatch(r"dialvane \d+\.\d+\.\d+\n",
+      version.stdout) and helped.stdout.startswith("usage: dialvane [--help | --version]"),
+      "--help: %r; --version: %r" % (helped, version))
+check(wrong.returncode == 2 and "unknown argument '--tour'\nusage:" in wrong.stderr,
+      "--tour: %d %r" % (wrong.returncode, wrong.stderr))
+check("xdg_data_home/dialvane" not in made(), "--tour laid out a device root")
+ok("--help and --version print and exit 0 making no folder; --tour is refused with the usage (2)")
+
+# A display that is named but not there ends the panel at once, naming it.
+t = time.monotonic()
+lost = ask(DISPLAY=":9999")
+check(lost.returncode == 3 and time.monotonic() - t < 2 * SLOW and
+      'cannot open the X display ":9999"' in lost.stderr, "DISPLAY=:9999: status %d after %.1f s,"
+      " %r" % (lost.returncode, time.monotonic() - t, lost.stderr))
+ok("DISPLAY naming no server: status 3 in %.0f ms: %s" % (1000 * (time.monotonic() - t),
+                                                           lost.stderr.splitlines()[-1]))
+
+# Without DIALVANE_ROOT and DIALVANE_RUNTIME the folders come from XDG_*; with no display named
+# the panel runs headless.
+panel = unit.panel()
+check("no display found (DISPLAY and WAYLAND_DISPLAY are not set); running headless with SDL's "
+      "offscreen driver\r\n" in unit.log(panel), unit.log(panel))
 check(os.path.exists(unit.path("xdg_data_home/dialvane/unit/FlashMem/sysini/conf.ini")) and
       os.path.exists(unit.path("xdg_runtime_dir/dialvane/w-Dialvane.sock")),
       "no settings file under XDG_DATA_HOME, or no socket under XDG_RUNTIME_DIR")

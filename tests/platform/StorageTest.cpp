@@ -221,6 +221,27 @@ TEST_F(Storage, SharingRulesHoldBetweenHandlesThreadsAndProcesses) {
     EXPECT_TRUE(CloseHandle(Open(GENERIC_READ, 0)));  // the dead process holds nothing
 }
 
+// Locks live in the runtime folder (e2e_readonly_root reads a root nobody may write), one per
+// file however its root is spelled.
+TEST_F(Storage, LocksLeaveTheRootAloneAndFollowTheFileNotItsSpelling) {
+    CFile held;
+    ASSERT_TRUE(held.Open(kConf, CFile::modeRead));
+    const std::filesystem::path link = root.Path().parent_path() / "link";
+    std::filesystem::create_directory_symlink(root.Path(), link);
+    ::setenv("DIALVANE_ROOT", link.c_str(), 1);
+    EXPECT_EQ(ErrorOf([] { return Open(GENERIC_READ, FILE_SHARE_READ) != INVALID_HANDLE_VALUE; }),
+              ERROR_SHARING_VIOLATION);
+    ::setenv("DIALVANE_ROOT", root.Path().c_str(), 1);
+    {
+        ScopedDeviceRoot other;  // the same unit path in another root is another file
+        other.MakeFolder("FlashMem/sysini");
+        other.WriteFile(kConfHost, kNew);
+        EXPECT_TRUE(CloseHandle(Open(GENERIC_READ, 0)));
+    }
+    held.Close();
+    EXPECT_FALSE(root.Exists(".locks"));
+}
+
 // Every call sees the file open or closed, never half closed (the thread sanitizer checks).
 TEST_F(Storage, OneFileReadFromOneThreadWhileAnotherClosesIt) {
     DWORD error = 0;

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "Commands.h"
@@ -9,6 +10,7 @@
 #include "MessageNames.h"
 #include "devices/LauncherProtocol.h"
 #include "platform/Platform.h"
+#include "platform/ipc/Frame.h"
 #include "platform/ipc/RuntimeFolder.h"
 
 namespace {
@@ -44,12 +46,30 @@ int MessageCommand(const std::vector<std::string>& args, bool send) {
                 : ctl::PostCommand(args[1], *message, w, *lParam);
 }
 
-std::optional<int> Coordinate(const std::string& text) {
-    auto value = ctl::ParseNumber(text);
-    if (!value || *value < INT16_MIN || *value > INT16_MAX) {
+struct Point {
+    int x = 0;
+    int y = 0;
+};
+
+// X and Y of a pen command; nothing when they are refused, after the usage
+// or, for numbers the touch screen cannot give, the reason.
+std::optional<Point> ReadPoint(const std::string& xText, const std::string& yText) {
+    auto x = ctl::ParseNumber(xText);
+    auto y = ctl::ParseNumber(yText);
+    if (!x || !y) {
+        Usage();
         return std::nullopt;
     }
-    return static_cast<int>(*value);
+    for (auto [axis, value] : {std::pair{"X", *x}, std::pair{"Y", *y}}) {
+        if (!dv::ipc::PenCoordinateFits(value)) {
+            std::fprintf(stderr,
+                         "dialvane-ctl: %s %lld is outside the pen's range -32768..32767 (the "
+                         "touch screen's 16-bit coordinates); the panel refuses it\n",
+                         axis, static_cast<long long>(value));
+            return std::nullopt;
+        }
+    }
+    return Point{static_cast<int>(*x), static_cast<int>(*y)};
 }
 
 int PenCommand(const std::vector<std::string>& args) {
@@ -66,24 +86,16 @@ int PenCommand(const std::vector<std::string>& args) {
     } else {
         return Usage();
     }
-    auto x = Coordinate(args[2]);
-    auto y = Coordinate(args[3]);
-    if (!x || !y) {
-        return Usage();
-    }
-    return ctl::PenCommand(action, *x, *y);
+    auto point = ReadPoint(args[2], args[3]);
+    return point ? ctl::PenCommand(action, point->x, point->y) : ctl::kExitUsage;
 }
 
 int TapCommand(const std::vector<std::string>& args) {
     if (args.size() != 3) {
         return Usage();
     }
-    auto x = Coordinate(args[1]);
-    auto y = Coordinate(args[2]);
-    if (!x || !y) {
-        return Usage();
-    }
-    return ctl::TapCommand(*x, *y);
+    auto point = ReadPoint(args[1], args[2]);
+    return point ? ctl::TapCommand(point->x, point->y) : ctl::kExitUsage;
 }
 
 }  // namespace

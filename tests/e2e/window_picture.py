@@ -1,0 +1,70 @@
+# What the X window shows is the panel's own picture (dialvane-ctl shot), pixel for pixel at the
+# window's scale, after partial redraws (a slider dragged, an option tapped, a bar dragged):
+# through the window's own surface and through SDL's renderer, at scales 1 and 2. The log names
+# the way the panel presents; a scale too large for the display is lowered.
+import struct
+import subprocess
+
+from dvtest import *
+
+CASES = [("surface", 1), ("surface", 2), ("renderer", 1), ("renderer", 2)]
+SAID = {"surface": "Display: presenting through the window's surface, without OpenGL "
+                   "(DIALVANE_PRESENT=surface)",
+        "renderer": "Display: presenting through SDL's renderer 'software' "
+                    "(DIALVANE_PRESENT=renderer)"}
+# Compared after the steps that redraw a part of the screen only (named).
+STEPS = [(None, [ICON["sound"]]),
+         ("the navigation slider dragged", [(116, 150), (116, 120), (116, 95)]),
+         (None, [OK_BUTTON]), (None, [ICON["basic"]]),
+         ("an option tapped", [(370, 82)]),
+         ("the brightness bar dragged", [(300, 138), (250, 138), (200, 138)])]
+
+
+def window_pixels(unit, win):
+    """The window's RGB bytes, read from xwd's dump as they are (xwdtopnm would map them through
+    the window's own colormap)."""
+    dump = subprocess.run(["xwd", "-id", win, "-silent"], capture_output=True, env=unit.env,
+                          timeout=30, check=True).stdout
+    head = struct.unpack(">25I", dump[:100])
+    width, height, order, bits, line, masks = head[4], head[5], head[7], head[11], head[12], \
+        head[14:17]
+    check((order, bits, line, masks) == (0, 32, width * 4, (0xFF0000, 0xFF00, 0xFF)),
+          "an X image of another layout: %s" % (head,))
+    data = dump[head[0] + head[19] * 12:][:line * height]
+    rgb = bytearray(width * height * 3)
+    rgb[0::3], rgb[1::3], rgb[2::3] = data[2::4], data[1::4], data[0::4]
+    return bytes(rgb)
+
+
+def compare(unit, win, scale, what):
+    with open(unit.shot("panel.png"), "rb") as shot:  # the shot at the window's scale
+        ppm = subprocess.run(["sh", "-c", "pngtopnm | pnmenlarge %d" % scale], input=shot.read(),
+                             capture_output=True, check=True).stdout
+    window, panel = window_pixels(unit, win), ppm[len(ppm) - 480 * 234 * 3 * scale * scale:]
+    if window != panel:
+        at = next(i for i in range(len(panel)) if window[i:i + 1] != panel[i:i + 1]) // 3
+        check(False, "after %s at scale %d the window differs from the shot first at (%d, %d)"
+              % (what, scale, at % (480 * scale), at // (480 * scale)))
+
+
+unit = Unit()
+xvfb(unit, None, "1024x768")  # one X server for every case
+for way, scale in CASES:
+    panel = unit.panel({"DIALVANE_PRESENT": way, "DIALVANE_SCALE": str(scale)})
+    win = panel_window(unit)
+    check(SAID[way] in unit.log(panel), "no line %r in the log:\n%s" % (SAID[way], unit.log(panel)))
+    for what, points in STEPS:
+        unit.drag(*points) if len(points) > 1 else unit.tap(points[0])
+        if what:
+            compare(unit, win, scale, what)
+    ok("%s, scale %d: the window shows the shot after %d steps" % (way, scale, len(STEPS)))
+    check(unit.close(panel) == 0, "the panel ended with %s" % panel.returncode)
+
+# A scale too large for the display is lowered to the largest that fits, with a log line.
+panel = unit.panel({"DIALVANE_SCALE": "5"})
+check("WIDTH=960\nHEIGHT=468" in xdo("getwindowgeometry", "--shell", panel_window(unit),
+                                     unit=unit).stdout, "the window is not at scale 2")
+said = "DIALVANE_SCALE=5 makes a window of 2400 x 1170, larger than the display's 1024 x 768; " \
+       "using scale 2"
+check(said in unit.log(panel), unit.log(panel))
+ok("DIALVANE_SCALE=5 on 1024 x 768: " + said)
