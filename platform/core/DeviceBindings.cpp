@@ -1,5 +1,6 @@
 #include "platform/core/DeviceBindings.h"
 
+#include <charconv>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -22,7 +23,20 @@ struct BindableDevice {
     bool takesTarget;
 };
 constexpr BindableDevice kBindable[] = {
-    {"BAK1", "sysfs", true}, {"WAV1", "pulse", true}, {"WAV1", "sdl", false}};
+    {"BAK1", "sysfs", true}, {"WAV1", "pulse", true}, {"WAV1", "sdl", false},
+    {"IIC1", "i2c", true},   {"FMT1", "v4l2", true},  {"FLS1", "mtd", true},
+};
+
+// Kinds whose target has a form of its own, and what the line must then say.
+struct TargetForm {
+    std::string_view kind;
+    bool (*fits)(std::string_view target);
+    std::string_view expected;
+};
+constexpr TargetForm kTargetForms[] = {
+    {"mtd", [](std::string_view t) { return SplitNodeAndOffset(t).has_value(); },
+     "expected FLS1 = mtd:/dev/mtdN@OFFSET"},
+};
 constexpr std::string_view kKnownDevices[] = {"BAK1", "IIC1", "FMT1", "FLS1", "WAV1"};
 
 std::string_view Trim(std::string_view s) {
@@ -68,6 +82,11 @@ std::string Refusal(std::string_view device, std::string_view kind, bool hasTarg
     if (bare && hasTarget) {
         return std::string(device) + " = " + std::string(kind) + " takes no target";
     }
+    for (const TargetForm& form : kTargetForms) {
+        if (form.kind == kind && !form.fits(target)) {
+            return std::string(form.expected);
+        }
+    }
     return {};
 }
 
@@ -94,9 +113,32 @@ void Reload(BindingsCache& cache) {
         WriteDebugText(name + ":" + std::to_string(line) + ": " + std::string(why) +
                        "; line ignored\r\n");
     });
+    for (auto& [device, binding] : cache.bindings) {
+        binding.where = name + binding.where;
+    }
 }
 
 }  // namespace
+
+std::optional<std::pair<std::string, uint64_t>> SplitNodeAndOffset(std::string_view target) {
+    const auto at = target.rfind('@');
+    if (at == std::string_view::npos || at == 0) {
+        return std::nullopt;
+    }
+    std::string_view digits = target.substr(at + 1);
+    int base = 10;
+    if (digits.starts_with("0x") || digits.starts_with("0X")) {
+        digits.remove_prefix(2);
+        base = 16;
+    }
+    uint64_t offset = 0;
+    const auto [end, error] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), offset, base);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) {
+        return std::nullopt;
+    }
+    return std::pair{std::string(target.substr(0, at)), offset};
+}
 
 std::map<std::string, DeviceBinding> ParseDeviceBindings(std::string_view text,
                                                          const BindingComplaint& complain) {
@@ -127,7 +169,8 @@ std::map<std::string, DeviceBinding> ParseDeviceBindings(std::string_view text,
             complain(number, why);
             continue;
         }
-        bindings[std::string(device)] = {std::string(kind), std::string(target)};
+        bindings[std::string(device)] = {std::string(kind), std::string(target),
+                                         ":" + std::to_string(number)};
     }
     return bindings;
 }
