@@ -95,11 +95,13 @@ DWORD MtdPartition::Read(uint64_t inSector, std::span<BYTE> buffer, DWORD& count
     }
     const ssize_t n =
         ::pread(m_fd.Get(), buffer.data(), buffer.size(), static_cast<off_t>(m_offset + inSector));
+    const std::string what = "read of " + std::to_string(buffer.size()) + " bytes on " + m_label;
+    if (n < 0) {
+        LogKernelFailure(kDevice, what + " failed", "pread", errno);
+        return ERROR_READ_FAULT;
+    }
     if (n != static_cast<ssize_t>(buffer.size())) {
-        LogKernelFailure(kDevice,
-                         "read of " + std::to_string(buffer.size()) + " bytes on " + m_label +
-                             (n >= 0 ? " came back with " + std::to_string(n) : " failed"),
-                         "pread", n >= 0 ? EIO : errno);
+        WriteDebugText("FLS1: " + what + " came back with " + std::to_string(n) + "\r\n");
         return ERROR_READ_FAULT;
     }
     count = static_cast<DWORD>(n);
