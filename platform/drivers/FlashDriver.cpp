@@ -36,26 +36,28 @@ bool FillErased(int fd, std::size_t offset, std::size_t size) {
 // A missing image is a chip fresh from the factory: all erased. A short one
 // is made up to the device size with erased bytes.
 DWORD FlashDriver::OnOpen() {
+    if (const DWORD error = OpenPartition(); error != ERROR_SUCCESS) {
+        return error;
+    }
     std::filesystem::path image = StatePath(".img");
     std::error_code ec;
     std::filesystem::create_directories(image.parent_path(), ec);
     m_image = UniqueFd(::open(image.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+    const auto fail = [this] {
+        m_image.Reset();
+        m_partition.reset();
+        return ERROR_DEV_NOT_EXIST;
+    };
     struct stat info {};
     if (!m_image.Valid() || ::fstat(m_image.Get(), &info) != 0) {
-        m_image.Reset();
-        return ERROR_DEV_NOT_EXIST;
+        return fail();
     }
     auto size = static_cast<std::size_t>(info.st_size);
     if (size < flash::kImageSize && !FillErased(m_image.Get(), size, flash::kImageSize - size)) {
-        m_image.Reset();
-        return ERROR_DEV_NOT_EXIST;
+        return fail();
     }
     m_position = 0;
-    const DWORD error = OpenPartition();
-    if (error != ERROR_SUCCESS) {
-        m_image.Reset();
-    }
-    return error;
+    return ERROR_SUCCESS;
 }
 
 // A binding that cannot be used fails the open: the panel never writes its

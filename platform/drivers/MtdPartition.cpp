@@ -121,30 +121,14 @@ DWORD MtdPartition::Write(uint64_t inSector, std::span<const BYTE> data, DWORD& 
     const ssize_t n =
         ::pwrite(m_fd.Get(), page.bytes.data(), page.bytes.size(), static_cast<off_t>(page.start));
     if (n != static_cast<ssize_t>(page.bytes.size())) {
-        const int error = n < 0 ? errno : EIO;
         LogKernelFailure(kDevice,
                          "write of " + std::to_string(page.bytes.size()) + " bytes at " +
                              Hex(page.start) + " on " + m_label + " failed",
-                         "pwrite", error);
-        if (error == EIO && IsNand()) {
-            MarkBad();
-        }
+                         "pwrite", n < 0 ? errno : EIO);
         return ERROR_WRITE_FAULT;
     }
     count = static_cast<DWORD>(data.size());
     return ERROR_SUCCESS;
-}
-
-// A page that failed to program marks its block worn out, as NAND wants; the
-// sector stays erased, which the boot loader reads as "flag unknown".
-void MtdPartition::MarkBad() {
-    loff_t start = static_cast<loff_t>(BlockStart());
-    if (::ioctl(m_fd.Get(), MEMSETBADBLOCK, &start) != 0) {
-        LogKernelFailure(kDevice, "block 66 of " + m_label + " not marked bad", "MEMSETBADBLOCK",
-                         errno);
-        return;
-    }
-    WriteDebugText("FLS1: block 66 of " + m_label + " marked bad\r\n");
 }
 
 }  // namespace dv

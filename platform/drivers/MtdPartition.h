@@ -45,7 +45,6 @@ public:
 private:
     bool IsNand() const { return mtd_type_is_nand_user(&m_info) != 0; }
     uint64_t BlockStart() const { return uint64_t{kMtdBootBlock} * m_info.erasesize; }
-    void MarkBad();
 
     std::string m_label;  // "mtd:/dev/mtd0@0x840800"
     UniqueFd m_fd;

@@ -99,8 +99,17 @@ check(image()[SECTOR + 90] == 0 and partition() == bytes(data), "the simulation 
 ok("a line without an offset: logged by number, the simulation takes the flag")
 
 bind("FLS1 = mtd:/dev/mtd0@0x%x\n" % OFFSET)
+os.rename(node, node + ".data")
+os.symlink("/dev/full", node)  # reads zeros (the flag 0), refuses writes with ENOSPC
+switch(ON, "FLS1: write of 2048 bytes at 0x841800 on mtd:/dev/mtd0@0x841a00 failed (pwrite: "
+       "No space left on device)")
+check(len(lines("Write Size : 512")) == 3, "a failed write was counted")
+os.remove(node)
+os.rename(node + ".data", node)
+ok("a write the partition refuses is logged, the panel goes on")
+
 os.truncate(node, OFFSET + 100)
-switch(ON, "FLS1: read of 512 bytes on mtd:/dev/mtd0@0x%x came back with 100" % OFFSET,
+switch(OFF, "FLS1: read of 512 bytes on mtd:/dev/mtd0@0x%x came back with 100" % OFFSET,
        "!!!!!!!!!!! Read Fail")
 check(nand.names()[-1] == "MEMGETINFO" and os.path.getsize(node) == OFFSET + 100, nand.names())
 check(unit.close(panel) == 0, "the panel did not close with status 0")
