@@ -14,6 +14,7 @@ PACKAGES=(
   fonts-wine fonts-nanum fontconfig
   xvfb xdotool x11-apps x11-utils netpbm procps python3
   pulseaudio pulseaudio-utils libpulse-dev
+  umockdev libumockdev-dev gir1.2-umockdev-1.0 python3-gi
 )
 
 missing=()
