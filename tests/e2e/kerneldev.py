@@ -150,9 +150,6 @@ class Modulator(Device):
         self.frequency = frequency
         return 0
 
-    def mhz(self):
-        return self.frequency / self.unit
-
     REQUESTS = {QUERYCAP: querycap, G_MODULATOR: g_modulator, S_MODULATOR: s_modulator,
                 S_CTRL: s_ctrl, S_FREQUENCY: s_frequency}
 
