@@ -49,7 +49,9 @@ expected[OFFSET + 90] = 0
 
 def differences(want):  # where the partition is not as wanted, the first few offsets
     have = partition()
-    return [] if have == bytes(want) else [hex(i) for i in range(len(want)) if i >= len(have) or have[i] != want[i]][:8]
+    if have == bytes(want):
+        return []
+    return [hex(i) for i in range(len(want)) if i >= len(have) or have[i] != want[i]][:8]
 
 
 check(not differences(expected), "the partition differs at %s" % differences(expected))

@@ -45,6 +45,14 @@ state = unit.read(os.path.join(unit.root, "dev", "IIC1.regs"))
 check(state[0x70:0x77] == regs()[0x70:0x77], "IIC1.regs holds %s" % state[0x70:0x77].hex())
 ok("a contrast drag: registers 0x70 = 0x20, 0x74..0x76 = 0x44 as journaled, 4 SMBus writes a value")
 
+writes = list(chip.writes)
+run = subprocess.run([os.path.join(BUILD, "test_platform"), "--gtest_filter=KernelBindings.ABound"
+                      "BusRefuses*"], env=dict(os.environ, DIALVANE_TEST_I2C_NODE="/dev/i2c-1",
+                                               **bed.env), capture_output=True, text=True)
+check(run.returncode == 0 and "[  PASSED  ] 1 test" in run.stdout and chip.writes == writes,
+      "another address:\n" + run.stdout[-2000:])
+ok("a transfer to another address is refused with ERROR_INVALID_PARAMETER and journaled, not sent")
+
 chip.acking = False
 slide(200, 210)
 wait_for(lambda: sent()[-1] == value(210), "the journal's last value")
@@ -80,7 +88,8 @@ for n, (what, undo, why) in enumerate((
     before, journal = len(lines("Cannot open IIC1")), unit.journal("IIC1")
     slide(280 + 30 * n, 290 + 30 * n)  # a new start each time: not a double tap
     wait_for(lambda: len(lines("Cannot open IIC1")) == before + 2, "two Cannot open lines")
-    check(len(lines(why)) == 2 and unit.journal("IIC1") == journal, "%s: %s" % (what, lines("IIC1")))
+    check(len(lines(why)) == 2 and unit.journal("IIC1") == journal, "%s: %s"
+          % (what, lines("IIC1")))
     undo(False)
 ok("an address a kernel driver holds (EBUSY) and a node of mode 000 (EACCES) fail the open")
 
@@ -94,7 +103,7 @@ wait_for(lambda: lines(bindings + ":2: expected DEVICE = KIND:TARGET; line ignor
          "the malformed line by number")
 wait_for(lambda: sent()[-1] == value(330), "the simulation taking the last value")
 state = unit.read(os.path.join(unit.root, "dev", "IIC1.regs"))
-check(state[0x74] == value(330) and regs()[0x74] == value(240), "simulated %02x, chip %02x" % (state[0x74],
-                                                                                   regs()[0x74]))
+check(state[0x74] == value(330) and regs()[0x74] == value(240),
+      "simulated %02x, chip %02x" % (state[0x74], regs()[0x74]))
 check(unit.close(panel) == 0, "the panel did not close with status 0")
 ok("a missing node fails the open; a malformed line falls back to the simulation, by number")

@@ -42,14 +42,14 @@ check(low.names() == ["QUERYCAP", "G_MODULATOR", "S_CTRL", "S_MODULATOR", "S_FRE
 ok("a timer step: unmuted, stereo, 1585600 units of 62.5 Hz (99.1 MHz), as journaled")
 
 step("/dev/radio1")
-check(radios[1].frequency == 1586 and radios[1].mute == 0, "62.5 kHz units: %d" % radios[1].frequency)
+check(radios[1].frequency == 1586 and radios[1].mute == 0, "62.5 kHz: %d" % radios[1].frequency)
 check(lines("FMT1: 99.1 MHz set as 99.125 MHz on v4l2:/dev/radio1 (units of 62.5 kHz)"),
       "no rounding line:\n" + unit.log(panel))
 ok("without CAP_LOW 99.1 MHz is 1586 units of 62.5 kHz (99.125 MHz), logged")
 
 journal = step("/dev/radio2")
-check(journal[1:3] == ["ioctl 0x00000002 in 00", "ioctl 0x00000001 in 63 01"], "journal %s" % journal)
-check(radios[2].frequency == 1600000 and radios[2].mute == 0, "out of range: %d" % radios[2].frequency)
+check(journal[1:3] == ["ioctl 0x00000002 in 00", "ioctl 0x00000001 in 63 01"], journal)
+check(radios[2].frequency == 1600000 and radios[2].mute == 0, "set: %d" % radios[2].frequency)
 check(lines("FMT1: 99.1 MHz not set on v4l2:/dev/radio2 (VIDIOC_S_FREQUENCY: Invalid argument)"),
       "no EINVAL line:\n" + unit.log(panel))
 check(unit.answers(), "the panel died")
@@ -58,7 +58,7 @@ ok("99.1 MHz outside 100..108: refused (EINVAL), logged and journaled, the panel
 for node, why in (("/dev/radio3", "v4l2:/dev/radio3, not a radio modulator (VIDIOC_QUERYCAP: No "
                    "such device)"), ("/dev/radio9", "v4l2:/dev/radio9 (open: No such file or "
                                      "directory)")):
-    check(step(node) == [] and lines("FMT1: cannot open " + why), "%s:\n%s" % (node, unit.log(panel)))
+    check(step(node) == [] and lines("FMT1: cannot open " + why), node + ":\n" + unit.log(panel))
 os.chmod(bed.node("/dev/radio0"), 0)
 check(step("/dev/radio0") == [] and lines("FMT1: cannot open v4l2:/dev/radio0 (open: Permission "
                                           "denied)"), unit.log(panel))

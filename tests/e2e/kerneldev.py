@@ -104,11 +104,13 @@ class I2cChip(Device):
 class Modulator(Device):
     """A V4L2 radio modulator: a range in its units (62.5 Hz with cap_low, else 62.5 kHz), a mute
     control and a frequency. Out-of-range frequencies are refused with EINVAL."""
-    QUERYCAP, G_MODULATOR, S_MODULATOR = ioc(2, "V", 0, 104), ioc(3, "V", 54, 68), ioc(1, "V", 55, 68)
+    QUERYCAP, G_MODULATOR = ioc(2, "V", 0, 104), ioc(3, "V", 54, 68)
+    S_MODULATOR = ioc(1, "V", 55, 68)
     S_CTRL, S_FREQUENCY = ioc(3, "V", 28, 8), ioc(1, "V", 57, 44)
     NAMES = {QUERYCAP: "QUERYCAP", G_MODULATOR: "G_MODULATOR", S_MODULATOR: "S_MODULATOR",
              S_CTRL: "S_CTRL", S_FREQUENCY: "S_FREQUENCY"}
-    CAP_LOW, RADIO, MODULATOR, DEVICE_CAPS, MUTE, STEREO = 1, 0x40000, 0x80000, 0x80000000, 0x980909, 2
+    CAP_LOW, RADIO, MODULATOR, DEVICE_CAPS = 1, 0x40000, 0x80000, 0x80000000
+    MUTE, STEREO = 0x980909, 2
 
     def __init__(self, cap_low=True, range_mhz=(76.0, 108.0), modulator=True):
         super().__init__()

@@ -2,6 +2,8 @@
 // where the boot sector may lie and how a NAND page is written, and the open of a bound device
 // that cannot be used. The devices themselves are driven in tests/e2e against emulated nodes.
 
+#include <cstdlib>
+
 #include "Support.h"
 #include "platform/core/DeviceBindings.h"
 #include "platform/drivers/MtdPartition.h"
@@ -111,6 +113,25 @@ TEST_F(KernelBindings, ABoundDeviceThatCannotBeOpenedFailsTheOpenAndJournalsNoth
         EXPECT_FALSE(root.Exists("dev/" + device + ".log"));
     }
     EXPECT_FALSE(root.Exists("dev/FLS1.img"));
+}
+
+// The panel only ever writes to 0x8A: tests/e2e/hw_i2c.py runs this against its emulated bus.
+TEST_F(KernelBindings, ABoundBusRefusesATransferToAnotherAddress) {
+    const char* node = std::getenv("DIALVANE_TEST_I2C_NODE");
+    if (node == nullptr) {
+        GTEST_SKIP() << "needs an i2c-dev node (tests/e2e/hw_i2c.py)";
+    }
+    root.MakeFolder("dev");
+    root.WriteFile("dev/bindings", "IIC1 = i2c:" + std::string(node) + "\n");
+    HANDLE h =
+        CreateFileW(L"IIC1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    BYTE transfer[] = {0x8C, 0x74, 0x11};
+    EXPECT_FALSE(DeviceIoControl(h, 0, transfer, 3, nullptr, 0, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    CloseHandle(h);
+    EXPECT_EQ(root.ReadFile("dev/IIC1.log"), "open\nioctl 0x00000000 in 8c 74 11\nclose\n");
+    EXPECT_FALSE(root.Exists("dev/IIC1.regs"));
 }
 
 }  // namespace
