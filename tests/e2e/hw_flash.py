@@ -77,7 +77,11 @@ check(lines("not erased (MEMERASE: Input/output error)"), unit.log(panel))
 check(partition() == bytes(data) and "MEMERASE" in nand.names(), "the partition changed")
 nand.failing.clear()
 switch(ON)
-ok("a bad block 66 and a failed erase: 'EraseBlock Fail', nothing written")
+nand.refuse[kd.Nand.GETBAD] = kd.EIO
+switch(OFF, "not erased (MEMGETBADBLOCK: Input/output error)", "EraseBlock Fail")
+nand.refuse = {}
+switch(ON)
+ok("a bad block 66, a failed erase or bad-block query: 'EraseBlock Fail', nothing written")
 
 for target, why in (("/dev/mtd0@0x%x" % (BLOCK - 512), "; FLS1 cannot be opened"),
                     ("/dev/mtd9@0x%x" % OFFSET, "(open: No such file or directory)")):

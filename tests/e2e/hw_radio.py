@@ -66,7 +66,18 @@ os.chmod(bed.node("/dev/radio0"), 0o600)
 bed.take_away("/dev/radio0")
 check(step("/dev/radio0") == [] and len(lines("Cannot open Fmt")) == 4, unit.log(panel))
 bed.bring_back("/dev/radio0")
-ok("no modulator, a missing node, mode 000, a node gone: 'Cannot open Fmt', nothing journaled")
+low.refuse[kd.Modulator.G_MODULATOR] = kd.EIO
+check(step("/dev/radio0") == [] and lines("FMT1: cannot open v4l2:/dev/radio0 (VIDIOC_G_MODULATOR:"
+                                          " Input/output error)"), unit.log(panel))
+for request, line in ((kd.Modulator.S_CTRL, "mute not set on v4l2:/dev/radio0 (VIDIOC_S_CTRL"),
+                      (kd.Modulator.S_MODULATOR, "stereo not set on v4l2:/dev/radio0 "
+                                                 "(VIDIOC_S_MODULATOR")):
+    low.refuse = {request: kd.EIO}
+    check(len(step("/dev/radio0")) == 4 and lines("FMT1: %s: Input/output error)" % line),
+          unit.log(panel))
+low.refuse = {}
+ok("no modulator, a missing node, mode 000, a node gone, no G_MODULATOR: 'Cannot open Fmt', "
+   "nothing journaled; a failed mute or S_MODULATOR is logged")
 
 unit.tap(ICON["advan"])
 unit.tap(DEFAULT_BUTTON)

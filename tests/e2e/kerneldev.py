@@ -45,12 +45,13 @@ def ioc(direction, kind, number, size):  # the kernel's _IOC(): direction 1 writ
 
 class Device(UMockdev.IoctlBase):
     """A node's handler: ioctl(request) calls self.REQUESTS[request](arg) in the testbed's thread,
-    which answers a result (errno when negative). Every request is kept in self.calls."""
+    which answers a result (errno when negative), or fails with self.refuse[request], an errno.
+    Every request is kept in self.calls."""
     REQUESTS = {}
 
     def __init__(self):
         super().__init__()
-        self.calls, self.lock = [], threading.Lock()
+        self.calls, self.lock, self.refuse = [], threading.Lock(), {}
 
     def do_handle_ioctl(self, client):
         request = client.get_request()
@@ -58,6 +59,7 @@ class Device(UMockdev.IoctlBase):
             self.calls.append(request)
             answer = self.REQUESTS.get(request)
             result = answer(self, client.get_arg()) if answer else -ENOTTY
+            result = -self.refuse[request] if request in self.refuse else result
         client.complete(result if result >= 0 else -1, 0 if result >= 0 else -result)
         return True
 
