@@ -4,6 +4,7 @@
 #include <linux/i2c-dev.h>
 #include <linux/i2c.h>
 #include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -42,14 +43,25 @@ DWORD I2cDevBus::WriteByteData(BYTE reg, BYTE value) {
     call.command = reg;
     call.size = I2C_SMBUS_BYTE_DATA;
     call.data = &data;
-    if (::ioctl(m_fd.Get(), I2C_SMBUS, &call) != 0) {
-        const int error = errno;
-        char what[96];
-        std::snprintf(what, sizeof what, "register 0x%02x <- 0x%02x not written on ", reg, value);
-        LogKernelFailure(kDevice, what + m_label, "I2C_SMBUS", error);
-        return ERROR_GEN_FAILURE;
+    if (::ioctl(m_fd.Get(), I2C_SMBUS, &call) == 0) {
+        return ERROR_SUCCESS;
     }
-    return ERROR_SUCCESS;
+    int error = errno;
+    const char* how = "I2C_SMBUS";
+    if (error == ENOTTY || error == EOPNOTSUPP) {
+        // A bus that takes no SMBus calls gets the same bytes as one plain I2C write.
+        const BYTE bytes[] = {reg, value};
+        const ssize_t n = ::write(m_fd.Get(), bytes, sizeof bytes);
+        if (n == static_cast<ssize_t>(sizeof bytes)) {
+            return ERROR_SUCCESS;
+        }
+        error = n < 0 ? errno : EIO;
+        how = "write";
+    }
+    char what[96];
+    std::snprintf(what, sizeof what, "register 0x%02x <- 0x%02x not written on ", reg, value);
+    LogKernelFailure(kDevice, what + m_label, how, error);
+    return ERROR_GEN_FAILURE;
 }
 
 }  // namespace dv

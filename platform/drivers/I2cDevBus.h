@@ -1,7 +1,8 @@
 // "IIC1:" bound to the kernel's i2c-dev node, /dev/i2c-N: the display chip is
 // claimed at its 7-bit address with I2C_SLAVE (never I2C_SLAVE_FORCE: a chip a
 // kernel driver holds is not taken from it) and each of the unit's transfers
-// is one SMBus "write byte data", made with the I2C_SMBUS ioctl.
+// is one SMBus "write byte data", made with the I2C_SMBUS ioctl (on a bus that
+// takes no SMBus calls, the same two bytes as one plain write).
 #pragma once
 
 #include <string>

@@ -67,6 +67,13 @@ wait_for(lambda: regs()[0x74:0x77] == bytes([sent()[-1]] * 3) and sent()[-1] == 
 ok("a chip that stops acknowledging: %d lines, the panel goes on; acknowledging again, the next "
    "value reaches it" % len(nack))
 
+chip.smbus_calls = False
+slide(250, 260)
+wait_for(lambda: chip.writes[-4:] == [(0x70, 0x20)] + [(r, value(260)) for r in (0x74, 0x75, 0x76)],
+         "the transfers as plain writes: %s" % chip.writes[-4:])
+chip.smbus_calls = True
+ok("a bus that takes no SMBus calls gets each transfer as one 2-byte write")
+
 unit.pen("down", BAR(240))
 bed.take_away("/dev/i2c-1")
 unit.pen("move", BAR(250))

@@ -72,14 +72,16 @@ class Device(UMockdev.IoctlBase):
 
 
 class I2cChip(Device):
-    """An i2c-dev bus with one chip of 256 byte registers at `address`; SMBus byte writes only.
-    busy: a kernel driver holds the address (I2C_SLAVE answers EBUSY); acking False: no ACK."""
+    """An i2c-dev bus with one chip of 256 byte registers at `address`, written by SMBus byte
+    writes or, smbus_calls False (I2C_SMBUS answers ENOTTY), by 2-byte writes. busy: a kernel
+    driver holds the address (I2C_SLAVE answers EBUSY); acking False: no ACK."""
     I2C_SLAVE, I2C_SLAVE_FORCE, I2C_SMBUS = 0x0703, 0x0706, 0x0720
     NAMES = {I2C_SLAVE: "I2C_SLAVE", I2C_SLAVE_FORCE: "I2C_SLAVE_FORCE", I2C_SMBUS: "I2C_SMBUS"}
 
     def __init__(self, address=0x45):
         super().__init__()
         self.address, self.target, self.busy, self.acking = address, None, False, True
+        self.smbus_calls = True
         self.regs, self.writes = bytearray(256), []
 
     def slave(self, arg):
@@ -88,17 +90,28 @@ class I2cChip(Device):
         self.target = self.integer(arg)
         return 0
 
-    def smbus(self, arg):
-        call = arg.resolve(0, 16)
-        read_write, command, size = struct.unpack_from("<BBxxI", bytes(call.retrieve()))
-        value = bytes(call.resolve(8, 34).retrieve())[0]
-        if read_write != 0 or size != 2:  # only I2C_SMBUS_WRITE of I2C_SMBUS_BYTE_DATA
-            return -EINVAL
+    def take(self, command, value):
         if self.target != self.address or not self.acking:
             return -ENXIO
         self.regs[command] = value
         self.writes.append((command, value))
         return 0
+
+    def do_handle_write(self, client):
+        data = bytes(client.get_arg().retrieve())
+        result = self.take(*data) if len(data) == 2 else -EINVAL
+        client.complete(2 if result == 0 else -1, 0 if result == 0 else -result)
+        return True
+
+    def smbus(self, arg):
+        if not self.smbus_calls:
+            return -ENOTTY
+        call = arg.resolve(0, 16)
+        read_write, command, size = struct.unpack_from("<BBxxI", bytes(call.retrieve()))
+        value = bytes(call.resolve(8, 34).retrieve())[0]
+        if read_write != 0 or size != 2:  # only I2C_SMBUS_WRITE of I2C_SMBUS_BYTE_DATA
+            return -EINVAL
+        return self.take(command, value)
 
     REQUESTS = {I2C_SLAVE: slave, I2C_SLAVE_FORCE: slave, I2C_SMBUS: smbus}
 
