@@ -36,7 +36,7 @@ if PRELOAD not in subprocess.run(["/sbin/ldconfig", "-p"], capture_output=True,
                                  text=True).stdout:
     _skip("umockdev is not installed (no %s)" % PRELOAD)
 
-ENXIO, EIO, EBUSY, EINVAL, ENOTTY, ENODEV = 6, 5, 16, 22, 25, 19
+ENXIO, EIO, EBUSY, EINVAL, ENOTTY = 6, 5, 16, 22, 25
 
 
 def ioc(direction, kind, number, size):  # the kernel's _IOC(): direction 1 write, 2 read
@@ -58,8 +58,10 @@ class Device(UMockdev.IoctlBase):
         with self.lock:
             self.calls.append(request)
             answer = self.REQUESTS.get(request)
-            result = answer(self, client.get_arg()) if answer else -ENOTTY
-            result = -self.refuse[request] if request in self.refuse else result
+            if request in self.refuse:  # refused before the request does anything
+                result = -self.refuse[request]
+            else:
+                result = answer(self, client.get_arg()) if answer else -ENOTTY
         client.complete(result if result >= 0 else -1, 0 if result >= 0 else -result)
         return True
 
