@@ -1,5 +1,6 @@
 #include "platform/core/DeviceBindings.h"
 
+#include <charconv>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -21,10 +22,22 @@ struct BindableDevice {
     std::string_view kind;
     bool takesTarget;
 };
-constexpr BindableDevice kBindable[] = {{"BAK1", "sysfs", true},
-                                        {"WAV1", "pulse", true},
-                                        {"WAV1", "sdl", false},
-                                        {"TOUCH", "evdev", true}};
+constexpr BindableDevice kBindable[] = {
+    {"BAK1", "sysfs", true},  {"WAV1", "pulse", true}, {"WAV1", "sdl", false},
+    {"IIC1", "i2c", true},    {"FMT1", "v4l2", true},  {"FLS1", "mtd", true},
+    {"TOUCH", "evdev", true},
+};
+
+// Kinds whose target has a form of its own, and what the line must then say.
+struct TargetForm {
+    std::string_view kind;
+    bool (*fits)(std::string_view target);
+    std::string_view expected;
+};
+constexpr TargetForm kTargetForms[] = {
+    {"mtd", [](std::string_view t) { return SplitNodeAndOffset(t).has_value(); },
+     "expected FLS1 = mtd:/dev/mtdN@OFFSET"},
+};
 constexpr std::string_view kKnownDevices[] = {"BAK1", "IIC1", "FMT1", "FLS1", "WAV1", "TOUCH"};
 
 std::string_view Trim(std::string_view s) {
@@ -70,6 +83,11 @@ std::string Refusal(std::string_view device, std::string_view kind, bool hasTarg
     if (bare && hasTarget) {
         return std::string(device) + " = " + std::string(kind) + " takes no target";
     }
+    for (const TargetForm& form : kTargetForms) {
+        if (form.kind == kind && !form.fits(target)) {
+            return std::string(form.expected);
+        }
+    }
     return {};
 }
 
@@ -96,9 +114,32 @@ void Reload(BindingsCache& cache) {
         WriteDebugText(name + ":" + std::to_string(line) + ": " + std::string(why) +
                        "; line ignored\r\n");
     });
+    for (auto& [device, binding] : cache.bindings) {
+        binding.where = name + binding.where;
+    }
 }
 
 }  // namespace
+
+std::optional<std::pair<std::string, uint64_t>> SplitNodeAndOffset(std::string_view target) {
+    const auto at = target.rfind('@');
+    if (at == std::string_view::npos || at == 0) {
+        return std::nullopt;
+    }
+    std::string_view digits = target.substr(at + 1);
+    int base = 10;
+    if (digits.starts_with("0x") || digits.starts_with("0X")) {
+        digits.remove_prefix(2);
+        base = 16;
+    }
+    uint64_t offset = 0;
+    const auto [end, error] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), offset, base);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) {
+        return std::nullopt;
+    }
+    return std::pair{std::string(target.substr(0, at)), offset};
+}
 
 std::map<std::string, DeviceBinding> ParseDeviceBindings(std::string_view text,
                                                          const BindingComplaint& complain) {
@@ -129,7 +170,10 @@ std::map<std::string, DeviceBinding> ParseDeviceBindings(std::string_view text,
             complain(number, why);
             continue;
         }
-        bindings[std::string(device)] = {std::string(kind), std::string(target)};
+        // Appended, not ":" + a temporary: GCC 12 at -O3 warns falsely (-Wrestrict) on that.
+        std::string where(1, ':');
+        where += std::to_string(number);
+        bindings[std::string(device)] = {std::string(kind), std::string(target), where};
     }
     return bindings;
 }

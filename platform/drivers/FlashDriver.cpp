@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/core/DeviceBindings.h"
 #include "platform/drivers/FlashLayout.h"
 
 namespace dv {
@@ -17,6 +18,7 @@ constexpr const char* kFailErase = "fail-erase";
 constexpr const char* kFailRead = "fail-read";
 constexpr const char* kFailWrite = "fail-write";
 constexpr const char* kShortRead = "short-read";
+constexpr const char* kShortReadFile = ".short-read";
 
 uint32_t LittleEndian32(std::span<const BYTE> bytes) {
     return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
@@ -34,22 +36,49 @@ bool FillErased(int fd, std::size_t offset, std::size_t size) {
 // A missing image is a chip fresh from the factory: all erased. A short one
 // is made up to the device size with erased bytes.
 DWORD FlashDriver::OnOpen() {
+    if (const DWORD error = OpenPartition(); error != ERROR_SUCCESS) {
+        return error;
+    }
     std::filesystem::path image = StatePath(".img");
     std::error_code ec;
     std::filesystem::create_directories(image.parent_path(), ec);
     m_image = UniqueFd(::open(image.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+    const auto fail = [this] {
+        m_image.Reset();
+        m_partition.reset();
+        return ERROR_DEV_NOT_EXIST;
+    };
     struct stat info {};
     if (!m_image.Valid() || ::fstat(m_image.Get(), &info) != 0) {
-        m_image.Reset();
-        return ERROR_DEV_NOT_EXIST;
+        return fail();
     }
     auto size = static_cast<std::size_t>(info.st_size);
     if (size < flash::kImageSize && !FillErased(m_image.Get(), size, flash::kImageSize - size)) {
-        m_image.Reset();
-        return ERROR_DEV_NOT_EXIST;
+        return fail();
     }
     m_position = 0;
     return ERROR_SUCCESS;
+}
+
+// A binding that cannot be used fails the open: the panel never writes its
+// flag to the image alone, believing it reached the boot loader.
+DWORD FlashDriver::OpenPartition() {
+    const auto binding = FindDeviceBinding("FLS1");
+    if (!binding) {
+        return ERROR_SUCCESS;
+    }
+    const auto [node, offset] = *SplitNodeAndOffset(binding->target);  // checked when read
+    m_partition.emplace();
+    const DWORD error = m_partition->Open(node, offset, binding->where);
+    if (error != ERROR_SUCCESS) {
+        m_partition.reset();
+    }
+    return error;
+}
+
+uint64_t FlashDriver::InSector() const {
+    return m_position >= flash::kBootSectorOffset ? m_position - flash::kBootSectorOffset
+                                                  : UINT64_MAX;
 }
 
 DWORD FlashDriver::OnControl(DWORD code, std::span<const BYTE> input) {
@@ -59,6 +88,11 @@ DWORD FlashDriver::OnControl(DWORD code, std::span<const BYTE> input) {
     }
     if (SwitchIsOn(kFailErase)) {
         return ERROR_GEN_FAILURE;
+    }
+    if (m_partition) {
+        if (const DWORD error = m_partition->EraseBootBlock(); error != ERROR_SUCCESS) {
+            return error;
+        }
     }
     return EraseBootBlock();
 }
@@ -96,7 +130,7 @@ DWORD FlashDriver::OnSeek(int64_t distance, DWORD method, uint64_t& position) {
 // ROOT/dev/FLS1.short-read holding a number returns that many bytes at most;
 // an empty or unreadable one returns half of what was asked.
 std::size_t FlashDriver::ShortReadCount(std::size_t asked) const {
-    std::string text = ReadStateText(StatePath("." + std::string(kShortRead)));
+    std::string text = ReadStateText(StatePath(kShortReadFile));
     char* end = nullptr;
     unsigned long count = std::strtoul(text.c_str(), &end, 10);
     if (end == text.c_str()) {
@@ -112,6 +146,13 @@ DWORD FlashDriver::OnRead(std::span<BYTE> buffer, DWORD& count) {
     std::size_t wanted = std::min<std::size_t>(buffer.size(), flash::kImageSize - m_position);
     if (SwitchIsOn(kShortRead)) {
         wanted = ShortReadCount(wanted);
+    }
+    if (m_partition) {
+        const DWORD error = m_partition->Read(InSector(), buffer.first(wanted), count);
+        if (error == ERROR_SUCCESS) {
+            m_position += count;
+        }
+        return error;
     }
     ssize_t n = ::pread(m_image.Get(), buffer.data(), wanted, static_cast<off_t>(m_position));
     if (n < 0) {
@@ -129,6 +170,15 @@ DWORD FlashDriver::OnWrite(std::span<const BYTE> data, DWORD& count) {
     if (data.size() > flash::kImageSize - m_position) {
         return ERROR_INVALID_PARAMETER;  // past the end of the chip; nothing written
     }
+    if (m_partition) {
+        if (const DWORD error = m_partition->Write(InSector(), data, count); error) {
+            return error;
+        }
+    }
+    return WriteImage(data, count);
+}
+
+DWORD FlashDriver::WriteImage(std::span<const BYTE> data, DWORD& count) {
     // Programming NAND only takes bits from 1 to 0.
     std::vector<BYTE> cells(data.size());
     if (::pread(m_image.Get(), cells.data(), cells.size(), static_cast<off_t>(m_position)) !=
@@ -148,6 +198,7 @@ DWORD FlashDriver::OnWrite(std::span<const BYTE> data, DWORD& count) {
 }
 
 void FlashDriver::OnClose() {
+    m_partition.reset();
     m_image.Reset();
 }
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/DeviceBindings.h"
+
 namespace dv {
 namespace {
 
@@ -15,6 +17,19 @@ constexpr BYTE kStandbyOn = 1;
 constexpr BYTE kStandbyOff = 0;
 
 }  // namespace
+
+DWORD FmTransmitterDriver::OnOpen() {
+    const auto binding = FindDeviceBinding("FMT1");
+    if (!binding) {
+        return ERROR_SUCCESS;
+    }
+    m_modulator.emplace();
+    const DWORD error = m_modulator->Open(binding->target);
+    if (error != ERROR_SUCCESS) {
+        m_modulator.reset();
+    }
+    return error;
+}
 
 DWORD FmTransmitterDriver::OnControl(DWORD code, std::span<const BYTE> input) {
     if (code == kStandby && input.size() == kStandbySize) {
@@ -30,12 +45,23 @@ DWORD FmTransmitterDriver::SetStandby(BYTE standby) {
     if (standby != kStandbyOn && standby != kStandbyOff) {
         return ERROR_INVALID_PARAMETER;
     }
+    if (m_modulator) {
+        if (const DWORD error = m_modulator->SetStandby(standby == kStandbyOn); error) {
+            return error;
+        }
+    }
     return UpdateState("standby", std::to_string(standby));
 }
 
-// The transmitter tunes to whatever it is given; range checks are the
-// caller's business, as on the unit.
+// The simulated transmitter tunes to whatever it is given; range checks are
+// the caller's business, as on the unit. A modulator refuses what is outside
+// its range.
 DWORD FmTransmitterDriver::SetFrequency(BYTE mhz, BYTE tenths) {
+    if (m_modulator) {
+        if (const DWORD error = m_modulator->SetFrequency(mhz, tenths); error) {
+            return error;
+        }
+    }
     return UpdateState("frequency", std::to_string(mhz) + "." + std::to_string(tenths));
 }
 

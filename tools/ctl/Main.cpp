@@ -23,7 +23,8 @@ constexpr char kUsage[] =
     "       dialvane-ctl pen down|move|up X Y\n"
     "       dialvane-ctl tap X Y\n"
     "       dialvane-ctl shot FILE.png\n"
-    "MSG: UM_CLOSE_SETTINGS, UM_SETTINGS_PAGE, UM_TOUCH_CAL, WM_NULL, WM_CLOSE or a number\n";
+    "MSG: UM_CLOSE_SETTINGS, UM_SETTINGS_PAGE, UM_TOUCH_CAL, WM_NULL, WM_CLOSE, WM_TIMER or a\n"
+    "     number\n";
 
 int Usage() {
     std::fputs(kUsage, stderr);

@@ -13,12 +13,13 @@ struct NamedMessage {
     uint32_t value;
 };
 
-constexpr std::array<NamedMessage, 5> kNames{{
+constexpr std::array<NamedMessage, 6> kNames{{
     {"UM_CLOSE_SETTINGS", UM_CLOSE_SETTINGS},
     {"UM_SETTINGS_PAGE", UM_SETTINGS_PAGE},
     {"UM_TOUCH_CAL", UM_TOUCH_CAL},
     {"WM_NULL", 0x0},
     {"WM_CLOSE", 0x10},
+    {"WM_TIMER", 0x113},
 }};
 
 // What the stand-in launcher names when it prints a message.

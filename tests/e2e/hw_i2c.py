@@ -1,0 +1,116 @@
+# IIC1: bound to an emulated i2c-dev bus: a contrast drag on the real panel leaves the chip's
+# registers as the journal says, in the unit's order, claimed with I2C_SLAVE 0x45; a chip that stops
+# acknowledging, a bus that goes away mid-drag, an address held by a kernel driver (EBUSY), a node
+# the panel may not open (EACCES) and a missing node fail as the unit's driver would; a malformed
+# line falls back to the simulation, logged by number.
+import kerneldev as kd
+from dvtest import *
+
+bed = kd.Testbed()
+chip = bed.add("i2c-dev", "/dev/i2c-1", "89:1", kd.I2cChip())
+unit = Unit()
+panel = unit.panel(bed.env, wrapper=kd.without_dac_override())
+os.remove(os.path.join(unit.root, "windows", "question.wav"))  # quicker pen downs: no click
+BAR = lambda x: (x, 165)  # the contrast bar of the basic page, and the value at x
+value = lambda x: int((x - 156) * 0.578 + 0.5) + 48
+bindings = os.path.join(unit.root, "dev", "bindings")
+
+
+def bind(text):
+    with open(bindings, "w") as f:
+        f.write(text)
+
+
+def slide(*xs):  # the pen down at the first x, moved through all, up at the last
+    unit.drag(*[BAR(x) for x in xs + xs[-1:]])
+
+
+def sent():  # the contrast values of the journal's transfers to register 0x76, in order
+    return [int(l.split()[-1], 16) for l in unit.journal("IIC1") if " in 8a 76 " in l]
+
+
+lines = lambda what: [l for l in unit.log(panel).splitlines() if what in l]
+regs = lambda: bytes(chip.regs)
+bind("# the display chip\nIIC1 = i2c:/dev/i2c-1\n")
+unit.tap(ICON["basic"])
+slide(300, 250, 190)
+wait_for(lambda: sent() and regs()[0x74:0x77] == bytes([sent()[-1]] * 3), "the chip at %s, the "
+         "journal at %s" % (regs()[0x70:0x77].hex(), sent()[-1:]))
+check(sent()[-1] == 0x44 and regs()[0x70] == 0x20, "registers %s" % regs()[0x70:0x77].hex())
+check(chip.writes == [w for v in sent() for w in ((0x70, 0x20), (0x74, v), (0x75, v), (0x76, v))],
+      "the chip took %s" % chip.writes)
+check(set(chip.names()) == {"I2C_SLAVE", "I2C_SMBUS"} and chip.target == 0x45, "calls %s"
+      % sorted(set(chip.names())))
+state = unit.read(os.path.join(unit.root, "dev", "IIC1.regs"))
+check(state[0x70:0x77] == regs()[0x70:0x77], "IIC1.regs holds %s" % state[0x70:0x77].hex())
+ok("a contrast drag: registers 0x70 = 0x20, 0x74..0x76 = 0x44 as journaled, 4 SMBus writes a value")
+
+writes = list(chip.writes)
+run = subprocess.run([os.path.join(BUILD, "test_platform"), "--gtest_filter=KernelBindings.ABound"
+                      "BusRefuses*"], env=dict(os.environ, DIALVANE_TEST_I2C_NODE="/dev/i2c-1",
+                                               **bed.env), capture_output=True, text=True)
+check(run.returncode == 0 and "[  PASSED  ] 1 test" in run.stdout and chip.writes == writes,
+      "another address:\n" + run.stdout[-2000:])
+ok("a transfer to another address is refused with ERROR_INVALID_PARAMETER and journaled, not sent")
+
+chip.acking = False
+slide(200, 210)
+wait_for(lambda: sent()[-1] == value(210), "the journal's last value")
+nack = lines("not written on i2c:/dev/i2c-1 (I2C_SMBUS: No such device or address)")
+check(len(nack) == 8 and nack[0] == "IIC1: register 0x70 <- 0x20 not written on i2c:/dev/i2c-1 "
+      "(I2C_SMBUS: No such device or address)", "NACK lines: %s" % nack)
+check(regs()[0x74] == 0x44 and unit.answers(), "the chip took %s" % regs()[0x74:0x77].hex())
+chip.acking = True
+slide(220, 230)
+wait_for(lambda: regs()[0x74:0x77] == bytes([sent()[-1]] * 3) and sent()[-1] == value(230),
+         "the chip back at the journal's value: %s" % regs()[0x74:0x77].hex())
+ok("a chip that stops acknowledging: %d lines, the panel goes on; acknowledging again, the next "
+   "value reaches it" % len(nack))
+
+chip.smbus_calls = False
+slide(250, 260)
+wait_for(lambda: chip.writes[-4:] == [(0x70, 0x20)] + [(r, value(260)) for r in (0x74, 0x75, 0x76)],
+         "the transfers as plain writes: %s" % chip.writes[-4:])
+chip.smbus_calls = True
+ok("a bus that takes no SMBus calls gets each transfer as one 2-byte write")
+
+unit.pen("down", BAR(240))
+bed.take_away("/dev/i2c-1")
+unit.pen("move", BAR(250))
+unit.pen("move", BAR(260))
+unit.pen("up", BAR(260))
+wait_for(lambda: lines("IIC1: cannot open i2c:/dev/i2c-1 (open: No such file or directory)"),
+         "the open's kernel error")
+check(len(lines("Cannot open IIC1")) == 2 and unit.answers(), "Cannot open lines: %s"
+      % lines("Cannot open"))
+check(regs()[0x74] == value(240), "the chip took %s" % regs()[0x74:0x77].hex())
+bed.bring_back("/dev/i2c-1")
+ok("the bus gone mid-drag: each move's open fails with the panel's line, no simulation behind it")
+
+for n, (what, undo, why) in enumerate((
+        ("busy", lambda on: setattr(chip, "busy", on), "I2C_SLAVE 0x45: Device or resource busy"),
+        ("mode 000", lambda on: os.chmod(bed.node("/dev/i2c-1"), 0 if on else 0o600),
+         "open: Permission denied"))):
+    undo(True)
+    before, journal = len(lines("Cannot open IIC1")), unit.journal("IIC1")
+    slide(280 + 30 * n, 290 + 30 * n)  # a new start each time: not a double tap
+    wait_for(lambda: len(lines("Cannot open IIC1")) == before + 2, "two Cannot open lines")
+    check(len(lines(why)) == 2 and unit.journal("IIC1") == journal, "%s: %s"
+          % (what, lines("IIC1")))
+    undo(False)
+ok("an address a kernel driver holds (EBUSY) and a node of mode 000 (EACCES) fail the open")
+
+bind("IIC1 = i2c:/dev/i2c-9\n")
+slide(300, 310)
+wait_for(lambda: lines("IIC1: cannot open i2c:/dev/i2c-9 (open: No such file or directory)"),
+         "the missing node's line")
+bind("\nIIC1 = i2c\n")
+slide(320, 330)
+wait_for(lambda: lines(bindings + ":2: expected DEVICE = KIND:TARGET; line ignored"),
+         "the malformed line by number")
+wait_for(lambda: sent()[-1] == value(330), "the simulation taking the last value")
+state = unit.read(os.path.join(unit.root, "dev", "IIC1.regs"))
+check(state[0x74] == value(330) and regs()[0x74] == value(240),
+      "simulated %02x, chip %02x" % (state[0x74], regs()[0x74]))
+check(unit.close(panel) == 0, "the panel did not close with status 0")
+ok("a missing node fails the open; a malformed line falls back to the simulation, by number")

@@ -1,0 +1,138 @@
+// IIC1:, FMT1: and FLS1: bound to kernel interfaces: the bindings lines, the modulator's units,
+// where the boot sector may lie and how a NAND page is written, and the open of a bound device
+// that cannot be used. The devices themselves are driven in tests/e2e against emulated nodes.
+
+#include <cstdlib>
+
+#include "Support.h"
+#include "platform/core/DeviceBindings.h"
+#include "platform/drivers/MtdPartition.h"
+#include "platform/drivers/V4l2Modulator.h"
+
+namespace dv::test {
+namespace {
+
+using KernelBindings = PlatformTest;
+
+TEST_F(KernelBindings, LinesNameTheirKindAndTheFlashOffsetOrAreRefusedByNumber) {
+    std::vector<std::string> refused;
+    const auto bindings = ParseDeviceBindings(
+        "IIC1 = i2c:/dev/i2c-1\nFMT1 = v4l2:/dev/radio0\nFLS1 = mtd:/dev/mtd0\n"
+        "FLS1 = mtd:/dev/mtd0@0x84zz\nFMT1 = i2c:/dev/i2c-1\nFLS1 = mtd:@0x840800\n"
+        "FLS1 = mtd:/dev/mtd3@8653312\n",
+        [&](int line, std::string_view why) {
+            refused.push_back(std::to_string(line) + " " + std::string(why));
+        });
+    EXPECT_EQ(refused, (std::vector<std::string>{"3 expected FLS1 = mtd:/dev/mtdN@OFFSET",
+                                                 "4 expected FLS1 = mtd:/dev/mtdN@OFFSET",
+                                                 "5 FMT1 cannot be bound to \"i2c\"",
+                                                 "6 expected FLS1 = mtd:/dev/mtdN@OFFSET"}));
+    ASSERT_EQ(bindings.size(), 3u);
+    EXPECT_EQ(bindings.at("IIC1").target, "/dev/i2c-1");
+    EXPECT_EQ(bindings.at("FMT1").kind, "v4l2");
+    EXPECT_EQ(bindings.at("FLS1").where, ":7");
+    EXPECT_EQ(SplitNodeAndOffset(bindings.at("FLS1").target),
+              (std::pair<std::string, uint64_t>{"/dev/mtd3", 0x840a00}));
+    EXPECT_EQ(SplitNodeAndOffset("/dev/mtd0@0X840A00")->second, 0x840a00u);
+    EXPECT_FALSE(SplitNodeAndOffset("/dev/mtd0@"));
+    EXPECT_FALSE(SplitNodeAndOffset("/dev/mtd0@-1"));
+}
+
+// 62.5 Hz units are exact; 62.5 kHz units are whole at .0 and .5 only, the rest rounds to nearest.
+TEST_F(KernelBindings, FrequenciesAreInTheModulatorsUnitsRoundedToTheNearest) {
+    EXPECT_EQ(ModulatorUnits(87, 5, true), 1400000u);
+    EXPECT_EQ(ModulatorUnits(108, 0, true), 1728000u);
+    EXPECT_EQ(ModulatorUnits(99, 1, true), 1585600u);
+    std::vector<uint32_t> tenths;
+    for (int t = 0; t <= 9; ++t) {
+        tenths.push_back(ModulatorUnits(100, t, false));
+    }
+    EXPECT_EQ(tenths,
+              (std::vector<uint32_t>{1600, 1602, 1603, 1605, 1606, 1608, 1610, 1611, 1613, 1614}));
+    EXPECT_EQ(ModulatorUnits(87, 5, false), 1400u);
+    EXPECT_EQ(ModulatorUnits(108, 0, false), 1728u);
+}
+
+TEST_F(KernelBindings, TheSectorMustLieInBlock66InsideThePartitionAndOneNandPage) {
+    constexpr uint32_t kErase = 128 << 10, kPage = 2048;
+    const mtd_info_user nand{MTD_NANDFLASH, 0, 68 * kErase, kErase, kPage, 64, 0};
+    const uint64_t block = 66ull * kErase;
+    for (const uint64_t fits : {block, block + 3 * kPage + 512, block + kErase - 512}) {
+        EXPECT_EQ(MtdSectorRefusal(fits, nand), "") << fits;
+    }
+    EXPECT_EQ(MtdSectorRefusal(block - 512, nand),
+              "offset 0x83fe00 lies outside erase block 66 (0x840000..0x85ffff)");
+    EXPECT_EQ(MtdSectorRefusal(block + kErase, nand),
+              "offset 0x860000 lies outside erase block 66 (0x840000..0x85ffff)");
+    EXPECT_EQ(MtdSectorRefusal(block + kPage - 256, nand),
+              "the sector at 0x840700 crosses a page of 2048 bytes");
+    mtd_info_user shortPartition = nand;
+    shortPartition.size = 66 * kErase + 1024;
+    EXPECT_EQ(MtdSectorRefusal(block + 768, shortPartition),
+              "the sector at 0x840300 runs past the partition's end (0x840400)");
+    const mtd_info_user nor{MTD_NORFLASH, 0, 68 * 4096, 4096, 1, 0, 0};
+    EXPECT_EQ(MtdSectorRefusal(66 * 4096 + 100, nor), "");  // NOR has no pages to cross
+}
+
+// NAND takes the page holding the sector, the sector at its place and erased bytes around it.
+TEST_F(KernelBindings, ANandWriteIsTheWholePageWithTheSectorAtItsPlace) {
+    const std::vector<BYTE> sector(512, 0xA5);
+    const MtdPageWrite page = MtdPageAround(0x841a00, sector, 2048);
+    EXPECT_EQ(page.start, 0x841800u);
+    std::vector<BYTE> expected(2048, 0xFF);
+    std::fill(expected.begin() + 512, expected.begin() + 1024, 0xA5);
+    EXPECT_EQ(page.bytes, expected);
+}
+
+// A node that is no such device fails the open with the kernel's error, nothing simulated behind
+// it (missing, busy and forbidden nodes are the e2e tests').
+TEST_F(KernelBindings, ABoundDeviceThatCannotBeOpenedFailsTheOpenAndJournalsNothing) {
+    root.MakeFolder("dev");
+    root.WriteFile("plain", "not a device");
+    const std::string plain = (root.Path() / "plain").string();
+    const std::tuple<std::string, std::string, DWORD, std::string> cases[] = {
+        {"IIC1", "i2c:" + plain, ERROR_GEN_FAILURE,
+         "IIC1: cannot open i2c:" + plain + " (I2C_SLAVE 0x45: Inappropriate ioctl for device)"},
+        {"FMT1", "v4l2:" + plain, ERROR_GEN_FAILURE,
+         "FMT1: cannot open v4l2:" + plain + " (VIDIOC_QUERYCAP: Inappropriate ioctl for device)"},
+        {"FLS1", "mtd:" + plain + "@8653312", ERROR_GEN_FAILURE,
+         "FLS1: cannot open mtd:" + plain +
+             "@0x840a00 (MEMGETINFO: Inappropriate ioctl for device)"},
+    };
+    for (const auto& [device, binding, error, line] : cases) {
+        SCOPED_TRACE(binding);
+        root.WriteFile("dev/bindings", device + " = " + binding + "\n");
+        log.Clear();
+        const std::wstring name = Utf8ToWide(device + ":");
+        EXPECT_EQ(ErrorOf([&] {
+                      return CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                         OPEN_EXISTING, 0, nullptr) != INVALID_HANDLE_VALUE;
+                  }),
+                  error);
+        EXPECT_EQ(log.Text(), line + "\r\n");
+        EXPECT_FALSE(root.Exists("dev/" + device + ".log"));
+    }
+    EXPECT_FALSE(root.Exists("dev/FLS1.img"));
+}
+
+// The panel only ever writes to 0x8A: tests/e2e/hw_i2c.py runs this against its emulated bus.
+TEST_F(KernelBindings, ABoundBusRefusesATransferToAnotherAddress) {
+    const char* node = std::getenv("DIALVANE_TEST_I2C_NODE");
+    if (node == nullptr) {
+        GTEST_SKIP() << "needs an i2c-dev node (tests/e2e/hw_i2c.py)";
+    }
+    root.MakeFolder("dev");
+    root.WriteFile("dev/bindings", "IIC1 = i2c:" + std::string(node) + "\n");
+    HANDLE h =
+        CreateFileW(L"IIC1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    BYTE transfer[] = {0x8C, 0x74, 0x11};
+    EXPECT_FALSE(DeviceIoControl(h, 0, transfer, 3, nullptr, 0, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    CloseHandle(h);
+    EXPECT_EQ(root.ReadFile("dev/IIC1.log"), "open\nioctl 0x00000000 in 8c 74 11\nclose\n");
+    EXPECT_FALSE(root.Exists("dev/IIC1.regs"));
+}
+
+}  // namespace
+}  // namespace dv::test
