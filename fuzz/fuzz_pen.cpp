@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <span>
 
-#include "fuzz/DialogHarness.h"
+#include "tests/system/DialogHarness.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <tuple>
 #include <utility>
 
-#include "fuzz/DialogHarness.h"
+#include "tests/system/DialogHarness.h"
 
 using dvfuzz::Expect;
 
