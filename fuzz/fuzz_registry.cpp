@@ -10,35 +10,23 @@
 #include "platform/core/DebugLog.h"
 #include "platform/registry/RegFile.h"
 
-namespace {
-
-constexpr std::string_view kKey = "HARDWARE\\DEVICEMAP\\TOUCH";
-
-}  // namespace
-
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
     dv::SetDebugLogToStderr(false);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    dv::RegFile file =
-        dv::RegFile::Parse(std::string_view(reinterpret_cast<const char*>(data), size));
+    constexpr std::string_view kKey = "HARDWARE\\DEVICEMAP\\TOUCH";
+    dv::RegFile file = dv::RegFile::Parse({reinterpret_cast<const char*>(data), size});
     const std::string written = file.Text();
-    if (dv::RegFile::Parse(written).Text() != written) {
-        std::abort();
-    }
-    const auto neighbour = file.Find(kKey, "Other");
-    const auto root = file.Find("", "");
+    const auto neighbour = file.Find(kKey, "Other"), root = file.Find("", "");
     const dv::RegValue value{REG_SZ, dv::RegFile::StringBytes("1,\"2\"\\ 3")};
     file.CreateKey(kKey);
-    if (!file.Set(kKey, "calibrationdata", value)) {
-        std::abort();
-    }
+    const bool set = file.Set(kKey, "calibrationdata", value);
     const dv::RegFile changed = dv::RegFile::Parse(file.Text());
-    if (changed.Find(kKey, "CalibrationData") != value ||
-        changed.Find(kKey, "OTHER") != neighbour || changed.Find("", "") != root ||
-        changed.Text() != file.Text()) {
+    if (dv::RegFile::Parse(written).Text() != written || !set || changed.Text() != file.Text() ||
+        changed.Find(kKey, "CalibrationData") != value ||
+        changed.Find(kKey, "OTHER") != neighbour || changed.Find("", "") != root) {
         std::abort();
     }
     return 0;
