@@ -37,10 +37,6 @@ LRESULT CSettingsDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (entry.message != message) {
             continue;
         }
-        // Handlers that end in Default() need the message being handled.
-        m_nCurMsg = message;
-        m_curWParam = wParam;
-        m_curLParam = lParam;
         switch (entry.kind) {
             case HandlerKind::Erase:
                 return OnEraseBkgnd(nullptr);

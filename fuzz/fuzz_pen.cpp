@@ -3,12 +3,13 @@
 // byte picks the starting settings file; each event takes an opcode byte and its operands. Besides
 // the harness's checks, the file must stay 26 bytes and the working copies must equal the stored
 // record after a pen-up that ends an interaction; a dialog that closes is opened again on the file
-// it saved.
+// it saved. A dialog still open at an input's end serves the next, brought back to the state it
+// opens in.
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
-#include "fuzz/DialogHarness.h"
+#include "tests/system/DialogHarness.h"
 
 namespace {
 
@@ -76,6 +77,7 @@ public:
         m_run.SetDriverChecks(true);
         Open();
     }
+    ~Session() { m_run.CheckJournals(); }
 
     bool Done() const { return !m_run.IsOpen(); }
 
@@ -104,7 +106,7 @@ public:
 
 private:
     void Open() {
-        const INIINFO& loaded = m_run.Open().m_IniInfo;
+        const INIINFO& loaded = (m_run.IsOpen() ? m_run.Reset() : m_run.Open()).m_IniInfo;
         Expect(m_opens == 0 || dvfuzz::SameRecord(loaded, m_saved),
                "reopened dialog did not load the record it saved");
         m_penDown = false;
@@ -127,7 +129,7 @@ private:
     }
 
     dvfuzz::Unit& m_unit = dvfuzz::Unit::Get();
-    dvfuzz::DialogRun m_run;
+    inline static dvfuzz::DialogRun& m_run = *new dvfuzz::DialogRun;  // lives to the process end
     INIINFO m_saved{};
     bool m_penDown = false;
     int m_opens = 0;

@@ -1,12 +1,14 @@
-// Fuzzes the .reg reader: any bytes must parse without a fault, and what it
-// read must come back unchanged when written out and read again.
+// Fuzzes the .reg reader and writer: any bytes must parse without a fault;
+// written back they must read the same again, and a string set in them must
+// read back as set while the values around it stay as they were.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
+#include "platform/WinReg.h"
 #include "platform/core/DebugLog.h"
-#include "platform/registry/RegFileFormat.h"
+#include "platform/registry/RegFile.h"
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
     dv::SetDebugLogToStderr(false);
@@ -14,12 +16,17 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const dv::RegParseResult first =
-        dv::ParseRegFile(std::string_view(reinterpret_cast<const char*>(data), size));
-    const std::string written = dv::FormatRegFile(first.tree);
-    const dv::RegParseResult second = dv::ParseRegFile(written);
-    if (!second.problems.empty() || !(second.tree == first.tree) ||
-        dv::FormatRegFile(second.tree) != written) {
+    constexpr std::string_view kKey = "HARDWARE\\DEVICEMAP\\TOUCH";
+    dv::RegFile file = dv::RegFile::Parse({reinterpret_cast<const char*>(data), size});
+    const std::string written = file.Text();
+    const auto neighbour = file.Find(kKey, "Other"), root = file.Find("", "");
+    const dv::RegValue value{REG_SZ, dv::RegFile::StringBytes("1,\"2\"\\ 3")};
+    file.CreateKey(kKey);
+    const bool set = file.Set(kKey, "calibrationdata", value);
+    const dv::RegFile changed = dv::RegFile::Parse(file.Text());
+    if (dv::RegFile::Parse(written).Text() != written || !set || changed.Text() != file.Text() ||
+        changed.Find(kKey, "CalibrationData") != value ||
+        changed.Find(kKey, "OTHER") != neighbour || changed.Find("", "") != root) {
         std::abort();
     }
     return 0;

@@ -2,7 +2,8 @@
 # Installs what the build needs on a Debian machine (only what is missing),
 # then configures and builds into build/ (and, with --asan, build-asan/: clang
 # with AddressSanitizer, UndefinedBehaviorSanitizer and the fuzzing
-# instrumentation, the tests and the libFuzzer targets in one build).
+# instrumentation, the tests and the libFuzzer targets in one build). Both
+# carry the test hooks (DV_TEST_HOOKS) the tests need.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -30,10 +31,10 @@ if [ "${#missing[@]}" -gt 0 ]; then
 fi
 
 JOBS=$(nproc 2>/dev/null || echo 2)
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDV_TEST_HOOKS=ON >/dev/null
 cmake --build build -j "$JOBS"
 if [ "${1:-}" = "--asan" ]; then
   CC=clang-14 CXX=clang++-14 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DDV_SANITIZE=ON -DDV_FUZZ=ON >/dev/null
+    -DDV_SANITIZE=ON -DDV_FUZZ=ON -DDV_TEST_HOOKS=ON >/dev/null
   cmake --build build-asan -j "$JOBS"
 fi

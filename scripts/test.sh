@@ -2,7 +2,7 @@
 # Sets up, then runs every test twice: in the normal build and in the
 # AddressSanitizer + UndefinedBehaviorSanitizer build (leak detection on),
 # then every fuzz target of that build for a short while (scripts/fuzz.sh,
-# DV_FUZZ_SECONDS each, 20 by default).
+# DV_FUZZ_SECONDS each, 12 by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh --asan

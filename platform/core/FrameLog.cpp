@@ -12,6 +12,7 @@
 #include "platform/core/UniqueFd.h"
 
 namespace dv {
+#ifdef DV_TEST_HOOKS
 namespace {
 
 constexpr const char* kVariable = "DIALVANE_FRAME_LOG";
@@ -58,4 +59,5 @@ void NoteFrameEvent(std::string_view what) {
     [[maybe_unused]] ssize_t n = ::write(log.fd.Get(), line.data(), line.size());
 }
 
+#endif  // DV_TEST_HOOKS
 }  // namespace dv

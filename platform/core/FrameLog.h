@@ -7,15 +7,24 @@
 //   1765012345680001234 paint
 //   1765012345690001234 present 8 127 81 224
 //
-// Without the variable nothing is written and each call costs one check.
+// Without the variable nothing is written and each call costs one check. The
+// trace is a test hook, compiled only with the build option DV_TEST_HOOKS;
+// without it the calls are empty and the program reads no such variable.
 #pragma once
 
 #include <string_view>
 
 namespace dv {
 
+#ifdef DV_TEST_HOOKS
 // True when the trace is being written; callers skip formatting otherwise.
 bool FrameLogOn();
 void NoteFrameEvent(std::string_view what);
+#else
+inline bool FrameLogOn() {
+    return false;
+}
+inline void NoteFrameEvent(std::string_view) {}
+#endif
 
 }  // namespace dv

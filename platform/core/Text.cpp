@@ -70,4 +70,30 @@ std::wstring Utf8ToWide(std::string_view text) {
     return out;
 }
 
+std::u16string Utf8ToUtf16(std::string_view text) {
+    std::u16string units;
+    for (wchar_t wc : Utf8ToWide(text)) {
+        auto c = static_cast<uint32_t>(wc);
+        if (c >= 0x10000) {
+            units.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+            c = 0xDC00 + (c & 0x3FF);
+        }
+        units.push_back(static_cast<char16_t>(c));
+    }
+    return units;
+}
+
+std::string Utf16ToUtf8(std::u16string_view units) {
+    std::wstring wide;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        char32_t c = units[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+        }
+        wide.push_back(static_cast<wchar_t>(c));
+    }
+    return WideToUtf8(wide);
+}
+
 }  // namespace dv

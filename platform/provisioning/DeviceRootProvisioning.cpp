@@ -19,7 +19,7 @@
 #include "platform/core/UniqueFd.h"
 #include "platform/drivers/FlashLayout.h"
 #include "platform/provisioning/FactoryBootRecord.h"
-#include "platform/registry/RegFileFormat.h"
+#include "platform/registry/RegFile.h"
 
 namespace dv {
 namespace {
@@ -75,11 +75,11 @@ std::vector<BYTE> FactoryFlashImage() {
 }
 
 std::string FactoryRegistryText() {
-    RegistryTree tree;
-    tree.CreateKey(kTouchKey);
-    tree.SetValue(kTouchKey, kCalibrationValue,
-                  RegValue{REG_SZ, StringValueBytes(kFactoryCalibration)});
-    return FormatRegFile(tree);
+    RegFile file;
+    file.CreateKey(kTouchKey);
+    file.Set(kTouchKey, kCalibrationValue,
+             RegValue{REG_SZ, RegFile::StringBytes(kFactoryCalibration)});
+    return file.Text();
 }
 
 std::span<const BYTE> AsBytes(const std::string& text) {

@@ -10,6 +10,24 @@
 #include "platform/core/DebugLog.h"
 
 namespace dv {
+
+std::string_view ReplaceStepName(ReplaceStep step) {
+    switch (step) {
+        case ReplaceStep::OpenTemp:
+            return "open temporary file";
+        case ReplaceStep::Write:
+            return "write";
+        case ReplaceStep::Sync:
+            return "fsync";
+        case ReplaceStep::Rename:
+            return "rename";
+        case ReplaceStep::SyncDir:
+            return "fsync folder";
+    }
+    return "?";
+}
+
+#ifdef DV_TEST_HOOKS
 namespace {
 
 constexpr std::string_view kFaultVariable = "DIALVANE_STORAGE_FAULT";
@@ -77,22 +95,6 @@ void ReadEnvironmentOnce(FaultState& s) {
 
 }  // namespace
 
-std::string_view ReplaceStepName(ReplaceStep step) {
-    switch (step) {
-        case ReplaceStep::OpenTemp:
-            return "open temporary file";
-        case ReplaceStep::Write:
-            return "write";
-        case ReplaceStep::Sync:
-            return "fsync";
-        case ReplaceStep::Rename:
-            return "rename";
-        case ReplaceStep::SyncDir:
-            return "fsync folder";
-    }
-    return "?";
-}
-
 StepVerdict EnterReplaceStep(ReplaceStep step) {
     FaultState& s = State();
     std::lock_guard guard(s.lock);
@@ -155,22 +157,12 @@ void StorageFaultScope::Arm(unsigned nth, StorageFaultAction action) {
     s.armed = ArmedFault{nth, action, false};
 }
 
-void StorageFaultScope::Disarm() {
-    FaultState& s = State();
-    std::lock_guard guard(s.lock);
-    s.armed.reset();
-}
-
 std::vector<ReplaceStep> StorageFaultScope::Steps() const {
     FaultState& s = State();
     std::lock_guard guard(s.lock);
     return s.steps;
 }
 
-void StorageFaultScope::ClearSteps() {
-    FaultState& s = State();
-    std::lock_guard guard(s.lock);
-    s.steps.clear();
-}
+#endif  // DV_TEST_HOOKS
 
 }  // namespace dv

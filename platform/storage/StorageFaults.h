@@ -11,6 +11,9 @@
 // Without rebuilding, DIALVANE_STORAGE_FAULT=fail:N or cut:N arms the same
 // fault for a whole process; there a cut ends the process at once with exit
 // status kPowerCutExitStatus, leaving the disk as a power loss would.
+//
+// All of it is a test hook, compiled only with the build option DV_TEST_HOOKS;
+// without it every step proceeds and the program reads no such variable.
 #pragma once
 
 #include <string_view>
@@ -26,6 +29,7 @@ constexpr int kPowerCutExitStatus = 86;
 
 std::string_view ReplaceStepName(ReplaceStep step);
 
+#ifdef DV_TEST_HOOKS
 // Called by the replacement code before each step's system call.
 StepVerdict EnterReplaceStep(ReplaceStep step);
 // Called by the replacement code once it has stopped at a cut (a cut write
@@ -44,10 +48,14 @@ public:
 
     // The nth step from now (1 = the next one) fails or is cut; once only.
     void Arm(unsigned nth, StorageFaultAction action);
-    void Disarm();
-    // The steps entered since the scope began or since the last Arm/Clear.
+    // The steps entered since the scope began or since the last Arm.
     std::vector<ReplaceStep> Steps() const;
-    void ClearSteps();
 };
+#else
+inline StepVerdict EnterReplaceStep(ReplaceStep) {
+    return StepVerdict::Proceed;
+}
+inline void FinishPowerCut() {}
+#endif
 
 }  // namespace dv

@@ -32,9 +32,12 @@ check(len(pixels(main)) == 234 and len(pixels(main)[0]) == 480, "the shot is not
 unit.tap((110, 150))
 trace = [l.split(" ", 1) for l in unit.text(unit.path("frames.log")).splitlines()]
 stamps, events = [int(t) for t, _ in trace], [e for _, e in trace]  # wall-clock ns, in order
-check(unit.heard(launcher)[-1] == "UM_SETTINGS_PAGE 1 0" and events[-1] == "paint" and {
-      "pen up 110 150", "present 81 100 139 190", "present 0 0 480 234"} <= set(events) and
-      start_ns <= stamps[0] and stamps == sorted(stamps) and stamps[-1] <= time.time_ns(), trace)
+check(unit.heard(launcher)[-1] == "UM_SETTINGS_PAGE 1 0", "notice: %s" % unit.heard(launcher))
+check(events[-1] == "paint", "the trace does not end in a paint: %s" % events)
+missing = {"pen up 110 150", "present 81 100 139 190", "present 0 0 480 234"} - set(events)
+check(not missing, "not in the trace: %s" % missing)
+check(start_ns <= stamps[0] <= stamps[-1] <= time.time_ns(), "stamps outside the run: %s" % trace)
+check(stamps == sorted(stamps), "stamps out of order: %s" % stamps)
 check(open(unit.shot("basic.png"), "rb").read() != open(main, "rb").read(), "no repaint")
 ok("a tap returns once the panel has handled it: launcher notice and repaint are done")
 notices = len(unit.heard(launcher))

@@ -210,7 +210,8 @@ TEST_F(Audio, BadFormatsHandlesHeadersAndArgumentsAreRefusedWithTheirCodes) {
     ASSERT_EQ(waveOutSetVolume(wave, 0x6FFF6FFFu), MMSYSERR_NOERROR);
     DWORD volume = 0;
     ASSERT_EQ(waveOutGetVolume(nullptr, &volume), MMSYSERR_NOERROR);
-    EXPECT_TRUE(volume == 0x6FFF6FFFu && waveOutGetVolume(wave, nullptr) == MMSYSERR_INVALPARAM);
+    EXPECT_EQ(volume, 0x6FFF6FFFu);
+    EXPECT_EQ(waveOutGetVolume(wave, nullptr), MMSYSERR_INVALPARAM);
     ASSERT_EQ(waveOutClose(wave), MMSYSERR_NOERROR);
     for (const WAVEFORMATEX& edge : {Pcm(1, 1000, 8), Pcm(2, 384000, 16)}) {
         ASSERT_EQ(Open(edge), MMSYSERR_NOERROR);

@@ -16,14 +16,16 @@ class Core : public PlatformTest {};
 TEST_F(Core, EventsSignalResetAndTimeOutAsTheirKindSays) {
     HANDLE automatic = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     HANDLE manual = CreateEventW(nullptr, TRUE, TRUE, nullptr);
-    EXPECT_TRUE(WaitForSingleObject(automatic, 0) == WAIT_TIMEOUT && SetEvent(automatic) &&
-                WaitForSingleObject(automatic, 0) == WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_TIMEOUT);
+    EXPECT_TRUE(SetEvent(automatic));
+    EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_TIMEOUT);
     EXPECT_THAT((std::vector{SetEvent(automatic), ResetEvent(automatic)}), ::testing::Each(TRUE));
     EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_TIMEOUT);
     EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForSingleObject(manual, INFINITE), WAIT_OBJECT_0);
-    EXPECT_TRUE(ResetEvent(manual) && WaitForSingleObject(manual, 0) == WAIT_TIMEOUT);
+    EXPECT_TRUE(ResetEvent(manual));
+    EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_TIMEOUT);
     DWORD start = GetTickCount();
     EXPECT_EQ(WaitForSingleObject(automatic, 40), WAIT_TIMEOUT);
     EXPECT_GE(GetTickCount() - start, 39u);
@@ -66,7 +68,8 @@ TEST_F(Core, OneOfRacingProcessesCreatesAMutexAndItLivesWhileAnyHandleIsOpen) {
     holder.Signal(SIGKILL);
     holder.Wait();
     HANDLE a = create(TRUE, ERROR_SUCCESS);
-    EXPECT_TRUE(ReleaseMutex(a) && ErrorOf(ReleaseMutex, a) == 288u);
+    EXPECT_TRUE(ReleaseMutex(a));
+    EXPECT_EQ(ErrorOf(ReleaseMutex, a), 288u);
     HANDLE b = create(FALSE, ERROR_ALREADY_EXISTS);
     EXPECT_TRUE(CloseHandle(a));
     HANDLE c = create(FALSE, ERROR_ALREADY_EXISTS);  // b is still open
@@ -109,15 +112,16 @@ TEST_F(Core, ARuntimeFolderOpenToOthersIsRefusedAndNothingUsesIt) {
     HANDLE mine = CreateMutexW(nullptr, TRUE, L"Private");
     struct stat info {};
     ASSERT_EQ(::stat(runtime.c_str(), &info), 0);
-    EXPECT_TRUE(CloseHandle(mine) && (info.st_mode & 0777) == 0700u);
+    EXPECT_TRUE(CloseHandle(mine));
+    EXPECT_EQ((info.st_mode & 0777), 0700u);
     ASSERT_EQ(::chmod(runtime.c_str(), 0777), 0);
     EXPECT_EQ(ErrorOf(CreateMutexW, nullptr, TRUE, L"Dialvane"), ERROR_ACCESS_DENIED);
     EXPECT_EQ(FindWindowW(nullptr, L"Launcher_Tulvo"), nullptr);
     EXPECT_TRUE(log.Contains("is open to group or others (mode 0777); refusing to use it"));
     ::chmod(runtime.c_str(), 0700);
     std::filesystem::create_directory(runtime / "m-Busy.lock");  // the mutex's file cannot open
-    EXPECT_TRUE(ErrorOf(CreateMutexW, nullptr, TRUE, L"Busy") == ERROR_GEN_FAILURE &&
-                log.Contains("cannot open the named mutex \"Busy\""));
+    EXPECT_EQ(ErrorOf(CreateMutexW, nullptr, TRUE, L"Busy"), ERROR_GEN_FAILURE);
+    EXPECT_TRUE(log.Contains("cannot open the named mutex \"Busy\""));
 }
 
 // Programs built for the unit take these as numbers, the log shows error codes, and the registry

@@ -33,7 +33,8 @@ TEST_F(Display, WaitWithoutADisplayEndsOnWakeOrTimeoutAndADialogOpensTheScreen) 
     Peer peer("display");
     ::unsetenv("DIALVANE_LOG");
     ::unsetenv("DIALVANE_FRAME_LOG");
-    EXPECT_TRUE(peer.ReadLine() == "display 1" && peer.Wait() == 0);
+    EXPECT_EQ(peer.ReadLine(), "display 1");
+    EXPECT_EQ(peer.Wait(), 0);
     EXPECT_THAT(root.ReadFile("display.log"),
                 ::testing::HasSubstr("SDL video driver is offscreen"));
     const std::string presented = root.ReadFile("frames.log");

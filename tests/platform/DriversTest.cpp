@@ -75,8 +75,9 @@ TEST_F(Drivers, ControlDevicesJournalEveryCallKeepTheirStateAndRefuseBadInput) {
     HANDLE h = OpenDevice("BAK1");
     BYTE b = 0;
     DWORD n = 9;
-    EXPECT_TRUE(ErrorOf([&] { return ReadFile(h, &b, 1, &n, nullptr); }) == ERROR_NOT_SUPPORTED &&
-                n == 0 && ErrorOf(WriteFile, h, &b, 1, &n, nullptr) == ERROR_NOT_SUPPORTED);
+    EXPECT_EQ((ErrorOf([&] { return ReadFile(h, &b, 1, &n, nullptr); })), ERROR_NOT_SUPPORTED);
+    EXPECT_EQ(n, 0);
+    EXPECT_EQ(ErrorOf(WriteFile, h, &b, 1, &n, nullptr), ERROR_NOT_SUPPORTED);
     EXPECT_EQ(SetFilePointer(h, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
     EXPECT_FALSE(DeviceIoControl(h, kSetLevel, nullptr, 1, nullptr, 0, nullptr, nullptr));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
@@ -147,7 +148,9 @@ TEST_F(Drivers, AbsentSwitchesAndWhatOtherProgramsDoToTheFolderAreSeenAtTheNextC
     EXPECT_TRUE(dv::ReplaceDriverFactory(L"BAK1:", [&] { return ++made, nullptr; }));
     EXPECT_EQ(ErrorOf([] { return OpenDevice("BAK1") != INVALID_HANDLE_VALUE; }),
               ERROR_DEV_NOT_EXIST);
-    EXPECT_TRUE(made == 1 && dv::ReplaceDriverFactory(L"Bak1:", {}) && SetLevel(6));
+    EXPECT_EQ(made, 1);
+    EXPECT_TRUE(dv::ReplaceDriverFactory(L"Bak1:", {}));
+    EXPECT_TRUE(SetLevel(6));
     root.WriteFile("dev/BAK1.fail-ioctl", "");  // the call is journaled, fails, changes nothing
     EXPECT_EQ(ErrorOf([] { return SetLevel(5); }), ERROR_GEN_FAILURE);
     EXPECT_TRUE(root.ReadFile("dev/BAK1.log").ends_with(OneCall(kSetLevel, {5})));
@@ -197,7 +200,8 @@ TEST_F(Drivers, FlashKeepsToTheChipsRulesAndItsSwitches) {
     EXPECT_EQ((std::vector{io(kImageSize - 10, 0, 20), GetLastError(), io(kImageSize - 10, 0, 10)}),
               (std::vector{~0u, ERROR_INVALID_PARAMETER, 10u}));
     EXPECT_EQ(io(kImageSize - 10, kRead, 20), 10u);  // only what is left of the chip
-    EXPECT_TRUE(io(kImageSize, kRead, 20) == 0u && io(0, kRead, 20) == 20u);  // both ends
+    EXPECT_EQ(io(kImageSize, kRead, 20), 0u);
+    EXPECT_EQ(io(0, kRead, 20), 20u);  // both ends
 
     const std::function<DWORD()> read = [&] { return io(kSector, kRead); };
     const std::tuple<const char*, const char*, std::function<DWORD()>, DWORD, DWORD> cases[] = {

@@ -107,8 +107,8 @@ TEST_F(Gdi, SurfacesOwnTheirBitmapsRefuseToFreeWhatIsInUseAndBadArgumentsCreateN
     EXPECT_EQ(std::tuple(GetPixel(bogus, 0, 0), SetTextColor(bogus, 0), SetBkColor(bogus, 0),
                          SetBkMode(bogus, OPAQUE)),
               std::tuple(CLR_INVALID, CLR_INVALID, CLR_INVALID, 0));
-    EXPECT_TRUE(IconPictures(reinterpret_cast<HICON>(0x1234)).empty() &&
-                !dv::gdi::SaveScreenPng(""));
+    EXPECT_THAT(IconPictures(reinterpret_cast<HICON>(0x1234)), ::testing::IsEmpty());
+    EXPECT_FALSE(dv::gdi::SaveScreenPng(""));
     // A resource id is any value of 16 bits; anything above is a name's address.
     EXPECT_EQ(std::pair(IS_INTRESOURCE(MAKEINTRESOURCEW(0xFFFF)),
                         IS_INTRESOURCE(reinterpret_cast<LPCWSTR>(UINT_PTR{0x10000}))),
@@ -148,7 +148,8 @@ TEST_F(Gdi, LoadedBitmapsAreCountedCopiesAndTheScreenSharesItsPixels) {
         memory.SelectObject(oldFont);
         EXPECT_TRUE(font.DeleteObject());
     }
-    EXPECT_TRUE(SnapshotBitmap(second) == a && SnapshotBitmap(first).At(7, 7) == 0xABCDEFu);
+    EXPECT_EQ(SnapshotBitmap(second), a);
+    EXPECT_EQ(SnapshotBitmap(first).At(7, 7), 0xABCDEFu);
     EXPECT_THAT((std::vector{DeleteObject(first), DeleteObject(second)}), Each(TRUE));
     EXPECT_EQ(LiveGdiObjects(), start);
     // Both screen surfaces show one set of pixels, with the display off too.
@@ -165,7 +166,8 @@ TEST_F(Gdi, LoadedBitmapsAreCountedCopiesAndTheScreenSharesItsPixels) {
     EXPECT_NE(SnapshotScreen(), SnapshotSurface(memory.dc()));
     EXPECT_EQ(std::tuple(DeleteDC(screen), ReleaseDC(nullptr, memory.dc())), std::tuple(FALSE, 0));
     EXPECT_EQ(ReleaseDC(nullptr, screen) + ReleaseDC(nullptr, other), 2);
-    EXPECT_TRUE(log.Contains("released, not deleted") && log.Contains("ReleaseDC: not a screen"));
+    EXPECT_TRUE(log.Contains("released, not deleted"));
+    EXPECT_TRUE(log.Contains("ReleaseDC: not a screen"));
 }
 
 void Put32(std::vector<uint8_t>& b, std::size_t at, uint32_t v) {
@@ -238,9 +240,10 @@ TEST_F(Gdi, IconsAtTheLimitsOfTheirFieldsDecodeAndThosePastThemAreRefused) {
             << ::testing::PrintToString(fields) << " " << entries;
     }
     auto small = Ico({1, 2, 1, 0, 40, 1, 0});
-    Put32(small, 14, 55);                          // one byte short of the mask
-    EXPECT_TRUE(DecodeIcoImages(small).empty() &&  // 32 bits without alpha: the mask's opacity
-                DecodeIcoImages(Ico({1, 2, 32, 0, 40, 1, 0}))[0].At(0, 0) == 0xFF000000u);
+    Put32(small, 14, 55);  // one byte short of the mask
+    EXPECT_THAT(DecodeIcoImages(small), ::testing::IsEmpty());
+    // 32 bits without alpha: the mask's opacity
+    EXPECT_EQ(DecodeIcoImages(Ico({1, 2, 32, 0, 40, 1, 0}))[0].At(0, 0), 0xFF000000u);
 }
 
 TEST_F(Gdi, IconsAndBitmapsDecodeAndDamagedCopiesAreRefusedWithoutBadReads) {

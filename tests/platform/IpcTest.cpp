@@ -38,7 +38,8 @@ class Ipc : public PlatformTest {};
 TEST_F(Ipc, SendsWaitPostsKeepTheirOrderAndDeadOrHungPeersHangNoSender) {
     Peer peer("window Launcher_Tulvo 42");
     const HWND launcher = Remote(peer, L"Launcher_Tulvo");
-    ASSERT_TRUE(IsWindow(launcher) && FindWindowW(nullptr, L"Launcher_Tulvo") == launcher);
+    ASSERT_TRUE(IsWindow(launcher));
+    ASSERT_EQ(FindWindowW(nullptr, L"Launcher_Tulvo"), launcher);
     EXPECT_EQ(FindWindowW(nullptr, L"Nobody"), nullptr);
     {  // a title too long for a socket path, or another process's, keeps the window local
         TestWindow local(std::wstring(120, L'x').c_str(), 1), twin(L"Launcher_Tulvo");
@@ -47,7 +48,8 @@ TEST_F(Ipc, SendsWaitPostsKeepTheirOrderAndDeadOrHungPeersHangNoSender) {
     }
     // A new process's first pen input, a move with no down before it, reaches no window.
     EXPECT_TRUE(WirePeer::Transact(L"Launcher_Tulvo", WirePeer::Pen(1, 5, 5), kWaitMs));
-    EXPECT_TRUE(PostMessageW(launcher, 0x85A, 1, 0) && PostMessageW(launcher, 0x1234, 5, -7));
+    EXPECT_TRUE(PostMessageW(launcher, 0x85A, 1, 0));
+    EXPECT_TRUE(PostMessageW(launcher, 0x1234, 5, -7));
     EXPECT_EQ(SendMessageW(launcher, UM_SETTINGS_PAGE, 3, 0), 42);
     EXPECT_EQ((std::vector{peer.ReadLine(), peer.ReadLine(), peer.ReadLine()}),
               (std::vector<std::string>{"2138 1 0", "4660 5 -7", "4528 3 0"}));
@@ -73,7 +75,8 @@ TEST_F(Ipc, SendsWaitPostsKeepTheirOrderAndDeadOrHungPeersHangNoSender) {
     PumpMessagesUntilIdle();
     EXPECT_TRUE(successor->Messages().empty());
     const HWND heir = successor->m_hWnd;  // renamed, it is reached by the new title only
-    EXPECT_TRUE(SetWindowTextW(heir, L"Heir") && SetWindowTextW(heir, L"Heir"));
+    EXPECT_TRUE(SetWindowTextW(heir, L"Heir"));
+    EXPECT_TRUE(SetWindowTextW(heir, L"Heir"));
     EXPECT_EQ(std::pair(WirePeer(L"Gone").Connected(), WirePeer(L"Heir").Connected()),
               std::pair(false, true));
     successor.reset();  // an object that goes with its window up takes the socket along
@@ -83,8 +86,9 @@ TEST_F(Ipc, SendsWaitPostsKeepTheirOrderAndDeadOrHungPeersHangNoSender) {
     EXPECT_EQ(SendMessageW(stuck, UM_SETTINGS_PAGE, 1, 0), 0);
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(8));
     hung.Signal(SIGCONT);
-    EXPECT_TRUE(hung.ReadLine() == "4528 1 0" && SendMessageW(stuck, UM_SETTINGS_PAGE, 2, 0) == 9 &&
-                hung.ReadLine() == "4528 2 0");
+    EXPECT_EQ(hung.ReadLine(), "4528 1 0");
+    EXPECT_EQ(SendMessageW(stuck, UM_SETTINGS_PAGE, 2, 0), 9);
+    EXPECT_EQ(hung.ReadLine(), "4528 2 0");
 }
 
 // Each bad frame is dropped with a log line and the connection goes on; a
@@ -149,7 +153,8 @@ TEST_F(Ipc, MessagesOnlyTheWindowSystemSendsAndForeignTimerCallbacksAreRefused) 
     PumpMessagesUntilIdle();
     EXPECT_EQ(runs, 0);
     ASSERT_EQ(SetTimer(window.m_hWnd, 7, 1, count), 7u);
-    EXPECT_TRUE(PumpMessagesUntil([] { return runs > 0; }, kWaitMs) && KillTimer(window.m_hWnd, 7));
+    EXPECT_TRUE(PumpMessagesUntil([] { return runs > 0; }, kWaitMs));
+    EXPECT_TRUE(KillTimer(window.m_hWnd, 7));
 }
 
 // WM_PROBE posts a follow-up and invalidates: an idle reply comes after both.

@@ -36,7 +36,7 @@ std::pair<DWORD, std::vector<BYTE>> Query(const wchar_t* path, const wchar_t* na
     return {result == ERROR_SUCCESS ? type : REG_NONE, data};
 }
 
-TEST_F(Registry, ValuesOfEveryKindAreWrittenAsRegeditTextReadBackAndKeptWhenAWriteFails) {
+TEST_F(Registry, ValuesOfEveryKindAreWrittenAsRegeditTextAndReadBack) {
     DWORD disposition = 0;
     HKEY key = Create(kTouch, &disposition);
     EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
@@ -62,8 +62,8 @@ TEST_F(Registry, ValuesOfEveryKindAreWrittenAsRegeditTextReadBackAndKeptWhenAWri
                   "\r\n[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\TOUCH]\r\n"
                   "\"CalibrationData\"=\"\xF0\x9F\x98\x80\\\"q\\\" C:\\\\x \xF0\x9F\x98\x80\"\r\n"
                   "\"Pieces\"=hex(7):61,00,62,00,00,00,63,00,64,00,00,00,00,00\r\n"
-                  "\"Blob\"=hex:00,ff,10\r\n@=dword:0302012a\r\n\"NoEnd\"=hex(1):61,00\r\n"
-                  "\"Short\"=hex(4):01,02\r\n\"Empty\"=hex:\r\n\"Nothing\"=\"\"\r\n"
+                  "\"Blob\"=hex(3):00,ff,10\r\n@=hex(4):2a,01,02,03\r\n\"NoEnd\"=hex(1):61,00\r\n"
+                  "\"Short\"=hex(4):01,02\r\n\"Empty\"=hex(3):\r\n\"Nothing\"=\"\"\r\n"
                   "\"Break\"=hex(1):61,00,0a,00,62,00,00,00\r\n");
     key = Create(L"hardware\\DeviceMap\\touch", &disposition);
     EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
@@ -73,6 +73,11 @@ TEST_F(Registry, ValuesOfEveryKindAreWrittenAsRegeditTextReadBackAndKeptWhenAWri
     EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\TOUCH\\SUB", 0, 0, &child),
               ERROR_SUCCESS);
     RegCloseKey(child);
+    RegCloseKey(key);
+}
+
+TEST_F(Registry, QueriesHandOutWholeValuesOnly) {
+    HKEY key = Create(kTouch);
     // The calibration export's 100 bytes: 49 characters and the terminator fit, 50 do not.
     ASSERT_EQ(Set(key, L"Fits", REG_SZ, Utf16(std::u16string(49, u'7'))), ERROR_SUCCESS);
     ASSERT_EQ(Set(key, L"TooLong", REG_SZ, Utf16(std::u16string(50, u'7'))), ERROR_SUCCESS);
@@ -95,6 +100,11 @@ TEST_F(Registry, ValuesOfEveryKindAreWrittenAsRegeditTextReadBackAndKeptWhenAWri
     EXPECT_EQ(
         RegQueryValueExW(key, L"Fits", nullptr, nullptr, reinterpret_cast<BYTE*>(&key), nullptr),
         ERROR_INVALID_PARAMETER);
+    RegCloseKey(key);
+}
+
+TEST_F(Registry, AFailedWriteKeepsTheFile) {
+    HKEY key = Create(kTouch);
     ASSERT_EQ(Set(key, L"CalibrationData", REG_SZ, Utf16(u"1,1")), ERROR_SUCCESS);
     const std::string before = root.ReadFile("registry.reg");
     for (unsigned step = 1; step <= 4; ++step) {
@@ -109,10 +119,11 @@ TEST_F(Registry, ValuesOfEveryKindAreWrittenAsRegeditTextReadBackAndKeptWhenAWri
     EXPECT_EQ(Set(key, L"CalibrationData", REG_SZ, Utf16(u"3,3")), 1018);  // ERROR_KEY_DELETED
     RegCloseKey(key);
     dv::testing::ScopedDeviceRoot missing(dv::testing::ScopedDeviceRoot::Shape::Missing);
-    EXPECT_TRUE(CreateKey(kTouch, &key) == ERROR_WRITE_FAULT && !missing.Exists(""));
+    EXPECT_EQ(CreateKey(kTouch, &key), ERROR_WRITE_FAULT);
+    EXPECT_FALSE(missing.Exists(""));
 }
 
-TEST_F(Registry, RegeditFormsAreReadAlsoFromUtf16AndEachDamagedLineIsLoggedAndSkipped) {
+TEST_F(Registry, RegeditFormsAreReadFromUtf8OrUtf16) {
     root.WriteFile("registry.reg",
                    "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n; a comment\r\n"
                    "[hkey_local_machine\\A]\r\n@=\"d\\\\e\\\"f\\g\"\r\n"
@@ -134,8 +145,9 @@ TEST_F(Registry, RegeditFormsAreReadAlsoFromUtf16AndEachDamagedLineIsLoggedAndSk
     root.WriteFile("registry.reg", std::string(wide.begin(), wide.end()));
     EXPECT_EQ(Query(L"K", L"V"), std::make_pair(REG_SZ, std::vector<BYTE>{0xE9, 0, 0, 1, 0, 0}));
     EXPECT_EQ(log.Text(), "");
+}
 
-    // A damaged line is logged and skipped; the lines around it are read, the file kept.
+TEST_F(Registry, EachDamagedLineIsLoggedOnceAndSkipped) {
     const std::pair<const char*, const char*> cases[] = {
         {"\"A\"=\"1,2", "string not closed by a quote"},
         {"\"A\"=hex:zz", "hex data must be bytes like 0a,ff"},
@@ -173,7 +185,30 @@ TEST_F(Registry, RegeditFormsAreReadAlsoFromUtf16AndEachDamagedLineIsLoggedAndSk
     EXPECT_EQ(Query(L"K", L"Good"), std::make_pair(REG_SZ, Utf16(u"unheaded")));
 }
 
-TEST_F(Registry, BadInputIsRefusedUnwrittenAndConcurrentWritersAllKeepTheirValues) {
+TEST_F(Registry, AChangeRewritesOnlyTheLinesOfWhatItSets) {
+    // Comments, other hives and types, damaged lines, deletions and a last line
+    // without its end all come back as they were.
+    const std::string head =
+        std::string(kHeader) +
+        "; kept\r\n[HKEY_CURRENT_USER\\Other]\r\n\"X\"=\"y\"\r\n"
+        "[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\TOUCH]\r\n\"Num\"=dword:1\r\n";
+    const std::string values = "\"Bad\"=hex:zz\r\n\"Gone\"=-\r\n";
+    const std::string deletion = "[-HKEY_LOCAL_MACHINE\\Old]\r\n\r\n";
+    const std::string last = "[HKEY_LOCAL_MACHINE\\Z]\r\n@=\"z\"";
+    root.WriteFile("registry.reg", head + "\"calibrationdata\"=hex(7):31,00,\\\r\n  00,00\r\n" +
+                                       values + deletion + last);
+    HKEY key = Create(kTouch);
+    ASSERT_EQ(Set(key, L"CalibrationData", REG_SZ, Utf16(u"1,1")), ERROR_SUCCESS);
+    ASSERT_EQ(Set(key, L"New", REG_SZ, Utf16(u"n")), ERROR_SUCCESS);
+    RegCloseKey(key);
+    RegCloseKey(Create(L"A\\B"));  // at the end, after anything that might delete them
+    EXPECT_EQ(root.ReadFile("registry.reg"),
+              head + "\"calibrationdata\"=\"1,1\"\r\n" + values + "\"New\"=\"n\"\r\n" + deletion +
+                  last + "\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\r\n[HKEY_LOCAL_MACHINE\\A\\B]\r\n");
+    EXPECT_EQ(Query(kTouch, L"Num"), std::make_pair(REG_DWORD, std::vector<BYTE>{1, 0, 0, 0}));
+}
+
+TEST_F(Registry, BadArgumentsAreRefusedUnwritten) {
     HKEY key = nullptr;
     EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTouch, 0, 0, &key), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(key, nullptr);
@@ -200,7 +235,11 @@ TEST_F(Registry, BadInputIsRefusedUnwrittenAndConcurrentWritersAllKeepTheirValue
                              RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"A", 1, 0, &other)}),
                 ::testing::Each(ERROR_INVALID_PARAMETER));
     EXPECT_EQ(std::pair(other, root.ReadFile("registry.reg")), std::pair(HKEY{}, before));
-    EXPECT_TRUE(RegCloseKey(key) == ERROR_SUCCESS && RegCloseKey(key) == ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(Registry, ConcurrentWritersAllKeepTheirValues) {
     RegCloseKey(Create(kTouch));
     constexpr int kWriters = 3, kValuesEach = 6;
     const auto name = [](int v) { return L"w" + std::to_wstring(v); };

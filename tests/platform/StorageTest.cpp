@@ -80,7 +80,8 @@ TEST_F(Storage, AReplacementTakesItsStepsAndAFaultAtAnyStepIsReportedWithOldOrNe
     faults.Arm(1, dv::StorageFaultAction::Fail);
     CFile file;
     CFileException error;
-    EXPECT_TRUE(!file.Open(kConf, kCreateWrite, &error) && error.m_lOsError == ERROR_WRITE_FAULT);
+    EXPECT_FALSE(file.Open(kConf, kCreateWrite, &error));
+    EXPECT_EQ(error.m_lOsError, ERROR_WRITE_FAULT);
     EXPECT_TRUE(file.Open(kConf, kCreateWrite));
     faults.Arm(1, dv::StorageFaultAction::Fail);  // the write itself
     EXPECT_EQ(ErrorOf([&] { return file.Write(kNew.data(), 26); }), ERROR_WRITE_FAULT);
@@ -105,11 +106,13 @@ TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) 
     ASSERT_TRUE(ReadFile(h, buffer, sizeof buffer, &n, nullptr));
     EXPECT_EQ(std::string(buffer, n), "cdef");
     EXPECT_EQ(root.ReadFile(kConfHost), "0123456789");  // replaced only at the close
-    EXPECT_TRUE(CloseHandle(h) && root.ReadFile(kConfHost) == "abcdef");
+    EXPECT_TRUE(CloseHandle(h));
+    EXPECT_EQ(root.ReadFile(kConfHost), "abcdef");
 
     h = Open(GENERIC_WRITE, 0);  // in place
     EXPECT_EQ(SetFilePointer(h, -2, nullptr, FILE_END), 4u);
-    EXPECT_TRUE(WriteFile(h, "z", 1, &n, nullptr) && WriteFile(h, "z", 1, &n, nullptr));
+    EXPECT_TRUE(WriteFile(h, "z", 1, &n, nullptr));
+    EXPECT_TRUE(WriteFile(h, "z", 1, &n, nullptr));
     EXPECT_EQ(ErrorOf([&] { return ReadFile(h, buffer, 1, &n, nullptr); }), ERROR_ACCESS_DENIED);
     EXPECT_EQ(SetFilePointer(h, -1, nullptr, FILE_CURRENT), 5u);
     CloseHandle(h);
@@ -118,17 +121,21 @@ TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) 
         CFile file;
         ASSERT_TRUE(
             file.Open(kConf, CFile::modeReadWrite | CFile::modeCreate | CFile::modeNoTruncate));
-        EXPECT_TRUE(file.Read(buffer, 4) == 4u && file.Write("AB", 2));
+        EXPECT_EQ(file.Read(buffer, 4), 4u);
+        EXPECT_TRUE(file.Write("AB", 2));
     }  // written in place
     EXPECT_EQ(root.ReadFile(kConfHost), "abcdAB");
     CFile file;
     ASSERT_TRUE(file.Open(kConf, CFile::modeRead));
-    EXPECT_TRUE(file.Read(buffer, 4) == 4u && file.Read(buffer, sizeof buffer) == 2u &&
-                file.Read(buffer, sizeof buffer) == 0u);
+    EXPECT_EQ(file.Read(buffer, 4), 4u);
+    EXPECT_EQ(file.Read(buffer, sizeof buffer), 2u);
+    EXPECT_EQ(file.Read(buffer, sizeof buffer), 0u);
     EXPECT_EQ(ErrorOf([&] { return file.Write("x", 1); }), ERROR_ACCESS_DENIED);
     EXPECT_EQ(ErrorOf([&] { return file.Open(kConf, CFile::modeRead); }),  // already open
               ERROR_INVALID_PARAMETER);
-    EXPECT_TRUE(file.Close() && file.Close() && !file.IsOpen());  // a second close is harmless
+    EXPECT_TRUE(file.Close());
+    EXPECT_TRUE(file.Close());
+    EXPECT_FALSE(file.IsOpen());  // a second close is harmless
     EXPECT_EQ(root.ReadFile(kConfHost), "abcdAB");
 
     root.WriteFile(kConfHost, kOld);
@@ -148,11 +155,12 @@ TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) 
                   INVALID_HANDLE_VALUE);
         EXPECT_EQ(GetLastError(), error) << disposition;
     }
-    EXPECT_FALSE(root.Exists("FlashMem/nowhere") || root.Exists("FlashMem/sysini/none.ini"));
+    EXPECT_FALSE(root.Exists("FlashMem/nowhere"));
+    EXPECT_FALSE(root.Exists("FlashMem/sysini/none.ini"));
     const HANDLE bogus = reinterpret_cast<HANDLE>(0x4242);
     n = 7;
-    EXPECT_TRUE(ErrorOf(ReadFile, bogus, nullptr, 0, &n, nullptr) == ERROR_INVALID_HANDLE &&
-                n == 0);
+    EXPECT_EQ(ErrorOf(ReadFile, bogus, nullptr, 0, &n, nullptr), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(n, 0);
     EXPECT_FALSE(WriteFile(bogus, "x", 1, &n, nullptr));
     EXPECT_EQ(SetFilePointer(bogus, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
     EXPECT_EQ(ErrorOf([&] { return CloseHandle(bogus); }), ERROR_INVALID_HANDLE);
@@ -164,14 +172,16 @@ TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) 
     EXPECT_EQ(SetFilePointer(h, 1, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);  // the moves before it set no error
     LONG high = 0;
-    EXPECT_TRUE(SetFilePointer(h, 1, &high, FILE_CURRENT) == 0xFFFFFFFFu && high == 0);
+    EXPECT_EQ(SetFilePointer(h, 1, &high, FILE_CURRENT), 0xFFFFFFFFu);
+    EXPECT_EQ(high, 0);
     EXPECT_EQ(SetFilePointer(h, 1, &high, FILE_BEGIN), 1u);
     high = 1;  // with a high half the distance is 4 GiB and 5
     EXPECT_EQ(std::pair(SetFilePointer(h, 5, &high, FILE_BEGIN), high),
               std::pair(DWORD{5}, LONG{1}));
     EXPECT_EQ(ErrorOf(ReadFile, h, nullptr, 1, &n, nullptr), ERROR_INVALID_PARAMETER);
     CloseHandle(h);
-    EXPECT_FALSE(file.Open(kConf, 0x0003) || file.Open(nullptr, 0));
+    EXPECT_FALSE(file.Open(kConf, 0x0003));
+    EXPECT_FALSE(file.Open(nullptr, 0));
     CloseHandle(
         CreateFileW(L"\\..\\..\\escape.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     EXPECT_TRUE(root.Exists("escape.txt"));  // a path cannot climb out of the root
@@ -207,7 +217,8 @@ TEST_F(Storage, SharingRulesHoldBetweenHandlesThreadsAndProcesses) {
     EXPECT_EQ(other.get(), static_cast<LONG>(ERROR_SHARING_VIOLATION));
     EXPECT_EQ(childOpens(FILE_SHARE_READ), 1);
     held.Close();
-    EXPECT_TRUE(root.ReadFile(kConfHost) == kOld && !root.Exists(kTempHost));
+    EXPECT_EQ(root.ReadFile(kConfHost), kOld);
+    EXPECT_FALSE(root.Exists(kTempHost));
     for (DWORD replacing : {DWORD{CREATE_ALWAYS}, DWORD{TRUNCATE_EXISTING}}) {  // one at a time
         HANDLE first = Open(GENERIC_WRITE, FILE_SHARE_WRITE, replacing);
         EXPECT_EQ(openError(FILE_SHARE_WRITE, GENERIC_WRITE, replacing), ERROR_SHARING_VIOLATION);
@@ -254,7 +265,8 @@ TEST_F(Storage, OneFileReadFromOneThreadWhileAnotherClosesIt) {
         }
         return file->Read(bytes, count);
     });
-    EXPECT_TRUE(file->Close() && reader.get() == ERROR_INVALID_HANDLE);
+    EXPECT_TRUE(file->Close());
+    EXPECT_EQ(reader.get(), ERROR_INVALID_HANDLE);
 }
 
 TEST(Provisioning, NewRootsHaveTheFactoryLayoutEvenWhenStartedAtOnceAndOldOnesAreLeftAlone) {
@@ -268,17 +280,19 @@ TEST(Provisioning, NewRootsHaveTheFactoryLayoutEvenWhenStartedAtOnceAndOldOnesAr
                                           std::string(5, '\xFF'));
     EXPECT_EQ(image.substr(0, 2112), std::string(2112, '\xFF'));
     std::filesystem::remove(root / "registry.reg");
-    EXPECT_TRUE(dv::ProvisionDeviceRoot() && !root.Exists("registry.reg"));  // an old root is kept
+    EXPECT_TRUE(dv::ProvisionDeviceRoot());
+    EXPECT_FALSE(root.Exists("registry.reg"));  // an old root is kept
 
     ScopedDeviceRoot file(ScopedDeviceRoot::Shape::Missing);
     { std::ofstream(file.Path()) << "not a folder"; }
     dv::testing::LogCapture log;
-    EXPECT_TRUE(!dv::ProvisionDeviceRoot() && std::filesystem::is_regular_file(file.Path()));
+    EXPECT_FALSE(dv::ProvisionDeviceRoot());
+    EXPECT_TRUE(std::filesystem::is_regular_file(file.Path()));
     EXPECT_TRUE(log.Contains("exists but is not a folder"));
     ::setenv("DIALVANE_ROOT", (file.Path() / "unit").c_str(), 1);  // no folder under a file
     EXPECT_FALSE(dv::ProvisionDeviceRoot());
-    EXPECT_TRUE(log.Contains("cannot make " + file.Path().string() + "/") &&
-                !log.Contains("cannot write"));  // it stops at the first failure
+    EXPECT_TRUE(log.Contains("cannot make " + file.Path().string() + "/"));
+    EXPECT_FALSE(log.Contains("cannot write"));  // it stops at the first failure
     // A write refused part way (at 3000 bytes: the click fits, the flash image not) leaves nothing.
     ScopedDeviceRoot full(ScopedDeviceRoot::Shape::Missing);
     EXPECT_EQ(InChild([] {

@@ -168,7 +168,8 @@ TEST(DrawText, PlacesTheLinesByTheFlagsAndBadArgumentsDrawNothing) {
                              dv::test::ErrorOf(DrawTextW, t.dc(), L"abc", -2, &r, 0)}),
                 ::testing::Each(ERROR_INVALID_PARAMETER));
     EXPECT_EQ(dv::test::ErrorOf(DrawTextW, HDC(0x31), L"abc", 3, &r, 0), ERROR_INVALID_HANDLE);
-    EXPECT_TRUE(DrawTextW(t.dc(), L"abc", 0, &r, kLine) == kFmCell && InkBox(t.Pixels()).Empty());
+    EXPECT_EQ(DrawTextW(t.dc(), L"abc", 0, &r, kLine), kFmCell);
+    EXPECT_TRUE(InkBox(t.Pixels()).Empty());
     EXPECT_TRUE(log.Contains("GDI: DrawTextW: missing text or rectangle, or a bad length\r\n"));
     EXPECT_TRUE(log.Contains("GDI: DrawTextW: unknown surface"));
 }

@@ -84,11 +84,13 @@ TEST_F(Window, PaintsCoalesceAfterQueuedMessagesSendsCrossThreadsAndTheDestroyed
     ASSERT_EQ(window.SetTimer(kTimer, 10, nullptr), kTimer);
     ASSERT_TRUE(PumpMessagesUntil([&] { return window.MessagesOf(WM_TIMER).size() >= 2; }, 5000));
     EXPECT_EQ(window.MessagesOf(WM_TIMER)[0], (RecordedMessage{WM_TIMER, kTimer, 0}));
-    EXPECT_TRUE(window.KillTimer(kTimer) && !window.KillTimer(kTimer));  // then there is none
+    EXPECT_TRUE(window.KillTimer(kTimer));
+    EXPECT_FALSE(window.KillTimer(kTimer));  // then there is none
     window.Clear();
     window.SetTimer(kTimer, 60000, nullptr);  // its first tick only after a minute
     PumpMessagesUntil([] { return false; }, 30);
-    EXPECT_TRUE(window.MessagesOf(WM_TIMER).empty() && window.ReleaseDC(nullptr) == 0);
+    EXPECT_TRUE(window.MessagesOf(WM_TIMER).empty());
+    EXPECT_EQ(window.ReleaseDC(nullptr), 0);
     window.SetTimer(1, 1, nullptr);
     window.PostMessage(WM_TEST);
     window.Clear();
@@ -182,8 +184,8 @@ TEST_F(Window, ThePenBecomesButtonMessagesOfTheActiveWindowAndQuickTapsDoubleCli
                             RecordedMessage{WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(11, -21)},
                             RecordedMessage{WM_LBUTTONUP, 0, MAKELPARAM(12, 22)}));
     EXPECT_EQ(GET_Y_LPARAM(window.Messages()[1].lParam), -21);
-    EXPECT_TRUE((behind.Messages() == std::vector{RecordedMessage{WM_CLOSE, 0, 0}}) &&
-                SetForegroundWindow(behind.m_hWnd));
+    EXPECT_EQ(behind.Messages(), (std::vector{RecordedMessage{WM_CLOSE, 0, 0}}));
+    EXPECT_TRUE(SetForegroundWindow(behind.m_hWnd));
     EXPECT_FALSE(SetForegroundWindow(reinterpret_cast<HWND>(0x77)));
     Tap(300, 200);
     PumpMessagesUntilIdle();

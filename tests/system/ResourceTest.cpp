@@ -32,7 +32,8 @@ TEST(Resources, EveryBitmapHasItsIdSizeAndDepthAndStripsAPressedHalf) {
     EXPECT_NE(dv::FindEmbeddedResource(dv::ResourceKind::Icon, 128), nullptr);
     for (const auto& [id, width, height, bits, strip] : kTable) {
         const auto* r = dv::FindEmbeddedResource(dv::ResourceKind::Bitmap, id);
-        ASSERT_TRUE(r != nullptr && r->size > kBmpBitCountOffset) << id;
+        ASSERT_NE(r, nullptr) << id;
+        ASSERT_GT(r->size, kBmpBitCountOffset) << id;
         EXPECT_EQ(r->data[kBmpBitCountOffset], bits) << id;
         HBITMAP hbm = ::LoadBitmapW(nullptr, MAKEINTRESOURCEW(id));
         ASSERT_NE(hbm, nullptr) << id;

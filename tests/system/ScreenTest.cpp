@@ -110,7 +110,9 @@ TEST_F(ScreenTest, TheWindowsIconAndFontsAreMadeAsAskedAndButtonsFreeTheSurfaces
     const auto versionFont = dv::testing::LogFontOf(Dlg().m_hVersionFont);
     const auto plainFont = dv::testing::LogFontOf(plain);
     ::DeleteObject(plain);
-    ASSERT_TRUE(screenFont && versionFont && plainFont);
+    ASSERT_TRUE(screenFont);
+    ASSERT_TRUE(versionFont);
+    ASSERT_TRUE(plainFont);
     using Want = std::tuple<LONG, LONG, BYTE, BYTE>;  // height, weight, char set, quality
     for (auto [font, want] :
          {std::pair{*screenFont, Want{12, FW_BOLD, ANSI_CHARSET, DEFAULT_QUALITY}},

@@ -132,7 +132,8 @@ TEST_F(SoundTest, RemainingCountFallsByEveryByteReadOrSkipped) {
     DWORD none = 8;
     EXPECT_EQ(ReadChunk(h, FOURCC_DATA, nullptr, &size, &none), 0);
     EXPECT_EQ(ReadChunk(h, FOURCC_DATA, &buffer, nullptr, &none), 0);
-    EXPECT_TRUE(ReadChunk(h, FOURCC_DATA, &buffer, &size, nullptr) == 0 && none == 8u);
+    EXPECT_EQ(ReadChunk(h, FOURCC_DATA, &buffer, &size, nullptr), 0);
+    EXPECT_EQ(none, 8u);
     const std::string invalid = "Invalid parameter to ReadChunk()\r\n";
     EXPECT_EQ(m_log.Text(), "Error reading chunk header\n" + invalid + invalid + invalid + invalid);
     CloseHandle(h);
@@ -198,7 +199,8 @@ TEST_F(SoundTest, EveryFailedLoadIsLoggedLeavesTheOutputsAndPlaysNothing) {
     EXPECT_EQ(ReadWaveFile(path.c_str(), &format, nullptr, &samples), 1);
     EXPECT_EQ(ReadWaveFile(path.c_str(), &format, &size, nullptr), 1);
     const std::string invalid = "Invalid parameter to ReadWaveFile()\r\n";
-    EXPECT_TRUE(m_log.Text() == invalid + invalid + invalid + invalid && m_device.Calls().empty());
+    EXPECT_EQ(m_log.Text(), invalid + invalid + invalid + invalid);
+    EXPECT_TRUE(m_device.Calls().empty());
 }
 
 TEST_F(SoundTest, PlaysOnDeviceZeroAndLogsEachDeviceFailureStillReleasingTheRest) {

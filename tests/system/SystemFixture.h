@@ -23,12 +23,12 @@
 #include <string_view>
 
 #include "app/SettingsDlg.h"
-#include "fuzz/DialogHarness.h"
 #include "platform/testing/GdiSurfaces.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/testing/ScopedCalibration.h"
 #include "platform/testing/ScopedDeviceRoot.h"
 #include "platform/testing/TestWindow.h"
+#include "tests/system/DialogHarness.h"
 
 // Driver journals as Journal() gives them: a backlight level or contrast value
 // sent, or the driver opened and closed with nothing sent.

@@ -21,5 +21,8 @@ std::filesystem::path RuntimeDir();
 
 std::string WideToUtf8(std::wstring_view text);
 std::wstring Utf8ToWide(std::string_view text);
+// UTF-16 with surrogate pairs; a lone surrogate becomes U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view text);
+std::string Utf16ToUtf8(std::u16string_view units);
 
 }  // namespace dv

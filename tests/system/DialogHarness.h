@@ -9,8 +9,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -18,12 +20,14 @@
 #include "app/SettingsDlg.h"
 #include "platform/Platform.h"
 #include "platform/core/KernelObject.h"
+#include "platform/gdi/BitmapResources.h"
 #include "platform/testing/FakeWaveOut.h"
 #include "platform/testing/GdiCounts.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/testing/ScopedCalibration.h"
 #include "platform/testing/ScopedDeviceRoot.h"
 #include "platform/testing/TestWindow.h"
+#include "ui/ResourceIds.h"
 
 namespace dvfuzz {
 
@@ -67,7 +71,7 @@ inline bool WindowResourcesFreed(const CSettingsDlg& dlg) {
 }
 
 // One dialog at a time on the current device root. The drivers' journals are
-// taken as they grow and kept for Journal().
+// taken when asked for, at a close and by CheckJournals(), and kept for Journal().
 class DialogRun {
 public:
     ~DialogRun() { Close(); }
@@ -79,12 +83,32 @@ public:
     CSettingsDlg& Open() {
         m_dlg = std::make_unique<CSettingsDlg>();
         s_current = m_dlg.get();
+        m_quitSeen = false;
         Expect(m_dlg->Create(IDD_SETTINGS_DIALOG) != FALSE, "dialog not created");
         dv::testing::PumpMessagesUntilIdle();
         m_withDialog = dv::testing::LiveGdiObjects();
         Pump();
         Expect(WorkingMatchesStored(*m_dlg), "working copies differ from the loaded record");
         return *m_dlg;
+    }
+
+    // Brings the open dialog back to the state it opens in, on the settings file
+    // now in the root: the fuzz targets keep one dialog from input to input, as
+    // making one is most of a run's time.
+    CSettingsDlg& Reset() {
+        CSettingsDlg& dlg = *m_dlg;
+        ::KillTimer(dlg.m_hWnd, IDT_FM_REPEAT);
+        dlg.m_nCurPage = PAGE_MAIN;
+        dlg.m_nPressedBtn = BTN_NONE;
+        dlg.m_nDragSlider = dlg.m_nDragBar = DRAG_NONE;
+        std::fill(std::begin(dlg.m_nLastKnobY), std::end(dlg.m_nLastKnobY), -1);
+        dlg.m_bFmRepeat = dlg.m_nFmDirection = dlg.m_bBarChanged = 0;
+        dlg.LoadSettings();
+        m_audio.reset();  // a new record of the calls
+        m_audio.emplace();
+        Repaint();
+        Expect(WorkingMatchesStored(dlg), "working copies differ from the loaded record");
+        return dlg;
     }
 
     CSettingsDlg& Dlg() { return *m_dlg; }
@@ -98,13 +122,14 @@ public:
             m_dlg->SendMessage(UM_CLOSE_SETTINGS, 0, 0);
         }
         Expect(!IsOpen(), "dialog still open after UM_CLOSE_SETTINGS");
+        CheckJournals();
         Drain();
         Expect(WindowResourcesFreed(*m_dlg), "drawing resources outlived the window");
         s_current = nullptr;
         m_dlg.reset();
         Expect(dv::testing::LiveGdiObjects() == m_objects, "drawing objects left after the dialog");
         Expect(dv::OpenHandleCount() == m_handles, "handles left open after the dialog");
-        Expect(m_audio.OpenHandles() == 0, "audio device left open");
+        Expect(m_audio->OpenHandles() == 0, "audio device left open");
     }
 
     void Pen(UINT message, POINT pt) {
@@ -137,15 +162,18 @@ public:
             return;
         }
         Expect(dv::testing::LiveGdiObjects() == m_withDialog, "drawing objects changed");
-        Expect(m_audio.OpenHandles() == 0, "audio device left open");
+        Expect(m_audio->OpenHandles() == 0, "audio device left open");
         Expect(dv::OpenHandleCount() == m_handles, "a file or driver left open");
-        TakeJournals();
     }
+
+    // Takes the journals; with the driver checks on, every level sent since
+    // the last look must be in its range.
+    void CheckJournals() { TakeJournals(); }
 
     // Levels sent while the values they come from are in range stay in theirs.
     void SetDriverChecks(bool on) { m_checkDrivers = on; }
 
-    dv::testing::FakeWaveOut& Audio() { return m_audio; }
+    dv::testing::FakeWaveOut& Audio() { return *m_audio; }
     // What the device's journal took since the last ForgetJournals(), lines joined by '|'.
     std::string Journal(const std::string& device) {
         TakeJournals();
@@ -198,7 +226,7 @@ private:
     dv::testing::GdiCounts m_objects = dv::testing::LiveGdiObjects();
     dv::testing::GdiCounts m_withDialog;
     std::size_t m_handles = dv::OpenHandleCount();
-    dv::testing::FakeWaveOut m_audio;
+    std::optional<dv::testing::FakeWaveOut> m_audio{std::in_place};
     std::unique_ptr<CSettingsDlg> m_dlg;
     std::map<std::string, std::string> m_journals;
     bool m_checkDrivers = false;
@@ -219,6 +247,10 @@ public:
 
 private:
     Unit() {
+        // The screens' bitmaps stay decoded between dialogs, as they do while the panel runs.
+        for (UINT id = IDB_MAIN_BG; id <= IDB_FM_ARROW_RIGHT; ++id) {
+            m_bitmaps.push_back(dv::gdi::DecodedBitmapResource(id));
+        }
         const auto runtime = root->Path().parent_path() / "run";
         std::filesystem::create_directory(runtime);
         std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
@@ -235,6 +267,7 @@ private:
         });
     }
 
+    std::vector<std::shared_ptr<const dv::gdi::Surface>> m_bitmaps;
     std::unique_ptr<dv::testing::TestWindow> m_launcher;
     std::unique_ptr<dv::testing::ScopedCalibration> m_calibration;
 };
