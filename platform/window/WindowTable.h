@@ -111,6 +111,10 @@ void ReleaseWindowResources(WindowRecord& record);
 // Asks the active window to close (WM_CLOSE), from any thread; if no window
 // exists yet, the first one created gets it.
 void RequestCloseActiveWindow();
+// Whether this process brought a window of another process to the front:
+// a second copy that handed over to the running one.
+void NoteRemoteWindowRaised();
+bool RemoteWindowRaised();
 // Invalidates every window of the queue's thread, without erasing.
 void InvalidateWindowsOf(const ThreadQueue* queue);
 

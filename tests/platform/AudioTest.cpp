@@ -9,6 +9,7 @@
 #include "platform/audio/SdlAudio.h"
 #include "platform/audio/TimedAudioOutput.h"
 #include "platform/audio/WaveQueue.h"
+#include "platform/core/Termination.h"
 
 namespace dv::test {
 namespace {
@@ -172,6 +173,32 @@ TEST_F(Audio, ResetGivesEveryBufferBackAtOnceAndNoneIsReadAgain) {
     EXPECT_EQ(Journal(),
               "volume 0xffffffff\nopen pcm 1 22050 16\nwrite 22050\nwrite 22050\n"
               "reset\nreset\nclose\n");
+}
+
+// A process told to end must not wait for a long sound: what is queued, and what is written
+// after, comes back unplayed and the wait for it ends, so the device closes as usual.
+TEST_F(Audio, TerminationGivesEveryBufferBackSoAWaitForItsEndReturns) {
+    std::vector<uint8_t> minute(60 * 8000, 0x80);
+    ASSERT_EQ(Open(Pcm(1, 8000, 8)), MMSYSERR_NOERROR);
+    WAVEHDR playing = Header(minute.data(), minute.size());
+    WAVEHDR late = playing;
+    Queue({&playing});
+    auto requester = std::async(std::launch::async, [] {
+        Sleep(50);
+        dv::RequestTermination();
+    });
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(WaitForSingleObject(event, 10000), WAIT_OBJECT_0);
+    EXPECT_LT(GetTickCount() - start, 2000u);
+    requester.get();
+    Queue({&late});
+    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);
+    for (WAVEHDR* h : {&playing, &late}) {
+        EXPECT_EQ(waveOutUnprepareHeader(wave, h, sizeof *h), MMSYSERR_NOERROR);
+    }
+    EXPECT_EQ(waveOutClose(wave), MMSYSERR_NOERROR);
+    dv::ClearTerminationRequest();
+    EXPECT_EQ(Journal(), "open pcm 1 8000 8\nwrite 480000\nwrite 480000\nclose\n");
 }
 
 TEST_F(Audio, BadFormatsHandlesHeadersAndArgumentsAreRefusedWithTheirCodes) {

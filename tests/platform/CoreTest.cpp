@@ -2,11 +2,13 @@
 // output, ticks, text conversion, the runtime folder's privacy and the API's numbers.
 #include <sys/stat.h>
 
+#include <future>
 #include <thread>
 
 #include "Support.h"
 #include "platform/Afx.h"
 #include "platform/Platform.h"
+#include "platform/core/Termination.h"
 
 namespace dv::test {
 namespace {
@@ -74,6 +76,34 @@ TEST_F(Core, OneOfRacingProcessesCreatesAMutexAndItLivesWhileAnyHandleIsOpen) {
     EXPECT_TRUE(CloseHandle(create(FALSE, ERROR_SUCCESS)));
     HANDLE unnamed = create(TRUE, ERROR_SUCCESS, nullptr);  // never shared: always new
     EXPECT_THAT((std::vector{ReleaseMutex(unnamed), CloseHandle(unnamed)}), ::testing::Each(TRUE));
+}
+
+// A copy told to end keeps the name until it is gone, but a new one waits it out instead of
+// taking it for a running copy; one that does not go in time is reported as running.
+TEST_F(Core, ACreatorWaitsOutHoldersThatAreEndingButNotLiveOnes) {
+    HANDLE live = CreateMutexW(nullptr, FALSE, L"Ending");
+    const auto error = [](const wchar_t* name) {
+        CloseHandle(CreateMutexW(nullptr, FALSE, name));
+        return GetLastError();
+    };
+    DWORD start = GetTickCount();
+    EXPECT_EQ(error(L"Ending"), ERROR_ALREADY_EXISTS);
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    dv::RequestTermination();
+    auto closer = std::async(std::launch::async, [live] {
+        Sleep(150);
+        return CloseHandle(live);
+    });
+    start = GetTickCount();
+    EXPECT_EQ(error(L"Ending"), ERROR_SUCCESS);
+    EXPECT_GE(GetTickCount() - start, 140u);
+    EXPECT_TRUE(closer.get());
+    HANDLE stuck = CreateMutexW(nullptr, FALSE, L"Stuck");
+    start = GetTickCount();
+    EXPECT_EQ(error(L"Stuck"), ERROR_ALREADY_EXISTS);
+    EXPECT_GE(GetTickCount() - start, 2900u);
+    CloseHandle(stuck);
+    dv::ClearTerminationRequest();
 }
 
 TEST_F(Core, TheDebugOutputFormatsAsTheUnitsWidePrintfInUtf8) {
