@@ -14,6 +14,7 @@ PACKAGES=(
   fonts-wine fonts-nanum fontconfig
   xvfb xdotool x11-apps x11-utils netpbm procps python3
   pulseaudio pulseaudio-utils libpulse-dev
+  systemd lintian
 )
 
 missing=()
