@@ -130,11 +130,12 @@ std::vector<pid_t> LockHolders(int fd) {
 
 // Whether SIGTERM or SIGINT waits to be taken by the process.
 bool TerminationPending(pid_t pid) {
-    constexpr unsigned long kTerminationBits = (1ul << (SIGTERM - 1)) | (1ul << (SIGINT - 1));
+    constexpr unsigned long long kTerminationBits =
+        (1ull << (SIGTERM - 1)) | (1ull << (SIGINT - 1));
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     for (std::string line; std::getline(status, line);) {
         if (line.starts_with("ShdPnd:") || line.starts_with("SigPnd:")) {
-            if ((std::stoul(line.substr(line.find(':') + 1), nullptr, 16) & kTerminationBits) !=
+            if ((std::stoull(line.substr(line.find(':') + 1), nullptr, 16) & kTerminationBits) !=
                 0) {
                 return true;
             }

@@ -20,13 +20,12 @@ debs = glob.glob(os.path.join(BUILD, "dialvane_*.deb"))
 check(made.returncode == 0 and len(debs) == 1, "cpack: %s%s" % (made.stdout, made.stderr))
 
 root = unit.path("root")
-for folder in ("var/lib/dpkg/info", "var/lib/dpkg/updates", "etc", "usr/lib/systemd/system"):
-    os.makedirs(os.path.join(root, folder))
-for name, line in (("status", ""), ("passwd", "root:x:0:0:root:/root:/bin/sh\n"),
-                   ("group", "root:x:0:\n"), ("shadow", "root:*:19000:0:99999:7:::\n"),
-                   ("gshadow", "root:*::\n")):
-    with open(os.path.join(root, "var/lib/dpkg" if name == "status" else "etc", name), "w") as f:
-        f.write(line)
+for name, text in (("var/lib/dpkg/status", ""), ("etc/passwd", "root:x:0:0:root:/root:/bin/sh\n"),
+                   ("etc/group", "root:x:0:\n"), ("etc/shadow", "root:*:19000:0:99999:7:::\n"),
+                   ("etc/gshadow", "root:*::\n"), ("var/lib/dpkg/info/.keep", "")):
+    os.makedirs(os.path.dirname(os.path.join(root, name)), exist_ok=True)
+    with open(os.path.join(root, name), "w") as f:
+        f.write(text)
 # Only the package: its libraries are the machine's. The maintainer script runs outside the root
 # and writes into it (DPKG_ROOT).
 installed = run("dpkg", "--root=" + root, "--force-depends", "--force-script-chrootless",
@@ -35,18 +34,17 @@ check(installed.returncode == 0, "dpkg -i: %s" % installed.stderr)
 check(unit.text(os.path.join(root, "etc/passwd")).count("\ndialvane:x:") == 1,
       "no user dialvane: %s" % unit.text(os.path.join(root, "etc/passwd")))
 bindir = os.path.join(root, "usr/bin")
-for path in ("usr/bin/dialvane", "usr/bin/dialvane-ctl", "usr/lib/systemd/system/dialvane.service",
-             "usr/lib/udev/rules.d/60-dialvane.rules", "usr/share/doc/dialvane/examples/bindings"):
+for path in ("usr/bin/dialvane", "usr/bin/dialvane-ctl", "usr/lib/udev/rules.d/60-dialvane.rules",
+             "usr/share/doc/dialvane/examples/bindings"):
     check(os.path.exists(os.path.join(root, path)), "the package has no /%s" % path)
 ok("the package installs into a clean root and makes the user dialvane there")
 
 tour = run(os.path.join(SOURCE, "tools/tour/tour.sh"), bindir, unit.path("tour"), env=unit.env)
 check(tour.returncode == 0 and len(glob.glob(unit.path("tour", "*.png"))) == 14,
       "the tour from the installed programs: %s%s" % (tour.stdout[-800:], tour.stderr[-800:]))
-service = unit.text(os.path.join(root, "usr/lib/systemd/system/dialvane.service"))
-unit.root = os.path.join(root, "var/lib/dialvane/unit")
-check("Environment=DIALVANE_ROOT=/var/lib/dialvane/unit\n" in service, "the service's root moved")
-unit.env["DIALVANE_ROOT"] = unit.root
+service = os.path.join(root, "usr/lib/systemd/system/dialvane.service")
+unit.env["DIALVANE_ROOT"] = unit.root = os.path.join(root, "var/lib/dialvane/unit")
+check("Environment=DIALVANE_ROOT=/var/lib/dialvane/unit\n" in unit.text(service), "root moved")
 os.makedirs(os.path.dirname(unit.root))
 panel = unit.spawn([os.path.join(bindir, "dialvane")])
 wait_for(lambda: unit.answers(), "the installed panel answering")
@@ -61,8 +59,7 @@ if shutil.which("systemd-analyze"):
     # The unit is checked against systemd's own units, which the clean root does not have.
     shutil.copytree("/lib/systemd/system", os.path.join(root, "usr/lib/systemd/system"),
                     symlinks=True, dirs_exist_ok=True)
-    verified = run("systemd-analyze", "verify", "--root=" + root,
-                   os.path.join(root, "usr/lib/systemd/system/dialvane.service"))
+    verified = run("systemd-analyze", "verify", "--root=" + root, service)
     check(verified.returncode == 0 and not (verified.stdout + verified.stderr).strip(),
           "systemd-analyze verify: %s%s" % (verified.stdout, verified.stderr))
     ok("systemd-analyze verify accepts the service")
