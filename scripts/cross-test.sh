@@ -65,7 +65,7 @@ mkdir -p "$BUILD/emulated"
 for program in dialvane dialvane-ctl; do
   cat >"$BUILD/emulated/$program" <<WRAPPER
 #!/bin/sh
-exec $QEMU -L /usr/$TRIPLE "$PWD/$BUILD/$program" "\$@"
+exec $QEMU "$PWD/$BUILD/$program" "\$@"
 WRAPPER
   chmod +x "$BUILD/emulated/$program"
 done
