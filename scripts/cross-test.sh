@@ -72,6 +72,8 @@ done
 built=$(date +%s)
 
 export SDL_AUDIODRIVER=dummy
+# The platform tests start peers of themselves: through the emulator, too.
+export DV_TEST_EMULATOR=$QEMU
 status=0
 ctest --test-dir "$BUILD" --output-on-failure -j 2 \
   -R '^(layers|platform|system|fuzz_corpus_.*|e2e_(startup|ctl|power_cut|supervisor))$' || status=1

@@ -230,7 +230,7 @@ TEST_F(Audio, BadFormatsHandlesHeadersAndArgumentsAreRefusedWithTheirCodes) {
     std::vector<uint8_t> data(80, 0x90);
     h = Header(data.data(), data.size());
     EXPECT_EQ(waveOutPrepareHeader(wave, nullptr, sizeof h), MMSYSERR_INVALPARAM);
-    EXPECT_EQ(waveOutPrepareHeader(wave, &h, 32), MMSYSERR_INVALPARAM);
+    EXPECT_EQ(waveOutPrepareHeader(wave, &h, sizeof h - 1), MMSYSERR_INVALPARAM);
     WAVEHDR noData = Header(nullptr, 4);
     EXPECT_EQ(waveOutPrepareHeader(wave, &noData, sizeof noData), MMSYSERR_INVALPARAM);
     EXPECT_EQ(waveOutWrite(wave, &h, sizeof h), WAVERR_UNPREPARED);
