@@ -4,7 +4,6 @@
 # systemd-analyze verify accepts the service and lintian finds no error. Not in the sanitizer build.
 import glob
 import shutil
-import signal
 
 from dvtest import *
 
@@ -13,8 +12,7 @@ if ASAN or os.geteuid() != 0:
     sys.exit(0)
 unit = Unit()
 run = lambda *args, **kw: subprocess.run(args, capture_output=True, text=True, timeout=600, **kw)
-for old in glob.glob(os.path.join(BUILD, "dialvane_*.deb")):
-    os.remove(old)
+[os.remove(old) for old in glob.glob(os.path.join(BUILD, "dialvane_*.deb"))]
 made = run("cpack", "-G", "DEB", cwd=BUILD)
 debs = glob.glob(os.path.join(BUILD, "dialvane_*.deb"))
 check(made.returncode == 0 and len(debs) == 1, "cpack: %s%s" % (made.stdout, made.stderr))
@@ -26,22 +24,19 @@ for name, text in (("var/lib/dpkg/status", ""), ("etc/passwd", "root:x:0:0:root:
     os.makedirs(os.path.dirname(os.path.join(root, name)), exist_ok=True)
     with open(os.path.join(root, name), "w") as f:
         f.write(text)
-# Only the package: its libraries are the machine's. The maintainer script runs outside the root
-# and writes into it (DPKG_ROOT).
+# Libraries are the machine's; the maintainer script writes into the root from outside.
 installed = run("dpkg", "--root=" + root, "--force-depends", "--force-script-chrootless",
                 "--log=/dev/null", "-i", debs[0])
-check(installed.returncode == 0, "dpkg -i: %s" % installed.stderr)
-check(unit.text(os.path.join(root, "etc/passwd")).count("\ndialvane:x:") == 1,
-      "no user dialvane: %s" % unit.text(os.path.join(root, "etc/passwd")))
+check(installed.returncode == 0 and unit.text(os.path.join(root, "etc/passwd")).count(
+    "\ndialvane:x:") == 1, "dpkg -i: %s, or no user dialvane" % installed.stderr)
 bindir = os.path.join(root, "usr/bin")
-for path in ("usr/bin/dialvane", "usr/bin/dialvane-ctl", "usr/lib/udev/rules.d/60-dialvane.rules",
-             "usr/share/doc/dialvane/examples/bindings"):
-    check(os.path.exists(os.path.join(root, path)), "the package has no /%s" % path)
+check(all(os.path.exists(os.path.join(root, path)) for path in (
+    "usr/lib/udev/rules.d/60-dialvane.rules", "usr/share/doc/dialvane/examples/bindings")),
+      "the package lacks its udev rules or example bindings")
 ok("the package installs into a clean root and makes the user dialvane there")
 
 tour = run(os.path.join(SOURCE, "tools/tour/tour.sh"), bindir, unit.path("tour"), env=unit.env)
-check(tour.returncode == 0 and len(glob.glob(unit.path("tour", "*.png"))) == 14,
-      "the tour from the installed programs: %s%s" % (tour.stdout[-800:], tour.stderr[-800:]))
+check(tour.returncode == 0 and len(glob.glob(unit.path("tour", "*.png"))) == 14, tour.stderr)
 service = os.path.join(root, "usr/lib/systemd/system/dialvane.service")
 unit.env["DIALVANE_ROOT"] = unit.root = os.path.join(root, "var/lib/dialvane/unit")
 check("Environment=DIALVANE_ROOT=/var/lib/dialvane/unit\n" in unit.text(service), "root moved")
@@ -50,10 +45,9 @@ panel = unit.spawn([os.path.join(bindir, "dialvane")])
 wait_for(lambda: unit.answers(), "the installed panel answering")
 check(unit.read(os.path.join(unit.root, "FlashMem/sysini/conf.ini")) == record(FACTORY),
       "the installed panel laid out no device root under var/lib/dialvane")
-panel.send_signal(signal.SIGTERM)
-check(panel.wait(timeout=10 * SLOW) == 0, "the installed panel ended with %s" % panel.returncode)
+check(unit.close(panel) == 0, "the installed panel did not close with status 0")
 ok("the installed programs run the headless tour; the installed panel lays out its root in "
-   "/var/lib/dialvane/unit and ends with 0 at SIGTERM")
+   "/var/lib/dialvane/unit")
 
 if shutil.which("systemd-analyze"):
     # The unit is checked against systemd's own units, which the clean root does not have.

@@ -180,18 +180,14 @@ TEST_F(Audio, ResetGivesEveryBufferBackAtOnceAndNoneIsReadAgain) {
 TEST_F(Audio, TerminationGivesEveryBufferBackSoAWaitForItsEndReturns) {
     std::vector<uint8_t> minute(60 * 8000, 0x80);
     ASSERT_EQ(Open(Pcm(1, 8000, 8)), MMSYSERR_NOERROR);
-    WAVEHDR playing = Header(minute.data(), minute.size());
-    WAVEHDR late = playing;
+    WAVEHDR playing = Header(minute.data(), minute.size()), late = playing;
     Queue({&playing});
-    auto requester = std::async(std::launch::async, [] {
-        Sleep(50);
-        dv::RequestTermination();
-    });
+    auto requester = std::async(std::launch::async, [] { Sleep(50), dv::RequestTermination(); });
     const DWORD start = GetTickCount();
     EXPECT_EQ(WaitForSingleObject(event, 10000), WAIT_OBJECT_0);
     EXPECT_LT(GetTickCount() - start, 2000u);
     requester.get();
-    Queue({&late});
+    Queue({&late});  // after the request: given back at once
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);
     for (WAVEHDR* h : {&playing, &late}) {
         EXPECT_EQ(waveOutUnprepareHeader(wave, h, sizeof *h), MMSYSERR_NOERROR);
