@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <mutex>
 #include <sstream>
@@ -135,8 +136,9 @@ bool TerminationPending(pid_t pid) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     for (std::string line; std::getline(status, line);) {
         if (line.starts_with("ShdPnd:") || line.starts_with("SigPnd:")) {
-            if ((std::stoull(line.substr(line.find(':') + 1), nullptr, 16) & kTerminationBits) !=
-                0) {
+            // strtoull: a line that is no number reads as 0, never throws.
+            const char* mask = line.c_str() + line.find(':') + 1;
+            if ((std::strtoull(mask, nullptr, 16) & kTerminationBits) != 0) {
                 return true;
             }
         }
