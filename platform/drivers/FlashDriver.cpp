@@ -96,11 +96,7 @@ DWORD FlashDriver::OnSeek(int64_t distance, DWORD method, uint64_t& position) {
 // ROOT/dev/FLS1.short-read holding a number returns that many bytes at most;
 // an empty or unreadable one returns half of what was asked.
 std::size_t FlashDriver::ShortReadCount(std::size_t asked) const {
-    // Built in place: GCC 12 at -O3 takes "." + a temporary for an
-    // overlapping copy (a false -Wrestrict).
-    std::string name(".");
-    name += kShortRead;
-    std::string text = ReadStateText(StatePath(name));
+    std::string text = ReadStateText(StatePath("." + std::string(kShortRead)));
     char* end = nullptr;
     unsigned long count = std::strtoul(text.c_str(), &end, 10);
     if (end == text.c_str()) {
