@@ -16,6 +16,7 @@ PACKAGES=(
   xvfb xdotool x11-apps x11-utils netpbm procps python3
   pulseaudio pulseaudio-utils libpulse-dev
   libevdev-dev umockdev libumockdev-dev gir1.2-umockdev-1.0 python3-gi
+  systemd lintian
 )
 
 missing=()

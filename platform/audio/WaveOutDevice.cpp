@@ -3,6 +3,7 @@
 #include "platform/audio/WaveJournal.h"
 #include "platform/core/Event.h"
 #include "platform/core/KernelObject.h"
+#include "platform/core/Termination.h"
 
 namespace dv {
 namespace {
@@ -78,8 +79,14 @@ MMRESULT WaveOutDevice::Write(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) {
     if (MMRESULT mr = Resolve(hwo, pwh, cbwh, session); mr != MMSYSERR_NOERROR) {
         return mr;
     }
-    return session->Queue().Write(
+    MMRESULT mr = session->Queue().Write(
         pwh, [pwh] { JournalWave("write " + std::to_string(pwh->dwBufferLength)); });
+    // A process that is ending plays nothing more: what was written after
+    // the request is given back at once, as the request gave back the rest.
+    if (mr == MMSYSERR_NOERROR && TerminationRequested()) {
+        session->Queue().Reset();
+    }
+    return mr;
 }
 
 MMRESULT WaveOutDevice::UnprepareHeader(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) {

@@ -10,6 +10,7 @@
 #include "platform/audio/WaveQueue.h"
 #include "platform/core/Event.h"
 #include "platform/core/KernelObject.h"
+#include "platform/core/Termination.h"
 
 namespace dv {
 
@@ -30,8 +31,11 @@ private:
 
     std::shared_ptr<Event> m_event;
     WaveQueue m_queue;
-    // Declared last: destroyed first, so no pull outlives the queue.
+    // Destroyed before the queue, so no pull outlives it.
     std::unique_ptr<AudioOutput> m_output;
+    // Declared last: gone before anything it touches. At termination the
+    // buffers are given back unplayed, so a wait for their end ends at once.
+    TerminationHook m_onTermination{[this] { m_queue.Reset(); }};
 };
 
 }  // namespace dv

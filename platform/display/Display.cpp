@@ -23,7 +23,7 @@ namespace {
 constexpr int kMaxDefaultScale = 3;
 constexpr int kMaxScale = 8;
 constexpr const char* kOffscreenDriver = "offscreen";
-constexpr int kDisplayMissingExit = 3;
+constexpr int kDisplayMissingExit = 4;
 
 bool EnvSays(const char* name, const char* value) {
     const char* v = std::getenv(name);

@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "platform/core/DebugLog.h"
+#include "platform/core/Termination.h"
 #include "platform/ipc/Sockets.h"
 
 namespace dv::ipc {
@@ -116,10 +117,15 @@ std::optional<LRESULT> AwaitReply(ClientConnection& connection, uint32_t seq, in
         if (left.count() <= 0) {
             return std::nullopt;
         }
-        pollfd waiter{connection.fd.Get(), POLLIN, 0};
-        int ready = ::poll(&waiter, 1, static_cast<int>(left.count()));
-        if (ready <= 0) {  // interrupted or timed out: the deadline decides
-            continue;
+        // A process that is ending does not wait for an answer: its close
+        // must not hang on a peer that is stopped or busy.
+        pollfd waiters[] = {{connection.fd.Get(), POLLIN, 0}, {TerminationFd(), POLLIN, 0}};
+        int ready = ::poll(waiters, 2, static_cast<int>(left.count()));
+        if (TerminationRequested()) {
+            return std::nullopt;
+        }
+        if (ready <= 0 || (waiters[0].revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
+            continue;  // interrupted or timed out: the deadline decides
         }
         ssize_t n = ::recv(connection.fd.Get(), buffer, sizeof(buffer), MSG_DONTWAIT);
         if (n == 0) {

@@ -96,6 +96,10 @@ std::filesystem::path MutexPath(std::wstring_view name) {
     return dv::RuntimeDir() / ("m-" + EncodeName(name) + ".lock");
 }
 
+std::filesystem::path MutexLivePath(std::wstring_view name) {
+    return dv::RuntimeDir() / ("m-" + EncodeName(name) + ".live");
+}
+
 std::filesystem::path GuardPath(std::string_view which) {
     return dv::RuntimeDir() / (std::string(which) + ".guard");
 }

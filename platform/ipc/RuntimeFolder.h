@@ -22,6 +22,8 @@ bool RuntimeDirUsable();
 std::string EncodeName(std::wstring_view name);
 std::filesystem::path WindowSocketPath(std::wstring_view title);
 std::filesystem::path MutexPath(std::wstring_view name);
+// Locked by the holders of the named mutex that are not ending.
+std::filesystem::path MutexLivePath(std::wstring_view name);
 std::filesystem::path GuardPath(std::string_view which);
 
 }  // namespace dv::ipc

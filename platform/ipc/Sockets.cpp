@@ -11,6 +11,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/core/Termination.h"
+
 namespace dv::ipc {
 
 ConnectResult ConnectTo(const std::string& path, int timeoutMs, UniqueFd& out) {
@@ -85,8 +87,11 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes, int timeoutMs) {
             if (left.count() <= 0) {
                 return false;
             }
-            pollfd waiter{fd, POLLOUT, 0};
-            ::poll(&waiter, 1, static_cast<int>(left.count()));
+            pollfd waiters[] = {{fd, POLLOUT, 0}, {TerminationFd(), POLLIN, 0}};
+            ::poll(waiters, 2, static_cast<int>(left.count()));
+            if (TerminationRequested()) {
+                return false;  // an ending process does not wait for a full peer
+            }
             continue;
         }
         return false;

@@ -9,19 +9,25 @@
 
 #include "platform/Platform.h"
 #include "platform/afx/CWinApp.h"
+#include "platform/core/Termination.h"
 #include "platform/display/Display.h"
+#include "platform/ipc/NamedMutex.h"
 #include "platform/ipc/RuntimeFolder.h"
 #include "platform/main/CommandLine.h"
 #include "platform/window/WindowTable.h"
 
 namespace {
 
-constexpr int kRefusedExit = 2;
+// The exit statuses, listed in the README.
+constexpr int kClosedExit = 0;
 constexpr int kNoApplicationExit = 1;
+constexpr int kRefusedExit = 2;
+constexpr int kNoWindowFoundExit = 3;
 constexpr int kSignalExitBase = 128;
 
 // SIGTERM and SIGINT close the dialog the way its cancel does, so it ends
-// through its normal destruction. A second one ends the process at once.
+// through its normal destruction; waits that would hold that up give up
+// (see Termination.h). A second one ends the process at once.
 void HandleTerminationSignals() {
     sigset_t signals;
     sigemptyset(&signals);
@@ -40,9 +46,25 @@ void HandleTerminationSignals() {
             if (++count > 1) {
                 _exit(kSignalExitBase + signal);
             }
+            dv::RequestTermination();
             dv::window::RequestCloseActiveWindow();
         }
     }).detach();
+}
+
+// A copy that found another holding the single-instance mutex and handed
+// over to its window ends well; one that found no window to hand over to
+// leaves no panel running, which a supervisor must see as a failure.
+int ExitStatusAfterRun() {
+    const std::wstring mutex = dv::ipc::ExistingNamedMutexFound();
+    if (mutex.empty() || dv::window::RemoteWindowRaised()) {
+        return kClosedExit;
+    }
+    std::fprintf(stderr,
+                 "dialvane: another process holds the mutex \"%s\" but has no window to hand "
+                 "over to; no panel is running\n",
+                 dv::WideToUtf8(mutex).c_str());
+    return kNoWindowFoundExit;
 }
 
 }  // namespace
@@ -65,8 +87,10 @@ int main(int argc, char** argv) {
         return kNoApplicationExit;
     }
     app->InitInstance();
+    // From here the process is ending: a copy started now waits for it to go.
+    dv::RequestTermination();
     if (dv::display::IsOpen()) {
         dv::display::Close();
     }
-    return 0;
+    return ExitStatusAfterRun();
 }

@@ -99,10 +99,12 @@ BOOL SetForegroundWindow(HWND hWnd) {
         return FALSE;
     }
     if (record->remote) {
-        return dv::ipc::Transact(RemoteOf(*record), dv::ipc::RaiseFrame(), false,
-                                 dv::ipc::kSendTimeoutMs)
-                   ? TRUE
-                   : FALSE;
+        if (!dv::ipc::Transact(RemoteOf(*record), dv::ipc::RaiseFrame(), false,
+                               dv::ipc::kSendTimeoutMs)) {
+            return FALSE;
+        }
+        dv::window::NoteRemoteWindowRaised();
+        return TRUE;
     }
     Windows().SetForeground(hWnd);
     if (record->ownsDisplay) {

@@ -1,6 +1,7 @@
 #include "platform/window/WindowTable.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "platform/WindowServices.h"
 #include "platform/ipc/WindowSockets.h"
@@ -13,6 +14,7 @@ namespace {
 constexpr uintptr_t kHandleStride = 4;
 
 bool g_closeRequested = false;  // guarded by the table's lock
+std::atomic<bool> g_remoteRaised{false};
 
 }  // namespace
 
@@ -180,6 +182,14 @@ void RequestCloseActiveWindow() {
     }
     std::lock_guard guard(table.Mutex());
     g_closeRequested = true;
+}
+
+void NoteRemoteWindowRaised() {
+    g_remoteRaised = true;
+}
+
+bool RemoteWindowRaised() {
+    return g_remoteRaised;
 }
 
 void InvalidateWindowsOf(const ThreadQueue* queue) {

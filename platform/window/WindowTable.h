@@ -112,6 +112,10 @@ void ReleaseWindowResources(WindowRecord& record);
 // exists yet, the first one created gets it. A screen that holds the pen is
 // cancelled first, so the close is not held until it ends.
 void RequestCloseActiveWindow();
+// Whether this process brought a window of another process to the front:
+// a second copy that handed over to the running one.
+void NoteRemoteWindowRaised();
+bool RemoteWindowRaised();
 // Invalidates every window of the queue's thread, without erasing.
 void InvalidateWindowsOf(const ThreadQueue* queue);
 

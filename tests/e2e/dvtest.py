@@ -18,11 +18,14 @@ import time
 SOURCE = os.environ.get("DIALVANE_SOURCE_DIR") or os.path.dirname(
     os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 BUILD = os.environ.get("DIALVANE_BUILD_DIR") or os.path.join(SOURCE, "build")
-PANEL, CTL = os.path.join(BUILD, "dialvane"), os.path.join(BUILD, "dialvane-ctl")
+# A cross build's programs run under qemu-user, through the wrappers scripts/cross-test.sh writes.
+EMULATED = os.path.isdir(os.path.join(BUILD, "emulated"))
+PANEL, CTL = (os.path.join(BUILD, *(["emulated"] if EMULATED else []), name)
+              for name in ("dialvane", "dialvane-ctl"))
 with open(os.path.join(BUILD, "CMakeCache.txt")) as _cache:
     ASAN = "DV_SANITIZE:BOOL=ON" in _cache.read()
-# Limits are for a loaded two-core machine; the sanitizer build is slower.
-SLOW = 4.0 if ASAN else 1.0
+# Limits are for a loaded two-core machine; the sanitizer build and emulation are slower.
+SLOW = 4.0 if ASAN or EMULATED else 1.0
 LONG = os.environ.get("DIALVANE_LONG", "") not in ("", "0")
 
 FACTORY = [0, 6, 6, 6, 0, 405, 295, 4, 3, 4, 87, 5, 0]

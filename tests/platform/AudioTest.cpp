@@ -9,6 +9,7 @@
 #include "platform/audio/SdlAudio.h"
 #include "platform/audio/TimedAudioOutput.h"
 #include "platform/audio/WaveQueue.h"
+#include "platform/core/Termination.h"
 
 namespace dv::test {
 namespace {
@@ -174,6 +175,28 @@ TEST_F(Audio, ResetGivesEveryBufferBackAtOnceAndNoneIsReadAgain) {
               "reset\nreset\nclose\n");
 }
 
+// A process told to end must not wait for a long sound: what is queued, and what is written
+// after, comes back unplayed and the wait for it ends, so the device closes as usual.
+TEST_F(Audio, TerminationGivesEveryBufferBackSoAWaitForItsEndReturns) {
+    std::vector<uint8_t> minute(60 * 8000, 0x80);
+    ASSERT_EQ(Open(Pcm(1, 8000, 8)), MMSYSERR_NOERROR);
+    WAVEHDR playing = Header(minute.data(), minute.size()), late = playing;
+    Queue({&playing});
+    auto requester = std::async(std::launch::async, [] { Sleep(50), dv::RequestTermination(); });
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(WaitForSingleObject(event, 10000), WAIT_OBJECT_0);
+    EXPECT_LT(GetTickCount() - start, 2000u);
+    requester.get();
+    Queue({&late});  // after the request: given back at once
+    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);
+    for (WAVEHDR* h : {&playing, &late}) {
+        EXPECT_EQ(waveOutUnprepareHeader(wave, h, sizeof *h), MMSYSERR_NOERROR);
+    }
+    EXPECT_EQ(waveOutClose(wave), MMSYSERR_NOERROR);
+    dv::ClearTerminationRequest();
+    EXPECT_EQ(Journal(), "open pcm 1 8000 8\nwrite 480000\nwrite 480000\nclose\n");
+}
+
 TEST_F(Audio, BadFormatsHandlesHeadersAndArgumentsAreRefusedWithTheirCodes) {
     const WAVEFORMATEX good = Pcm(1, 8000, 8);
     const auto e = reinterpret_cast<DWORD_PTR>(event);
@@ -203,7 +226,7 @@ TEST_F(Audio, BadFormatsHandlesHeadersAndArgumentsAreRefusedWithTheirCodes) {
     std::vector<uint8_t> data(80, 0x90);
     h = Header(data.data(), data.size());
     EXPECT_EQ(waveOutPrepareHeader(wave, nullptr, sizeof h), MMSYSERR_INVALPARAM);
-    EXPECT_EQ(waveOutPrepareHeader(wave, &h, 32), MMSYSERR_INVALPARAM);
+    EXPECT_EQ(waveOutPrepareHeader(wave, &h, sizeof h - 1), MMSYSERR_INVALPARAM);
     WAVEHDR noData = Header(nullptr, 4);
     EXPECT_EQ(waveOutPrepareHeader(wave, &noData, sizeof noData), MMSYSERR_INVALPARAM);
     EXPECT_EQ(waveOutWrite(wave, &h, sizeof h), WAVERR_UNPREPARED);

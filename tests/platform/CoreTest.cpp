@@ -2,11 +2,13 @@
 // output, ticks, text conversion, the runtime folder's privacy and the API's numbers.
 #include <sys/stat.h>
 
+#include <future>
 #include <thread>
 
 #include "Support.h"
 #include "platform/Afx.h"
 #include "platform/Platform.h"
+#include "platform/core/Termination.h"
 
 namespace dv::test {
 namespace {
@@ -77,6 +79,27 @@ TEST_F(Core, OneOfRacingProcessesCreatesAMutexAndItLivesWhileAnyHandleIsOpen) {
     EXPECT_TRUE(CloseHandle(create(FALSE, ERROR_SUCCESS)));
     HANDLE unnamed = create(TRUE, ERROR_SUCCESS, nullptr);  // never shared: always new
     EXPECT_THAT((std::vector{ReleaseMutex(unnamed), CloseHandle(unnamed)}), ::testing::Each(TRUE));
+}
+
+// A copy told to end keeps the name until it is gone, but a new one waits it out instead of
+// taking it for a running copy; one that does not go in time is reported as running.
+TEST_F(Core, ACreatorWaitsOutHoldersThatAreEndingButNotLiveOnes) {
+    // The error of a create, and how long it took.
+    const auto create = [](const wchar_t* name) {
+        const DWORD start = GetTickCount();
+        CloseHandle(CreateMutexW(nullptr, FALSE, name));
+        return std::pair(GetLastError(), GetTickCount() - start);
+    };
+    HANDLE live = CreateMutexW(nullptr, FALSE, L"Ending");
+    EXPECT_THAT(create(L"Ending"), ::testing::Pair(ERROR_ALREADY_EXISTS, ::testing::Lt(1000u)));
+    dv::RequestTermination();
+    auto closer = std::async(std::launch::async, [live] { return Sleep(150), CloseHandle(live); });
+    EXPECT_THAT(create(L"Ending"), ::testing::Pair(ERROR_SUCCESS, ::testing::Ge(140u)));
+    EXPECT_TRUE(closer.get());
+    HANDLE stuck = CreateMutexW(nullptr, FALSE, L"Stuck");
+    EXPECT_THAT(create(L"Stuck"), ::testing::Pair(ERROR_ALREADY_EXISTS, ::testing::Ge(2900u)));
+    CloseHandle(stuck);
+    dv::ClearTerminationRequest();
 }
 
 TEST_F(Core, TheDebugOutputFormatsAsTheUnitsWidePrintfInUtf8) {

@@ -3,9 +3,11 @@
 #include <SDL.h>
 #include <poll.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -186,6 +188,14 @@ Peer::Peer(const std::string& role) {
         ::dup2(ends[1], STDIN_FILENO);
         ::dup2(ends[1], STDOUT_FILENO);
         ::setenv(kRoleVariable, role.c_str(), 1);
+        // Under qemu-user (a cross build's tests) the program is run by the
+        // emulator again; /proc/self/exe would be the emulator itself.
+        if (const char* emulator = std::getenv("DV_TEST_EMULATOR"); emulator && *emulator) {
+            char self[PATH_MAX] = {};
+            if (::readlink("/proc/self/exe", self, sizeof self - 1) > 0) {
+                ::execlp(emulator, emulator, "-0", "peer", self, static_cast<char*>(nullptr));
+            }
+        }
         ::execl("/proc/self/exe", "peer", static_cast<char*>(nullptr));
         std::_Exit(127);
     }
