@@ -140,6 +140,21 @@ class Unit:
     log = lambda self, proc: self.text(proc.log)
     journal = lambda self, name: self.text(self.path("unit/dev/%s.log" % name)).splitlines()
 
+    def lines(self, proc, what):  # the log's lines that hold what
+        return [line for line in self.log(proc).splitlines() if what in line]
+
+    def bind(self, text):
+        os.makedirs(os.path.join(self.root, "dev"), exist_ok=True)
+        with open(os.path.join(self.root, "dev", "bindings"), "w") as f:
+            f.write(text)
+
+    def store(self, values):  # the settings file holding the record values
+        with open(self.conf_path, "wb") as f:
+            f.write(record(values))
+
+    def lay_out(self):  # a first start lays the device root out
+        check(self.close(self.panel()) == 0, "the first start did not close with status 0")
+
     def end(self):
         for proc in self.procs:
             kill9(proc)

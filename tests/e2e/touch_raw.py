@@ -53,7 +53,7 @@ wait_for(lambda: field(unit, 0) == 2, "the advanced page by the linear map")
 check(unit.close(panel) == 0, "the panel did not close with status 0")
 ok("a singular stored calibration is logged and the map in use stays")
 
-bed.bind("TOUCH = evdev:/dev/input/event7\n")  # A bound node that does not exist.
+unit.bind("TOUCH = evdev:/dev/input/event7\n")  # A bound node that does not exist.
 panel = unit.panel()
 check("TOUCH: cannot open /dev/input/event7 (No such file or directory)\r\n" in unit.log(panel),
       "no line for the missing node:\n%s" % unit.log(panel))
@@ -62,7 +62,7 @@ wait_for(lambda: field(unit, 0) == 0, "the pointer's tap")
 check(unit.close(panel) == 0, "the panel did not close with status 0")
 ok("a missing node: one line naming the kernel's error, the pointer still works")
 
-bed.bind("TOUCH = evdev:%s\n" % NODE)  # An empty range: refused; the calibration still stored.
+unit.bind("TOUCH = evdev:%s\n" % NODE)  # An empty range: refused; the calibration still stored.
 bed.controller.ranges = {ABS_X: (0, RAW_MAX), ABS_Y: (100, 100)}
 panel = unit.panel()
 check("TOUCH: /dev/input/event0 reports an empty range (x 0..4095, y 100..100); not used\r\n"
