@@ -9,7 +9,7 @@ from dvtest import *
 BLOCK, OFFSET, SECTOR = 66 * kd.Nand.ERASESIZE, 66 * kd.Nand.ERASESIZE + 3 * 2048 + 512, 2112
 OFF, ON = (190, 110), (273, 110)  # the automatic power-on options of the basic page
 unit = Unit()
-check(unit.close(unit.panel()) == 0, "the first start did not end with 0")  # lays the root out
+unit.lay_out()
 os.remove(os.path.join(unit.root, "windows", "question.wav"))  # taps without the click are quicker
 image = lambda: unit.read(os.path.join(unit.root, "dev", "FLS1.img"))
 sector = image()[SECTOR:SECTOR + 512]
@@ -23,18 +23,12 @@ data[BLOCK:BLOCK + nand.ERASESIZE] = b"\xff" * nand.ERASESIZE
 data[OFFSET:OFFSET + 512] = sector
 bed.add("mtd", "/dev/mtd0", "90:0", nand, bytes(data))
 panel = unit.panel(bed.env, wrapper=kd.without_dac_override())
-bindings = os.path.join(unit.root, "dev", "bindings")
-lines = lambda what: [l for l in unit.log(panel).splitlines() if what in l]
+bindings, bind = os.path.join(unit.root, "dev", "bindings"), unit.bind
+lines = lambda what: unit.lines(panel, what)
 partition = lambda: unit.read(node)
 
 
-def bind(text):
-    with open(bindings, "w") as f:
-        f.write(text)
-
-
-def switch(point, *waits):
-    """Taps an automatic power-on option; waits for each text to be logged once more."""
+def switch(point, *waits):  # taps a power-on option; waits for each text logged once more
     counts = [len(lines(w)) for w in waits]
     unit.tap(point)
     for w, n in zip(waits, counts):
@@ -44,17 +38,10 @@ def switch(point, *waits):
 bind("FLS1 = mtd:/dev/mtd0@0x%x  # the boot loader's sector\n" % OFFSET)
 unit.tap(ICON["basic"])
 switch(OFF, "Write Size : 512")
-expected = bytearray(data)
-expected[OFFSET + 90] = 0
-
-def differences(want):  # where the partition is not as wanted, the first few offsets
-    have = partition()
-    if have == bytes(want):
-        return []
-    return [hex(i) for i in range(len(want)) if i >= len(have) or have[i] != want[i]][:8]
-
-
-check(not differences(expected), "the partition differs at %s" % differences(expected))
+expected = data[:OFFSET + 90] + b"\0" + data[OFFSET + 91:]
+have = partition()
+check(have == expected, "the partition differs at %s" % [hex(i) for i in range(len(expected))
+                                                         if have[i:i + 1] != expected[i:i + 1]][:8])
 check(nand.names() == ["MEMGETINFO", "MEMGETINFO", "MEMGETBADBLOCK", "MEMERASE"], nand.names())
 check(image()[SECTOR + 90] == 0, "the image's flag is %d" % image()[SECTOR + 90])
 check(unit.journal("FLS1")[-9:] == ["open", "seek 2112", "read 512", "close", "open", "seek 2112",

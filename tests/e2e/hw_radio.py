@@ -11,18 +11,14 @@ radios = [bed.add("video4linux", "/dev/radio%d" % n, "81:%d" % n, modulator) for
           enumerate([kd.Modulator(), kd.Modulator(cap_low=False),
                      kd.Modulator(range_mhz=(100.0, 108.0)), kd.Modulator(modulator=False)])]
 unit = Unit()
-check(unit.close(unit.panel()) == 0, "the first start did not end with 0")  # lays the root out
-with open(unit.conf_path, "wb") as f:
-    f.write(record(FACTORY[:9] + [5, 99, 1, 0]))  # the transmitter on at 99.1 MHz
+unit.lay_out()
+unit.store(FACTORY[:9] + [5, 99, 1, 0])  # the transmitter on at 99.1 MHz
 panel = unit.panel(bed.env, wrapper=kd.without_dac_override())
-bindings = os.path.join(unit.root, "dev", "bindings")
-lines = lambda what: [l for l in unit.log(panel).splitlines() if what in l]
+lines = lambda what: unit.lines(panel, what)
 
 
-def step(node):
-    """Binds FMT1 to node and lets the repeat timer fire once."""
-    with open(bindings, "w") as f:
-        f.write("FMT1 = v4l2:%s\n" % node)
+def step(node):  # binds FMT1 to node and lets the repeat timer fire once; what it journaled
+    unit.bind("FMT1 = v4l2:%s\n" % node)
     before = len(unit.journal("FMT1")) if os.path.exists(unit.path("unit/dev/FMT1.log")) else 0
     failed = len(lines("Cannot open Fmt"))
     unit.ctl("post", "Dialvane", "WM_TIMER", 32769)
@@ -55,20 +51,21 @@ check(lines("FMT1: 99.1 MHz not set on v4l2:/dev/radio2 (VIDIOC_S_FREQUENCY: Inv
 check(unit.answers(), "the panel died")
 ok("99.1 MHz outside 100..108: refused (EINVAL), logged and journaled, the panel goes on")
 
-for node, why in (("/dev/radio3", "v4l2:/dev/radio3, not a radio modulator (VIDIOC_QUERYCAP: No "
-                   "such device)"), ("/dev/radio9", "v4l2:/dev/radio9 (open: No such file or "
-                                     "directory)")):
-    check(step(node) == [] and lines("FMT1: cannot open " + why), node + ":\n" + unit.log(panel))
-os.chmod(bed.node("/dev/radio0"), 0)
-check(step("/dev/radio0") == [] and lines("FMT1: cannot open v4l2:/dev/radio0 (open: Permission "
-                                          "denied)"), unit.log(panel))
-os.chmod(bed.node("/dev/radio0"), 0o600)
-bed.take_away("/dev/radio0")
-check(step("/dev/radio0") == [] and len(lines("Cannot open Fmt")) == 4, unit.log(panel))
-bed.bring_back("/dev/radio0")
-low.refuse[kd.Modulator.G_MODULATOR] = kd.EIO
-check(step("/dev/radio0") == [] and lines("FMT1: cannot open v4l2:/dev/radio0 (VIDIOC_G_MODULATOR:"
-                                          " Input/output error)"), unit.log(panel))
+nothing = lambda on: None
+chmod = lambda on: os.chmod(bed.node("/dev/radio0"), 0 if on else 0o600)
+away = lambda on: (bed.take_away if on else bed.bring_back)("/dev/radio0")
+no_g = lambda on: setattr(low, "refuse", {kd.Modulator.G_MODULATOR: kd.EIO} if on else {})
+for node, change, why in (
+        ("/dev/radio3", nothing, ", not a radio modulator (VIDIOC_QUERYCAP: No such device)"),
+        ("/dev/radio9", nothing, " (open: No such file or directory)"),
+        ("/dev/radio0", chmod, " (open: Permission denied)"),
+        ("/dev/radio0", away, " (open: No such file or directory)"),
+        ("/dev/radio0", no_g, " (VIDIOC_G_MODULATOR: Input/output error)")):
+    failed = len(lines("Cannot open Fmt"))
+    change(True)
+    check(step(node) == [] and len(lines("Cannot open Fmt")) == failed + 1 and lines(
+        "FMT1: cannot open v4l2:" + node + why), "%s%s:\n%s" % (node, why, unit.log(panel)))
+    change(False)
 for request, line in ((kd.Modulator.S_CTRL, "mute not set on v4l2:/dev/radio0 (VIDIOC_S_CTRL"),
                       (kd.Modulator.S_MODULATOR, "stereo not set on v4l2:/dev/radio0 "
                                                  "(VIDIOC_S_MODULATOR")):
