@@ -1,7 +1,6 @@
-# Start-up as the unit's other programs see it: the first start lays out the
-# device root, a second copy brings the first forward and ends, twenty copies
-# at once leave one, --help and --version answer, a display named but not there
-# ends it, and the default folders come from HOME / XDG_*.
+# Start-up as the unit's other programs see it: the first start lays out the device root, a second
+# copy brings the first forward and ends, twenty copies at once leave one, --help and --version
+# answer, a display named but not there ends it, and the default folders come from HOME / XDG_*.
 import fcntl
 import os
 import re
@@ -15,9 +14,8 @@ check(unit.conf() == record(FACTORY), "conf.ini holds %r" % unit.conf())
 for path in ("FlashMem/sysini", "windows/question.wav", "dev/FLS1.img", "registry.reg"):
     check(os.path.exists(os.path.join(unit.root, path)), "the first start made no %s" % path)
 check(os.path.getsize(os.path.join(unit.root, "dev/FLS1.img")) == 4096, "FLS1.img is not 4 kB")
-check("2030,2045 3605,3540 3598,560 490,552 502,3531" in unit.text(unit.path("unit/registry.reg")),
-      "the registry lacks the factory calibration")
-check("IniReadString Open Error!!\r\n" in unit.log(panel), "no open error logged at first start")
+check(FACTORY_CAL in unit.registry(), "the registry lacks the factory calibration")
+unit.said(panel, "IniReadString Open Error!!\r\n")
 ok("the first start lays out the device root and writes the factory settings file")
 
 t = time.monotonic()
@@ -82,10 +80,10 @@ ok("DISPLAY naming no server: status 3 in %.0f ms: %s" % (1000 * (time.monotonic
 # Without DIALVANE_ROOT and DIALVANE_RUNTIME the folders come from XDG_*; with no display named
 # the panel runs headless.
 panel = unit.panel()
-check("no display found (DISPLAY and WAYLAND_DISPLAY are not set); running headless with SDL's "
-      "offscreen driver\r\n" in unit.log(panel), unit.log(panel))
+unit.said(panel, "no display found (DISPLAY and WAYLAND_DISPLAY are not set); running headless "
+          "with SDL's offscreen driver\r\n")
 check(os.path.exists(unit.path("xdg_data_home/dialvane/unit/FlashMem/sysini/conf.ini")) and
       os.path.exists(unit.path("xdg_runtime_dir/dialvane/w-Dialvane.sock")),
       "no settings file under XDG_DATA_HOME, or no socket under XDG_RUNTIME_DIR")
-check(unit.close(panel) == 0, "the panel on the default folders did not close with status 0")
+unit.closed(panel, "the panel on the default folders")
 ok("no DIALVANE_ROOT / DIALVANE_RUNTIME: XDG_DATA_HOME, XDG_RUNTIME_DIR; no display: headless")
