@@ -1,8 +1,6 @@
-# The panel full screen on displays of the unit's sizes, under Xvfb: the X screen shows the panel
-# centred on black at the fit's scale; taps mapped from panel pixels reach every main-menu icon,
-# both ends of a slider and the calibration's crosses; the X window has the program's icon; a tap in
-# the border does nothing, and a drag into it goes on past the panel's edge. A window, at last, is
-# driven as a person with a mouse would.
+# The panel full screen under Xvfb on the unit's display sizes: centred on black at the fit's scale,
+# taps mapped from panel pixels reach icons, slider ends and crosses, the window has its icon, the
+# border takes no taps and a drag goes on into it; a window is driven with the X pointer.
 import os
 
 from dvtest import *

@@ -1,8 +1,7 @@
-# FLS1: bound to an emulated NAND partition (2 KiB pages, 128 KiB blocks, a bad-block table) whose
-# bytes are its node file. Switching automatic power-on on the real panel changes byte 90 of the
-# sector at OFFSET and nothing else of the partition; a bad block 66, a failed erase and a short
-# read write nothing; an offset outside block 66, a missing node and a node of mode 000 fail the
-# open; a line without an offset falls back to the simulation, logged by number.
+# FLS1 on an emulated NAND partition whose bytes are its node file: switching automatic power-on
+# changes byte 90 of the sector at OFFSET and nothing else; a bad block, a failed erase and a short
+# read write nothing; a bad offset, a missing node and mode 000 fail the open; a line without an
+# offset falls back to the simulation.
 import kerneldev as kd
 from dvtest import *
 

@@ -1,8 +1,6 @@
-# IIC1: bound to an emulated i2c-dev bus: a contrast drag on the real panel leaves the chip's
-# registers as the journal says, in the unit's order, claimed with I2C_SLAVE 0x45; a chip that stops
-# acknowledging, a bus that goes away mid-drag, an address held by a kernel driver (EBUSY), a node
-# the panel may not open (EACCES) and a missing node fail as the unit's driver would; a malformed
-# line falls back to the simulation, logged by number.
+# IIC1 on an emulated i2c-dev bus: a contrast drag leaves the chip's registers as journaled, in the
+# unit's order; a chip that stops acknowledging, a bus gone mid-drag, EBUSY, EACCES and a missing
+# node fail as the unit's driver would; a malformed line falls back to the simulation.
 import kerneldev as kd
 from dvtest import *
 

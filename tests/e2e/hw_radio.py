@@ -1,8 +1,7 @@
-# FMT1: bound to emulated V4L2 radio modulators. The panel drives the transmitter on the FM repeat
-# timer (IDT_FM_REPEAT, 32769, posted from outside: nothing in the panel starts it) and on Default:
-# a timer step unmutes, sends stereo and sets the frequency in the modulator's units (62.5 Hz, or
-# 62.5 kHz rounded to nearest); Default mutes. A frequency outside the range, a device that is no
-# modulator, a node of mode 000 and a missing or vanished node fail as the unit's driver would.
+# FMT1 on emulated V4L2 radio modulators, driven by the FM repeat timer (32769, posted from outside)
+# and by Default: frequency in the modulator's units (62.5 Hz, or 62.5 kHz rounded to nearest), mute
+# and stereo; a refused frequency, no modulator, mode 000, a missing or vanished node fail as the
+# unit's driver would.
 import kerneldev as kd
 from dvtest import *
 

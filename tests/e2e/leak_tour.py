@@ -1,9 +1,7 @@
-# The whole tour through dialvane-ctl, as the touch screen drives it, lap after lap: every page, a
-# change on each, Default, a calibration, and at the end the close box. The first lap is checked
-# step by step in the settings file, the drivers' journals, the boot record, the launcher's lines
-# and the screen; it also warms up (caches, the allocator's first arenas), after which the normal
-# build's memory must stay flat from lap to lap. In the sanitizer build LeakSanitizer checks the
-# heap at exit instead. DIALVANE_VALGRIND=1 runs the panel under valgrind --leak-check=full (slow).
+# The whole tour through dialvane-ctl, lap after lap. The first lap is checked step by step (settings
+# file, journals, boot record, launcher, screen) and warms up; after it the normal build's memory
+# must stay flat, the sanitizer build's LeakSanitizer checks the heap at exit, and
+# DIALVANE_VALGRIND=1 runs the panel under valgrind --leak-check=full (slow).
 import glob
 import os
 import re

@@ -1,8 +1,6 @@
-# Power lost while the panel saves: SIGKILL at random moments in a saving tap or the start-up, then
-# the file's replacement cut at each system call in turn (DIALVANE_STORAGE_FAULT=cut:N). Each loss
-# leaves the old or the new record, never a mix, and a boot sector intact or erased (between its
-# erase and its write), never damaged; the next start loads the file, refuses a second copy and
-# builds its next save on exactly those values. DIALVANE_LONG=1: full counts.
+# Power lost while the panel saves: SIGKILL at random moments, then the save cut at each system call
+# (DIALVANE_STORAGE_FAULT=cut:N). Each loss leaves the old or the new record, a boot sector intact
+# or erased, never damaged, and the next start builds on it. DIALVANE_LONG=1: full counts.
 import os
 import random
 import time

@@ -1,7 +1,6 @@
-# The navigation volume on the sound server: a private PulseAudio daemon with one null sink; the
-# slider sets the sink's volume (read back with pactl) from the level the wave journal shows; the
-# server killed mid-drag and started again gets the volume back; a missing sink, a bad line and no
-# server at all leave the SDL gain as it was.
+# The navigation volume on a private PulseAudio server's null sink: the slider sets the sink from the
+# wave journal's level; a server killed and started again gets it back; a missing sink, a bad line
+# and no server leave the SDL gain as it was.
 import os
 import re
 import shutil
