@@ -1,6 +1,6 @@
-# The navigation volume on a private PulseAudio server's null sink: the slider sets the sink from the
-# wave journal's level; a server killed and started again gets it back; a missing sink, a bad line
-# and no server leave the SDL gain as it was.
+# The navigation volume on a private PulseAudio server's null sink: the slider sets the sink from
+# the wave journal's level; a server killed and started again gets it back; a missing sink, a bad
+# line and no server leave the SDL gain as it was.
 import os
 import re
 import shutil

@@ -20,9 +20,7 @@ STEPS = [(None, [ICON["sound"]]),
          ("the brightness bar dragged", [(300, 138), (250, 138), (200, 138)])]
 
 
-def window_pixels(unit, win):
-    """The window's RGB bytes, read from xwd's dump as they are (xwdtopnm would map them through
-    the window's own colormap)."""
+def window_pixels(unit, win):  # RGB bytes from xwd's dump (xwdtopnm maps through the colormap)
     dump = subprocess.run(["xwd", "-id", win, "-silent"], capture_output=True, env=unit.env,
                           timeout=30, check=True).stdout
     head = struct.unpack(">25I", dump[:100])
