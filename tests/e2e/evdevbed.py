@@ -75,8 +75,7 @@ class Bed(kd.Testbed):  # a testbed with one controller, bound as TOUCH in the u
     move = lambda self, x, y: self.frame((EV_ABS, ABS_X, x), (EV_ABS, ABS_Y, y))
     ups = lambda self: Unit.text(self.frames).count(" pen up ")
 
-    def tap(self, x, y):
-        """A raw tap; returns when the panel has taken its pen up."""
+    def tap(self, x, y):  # a raw tap; returns when the panel has taken its pen up
         before = self.ups()
         self.down(x, y)
         self.frame((EV_KEY, BTN_TOUCH, 0))

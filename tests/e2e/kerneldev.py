@@ -106,8 +106,7 @@ class I2cChip(Device):
     REQUESTS = {I2C_SLAVE: slave, I2C_SLAVE_FORCE: slave, I2C_SMBUS: smbus}
 
 
-class Modulator(Device):
-    """A V4L2 radio modulator: its range in units of 62.5 Hz with cap_low, else 62.5 kHz."""
+class Modulator(Device):  # a V4L2 radio modulator: its range in 62.5 Hz (cap_low) or 62.5 kHz
     QUERYCAP, G_MODULATOR = ioc(2, "V", 0, 104), ioc(3, "V", 54, 68)
     S_MODULATOR = ioc(1, "V", 55, 68)
     S_CTRL, S_FREQUENCY = ioc(3, "V", 28, 8), ioc(1, "V", 57, 44)
@@ -203,8 +202,7 @@ class Nand(Device):
     REQUESTS = {GETINFO: getinfo, ERASE: erase, GETBAD: getbad, SETBAD: setbad}
 
 
-class Testbed:
-    """A private /dev and /sys for one test; env makes a program see them."""
+class Testbed:  # a private /dev and /sys for one test; env makes a program see them
 
     def __init__(self):
         if len(os.environ.get("TMPDIR", "/tmp")) > 20:  # the sockets' paths must fit 108 bytes

@@ -22,9 +22,7 @@ t = time.monotonic()
 second = unit.panel(wait=False)
 check(second.wait(timeout=10 * SLOW) == 0, "the second copy ended with %s" % second.returncode)
 took = time.monotonic() - t
-log = unit.log(second)
-check("===============> Alead Play\r\n" in log and "===============> Find Hwnd\r\n" in log,
-      "the second copy logged:\n%s" % log)
+unit.said(second, "===============> Alead Play\r\n", "===============> Find Hwnd\r\n")
 check(panel.poll() is None and took < 2 * SLOW, "the first copy died, or %.1f s passed" % took)
 ok("a second copy finds the first, brings it forward and ends in %.0f ms" % (1000 * took))
 check(unit.close(panel) == 0 and "dropped" not in unit.log(panel), "raise dropped, or no exit 0")
@@ -35,9 +33,7 @@ with open(os.path.join(unit.runtime, "m-Dialvane.lock"), "a") as held:
     fcntl.flock(held, fcntl.LOCK_SH)
     early = unit.panel(wait=False)
     check(early.wait(timeout=10 * SLOW) == 0, "the copy ended with %s" % early.returncode)
-log = unit.log(early)
-check("===============> Alead Play\r\n" in log and "===============> No Find Hwnd\r\n" in log,
-      "the copy beside a windowless one logged:\n%s" % log)
+unit.said(early, "===============> Alead Play\r\n", "===============> No Find Hwnd\r\n")
 ok("a copy started beside one without a window yet logs it found none and ends")
 
 for _ in range(50 if LONG else 1):
