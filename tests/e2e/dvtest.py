@@ -5,6 +5,7 @@
 # sleeping.
 import atexit
 import os
+import pathlib
 import resource
 import shutil
 import signal
@@ -33,6 +34,8 @@ ICON = {"sound": (44, 175), "basic": (110, 145), "advan": (169, 103), "touch": (
 OK_BUTTON, DEFAULT_BUTTON, CLOSE_BOX = (50, 212), (428, 212), (435, 19)
 TARGETS = [(240, 117), (432, 202), (432, 32), (48, 32), (48, 202)]
 TARGETS_RAW = "2052,2056 3693,3550 3693,562 410,562 410,3550"
+FACTORY_CAL = "2030,2045 3605,3540 3598,560 490,552 502,3531"
+CAL_LINES = ["UM_TOUCH_CAL 1 0", "UM_SETTINGS_PAGE 3 0", "UM_TOUCH_CAL 0 0"]
 POWER_CUT_EXIT = 86
 
 
@@ -53,8 +56,7 @@ def check(condition, text):
         raise Failure(text)
 
 
-def wait_for(condition, what, limit_s=10.0):
-    """condition()'s first true value, polled until limit_s (times SLOW)."""
+def wait_for(condition, what, limit_s=10.0):  # condition()'s first true value
     deadline = time.monotonic() + limit_s * SLOW
     while not (value := condition()):
         check(time.monotonic() < deadline, "%s within %.0f s" % (what, limit_s * SLOW))
@@ -79,6 +81,12 @@ def ppm_rows(ppm):  # a binary PPM's rows of 0xRRGGBB values
     data = ppm[len(ppm) - width * height * 3:]
     return [[int.from_bytes(data[i:i + 3], "big") for i in range(y, y + width * 3, 3)]
             for y in range(0, len(data), width * 3)]
+
+
+# Two pictures differ in some rows, all of them within rows.
+def changed_rows(before, after, rows, what):
+    changed = {y for y in range(len(before)) if before[y] != after[y]}
+    check(changed and changed <= set(rows), "%s changed rows %s" % (what, sorted(changed)))
 
 
 pixels = lambda path: ppm_rows(subprocess.run(["pngtopnm", path], capture_output=True,
@@ -118,14 +126,13 @@ message = lambda msg, w=0, l=0, flags=0: struct.pack("<IIQq", flags, msg, w & (2
 pen = lambda action, x, y, flags=0: struct.pack("<IIii", flags, action, x, y)
 
 
-class Unit:
-    """One test's unit: its folders, its processes, and what they leave."""
+class Unit:  # one test's unit: its folders, its processes, and what they leave
 
     def __init__(self):
         self.work = tempfile.mkdtemp(prefix="dialvane-e2e-")
         self.root, self.runtime = self.path("unit"), self.path("run")
-        env = {k: v for k, v in os.environ.items() if not k.startswith(("XDG_", "DIALVANE_", "PULSE_"))
-               and k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+        env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")
+               and not k.startswith(("XDG_", "DIALVANE_", "PULSE_"))}
         for name in ("HOME", "XDG_CACHE_HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME",
                      "XDG_RUNTIME_DIR"):
             env[name] = self.path(name.lower())
@@ -142,6 +149,29 @@ class Unit:
     answers = lambda self, title="Dialvane": self.ctl("send", title, 0, expect=None).returncode == 0
     log = lambda self, proc: self.text(proc.log)
     journal = lambda self, name: self.text(self.path("unit/dev/%s.log" % name)).splitlines()
+    registry = lambda self: self.text(self.path("unit", "registry.reg"))
+
+    def lines(self, proc, what):  # the log's lines that hold what
+        return [line for line in self.log(proc).splitlines() if what in line]
+
+    def bind(self, text):
+        os.makedirs(os.path.join(self.root, "dev"), exist_ok=True)
+        with open(os.path.join(self.root, "dev", "bindings"), "w") as f:
+            f.write(text)
+
+    def store(self, values):  # the settings file holding the record values
+        with open(self.conf_path, "wb") as f:
+            f.write(record(values))
+
+    def lay_out(self):  # a first start lays the device root out
+        self.closed(self.panel(), "the first start")
+
+    def closed(self, proc, what="the panel"):
+        check(self.close(proc) == 0, "%s did not close with status 0" % what)
+
+    def said(self, proc, *texts):  # each text is in proc's log
+        for text in texts:
+            check(text in self.log(proc), "no %r in the log:\n%s" % (text, self.log(proc)[-3000:]))
 
     def end(self):
         for proc in self.procs:
@@ -169,8 +199,7 @@ class Unit:
             self.pen("move", point)
         self.pen("up", points[-1])
 
-    def panel(self, extra=None, wait=True, wrapper=(), max_files=None):
-        """Starts a panel with a log of its own; waits until it answers."""
+    def panel(self, extra=None, wait=True, wrapper=(), max_files=None):  # with a log of its own
         self.starts += 1
         log, err = self.path("panel-%d.log" % self.starts), self.path("panel-%d.err" % self.starts)
         limit = max_files and (lambda: resource.setrlimit(resource.RLIMIT_NOFILE, (max_files,) * 2))
@@ -190,8 +219,7 @@ class Unit:
         wait_for(lambda: self.answers("Launcher_Tulvo"), "the launcher's window")
         return proc
 
-    def close(self, proc, limit_s=15):
-        """dialvane-ctl close, then the panel's exit status (None if it hangs)."""
+    def close(self, proc, limit_s=15):  # the panel's exit status (None if it hangs)
         self.ctl("close", expect=None)
         try:
             return proc.wait(timeout=limit_s * SLOW)
@@ -201,25 +229,20 @@ class Unit:
     @staticmethod
     def read(path):
         try:
-            with open(path, "rb") as f:
-                return f.read()
+            return pathlib.Path(path).read_bytes()
         except (FileNotFoundError, TypeError):
             return None
 
     text = staticmethod(lambda path: (Unit.read(path) or b"").decode("utf-8", "replace"))
 
-    @staticmethod
-    def heard(launcher):
-        """The launcher's lines but the WM_NULL probes of the harness."""
-        lines = Unit.text(launcher.out).replace("\r", "").splitlines()
-        return [line for line in lines if not line.startswith("0x0000 ")]
+    # The launcher's lines but the WM_NULL probes of the harness.
+    heard = staticmethod(lambda launcher: [line for line in Unit.text(launcher.out).replace(
+        "\r", "").splitlines() if not line.startswith("0x0000 ")])
 
     shot = lambda self, name: self.ctl("shot", self.path(name)) and self.path(name)
 
 
-def xvfb(unit, scale=2, screen="1280x800"):
-    """A private X server, on a display number it picks itself; scale None leaves
-    DIALVANE_SCALE unset."""
+def xvfb(unit, scale=2, screen="1280x800"):  # a private X server; scale None: DIALVANE_SCALE unset
     server = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", screen + "x24",
                                "-nolisten", "tcp"], stdout=subprocess.PIPE,
                               stderr=subprocess.DEVNULL)
@@ -238,9 +261,9 @@ def xdo(*args, unit, expect=0):
     return run
 
 
-def panel_window(unit):
-    return wait_for(lambda: xdo("search", "--onlyvisible", "--name", "^Dialvane$", unit=unit,
-                                expect=None).stdout.split()[:1], "the panel's X window")[0]
+panel_window = lambda unit: wait_for(lambda: xdo("search", "--onlyvisible", "--name", "^Dialvane$",
+                                                unit=unit, expect=None).stdout.split()[:1],
+                                      "the panel's X window")[0]
 
 
 def kill9(proc):

@@ -1,41 +1,19 @@
-# A touch controller for the end-to-end tests: umockdev emulates /dev/input/event0 for a panel
-# started under its preload, answering the EVIOCG* calls of a 12-bit resistive controller (its
-# ABS ranges, EVIOCGRAB) in its handler, while the test writes input_event frames into the node.
-# Without umockdev the script says "skipped:" and passes.
-import gc
-import os
-import struct
-import sys
-import tempfile
-import threading
-
-try:
-    import gi
-    gi.require_version("UMockdev", "1.0")
-    from gi.repository import UMockdev
-except (ImportError, ValueError):
-    # ctest may find another python3 first; the system's has the bindings.
-    if sys.executable != "/usr/bin/python3" and os.path.exists("/usr/bin/python3"):
-        os.execv("/usr/bin/python3", ["/usr/bin/python3"] + sys.argv)
-    print("skipped: umockdev (gir1.2-umockdev-1.0, python3-gi) is not installed")
-    sys.exit(0)
-
+# A touch controller for the end-to-end tests: a kerneldev testbed emulates /dev/input/event0 for a
+# panel started under its preload, answering the EVIOCG* calls of a 12-bit resistive controller (its
+# ABS ranges, EVIOCGRAB), while the test writes input_event frames into the node.
+import kerneldev as kd
 from dvtest import *
 
 NODE = "/dev/input/event0"
 EV_SYN, EV_KEY, EV_ABS = 0, 1, 3
 BTN_TOUCH, ABS_X, ABS_Y = 0x14A, 0, 1
-ENOENT, ENODEV, ENOTTY = 2, 19, 25
+ENOENT, ENODEV = 2, 19
 RAW_MAX = 4095
-
-
 _bits = lambda *numbers, size: sum(1 << n for n in numbers).to_bytes(64, "little")[:size]
-
-
 field = lambda unit, index: unit.conf() and fields(unit.conf())[index]  # None before it is written
 
 
-class Controller(UMockdev.IoctlBase):  # its ranges per axis; once gone, reads fail with ENODEV
+class Controller(kd.UMockdev.IoctlBase):  # its ranges per axis; once gone, reads fail with ENODEV
     def __init__(self, ranges):
         super().__init__()
         self.ranges, self.grabbed, self.gone = ranges, False, False
@@ -53,7 +31,7 @@ class Controller(UMockdev.IoctlBase):  # its ranges per axis; once gone, reads f
         request = client.get_request()
         kind, nr, size = (request >> 8) & 0xFF, request & 0xFF, (request >> 16) & 0x3FFF
         if kind != ord("E"):
-            client.complete(-1, ENOTTY)
+            client.complete(-1, kd.ENOTTY)
         elif nr == 0x90:  # EVIOCGRAB
             self.grabbed = True
             client.complete(0, 0)
@@ -61,48 +39,30 @@ class Controller(UMockdev.IoctlBase):  # its ranges per axis; once gone, reads f
             client.get_arg().resolve(0, len(data)).update(0, data)
             client.complete(len(data), 0)
         else:
-            client.complete(-1, ENOENT if nr in (0x07, 0x08) else ENOTTY)
+            client.complete(-1, ENOENT if nr in (0x07, 0x08) else kd.ENOTTY)
         return True
 
     def do_handle_read(self, client):  # the frames written into the node, until it is gone
         return self.gone and client.complete(-1, ENODEV) is None
 
 
-class Bed:
-    """A testbed with one controller, bound as TOUCH in the unit's bindings."""
-
+class Bed(kd.Testbed):  # a testbed with one controller, bound as TOUCH in the unit's bindings
     def __init__(self, unit, ranges=None, bind=True):
         if not os.path.exists(unit.root):  # a root is laid out only where none exists
-            check(unit.close(unit.panel()) == 0, "the panel laying out the device root")
-        os.environ.setdefault("TMPDIR", "/tmp")  # the handler's socket path must stay short
-        self.tb = UMockdev.Testbed.new()
-        self.root = self.tb.get_root_dir()
-        self.tb.add_from_string("P: /devices/platform/touch/input/input0/event0\nN: input/event0\n"
-                                "E: DEVNAME=%s\nE: SUBSYSTEM=input\nA: dev=13:64\n" % NODE)
+            unit.lay_out()
+        super().__init__()
+        self.bed.add_from_string("P: /devices/platform/touch/input/input0/event0\nN: input/event0"
+                                 "\nE: DEVNAME=%s\nE: SUBSYSTEM=input\nA: dev=13:64\n" % NODE)
         self.controller = Controller(ranges or {ABS_X: (0, RAW_MAX), ABS_Y: (0, RAW_MAX)})
-        self.tb.attach_ioctl(NODE, self.controller)
-        self.pty = self.tb.get_dev_fd(NODE)
-        self.unit, self.time = unit, 100.0
+        self.bed.attach_ioctl(NODE, self.controller)
+        self.pty = self.bed.get_dev_fd(NODE)
+        self.unit, self.time, self.frames = unit, 100.0, unit.path("frames.log")
         # The sanitizer build is clang's, whose static runtime takes the preload as it is.
-        self.frames = unit.path("frames.log")
-        unit.env.update(UMOCKDEV_DIR=self.root, LD_PRELOAD="libumockdev-preload.so.0",
-                        DIALVANE_FRAME_LOG=self.frames)
+        unit.env.update(self.env, DIALVANE_FRAME_LOG=self.frames)
         if bind:
-            self.bind("TOUCH = evdev:%s\n" % NODE)
-        atexit.register(self.end)
+            unit.bind("TOUCH = evdev:%s\n" % NODE)
 
-    def bind(self, text):
-        with open(self.unit.path("unit", "dev", "bindings"), "w") as f:
-            f.write(text)
-
-    def end(self):
-        # Dropping the testbed removes its folder; a testbed still held at exit never is.
-        self.tb = None
-        gc.collect()
-        shutil.rmtree(self.root, ignore_errors=True)
-
-    def frame(self, *events):
-        """One frame: (type, code, value) events, then SYN_REPORT."""
+    def frame(self, *events):  # (type, code, value) events, then SYN_REPORT
         data = b""
         for kind, code, value in events + ((EV_SYN, 0, 0),):
             self.time += 0.01
@@ -115,8 +75,7 @@ class Bed:
     move = lambda self, x, y: self.frame((EV_ABS, ABS_X, x), (EV_ABS, ABS_Y, y))
     ups = lambda self: Unit.text(self.frames).count(" pen up ")
 
-    def tap(self, x, y):
-        """A raw tap; returns when the panel has taken its pen up."""
+    def tap(self, x, y):  # a raw tap; returns when the panel has taken its pen up
         before = self.ups()
         self.down(x, y)
         self.frame((EV_KEY, BTN_TOUCH, 0))

@@ -1,8 +1,6 @@
-# The panel full screen on displays of the unit's sizes, under Xvfb: the X screen shows the panel
-# centred on black at the fit's scale; taps mapped from panel pixels reach every main-menu icon,
-# both ends of a slider and the calibration's crosses; the X window has the program's icon; a tap in
-# the border does nothing, and a drag into it goes on past the panel's edge. A window, at last, is
-# driven as a person with a mouse would.
+# The panel full screen under Xvfb on the unit's display sizes: centred on black at the fit's scale,
+# taps mapped from panel pixels reach icons, slider ends and crosses, the window has its icon, the
+# border takes no taps and a drag goes on into it; a window is driven with the X pointer.
 import os
 
 from dvtest import *
@@ -20,8 +18,7 @@ def press(unit, points, *window):  # pressed at the first point, let go at the l
     xdo(*moves[0], "mousedown", 1, *sum(moves[1:], []), "mouseup", 1, unit=unit)
 
 
-def screen_rows(unit):
-    """The X screen's rows of 0xRRGGBB values, from xwd's dump of the root window."""
+def screen_rows(unit):  # the X screen's rows of 0xRRGGBB values
     dump = subprocess.run(["xwd", "-root", "-silent"], capture_output=True, env=unit.env,
                           timeout=30, check=True).stdout
     return ppm_rows(subprocess.run(["xwdtopnm"], input=dump, capture_output=True,
@@ -65,7 +62,7 @@ def run(size, scale, box, filter):
     hears = lambda line: wait_for(lambda: heard()[-1:] == [line], "the launcher hears " + line)
     line = "Display: full screen %d x %d, panel scaled %.3f to %d x %d at (%d, %d), %s\r\n" % (
         width, height, w / 480.0, w, h, x0, y0, filter)
-    check(line in unit.log(panel), "no line %r in the log:\n%s" % (line, unit.log(panel)))
+    unit.said(panel, line)
     check(("DIALVANE_SCALE is 'integer' or unset, not '3'" in unit.log(panel)) == (scale == "3"),
           "the log on DIALVANE_SCALE=%s:\n%s" % (scale, unit.log(panel)))
     geometry = xdo("getwindowgeometry", "--shell", panel_window(unit), unit=unit).stdout
@@ -102,11 +99,10 @@ def run(size, scale, box, filter):
     hears("UM_TOUCH_CAL 1 0")
     for target in TARGETS:
         tap(target)
-    registry = lambda: unit.text(os.path.join(unit.root, "registry.reg"))
-    wait_for(lambda: TARGETS_RAW in registry(), "the calibration of the exact targets")
+    wait_for(lambda: TARGETS_RAW in unit.registry(), "the calibration of the exact targets")
     wait_for(lambda: "UM_SETTINGS_PAGE 3 0" in heard(), "the touch page after the calibration")
     ok("the basic, advanced and touch icons open their pages; 5 tapped crosses store the targets")
-    check(unit.close(panel) == 0, "the panel ended with %s" % panel.returncode)
+    unit.closed(panel)
 
 
 for case in SIZES:
@@ -123,8 +119,8 @@ panel = unit.panel({"DIALVANE_FULLSCREEN": "yes", "DIALVANE_SCALE": "9"})
 win = panel_window(unit)
 check("WIDTH=960\nHEIGHT=468" in xdo("getwindowgeometry", "--shell", win, unit=unit).stdout,
       "the window is not 960 x 468")
-check("DIALVANE_FULLSCREEN must be 0 or 1, not 'yes'; opening a window" in unit.log(panel) and
-      "DIALVANE_SCALE must be 1..8; choosing a scale that fits" in unit.log(panel), unit.log(panel))
+unit.said(panel, "DIALVANE_FULLSCREEN must be 0 or 1, not 'yes'; opening a window",
+          "DIALVANE_SCALE must be 1..8; choosing a scale that fits")
 
 
 drag = lambda *points: press(unit, [(x * 2 + 1, y * 2 + 1) for x, y in points], "--window", win)

@@ -1,15 +1,14 @@
-# FLS1: bound to an emulated NAND partition (2 KiB pages, 128 KiB blocks, a bad-block table) whose
-# bytes are its node file. Switching automatic power-on on the real panel changes byte 90 of the
-# sector at OFFSET and nothing else of the partition; a bad block 66, a failed erase and a short
-# read write nothing; an offset outside block 66, a missing node and a node of mode 000 fail the
-# open; a line without an offset falls back to the simulation, logged by number.
+# FLS1 on an emulated NAND partition whose bytes are its node file: switching automatic power-on
+# changes byte 90 of the sector at OFFSET and nothing else; a bad block, a failed erase and a short
+# read write nothing; a bad offset, a missing node and mode 000 fail the open; a line without an
+# offset falls back to the simulation.
 import kerneldev as kd
 from dvtest import *
 
 BLOCK, OFFSET, SECTOR = 66 * kd.Nand.ERASESIZE, 66 * kd.Nand.ERASESIZE + 3 * 2048 + 512, 2112
 OFF, ON = (190, 110), (273, 110)  # the automatic power-on options of the basic page
 unit = Unit()
-check(unit.close(unit.panel()) == 0, "the first start did not end with 0")  # lays the root out
+unit.lay_out()
 os.remove(os.path.join(unit.root, "windows", "question.wav"))  # taps without the click are quicker
 image = lambda: unit.read(os.path.join(unit.root, "dev", "FLS1.img"))
 sector = image()[SECTOR:SECTOR + 512]
@@ -23,18 +22,12 @@ data[BLOCK:BLOCK + nand.ERASESIZE] = b"\xff" * nand.ERASESIZE
 data[OFFSET:OFFSET + 512] = sector
 bed.add("mtd", "/dev/mtd0", "90:0", nand, bytes(data))
 panel = unit.panel(bed.env, wrapper=kd.without_dac_override())
-bindings = os.path.join(unit.root, "dev", "bindings")
-lines = lambda what: [l for l in unit.log(panel).splitlines() if what in l]
+bindings, bind = os.path.join(unit.root, "dev", "bindings"), unit.bind
+lines = lambda what: unit.lines(panel, what)
 partition = lambda: unit.read(node)
 
 
-def bind(text):
-    with open(bindings, "w") as f:
-        f.write(text)
-
-
-def switch(point, *waits):
-    """Taps an automatic power-on option; waits for each text to be logged once more."""
+def switch(point, *waits):  # taps a power-on option; waits for each text logged once more
     counts = [len(lines(w)) for w in waits]
     unit.tap(point)
     for w, n in zip(waits, counts):
@@ -44,17 +37,10 @@ def switch(point, *waits):
 bind("FLS1 = mtd:/dev/mtd0@0x%x  # the boot loader's sector\n" % OFFSET)
 unit.tap(ICON["basic"])
 switch(OFF, "Write Size : 512")
-expected = bytearray(data)
-expected[OFFSET + 90] = 0
-
-def differences(want):  # where the partition is not as wanted, the first few offsets
-    have = partition()
-    if have == bytes(want):
-        return []
-    return [hex(i) for i in range(len(want)) if i >= len(have) or have[i] != want[i]][:8]
-
-
-check(not differences(expected), "the partition differs at %s" % differences(expected))
+expected = data[:OFFSET + 90] + b"\0" + data[OFFSET + 91:]
+have = partition()
+check(have == expected, "the partition differs at %s" % [hex(i) for i in range(len(expected))
+                                                         if have[i:i + 1] != expected[i:i + 1]][:8])
 check(nand.names() == ["MEMGETINFO", "MEMGETINFO", "MEMGETBADBLOCK", "MEMERASE"], nand.names())
 check(image()[SECTOR + 90] == 0, "the image's flag is %d" % image()[SECTOR + 90])
 check(unit.journal("FLS1")[-9:] == ["open", "seek 2112", "read 512", "close", "open", "seek 2112",
@@ -118,5 +104,5 @@ os.truncate(node, OFFSET + 100)
 switch(OFF, "FLS1: read of 512 bytes on mtd:/dev/mtd0@0x%x came back with 100" % OFFSET,
        "!!!!!!!!!!! Read Fail")
 check(nand.names()[-1] == "MEMGETINFO" and os.path.getsize(node) == OFFSET + 100, nand.names())
-check(unit.close(panel) == 0, "the panel did not close with status 0")
+unit.closed(panel)
 ok("a short read fails the read: nothing erased or written")

@@ -1,8 +1,6 @@
-# IIC1: bound to an emulated i2c-dev bus: a contrast drag on the real panel leaves the chip's
-# registers as the journal says, in the unit's order, claimed with I2C_SLAVE 0x45; a chip that stops
-# acknowledging, a bus that goes away mid-drag, an address held by a kernel driver (EBUSY), a node
-# the panel may not open (EACCES) and a missing node fail as the unit's driver would; a malformed
-# line falls back to the simulation, logged by number.
+# IIC1 on an emulated i2c-dev bus: a contrast drag leaves the chip's registers as journaled, in the
+# unit's order; a chip that stops acknowledging, a bus gone mid-drag, EBUSY, EACCES and a missing
+# node fail as the unit's driver would; a malformed line falls back to the simulation.
 import kerneldev as kd
 from dvtest import *
 
@@ -11,27 +9,15 @@ chip = bed.add("i2c-dev", "/dev/i2c-1", "89:1", kd.I2cChip())
 unit = Unit()
 panel = unit.panel(bed.env, wrapper=kd.without_dac_override())
 os.remove(os.path.join(unit.root, "windows", "question.wav"))  # quicker pen downs: no click
-BAR = lambda x: (x, 165)  # the contrast bar of the basic page, and the value at x
-value = lambda x: int((x - 156) * 0.578 + 0.5) + 48
+value = lambda x: int((x - 156) * 0.578 + 0.5) + 48  # the contrast bar's value at x
 bindings = os.path.join(unit.root, "dev", "bindings")
-
-
-def bind(text):
-    with open(bindings, "w") as f:
-        f.write(text)
-
-
-def slide(*xs):  # the pen down at the first x, moved through all, up at the last
-    unit.drag(*[BAR(x) for x in xs + xs[-1:]])
-
-
-def sent():  # the contrast values of the journal's transfers to register 0x76, in order
-    return [int(l.split()[-1], 16) for l in unit.journal("IIC1") if " in 8a 76 " in l]
-
-
-lines = lambda what: [l for l in unit.log(panel).splitlines() if what in l]
+# The pen down at the first x of the contrast bar, moved through all, up at the last.
+slide = lambda *xs: unit.drag(*[(x, 165) for x in xs + xs[-1:]])
+# The contrast values of the journal's transfers to register 0x76, in order.
+sent = lambda: [int(l.split()[-1], 16) for l in unit.journal("IIC1") if " in 8a 76 " in l]
+lines = lambda what: unit.lines(panel, what)
 regs = lambda: bytes(chip.regs)
-bind("# the display chip\nIIC1 = i2c:/dev/i2c-1\n")
+unit.bind("# the display chip\nIIC1 = i2c:/dev/i2c-1\n")
 unit.tap(ICON["basic"])
 slide(300, 250, 190)
 wait_for(lambda: sent() and regs()[0x74:0x77] == bytes([sent()[-1]] * 3), "the chip at %s, the "
@@ -74,11 +60,11 @@ wait_for(lambda: chip.writes[-4:] == [(0x70, 0x20)] + [(r, value(260)) for r in 
 chip.smbus_calls = True
 ok("a bus that takes no SMBus calls gets each transfer as one 2-byte write")
 
-unit.pen("down", BAR(240))
+unit.pen("down", (240, 165))
 bed.take_away("/dev/i2c-1")
-unit.pen("move", BAR(250))
-unit.pen("move", BAR(260))
-unit.pen("up", BAR(260))
+unit.pen("move", (250, 165))
+unit.pen("move", (260, 165))
+unit.pen("up", (260, 165))
 wait_for(lambda: lines("IIC1: cannot open i2c:/dev/i2c-1 (open: No such file or directory)"),
          "the open's kernel error")
 check(len(lines("Cannot open IIC1")) == 2 and unit.answers(), "Cannot open lines: %s"
@@ -100,11 +86,11 @@ for n, (what, undo, why) in enumerate((
     undo(False)
 ok("an address a kernel driver holds (EBUSY) and a node of mode 000 (EACCES) fail the open")
 
-bind("IIC1 = i2c:/dev/i2c-9\n")
+unit.bind("IIC1 = i2c:/dev/i2c-9\n")
 slide(300, 310)
 wait_for(lambda: lines("IIC1: cannot open i2c:/dev/i2c-9 (open: No such file or directory)"),
          "the missing node's line")
-bind("\nIIC1 = i2c\n")
+unit.bind("\nIIC1 = i2c\n")
 slide(320, 330)
 wait_for(lambda: lines(bindings + ":2: expected DEVICE = KIND:TARGET; line ignored"),
          "the malformed line by number")
@@ -112,5 +98,5 @@ wait_for(lambda: sent()[-1] == value(330), "the simulation taking the last value
 state = unit.read(os.path.join(unit.root, "dev", "IIC1.regs"))
 check(state[0x74] == value(330) and regs()[0x74] == value(240),
       "simulated %02x, chip %02x" % (state[0x74], regs()[0x74]))
-check(unit.close(panel) == 0, "the panel did not close with status 0")
+unit.closed(panel)
 ok("a missing node fails the open; a malformed line falls back to the simulation, by number")

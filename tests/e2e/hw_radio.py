@@ -1,8 +1,7 @@
-# FMT1: bound to emulated V4L2 radio modulators. The panel drives the transmitter on the FM repeat
-# timer (IDT_FM_REPEAT, 32769, posted from outside: nothing in the panel starts it) and on Default:
-# a timer step unmutes, sends stereo and sets the frequency in the modulator's units (62.5 Hz, or
-# 62.5 kHz rounded to nearest); Default mutes. A frequency outside the range, a device that is no
-# modulator, a node of mode 000 and a missing or vanished node fail as the unit's driver would.
+# FMT1 on emulated V4L2 radio modulators, driven by the FM repeat timer (32769, posted from outside)
+# and by Default: frequency in the modulator's units (62.5 Hz, or 62.5 kHz rounded to nearest), mute
+# and stereo; a refused frequency, no modulator, mode 000, a missing or vanished node fail as the
+# unit's driver would.
 import kerneldev as kd
 from dvtest import *
 
@@ -11,18 +10,14 @@ radios = [bed.add("video4linux", "/dev/radio%d" % n, "81:%d" % n, modulator) for
           enumerate([kd.Modulator(), kd.Modulator(cap_low=False),
                      kd.Modulator(range_mhz=(100.0, 108.0)), kd.Modulator(modulator=False)])]
 unit = Unit()
-check(unit.close(unit.panel()) == 0, "the first start did not end with 0")  # lays the root out
-with open(unit.conf_path, "wb") as f:
-    f.write(record(FACTORY[:9] + [5, 99, 1, 0]))  # the transmitter on at 99.1 MHz
+unit.lay_out()
+unit.store(FACTORY[:9] + [5, 99, 1, 0])  # the transmitter on at 99.1 MHz
 panel = unit.panel(bed.env, wrapper=kd.without_dac_override())
-bindings = os.path.join(unit.root, "dev", "bindings")
-lines = lambda what: [l for l in unit.log(panel).splitlines() if what in l]
+lines = lambda what: unit.lines(panel, what)
 
 
-def step(node):
-    """Binds FMT1 to node and lets the repeat timer fire once."""
-    with open(bindings, "w") as f:
-        f.write("FMT1 = v4l2:%s\n" % node)
+def step(node):  # binds FMT1 to node and lets the repeat timer fire once; what it journaled
+    unit.bind("FMT1 = v4l2:%s\n" % node)
     before = len(unit.journal("FMT1")) if os.path.exists(unit.path("unit/dev/FMT1.log")) else 0
     failed = len(lines("Cannot open Fmt"))
     unit.ctl("post", "Dialvane", "WM_TIMER", 32769)
@@ -43,32 +38,32 @@ ok("a timer step: unmuted, stereo, 1585600 units of 62.5 Hz (99.1 MHz), as journ
 
 step("/dev/radio1")
 check(radios[1].frequency == 1586 and radios[1].mute == 0, "62.5 kHz: %d" % radios[1].frequency)
-check(lines("FMT1: 99.1 MHz set as 99.125 MHz on v4l2:/dev/radio1 (units of 62.5 kHz)"),
-      "no rounding line:\n" + unit.log(panel))
+unit.said(panel, "FMT1: 99.1 MHz set as 99.125 MHz on v4l2:/dev/radio1 (units of 62.5 kHz)")
 ok("without CAP_LOW 99.1 MHz is 1586 units of 62.5 kHz (99.125 MHz), logged")
 
 journal = step("/dev/radio2")
 check(journal[1:3] == ["ioctl 0x00000002 in 00", "ioctl 0x00000001 in 63 01"], journal)
 check(radios[2].frequency == 1600000 and radios[2].mute == 0, "set: %d" % radios[2].frequency)
-check(lines("FMT1: 99.1 MHz not set on v4l2:/dev/radio2 (VIDIOC_S_FREQUENCY: Invalid argument)"),
-      "no EINVAL line:\n" + unit.log(panel))
+unit.said(panel, "FMT1: 99.1 MHz not set on v4l2:/dev/radio2 (VIDIOC_S_FREQUENCY: Invalid "
+          "argument)")
 check(unit.answers(), "the panel died")
 ok("99.1 MHz outside 100..108: refused (EINVAL), logged and journaled, the panel goes on")
 
-for node, why in (("/dev/radio3", "v4l2:/dev/radio3, not a radio modulator (VIDIOC_QUERYCAP: No "
-                   "such device)"), ("/dev/radio9", "v4l2:/dev/radio9 (open: No such file or "
-                                     "directory)")):
-    check(step(node) == [] and lines("FMT1: cannot open " + why), node + ":\n" + unit.log(panel))
-os.chmod(bed.node("/dev/radio0"), 0)
-check(step("/dev/radio0") == [] and lines("FMT1: cannot open v4l2:/dev/radio0 (open: Permission "
-                                          "denied)"), unit.log(panel))
-os.chmod(bed.node("/dev/radio0"), 0o600)
-bed.take_away("/dev/radio0")
-check(step("/dev/radio0") == [] and len(lines("Cannot open Fmt")) == 4, unit.log(panel))
-bed.bring_back("/dev/radio0")
-low.refuse[kd.Modulator.G_MODULATOR] = kd.EIO
-check(step("/dev/radio0") == [] and lines("FMT1: cannot open v4l2:/dev/radio0 (VIDIOC_G_MODULATOR:"
-                                          " Input/output error)"), unit.log(panel))
+nothing = lambda on: None
+chmod = lambda on: os.chmod(bed.node("/dev/radio0"), 0 if on else 0o600)
+away = lambda on: (bed.take_away if on else bed.bring_back)("/dev/radio0")
+no_g = lambda on: setattr(low, "refuse", {kd.Modulator.G_MODULATOR: kd.EIO} if on else {})
+for node, change, why in (
+        ("/dev/radio3", nothing, ", not a radio modulator (VIDIOC_QUERYCAP: No such device)"),
+        ("/dev/radio9", nothing, " (open: No such file or directory)"),
+        ("/dev/radio0", chmod, " (open: Permission denied)"),
+        ("/dev/radio0", away, " (open: No such file or directory)"),
+        ("/dev/radio0", no_g, " (VIDIOC_G_MODULATOR: Input/output error)")):
+    failed = len(lines("Cannot open Fmt"))
+    change(True)
+    check(step(node) == [] and len(lines("Cannot open Fmt")) == failed + 1 and lines(
+        "FMT1: cannot open v4l2:" + node + why), "%s%s:\n%s" % (node, why, unit.log(panel)))
+    change(False)
 for request, line in ((kd.Modulator.S_CTRL, "mute not set on v4l2:/dev/radio0 (VIDIOC_S_CTRL"),
                       (kd.Modulator.S_MODULATOR, "stereo not set on v4l2:/dev/radio0 "
                                                  "(VIDIOC_S_MODULATOR")):
@@ -84,5 +79,5 @@ unit.tap(DEFAULT_BUTTON)
 wait_for(lambda: low.mute == 1, "the modulator muted by Default")
 check(unit.journal("FMT1")[-3:] == ["open", "ioctl 0x00000002 in 01", "close"] and
       low.frequency == 1585600, "journal %s, %d" % (unit.journal("FMT1")[-3:], low.frequency))
-check(unit.close(panel) == 0, "the panel did not close with status 0")
+unit.closed(panel)
 ok("Default switches the transmitter off: muted, the frequency kept")

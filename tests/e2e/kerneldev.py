@@ -1,7 +1,7 @@
 # Emulated kernel devices for the e2e tests: a umockdev testbed whose /dev nodes the panel opens
-# through libumockdev-preload, with handlers in this process that answer its ioctls as the
-# kernel's drivers would. Importing it re-runs the script under Debian's /usr/bin/python3 when this
-# Python has no gi, and skips the test ("skipped: ...") when umockdev is not installed.
+# through libumockdev-preload, answered by handlers in this process as the kernel's drivers would.
+# Importing it re-runs the script under /usr/bin/python3 when this Python has no gi, and skips the
+# test ("skipped: ...") when umockdev is not installed.
 # Not intercepted by the preload: pread/pwrite (they reach the node file itself), fstat, mmap.
 # At most 50 /dev descriptors a process, and a failed /dev open leaks one: keep failing drags short.
 import atexit
@@ -15,12 +15,7 @@ import threading
 
 SYSTEM_PYTHON = "/usr/bin/python3"
 PRELOAD = "libumockdev-preload.so.0"
-
-
-def _skip(why):
-    print("skipped: " + why, flush=True)
-    raise SystemExit(0)
-
+_skip = lambda why: sys.exit(print("skipped: " + why, flush=True))
 
 try:
     import gi
@@ -44,9 +39,8 @@ def ioc(direction, kind, number, size):  # the kernel's _IOC(): direction 1 writ
 
 
 class Device(UMockdev.IoctlBase):
-    """A node's handler: ioctl(request) calls self.REQUESTS[request](arg) in the testbed's thread,
-    which answers a result (errno when negative), or fails with self.refuse[request], an errno.
-    Every request is kept in self.calls."""
+    """ioctl(request) answers REQUESTS[request](self, arg) (a -errno when negative), or fails with
+    refuse[request], an errno. Every request is kept in calls."""
     REQUESTS = {}
 
     def __init__(self):
@@ -65,26 +59,20 @@ class Device(UMockdev.IoctlBase):
         client.complete(result if result >= 0 else -1, 0 if result >= 0 else -result)
         return True
 
-    @staticmethod
-    def integer(arg):
-        return struct.unpack("<q", bytes(arg.retrieve())[:8])[0]
-
-    def names(self):
-        return [self.NAMES.get(r, hex(r)) for r in self.calls]
+    integer = staticmethod(lambda arg: struct.unpack("<q", bytes(arg.retrieve())[:8])[0])
+    names = lambda self: [self.NAMES.get(r, hex(r)) for r in self.calls]
 
 
 class I2cChip(Device):
-    """An i2c-dev bus with one chip of 256 byte registers at `address`, written by SMBus byte
-    writes or, smbus_calls False (I2C_SMBUS answers ENOTTY), by 2-byte writes. busy: a kernel
-    driver holds the address (I2C_SLAVE answers EBUSY); acking False: no ACK."""
+    """An i2c-dev bus, one chip of 256 registers at address written by SMBus byte writes or, with
+    smbus_calls False, by 2-byte writes. busy: a kernel driver holds it; acking False: no ACK."""
     I2C_SLAVE, I2C_SLAVE_FORCE, I2C_SMBUS = 0x0703, 0x0706, 0x0720
     NAMES = {I2C_SLAVE: "I2C_SLAVE", I2C_SLAVE_FORCE: "I2C_SLAVE_FORCE", I2C_SMBUS: "I2C_SMBUS"}
 
     def __init__(self, address=0x45):
         super().__init__()
         self.address, self.target, self.busy, self.acking = address, None, False, True
-        self.smbus_calls = True
-        self.regs, self.writes = bytearray(256), []
+        self.smbus_calls, self.regs, self.writes = True, bytearray(256), []
 
     def slave(self, arg):
         if self.busy:
@@ -118,9 +106,7 @@ class I2cChip(Device):
     REQUESTS = {I2C_SLAVE: slave, I2C_SLAVE_FORCE: slave, I2C_SMBUS: smbus}
 
 
-class Modulator(Device):
-    """A V4L2 radio modulator: a range in its units (62.5 Hz with cap_low, else 62.5 kHz), a mute
-    control and a frequency. Out-of-range frequencies are refused with EINVAL."""
+class Modulator(Device):  # a V4L2 radio modulator: its range in 62.5 Hz (cap_low) or 62.5 kHz
     QUERYCAP, G_MODULATOR = ioc(2, "V", 0, 104), ioc(3, "V", 54, 68)
     S_MODULATOR = ioc(1, "V", 55, 68)
     S_CTRL, S_FREQUENCY = ioc(3, "V", 28, 8), ioc(1, "V", 57, 44)
@@ -174,9 +160,8 @@ class Modulator(Device):
 
 
 class Nand(Device):
-    """An MTD NAND partition of `blocks` erase blocks (128 KiB, 2 KiB pages) whose bytes are the
-    node file itself (reads and writes reach it directly). bad: the bad-block table;
-    failing: blocks whose erase fails with EIO."""
+    """An MTD NAND partition of 128 KiB blocks, 2 KiB pages, whose bytes are the node file.
+    bad: the bad-block table; failing: blocks whose erase fails with EIO."""
     GETINFO, ERASE = ioc(2, "M", 1, 32), ioc(1, "M", 2, 8)
     GETBAD, SETBAD = ioc(1, "M", 11, 8), ioc(1, "M", 12, 8)
     NAMES = {GETINFO: "MEMGETINFO", ERASE: "MEMERASE", GETBAD: "MEMGETBADBLOCK",
@@ -192,11 +177,8 @@ class Nand(Device):
                                                  self.ERASESIZE, self.WRITESIZE, 64))
         return 0
 
-    def block_of(self, arg):
-        return struct.unpack("<q", bytes(arg.resolve(0, 8).retrieve()))[0] // self.ERASESIZE
-
-    def getbad(self, arg):
-        return 1 if self.block_of(arg) in self.bad else 0
+    block_of = lambda self, arg: self.integer(arg.resolve(0, 8)) // self.ERASESIZE
+    getbad = lambda self, arg: int(self.block_of(arg) in self.bad)
 
     def setbad(self, arg):
         self.bad.add(self.block_of(arg))
@@ -220,8 +202,7 @@ class Nand(Device):
     REQUESTS = {GETINFO: getinfo, ERASE: erase, GETBAD: getbad, SETBAD: setbad}
 
 
-class Testbed:
-    """A private /dev and /sys for one test. env: what a program needs to see them."""
+class Testbed:  # a private /dev and /sys for one test; env makes a program see them
 
     def __init__(self):
         if len(os.environ.get("TMPDIR", "/tmp")) > 20:  # the sockets' paths must fit 108 bytes
@@ -231,19 +212,16 @@ class Testbed:
         self.env = {"UMOCKDEV_DIR": self.root, "LD_PRELOAD": PRELOAD}
         atexit.register(self.end)
 
-    def end(self):
-        """Ends the testbed, which removes its folder (the handlers go with it)."""
+    def end(self):  # dropping the testbed removes its folder; one held at exit never is
         self.bed, self.devices = None, {}
         gc.collect()
         shutil.rmtree(self.root, ignore_errors=True)
 
-    def node(self, devnode):
-        return self.root + devnode
+    node = lambda self, devnode: self.root + devnode
 
-    def add(self, subsystem, devnode, number, handler, contents=b""):
-        """Makes devnode ("/dev/i2c-1", major:minor `number`) answered by handler."""
-        name = os.path.basename(devnode)
-        self.bed.add_device(subsystem, name, None, ["dev", number], ["DEVNAME", devnode])
+    def add(self, subsystem, devnode, number, handler, contents=b""):  # number: "major:minor"
+        self.bed.add_device(subsystem, os.path.basename(devnode), None, ["dev", number],
+                            ["DEVNAME", devnode])
         os.makedirs(os.path.dirname(self.node(devnode)), exist_ok=True)
         with open(self.node(devnode), "wb") as f:
             f.write(contents)
@@ -251,17 +229,11 @@ class Testbed:
         self.devices[devnode] = handler
         return handler
 
-    def take_away(self, devnode):
-        """The device goes: its node is no more, so the next open fails with ENOENT."""
-        os.rename(self.node(devnode), self.node(devnode) + ".away")
-
-    def bring_back(self, devnode):
-        os.rename(self.node(devnode) + ".away", self.node(devnode))
+    # The device goes (the next open fails with ENOENT), and comes back.
+    take_away = lambda self, devnode: os.rename(self.node(devnode), self.node(devnode) + ".away")
+    bring_back = lambda self, devnode: os.rename(self.node(devnode) + ".away", self.node(devnode))
 
 
-def without_dac_override():
-    """A prefix that runs a program without root's right to ignore file modes, so a node of mode
-    000 answers EACCES to root as to anyone."""
-    if os.geteuid() != 0:
-        return ()
-    return ("setpriv", "--bounding-set=-dac_override,-dac_read_search")
+# A prefix without root's right to ignore file modes: a node of mode 000 answers root EACCES.
+without_dac_override = lambda: ("setpriv", "--bounding-set=-dac_override,-dac_read_search") if (
+    os.geteuid() == 0) else ()

@@ -1,9 +1,7 @@
-# The whole tour through dialvane-ctl, as the touch screen drives it, lap after lap: every page, a
-# change on each, Default, a calibration, and at the end the close box. The first lap is checked
-# step by step in the settings file, the drivers' journals, the boot record, the launcher's lines
-# and the screen; it also warms up (caches, the allocator's first arenas), after which the normal
-# build's memory must stay flat from lap to lap. In the sanitizer build LeakSanitizer checks the
-# heap at exit instead. DIALVANE_VALGRIND=1 runs the panel under valgrind --leak-check=full (slow).
+# The whole tour through dialvane-ctl, lap after lap. The first lap is checked step by step (its
+# file, journals, boot record, launcher, screen) and warms up; after it the normal build's memory
+# must stay flat, the sanitizer build's LeakSanitizer checks the heap at exit, and
+# DIALVANE_VALGRIND=1 runs the panel under valgrind --leak-check=full (slow).
 import glob
 import os
 import re
@@ -19,9 +17,8 @@ LAPS = 20 if LONG else 1 if VALGRIND or ASAN else 3
 FLAT_KB = 96
 
 
-def field_is(n, value):
-    return lambda: fields(unit.conf())[n] == value or "field %d is %d, not %d" % (
-        n, fields(unit.conf())[n], value)
+field_is = lambda n, value: lambda: fields(unit.conf())[n] == value or "field %d is %d, not %d" % (
+    n, fields(unit.conf())[n], value)
 
 
 def boot(value):  # the boot record's auto-start flag, byte 90 of the boot sector
@@ -29,8 +26,7 @@ def boot(value):  # the boot record's auto-start flag, byte 90 of the boot secto
     return lambda: flag() == value or "the boot flag is %d" % flag()
 
 
-def shows(line, journal, at=None):
-    """line is one of the journal's lines, or, with at, within its line at that index."""
+def shows(line, journal, at=None):  # one of the journal's lines, or within the one at index at
     found = lambda lines: line in lines if at is None else line in lines[at]
     return lambda: found(unit.journal(journal)) or "%s: %s" % (journal, unit.journal(journal)[-3:])
 

@@ -1,8 +1,6 @@
-# Power lost while the panel saves: SIGKILL at random moments in a saving tap or the start-up, then
-# the file's replacement cut at each system call in turn (DIALVANE_STORAGE_FAULT=cut:N). Each loss
-# leaves the old or the new record, never a mix, and a boot sector intact or erased (between its
-# erase and its write), never damaged; the next start loads the file, refuses a second copy and
-# builds its next save on exactly those values. DIALVANE_LONG=1: full counts.
+# Power lost while the panel saves: SIGKILL at random moments, then the save cut at each system call
+# (DIALVANE_STORAGE_FAULT=cut:N). Each loss leaves the old or the new record, a boot sector intact
+# or erased, never damaged, and the next start builds on it. DIALVANE_LONG=1: full counts.
 import os
 import random
 import time
@@ -52,7 +50,7 @@ def restart(loaded, what, second=True):  # loads what a loss left, builds the ne
 
 panel = unit.panel()
 factory_sector = boot_sector()
-check(unit.close(panel) == 0, "the first start did not close with status 0")
+unit.closed(panel, "the first start")
 panel, save_s = restart(record(FACTORY), "the first start")
 counts = {"start-up": 0, "old": 0, "new": 0, "erased boot sector": 0}
 for kill in range(1, KILLS + 1):
@@ -79,7 +77,7 @@ for kill in range(1, KILLS + 1):
         counts["erased boot sector"] += 1
         boot_sector(factory_sector)
     panel, _ = restart(left, "kill %d" % kill, second=kill % 2 == 1)
-check(unit.close(panel) == 0, "the last panel did not close with status 0")
+unit.closed(panel, "the last panel")
 ok("%d SIGKILLs (%s): each left the old or the new record whole, and the next start loaded it"
    % (KILLS, ", ".join("%s %d" % kv for kv in counts.items())))
 
@@ -89,8 +87,7 @@ ok("%d SIGKILLs (%s): each left the old or the new record whole, and the next st
 # it. The platform's Storage tests also fail and cut every step in-process.
 START = [3, 6, 6, 6, 0, 300, 295, 4, 3, 4, 87, 5, 0]
 for n in range(1, 7):
-    with open(unit.conf_path, "wb") as f:
-        f.write(record(START))
+    unit.store(START)
     panel = unit.panel({"DIALVANE_STORAGE_FAULT": ("cut:%d" if n < 6 else "fail:%d") % n})
     unit.ctl("tap", *ICON["basic"], expect=None)
     expected = record([1] + START[1:]) if n >= 5 else record(START)

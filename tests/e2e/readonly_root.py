@@ -13,9 +13,8 @@ if os.geteuid() != 0 or not shutil.which("setpriv"):
     sys.exit(0)
 
 unit = Unit()
-unit.close(unit.panel())
-with open(unit.conf_path, "wb") as f:
-    f.write(record(STORED))
+unit.lay_out()
+unit.store(STORED)
 panel = unit.panel()
 stored_shot = pixels(unit.shot("stored.png"))
 unit.close(panel)

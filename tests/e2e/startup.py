@@ -1,8 +1,7 @@
-# Start-up as the unit's other programs see it: the first start lays out the
-# device root, a second copy brings the first forward and ends, one beside a
-# copy without a window fails, twenty copies at once leave one, --help and
-# --version answer, a display named but not there ends it, and the default
-# folders come from HOME / XDG_*.
+# Start-up as the unit's other programs see it: the first start lays out the device root, a second
+# copy brings the first forward and ends, one beside a copy without a window fails, twenty copies at
+# once leave one, --help and --version answer, a display named but not there ends it, and the
+# default folders come from HOME / XDG_*.
 import fcntl
 import os
 import re
@@ -16,18 +15,15 @@ check(unit.conf() == record(FACTORY), "conf.ini holds %r" % unit.conf())
 for path in ("FlashMem/sysini", "windows/question.wav", "dev/FLS1.img", "registry.reg"):
     check(os.path.exists(os.path.join(unit.root, path)), "the first start made no %s" % path)
 check(os.path.getsize(os.path.join(unit.root, "dev/FLS1.img")) == 4096, "FLS1.img is not 4 kB")
-check("2030,2045 3605,3540 3598,560 490,552 502,3531" in unit.text(unit.path("unit/registry.reg")),
-      "the registry lacks the factory calibration")
-check("IniReadString Open Error!!\r\n" in unit.log(panel), "no open error logged at first start")
+check(FACTORY_CAL in unit.registry(), "the registry lacks the factory calibration")
+unit.said(panel, "IniReadString Open Error!!\r\n")
 ok("the first start lays out the device root and writes the factory settings file")
 
 t = time.monotonic()
 second = unit.panel(wait=False)
 check(second.wait(timeout=10 * SLOW) == 0, "the second copy ended with %s" % second.returncode)
 took = time.monotonic() - t
-log = unit.log(second)
-check("===============> Alead Play\r\n" in log and "===============> Find Hwnd\r\n" in log,
-      "the second copy logged:\n%s" % log)
+unit.said(second, "===============> Alead Play\r\n", "===============> Find Hwnd\r\n")
 check(panel.poll() is None and took < 2 * SLOW, "the first copy died, or %.1f s passed" % took)
 ok("a second copy finds the first, brings it forward and ends in %.0f ms" % (1000 * took))
 check(unit.close(panel) == 0 and "dropped" not in unit.log(panel), "raise dropped, or no exit 0")
@@ -41,9 +37,9 @@ with open(os.path.join(unit.runtime, "m-Dialvane.lock"), "a") as held, open(
         fcntl.flock(f, fcntl.LOCK_SH)
     early = unit.panel(wait=False)
     check(early.wait(timeout=10 * SLOW) == 3, "the copy ended with %s" % early.returncode)
-log = unit.log(early)
-check("===============> Alead Play\r\n" in log and "===============> No Find Hwnd\r\n" in log,
-      "the copy beside a windowless one logged:\n%s" % log)
+unit.said(early, "===============> Alead Play
+", "===============> No Find Hwnd
+")
 check('holds the mutex "Dialvane" but has no window' in unit.text(early.err), unit.text(early.err))
 ok("a copy started beside one without a window logs it found none and ends with status 3")
 
@@ -88,10 +84,10 @@ ok("DISPLAY naming no server: status 4 in %.0f ms: %s" % (1000 * (time.monotonic
 # Without DIALVANE_ROOT and DIALVANE_RUNTIME the folders come from XDG_*; with no display named
 # the panel runs headless.
 panel = unit.panel()
-check("no display found (DISPLAY and WAYLAND_DISPLAY are not set); running headless with SDL's "
-      "offscreen driver\r\n" in unit.log(panel), unit.log(panel))
+unit.said(panel, "no display found (DISPLAY and WAYLAND_DISPLAY are not set); running headless "
+          "with SDL's offscreen driver\r\n")
 check(os.path.exists(unit.path("xdg_data_home/dialvane/unit/FlashMem/sysini/conf.ini")) and
       os.path.exists(unit.path("xdg_runtime_dir/dialvane/w-Dialvane.sock")),
       "no settings file under XDG_DATA_HOME, or no socket under XDG_RUNTIME_DIR")
-check(unit.close(panel) == 0, "the panel on the default folders did not close with status 0")
+unit.closed(panel, "the panel on the default folders")
 ok("no DIALVANE_ROOT / DIALVANE_RUNTIME: XDG_DATA_HOME, XDG_RUNTIME_DIR; no display: headless")

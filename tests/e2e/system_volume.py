@@ -1,7 +1,6 @@
-# The navigation volume on the sound server: a private PulseAudio daemon with one null sink; the
-# slider sets the sink's volume (read back with pactl) from the level the wave journal shows; the
-# server killed mid-drag and started again gets the volume back; a missing sink, a bad line and no
-# server at all leave the SDL gain as it was.
+# The navigation volume on a private PulseAudio server's null sink: the slider sets the sink from
+# the wave journal's level; a server killed and started again gets it back; a missing sink, a bad
+# line and no server leave the SDL gain as it was.
 import os
 import re
 import shutil
@@ -42,8 +41,7 @@ def sink_volume():
     return tuple(int(v) for v in re.findall(r"front-(?:left|right): (\d+) ", out))
 
 
-def expected():
-    """The sink volume the journal's last level stands for, left and right."""
+def expected():  # the sink volume the journal's last level stands for, left and right
     volume = int([l for l in unit.journal("WAV1") if l.startswith("volume ")][-1].split()[1], 16)
     return tuple((level * 0x10000 + 0x7FFF) // 0xFFFF for level in (volume & 0xFFFF, volume >> 16))
 
@@ -82,24 +80,21 @@ wait_for(lambda: sink_volume() == expected() == (40960, 40960), "the volume re-a
 back = [l for l in audio_lines(panel) if "back" in l]
 check(back == ["Audio: sound server back; volume 0x9fff9fff re-applied to sink dvtest"],
       "back lines: %s" % back)
-check(unit.close(panel) == 0, "the panel did not close with status 0")
+unit.closed(panel)
 ok("the server started again gets the last volume back, logged once")
 
-os.makedirs(os.path.join(unit.root, "dev"), exist_ok=True)
-with open(os.path.join(unit.root, "dev", "bindings"), "w") as f:
-    f.write("WAV1 = alsa:hw0\nWAV1 = pulse:nosuch\n")
+unit.bind("WAV1 = alsa:hw0\nWAV1 = pulse:nosuch\n")
 before = sink_volume()
 panel = unit.panel()
 unit.tap(ICON["sound"])
 wait_for(lambda: audio_lines(panel), "the missing sink's line")  # the click's output binds it
 unit.drag(NAV_TOP, STEP6, STEP6)
 bindings = os.path.join(unit.root, "dev", "bindings")
-check(bindings + ':1: WAV1 cannot be bound to "alsa"; line ignored' in unit.log(panel),
-      "no line-numbered complaint:\n" + unit.log(panel))
+unit.said(panel, bindings + ':1: WAV1 cannot be bound to "alsa"; line ignored')
 check(audio_lines(panel) == ['Audio: cannot use pulse:nosuch (no sink "nosuch"); the volume '
                              'stays SDL gain'], "audio lines: %s" % audio_lines(panel))
 check(sink_volume() == before and unit.answers(), "the sink moved to %s" % (sink_volume(),))
-check(unit.close(panel) == 0, "the panel did not close with status 0")
+unit.closed(panel)
 ok("a missing sink logs one line and leaves the sink alone; a bad line is logged by number")
 
 journal = unit.journal("WAV1")
@@ -113,5 +108,5 @@ check(alone.journal("WAV1") == [l for l in journal if l.startswith("volume")][-2
 check(not any(l.startswith("Audio:") for l in alone.log(panel).splitlines()) and
       not os.path.exists(alone.path("xdg_runtime_dir", "pulse")), "no server, yet:\n%s"
       % alone.log(panel))
-check(alone.close(panel) == 0, "the panel without a server did not close with status 0")
+alone.closed(panel, "the panel without a server")
 ok("without a server the journal is the same and nothing is said or made")

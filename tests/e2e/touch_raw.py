@@ -1,7 +1,6 @@
-# Raw touch input from a bound controller before any calibration (the linear map of its ranges),
-# beside the pointer and dialvane-ctl; and what the panel does when the controller cannot be used:
-# a node that is missing, an empty ABS range, a stored calibration whose points lie on one line,
-# and a controller that goes away in the middle of a drag.
+# Raw touch from a bound controller before any calibration (the linear map of its ranges), beside
+# the pointer; a missing node, an empty ABS range, a stored calibration whose points lie on one
+# line, and a controller that goes away in the middle of a drag.
 import re
 
 from evdevbed import *
@@ -38,42 +37,39 @@ wait_for(lambda: field(unit, 5) == 250, "the drag's pen up at x 250")
 unit.tap(OK_BUTTON)
 unit.tap(ICON["sound"])
 wait_for(lambda: field(unit, 0) == 0, "the pointer after the controller went away")
-check(unit.close(panel) == 0, "the panel did not close with status 0")
-ok("raw taps on the linear map; a controller gone mid-drag ends the drag with a pen up, the "
-   "pointer goes on")
+unit.closed(panel)
+ok("raw taps on the linear map; a controller gone mid-drag ends the drag, the pointer goes on")
 
 bed.controller.gone = False  # A stored calibration on one line: logged, the linear map stays.
 flat = "100,100 200,200 300,300 400,400 500,500"
 store(unit, flat)
 panel = unit.panel()
-check('TOUCH: CalibrationData "%s" is singular (its points lie on one line); the calibration in '
-      'use stays\r\n' % flat in unit.log(panel), "no singular line:\n%s" % unit.log(panel))
+unit.said(panel, 'TOUCH: CalibrationData "%s" is singular (its points lie on one line); the '
+          'calibration in use stays\r\n' % flat)
 bed.tap(*linear(ICON["advan"]))
 wait_for(lambda: field(unit, 0) == 2, "the advanced page by the linear map")
-check(unit.close(panel) == 0, "the panel did not close with status 0")
+unit.closed(panel)
 ok("a singular stored calibration is logged and the map in use stays")
 
-bed.bind("TOUCH = evdev:/dev/input/event7\n")  # A bound node that does not exist.
+unit.bind("TOUCH = evdev:/dev/input/event7\n")  # A bound node that does not exist.
 panel = unit.panel()
-check("TOUCH: cannot open /dev/input/event7 (No such file or directory)\r\n" in unit.log(panel),
-      "no line for the missing node:\n%s" % unit.log(panel))
+unit.said(panel, "TOUCH: cannot open /dev/input/event7 (No such file or directory)\r\n")
 unit.tap(ICON["sound"])
 wait_for(lambda: field(unit, 0) == 0, "the pointer's tap")
-check(unit.close(panel) == 0, "the panel did not close with status 0")
+unit.closed(panel)
 ok("a missing node: one line naming the kernel's error, the pointer still works")
 
-bed.bind("TOUCH = evdev:%s\n" % NODE)  # An empty range: refused; the calibration still stored.
+unit.bind("TOUCH = evdev:%s\n" % NODE)  # An empty range: refused; the calibration still stored.
 bed.controller.ranges = {ABS_X: (0, RAW_MAX), ABS_Y: (100, 100)}
 panel = unit.panel()
-check("TOUCH: /dev/input/event0 reports an empty range (x 0..4095, y 100..100); not used\r\n"
-      in unit.log(panel), "no empty-range line:\n%s" % unit.log(panel))
-unit.tap(ICON["touch"])
-for target in TARGETS:
-    unit.tap(target)
+unit.said(panel, "TOUCH: /dev/input/event0 reports an empty range (x 0..4095, y 100..100); "
+          "not used\r\n")
+for point in [ICON["touch"]] + TARGETS:
+    unit.tap(point)
 wait_for(lambda: "TouchCalibrate: CalibrationData = %s\r\n" % TARGETS_RAW in unit.log(panel),
          "the calibration stored")
 check(not os.path.exists(unit.path("unit", "dev", "touch-calibration.rules")), "a udev rule")
-check(unit.close(panel) == 0, "the panel did not close with status 0")
+unit.closed(panel)
 ok("an empty ABS range is refused; the calibration is stored as without a controller")
 
 bed.controller.ranges = {ABS_X: (0, RAW_MAX), ABS_Y: (0, RAW_MAX)}  # Full screen: the controller

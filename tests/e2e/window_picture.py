@@ -20,9 +20,7 @@ STEPS = [(None, [ICON["sound"]]),
          ("the brightness bar dragged", [(300, 138), (250, 138), (200, 138)])]
 
 
-def window_pixels(unit, win):
-    """The window's RGB bytes, read from xwd's dump as they are (xwdtopnm would map them through
-    the window's own colormap)."""
+def window_pixels(unit, win):  # RGB bytes from xwd's dump (xwdtopnm maps through the colormap)
     dump = subprocess.run(["xwd", "-id", win, "-silent"], capture_output=True, env=unit.env,
                           timeout=30, check=True).stdout
     head = struct.unpack(">25I", dump[:100])
@@ -52,13 +50,13 @@ xvfb(unit, None, "1024x768")  # one X server for every case
 for way, scale in CASES:
     panel = unit.panel({"DIALVANE_PRESENT": way, "DIALVANE_SCALE": str(scale)})
     win = panel_window(unit)
-    check(SAID[way] in unit.log(panel), "no line %r in the log:\n%s" % (SAID[way], unit.log(panel)))
+    unit.said(panel, SAID[way])
     for what, points in STEPS:
         unit.drag(*points) if len(points) > 1 else unit.tap(points[0])
         if what:
             compare(unit, win, scale, what)
     ok("%s, scale %d: the window shows the shot after %d steps" % (way, scale, len(STEPS)))
-    check(unit.close(panel) == 0, "the panel ended with %s" % panel.returncode)
+    unit.closed(panel)
 
 # A scale too large for the display is lowered to the largest that fits, with a log line.
 panel = unit.panel({"DIALVANE_SCALE": "5"})
@@ -66,5 +64,5 @@ check("WIDTH=960\nHEIGHT=468" in xdo("getwindowgeometry", "--shell", panel_windo
                                      unit=unit).stdout, "the window is not at scale 2")
 said = "DIALVANE_SCALE=5 makes a window of 2400 x 1170, larger than the display's 1024 x 768; " \
        "using scale 2"
-check(said in unit.log(panel), unit.log(panel))
+unit.said(panel, said)
 ok("DIALVANE_SCALE=5 on 1024 x 768: " + said)
