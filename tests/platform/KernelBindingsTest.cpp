@@ -19,16 +19,20 @@ TEST_F(KernelBindings, LinesNameTheirKindAndTheFlashOffsetOrAreRefusedByNumber) 
     const auto bindings = ParseDeviceBindings(
         "IIC1 = i2c:/dev/i2c-1\nFMT1 = v4l2:/dev/radio0\nFLS1 = mtd:/dev/mtd0\n"
         "FLS1 = mtd:/dev/mtd0@0x84zz\nFMT1 = i2c:/dev/i2c-1\nFLS1 = mtd:@0x840800\n"
-        "FLS1 = mtd:/dev/mtd3@8653312\n",
+        "FLS1 = mtd:/dev/mtd3@8653312\nTOUCH = evdev\nTOUCH = sysfs:/dev/input/event1\n"
+        "TOUCH = evdev:/dev/input/event3\n",
         [&](int line, std::string_view why) {
             refused.push_back(std::to_string(line) + " " + std::string(why));
         });
-    EXPECT_EQ(refused, (std::vector<std::string>{"3 expected FLS1 = mtd:/dev/mtdN@OFFSET",
-                                                 "4 expected FLS1 = mtd:/dev/mtdN@OFFSET",
-                                                 "5 FMT1 cannot be bound to \"i2c\"",
-                                                 "6 expected FLS1 = mtd:/dev/mtdN@OFFSET"}));
-    ASSERT_EQ(bindings.size(), 3u);
+    EXPECT_EQ(
+        refused,
+        (std::vector<std::string>{
+            "3 expected FLS1 = mtd:/dev/mtdN@OFFSET", "4 expected FLS1 = mtd:/dev/mtdN@OFFSET",
+            "5 FMT1 cannot be bound to \"i2c\"", "6 expected FLS1 = mtd:/dev/mtdN@OFFSET",
+            "8 expected DEVICE = KIND:TARGET", "9 TOUCH cannot be bound to \"sysfs\""}));
+    ASSERT_EQ(bindings.size(), 4u);
     EXPECT_EQ(bindings.at("IIC1").target, "/dev/i2c-1");
+    EXPECT_EQ(bindings.at("TOUCH").target, "/dev/input/event3");
     EXPECT_EQ(bindings.at("FMT1").kind, "v4l2");
     EXPECT_EQ(bindings.at("FLS1").where, ":7");
     EXPECT_EQ(SplitNodeAndOffset(bindings.at("FLS1").target),
@@ -40,17 +44,17 @@ TEST_F(KernelBindings, LinesNameTheirKindAndTheFlashOffsetOrAreRefusedByNumber) 
 
 // 62.5 Hz units are exact; 62.5 kHz units are whole at .0 and .5 only, the rest rounds to nearest.
 TEST_F(KernelBindings, FrequenciesAreInTheModulatorsUnitsRoundedToTheNearest) {
-    EXPECT_EQ(ModulatorUnits(87, 5, true), 1400000u);
-    EXPECT_EQ(ModulatorUnits(108, 0, true), 1728000u);
-    EXPECT_EQ(ModulatorUnits(99, 1, true), 1585600u);
-    std::vector<uint32_t> tenths;
-    for (int t = 0; t <= 9; ++t) {
-        tenths.push_back(ModulatorUnits(100, t, false));
+    std::vector<uint32_t> units;
+    for (const bool fine : {true, false}) {
+        for (auto [mhz, tenths] : {std::pair{87, 5}, {108, 0}, {99, 1}}) {
+            units.push_back(ModulatorUnits(mhz, tenths, fine));
+        }
     }
-    EXPECT_EQ(tenths,
-              (std::vector<uint32_t>{1600, 1602, 1603, 1605, 1606, 1608, 1610, 1611, 1613, 1614}));
-    EXPECT_EQ(ModulatorUnits(87, 5, false), 1400u);
-    EXPECT_EQ(ModulatorUnits(108, 0, false), 1728u);
+    for (int t = 0; t <= 9; ++t) {
+        units.push_back(ModulatorUnits(100, t, false));
+    }
+    EXPECT_EQ(units, (std::vector<uint32_t>{1400000, 1728000, 1585600, 1400, 1728, 1586, 1600, 1602,
+                                            1603, 1605, 1606, 1608, 1610, 1611, 1613, 1614}));
 }
 
 TEST_F(KernelBindings, TheSectorMustLieInBlock66InsideThePartitionAndOneNandPage) {
@@ -90,16 +94,12 @@ TEST_F(KernelBindings, ABoundDeviceThatCannotBeOpenedFailsTheOpenAndJournalsNoth
     root.MakeFolder("dev");
     root.WriteFile("plain", "not a device");
     const std::string plain = (root.Path() / "plain").string();
-    const std::tuple<std::string, std::string, DWORD, std::string> cases[] = {
-        {"IIC1", "i2c:" + plain, ERROR_GEN_FAILURE,
-         "IIC1: cannot open i2c:" + plain + " (I2C_SLAVE 0x45: Inappropriate ioctl for device)"},
-        {"FMT1", "v4l2:" + plain, ERROR_GEN_FAILURE,
-         "FMT1: cannot open v4l2:" + plain + " (VIDIOC_QUERYCAP: Inappropriate ioctl for device)"},
-        {"FLS1", "mtd:" + plain + "@8653312", ERROR_GEN_FAILURE,
-         "FLS1: cannot open mtd:" + plain +
-             "@0x840a00 (MEMGETINFO: Inappropriate ioctl for device)"},
-    };
-    for (const auto& [device, binding, error, line] : cases) {
+    // device, binding, as the log shows it, the call that found no such device
+    const std::tuple<std::string, std::string, std::string, const char*> cases[] = {
+        {"IIC1", "i2c:" + plain, "i2c:" + plain, "I2C_SLAVE 0x45"},
+        {"FMT1", "v4l2:" + plain, "v4l2:" + plain, "VIDIOC_QUERYCAP"},
+        {"FLS1", "mtd:" + plain + "@8653312", "mtd:" + plain + "@0x840a00", "MEMGETINFO"}};
+    for (const auto& [device, binding, shown, call] : cases) {
         SCOPED_TRACE(binding);
         root.WriteFile("dev/bindings", device + " = " + binding + "\n");
         log.Clear();
@@ -108,8 +108,9 @@ TEST_F(KernelBindings, ABoundDeviceThatCannotBeOpenedFailsTheOpenAndJournalsNoth
                       return CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                          OPEN_EXISTING, 0, nullptr) != INVALID_HANDLE_VALUE;
                   }),
-                  error);
-        EXPECT_EQ(log.Text(), line + "\r\n");
+                  ERROR_GEN_FAILURE);
+        EXPECT_EQ(log.Text(), device + ": cannot open " + shown + " (" + call +
+                                  ": Inappropriate ioctl for device)\r\n");
         EXPECT_FALSE(root.Exists("dev/" + device + ".log"));
     }
     EXPECT_FALSE(root.Exists("dev/FLS1.img"));

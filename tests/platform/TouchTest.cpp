@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "platform/calibration/CalibrationTaps.h"
-#include "platform/core/DeviceBindings.h"
 #include "platform/touch/TouchMap.h"
 
 namespace dv::test {
@@ -59,7 +58,7 @@ TEST(Touch, TheMapNormalisesByTheRangesAndKeepsItsMatrixWhenACalibrationCannotBe
     EXPECT_EQ(touch::MatrixText(map.Matrix()), "0 1.25 -0.525 1.4 0 -0.115");
 }
 
-TEST(Touch, StoredTextIsExactlyFivePairsAndTheBindingTakesAnEvdevNode) {
+TEST(Touch, StoredTextIsExactlyFivePairs) {
     const auto points = touch::ParseCalibration(L"2052,2056 3693,3550 3693,562 410,562 410,3550");
     ASSERT_TRUE(points.has_value());
     EXPECT_EQ((*points)[4].y, 3550);
@@ -67,15 +66,6 @@ TEST(Touch, StoredTextIsExactlyFivePairsAndTheBindingTakesAnEvdevNode) {
          {L"1,2 3,4 5,6 7,8", L"1,2 3,4 5,6 7,8 9,10 11,12", L"1,2 3,4 5,6 7,8 9,x"}) {
         EXPECT_FALSE(touch::ParseCalibration(bad).has_value()) << bad;
     }
-    std::vector<std::string> complaints;
-    const auto bindings = ParseDeviceBindings(
-        "TOUCH = evdev\nTOUCH = sysfs:/dev/input/event1\nTOUCH = evdev:/dev/input/event3\n",
-        [&](int line, std::string_view why) {
-            complaints.push_back(std::to_string(line) + " " + std::string(why));
-        });
-    EXPECT_THAT(complaints, ::testing::ElementsAre("1 expected DEVICE = KIND:TARGET",
-                                                   "2 TOUCH cannot be bound to \"sysfs\""));
-    EXPECT_EQ(bindings.at("TOUCH").target, "/dev/input/event3");
 }
 
 TEST(Touch, TapsAreJudgedAgainstEachOtherOnlySoAnyDriftTurnOrSwapCalibrates) {
