@@ -1,29 +1,7 @@
 # Cross build for arm64 with Debian's cross compiler (aarch64-linux-gnu-g++) and the
 # multiarch libraries of the arm64 packages (dpkg --add-architecture arm64).
 # scripts/cross-test.sh installs both and runs the result under qemu-user.
-set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR aarch64)
 set(DV_TRIPLE aarch64-linux-gnu)
-
-set(CMAKE_C_COMPILER ${DV_TRIPLE}-gcc)
-set(CMAKE_CXX_COMPILER ${DV_TRIPLE}-g++)
-set(CMAKE_ASM_COMPILER ${DV_TRIPLE}-gcc)
-set(CMAKE_LIBRARY_ARCHITECTURE ${DV_TRIPLE})
-# GCC notes every use of a type whose passing changed in GCC 7.1 on ARM;
-# nothing here talks to code built before it.
-set(CMAKE_CXX_FLAGS_INIT -Wno-psabi)
-
-# The target's libraries are Debian's multiarch ones, in /usr/lib/TRIPLE,
-# found through the library architecture; nothing of the build machine's.
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-
-# pkg-config answers for the target's .pc files, not the build machine's.
-set(ENV{PKG_CONFIG_LIBDIR} /usr/lib/${DV_TRIPLE}/pkgconfig:/usr/share/pkgconfig)
-set(ENV{PKG_CONFIG_PATH} "")
-set(PKG_CONFIG_EXECUTABLE /usr/bin/pkg-config CACHE FILEPATH "")
-
-# Test programs run through qemu-user, with the target's own loader and libc
-# (libc6:ARCH, which the -dev packages bring): the cross toolchain's copy in
-# /usr/${DV_TRIPLE} is another build of glibc, and its loader beside the
-# multiarch libc crashes at the first thread.
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64)
+set(DV_QEMU qemu-aarch64)
+include(${CMAKE_CURRENT_LIST_DIR}/debian-cross.cmake)
