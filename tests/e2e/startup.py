@@ -37,9 +37,7 @@ with open(os.path.join(unit.runtime, "m-Dialvane.lock"), "a") as held, open(
         fcntl.flock(f, fcntl.LOCK_SH)
     early = unit.panel(wait=False)
     check(early.wait(timeout=10 * SLOW) == 3, "the copy ended with %s" % early.returncode)
-unit.said(early, "===============> Alead Play
-", "===============> No Find Hwnd
-")
+unit.said(early, "===============> Alead Play\r\n", "===============> No Find Hwnd\r\n")
 check('holds the mutex "Dialvane" but has no window' in unit.text(early.err), unit.text(early.err))
 ok("a copy started beside one without a window logs it found none and ends with status 3")
 
