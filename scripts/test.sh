@@ -2,7 +2,7 @@
 # Sets up, then runs every test twice: in the normal build and in the
 # AddressSanitizer + UndefinedBehaviorSanitizer build (leak detection on),
 # then every fuzz target of that build for a short while (scripts/fuzz.sh,
-# DV_FUZZ_SECONDS each, 12 by default).
+# DV_FUZZ_SECONDS each, 10 by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh --asan
@@ -19,5 +19,5 @@ ctest --test-dir build --output-on-failure -j 2 || status=1
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/)"
 ctest --test-dir build-asan --output-on-failure -j 2 || status=1
 echo "== fuzz targets (build-asan/)"
-./scripts/fuzz.sh "${DV_FUZZ_SECONDS:-12}" || status=1
+./scripts/fuzz.sh "${DV_FUZZ_SECONDS:-10}" || status=1
 exit $status
