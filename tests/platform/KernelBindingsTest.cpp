@@ -2,6 +2,8 @@
 // where the boot sector may lie and how a NAND page is written, and the open of a bound device
 // that cannot be used. The devices themselves are driven in tests/e2e against emulated nodes.
 
+#include <gmock/gmock.h>
+
 #include <cstdlib>
 
 #include "Support.h"
@@ -109,8 +111,10 @@ TEST_F(KernelBindings, ABoundDeviceThatCannotBeOpenedFailsTheOpenAndJournalsNoth
                                          OPEN_EXISTING, 0, nullptr) != INVALID_HANDLE_VALUE;
                   }),
                   ERROR_GEN_FAILURE);
-        EXPECT_EQ(log.Text(), device + ": cannot open " + shown + " (" + call +
-                                  ": Inappropriate ioctl for device)\r\n");
+        // The kernel answers ENOTTY; qemu-user answers ENOSYS for an ioctl it does not know.
+        const std::string head = device + ": cannot open " + shown + " (" + call + ": ";
+        EXPECT_THAT(log.Text(), ::testing::AnyOf(head + "Inappropriate ioctl for device)\r\n",
+                                                 head + "Function not implemented)\r\n"));
         EXPECT_FALSE(root.Exists("dev/" + device + ".log"));
     }
     EXPECT_FALSE(root.Exists("dev/FLS1.img"));
