@@ -40,24 +40,28 @@ protected:
         written = file.Write(kNew.data() + 13, 13) && written;
         return file.Close() && written;
     }
-    static HANDLE Open(DWORD access, DWORD share, DWORD disposition = OPEN_EXISTING) {
-        return CreateFileW(kConf, access, share, nullptr, disposition, 0, nullptr);
+    static HANDLE Open(DWORD access, DWORD share, DWORD disposition = OPEN_EXISTING,
+                       const wchar_t* name = kConf) {
+        return CreateFileW(name, access, share, nullptr, disposition, 0, nullptr);
+    }
+    static DWORD OpenError(DWORD access, DWORD share, DWORD how = OPEN_EXISTING,
+                           const wchar_t* name = kConf) {
+        return ErrorOf([=] { return Open(access, share, how, name) != INVALID_HANDLE_VALUE; });
     }
 };
 
 // A failed step is logged and reported; the file is the old one until the rename.
-TEST_F(Storage, AReplacementTakesItsStepsAndAFaultAtAnyStepIsReportedWithOldOrNewLeft) {
+TEST_F(Storage, AFaultAtAnyReplacementStepIsReportedLeavingTheOldFileOrTheNew) {
     const std::string names[] = {"open temporary file", "write", "write", "fsync", "rename",
                                  "fsync folder"};
     for (unsigned step = 1; step <= 6; ++step) {
-        for (auto action : {dv::StorageFaultAction::Fail, dv::StorageFaultAction::Cut}) {
-            const bool cut = action == dv::StorageFaultAction::Cut;
+        for (const bool cut : {false, true}) {
             SCOPED_TRACE((cut ? "cut at step " : "fail at step ") + std::to_string(step));
             root.WriteFile(kConfHost, kOld);
             log.Clear();
             {
                 dv::StorageFaultScope faults;
-                faults.Arm(step, action);
+                faults.Arm(step, cut ? dv::StorageFaultAction::Cut : dv::StorageFaultAction::Fail);
                 EXPECT_FALSE(SaveNew());
                 ASSERT_EQ(faults.Steps().size(), step);  // none after the faulty one
                 EXPECT_EQ(dv::ReplaceStepName(faults.Steps().back()), names[step - 1]);
@@ -96,7 +100,7 @@ TEST_F(Storage, AReplacementTakesItsStepsAndAFaultAtAnyStepIsReportedWithOldOrNe
     EXPECT_EQ(root.ReadFile(kConfHost), kNew);
 }
 
-TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) {
+TEST_F(Storage, EachOpenModeSeesTheRightBytes) {
     root.WriteFile(kConfHost, "0123456789");
     char buffer[32] = {};
     DWORD n = 0;
@@ -137,8 +141,9 @@ TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) 
     EXPECT_TRUE(file.Close());
     EXPECT_FALSE(file.IsOpen());  // a second close is harmless
     EXPECT_EQ(root.ReadFile(kConfHost), "abcdAB");
+}
 
-    root.WriteFile(kConfHost, kOld);
+TEST_F(Storage, BadArgumentsFailWithTheirError) {
     const std::tuple<const wchar_t*, DWORD, DWORD> cases[] = {
         // name, disposition, error
         {nullptr, OPEN_EXISTING, ERROR_INVALID_PARAMETER},
@@ -150,21 +155,17 @@ TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) 
         {L"\\FlashMem\\nowhere\\conf.ini", CREATE_ALWAYS, ERROR_PATH_NOT_FOUND},
         {L"XYZ9:", OPEN_EXISTING, ERROR_DEV_NOT_EXIST}};
     for (const auto& [name, disposition, error] : cases) {
-        SetLastError(0);
-        EXPECT_EQ(CreateFileW(name, GENERIC_WRITE, 0, nullptr, disposition, 0, nullptr),
-                  INVALID_HANDLE_VALUE);
-        EXPECT_EQ(GetLastError(), error) << disposition;
+        EXPECT_EQ(OpenError(GENERIC_WRITE, 0, disposition, name), error) << disposition;
     }
     EXPECT_FALSE(root.Exists("FlashMem/nowhere"));
     EXPECT_FALSE(root.Exists("FlashMem/sysini/none.ini"));
     const HANDLE bogus = reinterpret_cast<HANDLE>(0x4242);
-    n = 7;
+    DWORD n = 7;
     EXPECT_EQ(ErrorOf(ReadFile, bogus, nullptr, 0, &n, nullptr), ERROR_INVALID_HANDLE);
     EXPECT_EQ(n, 0);
     EXPECT_FALSE(WriteFile(bogus, "x", 1, &n, nullptr));
     EXPECT_EQ(SetFilePointer(bogus, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
-    EXPECT_EQ(ErrorOf([&] { return CloseHandle(bogus); }), ERROR_INVALID_HANDLE);
-    h = Open(GENERIC_READ, 0);
+    HANDLE h = Open(GENERIC_READ, 0);
     EXPECT_EQ(SetFilePointer(h, -5, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(SetFilePointer(h, 0x7FFFFFFF, nullptr, FILE_BEGIN), 0x7FFFFFFFu);
@@ -180,34 +181,33 @@ TEST_F(Storage, EachOpenModeSeesTheRightBytesAndBadArgumentsFailWithTheirError) 
               std::pair(DWORD{5}, LONG{1}));
     EXPECT_EQ(ErrorOf(ReadFile, h, nullptr, 1, &n, nullptr), ERROR_INVALID_PARAMETER);
     CloseHandle(h);
+    CFile file;
     EXPECT_FALSE(file.Open(kConf, 0x0003));
     EXPECT_FALSE(file.Open(nullptr, 0));
-    CloseHandle(
-        CreateFileW(L"\\..\\..\\escape.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    CloseHandle(Open(GENERIC_WRITE, 0, CREATE_ALWAYS, L"\\..\\..\\escape.txt"));
     EXPECT_TRUE(root.Exists("escape.txt"));  // a path cannot climb out of the root
     CloseHandle(Open(GENERIC_WRITE, 0, OPEN_ALWAYS));
     EXPECT_EQ(root.ReadFile(kConfHost), kOld);
 }
 
 TEST_F(Storage, SharingRulesHoldBetweenHandlesThreadsAndProcesses) {
-    // The error of an open here (for reading unless told); a child's exit status (0: opened).
-    const auto openError = [](DWORD share, DWORD access = GENERIC_READ, DWORD how = OPEN_EXISTING) {
-        return ErrorOf([=] { return Open(access, share, how) != INVALID_HANDLE_VALUE; });
+    // A child's exit status (0: opened for reading).
+    const auto childOpens = [](DWORD share) {
+        return InChild([=] { return !OpenError(GENERIC_READ, share); });
     };
-    const auto childOpens = [=](DWORD share) { return InChild([=] { return !openError(share); }); };
     HANDLE shared = Open(GENERIC_READ, FILE_SHARE_READ);
     ASSERT_NE(shared, INVALID_HANDLE_VALUE);
     CFile alsoShared;
     EXPECT_TRUE(alsoShared.Open(kConf, CFile::modeRead | CFile::shareDenyWrite));
-    EXPECT_EQ(openError(0), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(OpenError(GENERIC_READ, 0), ERROR_SHARING_VIOLATION);
     EXPECT_EQ((std::vector{childOpens(FILE_SHARE_READ), childOpens(0)}), (std::vector{0, 1}));
     CloseHandle(shared);
     alsoShared.Close();
 
     CFile held;
     ASSERT_TRUE(held.Open(kConf, CFile::modeRead));
-    EXPECT_EQ(openError(0), ERROR_SHARING_VIOLATION);
-    EXPECT_EQ(openError(FILE_SHARE_READ), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(OpenError(GENERIC_READ, 0), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(OpenError(GENERIC_READ, FILE_SHARE_READ), ERROR_SHARING_VIOLATION);
     auto other = std::async(std::launch::async, [] {
         CFile file;
         CFileException error;  // a fresh thread: no error left before the open
@@ -221,7 +221,7 @@ TEST_F(Storage, SharingRulesHoldBetweenHandlesThreadsAndProcesses) {
     EXPECT_FALSE(root.Exists(kTempHost));
     for (DWORD replacing : {DWORD{CREATE_ALWAYS}, DWORD{TRUNCATE_EXISTING}}) {  // one at a time
         HANDLE first = Open(GENERIC_WRITE, FILE_SHARE_WRITE, replacing);
-        EXPECT_EQ(openError(FILE_SHARE_WRITE, GENERIC_WRITE, replacing), ERROR_SHARING_VIOLATION);
+        EXPECT_EQ(OpenError(GENERIC_WRITE, FILE_SHARE_WRITE, replacing), ERROR_SHARING_VIOLATION);
         CloseHandle(first);
     }
 
@@ -234,14 +234,13 @@ TEST_F(Storage, SharingRulesHoldBetweenHandlesThreadsAndProcesses) {
 
 // Locks live in the runtime folder (e2e_readonly_root reads a root nobody may write), one per
 // file however its root is spelled.
-TEST_F(Storage, LocksLeaveTheRootAloneAndFollowTheFileNotItsSpelling) {
+TEST_F(Storage, ALockFollowsTheFileNotItsSpellingFromOutsideTheRoot) {
     CFile held;
     ASSERT_TRUE(held.Open(kConf, CFile::modeRead));
     const std::filesystem::path link = root.Path().parent_path() / "link";
     std::filesystem::create_directory_symlink(root.Path(), link);
     ::setenv("DIALVANE_ROOT", link.c_str(), 1);
-    EXPECT_EQ(ErrorOf([] { return Open(GENERIC_READ, FILE_SHARE_READ) != INVALID_HANDLE_VALUE; }),
-              ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(OpenError(GENERIC_READ, FILE_SHARE_READ), ERROR_SHARING_VIOLATION);
     ::setenv("DIALVANE_ROOT", root.Path().c_str(), 1);
     {
         ScopedDeviceRoot other;  // the same unit path in another root is another file
@@ -269,7 +268,7 @@ TEST_F(Storage, OneFileReadFromOneThreadWhileAnotherClosesIt) {
     EXPECT_EQ(reader.get(), ERROR_INVALID_HANDLE);
 }
 
-TEST(Provisioning, NewRootsHaveTheFactoryLayoutEvenWhenStartedAtOnceAndOldOnesAreLeftAlone) {
+TEST(Provisioning, OnlyANewRootIsGivenTheFactoryLayoutWholeOrNotAtAll) {
     ScopedDeviceRoot root(ScopedDeviceRoot::Shape::Missing);
     ASSERT_TRUE(dv::ProvisionDeviceRoot());
     const std::string image = root.ReadFile("dev/FLS1.img");
