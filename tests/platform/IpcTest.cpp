@@ -35,7 +35,7 @@ void WhileServing(const std::function<void()>& body) {
 
 class Ipc : public PlatformTest {};
 
-TEST_F(Ipc, SendsWaitPostsKeepTheirOrderAndDeadOrHungPeersHangNoSender) {
+TEST_F(Ipc, ARemoteWindowGetsMessagesInOrderButADeadOrHungOneHangsNoSender) {
     Peer peer("window Launcher_Tulvo 42");
     const HWND launcher = Remote(peer, L"Launcher_Tulvo");
     ASSERT_TRUE(IsWindow(launcher));
@@ -93,7 +93,7 @@ TEST_F(Ipc, SendsWaitPostsKeepTheirOrderAndDeadOrHungPeersHangNoSender) {
 
 // Each bad frame is dropped with a log line and the connection goes on; a
 // bad header ends the connection, as nothing after it can be trusted.
-TEST_F(Ipc, MalformedFramesAreDroppedAndABadHeaderClosesTheConnection) {
+TEST_F(Ipc, AMalformedFrameIsDroppedButABadHeaderClosesTheConnection) {
     TestWindow window(L"Target", kAnswer);
     auto frame = [](auto change, std::vector<uint8_t> bytes =
                                      WirePeer::Message(WireKind::Send, WM_PROBE, 1, 0)) {
@@ -113,22 +113,22 @@ TEST_F(Ipc, MalformedFramesAreDroppedAndABadHeaderClosesTheConnection) {
         {frame([](auto& b) { b[15] = 0xFF; }), "oversized payload", kClose},
     };
     for (const auto& [bytes, problem, closes] : cases) {
+        SCOPED_TRACE(problem);
         log.Clear();
         WirePeer peer(L"Target");
         ASSERT_TRUE(peer.Write(bytes));
         peer.Write(WirePeer::Message(WireKind::Send, WM_PROBE, 2, 0));
-        EXPECT_EQ(peer.ReadReply(kWaitMs), closes ? std::nullopt : std::optional(kAnswer))
-            << problem;
+        EXPECT_EQ(peer.ReadReply(kWaitMs), closes ? std::nullopt : std::optional(kAnswer));
         EXPECT_TRUE(log.Contains(problem)) << log.Text();
-        EXPECT_TRUE(!closes || log.Contains("closed the connection from pid ")) << problem;
-        EXPECT_EQ(peer.ClosedByWindow(0), closes) << problem;
+        EXPECT_EQ(log.Contains("closed the connection from pid "), closes);
+        EXPECT_EQ(peer.ClosedByWindow(0), closes);
     }
     EXPECT_EQ(window.Messages(), std::vector<RecordedMessage>(5, RecordedMessage{WM_PROBE, 2, 0}));
 }
 
 // Creation, destruction and dialog set-up come only from the window system;
 // a WM_TIMER's callback only from the window's own timer.
-TEST_F(Ipc, MessagesOnlyTheWindowSystemSendsAndForeignTimerCallbacksAreRefused) {
+TEST_F(Ipc, APeerCannotSendWindowSystemMessagesOrForeignTimerCallbacks) {
     TestWindow window(L"Target", kAnswer);
     std::vector<std::optional<LRESULT>> results;
     WhileServing([&] {
@@ -170,7 +170,7 @@ struct ChainWindow : TestWindow {
     }
 };
 
-TEST_F(Ipc, IdleRepliesPenAndScreenshotRequestsRunOnTheUiThreadInOrder) {
+TEST_F(Ipc, PeerRequestsRunOnTheUiThreadInOrderWithIdleRepliesLast) {
     ChainWindow window(L"Dialvane", 11, true);
     TestWindow second(L"Second", 7);  // a process's second listener is served too
     const std::string png = (runtime / "shot.png").string();
