@@ -45,7 +45,7 @@ std::string OneCall(DWORD code, const std::vector<BYTE>& input) {
 }
 
 // Every call is journaled, refused ones too, with its error.
-TEST_F(Drivers, ControlDevicesJournalEveryCallKeepTheirStateAndRefuseBadInput) {
+TEST_F(Drivers, ControlDevicesJournalEveryCallButKeepOnlyGoodOnesInTheirState) {
     const std::tuple<const char*, DWORD, std::vector<BYTE>, DWORD> calls[] = {
         {"BAK1", kSetLevel, {0x42}, 0},
         {"BAK1", kSetLevel, {0x42, 0x00}, ERROR_INVALID_PARAMETER},
@@ -99,7 +99,7 @@ TEST_F(Drivers, ControlDevicesJournalEveryCallKeepTheirStateAndRefuseBadInput) {
 }
 
 // Journals and state files stay open, yet what others do to them shows at the next call.
-TEST_F(Drivers, AbsentSwitchesAndWhatOtherProgramsDoToTheFolderAreSeenAtTheNextCall) {
+TEST_F(Drivers, WhatOthersDoToTheDeviceFolderIsSeenAtTheNextCall) {
     root.MakeFolder("dev");
     for (const std::string name : {"BAK1", "IIC1", "FMT1", "FLS1"}) {
         root.WriteFile("dev/" + name + ".absent", "");
@@ -160,7 +160,7 @@ TEST_F(Drivers, AbsentSwitchesAndWhatOtherProgramsDoToTheFolderAreSeenAtTheNextC
 constexpr int kRead = -1;  // the fill of a read
 
 // Programming only clears bits until the erase; switch files fail or shorten calls.
-TEST_F(Drivers, FlashKeepsToTheChipsRulesAndItsSwitches) {
+TEST_F(Drivers, FlashKeepsToTheChipsRulesUnlessASwitchSaysOtherwise) {
     HANDLE h = OpenDevice("FLS1");
     const auto image = [&] { return root.ReadFile("dev/FLS1.img"); };
     const auto erase = [&] { return DWORD(Control(h, kEraseBlock, {66, 0, 0, 0})); };
@@ -245,7 +245,7 @@ protected:
     }
 };
 
-TEST_F(BacklightBinding, LevelsAreScaledRoundedAndNeverZeroAndAnUnusableFolderIsLoggedOnce) {
+TEST_F(BacklightBinding, ABoundFolderTakesTheLevelScaledOrIsLoggedOnceAsUnusable) {
     // max_brightness, and what the unit's levels 33, 34, 66, 99 and 100 become
     const std::pair<int, std::array<int, 5>> levelCases[] = {
         {1, {1, 1, 1, 1, 1}}, {7, {2, 2, 5, 7, 7}}, {255, {84, 87, 168, 252, 255}}};
@@ -284,7 +284,7 @@ TEST_F(BacklightBinding, LevelsAreScaledRoundedAndNeverZeroAndAnUnusableFolderIs
 }
 
 // A level another program writes is overwritten at the next call.
-TEST_F(BacklightBinding, MalformedLinesAreLoggedByNumberAndTheRestIsUsed) {
+TEST_F(BacklightBinding, MalformedLinesAreSkippedWithTheirNumberLogged) {
     const auto folder = LayOut("panel", 255, 120);
     Bind(folder,
          "BAK1 sysfs:/x\nLCD1 = sysfs:/x\nIIC1 = sysfs:/dev/i2c-1\nBAK1 = sysfs:\n"
