@@ -3,9 +3,7 @@
 #include <SDL.h>
 #include <poll.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cstdio>

@@ -124,8 +124,7 @@ DWORD ErrorOf(Call call, Args... args) {
 inline std::vector<UINT> Ids(const dv::testing::TestWindow& window) {
     const auto messages = window.Messages();
     std::vector<UINT> ids(messages.size());
-    std::transform(messages.begin(), messages.end(), ids.begin(),
-                   [](auto& m) { return m.message; });
+    std::ranges::transform(messages, ids.begin(), &dv::testing::RecordedMessage::message);
     return ids;
 }
 
