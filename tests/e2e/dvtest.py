@@ -103,10 +103,7 @@ def raw_peer(unit, data, reply=True, sock=None):
     got = b""
     try:
         sock.sendall(data)
-        while reply and len(got) < 28:  # one reply frame
-            chunk = sock.recv(65536)
-            if not chunk:
-                break
+        while reply and len(got) < 28 and (chunk := sock.recv(65536)):  # one reply frame
             got += chunk
     except socket.timeout:
         got = got or None
@@ -141,6 +138,7 @@ class Unit:  # one test's unit: its folders, its processes, and what they leave
         self.env, self.procs, self.starts = env, [], 0
         self.conf_path = self.path("unit", "FlashMem", "sysini", "conf.ini")
         self.conf = lambda: self.read(self.conf_path)
+        self.bindings, self.click = self.dev("bindings"), self.path("unit/windows/question.wav")
         atexit.register(self.end)
 
     path = lambda self, *parts: os.path.join(self.work, *parts)
@@ -151,23 +149,27 @@ class Unit:  # one test's unit: its folders, its processes, and what they leave
     journal = lambda self, name: self.text(self.path("unit/dev/%s.log" % name)).splitlines()
     registry = lambda self: self.text(self.path("unit", "registry.reg"))
 
-    def lines(self, proc, what):  # the log's lines that hold what
-        return [line for line in self.log(proc).splitlines() if what in line]
+    lines = lambda self, proc, what: [line for line in self.log(proc).splitlines() if what in line]
+    dev = lambda self, name: os.path.join(self.root, "dev", name)
+    field = lambda self, n: self.conf() and fields(self.conf())[n]  # None before it is written
+    logs = lambda self, proc, text: wait_for(lambda: text in self.log(proc), "%r logged" % text)
 
     def bind(self, text):
-        os.makedirs(os.path.join(self.root, "dev"), exist_ok=True)
-        with open(os.path.join(self.root, "dev", "bindings"), "w") as f:
-            f.write(text)
+        os.makedirs(self.dev(""), exist_ok=True)
+        pathlib.Path(self.bindings).write_text(text)
 
-    def store(self, values):  # the settings file holding the record values
-        with open(self.conf_path, "wb") as f:
-            f.write(record(values))
+    store = lambda self, values: pathlib.Path(self.conf_path).write_bytes(record(values))
+    lay_out = lambda self: self.closed(self.panel(), "the first start")  # lays the root out
+    closed = lambda self, proc, what="the panel": check(self.close(proc) == 0,
+                                                        "%s did not close with status 0" % what)
 
-    def lay_out(self):  # a first start lays the device root out
-        self.closed(self.panel(), "the first start")
-
-    def closed(self, proc, what="the panel"):
-        check(self.close(proc) == 0, "%s did not close with status 0" % what)
+    def ended(self, proc, status=0, what="the panel", limit_s=15):  # proc ends by itself
+        try:
+            proc.wait(timeout=limit_s * SLOW)
+        except subprocess.TimeoutExpired:
+            kill9(proc)
+        check(proc.returncode == status, "%s ended with %s, not %s:\n%s" % (
+            what, proc.returncode, status, self.text(proc.err)[-2000:]))
 
     def said(self, proc, *texts):  # each text is in proc's log
         for text in texts:
@@ -264,6 +266,9 @@ def xdo(*args, unit, expect=0):
 panel_window = lambda unit: wait_for(lambda: xdo("search", "--onlyvisible", "--name", "^Dialvane$",
                                                 unit=unit, expect=None).stdout.split()[:1],
                                       "the panel's X window")[0]
+
+window_geometry = lambda unit: xdo("getwindowgeometry", "--shell", panel_window(unit),
+                                   unit=unit).stdout
 
 
 def kill9(proc):

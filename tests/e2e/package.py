@@ -22,8 +22,7 @@ for name, text in (("var/lib/dpkg/status", ""), ("etc/passwd", "root:x:0:0:root:
                    ("etc/group", "root:x:0:\n"), ("etc/shadow", "root:*:19000:0:99999:7:::\n"),
                    ("etc/gshadow", "root:*::\n"), ("var/lib/dpkg/info/.keep", "")):
     os.makedirs(os.path.dirname(os.path.join(root, name)), exist_ok=True)
-    with open(os.path.join(root, name), "w") as f:
-        f.write(text)
+    pathlib.Path(root, name).write_text(text)
 # Libraries are the machine's; the maintainer script writes into the root from outside.
 installed = run("dpkg", "--root=" + root, "--force-depends", "--force-script-chrootless",
                 "--log=/dev/null", "-i", debs[0])
@@ -45,9 +44,8 @@ panel = unit.spawn([os.path.join(bindir, "dialvane")])
 wait_for(lambda: unit.answers(), "the installed panel answering")
 check(unit.read(os.path.join(unit.root, "FlashMem/sysini/conf.ini")) == record(FACTORY),
       "the installed panel laid out no device root under var/lib/dialvane")
-check(unit.close(panel) == 0, "the installed panel did not close with status 0")
-ok("the installed programs run the headless tour; the installed panel lays out its root in "
-   "/var/lib/dialvane/unit")
+unit.closed(panel, "the installed panel")
+ok("the installed programs run the tour; the installed panel lays out /var/lib/dialvane/unit")
 
 if shutil.which("systemd-analyze"):
     # The unit is checked against systemd's own units, which the clean root does not have.

@@ -14,11 +14,11 @@ unit.tap(ICON["basic"])
 
 
 def save(limit_s, what):  # a tap on automatic power-on, switching it; how long the save took
-    value = 7 - fields(unit.conf())[7]
+    value = 7 - unit.field(7)
     t = time.monotonic()
     unit.tap({3: (190, 110), 4: (273, 110)}[value])
     took = time.monotonic() - t
-    check(fields(unit.conf())[7] == value, "%s: the save did not reach the file" % what)
+    check(unit.field(7) == value, "%s: the save did not reach the file" % what)
     check(took <= limit_s, "%s: a save took %.1f s" % (what, took))
     return took
 
@@ -66,6 +66,6 @@ def probe():
 wait_for(probe, "cutting off the peer that never reads")
 peer.close()
 unit.tap(ICON["advan"])
-check(fields(unit.conf())[0] == 2 and unit.close(panel) == 0, "after the flood the panel "
-      "did not save or close")
+check(unit.field(0) == 2, "after the flood the panel did not save")
+unit.closed(panel, "the panel after the flood")
 ok("the flood's peer was cut off, logged; answers took %.0f ms at most" % (1000 * max(probes)))

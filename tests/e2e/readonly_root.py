@@ -7,7 +7,7 @@ import shutil
 from dvtest import *
 
 NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
-STORED = [1, 6, 6, 6, 2, 300, 295, 3, 3, 4, 87, 5, 0]  # basic page, DMB, brightness 300, power-on off
+STORED = [1, 6, 6, 6, 2, 300, 295, 3, 3, 4, 87, 5, 0]  # basic page, DMB, brightness 300
 if os.geteuid() != 0 or not shutil.which("setpriv"):
     print("skip: a user who cannot write the root needs root and setpriv to become")
     sys.exit(0)
