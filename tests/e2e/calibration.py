@@ -32,9 +32,8 @@ for name in ("UM_CLOSE_SETTINGS", "WM_CLOSE"):  # A close while the screen holds
     unit.ctl("post", "Dialvane", name)
     for target in TARGETS[:4]:
         unit.tap(target)
-    check(panel.poll() is None and unit.heard(launcher) == CAL_LINES[:1],
-          "%s did not wait for the calibration: status %s, launcher %s"
-          % (name, panel.poll(), unit.heard(launcher)))
+    check(panel.poll() is None, "%s did not wait for the calibration: %s" % (name, panel.poll()))
+    check(unit.heard(launcher) == CAL_LINES[:1], "%s: launcher %s" % (name, unit.heard(launcher)))
     unit.pen("down", TARGETS[4])
     unit.ctl("pen", "up", *TARGETS[4], expect=None)  # the panel may end before it is idle
     unit.ended(panel, 0, name, 10)

@@ -1,8 +1,7 @@
 # The end-to-end harness: each script drives the real build/dialvane from outside, through
 # build/dialvane-ctl (its own frame encoder) and, under Xvfb, the X11 pointer. Every Unit has its
 # own device root, runtime folder, HOME and XDG folders and no sound server of the machine's, so
-# nothing of the machine's state leaks in; waits poll a condition up to a deadline instead of
-# sleeping.
+# nothing of the machine's state leaks in; waits poll a condition up to a deadline, never sleep.
 import atexit
 import os
 import pathlib

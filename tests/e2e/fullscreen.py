@@ -37,9 +37,8 @@ def check_picture(unit, box, filter):
     for py in range(1, 233, 3):
         for px in range(1, 479, 3):
             sx, sy = x0 + int((px + 0.5) * w / 480), y0 + int((py + 0.5) * h / 234)
-            check(not alike(px, py) or screen[sy][sx] == panel[py][px], "panel (%d, %d) is "
-                  "%06x, the screen at (%d, %d) %06x" % (px, py, panel[py][px], sx, sy,
-                                                        screen[sy][sx]))
+            check(not alike(px, py) or screen[sy][sx] == panel[py][px], "panel (%d, %d) %06x, "
+                  "screen (%d, %d) %06x" % (px, py, panel[py][px], sx, sy, screen[sy][sx]))
     # Nearest scaling adds no colour, linear filtering blends new ones at edges.
     colours = {v for row in panel for v in row}
     new = {v for row in screen[y0:y0 + h] for v in row[x0:x0 + w]} - colours
@@ -54,8 +53,7 @@ def run(size, scale, box, filter):
     at = lambda p: (x0 + int((p[0] + 0.5) * w / 480), y0 + int((p[1] + 0.5) * h / 234))
     drag = lambda *points: press(unit, points)  # screen points
     tap = lambda p: drag(at(p))
-    launcher = unit.launcher()
-    panel = unit.panel({"DIALVANE_FULLSCREEN": "1"})
+    launcher, panel = unit.launcher(), unit.panel({"DIALVANE_FULLSCREEN": "1"})
     heard = lambda: unit.heard(launcher)
     volume = lambda: [line for line in unit.journal("WAV1") if "volume" in line][-1]
     hears = lambda line: wait_for(lambda: heard()[-1:] == [line], "the launcher hears " + line)
@@ -108,8 +106,7 @@ for case in SIZES:
 # while wake-ups are on their way.
 unit = Unit()
 xvfb(unit, None, "1440x701")
-launcher = unit.launcher()
-panel = unit.panel({"DIALVANE_FULLSCREEN": "yes", "DIALVANE_SCALE": "9"})
+launcher, panel = unit.launcher(), unit.panel({"DIALVANE_FULLSCREEN": "yes", "DIALVANE_SCALE": "9"})
 check("WIDTH=960\nHEIGHT=468" in window_geometry(unit), "the window is not 960 x 468")
 unit.said(panel, "DIALVANE_FULLSCREEN must be 0 or 1, not 'yes'; opening a window",
           "DIALVANE_SCALE must be 1..8; choosing a scale that fits")

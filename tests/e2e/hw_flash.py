@@ -1,7 +1,6 @@
 # FLS1 on an emulated NAND partition whose bytes are its node file: switching automatic power-on
-# changes byte 90 of the sector at OFFSET only; a bad block, a failed erase and a short read write
-# nothing; a bad offset, a missing node and mode 000 fail the open; a line without an offset falls
-# back to the simulation.
+# changes byte 90 of the sector at OFFSET only; a bad block, a failed erase, a short read write
+# nothing; a bad offset, a missing node, mode 000 fail the open; no offset: the simulation takes it.
 import kerneldev as kd
 from dvtest import *
 

@@ -1,7 +1,6 @@
 # FMT1 on emulated V4L2 radio modulators, driven by the FM repeat timer (32769, posted from outside)
-# and by Default: frequency in the modulator's units (62.5 Hz, or 62.5 kHz rounded to nearest), mute
-# and stereo; a refused frequency, no modulator, mode 000, a missing or vanished node fail as the
-# unit's driver would.
+# and by Default: frequency in the modulator's units (62.5 Hz, or 62.5 kHz rounded), mute, stereo;
+# a refused frequency, no modulator, mode 000, a missing or vanished node fail as the unit's would.
 import kerneldev as kd
 from dvtest import *
 

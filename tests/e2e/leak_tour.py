@@ -1,7 +1,6 @@
-# The whole tour through dialvane-ctl, lap after lap. The first lap is checked step by step (its
-# file, journals, boot record, launcher, screen) and warms up; after it the normal build's memory
-# must stay flat, the sanitizer build's LeakSanitizer checks the heap at exit, and
-# DIALVANE_VALGRIND=1 runs the panel under valgrind --leak-check=full (slow).
+# The whole tour through dialvane-ctl, lap after lap. The first lap is checked step by step and
+# warms up; after it the normal build's memory must stay flat, the sanitizer build's LeakSanitizer
+# checks the heap at exit, and DIALVANE_VALGRIND=1 runs the panel under valgrind (slow).
 import glob
 import os
 import re

@@ -8,8 +8,7 @@ from dvtest import *
 
 QUICK_S, STOPPED_S = 2.0 * SLOW, 5.0 + 2.0 * SLOW
 unit = Unit()
-launcher = unit.launcher()
-panel = unit.panel()
+launcher, panel = unit.launcher(), unit.panel()
 unit.tap(ICON["basic"])
 
 
@@ -47,8 +46,8 @@ t = time.monotonic()
 check(unit.close(panel, limit_s=STOPPED_S) == 0, "beside a stopped launcher the close failed")
 closing = time.monotonic() - t
 relaunched.send_signal(signal.SIGCONT)
-ok("launcher stopped: a save took %.1f s (the reply limit), after SIGCONT %.0f ms, caught up; "
-   "closing beside a stopped one: %.1f s, exit 0" % (stopped, 1000 * resumed, closing))
+ok("launcher stopped: a save %.1f s (the reply limit), then %.0f ms; a close beside it %.1f s"
+   % (stopped, 1000 * resumed, closing))
 
 panel = unit.panel()  # a peer that posts and sends thousands of frames and never reads a reply
 flood = b"".join(frame(2, message(0)) for _ in range(20000))

@@ -1,7 +1,6 @@
 # What the panel lets in: a runtime folder others could use is refused before anything is made in
-# it; another user's process can neither drive the panel nor stand in for its launcher; noise on the
-# socket, every message number (the window system's own among them) with pointer-like parameters,
-# and hundreds of hoarded connections each change nothing.
+# it; another user can neither drive the panel nor stand in for its launcher; socket noise, every
+# message number with pointer-like parameters and hundreds of hoarded connections change nothing.
 import os
 import shutil
 import subprocess

@@ -1,7 +1,6 @@
 # Start-up as the unit's other programs see it: the first start lays out the device root, a second
-# copy brings the first forward and ends, one beside a copy without a window fails, twenty copies at
-# once leave one, --help and --version answer, a display named but not there ends it, and the
-# default folders come from HOME / XDG_*.
+# copy brings the first forward and ends, one beside a copy without a window fails, 20 at once leave
+# one, --help and --version answer, a missing display ends it, default folders come from XDG_*.
 import fcntl
 import os
 import re

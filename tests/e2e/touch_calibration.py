@@ -1,7 +1,6 @@
-# The calibration screen with a touch controller bound: five raw taps through a controller whose
-# axes are swapped and offset are stored as its raw values, with libinput's matrix as a udev rule,
-# and the next raw tap on an icon opens its page; a screen drifted 60 px and one turned 4 degrees
-# calibrate in one sequence; a raw double tap is refused on the instruction line.
+# The calibration screen with a touch controller bound: raw taps through swapped, offset axes are
+# stored as raw values with libinput's matrix as a udev rule, and map the next taps; a screen
+# drifted or turned calibrates in one sequence; a raw double tap is refused on the instruction line.
 import math
 import re
 

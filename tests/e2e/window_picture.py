@@ -1,7 +1,6 @@
 # What the X window shows is the panel's own picture (dialvane-ctl shot), pixel for pixel at the
-# window's scale, after partial redraws (a slider dragged, an option tapped, a bar dragged):
-# through the window's own surface and through SDL's renderer, at scales 1 and 2. The log names
-# the way the panel presents; a scale too large for the display is lowered.
+# window's scale, after partial redraws, through the window's surface and through SDL's renderer
+# at scales 1 and 2, each logged; a scale too large for the display is lowered.
 import struct
 import subprocess
 
