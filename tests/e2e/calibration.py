@@ -1,8 +1,6 @@
 # The touch calibration screen as the launcher and the touch screen see it: a close waits for its
 # end, SIGTERM does not; refused taps say why; Escape keeps the old calibration; five taps that
 # agree are stored in the registry and touchcal.ini.
-import signal
-
 from dvtest import *
 
 INSTRUCTION_ROWS = range(150, 185)  # the line below the centre target
@@ -30,8 +28,7 @@ def open_calibration(x=False):  # a new unit (under Xvfb), its launcher and pane
 for name in ("UM_CLOSE_SETTINGS", "WM_CLOSE"):  # A close while the screen holds the pen waits.
     unit, launcher, panel = open_calibration()
     unit.ctl("post", "Dialvane", name)
-    for target in TARGETS[:4]:
-        unit.tap(target)
+    unit.tap(*TARGETS[:4])
     check(panel.poll() is None, "%s did not wait for the calibration: %s" % (name, panel.poll()))
     check(unit.heard(launcher) == CAL_LINES[:1], "%s: launcher %s" % (name, unit.heard(launcher)))
     unit.pen("down", TARGETS[4])
@@ -65,14 +62,12 @@ second = pixels(unit.shot("second.png"))
 unit.tap((243, 119))
 unit.said(panel, "TouchCalibrate: tap 2 at 2077,2091 repeats tap 1; touch the cross again\r\n")
 changed_rows(second, pixels(unit.shot("double.png")), range(100, 135), "a double tap")
-for target in (TARGETS[1], TARGETS[2], TARGETS[4]):  # the fourth lands where the fifth belongs
-    unit.tap(target)
+unit.tap(TARGETS[1], TARGETS[2], TARGETS[4])  # the fourth lands where the fifth belongs
 unit.said(panel, "TouchCalibrate: tap 4 at 410,3550 does not agree with the others (")
 changed_rows(first, pixels(unit.shot("again.png")), INSTRUCTION_ROWS, "starting again")
 ok("a double tap asks for the same cross again, taps that disagree start again, each saying so")
 
-for target in SHIFTED:  # Five taps that agree are stored, each as the raw value where it landed.
-    unit.tap(target)
+unit.tap(*SHIFTED)  # Five taps that agree are stored, each as the raw value where it landed.
 check(stored(unit) == ([SHIFTED_RAW], SHIFTED_RAW), "stored %s" % (stored(unit),))
 unit.said(panel, "TouchCalibrate: CalibrationData = %s\r\n" % SHIFTED_RAW)
 check(unit.heard(launcher) == CAL_LINES, "the launcher has %s" % unit.heard(launcher))

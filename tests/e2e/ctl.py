@@ -1,9 +1,6 @@
 # dialvane-ctl as the unit's other programs use it: the stand-in launcher, messages by name and
 # number, commands that return only once the panel is idle (so no script needs a sleep),
 # screenshots, no window to talk to, usage errors, and SIGTERM / SIGKILL of either side.
-import os
-import signal
-
 from dvtest import *
 
 unit = Unit()

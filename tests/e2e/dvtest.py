@@ -2,6 +2,7 @@
 # build/dialvane-ctl (its own frame encoder) and, under Xvfb, the X11 pointer. Every Unit has its
 # own device root, runtime folder, HOME and XDG folders and no sound server of the machine's, so
 # nothing of the machine's state leaks in; waits poll a condition up to a deadline, never sleep.
+# The scripts take it, and the standard modules imported here, with `from dvtest import *`.
 import atexit
 import os
 import pathlib
@@ -141,7 +142,7 @@ class Unit:  # one test's unit: its folders, its processes, and what they leave
         atexit.register(self.end)
 
     path = lambda self, *parts: os.path.join(self.work, *parts)
-    tap = lambda self, point: self.ctl("tap", *point)
+    tap = lambda self, *points: [self.ctl("tap", *point) for point in points]  # one after another
     pen = lambda self, action, point: self.ctl("pen", action, *point)
     answers = lambda self, title="Dialvane": self.ctl("send", title, 0, expect=None).returncode == 0
     log = lambda self, proc: self.text(proc.log)

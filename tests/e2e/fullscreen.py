@@ -1,8 +1,6 @@
 # The panel full screen under Xvfb on the unit's display sizes: centred on black at the fit's scale,
 # taps mapped from panel pixels reach icons, slider ends and crosses, the window has its icon, the
 # border takes no taps and a drag goes on into it; a window is driven with the X pointer.
-import os
-
 from dvtest import *
 
 # Screen, DIALVANE_SCALE, the panel's picture (x, y, width, height), filter.
@@ -52,7 +50,7 @@ def run(size, scale, box, filter):
     x0, y0, w, h = box
     at = lambda p: (x0 + int((p[0] + 0.5) * w / 480), y0 + int((p[1] + 0.5) * h / 234))
     drag = lambda *points: press(unit, points)  # screen points
-    tap = lambda p: drag(at(p))
+    tap = lambda *points: [drag(at(p)) for p in points]  # panel points, one after another
     launcher, panel = unit.launcher(), unit.panel({"DIALVANE_FULLSCREEN": "1"})
     heard = lambda: unit.heard(launcher)
     volume = lambda: [line for line in unit.journal("WAV1") if "volume" in line][-1]
@@ -86,11 +84,9 @@ def run(size, scale, box, filter):
     ok("border taps do nothing; sound icon: its page; slider foot: step 0, to the border: 10")
 
     for icon, line in PAGES:
-        tap(OK_BUTTON)
-        tap(ICON[icon])
+        tap(OK_BUTTON, ICON[icon])
         hears(line)
-    for target in TARGETS:
-        tap(target)
+    tap(*TARGETS)
     wait_for(lambda: TARGETS_RAW in unit.registry(), "the calibration of the exact targets")
     wait_for(lambda: "UM_SETTINGS_PAGE 3 0" in heard(), "the touch page after the calibration")
     ok("the basic, advanced and touch icons open their pages; 5 tapped crosses store the targets")

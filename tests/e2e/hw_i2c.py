@@ -10,8 +10,7 @@ unit = Unit()
 panel = unit.panel(bed.env, wrapper=kd.without_dac_override())
 os.remove(unit.click)  # quicker pen downs: no click
 value = lambda x: int((x - 156) * 0.578 + 0.5) + 48  # the contrast bar's value at x
-# The pen down at the first x of the contrast bar, moved through all, up at the last.
-slide = lambda *xs: unit.drag(*[(x, 165) for x in xs + xs[-1:]])
+slide = lambda *xs: unit.drag(*[(x, 165) for x in xs + xs[-1:]])  # the contrast bar, xs in turn
 # The contrast values of the journal's transfers to register 0x76, in order.
 sent = lambda: [int(l.split()[-1], 16) for l in unit.journal("IIC1") if " in 8a 76 " in l]
 lines = lambda what: unit.lines(panel, what)

@@ -71,8 +71,7 @@ for request, line in ((kd.Modulator.S_CTRL, "mute not set on v4l2:/dev/radio0 (V
 low.refuse = {}
 ok("no modulator, node missing, mode 000 or gone, no G_MODULATOR: 'Cannot open Fmt'; S_* logged")
 
-unit.tap(ICON["advan"])
-unit.tap(DEFAULT_BUTTON)
+unit.tap(ICON["advan"], DEFAULT_BUTTON)
 wait_for(lambda: low.mute == 1, "the modulator muted by Default")
 check(journal()[-3:] == ["open", "ioctl 0x00000002 in 01", "close"], "journal %s" % journal()[-3:])
 check(low.frequency == 1585600, "Default changed the frequency to %d" % low.frequency)

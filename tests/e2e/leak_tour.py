@@ -2,10 +2,7 @@
 # warms up; after it the normal build's memory must stay flat, the sanitizer build's LeakSanitizer
 # checks the heap at exit, and DIALVANE_VALGRIND=1 runs the panel under valgrind (slow).
 import glob
-import os
 import re
-import shutil
-import signal
 
 from dvtest import *
 

@@ -1,9 +1,6 @@
 # The panel beside peers that misbehave: the launcher killed, replaced, stopped (SIGSTOP) and
 # continued, and a peer that floods the socket and never reads its replies. Through it all the panel
 # goes on answering and saving, no save waits longer than the 5 s reply limit, and it closes with 0.
-import signal
-import time
-
 from dvtest import *
 
 QUICK_S, STOPPED_S = 2.0 * SLOW, 5.0 + 2.0 * SLOW

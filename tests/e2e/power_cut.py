@@ -1,9 +1,7 @@
 # Power lost while the panel saves: SIGKILL at random moments, then the save cut at each system call
 # (DIALVANE_STORAGE_FAULT=cut:N). Each loss leaves the old or the new record, a boot sector intact
 # or erased, never damaged, and the next start builds on it. DIALVANE_LONG=1: full counts.
-import os
 import random
-import time
 import zlib
 
 from dvtest import *

@@ -2,9 +2,7 @@
 # copy brings the first forward and ends, one beside a copy without a window fails, 20 at once leave
 # one, --help and --version answer, a missing display ends it, default folders come from XDG_*.
 import fcntl
-import os
 import re
-import time
 
 from dvtest import *
 

@@ -1,9 +1,6 @@
 # The panel as a supervisor sees it: SIGTERM ends it within a second with status 0 whatever it is
 # doing (a click playing, a 40 s click, a launcher that is stopped, a bar held: the hardware
 # restored), and a copy started right after the previous one was told to end always runs.
-import signal
-import struct
-
 from dvtest import *
 
 RATE = 1000  # the lowest rate the device takes: 40 s of sound in 40 kB

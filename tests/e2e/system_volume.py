@@ -1,15 +1,12 @@
 # The navigation volume on a private PulseAudio server's null sink: the slider sets the sink from
 # the wave journal's level; a server killed and started again gets it back; a missing sink, a bad
 # line and no server leave the SDL gain as it was.
-import os
 import re
-import shutil
 
 from dvtest import *
 
 if shutil.which("pulseaudio") is None or shutil.which("pactl") is None:
-    print("skipped: no pulseaudio/pactl")
-    raise SystemExit(0)
+    sys.exit(print("skipped: no pulseaudio/pactl"))
 
 NAV_TOP = (116, 150)
 STEP6, STEP4 = (116, 108), (116, 122)  # knob heights of 0xbfffbfff, 0x9fff9fff
@@ -29,8 +26,7 @@ def server():
 
 
 def pactl(*args):
-    run = subprocess.run(["pactl"] + list(args), capture_output=True, text=True, env=unit.env,
-                         timeout=10)
+    run = subprocess.run(["pactl", *args], capture_output=True, text=True, env=unit.env, timeout=10)
     return run.stdout if run.returncode == 0 else None
 
 

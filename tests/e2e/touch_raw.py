@@ -33,8 +33,7 @@ wait_for(lambda: " pen move 250 140" in Unit.text(bed.frames), "the drag's move"
 bed.unplug()
 unit.logs(panel, "TOUCH: /dev/input/event0 went away (No such device); touch input ends\r\n")
 wait_for(lambda: unit.field(5) == 250, "the drag's pen up at x 250")
-unit.tap(OK_BUTTON)
-unit.tap(ICON["sound"])
+unit.tap(OK_BUTTON, ICON["sound"])
 wait_for(lambda: unit.field(0) == 0, "the pointer after the controller went away")
 unit.closed(panel)
 ok("raw taps on the linear map; a controller gone mid-drag ends the drag, the pointer goes on")
@@ -63,8 +62,7 @@ bed.controller.ranges = {ABS_X: (0, RAW_MAX), ABS_Y: (100, 100)}
 panel = unit.panel()
 unit.said(panel, "TOUCH: /dev/input/event0 reports an empty range (x 0..4095, y 100..100); "
           "not used\r\n")
-for point in [ICON["touch"]] + TARGETS:
-    unit.tap(point)
+unit.tap(ICON["touch"], *TARGETS)
 unit.logs(panel, "TouchCalibrate: CalibrationData = %s\r\n" % TARGETS_RAW)
 check(not os.path.exists(unit.dev("touch-calibration.rules")), "a udev rule")
 unit.closed(panel)

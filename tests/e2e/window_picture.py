@@ -1,9 +1,6 @@
 # What the X window shows is the panel's own picture (dialvane-ctl shot), pixel for pixel at the
 # window's scale, after partial redraws, through the window's surface and through SDL's renderer
 # at scales 1 and 2, each logged; a scale too large for the display is lowered.
-import struct
-import subprocess
-
 from dvtest import *
 
 CASES = [("surface", 1), ("surface", 2), ("renderer", 1), ("renderer", 2)]
