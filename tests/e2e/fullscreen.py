@@ -8,7 +8,6 @@ SIZES = [("800x480", None, (0, 45, 800, 390), "smooth"),
          ("1024x600", "3", (0, 50, 1024, 499), "smooth"),  # a number is not for full screen
          ("1280x720", None, (0, 48, 1280, 624), "smooth"),
          ("1280x720", "integer", (160, 126, 960, 468), "crisp")]
-NAV_SLIDER_BOTTOM = (116, 160)
 PAGES = [("basic", "UM_SETTINGS_PAGE 1 0"), ("advan", "UM_SETTINGS_PAGE 2 0"),
          ("touch", "UM_TOUCH_CAL 1 0")]
 
@@ -75,7 +74,7 @@ def run(size, scale, box, filter):
         drag(point)
     hears("UM_SETTINGS_PAGE 0 0")
     check(heard() == ["UM_SETTINGS_PAGE 0 0"], "after border taps: %s" % heard())
-    tap(NAV_SLIDER_BOTTOM)
+    tap((116, 160))  # the navigation slider's foot
     wait_for(lambda: unit.field(1) == 0, "navigation volume 0 at the slider's foot")
     check("volume 0x00000000" in volume(), "WAV1: " + volume())
     drag(at((116, 120)), at((116, 40)), (at((116, 0))[0], y0 // 2))  # up into the border

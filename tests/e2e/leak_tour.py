@@ -8,8 +8,7 @@ from dvtest import *
 
 VALGRIND = os.environ.get("DIALVANE_VALGRIND", "") not in ("", "0")
 LAPS = 20 if LONG else 1 if VALGRIND or ASAN else 3
-# Allocator slack may move a page or two; one leaked 480 x 234 surface a lap
-# (439 kB) is far above it.
+# Allocator slack may move a page or two; one leaked 480 x 234 surface a lap (439 kB) is far above.
 FLAT_KB = 96
 
 

@@ -3,7 +3,6 @@
 # at scales 1 and 2, each logged; a scale too large for the display is lowered.
 from dvtest import *
 
-CASES = [("surface", 1), ("surface", 2), ("renderer", 1), ("renderer", 2)]
 SAID = {"surface": "Display: presenting through the window's surface, without OpenGL "
                    "(DIALVANE_PRESENT=surface)",
         "renderer": "Display: presenting through SDL's renderer 'software' "
@@ -42,7 +41,7 @@ def compare(unit, win, scale, what):
 
 unit = Unit()
 xvfb(unit, None, "1024x768")  # one X server for every case
-for way, scale in CASES:
+for way, scale in [(way, scale) for way in SAID for scale in (1, 2)]:  # each way at scales 1, 2
     panel = unit.panel({"DIALVANE_PRESENT": way, "DIALVANE_SCALE": str(scale)})
     win = panel_window(unit)
     unit.said(panel, SAID[way])
