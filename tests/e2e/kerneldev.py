@@ -27,8 +27,7 @@ except (ImportError, ValueError):
         os.environ["DV_KERNELDEV_RERUN"] = "1"
         os.execv(SYSTEM_PYTHON, [SYSTEM_PYTHON] + sys.argv)
     _skip("umockdev is not installed (no UMockdev typelib for %s)" % sys.executable)
-if PRELOAD not in subprocess.run(["/sbin/ldconfig", "-p"], capture_output=True,
-                                 text=True).stdout:
+if PRELOAD not in subprocess.run(["/sbin/ldconfig", "-p"], capture_output=True, text=True).stdout:
     _skip("umockdev is not installed (no %s)" % PRELOAD)
 
 ENXIO, EIO, EBUSY, EINVAL, ENOTTY = 6, 5, 16, 22, 25
