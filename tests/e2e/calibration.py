@@ -1,9 +1,6 @@
-# The touch calibration screen as the launcher and the touch screen see it: a close while it holds
-# the pen waits for it to end, SIGTERM does not; a double tap is refused, and taps that disagree
-# start the sequence again; Escape cancels and keeps the old calibration; five good taps are stored
-# in the registry and touchcal.ini.
-import signal
-
+# The touch calibration screen as the launcher and the touch screen see it: a close waits for its
+# end, SIGTERM does not; refused taps say why; Escape keeps the old calibration; five taps that
+# agree are stored in the registry and touchcal.ini.
 from dvtest import *
 
 INSTRUCTION_ROWS = range(150, 185)  # the line below the centre target
@@ -18,42 +15,40 @@ def stored(unit):  # the calibrations found in the registry, and touchcal.ini
     return found, ini
 
 
-def open_calibration(unit):
+def open_calibration(x=False):  # a new unit (under Xvfb), its launcher and panel, calibrating
+    unit = Unit()
+    if x:
+        xvfb(unit)
     launcher, panel = unit.launcher(), unit.panel()
     unit.tap(ICON["touch"])
     check(unit.heard(launcher) == CAL_LINES[:1], "opening: the launcher: %s" % unit.heard(launcher))
-    return launcher, panel
+    return unit, launcher, panel
 
 
 for name in ("UM_CLOSE_SETTINGS", "WM_CLOSE"):  # A close while the screen holds the pen waits.
-    unit = Unit()
-    launcher, panel = open_calibration(unit)
+    unit, launcher, panel = open_calibration()
     unit.ctl("post", "Dialvane", name)
-    for target in TARGETS[:4]:
-        unit.tap(target)
-    check(panel.poll() is None and unit.heard(launcher) == CAL_LINES[:1],
-          "%s did not wait for the calibration: status %s, launcher %s"
-          % (name, panel.poll(), unit.heard(launcher)))
+    unit.tap(*TARGETS[:4])
+    check(panel.poll() is None, "%s did not wait for the calibration: %s" % (name, panel.poll()))
+    check(unit.heard(launcher) == CAL_LINES[:1], "%s: launcher %s" % (name, unit.heard(launcher)))
     unit.pen("down", TARGETS[4])
     unit.ctl("pen", "up", *TARGETS[4], expect=None)  # the panel may end before it is idle
-    check(panel.wait(timeout=10 * SLOW) == 0, "%s: exit status %s" % (name, panel.returncode))
+    unit.ended(panel, 0, name, 10)
     # The close comes before the paint that would say the calibration is over.
     check(unit.heard(launcher) == CAL_LINES[:2], "%s: %s" % (name, unit.heard(launcher)))
     check(stored(unit) == ([TARGETS_RAW], TARGETS_RAW), "%s: stored %s" % (name, stored(unit)))
-    check(fields(unit.conf())[0] == 3, "%s: the touch page was not saved" % name)
+    check(unit.field(0) == 3, "%s: the touch page was not saved" % name)
     ok("%s waits for the calibration's end; touch page saved, launcher told, exit 0" % name)
 
-unit = Unit()  # SIGTERM does not wait: the screen ends at once and keeps the calibration.
-launcher, panel = open_calibration(unit)
+unit, launcher, panel = open_calibration()  # SIGTERM does not wait: the screen ends at once.
 unit.tap(TARGETS[0])
 panel.send_signal(signal.SIGTERM)
-check(panel.wait(timeout=1 * SLOW) == 0, "SIGTERM: exit status %s" % panel.returncode)
+unit.ended(panel, 0, "SIGTERM", 1)
 check(unit.heard(launcher) == CAL_LINES[:2], "SIGTERM: %s" % unit.heard(launcher))
 check(stored(unit) == ([FACTORY_CAL], FACTORY_CAL), "SIGTERM: stored %s" % (stored(unit),))
 ok("SIGTERM ends the calibration at once; the old calibration kept, exit 0")
 
-unit = Unit()  # A refused tap says why on the instruction line.
-launcher, panel = open_calibration(unit)
+unit, launcher, panel = open_calibration()  # A refused tap says why on the instruction line.
 first = pixels(unit.shot("first.png"))
 ring = {(x, y) for y, row in enumerate(first) for x, v in enumerate(row) if v == 0x3FBF5F}
 check([x for x in range(480) if first[117][x] == 0xFFFFFF] == list(range(228, 253)) and
@@ -67,27 +62,23 @@ second = pixels(unit.shot("second.png"))
 unit.tap((243, 119))
 unit.said(panel, "TouchCalibrate: tap 2 at 2077,2091 repeats tap 1; touch the cross again\r\n")
 changed_rows(second, pixels(unit.shot("double.png")), range(100, 135), "a double tap")
-for target in (TARGETS[1], TARGETS[2], TARGETS[4]):  # the fourth lands where the fifth belongs
-    unit.tap(target)
+unit.tap(TARGETS[1], TARGETS[2], TARGETS[4])  # the fourth lands where the fifth belongs
 unit.said(panel, "TouchCalibrate: tap 4 at 410,3550 does not agree with the others (")
 changed_rows(first, pixels(unit.shot("again.png")), INSTRUCTION_ROWS, "starting again")
 ok("a double tap asks for the same cross again, taps that disagree start again, each saying so")
 
-for target in SHIFTED:  # Five taps that agree are stored, each as the raw value where it landed.
-    unit.tap(target)
+unit.tap(*SHIFTED)  # Five taps that agree are stored, each as the raw value where it landed.
 check(stored(unit) == ([SHIFTED_RAW], SHIFTED_RAW), "stored %s" % (stored(unit),))
 unit.said(panel, "TouchCalibrate: CalibrationData = %s\r\n" % SHIFTED_RAW)
 check(unit.heard(launcher) == CAL_LINES, "the launcher has %s" % unit.heard(launcher))
 unit.closed(panel)
 ok("5 taps 6 px off after the refusals: stored in registry and touchcal.ini, launcher told")
 
-unit = Unit()  # Escape on the X keyboard cancels and keeps the calibration there was.
-xvfb(unit)
-launcher, panel = open_calibration(unit)
+unit, launcher, panel = open_calibration(x=True)  # Escape on the X keyboard cancels.
 unit.tap(TARGETS[0])
 xdo("windowfocus", "--sync", panel_window(unit), unit=unit)
 xdo("key", "Escape", unit=unit)
-wait_for(lambda: "TouchCalibrate: cancelled, calibration kept\r\n" in unit.log(panel), "the cancel")
+unit.logs(panel, "TouchCalibrate: cancelled, calibration kept\r\n")
 check(unit.answers(), "the panel does not answer after the cancel")
 check(stored(unit) == ([FACTORY_CAL], FACTORY_CAL), "after Escape: stored %s" % (stored(unit),))
 check(unit.heard(launcher)[-1] == "UM_TOUCH_CAL 0 0", "after Escape: %s" % unit.heard(launcher))

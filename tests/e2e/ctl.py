@@ -1,9 +1,6 @@
 # dialvane-ctl as the unit's other programs use it: the stand-in launcher, messages by name and
 # number, commands that return only once the panel is idle (so no script needs a sleep),
 # screenshots, no window to talk to, usage errors, and SIGTERM / SIGKILL of either side.
-import os
-import signal
-
 from dvtest import *
 
 unit = Unit()
@@ -14,12 +11,12 @@ unit.ctl("send", "Launcher_Tulvo", "0x1234", 7, -3)
 unit.ctl("post", "Launcher_Tulvo", 4660)
 check(unit.heard(launcher) == ["UM_SETTINGS_PAGE 1 0", "UM_TOUCH_CAL 1 0", "0x1234 7 -3",
                                "0x1234 0 0"], "the launcher printed %s" % unit.heard(launcher))
-second = unit.ctl("launcher", expect=1)
-check("already running" in second.stderr, "a second launcher said: %s" % second.stderr)
+second = unit.ctl("launcher", expect=1).stderr
+check("already running" in second, "a second launcher said: %s" % second)
 ok("the launcher prints one line per message in the order sent; a second one refuses to start")
 
-missing = unit.ctl("send", "Dialvane", "WM_NULL", expect=1)
-check('no window titled "Dialvane" is running' in missing.stderr, "no panel: %s" % missing.stderr)
+missing = unit.ctl("send", "Dialvane", "WM_NULL", expect=1).stderr
+check('no window titled "Dialvane" is running' in missing, "no panel: %s" % missing)
 for args in (["close"], ["tap", 10, 10], ["pen", "down", 1, 1], ["shot", unit.path("x.png")]):
     unit.ctl(*args, expect=1)
 for args in (["send", "Launcher_Tulvo", "NOT_A_MESSAGE"], ["pen", "sideways", 1, 1], ["tap", 1]):
@@ -58,7 +55,7 @@ ok("pen frames beyond 16 bits are dropped with a log line; dialvane-ctl says why
 
 for proc, title in ((panel, "Dialvane"), (launcher, "Launcher_Tulvo")):
     proc.send_signal(signal.SIGTERM)
-    check(proc.wait(timeout=10 * SLOW) == 0, "SIGTERM ended %s with %s" % (title, proc.returncode))
+    unit.ended(proc, 0, "%s on SIGTERM" % title, 10)
     sock = os.path.join(unit.runtime, "w-%s.sock" % title)
     check(not os.path.exists(sock), title + " left its socket")
     unit.ctl("tap", 1, 1, expect=1)

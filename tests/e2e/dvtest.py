@@ -1,8 +1,8 @@
 # The end-to-end harness: each script drives the real build/dialvane from outside, through
 # build/dialvane-ctl (its own frame encoder) and, under Xvfb, the X11 pointer. Every Unit has its
 # own device root, runtime folder, HOME and XDG folders and no sound server of the machine's, so
-# nothing of the machine's state leaks in; waits poll a condition up to a deadline instead of
-# sleeping.
+# nothing of the machine's state leaks in; waits poll a condition up to a deadline, never sleep.
+# The scripts take it, and the standard modules imported here, with `from dvtest import *`.
 import atexit
 import os
 import pathlib
@@ -103,10 +103,7 @@ def raw_peer(unit, data, reply=True, sock=None):
     got = b""
     try:
         sock.sendall(data)
-        while reply and len(got) < 28:  # one reply frame
-            chunk = sock.recv(65536)
-            if not chunk:
-                break
+        while reply and len(got) < 28 and (chunk := sock.recv(65536)):  # one reply frame
             got += chunk
     except socket.timeout:
         got = got or None
@@ -141,33 +138,38 @@ class Unit:  # one test's unit: its folders, its processes, and what they leave
         self.env, self.procs, self.starts = env, [], 0
         self.conf_path = self.path("unit", "FlashMem", "sysini", "conf.ini")
         self.conf = lambda: self.read(self.conf_path)
+        self.bindings, self.click = self.dev("bindings"), self.path("unit/windows/question.wav")
         atexit.register(self.end)
 
     path = lambda self, *parts: os.path.join(self.work, *parts)
-    tap = lambda self, point: self.ctl("tap", *point)
+    tap = lambda self, *points: [self.ctl("tap", *point) for point in points]  # one after another
     pen = lambda self, action, point: self.ctl("pen", action, *point)
     answers = lambda self, title="Dialvane": self.ctl("send", title, 0, expect=None).returncode == 0
     log = lambda self, proc: self.text(proc.log)
     journal = lambda self, name: self.text(self.path("unit/dev/%s.log" % name)).splitlines()
     registry = lambda self: self.text(self.path("unit", "registry.reg"))
 
-    def lines(self, proc, what):  # the log's lines that hold what
-        return [line for line in self.log(proc).splitlines() if what in line]
+    lines = lambda self, proc, what: [line for line in self.log(proc).splitlines() if what in line]
+    dev = lambda self, name: os.path.join(self.root, "dev", name)
+    field = lambda self, n: self.conf() and fields(self.conf())[n]  # None before it is written
+    logs = lambda self, proc, text: wait_for(lambda: text in self.log(proc), "%r logged" % text)
 
     def bind(self, text):
-        os.makedirs(os.path.join(self.root, "dev"), exist_ok=True)
-        with open(os.path.join(self.root, "dev", "bindings"), "w") as f:
-            f.write(text)
+        os.makedirs(self.dev(""), exist_ok=True)
+        pathlib.Path(self.bindings).write_text(text)
 
-    def store(self, values):  # the settings file holding the record values
-        with open(self.conf_path, "wb") as f:
-            f.write(record(values))
+    store = lambda self, values: pathlib.Path(self.conf_path).write_bytes(record(values))
+    lay_out = lambda self: self.closed(self.panel(), "the first start")  # lays the root out
+    closed = lambda self, proc, what="the panel": check(self.close(proc) == 0,
+                                                        "%s did not close with status 0" % what)
 
-    def lay_out(self):  # a first start lays the device root out
-        self.closed(self.panel(), "the first start")
-
-    def closed(self, proc, what="the panel"):
-        check(self.close(proc) == 0, "%s did not close with status 0" % what)
+    def ended(self, proc, status=0, what="the panel", limit_s=15):  # proc ends by itself
+        try:
+            proc.wait(timeout=limit_s * SLOW)
+        except subprocess.TimeoutExpired:
+            kill9(proc)
+        check(proc.returncode == status, "%s ended with %s, not %s:\n%s" % (
+            what, proc.returncode, status, self.text(proc.err)[-2000:]))
 
     def said(self, proc, *texts):  # each text is in proc's log
         for text in texts:
@@ -264,6 +266,9 @@ def xdo(*args, unit, expect=0):
 panel_window = lambda unit: wait_for(lambda: xdo("search", "--onlyvisible", "--name", "^Dialvane$",
                                                 unit=unit, expect=None).stdout.split()[:1],
                                       "the panel's X window")[0]
+
+window_geometry = lambda unit: xdo("getwindowgeometry", "--shell", panel_window(unit),
+                                   unit=unit).stdout
 
 
 def kill9(proc):

@@ -10,7 +10,6 @@ BTN_TOUCH, ABS_X, ABS_Y = 0x14A, 0, 1
 ENOENT, ENODEV = 2, 19
 RAW_MAX = 4095
 _bits = lambda *numbers, size: sum(1 << n for n in numbers).to_bytes(64, "little")[:size]
-field = lambda unit, index: unit.conf() and fields(unit.conf())[index]  # None before it is written
 
 
 class Controller(kd.UMockdev.IoctlBase):  # its ranges per axis; once gone, reads fail with ENODEV
@@ -47,20 +46,19 @@ class Controller(kd.UMockdev.IoctlBase):  # its ranges per axis; once gone, read
 
 
 class Bed(kd.Testbed):  # a testbed with one controller, bound as TOUCH in the unit's bindings
-    def __init__(self, unit, ranges=None, bind=True):
+    def __init__(self, unit):
         if not os.path.exists(unit.root):  # a root is laid out only where none exists
             unit.lay_out()
         super().__init__()
         self.bed.add_from_string("P: /devices/platform/touch/input/input0/event0\nN: input/event0"
                                  "\nE: DEVNAME=%s\nE: SUBSYSTEM=input\nA: dev=13:64\n" % NODE)
-        self.controller = Controller(ranges or {ABS_X: (0, RAW_MAX), ABS_Y: (0, RAW_MAX)})
+        self.controller = Controller({ABS_X: (0, RAW_MAX), ABS_Y: (0, RAW_MAX)})
         self.bed.attach_ioctl(NODE, self.controller)
         self.pty = self.bed.get_dev_fd(NODE)
-        self.unit, self.time, self.frames = unit, 100.0, unit.path("frames.log")
+        self.time, self.frames = 100.0, unit.path("frames.log")
         # The sanitizer build is clang's, whose static runtime takes the preload as it is.
         unit.env.update(self.env, DIALVANE_FRAME_LOG=self.frames)
-        if bind:
-            unit.bind("TOUCH = evdev:%s\n" % NODE)
+        unit.bind("TOUCH = evdev:%s\n" % NODE)
 
     def frame(self, *events):  # (type, code, value) events, then SYN_REPORT
         data = b""

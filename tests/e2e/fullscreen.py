@@ -1,8 +1,6 @@
 # The panel full screen under Xvfb on the unit's display sizes: centred on black at the fit's scale,
 # taps mapped from panel pixels reach icons, slider ends and crosses, the window has its icon, the
 # border takes no taps and a drag goes on into it; a window is driven with the X pointer.
-import os
-
 from dvtest import *
 
 # Screen, DIALVANE_SCALE, the panel's picture (x, y, width, height), filter.
@@ -10,7 +8,8 @@ SIZES = [("800x480", None, (0, 45, 800, 390), "smooth"),
          ("1024x600", "3", (0, 50, 1024, 499), "smooth"),  # a number is not for full screen
          ("1280x720", None, (0, 48, 1280, 624), "smooth"),
          ("1280x720", "integer", (160, 126, 960, 468), "crisp")]
-NAV_SLIDER_BOTTOM = (116, 160)
+PAGES = [("basic", "UM_SETTINGS_PAGE 1 0"), ("advan", "UM_SETTINGS_PAGE 2 0"),
+         ("touch", "UM_TOUCH_CAL 1 0")]
 
 
 def press(unit, points, *window):  # pressed at the first point, let go at the last
@@ -18,11 +17,9 @@ def press(unit, points, *window):  # pressed at the first point, let go at the l
     xdo(*moves[0], "mousedown", 1, *sum(moves[1:], []), "mouseup", 1, unit=unit)
 
 
-def screen_rows(unit):  # the X screen's rows of 0xRRGGBB values
-    dump = subprocess.run(["xwd", "-root", "-silent"], capture_output=True, env=unit.env,
-                          timeout=30, check=True).stdout
-    return ppm_rows(subprocess.run(["xwdtopnm"], input=dump, capture_output=True,
-                                   check=True).stdout)
+screen_rows = lambda unit: ppm_rows(subprocess.run(  # the X screen's rows of 0xRRGGBB values
+    "xwd -root -silent | xwdtopnm", shell=True, capture_output=True, env=unit.env, timeout=30,
+    check=True).stdout)
 
 
 def check_picture(unit, box, filter):
@@ -37,9 +34,8 @@ def check_picture(unit, box, filter):
     for py in range(1, 233, 3):
         for px in range(1, 479, 3):
             sx, sy = x0 + int((px + 0.5) * w / 480), y0 + int((py + 0.5) * h / 234)
-            check(not alike(px, py) or screen[sy][sx] == panel[py][px], "panel (%d, %d) is "
-                  "%06x, the screen at (%d, %d) %06x" % (px, py, panel[py][px], sx, sy,
-                                                        screen[sy][sx]))
+            check(not alike(px, py) or screen[sy][sx] == panel[py][px], "panel (%d, %d) %06x, "
+                  "screen (%d, %d) %06x" % (px, py, panel[py][px], sx, sy, screen[sy][sx]))
     # Nearest scaling adds no colour, linear filtering blends new ones at edges.
     colours = {v for row in panel for v in row}
     new = {v for row in screen[y0:y0 + h] for v in row[x0:x0 + w]} - colours
@@ -52,20 +48,17 @@ def run(size, scale, box, filter):
     width, height = map(int, size.split("x"))
     x0, y0, w, h = box
     at = lambda p: (x0 + int((p[0] + 0.5) * w / 480), y0 + int((p[1] + 0.5) * h / 234))
-
     drag = lambda *points: press(unit, points)  # screen points
-    tap = lambda p: drag(at(p))
-    launcher = unit.launcher()
-    panel = unit.panel({"DIALVANE_FULLSCREEN": "1"})
+    tap = lambda *points: [drag(at(p)) for p in points]  # panel points, one after another
+    launcher, panel = unit.launcher(), unit.panel({"DIALVANE_FULLSCREEN": "1"})
     heard = lambda: unit.heard(launcher)
     volume = lambda: [line for line in unit.journal("WAV1") if "volume" in line][-1]
     hears = lambda line: wait_for(lambda: heard()[-1:] == [line], "the launcher hears " + line)
-    line = "Display: full screen %d x %d, panel scaled %.3f to %d x %d at (%d, %d), %s\r\n" % (
-        width, height, w / 480.0, w, h, x0, y0, filter)
-    unit.said(panel, line)
+    unit.said(panel, "Display: full screen %d x %d, panel scaled %.3f to %d x %d at (%d, %d), "
+              "%s\r\n" % (width, height, w / 480.0, w, h, x0, y0, filter))
     check(("DIALVANE_SCALE is 'integer' or unset, not '3'" in unit.log(panel)) == (scale == "3"),
           "the log on DIALVANE_SCALE=%s:\n%s" % (scale, unit.log(panel)))
-    geometry = xdo("getwindowgeometry", "--shell", panel_window(unit), unit=unit).stdout
+    geometry = window_geometry(unit)
     check("X=0\nY=0\nWIDTH=%d\nHEIGHT=%d" % (width, height) in geometry, geometry)
     icon = subprocess.run(["xprop", "-id", panel_window(unit), "_NET_WM_ICON"], env=unit.env,
                           capture_output=True, text=True, timeout=30).stdout
@@ -77,28 +70,22 @@ def run(size, scale, box, filter):
     sound = at(ICON["sound"])
     border = [(sound[0], (y0 + h + height) // 2), (sound[0], y0 // 2)] + (
         [(x0 // 2, sound[1]), ((x0 + w + width) // 2, sound[1])] if x0 else [])
-    for point in border:
+    for point in border + [sound]:
         drag(point)
-    drag(sound)
     hears("UM_SETTINGS_PAGE 0 0")
     check(heard() == ["UM_SETTINGS_PAGE 0 0"], "after border taps: %s" % heard())
-    tap(NAV_SLIDER_BOTTOM)
-    wait_for(lambda: fields(unit.conf())[1] == 0, "navigation volume 0 at the slider's foot")
+    tap((116, 160))  # the navigation slider's foot
+    wait_for(lambda: unit.field(1) == 0, "navigation volume 0 at the slider's foot")
     check("volume 0x00000000" in volume(), "WAV1: " + volume())
     drag(at((116, 120)), at((116, 40)), (at((116, 0))[0], y0 // 2))  # up into the border
-    wait_for(lambda: fields(unit.conf())[1] == 10, "navigation volume 10 past the slider's top")
+    wait_for(lambda: unit.field(1) == 10, "navigation volume 10 past the slider's top")
     check("volume 0xffffffff" in volume(), "WAV1: " + volume())
     ok("border taps do nothing; sound icon: its page; slider foot: step 0, to the border: 10")
 
-    for icon, page in (("basic", 1), ("advan", 2)):
-        tap(OK_BUTTON)
-        tap(ICON[icon])
-        hears("UM_SETTINGS_PAGE %d 0" % page)
-    tap(OK_BUTTON)
-    tap(ICON["touch"])
-    hears("UM_TOUCH_CAL 1 0")
-    for target in TARGETS:
-        tap(target)
+    for icon, line in PAGES:
+        tap(OK_BUTTON, ICON[icon])
+        hears(line)
+    tap(*TARGETS)
     wait_for(lambda: TARGETS_RAW in unit.registry(), "the calibration of the exact targets")
     wait_for(lambda: "UM_SETTINGS_PAGE 3 0" in heard(), "the touch page after the calibration")
     ok("the basic, advanced and touch icons open their pages; 5 tapped crosses store the targets")
@@ -114,19 +101,13 @@ for case in SIZES:
 # while wake-ups are on their way.
 unit = Unit()
 xvfb(unit, None, "1440x701")
-launcher = unit.launcher()
-panel = unit.panel({"DIALVANE_FULLSCREEN": "yes", "DIALVANE_SCALE": "9"})
-win = panel_window(unit)
-check("WIDTH=960\nHEIGHT=468" in xdo("getwindowgeometry", "--shell", win, unit=unit).stdout,
-      "the window is not 960 x 468")
+launcher, panel = unit.launcher(), unit.panel({"DIALVANE_FULLSCREEN": "yes", "DIALVANE_SCALE": "9"})
+check("WIDTH=960\nHEIGHT=468" in window_geometry(unit), "the window is not 960 x 468")
 unit.said(panel, "DIALVANE_FULLSCREEN must be 0 or 1, not 'yes'; opening a window",
           "DIALVANE_SCALE must be 1..8; choosing a scale that fits")
-
-
+win = panel_window(unit)
 drag = lambda *points: press(unit, [(x * 2 + 1, y * 2 + 1) for x, y in points], "--window", win)
-
-
-field = lambda n, value, what: wait_for(lambda: fields(unit.conf())[n] == value, what)
+field = lambda n, value, what: wait_for(lambda: unit.field(n) == value, what)
 drag(ICON["sound"])
 wait_for(lambda: unit.heard(launcher) == ["UM_SETTINGS_PAGE 0 0"], "the sound page's notice")
 drag((223, 150), (223, 120), (223, 95))
@@ -139,7 +120,6 @@ field(6, 190, "contrast 190")
 wait_for(lambda: "ioctl 0x00000000 in 8a 74 44" in unit.journal("IIC1"), "contrast 0x44 sent")
 drag(OK_BUTTON)
 drag(CLOSE_BOX)
-check(panel.wait(timeout=10 * SLOW) == 0 and "X Error" not in unit.text(panel.err),
-      "the close box ended the panel with %s:\n%s" % (panel.returncode,
-                                                      unit.text(panel.err)[-2000:]))
+unit.ended(panel, 0, "the panel after the close box", 10)
+check("X Error" not in unit.text(panel.err), unit.text(panel.err)[-2000:])
 ok("FULLSCREEN=yes: logged, a 960 x 468 window; pointer: step 8, DMB, contrast 190; close box: 0")

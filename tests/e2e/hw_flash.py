@@ -1,7 +1,6 @@
 # FLS1 on an emulated NAND partition whose bytes are its node file: switching automatic power-on
-# changes byte 90 of the sector at OFFSET and nothing else; a bad block, a failed erase and a short
-# read write nothing; a bad offset, a missing node and mode 000 fail the open; a line without an
-# offset falls back to the simulation.
+# changes byte 90 of the sector at OFFSET only; a bad block, a failed erase, a short read write
+# nothing; a bad offset, a missing node, mode 000 fail the open; no offset: the simulation takes it.
 import kerneldev as kd
 from dvtest import *
 
@@ -9,8 +8,8 @@ BLOCK, OFFSET, SECTOR = 66 * kd.Nand.ERASESIZE, 66 * kd.Nand.ERASESIZE + 3 * 204
 OFF, ON = (190, 110), (273, 110)  # the automatic power-on options of the basic page
 unit = Unit()
 unit.lay_out()
-os.remove(os.path.join(unit.root, "windows", "question.wav"))  # taps without the click are quicker
-image = lambda: unit.read(os.path.join(unit.root, "dev", "FLS1.img"))
+os.remove(unit.click)  # taps without the click are quicker
+image = lambda: unit.read(unit.dev("FLS1.img"))
 sector = image()[SECTOR:SECTOR + 512]
 check(sector[90] == 1, "the provisioned flag is %d" % sector[90])
 bed = kd.Testbed()
@@ -22,9 +21,8 @@ data[BLOCK:BLOCK + nand.ERASESIZE] = b"\xff" * nand.ERASESIZE
 data[OFFSET:OFFSET + 512] = sector
 bed.add("mtd", "/dev/mtd0", "90:0", nand, bytes(data))
 panel = unit.panel(bed.env, wrapper=kd.without_dac_override())
-bindings, bind = os.path.join(unit.root, "dev", "bindings"), unit.bind
 lines = lambda what: unit.lines(panel, what)
-partition = lambda: unit.read(node)
+untouched = lambda: check(unit.read(node) == bytes(data), "the partition changed")
 
 
 def switch(point, *waits):  # taps a power-on option; waits for each text logged once more
@@ -34,11 +32,10 @@ def switch(point, *waits):  # taps a power-on option; waits for each text logged
         wait_for(lambda: len(lines(w)) > n, "'%s' logged" % w)
 
 
-bind("FLS1 = mtd:/dev/mtd0@0x%x  # the boot loader's sector\n" % OFFSET)
+unit.bind("FLS1 = mtd:/dev/mtd0@0x%x  # the boot loader's sector\n" % OFFSET)
 unit.tap(ICON["basic"])
 switch(OFF, "Write Size : 512")
-expected = data[:OFFSET + 90] + b"\0" + data[OFFSET + 91:]
-have = partition()
+expected, have = data[:OFFSET + 90] + b"\0" + data[OFFSET + 91:], unit.read(node)
 check(have == expected, "the partition differs at %s" % [hex(i) for i in range(len(expected))
                                                          if have[i:i + 1] != expected[i:i + 1]][:8])
 check(nand.names() == ["MEMGETINFO", "MEMGETINFO", "MEMGETBADBLOCK", "MEMERASE"], nand.names())
@@ -47,50 +44,50 @@ check(unit.journal("FLS1")[-9:] == ["open", "seek 2112", "read 512", "close", "o
                                     "ioctl 0x00002040 in 42 00 00 00", "write 512", "close"],
       "journal %s" % unit.journal("FLS1")[-9:])
 switch(ON, "Write Size : 512")
-check(partition() == bytes(data), "switching back did not restore the partition")
+untouched()
 ok("automatic power-on off and on: byte 90 of the sector at 0x%x, nothing else of 8.5 MiB" % OFFSET)
 
 nand.calls.clear()
 nand.bad.add(66)
-switch(OFF, "!!!!!!!!!!! DeviceIoControl EraseBlock Fail")
-check(lines("FLS1: block 66 of mtd:/dev/mtd0@0x%x is bad (MEMGETBADBLOCK); not erased" % OFFSET),
-      unit.log(panel))
+switch(OFF, "!!!!!!!!!!! DeviceIoControl EraseBlock Fail",
+       "FLS1: block 66 of mtd:/dev/mtd0@0x%x is bad (MEMGETBADBLOCK); not erased" % OFFSET)
 nand.bad.clear()
 switch(ON, "!!!!!!! ReadNandMem.booting_flag == BootFlag")  # the flag never changed
 nand.failing.add(66)
-switch(OFF, "!!!!!!!!!!! DeviceIoControl EraseBlock Fail")
-check(lines("not erased (MEMERASE: Input/output error)"), unit.log(panel))
-check(partition() == bytes(data) and "MEMERASE" in nand.names(), "the partition changed")
+switch(OFF, "!!!!!!!!!!! DeviceIoControl EraseBlock Fail",
+       "not erased (MEMERASE: Input/output error)")
+untouched()
+check("MEMERASE" in nand.names(), "no erase tried: %s" % nand.names())
 nand.failing.clear()
 switch(ON)
-nand.refuse[kd.Nand.GETBAD] = kd.EIO
+nand.refuse[kd.Nand.MEMGETBADBLOCK] = kd.EIO
 switch(OFF, "not erased (MEMGETBADBLOCK: Input/output error)", "EraseBlock Fail")
 nand.refuse = {}
 switch(ON)
 ok("a bad block 66, a failed erase or bad-block query: 'EraseBlock Fail', nothing written")
 
-for target, why in (("/dev/mtd0@0x%x" % (BLOCK - 512), "; FLS1 cannot be opened"),
+for target, why in (("/dev/mtd0@0x%x" % (BLOCK - 512), unit.bindings + ":2: FLS1 = mtd:/dev/mtd0@"
+                     "0x83fe00: offset 0x83fe00 lies outside erase block 66 (0x840000..0x85ffff) "
+                     "(erase size 131072); FLS1 cannot be opened"),
                     ("/dev/mtd9@0x%x" % OFFSET, "(open: No such file or directory)")):
-    bind("\nFLS1 = mtd:%s\n" % target)
+    unit.bind("\nFLS1 = mtd:%s\n" % target)
     switch(OFF, "!!!!!!!!!!! Cannot open FLS1", why)
     switch(ON, "!!!!!!!!!!! Cannot open FLS1")
-check(lines(bindings + ":2: FLS1 = mtd:/dev/mtd0@0x83fe00: offset 0x83fe00 lies outside erase "
-            "block 66 (0x840000..0x85ffff) (erase size 131072); FLS1 cannot be opened"),
-      unit.log(panel))
 os.chmod(node, 0)
-bind("FLS1 = mtd:/dev/mtd0@%d\n" % OFFSET)
+unit.bind("FLS1 = mtd:/dev/mtd0@%d\n" % OFFSET)
 switch(OFF, "(open: Permission denied)", "!!!!!!!!!!! Cannot open FLS1")
 os.chmod(node, 0o600)
-check(partition() == bytes(data), "the partition changed")
+untouched()
 ok("an offset outside block 66, a missing node, mode 000: 'Cannot open FLS1', nothing written")
 
-bind("FLS1 = mtd:/dev/mtd0\n")  # the panel's flag is off, the device's on: switching on is quiet
-switch(ON, bindings + ":1: expected FLS1 = mtd:/dev/mtdN@OFFSET; line ignored")
+unit.bind("FLS1 = mtd:/dev/mtd0\n")  # the panel's flag off, the device's on: switching on is quiet
+switch(ON, unit.bindings + ":1: expected FLS1 = mtd:/dev/mtdN@OFFSET; line ignored")
 switch(OFF, "Write Size : 512")
-check(image()[SECTOR + 90] == 0 and partition() == bytes(data), "the simulation did not take it")
+check(image()[SECTOR + 90] == 0, "the simulation did not take the flag")
+untouched()
 ok("a line without an offset: logged by number, the simulation takes the flag")
 
-bind("FLS1 = mtd:/dev/mtd0@0x%x\n" % OFFSET)
+unit.bind("FLS1 = mtd:/dev/mtd0@0x%x\n" % OFFSET)
 os.rename(node, node + ".data")
 os.symlink("/dev/full", node)  # reads zeros (the flag 0), refuses writes with ENOSPC
 switch(ON, "FLS1: write of 2048 bytes at 0x841800 on mtd:/dev/mtd0@0x841a00 failed (pwrite: "

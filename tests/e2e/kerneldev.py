@@ -27,8 +27,7 @@ except (ImportError, ValueError):
         os.environ["DV_KERNELDEV_RERUN"] = "1"
         os.execv(SYSTEM_PYTHON, [SYSTEM_PYTHON] + sys.argv)
     _skip("umockdev is not installed (no UMockdev typelib for %s)" % sys.executable)
-if PRELOAD not in subprocess.run(["/sbin/ldconfig", "-p"], capture_output=True,
-                                 text=True).stdout:
+if PRELOAD not in subprocess.run(["/sbin/ldconfig", "-p"], capture_output=True, text=True).stdout:
     _skip("umockdev is not installed (no %s)" % PRELOAD)
 
 ENXIO, EIO, EBUSY, EINVAL, ENOTTY = 6, 5, 16, 22, 25
@@ -40,7 +39,7 @@ def ioc(direction, kind, number, size):  # the kernel's _IOC(): direction 1 writ
 
 class Device(UMockdev.IoctlBase):
     """ioctl(request) answers REQUESTS[request](self, arg) (a -errno when negative), or fails with
-    refuse[request], an errno. Every request is kept in calls."""
+    refuse[request], an errno. Every request is kept in calls; names() are the class's for them."""
     REQUESTS = {}
 
     def __init__(self):
@@ -60,14 +59,16 @@ class Device(UMockdev.IoctlBase):
         return True
 
     integer = staticmethod(lambda arg: struct.unpack("<q", bytes(arg.retrieve())[:8])[0])
-    names = lambda self: [self.NAMES.get(r, hex(r)) for r in self.calls]
+
+    def names(self):
+        known = {v: k for k, v in vars(type(self)).items() if type(v) is int and v in self.REQUESTS}
+        return [known.get(r, hex(r)) for r in self.calls]
 
 
 class I2cChip(Device):
     """An i2c-dev bus, one chip of 256 registers at address written by SMBus byte writes or, with
     smbus_calls False, by 2-byte writes. busy: a kernel driver holds it; acking False: no ACK."""
-    I2C_SLAVE, I2C_SLAVE_FORCE, I2C_SMBUS = 0x0703, 0x0706, 0x0720
-    NAMES = {I2C_SLAVE: "I2C_SLAVE", I2C_SLAVE_FORCE: "I2C_SLAVE_FORCE", I2C_SMBUS: "I2C_SMBUS"}
+    I2C_SLAVE, I2C_SMBUS = 0x0703, 0x0720  # never I2C_SLAVE_FORCE: the panel leaves a busy chip
 
     def __init__(self, address=0x45):
         super().__init__()
@@ -103,15 +104,12 @@ class I2cChip(Device):
             return -EINVAL
         return self.take(command, value)
 
-    REQUESTS = {I2C_SLAVE: slave, I2C_SLAVE_FORCE: slave, I2C_SMBUS: smbus}
+    REQUESTS = {I2C_SLAVE: slave, I2C_SMBUS: smbus}
 
 
 class Modulator(Device):  # a V4L2 radio modulator: its range in 62.5 Hz (cap_low) or 62.5 kHz
     QUERYCAP, G_MODULATOR = ioc(2, "V", 0, 104), ioc(3, "V", 54, 68)
-    S_MODULATOR = ioc(1, "V", 55, 68)
-    S_CTRL, S_FREQUENCY = ioc(3, "V", 28, 8), ioc(1, "V", 57, 44)
-    NAMES = {QUERYCAP: "QUERYCAP", G_MODULATOR: "G_MODULATOR", S_MODULATOR: "S_MODULATOR",
-             S_CTRL: "S_CTRL", S_FREQUENCY: "S_FREQUENCY"}
+    S_MODULATOR, S_CTRL, S_FREQUENCY = ioc(1, "V", 55, 68), ioc(3, "V", 28, 8), ioc(1, "V", 57, 44)
     CAP_LOW, RADIO, MODULATOR, DEVICE_CAPS = 1, 0x40000, 0x80000, 0x80000000
     MUTE, STEREO = 0x980909, 2
 
@@ -162,10 +160,8 @@ class Modulator(Device):  # a V4L2 radio modulator: its range in 62.5 Hz (cap_lo
 class Nand(Device):
     """An MTD NAND partition of 128 KiB blocks, 2 KiB pages, whose bytes are the node file.
     bad: the bad-block table; failing: blocks whose erase fails with EIO."""
-    GETINFO, ERASE = ioc(2, "M", 1, 32), ioc(1, "M", 2, 8)
-    GETBAD, SETBAD = ioc(1, "M", 11, 8), ioc(1, "M", 12, 8)
-    NAMES = {GETINFO: "MEMGETINFO", ERASE: "MEMERASE", GETBAD: "MEMGETBADBLOCK",
-             SETBAD: "MEMSETBADBLOCK"}
+    MEMGETINFO, MEMERASE = ioc(2, "M", 1, 32), ioc(1, "M", 2, 8)
+    MEMGETBADBLOCK = ioc(1, "M", 11, 8)
     ERASESIZE, WRITESIZE, NAND = 128 << 10, 2048, 4
 
     def __init__(self, path, blocks=68):
@@ -179,10 +175,6 @@ class Nand(Device):
 
     block_of = lambda self, arg: self.integer(arg.resolve(0, 8)) // self.ERASESIZE
     getbad = lambda self, arg: int(self.block_of(arg) in self.bad)
-
-    def setbad(self, arg):
-        self.bad.add(self.block_of(arg))
-        return 0
 
     def erase(self, arg):
         start, length = struct.unpack("<II", bytes(arg.resolve(0, 8).retrieve()))
@@ -199,7 +191,7 @@ class Nand(Device):
             pass  # a node that is no file (a test's /dev/full) keeps what it holds
         return 0
 
-    REQUESTS = {GETINFO: getinfo, ERASE: erase, GETBAD: getbad, SETBAD: setbad}
+    REQUESTS = {MEMGETINFO: getinfo, MEMERASE: erase, MEMGETBADBLOCK: getbad}
 
 
 class Testbed:  # a private /dev and /sys for one test; env makes a program see them

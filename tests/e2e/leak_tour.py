@@ -1,34 +1,25 @@
-# The whole tour through dialvane-ctl, lap after lap. The first lap is checked step by step (its
-# file, journals, boot record, launcher, screen) and warms up; after it the normal build's memory
-# must stay flat, the sanitizer build's LeakSanitizer checks the heap at exit, and
-# DIALVANE_VALGRIND=1 runs the panel under valgrind --leak-check=full (slow).
+# The whole tour through dialvane-ctl, lap after lap. The first lap is checked step by step and
+# warms up; after it the normal build's memory must stay flat, the sanitizer build's LeakSanitizer
+# checks the heap at exit, and DIALVANE_VALGRIND=1 runs the panel under valgrind (slow).
 import glob
-import os
 import re
-import shutil
-import signal
 
 from dvtest import *
 
 VALGRIND = os.environ.get("DIALVANE_VALGRIND", "") not in ("", "0")
 LAPS = 20 if LONG else 1 if VALGRIND or ASAN else 3
-# Allocator slack may move a page or two; one leaked 480 x 234 surface a lap
-# (439 kB) is far above it.
+# Allocator slack may move a page or two; one leaked 480 x 234 surface a lap (439 kB) is far above.
 FLAT_KB = 96
 
 
-field_is = lambda n, value: lambda: fields(unit.conf())[n] == value or "field %d is %d, not %d" % (
-    n, fields(unit.conf())[n], value)
-
-
-def boot(value):  # the boot record's auto-start flag, byte 90 of the boot sector
-    flag = lambda: unit.read(os.path.join(unit.root, "dev", "FLS1.img"))[2112 + 90]
-    return lambda: flag() == value or "the boot flag is %d" % flag()
-
-
-def shows(line, journal, at=None):  # one of the journal's lines, or within the one at index at
-    found = lambda lines: line in lines if at is None else line in lines[at]
-    return lambda: found(unit.journal(journal)) or "%s: %s" % (journal, unit.journal(journal)[-3:])
+# Each check is true, or what was seen.
+field_is = lambda n, value: lambda: unit.field(n) == value or "field %d is %s, not %d" % (
+    n, unit.field(n), value)
+flag = lambda: unit.read(unit.dev("FLS1.img"))[2112 + 90]  # the boot record's auto-start flag
+boot = lambda value: lambda: flag() == value or "the boot flag is %d" % flag()
+# One of the journal's lines, or within the one at index at.
+shows = lambda line, journal, at=None: lambda: (line in unit.journal(journal) if at is None else (
+    line in unit.journal(journal)[at])) or "%s: %s" % (journal, unit.journal(journal)[-3:])
 
 
 # A step: a tap (a point) or a drag (points), then what the first lap checks after it.
@@ -37,7 +28,8 @@ STEPS = [
                        shows("volume 0xffffffff", "WAV1"), lambda: pixels(unit.shot(
                            "sound.png"))[150][114] != 0x111111 or "the fill is not drawn"),
     (OK_BUTTON,), (ICON["basic"],), ((190, 110), field_is(7, 3), boot(0)),
-    ([(300, 138), (250, 140), (250, 140)], field_is(5, 250), shows("ioctl 0x00002000 in 3a", "BAK1", -2)),
+    ([(300, 138), (250, 140), (250, 140)], field_is(5, 250),
+     shows("ioctl 0x00002000 in 3a", "BAK1", -2)),
     (OK_BUTTON,), (ICON["advan"],), ((188, 122), field_is(8, 2)),
     (DEFAULT_BUTTON, lambda: unit.conf() == record(FACTORY) or "Default left %s"
      % unit.conf().hex(" "), boot(1)),
@@ -79,12 +71,11 @@ for _ in range(LAPS):
     sizes.append(rss_kb(panel))
 unit.pen("down", CLOSE_BOX)
 unit.ctl("pen", "up", *CLOSE_BOX, expect=None)  # the panel may be gone before it is idle
-check(panel.wait(timeout=(600 if VALGRIND else 30) * SLOW) == 0, "the close box ended the "
-      "panel with %s:\n%s" % (panel.returncode, unit.text(panel.err)[-3000:]))
+unit.ended(panel, 0, "the panel after the close box", 600 if VALGRIND else 30)
 gdi = [line for line in unit.log(panel).splitlines() if line.startswith("GDI:")]
 check(not gdi, "the panel's log has GDI complaints: %s" % gdi[:5])
 launcher.send_signal(signal.SIGTERM)
-check(launcher.wait(timeout=30 * SLOW) == 0, "the launcher ended with %s" % launcher.returncode)
+unit.ended(launcher, 0, "the launcher on SIGTERM", 30)
 reports = unit.text(panel.err) + unit.text(launcher.err)
 check("Sanitizer" not in reports, "the sanitizers reported:\n%s" % reports[-6000:])
 what = "a first lap and %d more of the tour (18 taps and drags each), then the close box" % LAPS

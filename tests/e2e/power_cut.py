@@ -1,9 +1,7 @@
 # Power lost while the panel saves: SIGKILL at random moments, then the save cut at each system call
 # (DIALVANE_STORAGE_FAULT=cut:N). Each loss leaves the old or the new record, a boot sector intact
 # or erased, never damaged, and the next start builds on it. DIALVANE_LONG=1: full counts.
-import os
 import random
-import time
 import zlib
 
 from dvtest import *
@@ -19,7 +17,7 @@ unit = Unit()
 
 
 def boot_sector(data=None):
-    with open(os.path.join(unit.root, "dev", "FLS1.img"), "r+b") as f:
+    with open(unit.dev("FLS1.img"), "r+b") as f:
         f.seek(2112)
         return f.write(data) if data else f.read(512)
 
@@ -32,25 +30,23 @@ def boot_state(sector):
 
 def restart(loaded, what, second=True):  # loads what a loss left, builds the next save on it
     panel = unit.panel()
-    log = unit.log(panel)
-    check("IniRead Success" in log and "Error" not in log, "%s: the log:\n%s" % (what, log))
+    unit.said(panel, "IniRead Success")
+    check("Error" not in unit.log(panel), "%s: the log:\n%s" % (what, unit.log(panel)))
     if second:
         copy = unit.panel(wait=False)
-        check(copy.wait(timeout=20 * SLOW) == 0 and "Alead Play" in unit.log(copy),
-              "%s: a second copy was not refused (status %s)" % (what, copy.returncode))
+        unit.ended(copy, 0, "%s: a second copy" % what, 20)
+        unit.said(copy, "Alead Play")
     t = time.monotonic()
     unit.tap(ICON["basic"])
     want = record([1] + fields(loaded)[1:])
-    check(unit.conf() == want, "%s: the first save after the restart holds %s, not %s"
-          % (what, unit.conf().hex(" "), want.hex(" ")))
+    check(unit.conf() == want, "%s: the save after it holds %s" % (what, unit.conf().hex(" ")))
     check(not os.path.exists(unit.conf_path.replace("conf.ini", ".conf.ini.new")),
           "%s: the temporary file is left" % what)
     return panel, time.monotonic() - t
 
 
-panel = unit.panel()
+unit.lay_out()
 factory_sector = boot_sector()
-unit.closed(panel, "the first start")
 panel, save_s = restart(record(FACTORY), "the first start")
 counts = {"start-up": 0, "old": 0, "new": 0, "erased boot sector": 0}
 for kill in range(1, KILLS + 1):
@@ -78,8 +74,7 @@ for kill in range(1, KILLS + 1):
         boot_sector(factory_sector)
     panel, _ = restart(left, "kill %d" % kill, second=kill % 2 == 1)
 unit.closed(panel, "the last panel")
-ok("%d SIGKILLs (%s): each left the old or the new record whole, and the next start loaded it"
-   % (KILLS, ", ".join("%s %d" % kv for kv in counts.items())))
+ok("%d SIGKILLs (%s): old or new record whole, loaded by the next start" % (KILLS, counts))
 
 # One save cut at each step (cut:N: 1 open the temporary file, 2 write, 3 fsync, 4 rename,
 # 5 fsync the folder; fail:6 is past the end): the panel ends with its power-cut status, the file
@@ -88,22 +83,22 @@ ok("%d SIGKILLs (%s): each left the old or the new record whole, and the next st
 START = [3, 6, 6, 6, 0, 300, 295, 4, 3, 4, 87, 5, 0]
 for n in range(1, 7):
     unit.store(START)
-    panel = unit.panel({"DIALVANE_STORAGE_FAULT": ("cut:%d" if n < 6 else "fail:%d") % n})
+    fault = ("cut:%d" if n < 6 else "fail:%d") % n
+    panel = unit.panel({"DIALVANE_STORAGE_FAULT": fault})
     unit.ctl("tap", *ICON["basic"], expect=None)
     expected = record([1] + START[1:]) if n >= 5 else record(START)
-    check(n > 5 or panel.wait(timeout=20 * SLOW) == POWER_CUT_EXIT, "cut:%d: the panel ended "
-          "with %s" % (n, panel.returncode))
-    check(unit.conf() == expected, "cut:%d: the file holds %s, not %s"
-          % (n, unit.conf().hex(" "), expected.hex(" ")))
+    if n < 6:
+        unit.ended(panel, POWER_CUT_EXIT, fault, 20)
+    check(unit.conf() == expected, "%s: the file holds %s" % (fault, unit.conf().hex(" ")))
     if n > 5:
         check(unit.close(panel) == 0 and "ignored" not in unit.log(panel), "fail:6 past the end")
-    panel, _ = restart(expected, "cut:%d" % n, second=False)
-    check(unit.close(panel) == 0, "cut:%d: the restarted panel did not close with 0" % n)
+    unit.closed(restart(expected, fault, second=False)[0], "the panel restarted after " + fault)
 os.unlink(unit.conf_path)  # the first start's factory record, cut at its write
-panel = unit.panel({"DIALVANE_STORAGE_FAULT": "cut:2"}, wait=False)
-check(panel.wait(timeout=30 * SLOW) == POWER_CUT_EXIT and unit.conf() is None,
-      "first start cut:2: status %s, file %r" % (panel.returncode, unit.conf()))
+unit.ended(unit.panel({"DIALVANE_STORAGE_FAULT": "cut:2"}, wait=False), POWER_CUT_EXIT,
+           "the first start cut:2", 30)
+check(unit.conf() is None, "the first start cut:2 left %r" % unit.conf())
 panel = unit.panel({"DIALVANE_STORAGE_FAULT": "cut:7x"})  # not a fault: ignored, and said so
-check(unit.conf() == record(FACTORY) and "must be fail:N or cut:N; ignored" in unit.log(panel) and
-      unit.close(panel) == 0, "after the first start's cut: %s" % unit.log(panel))
+check(unit.conf() == record(FACTORY), "after the first start's cut: %r" % unit.conf())
+unit.said(panel, "must be fail:N or cut:N; ignored")
+unit.closed(panel)
 ok("saves cut at each step, a first start cut: exit %d, old or new record loaded" % POWER_CUT_EXIT)

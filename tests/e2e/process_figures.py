@@ -1,9 +1,6 @@
 # The tools of the README run against the real panel once, so they cannot rot: the headless tour,
 # and the whole-process figures (printed, not judged: the machine is shared).
 import glob
-import os
-import shutil
-import subprocess
 
 from dvtest import *
 

@@ -1,9 +1,6 @@
 # The panel as a supervisor sees it: SIGTERM ends it within a second with status 0 whatever it is
 # doing (a click playing, a 40 s click, a launcher that is stopped, a bar held: the hardware
 # restored), and a copy started right after the previous one was told to end always runs.
-import signal
-import struct
-
 from dvtest import *
 
 RATE = 1000  # the lowest rate the device takes: 40 s of sound in 40 kB
@@ -12,8 +9,7 @@ RATE = 1000  # the lowest rate the device takes: 40 s of sound in 40 kB
 def click_of(seconds):  # the click sound replaced by seconds of 8-bit mono silence
     data, fmt = bytes([128]) * (seconds * RATE), struct.pack("<HHIIHH", 1, 1, RATE, RATE, 1, 8)
     chunks = b"WAVEfmt \x10\0\0\0" + fmt + b"data" + struct.pack("<I", len(data)) + data
-    with open(CLICK, "wb") as f:
-        f.write(b"RIFF" + struct.pack("<I", len(chunks)) + chunks)
+    pathlib.Path(CLICK).write_bytes(b"RIFF" + struct.pack("<I", len(chunks)) + chunks)
 
 
 def terminate(proc, what):  # SIGTERM; how long the panel took to end with status 0
@@ -28,8 +24,7 @@ def terminate(proc, what):  # SIGTERM; how long the panel took to end with statu
 tap_in_background = lambda point: unit.spawn([CTL, "tap"] + [str(v) for v in point])
 playing = lambda: (unit.journal("WAV1") or [""])[-1].startswith("write ")
 unit = Unit()
-panel = unit.panel()
-CLICK = os.path.join(unit.root, "windows", "question.wav")
+panel, CLICK = unit.panel(), unit.click
 original, took = unit.read(CLICK), []
 for seconds in (2, 40):
     panel = panel if seconds == 2 else unit.panel()
@@ -40,7 +35,7 @@ for seconds in (2, 40):
     check(unit.journal("WAV1")[-1] == "close", "WAV1: %s" % unit.journal("WAV1")[-3:])
 ok("SIGTERM while a 2 s and a 40 s click play: status 0 after %.0f and %.0f ms" % tuple(took))
 
-open(CLICK, "wb").write(original)
+pathlib.Path(CLICK).write_bytes(original)
 launcher = unit.launcher()
 panel = unit.panel()  # which looks the launcher up as it starts
 unit.tap(ICON["basic"])  # the connection to the launcher is made and taken
@@ -64,8 +59,8 @@ for bar, journal in (((300, 138), "BAK1"), ((300, 165), "IIC1")):
     held = unit.journal(journal)
     terminate(panel, "the %s bar held" % journal)
     restored = ioctls(unit.journal(journal)[len(held):])
-    check(ioctls(held) and restored and restored[-1] != ioctls(held)[-1], "%s: held at %s, then "
-          "%s" % (journal, ioctls(held)[-1:], restored))
+    check(ioctls(held) and restored and restored[-1] != ioctls(held)[-1],
+          "%s: held at %s, then %s" % (journal, ioctls(held)[-1:], restored))
     check("Repare" in unit.log(panel) and fields(unit.conf())[5:7] == FACTORY[5:7],
           "no restore logged, or the settings file changed: %s" % fields(unit.conf()))
 ok("SIGTERM with the brightness or the contrast bar held: the level restored, the file untouched")
@@ -86,5 +81,4 @@ for n in range(20):
         n, started.returncode, unit.log(started)[-600:]))
     panel = started
 check(unit.close(panel) == 0, "the last copy did not close with status 0")
-ok("20 copies each started right after SIGTERM of the one before: each runs (%.1f s)"
-   % (time.monotonic() - t))
+ok("20 copies, each started right after SIGTERM of the last, run (%.1f s)" % (time.monotonic() - t))

@@ -1,7 +1,6 @@
-# The calibration screen with a touch controller bound: five raw taps through a controller whose
-# axes are swapped and offset are stored as its raw values, with libinput's matrix as a udev rule,
-# and the next raw tap on an icon opens its page; a screen drifted 60 px and one turned 4 degrees
-# calibrate in one sequence; a raw double tap is refused on the instruction line.
+# The calibration screen with a touch controller bound: raw taps through swapped, offset axes are
+# stored as raw values with libinput's matrix as a udev rule, and map the next taps; a screen
+# drifted or turned calibrates in one sequence; a raw double tap is refused on the instruction line.
 import math
 import re
 
@@ -41,7 +40,7 @@ expected = (0, 4095 / 3400, -300 / 3400, 4095 / 3500, 0, -250 / 3500)
 check(all(abs(float(got) - want) < 0.002 for got, want in zip(matrix.group(1).split(), expected)),
       "matrix %s, expected about %s" % (matrix.group(1), expected))
 bed.tap(*raw_of(ICON["basic"]))
-wait_for(lambda: field(unit, 0) == 1, "the basic page opened by a raw tap")
+wait_for(lambda: unit.field(0) == 1, "the basic page opened by a raw tap")
 ok("swapped, offset axes: raw values stored, matrix %s in a udev rule" % matrix.group(1))
 
 unit.tap(OK_BUTTON)
@@ -51,11 +50,10 @@ for screen in ({"shift": (60, 0)}, {"shift": (-42, 42)}, {"turn": 4.0}):
 check(not re.search("repeats|does not agree", unit.log(panel)), "a tap was refused:\n%s"
       % unit.log(panel)[-1500:])
 bed.tap(*raw_of(ICON["sound"], turn=4.0))
-wait_for(lambda: field(unit, 0) == 0, "the sound page opened on the turned screen")
+wait_for(lambda: unit.field(0) == 0, "the sound page opened on the turned screen")
 ok("a screen 60 px off, one 60 px off diagonally and one turned 4 degrees calibrate in one go")
 
-unit.tap(OK_BUTTON)
-unit.tap(ICON["touch"])
+unit.tap(OK_BUTTON, ICON["touch"])
 bed.tap(*raw_of(TARGETS[0]))
 second = pixels(unit.shot("second.png"))
 bed.tap(*raw_of(TARGETS[0], shift=(3, -2)))

@@ -1,7 +1,5 @@
 # The calibration screen gives up 30 s after the last tap and keeps the calibration there was. The
 # wait is real, so it is checked once, in the build without sanitizers.
-import time
-
 from dvtest import *
 
 if ASAN:

@@ -14,8 +14,8 @@ def store(unit, value):  # the laid-out registry's CalibrationData replaced, or 
     path = unit.path("unit", "registry.reg")
     key = "[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\TOUCH]\r\n"
     text = re.sub(r'"CalibrationData"="[^"]*"\r\n', "", unit.text(path))
-    with open(path, "w", newline="") as f:
-        f.write(text.replace(key, key + ('"CalibrationData"="%s"\r\n' % value if value else "")))
+    pathlib.Path(path).write_text(text.replace(key, key + (
+        '"CalibrationData"="%s"\r\n' % value if value else "")), newline="")
 
 
 unit = Unit()  # Uncalibrated raw taps, a drag cut short by the controller going away.
@@ -26,17 +26,15 @@ check(re.search(r'TOUCH: reading /dev/input/event0 \("Resistive Touch 12-bit", x
                 r'y 0\.\.4095\)\r\n', unit.log(panel)), "no reading line:\n%s" % unit.log(panel))
 check(bed.controller.grabbed, "the controller was not grabbed")
 bed.tap(*linear(ICON["basic"]))
-wait_for(lambda: field(unit, 0) == 1, "the basic page opened by a raw tap")
+wait_for(lambda: unit.field(0) == 1, "the basic page opened by a raw tap")
 bed.down(*linear(BAR))
 bed.move(*linear(BAR_END))
 wait_for(lambda: " pen move 250 140" in Unit.text(bed.frames), "the drag's move")
 bed.unplug()
-wait_for(lambda: "TOUCH: /dev/input/event0 went away (No such device); touch input ends\r\n"
-         in unit.log(panel), "the controller's end")
-wait_for(lambda: field(unit, 5) == 250, "the drag's pen up at x 250")
-unit.tap(OK_BUTTON)
-unit.tap(ICON["sound"])
-wait_for(lambda: field(unit, 0) == 0, "the pointer after the controller went away")
+unit.logs(panel, "TOUCH: /dev/input/event0 went away (No such device); touch input ends\r\n")
+wait_for(lambda: unit.field(5) == 250, "the drag's pen up at x 250")
+unit.tap(OK_BUTTON, ICON["sound"])
+wait_for(lambda: unit.field(0) == 0, "the pointer after the controller went away")
 unit.closed(panel)
 ok("raw taps on the linear map; a controller gone mid-drag ends the drag, the pointer goes on")
 
@@ -47,7 +45,7 @@ panel = unit.panel()
 unit.said(panel, 'TOUCH: CalibrationData "%s" is singular (its points lie on one line); the '
           'calibration in use stays\r\n' % flat)
 bed.tap(*linear(ICON["advan"]))
-wait_for(lambda: field(unit, 0) == 2, "the advanced page by the linear map")
+wait_for(lambda: unit.field(0) == 2, "the advanced page by the linear map")
 unit.closed(panel)
 ok("a singular stored calibration is logged and the map in use stays")
 
@@ -55,7 +53,7 @@ unit.bind("TOUCH = evdev:/dev/input/event7\n")  # A bound node that does not exi
 panel = unit.panel()
 unit.said(panel, "TOUCH: cannot open /dev/input/event7 (No such file or directory)\r\n")
 unit.tap(ICON["sound"])
-wait_for(lambda: field(unit, 0) == 0, "the pointer's tap")
+wait_for(lambda: unit.field(0) == 0, "the pointer's tap")
 unit.closed(panel)
 ok("a missing node: one line naming the kernel's error, the pointer still works")
 
@@ -64,11 +62,9 @@ bed.controller.ranges = {ABS_X: (0, RAW_MAX), ABS_Y: (100, 100)}
 panel = unit.panel()
 unit.said(panel, "TOUCH: /dev/input/event0 reports an empty range (x 0..4095, y 100..100); "
           "not used\r\n")
-for point in [ICON["touch"]] + TARGETS:
-    unit.tap(point)
-wait_for(lambda: "TouchCalibrate: CalibrationData = %s\r\n" % TARGETS_RAW in unit.log(panel),
-         "the calibration stored")
-check(not os.path.exists(unit.path("unit", "dev", "touch-calibration.rules")), "a udev rule")
+unit.tap(ICON["touch"], *TARGETS)
+unit.logs(panel, "TouchCalibrate: CalibrationData = %s\r\n" % TARGETS_RAW)
+check(not os.path.exists(unit.dev("touch-calibration.rules")), "a udev rule")
 unit.closed(panel)
 ok("an empty ABS range is refused; the calibration is stored as without a controller")
 
@@ -81,5 +77,5 @@ x0, y0 = wait_for(lambda: re.search(r"scaled [0-9.]+ to 1280 x 624 at \((\d+), (
                                     unit.log(panel)), "the full-screen layout").groups()
 bed.tap(round((int(x0) + (ICON["advan"][0] + 0.5) * 1280 / 480) * RAW_MAX / 1280),
         round((int(y0) + (ICON["advan"][1] + 0.5) * 624 / 234) * RAW_MAX / 800))
-wait_for(lambda: field(unit, 0) == 2, "the advanced page by a raw tap on the full display")
+wait_for(lambda: unit.field(0) == 2, "the advanced page by a raw tap on the full display")
 ok("full screen, a raw tap maps through the display's layout onto the panel")

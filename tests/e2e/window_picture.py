@@ -1,13 +1,8 @@
 # What the X window shows is the panel's own picture (dialvane-ctl shot), pixel for pixel at the
-# window's scale, after partial redraws (a slider dragged, an option tapped, a bar dragged):
-# through the window's own surface and through SDL's renderer, at scales 1 and 2. The log names
-# the way the panel presents; a scale too large for the display is lowered.
-import struct
-import subprocess
-
+# window's scale, after partial redraws, through the window's surface and through SDL's renderer
+# at scales 1 and 2, each logged; a scale too large for the display is lowered.
 from dvtest import *
 
-CASES = [("surface", 1), ("surface", 2), ("renderer", 1), ("renderer", 2)]
 SAID = {"surface": "Display: presenting through the window's surface, without OpenGL "
                    "(DIALVANE_PRESENT=surface)",
         "renderer": "Display: presenting through SDL's renderer 'software' "
@@ -35,9 +30,8 @@ def window_pixels(unit, win):  # RGB bytes from xwd's dump (xwdtopnm maps throug
 
 
 def compare(unit, win, scale, what):
-    with open(unit.shot("panel.png"), "rb") as shot:  # the shot at the window's scale
-        ppm = subprocess.run(["sh", "-c", "pngtopnm | pnmenlarge %d" % scale], input=shot.read(),
-                             capture_output=True, check=True).stdout
+    ppm = subprocess.run(["sh", "-c", "pngtopnm | pnmenlarge %d" % scale], capture_output=True,
+                         input=unit.read(unit.shot("panel.png")), check=True).stdout  # scaled
     window, panel = window_pixels(unit, win), ppm[len(ppm) - 480 * 234 * 3 * scale * scale:]
     if window != panel:
         at = next(i for i in range(len(panel)) if window[i:i + 1] != panel[i:i + 1]) // 3
@@ -47,7 +41,7 @@ def compare(unit, win, scale, what):
 
 unit = Unit()
 xvfb(unit, None, "1024x768")  # one X server for every case
-for way, scale in CASES:
+for way, scale in [(way, scale) for way in SAID for scale in (1, 2)]:  # each way at scales 1, 2
     panel = unit.panel({"DIALVANE_PRESENT": way, "DIALVANE_SCALE": str(scale)})
     win = panel_window(unit)
     unit.said(panel, SAID[way])
@@ -58,10 +52,8 @@ for way, scale in CASES:
     ok("%s, scale %d: the window shows the shot after %d steps" % (way, scale, len(STEPS)))
     unit.closed(panel)
 
-# A scale too large for the display is lowered to the largest that fits, with a log line.
-panel = unit.panel({"DIALVANE_SCALE": "5"})
-check("WIDTH=960\nHEIGHT=468" in xdo("getwindowgeometry", "--shell", panel_window(unit),
-                                     unit=unit).stdout, "the window is not at scale 2")
+panel = unit.panel({"DIALVANE_SCALE": "5"})  # too large for the display: lowered, with a log line
+check("WIDTH=960\nHEIGHT=468" in window_geometry(unit), "the window is not at scale 2")
 said = "DIALVANE_SCALE=5 makes a window of 2400 x 1170, larger than the display's 1024 x 768; " \
        "using scale 2"
 unit.said(panel, said)
