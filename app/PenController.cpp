@@ -11,12 +11,6 @@ namespace {
 
 constexpr LPCWSTR kClickSound = L"\\windows\\question.wav";
 
-constexpr int BTN_ICON_SOUND = 0;
-constexpr int BTN_ICON_TOUCH = 3;
-constexpr int BTN_CLOSE = 4;
-constexpr int BTN_OK = 5;
-constexpr int BTN_DEFAULT = 7;
-
 // A zone whose bounds both count as inside, unlike a rectangle's.
 struct Zone {
     int left;
@@ -30,20 +24,13 @@ struct Zone {
 
 constexpr Zone kPreviewZone = {layout::kPreviewRect.left, layout::kPreviewRect.top,
                                layout::kPreviewRect.right, layout::kPreviewRect.bottom};
-constexpr int kSliderYMin = layout::kSliderTop;
 constexpr int kSliderYMax = layout::kSliderTop + layout::kSliderHeight;
 
 constexpr Zone SliderZone(int nSlider) {
     const int x = layout::kSliderColumnX[nSlider];
-    return {x, kSliderYMin, x + layout::kSliderTouchWidth, kSliderYMax};
+    return {x, layout::kSliderTop, x + layout::kSliderTouchWidth, kSliderYMax};
 }
 constexpr Zone kSliderZones[VOLUME_SLIDER_COUNT] = {SliderZone(0), SliderZone(1), SliderZone(2)};
-constexpr int kBarXMin = layout::kBarX;
-constexpr int kBarXMax = layout::kBarTouchRight;
-using layout::kBrightRowBottom;
-using layout::kBrightRowTop;
-using layout::kContrastRowBottom;
-using layout::kContrastRowTop;
 
 // Basic page options: m_rcHit 0..4; advanced page: 5..8 (9 and 10, the FM
 // transmitter's, are never accepted).
@@ -175,16 +162,16 @@ void CSettingsDlg::PenDownBasic(POINT point) {
     // Every pen down on this page redraws the marks and commits the page.
     DrawBasicOptions(m_pScreenDC);
     SavePageData();
-    if (point.x < kBarXMin || point.x > kBarXMax) {
+    if (point.x < layout::kBarX || point.x > layout::kBarTouchRight) {
         return;
     }
-    if (point.y >= kBrightRowTop && point.y <= kBrightRowBottom) {
+    if (point.y >= layout::kBrightRowTop && point.y <= layout::kBrightRowBottom) {
         Click();
         m_nDragBar = BAR_BRIGHT;
         DrawBar(m_pScreenDC, point.x, BAR_BRIGHT);
         m_bBarChanged = TRUE;
     }
-    if (point.y >= kContrastRowTop && point.y <= kContrastRowBottom) {
+    if (point.y >= layout::kContrastRowTop && point.y <= layout::kContrastRowBottom) {
         Click();
         m_nDragBar = BAR_CONTRAST;
         DrawBar(m_pScreenDC, point.x, BAR_CONTRAST);
@@ -221,11 +208,12 @@ void CSettingsDlg::OnMouseMove(UINT /*nFlags*/, POINT point) {
     }
     if (m_nCurPage == PAGE_SOUND && m_nDragSlider != DRAG_NONE) {
         if (point.y != m_nLastKnobY[m_nDragSlider]) {
-            int nY = std::clamp<int>(point.y, kSliderYMin, kSliderYMax);
+            int nY = std::clamp<int>(point.y, layout::kSliderTop, kSliderYMax);
             DrawVolumeSlider(m_pScreenDC, nY, m_nDragSlider);
         }
     } else if (m_nCurPage == PAGE_BASIC && m_nDragBar != DRAG_NONE) {
-        DrawBar(m_pScreenDC, std::clamp<int>(point.x, kBarXMin, kBarXMax), m_nDragBar);
+        DrawBar(m_pScreenDC, std::clamp<int>(point.x, layout::kBarX, layout::kBarTouchRight),
+                m_nDragBar);
     }
     Default();
 }

@@ -7,15 +7,12 @@
 
 namespace {
 
-using layout::kScreenHeight;
-using layout::kScreenWidth;
 constexpr WPARAM kEnterKey = 13;
 // What the Enter key becomes, so that it never reaches the dialog manager
 // as Enter and never produces the dialog's OK command.
 constexpr WPARAM kEnterReplacement = 210;
 
-using layout::kOptionRects;
-static_assert(std::size(kOptionRects) == OPTION_RECT_COUNT);
+static_assert(std::size(layout::kOptionRects) == OPTION_RECT_COUNT);
 
 }  // namespace
 
@@ -41,7 +38,7 @@ CSettingsDlg::CSettingsDlg(CWnd* pParent)
       m_hVersionFont(nullptr) {
     m_hAppIcon = LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDI_APP_ICON));
     for (int i = 0; i < OPTION_RECT_COUNT; ++i) {
-        m_rcHit[i] = kOptionRects[i];
+        m_rcHit[i] = layout::kOptionRects[i];
     }
 }
 
@@ -51,7 +48,7 @@ BOOL CSettingsDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hAppIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hAppIcon));
-    MoveWindow(0, 0, kScreenWidth, kScreenHeight, TRUE);
+    MoveWindow(0, 0, layout::kScreenWidth, layout::kScreenHeight, TRUE);
     SetWindowText(kSettingsTitle);
     NKDbgPrintfW(L"\r\nBuild Time - %S %S\r\n", __DATE__, __TIME__);
     NKDbgPrintfW(L"Build Version - QX-9 V1.20 (2008.4.19)\r\n");

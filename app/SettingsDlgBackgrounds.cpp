@@ -5,32 +5,18 @@
 #include <iterator>
 
 #include "app/SettingsDlg.h"
-#include "platform/afx/CWinApp.h"
 #include "ui/ResourceIds.h"
 #include "ui/ScratchSurface.h"
 #include "ui/ScreenLayout.h"
+#include "ui/TextStyle.h"
 
 namespace {
 
-using layout::kScreenHeight;
-using layout::kScreenWidth;
-
-constexpr int kPanelX = layout::kPanelOrigin.x;
-constexpr int kPanelY = layout::kPanelOrigin.y;
-constexpr int kPanelWidth = layout::kPanelSize.cx;
-constexpr int kPanelHeight = layout::kPanelSize.cy;
-
-constexpr int kPreviewX = layout::kPreviewRect.left;
-constexpr int kPreviewY = layout::kPreviewRect.top;
-constexpr int kPreviewWidth = layout::kPreviewRect.right - layout::kPreviewRect.left;
-constexpr int kPreviewHeight = layout::kPreviewRect.bottom - layout::kPreviewRect.top;
 constexpr int kPreviewCount = 4;
 constexpr UINT kPreviewBitmaps[kPreviewCount] = {IDB_PREVIEW_SOUND, IDB_PREVIEW_BASIC,
                                                  IDB_PREVIEW_ADVAN, IDB_PREVIEW_TOUCH};
 
 constexpr LONG kScreenFontHeight = 12;
-constexpr const wchar_t* kScreenFontFace = L"Tahoma";
-constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 // The strips of buttons 0..7, in the order of their rectangles on the screen;
 // each strip is twice its rectangle's width.
@@ -39,10 +25,6 @@ constexpr UINT kButtonBitmaps[IMAGE_BUTTON_COUNT] = {
     IDB_BTN_CLOSE,  IDB_BTN_OK,     IDB_BTN_CANCEL, IDB_BTN_DEFAULT,
 };
 static_assert(std::size(layout::kButtonRects) == IMAGE_BUTTON_COUNT);
-
-HBITMAP LoadResourceBitmap(UINT nBitmapId) {
-    return ::LoadBitmapW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nBitmapId));
-}
 
 HDC SafeHdc(CDC* pDC) {
     return pDC != nullptr ? pDC->GetSafeHdc() : nullptr;
@@ -62,13 +44,15 @@ void CSettingsDlg::CreateMainBackground() {
 void CSettingsDlg::CreatePageBackground(CDC& pageDC, UINT nPanelBitmapId) {
     pageDC.CreateCompatibleDC(m_pScreenDC);
     CScratchSurface panel(m_pScreenDC);
-    HBITMAP hPage = ::CreateCompatibleBitmap(SafeHdc(m_pScreenDC), kScreenWidth, kScreenHeight);
+    HBITMAP hPage =
+        ::CreateCompatibleBitmap(SafeHdc(m_pScreenDC), layout::kScreenWidth, layout::kScreenHeight);
     if (hPage != nullptr) {
         pageDC.SelectObject(hPage);
     }
     panel.HoldResource(nPanelBitmapId);
-    pageDC.BitBlt(0, 0, kScreenWidth, kScreenHeight, &m_dcMainBg, 0, 0, SRCCOPY);
-    pageDC.BitBlt(kPanelX, kPanelY, kPanelWidth, kPanelHeight, panel.Get(), 0, 0, SRCCOPY);
+    pageDC.BitBlt(0, 0, layout::kScreenWidth, layout::kScreenHeight, &m_dcMainBg, 0, 0, SRCCOPY);
+    pageDC.BitBlt(layout::kPanelOrigin.x, layout::kPanelOrigin.y, layout::kPanelSize.cx,
+                  layout::kPanelSize.cy, panel.Get(), 0, 0, SRCCOPY);
 }
 
 void CSettingsDlg::CreateSoundBackground() {
@@ -87,7 +71,7 @@ void CSettingsDlg::InitScreenFont() {
     LOGFONTW lf{};
     lf.lfHeight = kScreenFontHeight;
     lf.lfWeight = FW_BOLD;
-    std::wcscpy(lf.lfFaceName, kScreenFontFace);
+    std::wcscpy(lf.lfFaceName, kTextFace);
     m_fontScreen.CreateFontIndirect(&lf);
     if (m_pScreenDC == nullptr) {
         return;
@@ -95,7 +79,7 @@ void CSettingsDlg::InitScreenFont() {
     m_pOldFont = m_pScreenDC->SelectObject(&m_fontScreen);
     // The FM frequency is the only text drawn straight on the screen.
     m_pScreenDC->SetBkMode(TRANSPARENT);
-    m_pScreenDC->SetTextColor(kWhite);
+    m_pScreenDC->SetTextColor(kTextColour);
 }
 
 HFONT CSettingsDlg::MakeFont(LPCWSTR lpszFace, int nHeight, bool bBold, bool bAntialiased) {
@@ -124,7 +108,8 @@ void CSettingsDlg::DrawMainPreview(CDC* pTargetDC) {
     }
     CScratchSurface preview(m_pScreenDC);
     preview.HoldResource(kPreviewBitmaps[m_nSelIcon]);
-    pTargetDC->BitBlt(kPreviewX, kPreviewY, kPreviewWidth, kPreviewHeight, preview.Get(), 0, 0,
+    const RECT& rc = layout::kPreviewRect;
+    pTargetDC->BitBlt(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, preview.Get(), 0, 0,
                       SRCCOPY);
 }
 

@@ -7,20 +7,11 @@
 #include "app/SettingsDlg.h"
 #include "ui/ScratchSurface.h"
 #include "ui/ScreenLayout.h"
+#include "ui/TextStyle.h"
 
 namespace {
 
-using layout::kScreenHeight;
-using layout::kScreenWidth;
-
-constexpr int kBtnClose = 4;
-constexpr int kBtnOk = 5;
-constexpr int kBtnDefault = 7;
-constexpr int kMainIconCount = 4;
-
 constexpr const wchar_t* kVersionText = L"QX-9  V1.20  (2008.4.19)";
-using layout::kVersionRect;
-constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 // The build's version on the advanced page, in the version font when it was
 // made. Giving the surface its own font back lets the version font be deleted
@@ -31,8 +22,8 @@ void DrawVersionText(CDC* pPage, HFONT hVersionFont) {
     if (hVersionFont != nullptr) {
         hPrevFont = pPage->SelectObject(hVersionFont);
     }
-    pPage->SetTextColor(kWhite);
-    RECT rcVersion = kVersionRect;
+    pPage->SetTextColor(kTextColour);
+    RECT rcVersion = layout::kVersionRect;
     pPage->DrawText(kVersionText, static_cast<int>(std::wcslen(kVersionText)), &rcVersion,
                     DT_SINGLELINE | DT_VCENTER);
     if (hPrevFont != nullptr) {
@@ -40,10 +31,14 @@ void DrawVersionText(CDC* pPage, HFONT hVersionFont) {
     }
 }
 
+void CopyScreen(CDC* pTarget, CDC* pSource) {
+    pTarget->BitBlt(0, 0, layout::kScreenWidth, layout::kScreenHeight, pSource, 0, 0, SRCCOPY);
+}
+
 }  // namespace
 
 void CSettingsDlg::DrawMainIcons(CDC* pDC, int nPressedIcon) {
-    for (int i = 0; i < kMainIconCount; ++i) {
+    for (int i = BTN_ICON_SOUND; i <= BTN_ICON_TOUCH; ++i) {
         m_btn[i].Draw(pDC, i == nPressedIcon, 0);
     }
 }
@@ -62,43 +57,43 @@ void CSettingsDlg::OnPaint() {
 
     {
         CScratchSurface page(&dc);
-        page.HoldBlank(kScreenWidth, kScreenHeight);
+        page.HoldBlank(layout::kScreenWidth, layout::kScreenHeight);
         CDC* pPage = page.Get();
 
         switch (m_nCurPage) {
             case PAGE_MAIN:
-                pPage->BitBlt(0, 0, kScreenWidth, kScreenHeight, &m_dcMainBg, 0, 0, SRCCOPY);
+                CopyScreen(pPage, &m_dcMainBg);
                 DrawMainIcons(pPage, m_nSelIcon);
                 DrawMainPreview(pPage);
                 break;
             case PAGE_SOUND:
-                pPage->BitBlt(0, 0, kScreenWidth, kScreenHeight, &m_dcSoundBg, 0, 0, SRCCOPY);
+                CopyScreen(pPage, &m_dcSoundBg);
                 DrawVolumeSlider(pPage, m_device.GetVolumeStepY(SoundPageData.nNaviVolume), 0);
                 DrawVolumeSlider(pPage, m_device.GetVolumeStepY(SoundPageData.nDmbVolume), 1);
                 DrawVolumeSlider(pPage, m_device.GetVolumeStepY(SoundPageData.nAvInVolume), 2);
                 break;
             case PAGE_BASIC:
-                pPage->BitBlt(0, 0, kScreenWidth, kScreenHeight, &m_dcBasicBg, 0, 0, SRCCOPY);
+                CopyScreen(pPage, &m_dcBasicBg);
                 DrawBasicOptions(pPage);
                 // Each bar also brings its hardware level to the working value.
                 DrawBar(pPage, BasicPageData.nBright, BAR_BRIGHT);
                 DrawBar(pPage, BasicPageData.nContrast, BAR_CONTRAST);
                 break;
             case PAGE_ADVAN:
-                pPage->BitBlt(0, 0, kScreenWidth, kScreenHeight, &m_dcAdvanBg, 0, 0, SRCCOPY);
+                CopyScreen(pPage, &m_dcAdvanBg);
                 DrawAdvanOptions(pPage);
-                m_btn[kBtnDefault].Draw(pPage, false, 0);
+                m_btn[BTN_DEFAULT].Draw(pPage, false, 0);
                 DrawVersionText(pPage, m_hVersionFont);
                 break;
             default:
                 break;
         }
 
-        m_btn[kBtnClose].Draw(pPage, false, 0);
+        m_btn[BTN_CLOSE].Draw(pPage, false, 0);
         if (m_nCurPage != PAGE_MAIN) {
-            m_btn[kBtnOk].Draw(pPage, false, 0);
+            m_btn[BTN_OK].Draw(pPage, false, 0);
         }
-        dc.BitBlt(0, 0, kScreenWidth, kScreenHeight, pPage, 0, 0, SRCCOPY);
+        CopyScreen(&dc, pPage);
     }
     // Drawn once the page surface is gone: the screen then owns its pixels
     // alone and the strip is written straight into them.

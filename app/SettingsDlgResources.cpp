@@ -1,10 +1,10 @@
 // The drawing resources that live as long as the dialog's window: made in
 // one go at initialisation and freed in one go at destruction.
 #include "app/SettingsDlg.h"
+#include "ui/TextStyle.h"
 
 namespace {
 
-constexpr const wchar_t* kVersionFontFace = L"Tahoma";
 constexpr int kVersionFontHeight = 16;
 
 }  // namespace
@@ -16,7 +16,7 @@ void CSettingsDlg::CreateScreenResources() {
     CreateBasicBackground();
     CreateAdvanBackground();
     InitScreenFont();
-    m_hVersionFont = MakeFont(kVersionFontFace, kVersionFontHeight, true, true);
+    m_hVersionFont = MakeFont(kTextFace, kVersionFontHeight, true, true);
     CreateButtons();
 }
 

@@ -1,5 +1,6 @@
 #include "sound/WaveFile.h"
 
+#include <cstddef>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -8,8 +9,8 @@ namespace {
 
 constexpr DWORD kChunkHeaderSize = 8;
 constexpr DWORD kFileHeaderSize = 12;
-constexpr DWORD kMinFormatSize = 16;
-constexpr DWORD kAvgBytesPerSecOffset = 8;
+// A format record may end before cbSize, as a plain PCM one does.
+constexpr DWORD kMinFormatSize = offsetof(WAVEFORMATEX, cbSize);
 // The longest forward move one 32-bit signed file-pointer distance can make.
 constexpr DWORD kLongestMove = 0x7FFFFFFF;
 
@@ -166,7 +167,8 @@ int ReadWaveFile(LPCWSTR pszFileName, WAVEFORMATEX** ppFormat, DWORD* pdwDataSiz
     }
     // The player divides by this rate; a file that gives 0 cannot be timed.
     DWORD dwAvgBytesPerSec = 0;
-    std::memcpy(&dwAvgBytesPerSec, load.m_pFormat + kAvgBytesPerSecOffset, sizeof dwAvgBytesPerSec);
+    std::memcpy(&dwAvgBytesPerSec, load.m_pFormat + offsetof(WAVEFORMATEX, nAvgBytesPerSec),
+                sizeof dwAvgBytesPerSec);
     if (dwAvgBytesPerSec == 0) {
         return load.Fail(L"Invalid average bytes per second\r\n");
     }

@@ -1,15 +1,11 @@
 #include "ui/ImageButton.h"
 
 #include "platform/WinBase.h"
-#include "platform/afx/CWinApp.h"
+#include "ui/ResourceIds.h"
 
 namespace {
 
 constexpr int kMaxExtraImages = 2;
-
-HBITMAP LoadResourceBitmap(UINT nBitmapId) {
-    return ::LoadBitmapW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nBitmapId));
-}
 
 }  // namespace
 

@@ -1,4 +1,5 @@
-// Ids of the bitmap resources the screens are drawn from. A strip holds a
+// Ids of the bitmap resources the screens are drawn from, and their loader.
+// A strip holds a
 // button's normal look and, to its right, its pressed look. Sizes in pixels:
 //   main background 480 x 234 (the whole screen); page panels 457 x 160;
 //   previews 189 x 123; icon strips of two 73 x 97 (sound), 58 x 90 (basic),
@@ -8,7 +9,8 @@
 //   12 x 14 and box 54 x 18.
 #pragma once
 
-#include "platform/WinDef.h"
+#include "platform/WinGdi.h"
+#include "platform/afx/CWinApp.h"
 
 constexpr UINT IDB_MAIN_BG = 129;
 constexpr UINT IDB_ICON_SOUND = 130;
@@ -34,3 +36,8 @@ constexpr UINT IDB_BTN_DEFAULT = 149;
 constexpr UINT IDB_FM_ARROW_LEFT = 150;
 constexpr UINT IDB_FM_BOX = 151;
 constexpr UINT IDB_FM_ARROW_RIGHT = 152;
+
+// The caller owns the bitmap; nullptr when the id names no bitmap.
+inline HBITMAP LoadResourceBitmap(UINT nBitmapId) {
+    return ::LoadBitmapW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nBitmapId));
+}

@@ -1,6 +1,6 @@
 #include "ui/ScratchSurface.h"
 
-#include "platform/afx/CWinApp.h"
+#include "ui/ResourceIds.h"
 
 CScratchSurface::CScratchSurface(CDC* pLikeDC) : m_pLikeDC(pLikeDC) {
     m_dc.CreateCompatibleDC(pLikeDC);
@@ -17,7 +17,7 @@ void CScratchSurface::HoldBlank(int cx, int cy) {
 }
 
 void CScratchSurface::HoldResource(UINT nBitmapId) {
-    Hold(::LoadBitmapW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nBitmapId)));
+    Hold(LoadResourceBitmap(nBitmapId));
 }
 
 void CScratchSurface::Hold(HBITMAP hBitmap) {

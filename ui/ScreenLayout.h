@@ -36,8 +36,11 @@ constexpr RECT kOptionRects[] = {
     {246, 103, 300, 118}, {154, 83, 242, 102},  {250, 83, 435, 102},  {156, 113, 220, 131},
     {232, 113, 290, 131}, {156, 144, 220, 159}, {232, 144, 290, 159},
 };
-// The option marks' block: marks are placed from this corner.
+// The option marks' blocks, redrawn whole when a mark changes: marks are
+// placed from this corner.
 constexpr POINT kOptionsOrigin = {155, 75};
+constexpr SIZE kBasicOptionsSize = {275, 45};
+constexpr SIZE kAdvanOptionsSize = {300, 60};
 constexpr SIZE kMarkSize = {15, 14};
 // Mark offsets from that corner. Basic page: the start-up application's
 // three marks, then automatic power-on off and on. Advanced page: voice
@@ -52,8 +55,11 @@ constexpr int kSliderTop = 80;
 constexpr int kSliderWidth = 30;
 constexpr int kSliderHeight = 80;
 constexpr int kSliderTouchWidth = 20;
-// The groove lies this far into the column.
+// The groove lies this far into the column; its fill starts this far below
+// the knob's top and runs down to the column's bottom edge.
 constexpr int kSliderGrooveX = 7;
+constexpr int kSliderFillGap = 2;
+constexpr int kSliderFillWidth = 4;
 // Knob y is the knob's centre near the pen; its top sits this far above it,
 // and never lower than this inside the column.
 constexpr int kKnobCentreOffset = 90;
@@ -71,8 +77,19 @@ constexpr int kContrastRowBottom = 174;
 constexpr int kBarTouchRight = 426;
 // The bar's line lies this far down its strip.
 constexpr int kBarLineY = 8;
+constexpr int kBarLineHeight = 3;
+constexpr SIZE kBarKnobSize = {19, 19};
 
 constexpr RECT kVersionRect = {158, 141, 361, 153};
 constexpr RECT kFmRect = {323, 141, 448, 159};
+// The FM panel's pieces, placed from its corner.
+constexpr SIZE kFmArrowSize = {12, 14};
+constexpr SIZE kFmBoxSize = {54, 18};
+constexpr POINT kFmLeftArrows[] = {{0, 2}, {19, 2}};
+constexpr POINT kFmBox = {36, 0};
+constexpr POINT kFmRightArrows[] = {{97, 2}, {114, 2}};
+// The frequency's text, taller than the box so that it centres on the box's
+// middle.
+constexpr RECT kFmTextRect = {359, 118, 413, 180};
 
 }  // namespace layout

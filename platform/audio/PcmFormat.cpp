@@ -1,5 +1,6 @@
 #include "platform/audio/PcmFormat.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace dv {
@@ -9,19 +10,6 @@ namespace {
 constexpr unsigned kMinRate = 1000;
 constexpr unsigned kMaxRate = 384000;
 
-// The fields every PCM record has, in the file's layout.
-#pragma pack(push, 1)
-struct PcmRecord {
-    WORD wFormatTag;
-    WORD nChannels;
-    DWORD nSamplesPerSec;
-    DWORD nAvgBytesPerSec;
-    WORD nBlockAlign;
-    WORD wBitsPerSample;
-};
-#pragma pack(pop)
-static_assert(sizeof(PcmRecord) == 16);
-
 }  // namespace
 
 std::string PcmFormat::Describe() const {
@@ -30,8 +18,9 @@ std::string PcmFormat::Describe() const {
 }
 
 std::optional<PcmFormat> PcmFormat::FromRecord(const WAVEFORMATEX& record) {
-    PcmRecord pcm;
-    std::memcpy(&pcm, &record, sizeof(pcm));
+    // Only the fields every PCM record has: the record may end before cbSize.
+    WAVEFORMATEX pcm{};
+    std::memcpy(&pcm, &record, offsetof(WAVEFORMATEX, cbSize));
     if (pcm.wFormatTag != WAVE_FORMAT_PCM) {
         return std::nullopt;
     }
