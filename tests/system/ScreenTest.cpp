@@ -33,20 +33,14 @@ std::pair<RECT, int> Bounds(RECT r, Pass pass) {
 // The label as the unit shows it: its version, white, in the version font
 // over the page's background, one line centred on rows 141..153 from x 158.
 dv::testing::PixelSnapshot VersionLabelAsShown(HDC hBackground, HFONT hFont) {
-    HDC hdc = CreateCompatibleDC(hBackground);
-    HBITMAP hBitmap = CreateCompatibleBitmap(hBackground, 480, 234);
-    HGDIOBJ hOldBitmap = SelectObject(hdc, hBitmap);
-    BitBlt(hdc, 0, 0, 480, 234, hBackground, 0, 0, SRCCOPY);
-    HGDIOBJ hOldFont = SelectObject(hdc, hFont);
-    SetBkMode(hdc, TRANSPARENT);
-    SetTextColor(hdc, RGB(255, 255, 255));
+    const dv::testing::GdiMemorySurface surface(480, 234);
+    BitBlt(surface.dc(), 0, 0, 480, 234, hBackground, 0, 0, SRCCOPY);
+    SelectObject(surface.dc(), hFont);
+    SetBkMode(surface.dc(), TRANSPARENT);
+    SetTextColor(surface.dc(), RGB(255, 255, 255));
     RECT label{158, 141, 361, 153};
-    DrawTextW(hdc, L"QX-9  V1.20  (2008.4.19)", 24, &label, DT_SINGLELINE | DT_VCENTER);
-    auto picture = dv::testing::SnapshotSurface(hdc);
-    SelectObject(hdc, hOldFont);
-    DeleteObject(SelectObject(hdc, hOldBitmap));
-    DeleteDC(hdc);
-    return picture;
+    DrawTextW(surface.dc(), L"QX-9  V1.20  (2008.4.19)", 24, &label, DT_SINGLELINE | DT_VCENTER);
+    return dv::testing::SnapshotSurface(surface.dc());
 }
 
 TEST_F(ScreenTest, ScreenHoldsExactlyTheVersionLabel) {
