@@ -18,15 +18,13 @@ constexpr int kClosed = -1;
 #define FLS_READ "open|seek 2112|read 512|close"
 #define FLS_WRITE "open|seek 2112|ioctl 0x00002040 in 42 00 00 00|write 512|close"
 #define BOOT_BANNER "\r\n\r\n=============== WRITE Shared Memory with BootLoader ==============="
-// What every calibration from the main menu's touch icon ends in.
+// What every calibration from the main menu ends in.
 #define CALIBRATED                                                                  \
     .page = PAGE_MAIN, .file = "nPage=3", .launcher = "T1 S3 T0", .audio = "click", \
     .calibrations = 1
 #define FACTORY                                                                  \
     "nPage=0 nNaviVolume=6 nDmbVolume=6 nAvInVolume=6 nAutoStart=0 nBright=405 " \
     "nContrast=295 nAutoPowerOn=4 nRearCamera=3 nFmtOn=4 nFmtMhz=87 nFmtDecimal=5 PiKoMute=0"
-
-constexpr const char* kFactoryCalibration = "2030,2045 3605,3540 3598,560 490,552 502,3531";
 
 struct Expect {
     int page = kUnchanged;  // m_nCurPage at the end, or kClosed
@@ -109,8 +107,7 @@ const Row kRows[] = {
      {.page = PAGE_ADVAN, .launcher = "S2", .audio = "click"}},
     {"PreviewMissesJustOutsideItsZone", "nPage=1", "tap 215 150; tap 406 150; tap 300 110", {}},
     {"PreviewWithTheTouchIconSelectedCalibrates", "nPage=3; cal 1,1 2,2 3,3 4,4 5,5", "tap 300 170",
-     {.page = PAGE_MAIN, .launcher = "T1 S3 T0", .audio = "click", .calibrations = 1,
-     .touchcal = "1,1 2,2 3,3 4,4 5,5"}},
+     {CALIBRATED, .touchcal = "1,1 2,2 3,3 4,4 5,5"}},
     {"IconHeldShowsItsPressedLook", "", "down 110 145",
      {.audio = "click", .screen = "main-basic-held"}},
     {"IconSlidOffStaysReleased", "", "down 110 145; move 300 60; move 110 145; up 110 145",
@@ -282,9 +279,8 @@ const Row kRows[] = {
      {CALIBRATED, .touchcal = std::string("A\0B", 3)}},
     {"UnopenableCalibrationFileIsLogged", "dir FlashMem/sysini/touchcal.ini", "tap 230 63",
      {CALIBRATED, .log = {"touchcal.ini File Open Fail"}}},
-    {"QuickSecondTapDuringCalibrationActsOnce", "calpost 230 63", "tap 230 63", {.page = PAGE_MAIN,
-     .selIcon = 3, .file = "nPage=3", .launcher = "T1 S3 T0", .audio = "click", .calibrations = 1,
-     .touchcal = kFactoryCalibration}},
+    {"QuickSecondTapDuringCalibrationActsOnce", "calpost 230 63", "tap 230 63",
+     {CALIBRATED, .touchcal = "2030,2045 3605,3540 3598,560 490,552 502,3531"}},
 
     // A damaged record is kept as read, drawn within the panels and never
     // indexes a table out of range.
