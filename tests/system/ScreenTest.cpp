@@ -33,23 +33,17 @@ std::pair<RECT, int> Bounds(RECT r, Pass pass) {
 // The label as the unit shows it: its version, white, in the version font
 // over the page's background, one line centred on rows 141..153 from x 158.
 dv::testing::PixelSnapshot VersionLabelAsShown(HDC hBackground, HFONT hFont) {
-    HDC hdc = CreateCompatibleDC(hBackground);
-    HBITMAP hBitmap = CreateCompatibleBitmap(hBackground, 480, 234);
-    HGDIOBJ hOldBitmap = SelectObject(hdc, hBitmap);
-    BitBlt(hdc, 0, 0, 480, 234, hBackground, 0, 0, SRCCOPY);
-    HGDIOBJ hOldFont = SelectObject(hdc, hFont);
-    SetBkMode(hdc, TRANSPARENT);
-    SetTextColor(hdc, RGB(255, 255, 255));
+    const dv::testing::GdiMemorySurface surface(480, 234);
+    BitBlt(surface.dc(), 0, 0, 480, 234, hBackground, 0, 0, SRCCOPY);
+    SelectObject(surface.dc(), hFont);
+    SetBkMode(surface.dc(), TRANSPARENT);
+    SetTextColor(surface.dc(), RGB(255, 255, 255));
     RECT label{158, 141, 361, 153};
-    DrawTextW(hdc, L"QX-9  V1.20  (2008.4.19)", 24, &label, DT_SINGLELINE | DT_VCENTER);
-    auto picture = dv::testing::SnapshotSurface(hdc);
-    SelectObject(hdc, hOldFont);
-    DeleteObject(SelectObject(hdc, hOldBitmap));
-    DeleteDC(hdc);
-    return picture;
+    DrawTextW(surface.dc(), L"QX-9  V1.20  (2008.4.19)", 24, &label, DT_SINGLELINE | DT_VCENTER);
+    return dv::testing::SnapshotSurface(surface.dc());
 }
 
-TEST_F(ScreenTest, VersionLabelIsTheVersionInItsFontAndEraseAndMissingButtonImagesPaintNothing) {
+TEST_F(ScreenTest, ScreenHoldsExactlyTheVersionLabel) {
     Start("page advanced");
     const HDC hBackground = Dlg().m_dcAdvanBg.GetSafeHdc();
     const auto background = dv::testing::SnapshotSurface(hBackground);
@@ -97,31 +91,26 @@ TEST_F(ScreenTest, FmFrequencyIsCentredInItsBox) {
     }
 }
 
-TEST_F(ScreenTest, TheWindowsIconAndFontsAreMadeAsAskedAndButtonsFreeTheSurfacesTheyMade) {
+TEST_F(ScreenTest, IconAndFontsAreMadeAsAsked) {
     Start();
-    // The program's icon at both sizes.
     HICON appIcon = ::LoadIconW(nullptr, MAKEINTRESOURCEW(IDI_APP_ICON));
     ASSERT_NE(appIcon, nullptr);
     for (WPARAM size : {ICON_SMALL, ICON_BIG}) {
         EXPECT_EQ(Dlg().SendMessage(WM_GETICON, size, 0), reinterpret_cast<LRESULT>(appIcon));
     }
     HFONT plain = Dlg().MakeFont(L"Tahoma", 0x10C, false, false);  // only the low byte is a height
-    const auto screenFont = dv::testing::LogFontOf(Dlg().m_fontScreen);
-    const auto versionFont = dv::testing::LogFontOf(Dlg().m_hVersionFont);
-    const auto plainFont = dv::testing::LogFontOf(plain);
-    ::DeleteObject(plain);
-    ASSERT_TRUE(screenFont);
-    ASSERT_TRUE(versionFont);
-    ASSERT_TRUE(plainFont);
     using Want = std::tuple<LONG, LONG, BYTE, BYTE>;  // height, weight, char set, quality
-    for (auto [font, want] :
-         {std::pair{*screenFont, Want{12, FW_BOLD, ANSI_CHARSET, DEFAULT_QUALITY}},
-          {*versionFont, Want{16, FW_BOLD, DEFAULT_CHARSET, ANTIALIASED_QUALITY}},
-          {*plainFont, Want{12, FW_NORMAL, DEFAULT_CHARSET, NONANTIALIASED_QUALITY}}}) {
-        EXPECT_EQ(std::wstring(font.lfFaceName), L"Tahoma");
-        EXPECT_EQ(Want(font.lfHeight, font.lfWeight, font.lfCharSet, font.lfQuality), want);
-        EXPECT_EQ(font.lfWidth + font.lfItalic + font.lfUnderline + font.lfStrikeOut, 0);
+    for (auto [handle, want] :
+         {std::pair<HFONT, Want>{Dlg().m_fontScreen, {12, FW_BOLD, ANSI_CHARSET, DEFAULT_QUALITY}},
+          {Dlg().m_hVersionFont, {16, FW_BOLD, DEFAULT_CHARSET, ANTIALIASED_QUALITY}},
+          {plain, {12, FW_NORMAL, DEFAULT_CHARSET, NONANTIALIASED_QUALITY}}}) {
+        const auto font = dv::testing::LogFontOf(handle);
+        ASSERT_TRUE(font);
+        EXPECT_EQ(std::wstring(font->lfFaceName), L"Tahoma");
+        EXPECT_EQ(Want(font->lfHeight, font->lfWeight, font->lfCharSet, font->lfQuality), want);
+        EXPECT_EQ(font->lfWidth + font->lfItalic + font->lfUnderline + font->lfStrikeOut, 0);
     }
+    ::DeleteObject(plain);
     EXPECT_EQ(dv::testing::TextStateOf(Dlg().m_pScreenDC->GetSafeHdc()),
               dv::testing::TextState(Dlg().m_fontScreen, TRANSPARENT, RGB(255, 255, 255)));
 
@@ -136,7 +125,10 @@ TEST_F(ScreenTest, TheWindowsIconAndFontsAreMadeAsAskedAndButtonsFreeTheSurfaces
                   fits ? "" : "MakeFont: face name missing or longer than 31 characters\r\n");
         ::DeleteObject(font);
     }
-    // Buttons free exactly the surfaces they made.
+}
+
+TEST_F(ScreenTest, ImageButtonsFreeTheSurfacesTheyMade) {
+    Start();
     const dv::testing::GdiCounts start = dv::testing::LiveGdiObjects();
     for (int extra : {0, 1, 2, 3, -1}) {
         Mark();

@@ -139,7 +139,7 @@ TEST_F(SoundTest, RemainingCountFallsByEveryByteReadOrSkipped) {
     CloseHandle(h);
 }
 
-TEST_F(SoundTest, EveryFailedLoadIsLoggedLeavesTheOutputsAndPlaysNothing) {
+TEST_F(SoundTest, EveryFailedLoadIsLoggedWithNoOtherEffect) {
     const Bytes fmt = Fmt(22050);
     const Bytes data = Chunk("data", Ramp(8));
     Bytes cut = Riff({Chunk("fmt ", fmt)});
@@ -203,7 +203,7 @@ TEST_F(SoundTest, EveryFailedLoadIsLoggedLeavesTheOutputsAndPlaysNothing) {
     EXPECT_TRUE(m_device.Calls().empty());
 }
 
-TEST_F(SoundTest, PlaysOnDeviceZeroAndLogsEachDeviceFailureStillReleasingTheRest) {
+TEST_F(SoundTest, PlaybackReleasesWhatItOpenedPastAnyDeviceFailure) {
     const Bytes samples = Ramp(80);
     const auto path = Put("click.wav", Riff({Chunk("fmt ", Fmt(8000)), Chunk("data", samples)}));
     PlayWaveFile(path.c_str());

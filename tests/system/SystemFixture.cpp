@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <regex>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -33,28 +36,33 @@ std::vector<std::string> Split(std::string_view text, char separator) {
     return parts;
 }
 
-std::vector<BYTE> FromHex(std::string_view hex) {
-    std::vector<BYTE> bytes;
+// The first word and the rest.
+std::pair<std::string, std::string> Cut(const std::string& text) {
+    const auto space = text.find(' ');
+    return {text.substr(0, space), space == std::string::npos ? "" : text.substr(space + 1)};
+}
+
+std::string FromHex(std::string_view hex) {
+    std::string bytes;
     for (const std::string& byte : Split(hex, ' ')) {
-        bytes.push_back(static_cast<BYTE>(std::stoul(byte, nullptr, 16)));
+        bytes += static_cast<char>(std::stoul(byte, nullptr, 16));
     }
     return bytes;
 }
 
 // A REG_SZ value: the text widened, with its terminator.
-std::vector<BYTE> WideString(const std::string& text) {
+std::string WideString(const std::string& text) {
     const std::u16string wide = std::u16string(text.begin(), text.end()) + u'\0';
-    std::vector<BYTE> bytes(wide.size() * 2);
-    std::memcpy(bytes.data(), wide.data(), bytes.size());
-    return bytes;
+    return {reinterpret_cast<const char*>(wide.data()), wide.size() * 2};
 }
 
-void SetRegistryValue(DWORD type, const std::vector<BYTE>& bytes) {
+void SetRegistryValue(DWORD type, std::string_view bytes) {
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\TOUCH", 0, nullptr, 0, 0,
                               nullptr, &key, nullptr),
               ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExW(key, L"CalibrationData", 0, type, bytes.data(),
+    EXPECT_EQ(RegSetValueExW(key, L"CalibrationData", 0, type,
+                             reinterpret_cast<const BYTE*>(bytes.data()),
                              static_cast<DWORD>(bytes.size())),
               ERROR_SUCCESS);
     RegCloseKey(key);
@@ -63,8 +71,7 @@ void SetRegistryValue(DWORD type, const std::vector<BYTE>& bytes) {
 }  // namespace
 
 INIINFO SystemTest::ParseRecord(INIINFO base, std::string_view assignments) {
-    std::array<SHORT, 13> fields;
-    std::memcpy(fields.data(), &base, sizeof base);
+    auto fields = std::bit_cast<std::array<SHORT, 13>>(base);
     for (const std::string& item : Split(assignments, ' ')) {
         const auto eq = item.find('=');
         const auto name = std::find(kFieldNames.begin(), kFieldNames.end(), item.substr(0, eq));
@@ -74,13 +81,11 @@ INIINFO SystemTest::ParseRecord(INIINFO base, std::string_view assignments) {
         }
         fields[name - kFieldNames.begin()] = static_cast<SHORT>(std::stoi(item.substr(eq + 1)));
     }
-    std::memcpy(&base, fields.data(), sizeof base);
-    return base;
+    return std::bit_cast<INIINFO>(fields);
 }
 
 std::string SystemTest::Describe(const INIINFO& record) {
-    std::array<SHORT, 13> fields;
-    std::memcpy(fields.data(), &record, sizeof record);
+    const auto fields = std::bit_cast<std::array<SHORT, 13>>(record);
     std::string out;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         out += std::string(i == 0 ? "" : " ") + kFieldNames[i] + "=" + std::to_string(fields[i]);
@@ -92,18 +97,14 @@ void SystemTest::Start(std::string_view setup) {
     m_start.record = kFactoryIniInfo;
     bool writeRecord = true;
     for (const std::string& item : Split(setup, ';')) {
-        const auto space = item.find(' ');
-        const std::string verb = item.substr(0, space);
-        const std::string arg = space == std::string::npos ? "" : item.substr(space + 1);
-        const auto argEnd = arg.find(' ');
+        const auto [verb, arg] = Cut(item);
+        const auto [first, rest] = Cut(arg);
         // The record is written last unless an item leaves no file or writes its own.
         writeRecord &= verb != "nofile" && verb != "nosysini" && verb != "conf";
-        if (item.find('=') != std::string::npos && space == std::string::npos) {
+        if (verb.find('=') != std::string::npos) {
             m_start.record = ParseRecord(m_start.record, item);
         } else if (verb == "conf") {
-            const std::vector<BYTE> bytes = FromHex(arg);
-            m_root->WriteFile(dvfuzz::kSettingsFile,
-                              {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+            m_root->WriteFile(dvfuzz::kSettingsFile, FromHex(arg));
         } else if (verb == "nosysini") {
             std::filesystem::remove_all(*m_root / "FlashMem/sysini");
         } else if (verb == "absent" || verb == "switch") {
@@ -115,17 +116,15 @@ void SystemTest::Start(std::string_view setup) {
         } else if (verb == "reg") {
             SetRegistryValue(REG_SZ, WideString(arg));
         } else if (verb == "regraw") {
-            SetRegistryValue(static_cast<DWORD>(std::stoul(arg.substr(0, argEnd))),
-                             FromHex(arg.substr(argEnd + 1)));
+            SetRegistryValue(static_cast<DWORD>(std::stoul(first)), FromHex(rest));
         } else if (verb == "regkey") {
             m_root->WriteFile("registry.reg", "Windows Registry Editor Version 5.00\r\n\r\n");
         } else if (verb == "cal") {
             m_calibrationStores = arg;
         } else if (verb == "calpost") {
-            m_calibrationPost =
-                POINT{std::stoi(arg.substr(0, argEnd)), std::stoi(arg.substr(argEnd))};
+            m_calibrationPost = POINT{std::stoi(first), std::stoi(rest)};
         } else if (verb == "file") {
-            m_root->WriteFile(arg.substr(0, argEnd), arg.substr(argEnd + 1));
+            m_root->WriteFile(first, rest);
         } else if (verb == "dir") {
             m_root->MakeFolder(arg);
         } else if (verb == "nolauncher") {
@@ -219,15 +218,11 @@ std::string SystemTest::Audio() const {
     const auto calls = m_run->Audio().Calls();
     std::string out;
     for (auto it = calls.begin() + static_cast<long>(m_audioMark); it != calls.end(); ++it) {
-        out += (out.empty() ? "" : " ") +
-               (it->starts_with("setvolume ") ? "vol:" + it->substr(10) : *it);
+        out += (out.empty() ? "" : " ") + *it;
     }
     // Only setvolume has an argument, so a sound played whole shows as these words.
-    const std::string kClick = "open prepare write unprepare close";
-    for (auto at = out.find(kClick); at != std::string::npos; at = out.find(kClick, at)) {
-        out.replace(at, kClick.size(), "click");
-    }
-    return out;
+    out = std::regex_replace(out, std::regex("open prepare write unprepare close"), "click");
+    return std::regex_replace(out, std::regex("setvolume "), "vol:");
 }
 
 std::optional<INIINFO> SystemTest::StoredRecord() const {
