@@ -103,7 +103,7 @@ std::vector<BYTE> StringBytes(std::string_view text) {
 }
 
 // The text of a string the file can hold: one line that reads back as the
-// same bytes (one terminator at the end, no other zero, all of it UTF-16).
+// same bytes (one terminator at the end, no other zero, no lone surrogate).
 std::optional<std::string> StringText(DWORD type, std::span<const BYTE> bytes) {
     std::u16string units;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
