@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "platform/WinReg.h"
 #include "platform/core/DebugLog.h"
 #include "platform/registry/RegFile.h"
 
@@ -20,12 +19,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     dv::RegFile file = dv::RegFile::Parse({reinterpret_cast<const char*>(data), size});
     const std::string written = file.Text();
     const auto neighbour = file.Find(kKey, "Other"), root = file.Find("", "");
-    const dv::RegValue value{REG_SZ, dv::RegFile::StringBytes("1,\"2\"\\ 3")};
+    constexpr std::string_view kText = "1,\"2\"\\ 3";
     file.CreateKey(kKey);
-    const bool set = file.Set(kKey, "calibrationdata", value);
+    const bool set = file.Set(kKey, "calibrationdata", kText);
     const dv::RegFile changed = dv::RegFile::Parse(file.Text());
     if (dv::RegFile::Parse(written).Text() != written || !set || changed.Text() != file.Text() ||
-        changed.Find(kKey, "CalibrationData") != value ||
+        changed.Find(kKey, "CalibrationData") != kText ||
         changed.Find(kKey, "OTHER") != neighbour || changed.Find("", "") != root) {
         std::abort();
     }

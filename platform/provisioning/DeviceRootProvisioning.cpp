@@ -77,8 +77,7 @@ std::vector<BYTE> FactoryFlashImage() {
 std::string FactoryRegistryText() {
     RegFile file;
     file.CreateKey(kTouchKey);
-    file.Set(kTouchKey, kCalibrationValue,
-             RegValue{REG_SZ, RegFile::StringBytes(kFactoryCalibration)});
+    file.Set(kTouchKey, kCalibrationValue, kFactoryCalibration);
     return file.Text();
 }
 

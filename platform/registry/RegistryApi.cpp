@@ -1,15 +1,16 @@
-// The registry functions on HKEY_LOCAL_MACHINE kept in ROOT/registry.reg.
-// The file is read again at every key open, as another process may have
-// changed it, and written back whole and atomically at every change, under a
-// lock so that two processes changing it at once do not lose each other's
-// change.
+// The registry functions on HKEY_LOCAL_MACHINE kept in ROOT/registry.reg,
+// read again at every key open and query, as another process may have
+// changed it, and written back whole and atomically at every change under a
+// lock, so that processes changing it at once all keep their change.
 #include <fcntl.h>
 #include <sys/file.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <span>
 
 #include "platform/Platform.h"
 #include "platform/WinReg.h"
@@ -39,11 +40,7 @@ std::filesystem::path FilePath() {
 // Held while the file is read, changed and written back: waits for another
 // process's change to finish.
 UniqueFd TakeChangeLock() {
-    std::filesystem::path file = FileLock::LockFileFor(FilePath(), ".change");
-    std::error_code ec;
-    if (std::filesystem::is_directory(DeviceRoot(), ec)) {
-        std::filesystem::create_directory(file.parent_path(), ec);
-    }
+    const std::filesystem::path file = FileLock::LockFileFor(FilePath(), ".change");
     UniqueFd fd(::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
     while (fd.Valid() && ::flock(fd.Get(), LOCK_EX) != 0 && errno == EINTR) {
     }
@@ -52,7 +49,6 @@ UniqueFd TakeChangeLock() {
 
 struct Shared {
     std::mutex lock;           // held by each function that reads or writes the file
-    RegFile cache;             // as read at the last key open or change
     std::string reportedText;  // the text whose problems were last logged
 };
 
@@ -73,8 +69,7 @@ RegFile Load() {
     return file;
 }
 
-// The cache follows the file only once it is written.
-LONG Save(RegFile file) {
+LONG Save(const RegFile& file) {
     std::string text = file.Text();
     if (!AtomicReplacement::ReplaceWhole(
             FilePath(), {reinterpret_cast<const BYTE*>(text.data()), text.size()})) {
@@ -82,7 +77,6 @@ LONG Save(RegFile file) {
         return ERROR_WRITE_FAULT;
     }
     State().reportedText = std::move(text);
-    State().cache = std::move(file);
     return ERROR_SUCCESS;
 }
 
@@ -99,24 +93,59 @@ std::optional<std::string> KeyPath(HKEY key) {
     return object ? std::optional(object->path) : std::nullopt;
 }
 
-// Checks the arguments of a key open: parent + subKey into path, else an
-// error code. The reserved argument must be 0.
-LONG ResolvePath(HKEY parent, LPCWSTR subKey, DWORD reserved, HKEY* result, std::string& path) {
+// UTF-16LE bytes of text with a terminating zero unit, as REG_SZ holds it.
+std::vector<BYTE> StringBytes(std::string_view text) {
+    std::vector<BYTE> bytes;
+    for (char16_t u : Utf8ToUtf16(text) + u'\0') {
+        bytes.insert(bytes.end(), {static_cast<BYTE>(u & 0xFF), static_cast<BYTE>(u >> 8)});
+    }
+    return bytes;
+}
+
+// The text of a string the file can hold: one line that reads back as the
+// same bytes (one terminator at the end, no other zero, no lone surrogate).
+std::optional<std::string> StringText(DWORD type, std::span<const BYTE> bytes) {
+    std::u16string units;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        units += static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8);
+    }
+    std::string text = Utf16ToUtf8(units.substr(0, units.find(u'\0')));
+    if (type != REG_SZ || !std::ranges::equal(StringBytes(text), bytes) ||
+        text.find_first_of("\r\n") != std::string::npos) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+// Opens a key, or creates it when asked: a key that is created is written at
+// once, even empty. The reserved argument must be 0.
+LONG OpenKey(HKEY parent, LPCWSTR subKey, DWORD reserved, HKEY* result, bool create,
+             DWORD* disposition) {
     if (result == nullptr || reserved != 0) {
         return ERROR_INVALID_PARAMETER;
     }
     *result = nullptr;
-    auto base = KeyPath(parent);
-    auto child = RegFile::CheckPath(NameOf(subKey));
+    const auto base = KeyPath(parent);
+    const auto child = RegFile::CheckPath(NameOf(subKey));
     if (!base || !child) {
         return base ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE;
     }
-    path = base->empty() || child->empty() ? *base + *child : *base + '\\' + *child;
+    std::string path = base->empty() || child->empty() ? *base + *child : *base + '\\' + *child;
+    std::lock_guard guard(State().lock);
+    const UniqueFd change = create ? TakeChangeLock() : UniqueFd();
+    RegFile file = Load();
+    const bool found = file.HasKey(path);
+    if (!found) {
+        file.CreateKey(path);
+        if (const LONG error = create ? Save(file) : ERROR_FILE_NOT_FOUND) {
+            return error;
+        }
+    }
+    if (disposition != nullptr) {
+        *disposition = found ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
+    }
+    *result = reinterpret_cast<HKEY>(InsertHandle(std::make_shared<RegistryKey>(std::move(path))));
     return ERROR_SUCCESS;
-}
-
-HKEY NewKeyHandle(std::string path) {
-    return reinterpret_cast<HKEY>(InsertHandle(std::make_shared<RegistryKey>(std::move(path))));
 }
 
 }  // namespace
@@ -124,37 +153,11 @@ HKEY NewKeyHandle(std::string path) {
 
 LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR, DWORD, REGSAM, void*,
                      HKEY* phkResult, DWORD* lpdwDisposition) {
-    std::string path;
-    if (LONG error = dv::ResolvePath(hKey, lpSubKey, Reserved, phkResult, path)) {
-        return error;
-    }
-    std::lock_guard guard(dv::State().lock);
-    const dv::UniqueFd change = dv::TakeChangeLock();
-    dv::RegFile file = dv::Load();
-    const bool created = !file.HasKey(path);
-    if (!created) {
-        dv::State().cache = std::move(file);
-    } else if (file.CreateKey(path); dv::Save(std::move(file)) != ERROR_SUCCESS) {
-        return ERROR_WRITE_FAULT;  // a key that is created is written at once, even empty
-    }
-    if (lpdwDisposition != nullptr) {
-        *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-    }
-    *phkResult = dv::NewKeyHandle(std::move(path));
-    return ERROR_SUCCESS;
+    return dv::OpenKey(hKey, lpSubKey, Reserved, phkResult, true, lpdwDisposition);
 }
 
 LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM, HKEY* phkResult) {
-    std::string path;
-    if (LONG error = dv::ResolvePath(hKey, lpSubKey, ulOptions, phkResult, path)) {
-        return error;
-    }
-    std::lock_guard guard(dv::State().lock);
-    if (!(dv::State().cache = dv::Load()).HasKey(path)) {
-        return ERROR_FILE_NOT_FOUND;
-    }
-    *phkResult = dv::NewKeyHandle(std::move(path));
-    return ERROR_SUCCESS;
+    return dv::OpenKey(hKey, lpSubKey, ulOptions, phkResult, false, nullptr);
 }
 
 LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD* lpReserved, DWORD* lpType,
@@ -167,21 +170,21 @@ LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD* lpReserved, DWORD* 
         return ERROR_INVALID_PARAMETER;
     }
     std::unique_lock guard(dv::State().lock);
-    const std::optional<dv::RegValue> value =
-        dv::State().cache.Find(*path, dv::NameOf(lpValueName));
+    const std::optional<std::string> text = dv::Load().Find(*path, dv::NameOf(lpValueName));
     guard.unlock();
-    if (!value) {
+    if (!text) {
         return ERROR_FILE_NOT_FOUND;
     }
     if (lpType != nullptr) {
-        *lpType = value->type;
+        *lpType = REG_SZ;
     }
-    const auto needed = static_cast<DWORD>(value->data.size());
+    const std::vector<BYTE> data = dv::StringBytes(*text);
+    const auto needed = static_cast<DWORD>(data.size());
     // A value larger than the buffer is not cut to fit: the caller learns the
     // size it needs and gets nothing.
-    const bool fits = lpData == nullptr || lpcbData == nullptr || needed <= *lpcbData;
-    if (lpData != nullptr && fits && needed != 0) {  // memcpy may not be given null data
-        std::memcpy(lpData, value->data.data(), needed);
+    const bool fits = lpData == nullptr || needed <= *lpcbData;
+    if (lpData != nullptr && fits) {
+        std::memcpy(lpData, data.data(), needed);
     }
     if (lpcbData != nullptr) {
         *lpcbData = needed;
@@ -196,27 +199,24 @@ LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType
         return ERROR_INVALID_HANDLE;
     }
     const std::string name = dv::NameOf(lpValueName);
-    if ((lpData == nullptr && cbData != 0) || name.find_first_of("\r\n") != std::string::npos ||
-        Reserved != 0) {
+    // Only strings are kept, as the unit stores no other type.
+    const auto text = dv::StringText(dwType, {lpData, lpData == nullptr ? 0 : cbData});
+    if (!text || name.find_first_of("\r\n") != std::string::npos || Reserved != 0) {
         return ERROR_INVALID_PARAMETER;
     }
     std::lock_guard guard(dv::State().lock);
     const dv::UniqueFd change = dv::TakeChangeLock();
     dv::RegFile file = dv::Load();
-    if (!file.Set(*path, name, {dwType, std::vector<BYTE>(lpData, lpData + cbData)})) {
-        dv::State().cache = std::move(file);
+    if (!file.Set(*path, name, *text)) {
         return dv::kErrorKeyDeleted;  // another process took the key away
     }
-    return dv::Save(std::move(file));
+    return dv::Save(file);
 }
 
 LONG RegCloseKey(HKEY hKey) {
-    if (hKey == HKEY_LOCAL_MACHINE) {
-        return ERROR_SUCCESS;
-    }
     if (!dv::KeyPath(hKey)) {
         return ERROR_INVALID_HANDLE;
     }
-    dv::RemoveHandle(reinterpret_cast<HANDLE>(hKey));
+    dv::RemoveHandle(reinterpret_cast<HANDLE>(hKey));  // none for the root, which is no handle
     return ERROR_SUCCESS;
 }

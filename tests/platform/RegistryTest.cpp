@@ -23,8 +23,8 @@ HKEY Create(const wchar_t* path, DWORD* disposition = nullptr) {
 LONG Set(HKEY key, const wchar_t* name, DWORD type, const std::vector<BYTE>& bytes) {
     return RegSetValueExW(key, name, 0, type, bytes.data(), static_cast<DWORD>(bytes.size()));
 }
-// The value's type and bytes as a fresh open of the key reads them.
-std::pair<DWORD, std::vector<BYTE>> Query(const wchar_t* path, const wchar_t* name) {
+// A string's bytes as a fresh open of the key reads them; none when missing.
+std::vector<BYTE> Query(const wchar_t* path, const wchar_t* name) {
     HKEY key = nullptr;
     std::vector<BYTE> data(256);
     DWORD size = 256, type = REG_NONE;
@@ -32,27 +32,22 @@ std::pair<DWORD, std::vector<BYTE>> Query(const wchar_t* path, const wchar_t* na
                             ? RegQueryValueExW(key, name, nullptr, &type, data.data(), &size)
                             : ERROR_FILE_NOT_FOUND;
     RegCloseKey(key);
+    EXPECT_EQ(type, result == ERROR_SUCCESS ? REG_SZ : REG_NONE);
     data.resize(result == ERROR_SUCCESS ? size : 0);
-    return {result == ERROR_SUCCESS ? type : REG_NONE, data};
+    return data;
 }
 
-TEST_F(Registry, ValuesOfEveryKindAreWrittenAsRegeditTextReadBackAndHandedOutWholeOnly) {
+TEST_F(Registry, StringsAreWrittenAsRegeditTextReadBackAndHandedOutWholeOnly) {
     DWORD disposition = 0;
     HKEY key = Create(kTouch, &disposition);
     EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
-    const std::tuple<const wchar_t*, DWORD, std::vector<BYTE>> values[] = {
-        {L"CalibrationData", REG_SZ, Utf16(u"\U0001F600\"q\" C:\\x \U0001F600")},
-        {L"Pieces", REG_MULTI_SZ, Utf16(std::u16string(u"ab\0cd\0", 6))},
-        {L"Blob", REG_BINARY, {0x00, 0xFF, 0x10}},
-        {nullptr, REG_DWORD, {0x2A, 1, 2, 3}},
-        {L"NoEnd", REG_SZ, {'a', 0}},
-        {L"Short", REG_DWORD, {1, 2}},
-        {L"Empty", REG_BINARY, {}},
-        {L"Nothing", REG_SZ, {0, 0}},
-        {L"Break", REG_SZ, Utf16(u"a\nb")}};
-    for (const auto& [name, type, bytes] : values) {
-        EXPECT_EQ(Set(key, name, type, bytes), ERROR_SUCCESS);
-        EXPECT_EQ(Query(kTouch, name ? name : L""), std::make_pair(type, bytes));
+    const std::pair<const wchar_t*, std::vector<BYTE>> values[] = {
+        {L"CalibrationData", Utf16(u"\U0001F600\"q\" C:\\x \U0001F600")},
+        {nullptr, Utf16(u"d")},
+        {L"Nothing", Utf16(u"")}};
+    for (const auto& [name, bytes] : values) {
+        EXPECT_EQ(Set(key, name, REG_SZ, bytes), ERROR_SUCCESS);
+        EXPECT_EQ(Query(kTouch, name ? name : L""), bytes);
     }
     RegCloseKey(key);
     EXPECT_EQ(root.ReadFile("registry.reg"),
@@ -61,10 +56,7 @@ TEST_F(Registry, ValuesOfEveryKindAreWrittenAsRegeditTextReadBackAndHandedOutWho
                   "\r\n[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP]\r\n"
                   "\r\n[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\TOUCH]\r\n"
                   "\"CalibrationData\"=\"\xF0\x9F\x98\x80\\\"q\\\" C:\\\\x \xF0\x9F\x98\x80\"\r\n"
-                  "\"Pieces\"=hex(7):61,00,62,00,00,00,63,00,64,00,00,00,00,00\r\n"
-                  "\"Blob\"=hex(3):00,ff,10\r\n@=hex(4):2a,01,02,03\r\n\"NoEnd\"=hex(1):61,00\r\n"
-                  "\"Short\"=hex(4):01,02\r\n\"Empty\"=hex(3):\r\n\"Nothing\"=\"\"\r\n"
-                  "\"Break\"=hex(1):61,00,0a,00,62,00,00,00\r\n");
+                  "@=\"d\"\r\n\"Nothing\"=\"\"\r\n");
     key = Create(L"hardware\\DeviceMap\\touch", &disposition);
     EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
     HKEY child = nullptr;
@@ -109,7 +101,7 @@ TEST_F(Registry, AFailedWriteKeepsTheFile) {
         EXPECT_EQ(Set(key, L"CalibrationData", REG_SZ, Utf16(u"2,2")), ERROR_WRITE_FAULT) << step;
         EXPECT_EQ(root.ReadFile("registry.reg"), before);
     }
-    EXPECT_EQ(Query(kTouch, L"CalibrationData").second, Utf16(u"1,1"));
+    EXPECT_EQ(Query(kTouch, L"CalibrationData"), Utf16(u"1,1"));
     EXPECT_TRUE(log.Contains("Registry: cannot write"));
     root.WriteFile("registry.reg", "REGEDIT4\r\n");  // another process took the key away
     EXPECT_EQ(Set(key, L"CalibrationData", REG_SZ, Utf16(u"3,3")), 1018);  // ERROR_KEY_DELETED
@@ -119,39 +111,30 @@ TEST_F(Registry, AFailedWriteKeepsTheFile) {
     EXPECT_FALSE(missing.Exists(""));
 }
 
-TEST_F(Registry, RegeditFormsAreReadFromUtf8OrUtf16) {
-    root.WriteFile("registry.reg",
-                   "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n; a comment\r\n"
-                   "[hkey_local_machine\\A]\r\n@=\"d\\\\e\\\"f\\g\"\r\n"
-                   "\"Wrapped\"=hex(7):61,00,\\\r\n  00,00,00,00\r\n\"Num\" = dword:1\r\n"
-                   "\"Expand\"=hex(2):25\r\n\"Gone\"=\"x\"\r\n\"Gone\"=-\r\n"
-                   "[HKEY_LOCAL_MACHINE\\A\\B]\r\n[-HKEY_LOCAL_MACHINE\\A\\B]\r\n");
-    EXPECT_EQ(Query(L"a", L""), std::make_pair(REG_SZ, Utf16(u"d\\e\"f\\g")));
-    EXPECT_EQ(Query(L"A", L"wrapped"),
-              std::make_pair(REG_MULTI_SZ, std::vector<BYTE>{0x61, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(Query(L"A", L"Num"), std::make_pair(REG_DWORD, std::vector<BYTE>{1, 0, 0, 0}));
-    EXPECT_EQ(Query(L"A", L"Expand"), std::make_pair(REG_EXPAND_SZ, std::vector<BYTE>{0x25}));
-    EXPECT_EQ(Query(L"A", L"Gone").first, REG_NONE);
-    HKEY key = nullptr;
-    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"A\\B", 0, 0, &key), ERROR_FILE_NOT_FOUND);
+TEST_F(Registry, StringsAreReadFromUtf8OrUtf16AndOtherDataIsNot) {
+    root.WriteFile(
+        "registry.reg",
+        "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n; a comment\r\n"
+        "[hkey_local_machine\\A]\r\n@=\"d\\\\e\\\"f\\g\"\r\n\"Num\"=\"1\"\r\n\"Num\" = dword:1\r\n"
+        "\"Wrapped\"=hex(7):61,00,\\\r\n  00,00,00,00\r\n\"Gone\"=\"x\"\r\n\"Gone\"=-\r\n"
+        "[-HKEY_LOCAL_MACHINE\\B]\r\n\"InDeletion\"=\"y\"\r\n");
+    EXPECT_EQ(Query(L"a", L""), Utf16(u"d\\e\"f\\g"));
+    for (const wchar_t* name : {L"Num", L"wrapped", L"Gone", L"InDeletion"}) {
+        EXPECT_EQ(Query(L"A", name), std::vector<BYTE>{}) << name;
+    }
     const auto wide = Utf16(
         u"\uFEFFWindows Registry Editor Version 5.00\r\n"
         u"[HKEY_LOCAL_MACHINE\\K]\r\n\"V\"=\"\u00E9\u0100\"\r\n",
         false);
     root.WriteFile("registry.reg", std::string(wide.begin(), wide.end()));
-    EXPECT_EQ(Query(L"K", L"V"), std::make_pair(REG_SZ, std::vector<BYTE>{0xE9, 0, 0, 1, 0, 0}));
+    EXPECT_EQ(Query(L"K", L"V"), (std::vector<BYTE>{0xE9, 0, 0, 1, 0, 0}));
     EXPECT_EQ(log.Text(), "");
 }
 
 TEST_F(Registry, EachDamagedLineIsLoggedOnceAndSkipped) {
     const std::pair<const char*, const char*> cases[] = {
         {"\"A\"=\"1,2", "string not closed by a quote"},
-        {"\"A\"=hex:zz", "hex data must be bytes like 0a,ff"},
         {"garbage line", "value name must be quoted or @"},
-        {"\"A\"=dword:123456789", "dword needs 1 to 8 hex digits"},
-        {"\"A\"=hex(zz):00", "hex(N) needs a hex type number"},
-        {"\"A\"=hex;00", "hex data must follow a colon"},
-        {"\"A\"=hex", "hex data must follow a colon"},
         {"\"A\"\"x\"", "= missing after the value name"},
         {"\"A\"=something", "value is not a string, dword:, hex: or hex(N):"},
         {"[HKEY_CURRENT_USER\\Software]", "only HKEY_LOCAL_MACHINE is kept"},
@@ -166,29 +149,30 @@ TEST_F(Registry, EachDamagedLineIsLoggedOnceAndSkipped) {
             .append("\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"Good\"=\"yes\"\r\n");
         root.WriteFile("registry.reg", text);
         log.Clear();
-        EXPECT_EQ(Query(L"K", L"Good"), std::make_pair(REG_SZ, Utf16(u"yes")));
-        EXPECT_EQ(Query(L"K", L"A").first, REG_NONE);
+        EXPECT_EQ(Query(L"K", L"Good"), Utf16(u"yes"));
+        EXPECT_EQ(Query(L"K", L"A"), std::vector<BYTE>{});
         EXPECT_EQ(log.Text(), "Registry: " + path + " line 3: " + problem +
                                   "; line skipped\r\n");  // once, not at every open
         EXPECT_EQ(root.ReadFile("registry.reg"), text);
     }
     root.WriteFile("registry.reg", "not a header\r\n\"Orphan\"=\"x\"\r\n");
     log.Clear();
-    EXPECT_EQ(Query(L"K", L"Good").first, REG_NONE);
+    EXPECT_EQ(Query(L"K", L"Good"), std::vector<BYTE>{});
     EXPECT_TRUE(log.Contains("line 1: first line is not"));
     EXPECT_TRUE(log.Contains("line 2: value outside a section"));
     root.WriteFile("registry.reg", "[HKEY_LOCAL_MACHINE\\K]\r\n\"Good\"=\"unheaded\"\r\n");
-    EXPECT_EQ(Query(L"K", L"Good"), std::make_pair(REG_SZ, Utf16(u"unheaded")));
+    EXPECT_EQ(Query(L"K", L"Good"), Utf16(u"unheaded"));
 }
 
 TEST_F(Registry, AChangeRewritesOnlyTheLinesOfWhatItSets) {
     // Comments, other hives and types, damaged lines, deletions and a last line
-    // without its end all come back as they were.
+    // without its end all come back as they were; a value of another type is
+    // rewritten in place.
     const std::string head =
         std::string(kHeader) +
         "; kept\r\n[HKEY_CURRENT_USER\\Other]\r\n\"X\"=\"y\"\r\n"
         "[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\TOUCH]\r\n\"Num\"=dword:1\r\n";
-    const std::string values = "\"Bad\"=hex:zz\r\n\"Gone\"=-\r\n";
+    const std::string values = "\"Bad\"=oops\r\n\"Gone\"=-\r\n";
     const std::string deletion = "[-HKEY_LOCAL_MACHINE\\Old]\r\n\r\n";
     const std::string last = "[HKEY_LOCAL_MACHINE\\Z]\r\n@=\"z\"";
     root.WriteFile("registry.reg", head + "\"calibrationdata\"=hex(7):31,00,\\\r\n  00,00\r\n" +
@@ -201,7 +185,6 @@ TEST_F(Registry, AChangeRewritesOnlyTheLinesOfWhatItSets) {
     EXPECT_EQ(root.ReadFile("registry.reg"),
               head + "\"calibrationdata\"=\"1,1\"\r\n" + values + "\"New\"=\"n\"\r\n" + deletion +
                   last + "\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\r\n[HKEY_LOCAL_MACHINE\\A\\B]\r\n");
-    EXPECT_EQ(Query(kTouch, L"Num"), std::make_pair(REG_DWORD, std::vector<BYTE>{1, 0, 0, 0}));
 }
 
 TEST_F(Registry, BadArgumentsAreRefusedUnwritten) {
@@ -223,6 +206,19 @@ TEST_F(Registry, BadArgumentsAreRefusedUnwritten) {
     const std::string before = root.ReadFile("registry.reg");
     EXPECT_EQ(RegSetValueExW(key, L"line\nbreak", 0, REG_SZ, nullptr, 0), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(RegSetValueExW(key, L"x", 0, REG_SZ, nullptr, 4), ERROR_INVALID_PARAMETER);
+    // Only strings the file can carry as text: the unit stores no other data.
+    const std::pair<DWORD, std::vector<BYTE>> refused[] = {
+        {REG_MULTI_SZ, Utf16(u"ab")},
+        {REG_DWORD, {1, 0, 0, 0}},
+        {REG_SZ, {'a', 0}},
+        {REG_SZ, {}},
+        {REG_SZ, {'a', 0, 0}},
+        {REG_SZ, Utf16(u"a\nb")},
+        {REG_SZ, Utf16(std::u16string(u"a\0b", 3))},
+        {REG_SZ, Utf16(u"\xD800")}};
+    for (const auto& [type, bytes] : refused) {
+        EXPECT_EQ(Set(key, L"x", type, bytes), ERROR_INVALID_PARAMETER) << bytes.size();
+    }
     HKEY other = nullptr;  // reserved arguments that are not 0
     DWORD reserved = 0;
     EXPECT_THAT((std::vector{RegSetValueExW(key, L"x", 1, REG_SZ, nullptr, 0),
@@ -243,13 +239,13 @@ TEST_F(Registry, ConcurrentWritersAllKeepTheirValues) {
         HKEY k = nullptr;
         bool ok = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTouch, 0, 0, &k) == ERROR_SUCCESS;
         for (int v = w * kValuesEach; v < (w + 1) * kValuesEach; ++v) {
-            ok = ok && Set(k, name(v).c_str(), REG_DWORD, {BYTE(v), 0, 0, 0}) == ERROR_SUCCESS;
+            ok = ok && Set(k, name(v).c_str(), REG_SZ, {BYTE('a' + v), 0, 0, 0}) == ERROR_SUCCESS;
         }
         return ok;
     });
     EXPECT_EQ(statuses, std::vector<int>(kWriters, 0));
     for (int v = 0; v < kWriters * kValuesEach; ++v) {
-        EXPECT_EQ(Query(kTouch, name(v).c_str()).second, (std::vector<BYTE>{BYTE(v), 0, 0, 0}));
+        EXPECT_EQ(Query(kTouch, name(v).c_str()), (std::vector<BYTE>{BYTE('a' + v), 0, 0, 0}));
     }
 }
 

@@ -273,10 +273,6 @@ const Row kRows[] = {
     {"CalibrationOf50CharactersLeavesTheOldFile",
      "reg 12345678901234567890123456789012345678901234567890; file FlashMem/sysini/touchcal.ini "
      "old", "tap 230 63", {CALIBRATED, .nolog = {"touchcal.ini"}}},
-    {"MultiStringPiecesAreJoined", "regraw 7 31 00 2c 00 32 00 00 00 33 00 00 00 00 00",
-     "tap 230 63", {CALIBRATED, .touchcal = "1,23"}},
-    {"UnitsKeepTheirLowByteOnly", "regraw 3 41 01 00 01 42 00", "tap 230 63",
-     {CALIBRATED, .touchcal = std::string("A\0B", 3)}},
     {"UnopenableCalibrationFileIsLogged", "dir FlashMem/sysini/touchcal.ini", "tap 230 63",
      {CALIBRATED, .log = {"touchcal.ini File Open Fail"}}},
     {"QuickSecondTapDuringCalibrationActsOnce", "calpost 230 63", "tap 230 63",

@@ -115,8 +115,6 @@ void SystemTest::Start(std::string_view setup) {
             m_root->WriteFile("dev/FLS1.img", image);
         } else if (verb == "reg") {
             SetRegistryValue(REG_SZ, WideString(arg));
-        } else if (verb == "regraw") {
-            SetRegistryValue(static_cast<DWORD>(std::stoul(first)), FromHex(rest));
         } else if (verb == "regkey") {
             m_root->WriteFile("registry.reg", "Windows Registry Editor Version 5.00\r\n\r\n");
         } else if (verb == "cal") {

@@ -5,7 +5,7 @@
 //   conf HEX; nofile; nosysini          the settings file's raw bytes, or none
 //   absent BAK1; switch FLS1.fail-erase a driver taken away, or a driver switch
 //   bootflag 0             byte 90 of the boot sector
-//   reg TEXT; regraw TYPE HEX; regkey none  CalibrationData: text, raw, or no key
+//   reg TEXT; regkey none               CalibrationData: its text, or no key
 //   cal TEXT; calpost X Y  what the calibration routine stores; a tap it leaves
 //   file PATH TEXT; dir PATH            a file of the device root; a folder
 //   nolauncher; page sound|basic|advanced   no launcher; a page opened first

@@ -30,6 +30,8 @@ LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesir
 // Fails with ERROR_MORE_DATA when the value is larger than *lpcbData.
 LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD* lpReserved, DWORD* lpType,
                       BYTE* lpData, DWORD* lpcbData);
+// Keeps strings only, as the unit stores no other data: anything but REG_SZ
+// text of one line with its terminator fails with ERROR_INVALID_PARAMETER.
 LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType,
                     const BYTE* lpData, DWORD cbData);
 LONG RegCloseKey(HKEY hKey);
