@@ -6,8 +6,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -56,8 +56,9 @@ public:
             .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
     std::string ReadFile(std::string_view relative) const {
-        std::ifstream file(m_root / relative, std::ios::binary);
-        return {std::istreambuf_iterator<char>(file), {}};
+        std::ostringstream text;
+        text << std::ifstream(m_root / relative, std::ios::binary).rdbuf();
+        return text.str();
     }
     bool Exists(std::string_view relative) const {
         std::error_code ec;
