@@ -36,7 +36,7 @@ struct PaintingWindow : TestWindow {
 
 class Window : public PlatformTest {};
 
-TEST_F(Window, MessagesArriveInTheirTurnUntilTheWindowIsDestroyed) {
+TEST_F(Window, PaintsComeAfterQueuedMessagesCoalescedIntoOne) {
     // erase flags, BeginPaint called (else asked once only), invalidate while painting, messages
     const std::tuple<std::vector<BOOL>, bool, bool, std::vector<UINT>> cases[] = {
         {{FALSE, FALSE, FALSE}, true, false, {WM_TEST, WM_PAINT}},
@@ -72,8 +72,10 @@ TEST_F(Window, MessagesArriveInTheirTurnUntilTheWindowIsDestroyed) {
         const RECT& r = window.painted;
         EXPECT_EQ(std::tuple(r.left, r.top, r.right, r.bottom), std::tuple(0, 0, 100, 50));
     }
-    // Sends from another thread run on the owner, timers tick, the destroyed get nothing.
-    PaintingWindow window(L"Doomed", 42);
+}
+
+TEST_F(Window, SendsAndTimersReachTheWindowUntilItIsDestroyed) {
+    PaintingWindow window(L"Doomed", 42);  // sends from another thread run on this one
     const HWND hwnd = window.m_hWnd;
     auto sent = std::async(std::launch::async, [&] { return SendMessageW(hwnd, WM_TEST, 5, 6); });
     ASSERT_TRUE(PumpMessagesUntil([&] { return !window.MessagesOf(WM_TEST).empty(); }, 5000));
