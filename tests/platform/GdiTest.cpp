@@ -128,7 +128,7 @@ TEST_F(Gdi, NoObjectIsFreedWhileInUseOrLeftBehindByARefusedCall) {
     }
 }
 
-TEST_F(Gdi, LoadedBitmapsAreCopiesOfTheirOwnWhileScreenSurfacesShareOnePicture) {
+TEST_F(Gdi, LoadedBitmapsAreCopiesOfTheirOwn) {
     HBITMAP first = LoadBitmapW(nullptr, MAKEINTRESOURCEW(kScreenBitmap));
     HBITMAP second = LoadBitmapW(nullptr, L"#129");  // the same id by name
     EXPECT_EQ(LiveGdiObjects().bitmaps, start.bitmaps + 2);
@@ -152,7 +152,9 @@ TEST_F(Gdi, LoadedBitmapsAreCopiesOfTheirOwnWhileScreenSurfacesShareOnePicture) 
     EXPECT_EQ(SnapshotBitmap(first).At(7, 7), 0xABCDEFu);
     EXPECT_THAT((std::vector{DeleteObject(first), DeleteObject(second)}), Each(TRUE));
     EXPECT_EQ(LiveGdiObjects(), start);
-    // Both screen surfaces show one set of pixels, with the display off too.
+}
+
+TEST_F(Gdi, ScreenSurfacesShareOnePictureWithTheDisplayOff) {
     HDC screen = GetDC(nullptr), other = GetDC(nullptr);
     GdiMemorySurface memory(480, 234);
     PaintSurface(memory.dc(), Coordinates);
