@@ -82,8 +82,7 @@ TEST_F(KernelBindings, TheSectorMustLieInBlock66InsideThePartitionAndOneNandPage
 
 // NAND takes the page holding the sector, the sector at its place and erased bytes around it.
 TEST_F(KernelBindings, ANandWriteIsTheWholePageWithTheSectorAtItsPlace) {
-    const std::vector<BYTE> sector(512, 0xA5);
-    const MtdPageWrite page = MtdPageAround(0x841a00, sector, 2048);
+    const MtdPageWrite page = MtdPageAround(0x841a00, std::vector<BYTE>(512, 0xA5), 2048);
     EXPECT_EQ(page.start, 0x841800u);
     std::vector<BYTE> expected(2048, 0xFF);
     std::fill(expected.begin() + 512, expected.begin() + 1024, 0xA5);
