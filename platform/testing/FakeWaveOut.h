@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/MmSystem.h"
@@ -46,7 +47,7 @@ public:
 
     MMRESULT Open(HWAVEOUT* phwo, UINT uDeviceID, const WAVEFORMATEX* pwfx, DWORD_PTR dwCallback,
                   DWORD_PTR dwInstance, DWORD fdwOpen) override {
-        return Checked(WaveCall::Open, phwo != nullptr && pwfx != nullptr, [&] {
+        return Run(WaveCall::Open, phwo && pwfx, std::nullopt, [&](Device*) {
             char text[96];
             std::snprintf(text, sizeof text, "device %u flags 0x%x %s instance %lu", uDeviceID,
                           fdwOpen, dwCallback != 0 ? "event" : "none",
@@ -61,24 +62,24 @@ public:
         });
     }
     MMRESULT PrepareHeader(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) override {
-        return OnHeader(WaveCall::Prepare, hwo, pwh, cbwh, [&](OpenDevice&) {
+        return Run(WaveCall::Prepare, HeaderOk(pwh, cbwh), hwo, [&](Device*) {
             pwh->dwFlags |= WHDR_PREPARED;
             return MMSYSERR_NOERROR;
         });
     }
     MMRESULT Write(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) override {
-        return OnHeader(WaveCall::Write, hwo, pwh, cbwh, [&](OpenDevice& device) {
+        return Run(WaveCall::Write, HeaderOk(pwh, cbwh), hwo, [&](Device* device) {
             if ((pwh->dwFlags & WHDR_PREPARED) == 0) {
                 return WAVERR_UNPREPARED;
             }
             m_written.insert(m_written.end(), pwh->lpData, pwh->lpData + pwh->dwBufferLength);
             pwh->dwFlags = (pwh->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
-            device.queued.push_back(pwh);
-            return m_neverSignal ? MMSYSERR_NOERROR : FinishQueued(device);
+            device->queued.push_back(pwh);
+            return m_neverSignal ? MMSYSERR_NOERROR : Finish(*device);
         });
     }
     MMRESULT UnprepareHeader(HWAVEOUT hwo, WAVEHDR* pwh, UINT cbwh) override {
-        return OnHeader(WaveCall::Unprepare, hwo, pwh, cbwh, [&](OpenDevice&) {
+        return Run(WaveCall::Unprepare, HeaderOk(pwh, cbwh), hwo, [&](Device*) {
             if ((pwh->dwFlags & WHDR_INQUEUE) != 0) {
                 return WAVERR_STILLPLAYING;
             }
@@ -87,26 +88,26 @@ public:
         });
     }
     MMRESULT Reset(HWAVEOUT hwo) override {
-        return OnDevice(WaveCall::Reset, hwo, true, [&](OpenDevice& device) {
-            return device.queued.empty() ? MMSYSERR_NOERROR : FinishQueued(device);
+        return Run(WaveCall::Reset, true, hwo, [&](Device* device) {
+            return device->queued.empty() ? MMSYSERR_NOERROR : Finish(*device);
         });
     }
     MMRESULT Close(HWAVEOUT hwo) override {
-        return OnDevice(WaveCall::Close, hwo, true, [&](OpenDevice& device) {
-            return device.queued.empty() && m_open.erase(hwo) ? MMSYSERR_NOERROR
-                                                              : WAVERR_STILLPLAYING;
+        return Run(WaveCall::Close, true, hwo, [&](Device* device) {
+            return device->queued.empty() && m_open.erase(hwo) ? MMSYSERR_NOERROR
+                                                               : WAVERR_STILLPLAYING;
         });
     }
     MMRESULT SetVolume(HWAVEOUT, DWORD dwVolume) override {
-        char detail[16];
-        std::snprintf(detail, sizeof detail, " 0x%08x", dwVolume);
-        std::lock_guard guard(m_lock);
-        return Enter(WaveCall::SetVolume, detail).value_or(MMSYSERR_NOERROR);
+        char name[24];
+        std::snprintf(name, sizeof name, "setvolume 0x%08x", dwVolume);
+        const auto accept = [](Device*) { return MMSYSERR_NOERROR; };
+        return Run(WaveCall::SetVolume, true, std::nullopt, accept, name);
     }
     // The panel never reads the volume back: the call is recorded and refused.
     MMRESULT GetVolume(HWAVEOUT, DWORD*) override {
-        std::lock_guard guard(m_lock);
-        return Enter(WaveCall::GetVolume).value_or(MMSYSERR_NOTSUPPORTED);
+        return Run(WaveCall::GetVolume, true, std::nullopt,
+                   [](Device*) { return MMSYSERR_NOTSUPPORTED; });
     }
 
 private:
@@ -115,7 +116,7 @@ private:
     static constexpr const char* kCallNames[] = {"open",  "prepare", "write",     "unprepare",
                                                  "reset", "close",   "setvolume", "getvolume"};
 
-    struct OpenDevice {
+    struct Device {
         HANDLE event = nullptr;
         std::vector<WAVEHDR*> queued;
     };
@@ -125,38 +126,28 @@ private:
         std::lock_guard guard(m_lock);
         return field;
     }
-    // Records the call; returns the failure code set for it, if any.
-    std::optional<MMRESULT> Enter(WaveCall call, std::string detail = {}) {
-        m_calls.push_back(kCallNames[static_cast<int>(call)] + detail);
-        const auto it = m_failures.find(call);
-        return it == m_failures.end() ? std::nullopt : std::optional(it->second);
-    }
-    // As Enter, then refused for bad arguments (then an unknown handle), in the
-    // device's order; else body's result.
+    static bool HeaderOk(const WAVEHDR* pwh, UINT cbwh) { return pwh && cbwh == sizeof(WAVEHDR); }
+    // Records the call, then refuses it for its set failure, bad arguments or an
+    // unknown handle, in the device's order; else body's result (given the open
+    // device, when the call names one).
     template <typename Body>
-    MMRESULT Checked(WaveCall call, bool argumentsOk, Body body) {
+    MMRESULT Run(WaveCall call, bool argumentsOk, std::optional<HWAVEOUT> hwo, Body body,
+                 const char* name = nullptr) {
         std::lock_guard guard(m_lock);
-        if (auto failure = Enter(call)) {
-            return *failure;
+        m_calls.push_back(name ? name : kCallNames[static_cast<int>(call)]);
+        if (const auto failure = m_failures.find(call); failure != m_failures.end()) {
+            return failure->second;
         }
-        return argumentsOk ? body() : MMSYSERR_INVALPARAM;
+        const auto it = hwo ? m_open.find(*hwo) : m_open.end();
+        if (!argumentsOk || (hwo && it == m_open.end())) {
+            return argumentsOk ? MMSYSERR_INVALHANDLE : MMSYSERR_INVALPARAM;
+        }
+        return body(hwo ? &it->second : nullptr);
     }
-    template <typename Body>
-    MMRESULT OnDevice(WaveCall call, HWAVEOUT hwo, bool argumentsOk, Body body) {
-        return Checked(call, argumentsOk, [&] {
-            const auto it = m_open.find(hwo);
-            return it == m_open.end() ? MMSYSERR_INVALHANDLE : body(it->second);
-        });
-    }
-    template <typename Body>
-    MMRESULT OnHeader(WaveCall call, HWAVEOUT hwo, const WAVEHDR* pwh, UINT cbwh, Body body) {
-        return OnDevice(call, hwo, pwh != nullptr && cbwh == sizeof(WAVEHDR), body);
-    }
-    MMRESULT FinishQueued(OpenDevice& device) {
-        for (WAVEHDR* header : device.queued) {
+    MMRESULT Finish(Device& device) {
+        for (WAVEHDR* header : std::exchange(device.queued, {})) {
             header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
         }
-        device.queued.clear();
         if (device.event != nullptr) {
             SetEvent(device.event);
         }
@@ -171,7 +162,7 @@ private:
     std::string m_lastOpen;
     std::vector<uint8_t> m_lastFormat;
     std::vector<uint8_t> m_written;
-    std::map<HWAVEOUT, OpenDevice> m_open;
+    std::map<HWAVEOUT, Device> m_open;
     uintptr_t m_nextHandle = 0x7A000;
 };
 

@@ -2,6 +2,8 @@
 
 #include <png.h>
 
+#include <algorithm>
+
 #include "platform/gdi/BitmapResources.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/IconDecoder.h"
@@ -47,16 +49,14 @@ std::optional<PixelSnapshot> LoadPng(const std::filesystem::path& file) {
     if (png_image_begin_read_from_file(&image, file.c_str()) == 0) {
         return std::nullopt;
     }
-    image.format = PNG_FORMAT_RGB;
-    std::vector<png_byte> rgb(PNG_IMAGE_SIZE(image));
-    if (png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) == 0) {
-        png_image_free(&image);
+    // Each pixel read as a word B, G, R, A in memory, then without its alpha.
+    image.format = PNG_FORMAT_BGRA;
+    PixelSnapshot picture{static_cast<int>(image.width), static_cast<int>(image.height), {}};
+    picture.pixels.resize(std::size_t{image.width} * image.height);
+    if (png_image_finish_read(&image, nullptr, picture.pixels.data(), 0, nullptr) == 0) {
         return std::nullopt;
     }
-    PixelSnapshot picture{static_cast<int>(image.width), static_cast<int>(image.height), {}};
-    for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) {
-        picture.pixels.push_back(uint32_t{rgb[i]} << 16 | uint32_t{rgb[i + 1]} << 8 | rgb[i + 2]);
-    }
+    std::ranges::for_each(picture.pixels, [](uint32_t& pixel) { pixel &= 0x00FFFFFFu; });
     return picture;
 }
 

@@ -66,7 +66,7 @@ TEST_F(Gdi, BlockCopiesAreClippedAtEveryEdgeOfBothSurfaces) {
     EXPECT_EQ(SnapshotSurface(src.dc()), from);
 }
 
-TEST_F(Gdi, SurfacesOwnTheirBitmapsRefuseToFreeWhatIsInUseAndBadArgumentsCreateNothing) {
+TEST_F(Gdi, NoObjectIsFreedWhileInUseOrLeftBehindByARefusedCall) {
     HDC dc = CreateCompatibleDC(nullptr);
     EXPECT_EQ(SnapshotSurface(dc).width, 1);  // the one-pixel stock bitmap
     HBITMAP bitmap = CreateCompatibleBitmap(dc, 30, 20);
@@ -128,7 +128,7 @@ TEST_F(Gdi, SurfacesOwnTheirBitmapsRefuseToFreeWhatIsInUseAndBadArgumentsCreateN
     }
 }
 
-TEST_F(Gdi, LoadedBitmapsAreCountedCopiesAndTheScreenSharesItsPixels) {
+TEST_F(Gdi, LoadedBitmapsAreCopiesOfTheirOwn) {
     HBITMAP first = LoadBitmapW(nullptr, MAKEINTRESOURCEW(kScreenBitmap));
     HBITMAP second = LoadBitmapW(nullptr, L"#129");  // the same id by name
     EXPECT_EQ(LiveGdiObjects().bitmaps, start.bitmaps + 2);
@@ -152,7 +152,9 @@ TEST_F(Gdi, LoadedBitmapsAreCountedCopiesAndTheScreenSharesItsPixels) {
     EXPECT_EQ(SnapshotBitmap(first).At(7, 7), 0xABCDEFu);
     EXPECT_THAT((std::vector{DeleteObject(first), DeleteObject(second)}), Each(TRUE));
     EXPECT_EQ(LiveGdiObjects(), start);
-    // Both screen surfaces show one set of pixels, with the display off too.
+}
+
+TEST_F(Gdi, ScreenSurfacesShareOnePictureWithTheDisplayOff) {
     HDC screen = GetDC(nullptr), other = GetDC(nullptr);
     GdiMemorySurface memory(480, 234);
     PaintSurface(memory.dc(), Coordinates);
@@ -176,9 +178,8 @@ void Put32(std::vector<uint8_t>& b, std::size_t at, uint32_t v) {
     }
 }
 
-// size bytes, zero but for the little-endian words given as offset, value, ...
-std::vector<uint8_t> Le(std::size_t size, std::initializer_list<uint32_t> words) {
-    std::vector<uint8_t> b(size);
+// The bytes with the little-endian words given as offset, value, ... written over them.
+std::vector<uint8_t> Le(std::vector<uint8_t> b, std::initializer_list<uint32_t> words) {
     for (auto it = words.begin(); it != words.end(); it += 2) {
         Put32(b, it[0], it[1]);
     }
@@ -190,7 +191,7 @@ std::vector<uint8_t> Bmp(uint32_t w, uint32_t h, uint32_t bits) {
     const uint32_t stride = (w * bits / 8 + 3) / 4 * 4, offset = bits == 8 ? 62 : 54;
     const uint32_t size = offset + stride * h, colours = bits == 8 ? 2 : 0;
     auto b = Le(
-        size,
+        std::vector<uint8_t>(size),
         {0,  'B' | 'M' << 8u, 2,  size,       10, offset,    14, 40, 18, w, 22, h, 26, 1, 28, bits,
          46, colours,         54, 0x00102030, 58, 0x00405060});
     for (uint32_t y = 0; y < h; ++y) {      // bottom row first
@@ -211,7 +212,7 @@ std::vector<uint8_t> Ico(std::array<int32_t, 7> f, uint32_t count = 1) {
         return (w * depth + 31) / 32 * 4 * h;
     };
     const uint32_t at = 6 + 16 * count, size = header + palette * 4 + rows(bits) + rows(1);
-    auto b = Le(at + std::max(size, 40u),
+    auto b = Le(std::vector<uint8_t>(at + std::max(size, 40u)),
                 {2, 1 | count << 16, at, uint32_t(header), at + 4, uint32_t(width), at + 8,
                  uint32_t(doubled), at + 12, uint32_t(planes | bits << 16), at + 16,
                  uint32_t(compression), at + 32, uint32_t(colours)});
@@ -222,7 +223,7 @@ std::vector<uint8_t> Ico(std::array<int32_t, 7> f, uint32_t count = 1) {
     return b;
 }
 
-TEST_F(Gdi, IconsAtTheLimitsOfTheirFieldsDecodeAndThosePastThemAreRefused) {
+TEST_F(Gdi, IconFieldsAreAcceptedUpToTheirLimitsOnly) {
     // width, doubled height, bits, colours, header, planes, compression; entries; images read
     const std::tuple<std::array<int32_t, 7>, uint32_t, std::size_t> kIcons[] = {
         {{256, 512, 1, 0, 40, 1, 0}, 1, 1}, {{257, 2, 1, 0, 40, 1, 0}, 1, 0},
@@ -239,14 +240,13 @@ TEST_F(Gdi, IconsAtTheLimitsOfTheirFieldsDecodeAndThosePastThemAreRefused) {
         EXPECT_EQ(DecodeIcoImages(Ico(fields, entries)).size(), images)
             << ::testing::PrintToString(fields) << " " << entries;
     }
-    auto small = Ico({1, 2, 1, 0, 40, 1, 0});
-    Put32(small, 14, 55);  // one byte short of the mask
-    EXPECT_THAT(DecodeIcoImages(small), ::testing::IsEmpty());
+    // An image one byte short of its mask is refused.
+    EXPECT_THAT(DecodeIcoImages(Le(Ico({1, 2, 1, 0, 40, 1, 0}), {14, 55})), ::testing::IsEmpty());
     // 32 bits without alpha: the mask's opacity
     EXPECT_EQ(DecodeIcoImages(Ico({1, 2, 32, 0, 40, 1, 0}))[0].At(0, 0), 0xFF000000u);
 }
 
-TEST_F(Gdi, IconsAndBitmapsDecodeAndDamagedCopiesAreRefusedWithoutBadReads) {
+TEST_F(Gdi, ImageFilesDecodeAtEveryDepthButDamagedOnesYieldNothing) {
     const auto* resource = dv::FindEmbeddedResource(dv::ResourceKind::Icon, kAppIcon);
     const std::vector<uint8_t> good(resource->data, resource->data + resource->size);
     const auto images = DecodeIcoImages(good);
@@ -278,15 +278,12 @@ TEST_F(Gdi, IconsAndBitmapsDecodeAndDamagedCopiesAreRefusedWithoutBadReads) {
         EXPECT_EQ(DecodeIcoImages(bad).size(), count) << at;
     }
     // Four-bit indices, high nibble first, into two colours: past them black; mask bits clear.
-    const auto indexed =
-        DecodeIcoImages(Le(78, {2,  1,  4,  1,        6,  0x20104,  10, 0x40001, 14, 56,
-                                18, 22, 22, 40,       26, 4,        30, 2,       34, 0x40001,
-                                54, 2,  62, 0x102030, 66, 0x405060, 70, 0x3210,  74, 0x20}));
+    const auto indexed = DecodeIcoImages(
+        Le(Ico({4, 2, 4, 2, 40, 1, 0}), {62, 0x102030, 66, 0x405060, 70, 0x3210, 74, 0x20}));
     ASSERT_EQ(indexed.size(), 1u);
     EXPECT_EQ(indexed[0].pixels, (std::vector<uint32_t>{0xFF405060, 0xFF102030, 0, 0xFF000000}));
-    const auto direct = DecodeIcoImages(
-        Le(74, {2,  0x10001, 6, 0x102, 10, 0x180001, 14,       52, 18,         22, 22,
-                40, 26,      2, 30,    2,  34,       0x180001, 62, 0x60102030, 66, 0x4050}));
+    const auto direct =
+        DecodeIcoImages(Le(Ico({2, 2, 24, 0, 40, 1, 0}), {62, 0x60102030, 66, 0x4050}));
     EXPECT_EQ(direct.at(0).pixels, (std::vector<uint32_t>{0xFF102030, 0xFF405060}));  // 24-bit BGR
     // Bitmaps of each depth decode top row first.
     for (auto [bits, last, origin] : {std::tuple{8u, 0x405060u, 0x102030u},
@@ -297,9 +294,8 @@ TEST_F(Gdi, IconsAndBitmapsDecodeAndDamagedCopiesAreRefusedWithoutBadReads) {
         EXPECT_EQ(std::tuple(picture->width, picture->height, picture->At(2, 1), picture->At(0, 0)),
                   std::tuple(3, 2, last, origin));
     }
-    const auto bmp = Bmp(3, 2, 24);
-    auto huge = bmp, notBmp = bmp;
-    Put32(huge, 18, 100000);
+    const auto bmp = Bmp(3, 2, 24), huge = Le(bmp, {18, 100000});
+    auto notBmp = bmp;
     notBmp[0] = 'X';
     for (std::span<const uint8_t> bad :
          {std::span(bmp.data(), 0), std::span(bmp.data(), 30), std::span(std::as_const(huge)),

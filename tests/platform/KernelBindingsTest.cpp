@@ -15,8 +15,9 @@ namespace dv::test {
 namespace {
 
 using KernelBindings = PlatformTest;
+constexpr DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
 
-TEST_F(KernelBindings, LinesNameTheirKindAndTheFlashOffsetOrAreRefusedByNumber) {
+TEST_F(KernelBindings, EachLineNamesItsKindOrIsRefusedByNumber) {
     std::vector<std::string> refused;
     const auto bindings = ParseDeviceBindings(
         "IIC1 = i2c:/dev/i2c-1\nFMT1 = v4l2:/dev/radio0\nFLS1 = mtd:/dev/mtd0\n"
@@ -33,10 +34,9 @@ TEST_F(KernelBindings, LinesNameTheirKindAndTheFlashOffsetOrAreRefusedByNumber) 
             "5 FMT1 cannot be bound to \"i2c\"", "6 expected FLS1 = mtd:/dev/mtdN@OFFSET",
             "8 expected DEVICE = KIND:TARGET", "9 TOUCH cannot be bound to \"sysfs\""}));
     ASSERT_EQ(bindings.size(), 4u);
-    EXPECT_EQ(bindings.at("IIC1").target, "/dev/i2c-1");
-    EXPECT_EQ(bindings.at("TOUCH").target, "/dev/input/event3");
-    EXPECT_EQ(bindings.at("FMT1").kind, "v4l2");
-    EXPECT_EQ(bindings.at("FLS1").where, ":7");
+    EXPECT_EQ(std::tuple(bindings.at("IIC1").target, bindings.at("TOUCH").target,
+                         bindings.at("FMT1").kind, bindings.at("FLS1").where),
+              std::tuple("/dev/i2c-1", "/dev/input/event3", "v4l2", ":7"));
     EXPECT_EQ(SplitNodeAndOffset(bindings.at("FLS1").target),
               (std::pair<std::string, uint64_t>{"/dev/mtd3", 0x840a00}));
     EXPECT_EQ(SplitNodeAndOffset("/dev/mtd0@0X840A00")->second, 0x840a00u);
@@ -82,8 +82,7 @@ TEST_F(KernelBindings, TheSectorMustLieInBlock66InsideThePartitionAndOneNandPage
 
 // NAND takes the page holding the sector, the sector at its place and erased bytes around it.
 TEST_F(KernelBindings, ANandWriteIsTheWholePageWithTheSectorAtItsPlace) {
-    const std::vector<BYTE> sector(512, 0xA5);
-    const MtdPageWrite page = MtdPageAround(0x841a00, sector, 2048);
+    const MtdPageWrite page = MtdPageAround(0x841a00, std::vector<BYTE>(512, 0xA5), 2048);
     EXPECT_EQ(page.start, 0x841800u);
     std::vector<BYTE> expected(2048, 0xFF);
     std::fill(expected.begin() + 512, expected.begin() + 1024, 0xA5);
@@ -92,7 +91,7 @@ TEST_F(KernelBindings, ANandWriteIsTheWholePageWithTheSectorAtItsPlace) {
 
 // A node that is no such device fails the open with the kernel's error, nothing simulated behind
 // it (missing, busy and forbidden nodes are the e2e tests').
-TEST_F(KernelBindings, ABoundDeviceThatCannotBeOpenedFailsTheOpenAndJournalsNothing) {
+TEST_F(KernelBindings, ABoundNodeThatIsNoSuchDeviceFailsTheOpenWithNothingSimulated) {
     root.MakeFolder("dev");
     root.WriteFile("plain", "not a device");
     const std::string plain = (root.Path() / "plain").string();
@@ -105,12 +104,10 @@ TEST_F(KernelBindings, ABoundDeviceThatCannotBeOpenedFailsTheOpenAndJournalsNoth
         SCOPED_TRACE(binding);
         root.WriteFile("dev/bindings", device + " = " + binding + "\n");
         log.Clear();
-        const std::wstring name = Utf8ToWide(device + ":");
-        EXPECT_EQ(ErrorOf([&] {
-                      return CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                         OPEN_EXISTING, 0, nullptr) != INVALID_HANDLE_VALUE;
-                  }),
-                  ERROR_GEN_FAILURE);
+        const HANDLE h = CreateFileW(Utf8ToWide(device + ":").c_str(), kReadWrite, 0, nullptr,
+                                     OPEN_EXISTING, 0, nullptr);
+        EXPECT_EQ(std::pair(h, GetLastError()),
+                  std::pair(INVALID_HANDLE_VALUE, DWORD{ERROR_GEN_FAILURE}));
         // The kernel answers ENOTTY; qemu-user answers ENOSYS for an ioctl it does not know.
         const std::string head = device + ": cannot open " + shown + " (" + call + ": ";
         EXPECT_THAT(log.Text(), ::testing::AnyOf(head + "Inappropriate ioctl for device)\r\n",
@@ -128,8 +125,7 @@ TEST_F(KernelBindings, ABoundBusRefusesATransferToAnotherAddress) {
     }
     root.MakeFolder("dev");
     root.WriteFile("dev/bindings", "IIC1 = i2c:" + std::string(node) + "\n");
-    HANDLE h =
-        CreateFileW(L"IIC1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileW(L"IIC1:", kReadWrite, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     BYTE transfer[] = {0x8C, 0x74, 0x11};
     EXPECT_FALSE(DeviceIoControl(h, 0, transfer, 3, nullptr, 0, nullptr, nullptr));

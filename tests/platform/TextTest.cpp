@@ -88,7 +88,7 @@ const std::tuple<const char*, FontRequest, bool, double, double, int> kQualities
 constexpr int kWidthTolerance = 8;
 
 // Measured: the greys of the version label, the ink across the middle of an l, the label's width.
-TEST(Fonts, EachFontDrawsTheSmoothingWeightAndWidthItAsksFor) {
+TEST(Fonts, EachFontRequestShowsInTheInkDrawn) {
     for (const auto& [text, request, smooth, minStem, maxStem, width] : kQualities) {
         SCOPED_TRACE(text);
         TextSurface stem(40, 40, request), label(240, 30, request);
@@ -122,7 +122,7 @@ TEST(Fonts, EachFontDrawsTheSmoothingWeightAndWidthItAsksFor) {
     EXPECT_GT(InkBox(hangul.Pixels()).right, 40);
 }
 
-TEST(DrawText, PlacesTheLinesByTheFlagsAndBadArgumentsDrawNothing) {
+TEST(DrawText, TextLandsWhereTheFlagsPlaceItOrNowhere) {
     constexpr int kSpare = kRect.bottom - kRect.top - kFmCell;
     // An opaque box shows the cell: at the bottom right it ends on the corner.
     auto ink = [](UINT format, RECT r = kRect, int mode = TRANSPARENT) {

@@ -23,13 +23,11 @@ RawPoint Reading(POINT p, double dx, double dy, double degrees, bool swap) {
     return swap ? RawPoint{v, u} : RawPoint{u, v};
 }
 
-TEST(Touch, TheFitRecoversAnyAffineMapAndRefusesPointsOnOneLine) {
+TEST(Touch, TheFitRecoversAnyAffineMapButNoneFromPointsOnOneLine) {
     const PlanePoint from[] = {{0.5, 0.5}, {0.9, 0.86}, {0.9, 0.14}, {0.1, 0.14}, {0.1, 0.86}};
     const touch::Affine truth{0.02, 1.1, -0.05, 0.97, -0.03, 0.08};  // swapped, turned, shifted
-    std::vector<PlanePoint> to;
-    for (const PlanePoint& p : from) {
-        to.push_back(truth.Apply(p));
-    }
+    std::vector<PlanePoint> to(std::size(from));
+    std::ranges::transform(from, to.begin(), [&](PlanePoint p) { return truth.Apply(p); });
     const auto fit = touch::FitAffine(from, to);
     ASSERT_TRUE(fit.has_value());
     EXPECT_EQ(touch::MatrixText(*fit), "0.02 1.1 -0.05 0.97 -0.03 0.08");
@@ -40,7 +38,7 @@ TEST(Touch, TheFitRecoversAnyAffineMapAndRefusesPointsOnOneLine) {
     EXPECT_FALSE(touch::FitAffine(line, to).has_value());
 }
 
-TEST(Touch, TheMapNormalisesByTheRangesAndKeepsItsMatrixWhenACalibrationCannotBeUsed) {
+TEST(Touch, TheMapNormalisesByTheRangesUntilAUsableCalibrationReplacesIt) {
     touch::TouchMap map({100, 4100}, {0, 2000});
     EXPECT_EQ(touch::MatrixText(map.Matrix()), "1 0 0 0 1 0");
     EXPECT_NEAR(map.ToDisplay({2100, 500}).x, 0.5, 1e-12);
@@ -84,14 +82,13 @@ TEST(Touch, TapsAreJudgedAgainstEachOtherOnlySoAnyDriftTurnOrSwapCalibrates) {
     }
 }
 
-TEST(Touch, ADoubleTapIsRefusedAloneAndTapsThatDisagreeStartAgain) {
+TEST(Touch, TapsThatRepeatOrDisagreeAreRefused) {
     CalibrationTaps taps({0, 4095}, {100, 2100});  // 2 % of y is 40
     EXPECT_EQ(taps.Add({2000, 1000}).verdict, Verdict::Taken);
     EXPECT_EQ(taps.Add({3000, 1900}).verdict, Verdict::Taken);
     const auto twice = taps.Add({3081, 1860});  // within 81.9 and 40 of the second
-    EXPECT_EQ(twice.verdict, Verdict::DoubleTap);
-    EXPECT_EQ(twice.earlier, 1);
-    EXPECT_EQ(taps.Count(), 2);
+    EXPECT_EQ(std::tuple(twice.verdict, twice.earlier, taps.Count()),
+              std::tuple(Verdict::DoubleTap, 1, 2));
     EXPECT_EQ(taps.Add({3083, 1700}).verdict, Verdict::Taken);  // 83 apart on x: not one place
     EXPECT_EQ(taps.Add({1000, 1000}).verdict, Verdict::Disagrees);
     EXPECT_EQ(taps.Count(), 0);

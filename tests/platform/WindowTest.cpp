@@ -36,7 +36,7 @@ struct PaintingWindow : TestWindow {
 
 class Window : public PlatformTest {};
 
-TEST_F(Window, PaintsCoalesceAfterQueuedMessagesSendsCrossThreadsAndTheDestroyedGetNothing) {
+TEST_F(Window, PaintsComeAfterQueuedMessagesCoalescedIntoOne) {
     // erase flags, BeginPaint called (else asked once only), invalidate while painting, messages
     const std::tuple<std::vector<BOOL>, bool, bool, std::vector<UINT>> cases[] = {
         {{FALSE, FALSE, FALSE}, true, false, {WM_TEST, WM_PAINT}},
@@ -72,8 +72,10 @@ TEST_F(Window, PaintsCoalesceAfterQueuedMessagesSendsCrossThreadsAndTheDestroyed
         const RECT& r = window.painted;
         EXPECT_EQ(std::tuple(r.left, r.top, r.right, r.bottom), std::tuple(0, 0, 100, 50));
     }
-    // Sends from another thread run on the owner, timers tick, the destroyed get nothing.
-    PaintingWindow window(L"Doomed", 42);
+}
+
+TEST_F(Window, SendsAndTimersReachTheWindowUntilItIsDestroyed) {
+    PaintingWindow window(L"Doomed", 42);  // sends from another thread run on this one
     const HWND hwnd = window.m_hWnd;
     auto sent = std::async(std::launch::async, [&] { return SendMessageW(hwnd, WM_TEST, 5, 6); });
     ASSERT_TRUE(PumpMessagesUntil([&] { return !window.MessagesOf(WM_TEST).empty(); }, 5000));
@@ -111,11 +113,6 @@ TEST_F(Window, PaintsCoalesceAfterQueuedMessagesSendsCrossThreadsAndTheDestroyed
     EXPECT_EQ(Ids(window), std::vector<UINT>{WM_DESTROY});
 }
 
-void Reregister(const WNDCLASSW& wc) {
-    UnregisterClassW(L"Dialog", nullptr);
-    RegisterClassW(&wc);
-}
-
 struct DialogStyle {  // sets or clears the dialog class's CS_DBLCLKS until it ends
     explicit DialogStyle(bool doubleClicks) {
         GetClassInfoW(nullptr, L"Dialog", &original);
@@ -124,10 +121,14 @@ struct DialogStyle {  // sets or clears the dialog class's CS_DBLCLKS until it e
         Reregister(changed);
     }
     ~DialogStyle() { Reregister(original); }
+    static void Reregister(const WNDCLASSW& wc) {
+        UnregisterClassW(L"Dialog", nullptr);
+        RegisterClassW(&wc);
+    }
     WNDCLASSW original{};
 };
 
-TEST_F(Window, ClassesRegisterOnceUnregisterOnceAndKeepTheirStyle) {
+TEST_F(Window, AClassIsRegisteredOnceWithTheStyleItWasGiven) {
     constexpr DWORD kNoClass = ERROR_CLASS_DOES_NOT_EXIST, kBad = ERROR_INVALID_PARAMETER;
     DialogStyle style(true);
     WNDCLASSW wc{};
@@ -145,7 +146,7 @@ TEST_F(Window, ClassesRegisterOnceUnregisterOnceAndKeepTheirStyle) {
               (std::vector{kNoClass, kNoClass, ERROR_CANNOT_FIND_WND_CLASS, kBad, kBad, kBad}));
 }
 
-TEST_F(Window, IconsAreKeptBySizeAndSettingOneAnswersTheOneItReplaces) {
+TEST_F(Window, SettingAnIconAnswersTheOneOfItsSizeItReplaces) {
     TestWindow window(nullptr), other(nullptr);
     const HWND hwnd = window.m_hWnd;
     HICON icon = LoadIconW(nullptr, MAKEINTRESOURCEW(128));
@@ -170,7 +171,7 @@ void Tap(int x, int y) {
     dv::DeliverPenInput(dv::PenAction::Up, x, y);
 }
 
-TEST_F(Window, ThePenBecomesButtonMessagesOfTheActiveWindowAndQuickTapsDoubleClicks) {
+TEST_F(Window, ThePenBecomesButtonMessagesOfTheActiveWindow) {
     dv::DeliverClose();  // with no window up, the next one to open gets the close
     TestWindow behind(nullptr, 0, true), window(nullptr, 0, true);
     using enum dv::PenAction;  // a move before the down and after the up: nothing
@@ -245,7 +246,7 @@ struct RecordingDialog : CDialog {
     WPARAM lastWParam = 0;
 };
 
-TEST_F(Window, DoModalEndsByEscapeEnterCloseBoxOrDestructionAndPreTranslatesPosts) {
+TEST_F(Window, DoModalPreTranslatesPostsUntilEscapeEnterTheCloseBoxOrDestructionEndsIt) {
     // what happens, DoModal's result, a message the dialog must have handled
     const std::tuple<const char*, void (*)(RecordingDialog&), INT_PTR, UINT> cases[] = {
         {"escape", [](RecordingDialog& d) { d.KeyThenClose(VK_ESCAPE); }, IDCANCEL, WM_DESTROY},
@@ -253,8 +254,7 @@ TEST_F(Window, DoModalEndsByEscapeEnterCloseBoxOrDestructionAndPreTranslatesPost
         {"close box", [](RecordingDialog&) { dv::DeliverClose(); }, IDCANCEL, WM_CLOSE},
         {"rewritten enter", [](RecordingDialog& d) { d.KeyThenClose(VK_RETURN); }, -1, WM_KEYDOWN},
         {"enter", [](RecordingDialog& d) { d.KeyThenClose(VK_RETURN, false); }, IDOK, WM_DESTROY},
-        {"ok command", [](RecordingDialog& d) { d.PostMessage(WM_COMMAND, IDOK); }, IDOK,
-         WM_DESTROY},
+        {"ok", [](RecordingDialog& d) { d.PostMessage(WM_COMMAND, IDOK); }, IDOK, WM_DESTROY},
     };
     for (const auto& [name, act, result, mustHandle] : cases) {
         SCOPED_TRACE(name);
