@@ -2,7 +2,6 @@
 // output, ticks, text conversion, the runtime folder's privacy and the logged codes.
 #include <sys/stat.h>
 
-#include <future>
 #include <thread>
 
 #include "Support.h"
@@ -15,29 +14,20 @@ namespace {
 
 class Core : public PlatformTest {};
 
-TEST_F(Core, AnEventKeepsOrDropsItsSignalAsItsKindSays) {
+// The click's kind: an auto-reset event, set from another thread, waited for with a time-out.
+TEST_F(Core, AnAutomaticEventGivesItsSignalToOneWait) {
     HANDLE automatic = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    HANDLE manual = CreateEventW(nullptr, TRUE, TRUE, nullptr);
     EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_TIMEOUT);
     EXPECT_TRUE(SetEvent(automatic));
     EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_TIMEOUT);
-    EXPECT_THAT((std::vector{SetEvent(automatic), ResetEvent(automatic)}), ::testing::Each(TRUE));
-    EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_TIMEOUT);
-    EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_OBJECT_0);
-    EXPECT_EQ(WaitForSingleObject(manual, INFINITE), WAIT_OBJECT_0);
-    EXPECT_TRUE(ResetEvent(manual));
-    EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_TIMEOUT);
-    DWORD start = GetTickCount();
+    const DWORD start = GetTickCount();
     EXPECT_EQ(WaitForSingleObject(automatic, 40), WAIT_TIMEOUT);
     EXPECT_GE(GetTickCount() - start, 39u);
     std::thread setter([automatic] { SetEvent(automatic); });
     EXPECT_EQ(WaitForSingleObject(automatic, 10000), WAIT_OBJECT_0);
     setter.join();
-    start = GetTickCount();
-    Sleep(30);
-    EXPECT_GE(GetTickCount() - start, 29u);
-    EXPECT_THAT((std::vector{CloseHandle(automatic), CloseHandle(manual)}), ::testing::Each(TRUE));
+    EXPECT_TRUE(CloseHandle(automatic));
     for (HANDLE bad :
          {automatic, static_cast<HANDLE>(nullptr), reinterpret_cast<HANDLE>(0x12345)}) {
         EXPECT_THAT(
@@ -48,19 +38,12 @@ TEST_F(Core, AnEventKeepsOrDropsItsSignalAsItsKindSays) {
     }
 }
 
+// Racing creators (one creates, the rest find it) are e2e_startup's 20 copies at once.
 TEST_F(Core, ANamedMutexLivesFromItsOneCreatorToItsLastHandle) {
-    Peer racers[] = {Peer("mutex Race"), Peer("mutex Race"), Peer("mutex Race"),
-                     Peer("mutex Race")};
-    std::multiset<std::string> lines;
-    for (auto& racer : racers) {
-        lines.insert(racer.ReadLine(10000));
-    }
-    EXPECT_EQ(lines,
-              (std::multiset<std::string>{"handle 0", "handle 183", "handle 183", "handle 183"}));
     Peer holder("mutex Dialvane");
     ASSERT_EQ(holder.ReadLine(), "handle 0");
-    const auto create = [](BOOL owned, DWORD error, const wchar_t* name = L"Dialvane") {
-        HANDLE h = CreateMutexW(nullptr, owned, name);
+    const auto create = [](BOOL owned, DWORD error) {
+        HANDLE h = CreateMutexW(nullptr, owned, L"Dialvane");
         EXPECT_EQ(GetLastError(), error);
         return h;
     };
@@ -77,27 +60,17 @@ TEST_F(Core, ANamedMutexLivesFromItsOneCreatorToItsLastHandle) {
     HANDLE c = create(FALSE, ERROR_ALREADY_EXISTS);  // b is still open
     EXPECT_THAT((std::vector{CloseHandle(b), CloseHandle(c)}), ::testing::Each(TRUE));
     EXPECT_TRUE(CloseHandle(create(FALSE, ERROR_SUCCESS)));
-    HANDLE unnamed = create(TRUE, ERROR_SUCCESS, nullptr);  // never shared: always new
-    EXPECT_THAT((std::vector{ReleaseMutex(unnamed), CloseHandle(unnamed)}), ::testing::Each(TRUE));
 }
 
-// A copy told to end keeps the name until it is gone, but a new one waits it out instead of
-// taking it for a running copy; one that does not go in time is reported as running.
-TEST_F(Core, ACreatorWaitsOutHoldersThatAreEndingButNotLiveOnes) {
-    // The error of a create, and how long it took.
-    const auto create = [](const wchar_t* name) {
-        const DWORD start = GetTickCount();
-        CloseHandle(CreateMutexW(nullptr, FALSE, name));
-        return std::pair(GetLastError(), GetTickCount() - start);
-    };
-    HANDLE live = CreateMutexW(nullptr, FALSE, L"Ending");
-    EXPECT_THAT(create(L"Ending"), ::testing::Pair(ERROR_ALREADY_EXISTS, ::testing::Lt(1000u)));
+// A copy told to end keeps the name until it is gone, and a new one waits it out (e2e_supervisor's
+// restarts right after SIGTERM); one that does not go in time is reported as running.
+TEST_F(Core, ACreatorTakesAnEndingHolderThatOutstaysTheWaitForARunningCopy) {
     dv::RequestTermination();
-    auto closer = std::async(std::launch::async, [live] { return Sleep(150), CloseHandle(live); });
-    EXPECT_THAT(create(L"Ending"), ::testing::Pair(ERROR_SUCCESS, ::testing::Ge(140u)));
-    EXPECT_TRUE(closer.get());
     HANDLE stuck = CreateMutexW(nullptr, FALSE, L"Stuck");
-    EXPECT_THAT(create(L"Stuck"), ::testing::Pair(ERROR_ALREADY_EXISTS, ::testing::Ge(2900u)));
+    const DWORD start = GetTickCount();
+    CloseHandle(CreateMutexW(nullptr, FALSE, L"Stuck"));
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_GE(GetTickCount() - start, 2900u);
     CloseHandle(stuck);
     dv::ClearTerminationRequest();
 }

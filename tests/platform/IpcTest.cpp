@@ -13,17 +13,10 @@ namespace {
 
 using namespace dv::testing;
 using WireKind = dv::ipc::FrameKind;
-using Clock = std::chrono::steady_clock;
 
 constexpr UINT UM_SETTINGS_PAGE = 0x11B0, WM_PROBE = WM_USER + 7;
 constexpr LRESULT kAnswer = 9;
 constexpr int kWaitMs = 5000;
-
-// The window of a "window" peer, once it is up.
-HWND Remote(Peer& peer, const wchar_t* title) {
-    EXPECT_EQ(peer.ReadLine(), "ready");
-    return FindWindowW(nullptr, title);
-}
 
 // Runs requests on another thread while this one serves the window.
 void WhileServing(const std::function<void()>& body) {
@@ -35,11 +28,12 @@ void WhileServing(const std::function<void()>& body) {
 
 class Ipc : public PlatformTest {};
 
-TEST_F(Ipc, ARemoteWindowGetsMessagesInOrderButADeadOrHungOneHangsNoSender) {
+// A dead, replaced or stopped peer is e2e_peers' launcher (killed, relaunched, SIGSTOPped).
+TEST_F(Ipc, ARemoteWindowIsFoundByItsTitleAndGetsMessagesInOrder) {
     Peer peer("window Launcher_Tulvo 42");
-    const HWND launcher = Remote(peer, L"Launcher_Tulvo");
+    ASSERT_EQ(peer.ReadLine(), "ready");
+    const HWND launcher = FindWindowW(nullptr, L"Launcher_Tulvo");
     ASSERT_TRUE(IsWindow(launcher));
-    ASSERT_EQ(FindWindowW(nullptr, L"Launcher_Tulvo"), launcher);
     EXPECT_EQ(FindWindowW(nullptr, L"Nobody"), nullptr);
     {  // a title too long for a socket path, or another process's, keeps the window local
         TestWindow local(std::wstring(120, L'x').c_str(), 1), twin(L"Launcher_Tulvo");
@@ -56,39 +50,6 @@ TEST_F(Ipc, ARemoteWindowGetsMessagesInOrderButADeadOrHungOneHangsNoSender) {
     EXPECT_TRUE(SetForegroundWindow(launcher));
     EXPECT_EQ(SendMessageW(launcher, UM_SETTINGS_PAGE, 4, 0), 42);
     EXPECT_EQ(peer.ReadLine(), "4528 4 0");  // the raise itself is no message
-    // A dead peer's messages fail at once, a hung one's in time, and the late
-    // reply is not taken for the next.
-    Peer dead("window Gone 1"), hung("window Stuck 9");
-    const HWND remote = Remote(dead, L"Gone"), stuck = Remote(hung, L"Stuck");
-    ASSERT_NE(remote, nullptr);
-    dead.Signal(SIGKILL);
-    dead.Wait();
-    EXPECT_EQ(std::pair(FindWindowW(nullptr, L"Gone"), IsWindow(remote)), std::pair(HWND{}, FALSE));
-    auto start = Clock::now();
-    EXPECT_EQ(SendMessageW(remote, UM_SETTINGS_PAGE, 1, 0), 0);
-    EXPECT_FALSE(PostMessageW(remote, UM_SETTINGS_PAGE, 1, 0));
-    EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
-    // A new window of that title takes the stale socket's place, out of the old handle's reach.
-    auto successor = std::make_unique<TestWindow>(L"Gone", 5);
-    EXPECT_EQ(FindWindowW(nullptr, L"Gone"), successor->m_hWnd);
-    EXPECT_EQ(SendMessageW(remote, UM_SETTINGS_PAGE, 1, 0), 0);
-    PumpMessagesUntilIdle();
-    EXPECT_TRUE(successor->Messages().empty());
-    const HWND heir = successor->m_hWnd;  // renamed, it is reached by the new title only
-    EXPECT_TRUE(SetWindowTextW(heir, L"Heir"));
-    EXPECT_TRUE(SetWindowTextW(heir, L"Heir"));
-    EXPECT_EQ(std::pair(WirePeer(L"Gone").Connected(), WirePeer(L"Heir").Connected()),
-              std::pair(false, true));
-    successor.reset();  // an object that goes with its window up takes the socket along
-    EXPECT_FALSE(WirePeer(L"Heir").Connected());
-    hung.Signal(SIGSTOP);
-    start = Clock::now();
-    EXPECT_EQ(SendMessageW(stuck, UM_SETTINGS_PAGE, 1, 0), 0);
-    EXPECT_LT(Clock::now() - start, std::chrono::seconds(8));
-    hung.Signal(SIGCONT);
-    EXPECT_EQ(hung.ReadLine(), "4528 1 0");
-    EXPECT_EQ(SendMessageW(stuck, UM_SETTINGS_PAGE, 2, 0), 9);
-    EXPECT_EQ(hung.ReadLine(), "4528 2 0");
 }
 
 // Each bad frame is dropped with a log line and the connection goes on; a
@@ -109,7 +70,6 @@ TEST_F(Ipc, AMalformedFrameIsDroppedButABadHeaderClosesTheConnection) {
         {WirePeer::Shot(std::string("a\0b", 3)), "dropped a frame", kDrop},
         {std::vector<uint8_t>(64, 0xAB), "bad magic 0xabababab\r\n", kClose},
         {frame([](auto& b) { b[4] = 2; }), "version", kClose},
-        {frame([](auto& b) { b[12] = 0xFF, b[13] = 0xFF; }), "oversized payload", kClose},
         {frame([](auto& b) { b[15] = 0xFF; }), "oversized payload", kClose},
     };
     for (const auto& [bytes, problem, closes] : cases) {
@@ -126,8 +86,8 @@ TEST_F(Ipc, AMalformedFrameIsDroppedButABadHeaderClosesTheConnection) {
     EXPECT_EQ(window.Messages(), std::vector<RecordedMessage>(5, RecordedMessage{WM_PROBE, 2, 0}));
 }
 
-// Creation, destruction and dialog set-up come only from the window system;
-// a WM_TIMER's callback only from the window's own timer.
+// Creation, destruction and dialog set-up come only from the window system; a WM_TIMER's
+// callback only from the window's own timer. (e2e_security sends and posts them to the panel.)
 TEST_F(Ipc, APeerCannotSendWindowSystemMessagesOrForeignTimerCallbacks) {
     TestWindow window(L"Target", kAnswer);
     std::vector<std::optional<LRESULT>> results;
@@ -147,14 +107,6 @@ TEST_F(Ipc, APeerCannotSendWindowSystemMessagesOrForeignTimerCallbacks) {
     EXPECT_TRUE(log.Contains("dropped message 0x110 from pid "));
     EXPECT_TRUE(log.Contains(": only the window system sends it"));
     EXPECT_TRUE(log.Contains("dropped a WM_TIMER whose callback is not one of the window's"));
-    static int runs = 0;
-    const TIMERPROC count = [](HWND, UINT, UINT_PTR, DWORD) { ++runs; };
-    PostMessageW(window.m_hWnd, WM_TIMER, 7, reinterpret_cast<LPARAM>(count));
-    PumpMessagesUntilIdle();
-    EXPECT_EQ(runs, 0);
-    ASSERT_EQ(SetTimer(window.m_hWnd, 7, 1, count), 7u);
-    EXPECT_TRUE(PumpMessagesUntil([] { return runs > 0; }, kWaitMs));
-    EXPECT_TRUE(KillTimer(window.m_hWnd, 7));
 }
 
 // WM_PROBE posts a follow-up and invalidates: an idle reply comes after both.
@@ -200,7 +152,8 @@ TEST_F(Ipc, PeerRequestsRunOnTheUiThreadInOrderWithIdleRepliesLast) {
     EXPECT_GT(std::filesystem::file_size(png), 100u);
 }
 
-// Connections cost descriptors: a hoarder gets only so many, and the window still answers.
+// Connections cost descriptors: a hoarder gets only so many (that the panel still answers and
+// saves with a hoard is e2e_security's).
 TEST_F(Ipc, APeerThatHoardsConnectionsGetsOnlySoManyOfThem) {
     constexpr int kHoarded = 200, kLimit = 128;
     TestWindow window(L"Target", kAnswer);
@@ -215,14 +168,6 @@ TEST_F(Ipc, APeerThatHoardsConnectionsGetsOnlySoManyOfThem) {
     EXPECT_TRUE(PumpMessagesUntil([&] { return closed() >= kHoarded - kLimit; }, kWaitMs));
     EXPECT_LT(closed(), kHoarded);
     EXPECT_TRUE(log.Contains("connections are open already"));
-    hoard.clear();
-    std::optional<LRESULT> probe;
-    for (int attempt = 0; attempt < 20 && !probe; ++attempt) {
-        WirePeer peer(L"Target");
-        peer.Write(WirePeer::Message(WireKind::Send, WM_PROBE, 0, 0));
-        probe = peer.ReadReply(500);
-    }
-    EXPECT_EQ(probe, kAnswer);
 }
 
 }  // namespace
