@@ -1,5 +1,5 @@
 # What the panel lets in: a runtime folder others could use is refused before anything is made in
-# it; another user can neither drive the panel nor stand in for its launcher; socket noise, every
+# it; another user can neither drive the panel nor stand in for its launcher; a stalled frame, every
 # message number with pointer-like parameters and hoarded connections change nothing.
 from dvtest import *
 
@@ -68,23 +68,18 @@ else:
     os.unlink(os.path.join(unit.runtime, "w-Launcher_Tulvo.sock"))
     ok("another user can neither drive the panel (refused, logged) nor stand in for its launcher")
 
-# Each malformed frame is refused in-process (the platform's Ipc tests); here
-# the transport itself is abused: 10 MB of noise, then a frame stalled mid-way.
+# Malformed frames and bad headers are refused in-process (the platform's Ipc tests); here a
+# frame stalled mid-way stays open through what follows.
 good = frame(1, message(0, flags=1))
-raw_peer(unit, frame(3, b"\0" * 4) + os.urandom(10 << 20), reply=False).close()
 stalled = raw_peer(unit, good[:30], reply=False)
-unchanged("10 MB of noise")
-unit.said(panel, "closed the connection from pid")
-ok("10 MB of noise closed its connection with a log line, nothing changed")
-
 # Every message but the closing ones, with parameters that would be pointers (the platform's Ipc
 # tests check that creation messages and foreign timer callbacks from a peer are dropped).
 sweep = b"".join(frame(2, message(n, w, l)) for n in range(0x400) if n not in (0x10, 0x111, 0x857)
                  for w, l in ((0x41414141, 0x41414141), (2**64 - 1, -1)))
 check(len(raw_peer(unit, sweep + good) or b"") >= 28, "the panel ended during the sweep")
 unit.tap(OK_BUTTON, ICON["basic"])
-unchanged("the window system's messages and the sweep")
-ok("messages 0..0x3ff posted with pointer-like parameters: no crash, nothing changed")
+unchanged("the window system's messages and the sweep beside a stalled frame")
+ok("messages 0..0x3ff posted with pointer-like parameters beside a stalled frame: nothing changed")
 
 stalled.close()
 unit.closed(panel)
