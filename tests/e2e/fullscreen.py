@@ -46,11 +46,7 @@ def run(size, scale, box, filter):
     x0, y0, w, h = box
     at = lambda p: (x0 + int((p[0] + 0.5) * w / 480), y0 + int((p[1] + 0.5) * h / 234))
     drag = lambda *points: press(unit, points)  # screen points
-    tap = lambda *points: [drag(at(p)) for p in points]  # panel points, one after another
     launcher, panel = unit.launcher(), unit.panel({"DIALVANE_FULLSCREEN": "1"})
-    heard = lambda: unit.heard(launcher)
-    volume = lambda: [line for line in unit.journal("WAV1") if "volume" in line][-1]
-    hears = lambda line: wait_for(lambda: heard()[-1:] == [line], "the launcher hears " + line)
     unit.said(panel, "Display: full screen %d x %d, panel scaled %.3f to %d x %d at (%d, %d), "
               "%s\r\n" % (width, height, w / 480.0, w, h, x0, y0, filter))
     check(("DIALVANE_SCALE is 'integer' or unset, not '3'" in unit.log(panel)) == (scale == "3"),
@@ -69,14 +65,11 @@ def run(size, scale, box, filter):
         [(x0 // 2, sound[1]), ((x0 + w + width) // 2, sound[1])] if x0 else [])
     for point in border + [sound]:
         drag(point)
-    hears("UM_SETTINGS_PAGE 0 0")
-    check(heard() == ["UM_SETTINGS_PAGE 0 0"], "after border taps: %s" % heard())
-    tap((116, 160))  # the navigation slider's foot
+    wait_for(lambda: unit.heard(launcher) == ["UM_SETTINGS_PAGE 0 0"], "the sound page alone")
+    drag(at((116, 160)))  # the navigation slider's foot
     wait_for(lambda: unit.field(1) == 0, "navigation volume 0 at the slider's foot")
-    check("volume 0x00000000" in volume(), "WAV1: " + volume())
     drag(at((116, 120)), at((116, 40)), (at((116, 0))[0], y0 // 2))  # up into the border
     wait_for(lambda: unit.field(1) == 10, "navigation volume 10 past the slider's top")
-    check("volume 0xffffffff" in volume(), "WAV1: " + volume())
     ok("border taps do nothing; sound icon: its page; slider foot: step 0, to the border: 10")
     unit.closed(panel)
 

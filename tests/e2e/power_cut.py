@@ -12,8 +12,7 @@ seed = int(os.environ.get("DIALVANE_SEED", str(int(time.time()))))
 rng = random.Random(seed)
 print("    seed %d (DIALVANE_SEED repeats a run)" % seed)
 # The basic page's options: the field and value each stores on its pen down.
-OPTIONS = {(190, 82): (4, 0), (286, 82): (4, 1), (382, 82): (4, 2), (190, 110): (7, 3),
-           (273, 110): (7, 4)}
+OPTIONS = {(190, 82): (4, 0), (382, 82): (4, 2), (190, 110): (7, 3), (273, 110): (7, 4)}
 unit = Unit()
 
 

@@ -44,8 +44,6 @@ ok("swapped, offset axes: raw values stored, matrix %s in a udev rule" % matrix.
 unit.tap(OK_BUTTON)
 text = calibrate(bed, unit, launcher, shift=(60, 0))
 check("CalibrationData = %s\r\n" % text in unit.log(panel), "60 px off: not stored")
-check(not re.search("repeats|does not agree", unit.log(panel)), "a tap was refused:\n%s"
-      % unit.log(panel)[-1500:])
 bed.tap(*raw_of(ICON["sound"], shift=(60, 0)))
 wait_for(lambda: unit.field(0) == 0, "the sound page opened on the shifted screen")
 ok("a screen 60 px off calibrates in one go, and its taps then map")
