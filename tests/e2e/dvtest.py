@@ -93,12 +93,11 @@ pixels = lambda path: ppm_rows(subprocess.run(["pngtopnm", path], capture_output
                                               check=True).stdout)
 
 
-def raw_peer(unit, data, reply=True, sock=None):
+def raw_peer(unit, data, reply=True):
     """Writes bytes no well-behaved peer sends; with reply, what came back (b"" if the
     panel hung up at once, None if it did neither), else the open socket, left unread."""
-    if sock is None:
-        sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-        sock.connect(os.path.join(unit.runtime, "w-Dialvane.sock"))
+    sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+    sock.connect(os.path.join(unit.runtime, "w-Dialvane.sock"))
     sock.settimeout(2.0 * SLOW)
     got = b""
     try:

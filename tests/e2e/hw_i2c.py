@@ -25,7 +25,6 @@ check(sent()[-1] == 0x44 and regs()[0x70] == 0x20, "registers %s" % regs()[0x70:
 check(chip.writes == [w for v in sent() for w in ((0x70, 0x20), (0x74, v), (0x75, v), (0x76, v))],
       "the chip took %s" % chip.writes)
 check(set(chip.names()) == {"I2C_SLAVE", "I2C_SMBUS"}, "calls %s" % sorted(set(chip.names())))
-check(chip.target == 0x45, "the chip's address: %s" % chip.target)
 check(simulated()[0x70:0x77] == regs()[0x70:0x77], "IIC1.regs: %s" % simulated()[0x70:0x77].hex())
 ok("a contrast drag: registers 0x70 = 0x20, 0x74..0x76 = 0x44 as journaled, 4 SMBus writes a value")
 

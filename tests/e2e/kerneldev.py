@@ -200,12 +200,12 @@ class Testbed:  # a private /dev and /sys for one test; env makes a program see 
         if len(os.environ.get("TMPDIR", "/tmp")) > 20:  # the sockets' paths must fit 108 bytes
             os.environ["TMPDIR"] = "/tmp"
         self.bed = UMockdev.Testbed.new()
-        self.root, self.devices = self.bed.get_root_dir(), {}
+        self.root = self.bed.get_root_dir()
         self.env = {"UMOCKDEV_DIR": self.root, "LD_PRELOAD": PRELOAD}
         atexit.register(self.end)
 
     def end(self):  # dropping the testbed removes its folder; one held at exit never is
-        self.bed, self.devices = None, {}
+        self.bed = None
         gc.collect()
         shutil.rmtree(self.root, ignore_errors=True)
 
@@ -218,7 +218,6 @@ class Testbed:  # a private /dev and /sys for one test; env makes a program see 
         with open(self.node(devnode), "wb") as f:
             f.write(contents)
         self.bed.attach_ioctl(devnode, handler)
-        self.devices[devnode] = handler
         return handler
 
     # The device goes (the next open fails with ENOENT), and comes back.

@@ -1,6 +1,6 @@
-# The panel beside peers that misbehave: the launcher killed, replaced, stopped (SIGSTOP) and
-# continued, and a peer that floods the socket and never reads its replies. Through it all the panel
-# goes on answering and saving, no save waits longer than the 5 s reply limit, and it closes with 0.
+# The panel beside peers that misbehave: the launcher killed, replaced or stopped (a send to a hung
+# peer failing in time is the platform's Ipc tests'), and a peer that floods the socket and never
+# reads its replies. The panel goes on answering and saving, and closes with 0 within the limit.
 from dvtest import *
 
 QUICK_S, STOPPED_S = 2.0 * SLOW, 5.0 + 2.0 * SLOW
@@ -34,17 +34,11 @@ check(unit.heard(relaunched) == ["UM_SETTINGS_PAGE 1 0"], "the next panel did no
 ok("launcher killed: saves %.0f ms at most; replaced: %.0f ms" % (1000 * dead, 1000 * late))
 
 relaunched.send_signal(signal.SIGSTOP)
-stopped = save(STOPPED_S, "launcher stopped")
-relaunched.send_signal(signal.SIGCONT)
-resumed = save(QUICK_S, "launcher continued")
-wait_for(lambda: len(unit.heard(relaunched)) == 3, "the launcher catching up")
-relaunched.send_signal(signal.SIGSTOP)
 t = time.monotonic()
 check(unit.close(panel, limit_s=STOPPED_S) == 0, "beside a stopped launcher the close failed")
 closing = time.monotonic() - t
 relaunched.send_signal(signal.SIGCONT)
-ok("launcher stopped: a save %.1f s (the reply limit), then %.0f ms; a close beside it %.1f s"
-   % (stopped, 1000 * resumed, closing))
+ok("a close beside a stopped launcher: %.1f s" % closing)
 
 panel = unit.panel()  # a peer that posts and sends thousands of frames and never reads a reply
 flood = b"".join(frame(2, message(0)) for _ in range(20000))

@@ -1,15 +1,16 @@
 # What the panel lets in: a runtime folder others could use is refused before anything is made in
-# it; another user can neither drive the panel nor stand in for its launcher; socket noise, every
-# message number with pointer-like parameters and hundreds of hoarded connections change nothing.
+# it; another user can neither drive the panel nor stand in for its launcher; a stalled frame, every
+# message number with pointer-like parameters and hoarded connections change nothing.
 from dvtest import *
 
 unit = Unit()
-for name in ("777", "770", "707", "701", "real"):
+# Group bits alone and others' bits alone: CoreTest refuses mode 0777 in-process.
+for name in ("770", "701", "real"):
     os.mkdir(unit.path(name))
     os.chmod(unit.path(name), int(name, 8) if name != "real" else 0o700)
 os.symlink(unit.path("real"), unit.path("link"))
 open(unit.path("plain"), "w").close()
-for folder in ("777", "770", "707", "701", "link", "plain"):
+for folder in ("770", "701", "link", "plain"):
     for program in (PANEL, CTL):
         run = subprocess.run([program, "close"], capture_output=True, text=True, timeout=30,
                              env=dict(unit.env, DIALVANE_RUNTIME=unit.path(folder)))
@@ -17,7 +18,7 @@ for folder in ("777", "770", "707", "701", "link", "plain"):
               % (folder, os.path.basename(program), run.returncode, run.stderr))
         check(not os.listdir(unit.path("real")) and (folder in ("link", "plain") or not
               os.listdir(unit.path(folder))), "%s: something was made there" % folder)
-ok("runtime folders 777, 770, 707, 701, a symlink, a plain file: both refuse with 2, make nothing")
+ok("runtime folders 770, 701, a symlink, a plain file: both refuse with 2, make nothing")
 
 panel = unit.panel()
 unit.tap(ICON["basic"])  # every pen down here would save
@@ -67,41 +68,24 @@ else:
     os.unlink(os.path.join(unit.runtime, "w-Launcher_Tulvo.sock"))
     ok("another user can neither drive the panel (refused, logged) nor stand in for its launcher")
 
-# Each malformed frame is refused in-process (the platform's Ipc tests); here
-# the transport itself is abused: 10 MB of noise, then a frame stalled mid-way.
+# Malformed frames and bad headers are refused in-process (the platform's Ipc tests); here a
+# frame stalled mid-way stays open through what follows.
 good = frame(1, message(0, flags=1))
-raw_peer(unit, frame(3, b"\0" * 4) + os.urandom(10 << 20), reply=False).close()
 stalled = raw_peer(unit, good[:30], reply=False)
-unchanged("10 MB of noise")
-unit.said(panel, "closed the connection from pid")
-ok("10 MB of noise closed its connection with a log line, nothing changed")
-
-rss = rss_kb(panel)
-for number in [1, 2, 0x81, 0x82, 0x110] * 3:  # WM_CREATE .. WM_INITDIALOG
-    check(unit.ctl("send", "Dialvane", number).stdout == "0\n", "0x%x was answered" % number)
-check(rss_kb(panel) - rss < 4096, "the panel grew by %d kB" % (rss_kb(panel) - rss))
-# Every message but the closing ones, with parameters that would be pointers.
+# Every message but the closing ones, with parameters that would be pointers (the platform's Ipc
+# tests check that creation messages and foreign timer callbacks from a peer are dropped).
 sweep = b"".join(frame(2, message(n, w, l)) for n in range(0x400) if n not in (0x10, 0x111, 0x857)
                  for w, l in ((0x41414141, 0x41414141), (2**64 - 1, -1)))
 check(len(raw_peer(unit, sweep + good) or b"") >= 28, "the panel ended during the sweep")
-check(unit.log(panel).count("dropped a WM_TIMER") >= 2, "the WM_TIMER callbacks were not refused")
 unit.tap(OK_BUTTON, ICON["basic"])
-unchanged("the window system's messages and the sweep")
-ok("creation messages from a peer answered 0; messages 0..0x3ff posted: no crash, timers refused")
+unchanged("the window system's messages and the sweep beside a stalled frame")
+ok("messages 0..0x3ff posted with pointer-like parameters beside a stalled frame: nothing changed")
 
 stalled.close()
 unit.closed(panel)
-panel = unit.panel(max_files=256)
-keeper = raw_peer(unit, b"", reply=False)  # opened before the hoard, which shuts out new ones
-hoard = [raw_peer(unit, b"", reply=False) for _ in range(300)]
-tap = frame(3, pen(0, *ICON["advan"])) + frame(3, pen(2, *ICON["advan"], flags=1))
-check(len(raw_peer(unit, tap, sock=keeper) or b"") >= 28, "with connections hoarded no reply")
-check(unit.field(0) == 2, "with connections hoarded the panel could not save")
-[s.close() for s in hoard]
-check(unit.answers() and unit.close(panel) == 0, "after the hoard the panel did not close")
-ok("300 connections hoarded against 256 descriptors: the panel still saved, and closed with 0")
-
-panel = unit.panel(max_files=32)  # now the hoard runs the panel out of descriptors
+# A hoarder within the descriptor limit is the platform's Ipc tests'; here the hoard runs the
+# panel out of descriptors.
+panel = unit.panel(max_files=32)
 hoard = [raw_peer(unit, b"", reply=False) for _ in range(30)]
 ticks = lambda: sum(map(int, unit.text("/proc/%d/stat" % panel.pid).rsplit(")")[1].split()[11:13]))
 start = ticks()

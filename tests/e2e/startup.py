@@ -1,6 +1,7 @@
 # Start-up as the unit's other programs see it: the first start lays out the device root, a second
-# copy brings the first forward and ends, one beside a copy without a window fails, 20 at once leave
-# one, --help and --version answer, a missing display ends it, default folders come from XDG_*.
+# copy brings the first forward and ends, one beside a copy without a window fails, --help and
+# --version answer, a missing display ends it, default folders come from XDG_*. (The platform's
+# Core and Provisioning tests race mutexes and first starts; supervisor.py restarts 20 times.)
 import fcntl
 import re
 
@@ -11,8 +12,6 @@ panel = unit.panel()
 check(unit.conf() == record(FACTORY), "conf.ini holds %r" % unit.conf())
 for path in ("FlashMem/sysini", "windows/question.wav", "dev/FLS1.img", "registry.reg"):
     check(os.path.exists(os.path.join(unit.root, path)), "the first start made no %s" % path)
-check(os.path.getsize(unit.dev("FLS1.img")) == 4096, "FLS1.img is not 4 kB")
-check(FACTORY_CAL in unit.registry(), "the registry lacks the factory calibration")
 unit.said(panel, "IniReadString Open Error!!\r\n")
 ok("the first start lays out the device root and writes the factory settings file")
 
@@ -37,17 +36,6 @@ with open(os.path.join(unit.runtime, "m-Dialvane.lock"), "a") as held, open(
 unit.said(early, "===============> Alead Play\r\n", "===============> No Find Hwnd\r\n")
 check('holds the mutex "Dialvane" but has no window' in unit.text(early.err), unit.text(early.err))
 ok("a copy started beside one without a window logs it found none and ends with status 3")
-
-for _ in range(50 if LONG else 1):
-    copies = [unit.panel(wait=False) for _ in range(20)]
-    wait_for(lambda: sum(p.poll() is None for p in copies) <= 1, "19 of 20 copies ending", 15)
-    running = [p for p in copies if p.poll() is None]
-    # A copy that came while the one left had no window yet says so with status 3.
-    check(len(running) == 1 and {p.returncode for p in copies if p not in running} <= {0, 3},
-          "of 20 copies started at once %d run; the others ended with %s"
-          % (len(running), {p.returncode for p in copies}))
-    unit.closed(running[0], "the copy left")
-ok("20 copies started at once leave exactly one, the others end with status 0 or 3")
 
 # --help and --version answer and lay out nothing; any other argument is refused with the usage.
 unit.env = {k: v for k, v in unit.env.items() if k not in ("DIALVANE_ROOT", "DIALVANE_RUNTIME",
