@@ -70,10 +70,7 @@ struct Fit {
 constexpr Fit kFits[] = {
     {800, 480, {0, 45, 800, 390, 800 / 480.0, kSmooth}, {160, 123, 480, 234, 1, kCrisp}},
     {1024, 600, {0, 50, 1024, 499, 1024 / 480.0, kSmooth}, {32, 66, 960, 468, 2, kCrisp}},
-    {1280, 720, {0, 48, 1280, 624, 1280 / 480.0, kSmooth}, {160, 126, 960, 468, 2, kCrisp}},
     {480, 234, {0, 0, 480, 234, 1, kCrisp}, {0, 0, 480, 234, 1, kCrisp}},
-    {1920, 1080, {0, 72, 1920, 936, 4, kCrisp}, {0, 72, 1920, 936, 4, kCrisp}},
-    {600, 1024, {0, 365, 600, 293, 1.25, kSmooth}, {60, 395, 480, 234, 1, kCrisp}},
     // A wide display limits the height; a small one shrinks the panel in
     // either mode; one of no size (a failed query) gets it at scale 1.
     {1280, 400, {229, 0, 821, 400, 400 / 234.0, kSmooth}, {400, 83, 480, 234, 1, kCrisp}},

@@ -48,26 +48,22 @@ TEST_F(KernelBindings, EachLineNamesItsKindOrIsRefusedByNumber) {
 TEST_F(KernelBindings, FrequenciesAreInTheModulatorsUnitsRoundedToTheNearest) {
     std::vector<uint32_t> units;
     for (const bool fine : {true, false}) {
-        for (auto [mhz, tenths] : {std::pair{87, 5}, {108, 0}, {99, 1}}) {
+        for (auto [mhz, tenths] : {std::pair{87, 5}, {108, 0}, {99, 1}, {100, 2}}) {
             units.push_back(ModulatorUnits(mhz, tenths, fine));
         }
     }
-    for (int t = 0; t <= 9; ++t) {
-        units.push_back(ModulatorUnits(100, t, false));
-    }
-    EXPECT_EQ(units, (std::vector<uint32_t>{1400000, 1728000, 1585600, 1400, 1728, 1586, 1600, 1602,
-                                            1603, 1605, 1606, 1608, 1610, 1611, 1613, 1614}));
+    EXPECT_EQ(units,
+              (std::vector<uint32_t>{1400000, 1728000, 1585600, 1603200, 1400, 1728, 1586, 1603}));
 }
 
 TEST_F(KernelBindings, TheSectorMustLieInBlock66InsideThePartitionAndOneNandPage) {
     constexpr uint32_t kErase = 128 << 10, kPage = 2048;
     const mtd_info_user nand{MTD_NANDFLASH, 0, 68 * kErase, kErase, kPage, 64, 0};
     const uint64_t block = 66ull * kErase;
-    for (const uint64_t fits : {block, block + 3 * kPage + 512, block + kErase - 512}) {
+    // One below the block is hw_flash.py's: refused by the open, its log line checked there.
+    for (const uint64_t fits : {block, block + kErase - 512}) {
         EXPECT_EQ(MtdSectorRefusal(fits, nand), "") << fits;
     }
-    EXPECT_EQ(MtdSectorRefusal(block - 512, nand),
-              "offset 0x83fe00 lies outside erase block 66 (0x840000..0x85ffff)");
     EXPECT_EQ(MtdSectorRefusal(block + kErase, nand),
               "offset 0x860000 lies outside erase block 66 (0x840000..0x85ffff)");
     EXPECT_EQ(MtdSectorRefusal(block + kPage - 256, nand),
@@ -78,15 +74,6 @@ TEST_F(KernelBindings, TheSectorMustLieInBlock66InsideThePartitionAndOneNandPage
               "the sector at 0x840300 runs past the partition's end (0x840400)");
     const mtd_info_user nor{MTD_NORFLASH, 0, 68 * 4096, 4096, 1, 0, 0};
     EXPECT_EQ(MtdSectorRefusal(66 * 4096 + 100, nor), "");  // NOR has no pages to cross
-}
-
-// NAND takes the page holding the sector, the sector at its place and erased bytes around it.
-TEST_F(KernelBindings, ANandWriteIsTheWholePageWithTheSectorAtItsPlace) {
-    const MtdPageWrite page = MtdPageAround(0x841a00, std::vector<BYTE>(512, 0xA5), 2048);
-    EXPECT_EQ(page.start, 0x841800u);
-    std::vector<BYTE> expected(2048, 0xFF);
-    std::fill(expected.begin() + 512, expected.begin() + 1024, 0xA5);
-    EXPECT_EQ(page.bytes, expected);
 }
 
 // A node that is no such device fails the open with the kernel's error, nothing simulated behind
