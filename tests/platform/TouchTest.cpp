@@ -1,7 +1,6 @@
 // The touch screen's arithmetic and judgement without a device: the affine fit and its failures,
-// the map of raw values and the stored text, and the calibration screen's verdicts on taps that
-// repeat or disagree (screens drifted, turned or wired with swapped axes are
-// tests/e2e/touch_calibration.py's).
+// the map of raw values and the stored text, and the calibration screen's verdicts on taps of
+// screens drifted, turned or wired with swapped axes.
 #include <cmath>
 
 #include "platform/calibration/CalibrationTaps.h"
@@ -14,10 +13,14 @@ using touch::PlanePoint;
 using touch::RawPoint;
 using Verdict = CalibrationTaps::Verdict;
 
-// Where a 12-bit controller reads a touch at panel point p.
-RawPoint Reading(POINT p) {
-    return {static_cast<int>(std::lround((p.x + 0.5) * 4095 / 480)),
-            static_cast<int>(std::lround((p.y + 0.5) * 4095 / 234))};
+// Where a 12-bit controller reads a touch at panel point p, on a screen drifted by (dx, dy)
+// pixels and turned by `degrees` about its centre, its axes swapped or not.
+RawPoint Reading(POINT p, double dx, double dy, double degrees, bool swap) {
+    const double c = std::cos(degrees * M_PI / 180), s = std::sin(degrees * M_PI / 180);
+    const double x = p.x + 0.5 + dx - 240, y = p.y + 0.5 + dy - 117;
+    const int u = static_cast<int>(std::lround((240 + x * c - y * s) * 4095 / 480));
+    const int v = static_cast<int>(std::lround((117 + x * s + y * c) * 4095 / 234));
+    return swap ? RawPoint{v, u} : RawPoint{u, v};
 }
 
 TEST(Touch, TheFitRecoversAnyAffineMapButNoneFromPointsOnOneLine) {
@@ -63,6 +66,22 @@ TEST(Touch, StoredTextIsExactlyFivePairs) {
     }
 }
 
+TEST(Touch, TapsAreJudgedAgainstEachOtherOnlySoAnyDriftTurnOrSwapCalibrates) {
+    const std::tuple<double, double, double, bool> screens[] = {{0, 0, 0, false},
+                                                                {60, 0, 0, false},
+                                                                {-45, 40, 0, true},
+                                                                {0, 0, 4, false},
+                                                                {25, -10, -6, true}};
+    for (const auto& [dx, dy, degrees, swap] : screens) {
+        CalibrationTaps taps({0, 4095}, {0, 4095});
+        for (const POINT& target : kCalibrationTargets) {
+            EXPECT_EQ(taps.Add(Reading(target, dx, dy, degrees, swap)).verdict, Verdict::Taken)
+                << dx << "," << dy << " turned " << degrees;
+        }
+        EXPECT_TRUE(taps.Complete());
+    }
+}
+
 TEST(Touch, TapsThatRepeatOrDisagreeAreRefused) {
     CalibrationTaps taps({0, 4095}, {100, 2100});  // 2 % of y is 40
     EXPECT_EQ(taps.Add({2000, 1000}).verdict, Verdict::Taken);
@@ -80,7 +99,7 @@ TEST(Touch, TapsThatRepeatOrDisagreeAreRefused) {
         CalibrationTaps::Judgement last;
         for (int i = 0; i < count; ++i) {
             const POINT target = kCalibrationTargets[i];
-            last = t.Add(Reading({target.x + (i == 0 ? d : 0), target.y}));
+            last = t.Add(Reading({target.x + (i == 0 ? d : 0), target.y}, 0, 0, 0, false));
         }
         return last;
     };
