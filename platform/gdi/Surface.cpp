@@ -5,7 +5,9 @@
 #include <mutex>
 #include <vector>
 
-#if defined(__has_feature)
+#if defined(__SANITIZE_ADDRESS__)
+#define DV_POISON_KEPT_BLOCKS 1
+#elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
 #define DV_POISON_KEPT_BLOCKS 1
 #endif
