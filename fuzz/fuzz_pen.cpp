@@ -7,6 +7,7 @@
 // opens in.
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <span>
 
 #include "tests/system/DialogHarness.h"
@@ -117,7 +118,8 @@ private:
     // dialogs, replaced by a new one on the file the old one saved.
     void After() {
         if (m_run.IsOpen()) {
-            Expect(m_unit.root->ReadFile(dvfuzz::kSettingsFile).size() == sizeof(INIINFO),
+            std::error_code error;
+            Expect(std::filesystem::file_size(m_settings, error) == sizeof(INIINFO),
                    "settings file is not 26 bytes");
             return;
         }
@@ -129,6 +131,7 @@ private:
     }
 
     dvfuzz::Unit& m_unit = dvfuzz::Unit::Get();
+    const std::filesystem::path m_settings = m_unit.root->Path() / dvfuzz::kSettingsFile;
     inline static dvfuzz::DialogRun& m_run = *new dvfuzz::DialogRun;  // lives to the process end
     INIINFO m_saved{};
     bool m_penDown = false;
@@ -188,11 +191,6 @@ void RunEvent(Session& s, Input& in) {
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-    dvfuzz::Unit::Get();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     dvfuzz::Unit::Get().log.Clear();

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdarg>
 #include <cstdlib>
 #include <cwchar>
@@ -17,6 +18,7 @@ namespace dv {
 namespace {
 
 constexpr std::size_t kMaxLine = 4096;
+constexpr std::size_t kShortLine = 256;
 
 struct LogState {
     std::mutex lock;
@@ -85,10 +87,18 @@ void AppendToLogFile(std::string_view text) {
 
 std::wstring FormatWide(const wchar_t* format, va_list args) {
     std::wstring translated = TranslateFormat(format);
-    std::vector<wchar_t> buffer(kMaxLine);
+    // Most lines fit the stack; only a line that does not takes the heap.
+    std::array<wchar_t, kShortLine> line;
     va_list copy;
     va_copy(copy, args);
-    int n = std::vswprintf(buffer.data(), buffer.size(), translated.c_str(), copy);
+    int n = std::vswprintf(line.data(), line.size(), translated.c_str(), copy);
+    va_end(copy);
+    if (n >= 0) {
+        return std::wstring(line.data(), static_cast<std::size_t>(n));
+    }
+    std::vector<wchar_t> buffer(kMaxLine);
+    va_copy(copy, args);
+    n = std::vswprintf(buffer.data(), buffer.size(), translated.c_str(), copy);
     va_end(copy);
     if (n < 0) {
         // Too long for one line: keep what fits, marked as cut.

@@ -2,8 +2,98 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
+#include <vector>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define DV_POISON_KEPT_BLOCKS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define DV_POISON_KEPT_BLOCKS 1
+#endif
+#endif
+#if defined(DV_POISON_KEPT_BLOCKS)
+#include <sanitizer/asan_interface.h>
+#endif
 
 namespace dv::gdi {
+namespace {
+
+// Pixel blocks that surfaces gave back, kept for the next surface of the same
+// size. Every paint composes a whole page in a new surface and hands the
+// screen's old pixels back; taking fresh memory each time made the system map,
+// fault in and unmap half a megabyte per paint, which cost more than drawing.
+class KeptBlocks {
+public:
+    static KeptBlocks& Instance() {
+        static auto* blocks = new KeptBlocks;  // lives to the process end
+        return *blocks;
+    }
+
+    std::shared_ptr<uint32_t[]> Take(std::size_t count) {
+        std::unique_ptr<uint32_t[]> block;
+        {
+            std::lock_guard guard(m_lock);
+            const auto it = std::find_if(m_kept.begin(), m_kept.end(),
+                                         [count](const Kept& k) { return k.count == count; });
+            if (it != m_kept.end()) {
+                block = std::move(it->block);
+                m_kept.erase(it);
+            }
+        }
+        if (block) {
+            Unpoison(block.get(), count);
+        } else {
+            block = std::make_unique_for_overwrite<uint32_t[]>(count);
+        }
+        return {block.release(), [count](uint32_t* p) { Instance().Give(p, count); }};
+    }
+
+private:
+    // Smaller blocks cost the allocator next to nothing.
+    static constexpr std::size_t kSmallestKeptBytes = 4 * 1024;
+    // More than a paint has in flight at once (the screen, the page being
+    // composed, its copy, the pieces of a panel); the oldest go first.
+    static constexpr std::size_t kMaxKept = 12;
+
+    struct Kept {
+        std::size_t count;
+        std::unique_ptr<uint32_t[]> block;
+    };
+
+    void Give(uint32_t* p, std::size_t count) {
+        std::unique_ptr<uint32_t[]> block(p);
+        std::lock_guard guard(m_lock);
+        if (count * sizeof(uint32_t) < kSmallestKeptBytes) {
+            return;
+        }
+        if (m_kept.size() == kMaxKept) {
+            Unpoison(m_kept.front().block.get(), m_kept.front().count);
+            m_kept.erase(m_kept.begin());
+        }
+        // A kept block is out of bounds to AddressSanitizer until it is taken
+        // again, as freed memory is: a stale pointer into it shows.
+        Poison(block.get(), count);
+        m_kept.push_back({count, std::move(block)});
+    }
+
+    static void Poison([[maybe_unused]] uint32_t* p, [[maybe_unused]] std::size_t count) {
+#if defined(DV_POISON_KEPT_BLOCKS)
+        ASAN_POISON_MEMORY_REGION(p, count * sizeof(uint32_t));
+#endif
+    }
+    static void Unpoison([[maybe_unused]] uint32_t* p, [[maybe_unused]] std::size_t count) {
+#if defined(DV_POISON_KEPT_BLOCKS)
+        ASAN_UNPOISON_MEMORY_REGION(p, count * sizeof(uint32_t));
+#endif
+    }
+
+    std::mutex m_lock;
+    std::vector<Kept> m_kept;
+};
+
+}  // namespace
+
 Surface::Surface(int w, int h) : width(w), height(h) {
     Allocate();
     m_bClearPending = true;
@@ -14,7 +104,7 @@ Surface::Surface(const Surface& other) : width(other.width), height(other.height
 }
 
 void Surface::Allocate() {
-    m_pixels = std::make_shared_for_overwrite<uint32_t[]>(Size());
+    m_pixels = KeptBlocks::Instance().Take(Size());
 }
 
 void Surface::ShareContents(const Surface& other) {

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <mutex>
 #include <string>
 
 #include "platform/Platform.h"
@@ -50,20 +51,43 @@ std::string HashName(const std::string& text) {
     return hex;
 }
 
+// The real path of an absolute root that exists, looked up once per
+// spelling: every open of a device-root file names its lock by it.
+struct RealRoots {
+    std::mutex lock;
+    std::filesystem::path spelled;
+    std::filesystem::path real;
+};
+
+std::filesystem::path RealRoot(const std::filesystem::path& root) {
+    static auto* roots = new RealRoots;  // lives to the process end
+    std::error_code error;
+    if (root.is_absolute()) {
+        std::lock_guard guard(roots->lock);
+        if (root == roots->spelled) {
+            return roots->real;
+        }
+        std::filesystem::path real = std::filesystem::canonical(root, error);
+        if (!error) {
+            roots->spelled = root;
+            roots->real = real;
+            return real;
+        }
+    }
+    std::filesystem::path real = std::filesystem::weakly_canonical(root, error);
+    return error ? std::filesystem::absolute(root, error) : real;
+}
+
 // Every process names a file alike however its root was spelled (relative,
 // through a link): the root's real path, then the path inside it.
 std::string Key(const std::filesystem::path& hostPath) {
     std::error_code error;
     const std::filesystem::path root = DeviceRoot();
-    std::filesystem::path real = std::filesystem::weakly_canonical(root, error);
-    if (error) {
-        real = std::filesystem::absolute(root, error);
-    }
     const std::filesystem::path relative = hostPath.lexically_relative(root);
     if (relative.empty() || relative.native().starts_with("..")) {
         return std::filesystem::absolute(hostPath, error).lexically_normal().string();
     }
-    return (real / relative).lexically_normal().string();
+    return (RealRoot(root) / relative).lexically_normal().string();
 }
 
 void MakeFolder(const std::filesystem::path& folder) {
@@ -75,26 +99,48 @@ void MakeFolder(const std::filesystem::path& folder) {
     ::mkdir(folder.c_str(), kFolderMode);
 }
 
-}  // namespace
-
-std::filesystem::path FileLock::LockFileFor(const std::filesystem::path& hostPath,
-                                            std::string_view suffix) {
-    const std::filesystem::path folder = RuntimeDir() / kLockFolder;
-    MakeFolder(folder);
+std::filesystem::path LockPath(const std::filesystem::path& hostPath, std::string_view suffix) {
     std::string name = EncodePath(Key(hostPath)) + std::string(suffix);
     if (name.size() > kLongestName) {
         name = HashName(name) + "-" + name.substr(name.size() - kKeptEnd);
     }
-    std::filesystem::path file = folder / (name + kLockSuffix);
+    return RuntimeDir() / kLockFolder / (name + kLockSuffix);
+}
+
+// Opens (making) a lock file; its folder is made only when the open finds it
+// missing, so that an open of a file costs no look at folders that exist.
+UniqueFd OpenLockFile(const std::filesystem::path& file, int access) {
+    UniqueFd fd(::open(file.c_str(), access | O_CREAT | O_CLOEXEC, kLockFileMode));
+    if (!fd.Valid() && errno == ENOENT) {
+        MakeFolder(file.parent_path());
+        fd = UniqueFd(::open(file.c_str(), access | O_CREAT | O_CLOEXEC, kLockFileMode));
+    }
+    return fd;
+}
+
+}  // namespace
+
+std::filesystem::path FileLock::LockFileFor(const std::filesystem::path& hostPath,
+                                            std::string_view suffix) {
+    std::filesystem::path file = LockPath(hostPath, suffix);
     // Made here, private like everything in the runtime folder, so that a
     // caller that opens it itself (the registry's change lock) finds it so.
-    UniqueFd made(::open(file.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, kLockFileMode));
+    OpenLockFile(file, O_RDONLY);
     return file;
 }
 
 std::optional<FileLock> FileLock::Acquire(const std::filesystem::path& lockFile, Mode mode,
                                           DWORD& error) {
-    UniqueFd fd(::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kLockFileMode));
+    return Take(UniqueFd(::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kLockFileMode)),
+                mode, error);
+}
+
+std::optional<FileLock> FileLock::AcquireFor(const std::filesystem::path& hostPath,
+                                             std::string_view suffix, Mode mode, DWORD& error) {
+    return Take(OpenLockFile(LockPath(hostPath, suffix), O_RDWR), mode, error);
+}
+
+std::optional<FileLock> FileLock::Take(UniqueFd fd, Mode mode, DWORD& error) {
     if (!fd.Valid()) {
         error = errno == ENOENT ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED;
         return std::nullopt;

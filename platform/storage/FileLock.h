@@ -30,9 +30,14 @@ public:
     // several locks of one file. It and its folder are made when missing.
     static std::filesystem::path LockFileFor(const std::filesystem::path& hostPath,
                                              std::string_view suffix = {});
+    // Acquire(LockFileFor(hostPath, suffix), ...) in one open of the lock file.
+    static std::optional<FileLock> AcquireFor(const std::filesystem::path& hostPath,
+                                              std::string_view suffix, Mode mode, DWORD& error);
 
 private:
     explicit FileLock(UniqueFd fd) : m_fd(std::move(fd)) {}
+    // Locks an open of a lock file (none: the open's errno says why).
+    static std::optional<FileLock> Take(UniqueFd fd, Mode mode, DWORD& error);
     UniqueFd m_fd;
 };
 

@@ -66,16 +66,15 @@ bool Exists(const std::filesystem::path& hostPath) {
 std::optional<std::vector<FileLock>> TakeLocks(const std::filesystem::path& hostPath,
                                                const FileOpenMode& mode, DWORD& error) {
     std::vector<FileLock> locks;
-    auto main =
-        FileLock::Acquire(FileLock::LockFileFor(hostPath),
-                          mode.shared ? FileLock::Mode::Shared : FileLock::Mode::Exclusive, error);
+    auto main = FileLock::AcquireFor(
+        hostPath, {}, mode.shared ? FileLock::Mode::Shared : FileLock::Mode::Exclusive, error);
     if (!main) {
         return std::nullopt;
     }
     locks.push_back(std::move(*main));
     if (mode.shared && IsReplacing(mode.disposition)) {
-        auto replace = FileLock::Acquire(FileLock::LockFileFor(hostPath, kReplaceLockSuffix),
-                                         FileLock::Mode::Exclusive, error);
+        auto replace =
+            FileLock::AcquireFor(hostPath, kReplaceLockSuffix, FileLock::Mode::Exclusive, error);
         if (!replace) {
             return std::nullopt;
         }
