@@ -156,8 +156,6 @@ const Row kRows[] = {
      .log = {"### Save Shared Boot Nand Memory ###", "nCurrentFP : 2112", "Read Size : 512",
      BOOT_BANNER, "nCurrentFP : 2112", "EraseBlock : 66, [8256]", "Write Size : 512"},
      .screen = "basic-power-off"}},
-    {"TappingTheSelectedPowerOptionLeavesTheFlash", "page basic", "tap 250 110",
-     {.launcher = "S1", .audio = "click", .nolog = {"### Save Shared"}}},
     {"FileIsSavedWithTheFlashMissing", "absent FLS1; page basic", "tap 160 110",
      {.file = "nAutoPowerOn=3", .launcher = "S1", .audio = "click",
      .log = {"### Save Shared Boot Nand Memory ###", "!!!!!!!!!!! Cannot open FLS1 "},
