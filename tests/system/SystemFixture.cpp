@@ -125,8 +125,6 @@ void SystemTest::Start(std::string_view setup) {
             m_root->WriteFile(first, rest);
         } else if (verb == "dir") {
             m_root->MakeFolder(arg);
-        } else if (verb == "nolauncher") {
-            m_withLauncher = false;
         } else if (verb == "page") {
             m_openPage = arg;
         } else if (verb != "nofile") {
@@ -137,9 +135,7 @@ void SystemTest::Start(std::string_view setup) {
         m_root->WriteFile(dvfuzz::kSettingsFile,
                           {reinterpret_cast<const char*>(&m_start.record), sizeof m_start.record});
     }
-    if (m_withLauncher) {
-        m_launcher = std::make_unique<dv::testing::TestWindow>(L"Launcher_Tulvo");
-    }
+    m_launcher = std::make_unique<dv::testing::TestWindow>(L"Launcher_Tulvo");
     // Like the real screen, the stand-in leaves the dialog to repaint.
     m_calibration = std::make_unique<dv::testing::ScopedCalibration>([this] {
         ++m_calibrations;
@@ -191,17 +187,14 @@ void SystemTest::Run(std::string_view script) {
 
 void SystemTest::Mark() {
     m_log.Clear();
-    if (m_launcher) {
-        m_launcher->Clear();
-    }
+    m_launcher->Clear();
     m_audioMark = m_run->Audio().Calls().size();
     m_run->ForgetJournals();
 }
 
 std::string SystemTest::Launcher() const {
     std::string out;
-    for (const auto& m :
-         m_launcher ? m_launcher->Messages() : std::vector<dv::testing::RecordedMessage>{}) {
+    for (const auto& m : m_launcher->Messages()) {
         std::string item = m.message == UM_SETTINGS_PAGE ? "S"
                            : m.message == UM_TOUCH_CAL   ? "T"
                                                          : "#" + std::to_string(m.message) + ":";

@@ -8,7 +8,7 @@
 //   reg TEXT; regkey none               CalibrationData: its text, or no key
 //   cal TEXT; calpost X Y  what the calibration routine stores; a tap it leaves
 //   file PATH TEXT; dir PATH            a file of the device root; a folder
-//   nolauncher; page sound|basic|advanced   no launcher; a page opened first
+//   page sound|basic|advanced   a page opened first
 // Run() takes a script: down X Y; move X Y; up X Y; tap X Y; dbl X Y;
 // timer ID; key CODE; close; repaint; mark (forget what was recorded).
 // The harness's checks hold between any two messages and once the dialog is gone.
@@ -87,6 +87,5 @@ private:
     std::optional<std::string> m_calibrationStores;
     std::optional<POINT> m_calibrationPost;
     std::string m_openPage;
-    bool m_withLauncher = true;
     std::size_t m_audioMark = 0;
 };
