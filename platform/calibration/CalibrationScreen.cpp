@@ -43,7 +43,7 @@ CalibrationScreen::CalibrationScreen() {
     lf.lfHeight = kFontHeight;
     lf.lfWeight = FW_BOLD;
     lf.lfQuality = ANTIALIASED_QUALITY;
-    std::wcscpy(lf.lfFaceName, L"Tahoma");
+    std::wcscpy(lf.lfFaceName, dv::gdi::kDefaultFontFace);
     m_font = CreateFontIndirectW(&lf);
     m_oldFont = SelectObject(m_hdc, m_font);
     SetBkMode(m_hdc, TRANSPARENT);

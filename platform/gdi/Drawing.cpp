@@ -16,12 +16,11 @@
 namespace {
 
 constexpr LONG kBoldWeight = 600;  // semibold and heavier draw bold
-constexpr const char* kDefaultFace = "Tahoma";
 
 dv::gdi::FontRequest RequestFor(const LOGFONTW& lf) {
     dv::gdi::FontRequest request;
     const std::wstring_view face(lf.lfFaceName, ::wcsnlen(lf.lfFaceName, LF_FACESIZE));
-    request.family = face.empty() ? kDefaultFace : dv::WideToUtf8(face);
+    request.family = dv::WideToUtf8(face.empty() ? dv::gdi::kDefaultFontFace : face);
     request.height = lf.lfHeight;
     request.bold = lf.lfWeight >= kBoldWeight;
     // Default, draft and proof quality follow the unit's font smoothing,

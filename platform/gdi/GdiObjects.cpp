@@ -16,7 +16,6 @@ constexpr uintptr_t kHandleStep = 0x10;
 
 // The font a fresh surface draws with until another is selected.
 constexpr LONG kStockFontHeight = 13;
-constexpr const wchar_t* kStockFontFace = L"Tahoma";
 
 template <typename Map>
 auto* FindIn(Map& map, const void* handle) {
@@ -46,7 +45,7 @@ GdiObjects::GdiObjects() : m_nextKey(kFirstHandle) {
     stockFont.stock = true;
     stockFont.logFont.lfHeight = kStockFontHeight;
     stockFont.logFont.lfWeight = FW_NORMAL;
-    std::wcsncpy(stockFont.logFont.lfFaceName, kStockFontFace, LF_FACESIZE - 1);
+    std::wcsncpy(stockFont.logFont.lfFaceName, dv::gdi::kDefaultFontFace, LF_FACESIZE - 1);
     m_stockFont = AddFont(std::move(stockFont));
     BitmapObject screen{Surface(kScreenWidth, kScreenHeight), true, nullptr};
     m_screenBitmap = AddBitmap(std::move(screen));

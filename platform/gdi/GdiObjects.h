@@ -14,6 +14,10 @@
 
 namespace dv::gdi {
 
+// The face drawn when none is named: the stock font's, the calibration screen's, an empty
+// LOGFONT's.
+inline constexpr wchar_t kDefaultFontFace[] = L"Tahoma";
+
 struct BitmapObject {
     Surface surface;
     bool stock = false;
