@@ -2,12 +2,16 @@
 // output, ticks, text conversion, the runtime folder's privacy and the logged codes.
 #include <sys/stat.h>
 
+#include <cstdlib>
+#include <optional>
+#include <string>
 #include <thread>
 
 #include "Support.h"
 #include "platform/Afx.h"
 #include "platform/Platform.h"
 #include "platform/core/Termination.h"
+#include "platform/storage/FileLock.h"
 
 namespace dv::test {
 namespace {
@@ -102,6 +106,34 @@ TEST_F(Core, TheDebugOutputFormatsAsTheUnitsWidePrintfInUtf8) {
               (std::wstring{0xFFFD, L'a', 0xFFFD, L'(', 0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD}));
     EXPECT_EQ(dv::UnitPathToHost(L"\\FlashMem\\sysini\\conf.ini"),
               root / "FlashMem/sysini/conf.ini");
+}
+
+// The root, the runtime folder, translated unit paths and lock files are kept between calls, yet
+// follow the environment as it changes.
+TEST_F(Core, PathsFollowTheEnvironmentFromOneCallToTheNext) {
+    const std::filesystem::path conf = root.Path() / "FlashMem/sysini/conf.ini";
+    EXPECT_EQ(dv::UnitPathToHost(L"\\FlashMem\\sysini\\conf.ini"), conf);
+    EXPECT_EQ(dv::FileLock::LockFileFor(conf).parent_path(), runtime / "locks");
+    const std::filesystem::path otherRuntime = runtime.string() + "-other";
+    ::setenv("DIALVANE_RUNTIME", otherRuntime.c_str(), 1);
+    EXPECT_EQ(dv::RuntimeDir(), otherRuntime);
+    EXPECT_EQ(dv::FileLock::LockFileFor(conf).parent_path(), otherRuntime / "locks");
+    std::filesystem::remove_all(otherRuntime);
+    const char* xdg = std::getenv("XDG_RUNTIME_DIR");
+    const std::optional<std::string> ownXdg = xdg ? std::optional<std::string>(xdg) : std::nullopt;
+    ::unsetenv("DIALVANE_RUNTIME");
+    ::setenv("XDG_RUNTIME_DIR", "/xdg", 1);
+    EXPECT_EQ(dv::RuntimeDir(), "/xdg/dialvane");
+    ownXdg ? ::setenv("XDG_RUNTIME_DIR", ownXdg->c_str(), 1) : ::unsetenv("XDG_RUNTIME_DIR");
+    ::setenv("DIALVANE_RUNTIME", runtime.c_str(), 1);
+
+    const std::string ownRoot = root.Path().string();
+    ::setenv("DIALVANE_ROOT", "/elsewhere/unit", 1);
+    EXPECT_EQ(dv::DeviceRoot(), "/elsewhere/unit");
+    EXPECT_EQ(dv::UnitPathToHost(L"\\FlashMem\\sysini\\conf.ini"),
+              "/elsewhere/unit/FlashMem/sysini/conf.ini");
+    ::setenv("DIALVANE_ROOT", ownRoot.c_str(), 1);
+    EXPECT_EQ(dv::UnitPathToHost(L"\\FlashMem\\sysini\\conf.ini"), conf);
 }
 
 TEST_F(Core, ARuntimeFolderOpenToOthersIsNeverUsed) {
