@@ -3,12 +3,14 @@
 // that libFuzzer keeps the input; the system tests make it a test failure.
 #pragma once
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -32,9 +34,8 @@
 namespace dvfuzz {
 
 constexpr const char* kSettingsFile = "FlashMem/sysini/conf.ini";
-// Main-menu icon centres (sound, basic, advanced, touch), OK and the preview.
+// Main-menu icon centres (sound, basic, advanced, touch) and the preview.
 constexpr POINT kIconCentres[] = {{44, 175}, {110, 145}, {169, 103}, {230, 63}};
-constexpr POINT kOkButton = {50, 212};
 constexpr POINT kPreview = {300, 170};
 
 inline void (*g_onBroken)(const char* what) = [](const char* what) {
@@ -71,7 +72,9 @@ inline bool WindowResourcesFreed(const CSettingsDlg& dlg) {
 }
 
 // One dialog at a time on the current device root. The drivers' journals are
-// taken when asked for, at a close and by CheckJournals(), and kept for Journal().
+// taken (and, with the driver checks on, every level sent since the last look
+// checked against its range) when asked for and at a close, and kept for
+// Journal() until ForgetJournals().
 class DialogRun {
 public:
     ~DialogRun() { Close(); }
@@ -122,7 +125,7 @@ public:
             m_dlg->SendMessage(UM_CLOSE_SETTINGS, 0, 0);
         }
         Expect(!IsOpen(), "dialog still open after UM_CLOSE_SETTINGS");
-        CheckJournals();
+        TakeJournals();
         Drain();
         Expect(WindowResourcesFreed(*m_dlg), "drawing resources outlived the window");
         s_current = nullptr;
@@ -166,10 +169,6 @@ public:
         Expect(dv::OpenHandleCount() == m_handles, "a file or driver left open");
     }
 
-    // Takes the journals; with the driver checks on, every level sent since
-    // the last look must be in its range.
-    void CheckJournals() { TakeJournals(); }
-
     // Levels sent while the values they come from are in range stay in theirs.
     void SetDriverChecks(bool on) { m_checkDrivers = on; }
 
@@ -205,13 +204,14 @@ private:
     }
 
     void TakeJournals() {
+        const std::filesystem::path folder = dv::DeviceRoot() / "dev";
         for (const auto& [device, prefix, low, high] : kJournals) {
-            const auto path = dv::DeviceRoot() / "dev" / (std::string(device) + ".log");
-            std::ostringstream text;
-            text << std::ifstream(path, std::ios::binary).rdbuf();
-            std::filesystem::remove(path);
-            m_journals[device] += text.str();
-            std::istringstream lines(text.str());
+            const std::string text = TakeFile(folder / (std::string(device) + ".log"));
+            if (text.empty()) {
+                continue;
+            }
+            m_journals[device] += text;
+            std::istringstream lines(text);
             for (std::string line; m_checkDrivers && prefix && std::getline(lines, line);) {
                 if (line.starts_with(prefix)) {
                     const int value = std::stoi(line.substr(line.size() - 2), nullptr, 16);
@@ -219,6 +219,22 @@ private:
                 }
             }
         }
+    }
+
+    // The file's bytes, the file then removed; nothing when there is none.
+    static std::string TakeFile(const std::filesystem::path& path) {
+        std::string text;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            return text;
+        }
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
+            text.append(buffer, static_cast<std::size_t>(n));
+        }
+        ::close(fd);
+        ::unlink(path.c_str());
+        return text;
     }
 
     inline static CSettingsDlg* s_current = nullptr;
