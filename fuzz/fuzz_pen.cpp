@@ -17,7 +17,7 @@ namespace {
 using dvfuzz::Expect;
 
 // Events an input may run, dialogs it may open, mouse moves a drag makes.
-constexpr int kMaxEvents = 256, kMaxOpens = 8, kMaxDragSteps = 8;
+constexpr int kMaxEvents = 256, kMaxOpens = 2, kMaxDragSteps = 8;
 // Opcode bytes below this take a point from the table, with jitter.
 constexpr uint8_t kRawPointSelector = 0xF0;
 constexpr int kJitterCentre = 8;
@@ -78,7 +78,7 @@ public:
         m_run.SetDriverChecks(true);
         Open();
     }
-    ~Session() { m_run.CheckJournals(); }
+    ~Session() { m_run.ForgetJournals(); }  // checked as they are taken
 
     bool Done() const { return !m_run.IsOpen(); }
 
@@ -91,7 +91,7 @@ public:
         m_run.Pen(message, pt);
         Expect(!endsInteraction || !m_run.IsOpen() || dvfuzz::WorkingMatchesStored(m_run.Dlg()),
                "working copies differ from the stored record after a pen-up");
-        After();
+        ReopenIfClosed();
     }
     void Tap(POINT pt, bool doubleClick = false) {
         Pen(doubleClick ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, pt);
@@ -101,7 +101,7 @@ public:
     void Post(UINT message, WPARAM wParam) {
         if (!Done()) {
             m_run.Deliver(message, wParam);
-            After();
+            ReopenIfClosed();
         }
     }
 
@@ -114,13 +114,20 @@ private:
         ++m_opens;
     }
 
+public:
+    // Every save replaces the file whole, so a wrong size stays until the
+    // next save: a look after each event finds it.
+    void CheckFileSize() const {
+        std::error_code error;
+        Expect(std::filesystem::file_size(m_settings, error) == sizeof(INIINFO),
+               "settings file is not 26 bytes");
+    }
+
+private:
     // A closed dialog is checked and, while the input may still open
     // dialogs, replaced by a new one on the file the old one saved.
-    void After() {
+    void ReopenIfClosed() {
         if (m_run.IsOpen()) {
-            std::error_code error;
-            Expect(std::filesystem::file_size(m_settings, error) == sizeof(INIINFO),
-                   "settings file is not 26 bytes");
             return;
         }
         m_saved = m_run.Dlg().m_IniInfo;
@@ -198,6 +205,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Session session(kStartRecords[in.Byte() % std::size(kStartRecords)]);
     for (int i = 0; i < kMaxEvents && !in.Empty() && !session.Done(); ++i) {
         RunEvent(session, in);
+        session.CheckFileSize();
     }
     return 0;
 }
