@@ -27,6 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     unit.log.Clear();
     const std::string_view file(reinterpret_cast<const char*>(data), size);
     unit.root->WriteFile(dvfuzz::kSettingsFile, file);
+    static const auto settingsFile = unit.root->Path() / dvfuzz::kSettingsFile;
     INIINFO expected = kFactoryIniInfo;
     if (size >= sizeof(INIINFO)) {
         std::memcpy(&expected, data, sizeof expected);
@@ -43,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Expect(dvfuzz::SameRecord(dlg.m_IniInfo, expected), "loaded record differs from the file");
     Expect(dlg.m_nSelIcon == expected.nPage, "selected icon is not the stored page");
     Expect(dlg.m_nCurPage == PAGE_MAIN, "dialog did not start on the main menu");
-    Expect(unit.root->ReadFile(dvfuzz::kSettingsFile) == file, "loading changed the settings file");
+    Expect(dvfuzz::ReadWhole(settingsFile) == file, "loading changed the settings file");
 
     // The preview opens and commits the stored page; the touch page returns
     // to the main menu by itself once it is painted. The dialog is left on
@@ -77,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     run->ForgetJournals();  // checked as they are taken
     const INIINFO& held = dlg.m_IniInfo;
 
-    const std::string saved = unit.root->ReadFile(dvfuzz::kSettingsFile);
+    const std::string saved = dvfuzz::ReadWhole(settingsFile);
     Expect(saved.size() == sizeof(INIINFO), "settings file is not 26 bytes after a save");
     Expect(std::memcmp(saved.data(), &held, sizeof held) == 0,
            "settings file differs from the record the dialog held");

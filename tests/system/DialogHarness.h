@@ -49,6 +49,21 @@ inline void Expect(bool holds, const char* what) {
     }
 }
 
+// A file's bytes; nothing when there is none.
+inline std::string ReadWhole(const std::filesystem::path& path) {
+    std::string text;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return text;
+    }
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return text;
+}
+
 inline bool SameRecord(const INIINFO& a, const INIINFO& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
@@ -221,19 +236,14 @@ private:
         }
     }
 
-    // The file's bytes, the file then removed; nothing when there is none.
+    // The journal's bytes, the file then emptied; nothing when there is none.
+    // Emptied rather than removed: the device keeps its journal open, and a
+    // new file would make it open one again.
     static std::string TakeFile(const std::filesystem::path& path) {
-        std::string text;
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) {
-            return text;
+        std::string text = ReadWhole(path);
+        if (!text.empty()) {
+            ::truncate(path.c_str(), 0);
         }
-        char buffer[4096];
-        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
-            text.append(buffer, static_cast<std::size_t>(n));
-        }
-        ::close(fd);
-        ::unlink(path.c_str());
         return text;
     }
 
