@@ -53,10 +53,12 @@ mkdir -p "$findings"
 # so its inputs stay short: 12 bytes are the start record and three or four
 # events, which reach any page's handlers (every page is one tap away), a
 # drag and a close with the reopen after it. Many short sequences explore
-# more than a few long ones.
+# more than a few long ones. A settings file is read for its first 26 bytes:
+# 64 hold a short file, the record and a longer one.
 target_options() {
   case $1 in
     fuzz_pen) echo "-max_len=12" ;;
+    fuzz_settings) echo "-max_len=64" ;;
   esac
 }
 
