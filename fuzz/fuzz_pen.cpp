@@ -98,6 +98,14 @@ public:
         Pen(WM_LBUTTONUP, pt);
     }
 
+    // Every save replaces the file whole, so a wrong size stays until the
+    // next save: a look after each event finds it.
+    void CheckFileSize() const {
+        std::error_code error;
+        Expect(std::filesystem::file_size(m_settings, error) == sizeof(INIINFO),
+               "settings file is not 26 bytes");
+    }
+
     void Post(UINT message, WPARAM wParam) {
         if (!Done()) {
             m_run.Deliver(message, wParam);
@@ -114,16 +122,6 @@ private:
         ++m_opens;
     }
 
-public:
-    // Every save replaces the file whole, so a wrong size stays until the
-    // next save: a look after each event finds it.
-    void CheckFileSize() const {
-        std::error_code error;
-        Expect(std::filesystem::file_size(m_settings, error) == sizeof(INIINFO),
-               "settings file is not 26 bytes");
-    }
-
-private:
     // A closed dialog is checked and, while the input may still open
     // dialogs, replaced by a new one on the file the old one saved.
     void ReopenIfClosed() {

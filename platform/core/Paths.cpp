@@ -4,13 +4,16 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "platform/Platform.h"
+#include "platform/core/RecentValues.h"
 
 namespace dv {
 namespace {
+
+// More than the files the panel opens (record, click, registry, calibration,
+// boot flag).
+constexpr std::size_t kKeptHostPaths = 16;
 
 std::filesystem::path EnvPath(const char* name) {
     const char* value = std::getenv(name);
@@ -111,41 +114,15 @@ std::filesystem::path BuildHostPath(const std::filesystem::path& root, std::wstr
     return result;
 }
 
-// The host paths of the unit paths opened last, for the current root, kept
-// by each thread: the panel opens the same few files at every tap, and each
-// translation is a dozen allocations.
-class RecentHostPaths {
-public:
-    std::filesystem::path For(std::wstring_view unitPath) {
-        std::filesystem::path root = DeviceRoot();
-        if (root.native() != m_root.native()) {
-            m_recent.clear();
-            m_root = std::move(root);
-        }
-        for (const auto& [unit, host] : m_recent) {
-            if (unit == unitPath) {
-                return host;
-            }
-        }
-        if (m_recent.size() == kKept) {
-            m_recent.erase(m_recent.begin());
-        }
-        m_recent.emplace_back(std::wstring(unitPath), BuildHostPath(m_root, unitPath));
-        return m_recent.back().second;
-    }
-
-private:
-    static constexpr std::size_t kKept = 16;
-
-    std::filesystem::path m_root;
-    std::vector<std::pair<std::wstring, std::filesystem::path>> m_recent;
-};
-
 }  // namespace
 
+// Kept by each thread for the current root: each translation is a dozen
+// allocations.
 std::filesystem::path UnitPathToHost(std::wstring_view unitPath) {
-    thread_local RecentHostPaths recent;
-    return recent.For(unitPath);
+    thread_local RecentValues<std::wstring, std::filesystem::path, kKeptHostPaths> recent;
+    const std::filesystem::path root = DeviceRoot();
+    return recent.Get(root.native(), std::wstring(unitPath),
+                      [&] { return BuildHostPath(root, unitPath); });
 }
 
 std::filesystem::path RuntimeDir() {

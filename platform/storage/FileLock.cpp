@@ -9,10 +9,11 @@
 #include <cstdio>
 #include <mutex>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "platform/Platform.h"
 #include "platform/WinBase.h"
+#include "platform/core/RecentValues.h"
 
 namespace dv {
 namespace {
@@ -25,6 +26,9 @@ constexpr mode_t kLockFileMode = 0600;
 // their end.
 constexpr std::size_t kLongestName = 200;
 constexpr std::size_t kKeptEnd = 120;
+// Lock files kept named: more than the files the panel opens, with their
+// second locks.
+constexpr std::size_t kKeptLockPaths = 16;
 
 // One flat folder of lock files: the file's path becomes one file name, with
 // '/' and '%' escaped so that distinct paths never share a lock.
@@ -109,55 +113,24 @@ std::filesystem::path LockPath(const std::filesystem::path& hostPath, std::strin
 }
 
 // The lock files of the files opened last, kept by each thread (no lock is
-// held across a fork). Naming one resolves the root and escapes the path, a
-// dozen allocations, and the panel opens the same few files at every tap.
-// The names hold while the root and the runtime folder stay as they were; a
-// relative path depends on the working folder and is named afresh.
-class RecentLockPaths {
-public:
-    static RecentLockPaths& Instance() {
-        thread_local RecentLockPaths names;
-        return names;
+// held across a fork): naming one resolves the root and escapes the path, a
+// dozen allocations. The names hold while the root and the runtime folder
+// stay as they were; a relative path depends on the working folder and is
+// named afresh.
+std::filesystem::path RecentLockPath(const std::filesystem::path& hostPath,
+                                     std::string_view suffix) {
+    thread_local RecentValues<std::pair<std::string, std::string>, std::filesystem::path,
+                              kKeptLockPaths>
+        recent;
+    const std::filesystem::path root = DeviceRoot();
+    const std::filesystem::path runtime = RuntimeDir();
+    if (!hostPath.is_absolute() || !root.is_absolute() || !runtime.is_absolute()) {
+        return LockPath(hostPath, suffix);
     }
-
-    std::filesystem::path For(const std::filesystem::path& hostPath, std::string_view suffix) {
-        const std::filesystem::path root = DeviceRoot();
-        const std::filesystem::path runtime = RuntimeDir();
-        if (!hostPath.is_absolute() || !root.is_absolute() || !runtime.is_absolute()) {
-            return LockPath(hostPath, suffix);
-        }
-        if (root.native() != m_root || runtime.native() != m_runtime) {
-            m_recent.clear();
-            m_root = root.native();
-            m_runtime = runtime.native();
-        }
-        for (const Named& named : m_recent) {
-            if (named.host == hostPath.native() && named.suffix == suffix) {
-                return named.lock;
-            }
-        }
-        if (m_recent.size() == kKept) {
-            m_recent.erase(m_recent.begin());
-        }
-        m_recent.push_back({hostPath.native(), std::string(suffix), LockPath(hostPath, suffix)});
-        return m_recent.back().lock;
-    }
-
-private:
-    // More than the files the panel opens (record, click, registry,
-    // calibration, boot flag), with their second locks.
-    static constexpr std::size_t kKept = 16;
-
-    struct Named {
-        std::string host;
-        std::string suffix;
-        std::filesystem::path lock;
-    };
-
-    std::string m_root;
-    std::string m_runtime;
-    std::vector<Named> m_recent;
-};
+    return recent.Get(root.native() + '\0' + runtime.native(),
+                      {hostPath.native(), std::string(suffix)},
+                      [&] { return LockPath(hostPath, suffix); });
+}
 
 // Opens (making) a lock file; its folder is made only when the open finds it
 // missing, so that an open of a file costs no look at folders that exist.
@@ -174,7 +147,7 @@ UniqueFd OpenLockFile(const std::filesystem::path& file, int access) {
 
 std::filesystem::path FileLock::LockFileFor(const std::filesystem::path& hostPath,
                                             std::string_view suffix) {
-    std::filesystem::path file = RecentLockPaths::Instance().For(hostPath, suffix);
+    std::filesystem::path file = RecentLockPath(hostPath, suffix);
     // Made here, private like everything in the runtime folder, so that a
     // caller that opens it itself (the registry's change lock) finds it so.
     OpenLockFile(file, O_RDONLY);
@@ -189,8 +162,7 @@ std::optional<FileLock> FileLock::Acquire(const std::filesystem::path& lockFile,
 
 std::optional<FileLock> FileLock::AcquireFor(const std::filesystem::path& hostPath,
                                              std::string_view suffix, Mode mode, DWORD& error) {
-    return Take(OpenLockFile(RecentLockPaths::Instance().For(hostPath, suffix), O_RDWR), mode,
-                error);
+    return Take(OpenLockFile(RecentLockPath(hostPath, suffix), O_RDWR), mode, error);
 }
 
 std::optional<FileLock> FileLock::Take(UniqueFd fd, Mode mode, DWORD& error) {
